@@ -1,0 +1,38 @@
+# Helpers shared by the layers' CMakeLists.
+
+# vell_layer_library(NAME DIR [DEPS ...]): a static library of every .cpp below DIR.
+# Adding a source file needs no edit here (CONFIGURE_DEPENDS re-globs at build time).
+function(vell_layer_library name dir)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.c)
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  if(ARGN)
+    target_link_libraries(${name} PUBLIC ${ARGN})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY VELL_LIBRARIES ${name})
+endfunction()
+
+# vell_gtest(NAME SOURCES... LIBS ...): one GoogleTest executable registered as one CTest test.
+# Windows executables run through the emulator (Wine); the working directory is the
+# executable's folder.
+function(vell_gtest name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;DATA" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  vell_test_paths(${name})
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+endfunction()
+
+# Tells a test where the source tree is, as a path the test's own platform can open:
+# under Wine the Unix root is drive Z:.
+function(vell_test_paths target)
+  if(WIN32)
+    string(REPLACE "/" "\\\\" src_win "Z:${CMAKE_SOURCE_DIR}")
+    string(REPLACE "/" "\\\\" bin_win "Z:${CMAKE_BINARY_DIR}")
+    target_compile_definitions(${target} PRIVATE VELL_SOURCE_DIR="${src_win}" VELL_BINARY_DIR="${bin_win}")
+  else()
+    target_compile_definitions(${target} PRIVATE VELL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VELL_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  endif()
+endfunction()
