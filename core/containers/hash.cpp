@@ -11,9 +11,6 @@ int CompareSigned(PtrInt a, PtrInt b) {
     return a < b ? -1 : (a > b ? 1 : 0);
 }
 
-// The pool keeps at most this many spare records; further ones are freed.
-constexpr int kMaxPooled = 2;
-
 } // namespace
 
 // ---- TBaseHash ----
@@ -22,11 +19,6 @@ TBaseHash::TBaseHash(int Size) : Buckets(Size > 0 ? Size : 1) {}
 
 TBaseHash::~TBaseHash() {
     Clear();
-    while (FreeUse) {
-        THashItem* next = FreeUse->UnNext;
-        delete FreeUse;
-        FreeUse = next;
-    }
 }
 
 void TBaseHash::Clear() {
@@ -79,15 +71,7 @@ THashItem* TBaseHash::DetachAt(Bucket& bucket, size_t index) {
 
 THashItem* TBaseHash::InsertAt(Bucket& bucket, size_t index, PtrInt hash, const std::u16string* text,
                                PtrInt value) {
-    THashItem* item;
-    if (FreeUse) {
-        item = FreeUse;
-        FreeUse = item->UnNext;
-        --FreeUseCount;
-        item->UnNext = nullptr;
-    } else {
-        item = new THashItem;
-    }
+    THashItem* item = FreeUse.Take();
     item->Hash = hash;
     if (text)
         item->Key = *text;
@@ -116,15 +100,9 @@ void TBaseHash::Reposition(Bucket& bucket, size_t index, PtrInt newValue) {
 
 void TBaseHash::ReleaseItem(THashItem* item) {
     if (DisposeEvent) DisposeEvent(*this, *item);
-    if (FreeUseCount >= kMaxPooled) {
-        delete item;
-        return;
-    }
     item->Key.clear();
     item->Next = nullptr;
-    item->UnNext = FreeUse;
-    FreeUse = item;
-    ++FreeUseCount;
+    FreeUse.Give(item);
 }
 
 // ---- TPointerHash ----

@@ -5,6 +5,8 @@
 // through a tiny free pool. Nothing locks by itself: callers sharing a table between
 // threads bracket every access with Lock/UnLock.
 #pragma once
+#include "core/containers/free_pool.h"
+
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -78,8 +80,7 @@ class TBaseHash {
     void ReleaseItem(THashItem* item);
 
     std::vector<Bucket> Buckets;
-    THashItem* FreeUse = nullptr;
-    int FreeUseCount = 0;
+    FreePool<THashItem, 2> FreeUse; // spare entries
     int FCounter = 0;
     std::recursive_mutex FLock;
 };

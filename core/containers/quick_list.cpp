@@ -8,8 +8,6 @@ namespace vell {
 
 namespace {
 
-constexpr int kMaxPooled = 16;
-
 int CompareSigned(PtrInt a, PtrInt b) {
     return a < b ? -1 : (a > b ? 1 : 0);
 }
@@ -22,11 +20,6 @@ int CompareSigned(PtrInt a, PtrInt b) {
 
 TPointerQuick::~TPointerQuick() {
     Clear();
-    while (FreeCache) {
-        TBaseQuickListItem* next = FreeCache->UnNext;
-        delete FreeCache;
-        FreeCache = next;
-    }
 }
 
 TBaseQuickListItem& TPointerQuick::At(int Index) const {
@@ -73,15 +66,7 @@ int TPointerQuick::IndexOf(PtrInt Obj, const PtrInt* PValue) {
 }
 
 TBaseQuickListItem* TPointerQuick::NewItem(PtrInt Obj, const PtrInt* PValue) {
-    TBaseQuickListItem* item;
-    if (FreeCache) {
-        item = FreeCache;
-        FreeCache = item->UnNext;
-        --FreeCacheCount;
-        item->UnNext = nullptr;
-    } else {
-        item = new TBaseQuickListItem;
-    }
+    TBaseQuickListItem* item = FreeCache.Take();
     item->Obj = Obj;
     item->Value = PValue ? *PValue : 0;
     item->Str.clear();
@@ -129,14 +114,8 @@ void TPointerQuick::SetValue(PtrInt Obj, PtrInt Value) {
 
 void TPointerQuick::ReleaseItem(TBaseQuickListItem* item) {
     if (DisposeEvent) DisposeEvent(*this, *item);
-    if (FreeCacheCount >= kMaxPooled) {
-        delete item;
-        return;
-    }
     item->Str.clear();
-    item->UnNext = FreeCache;
-    FreeCache = item;
-    ++FreeCacheCount;
+    FreeCache.Give(item);
 }
 
 void TPointerQuick::Delete(int Index) {

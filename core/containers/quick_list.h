@@ -2,6 +2,7 @@
 // records recycled through a free pool of up to 16. Lookups are binary searches on a
 // sorted list and linear scans otherwise. Nothing locks by itself.
 #pragma once
+#include "core/containers/free_pool.h"
 #include "core/containers/hash.h"
 #include "core/containers/list_error.h"
 
@@ -70,8 +71,7 @@ class TPointerQuick {
     void ReleaseItem(TBaseQuickListItem* item);
 
     std::vector<TBaseQuickListItem*> FList;
-    TBaseQuickListItem* FreeCache = nullptr;
-    int FreeCacheCount = 0;
+    FreePool<TBaseQuickListItem, 16> FreeCache; // spare entries
     bool FSorted = true;
     std::recursive_mutex FLock;
 };
