@@ -1,0 +1,129 @@
+#include "core/ini/ini_sections.h"
+
+#include "core/text/codec.h"
+#include "core/text/strings.h"
+
+namespace vell {
+
+using text::trim;
+
+void TIniSections::SetStrings(const std::vector<std::u16string>& lines) {
+    list_.Clear();
+    TIniHashedStringList* current = nullptr;
+    for (const auto& raw : lines) {
+        const std::u16string_view line = trim(raw);
+        if (line.empty() || line.front() == u';') continue;
+        if (line.size() >= 2 && line.front() == u'[' && line.back() == u']') {
+            const int index = Add(std::u16string(trim(line.substr(1, line.size() - 2))));
+            current = &Lines(index);
+            continue;
+        }
+        if (!current) continue;
+        std::u16string_view name, value;
+        if (TIniHashedStringList::SplitNameValue(line, &name, &value))
+            current->AddStr(MakeLine(trim(name), trim(value)));
+        else
+            current->AddStr(std::u16string(line));
+    }
+}
+
+void TIniSections::SetText(std::u16string_view text) { SetStrings(text::splitLines(text)); }
+
+void TIniSections::SetBytes(std::span<const uint8_t> bytes) { SetText(text::decodeText(bytes)); }
+
+std::vector<std::u16string> TIniSections::GetStrings() const {
+    std::vector<std::u16string> out;
+    for (int i = 0; i < Count(); ++i) {
+        out.push_back(u"[" + Name(i) + u"]");
+        const auto& lines = Lines(i);
+        for (int k = 0; k < lines.Count(); ++k) out.push_back(lines.Strings(k));
+        out.emplace_back();
+    }
+    return out;
+}
+
+std::u16string TIniSections::GetText() const {
+    std::u16string out;
+    for (const auto& line : GetStrings()) {
+        out += line;
+        out += u"\r\n";
+    }
+    return out;
+}
+
+int TIniSections::Add(std::u16string section) {
+    return list_.AddObject(std::move(section), std::make_unique<TIniHashedStringList>());
+}
+
+std::u16string TIniSections::MakeLine(std::u16string_view ident, std::u16string_view value) {
+    std::u16string line;
+    line.reserve(ident.size() + 1 + value.size());
+    line.append(ident).append(u"=").append(value);
+    return line;
+}
+
+bool TIniSections::Find(std::u16string_view section, std::u16string_view ident, std::u16string* value) const {
+    const int s = IndexOf(section);
+    if (s < 0) return false;
+    const auto& lines = Lines(s);
+    const int k = lines.IndexOfName(ident);
+    if (k < 0) return false;
+    if (value) *value = lines.ValueFromIndex(k);
+    return true;
+}
+
+void TIniSections::Write(std::u16string_view section, std::u16string_view ident, std::u16string_view value) {
+    int s = IndexOf(section);
+    if (s < 0) s = Add(std::u16string(section));
+    auto& lines = Lines(s);
+    const int k = lines.IndexOfName(ident);
+    if (k < 0)
+        lines.AddStr(MakeLine(ident, value));
+    else
+        lines.Put(k, MakeLine(ident, value));
+}
+
+bool TIniSections::DeleteKey(std::u16string_view section, std::u16string_view ident) {
+    const int s = IndexOf(section);
+    if (s < 0) return false;
+    auto& lines = Lines(s);
+    const int k = lines.IndexOfName(ident);
+    if (k < 0) return false;
+    lines.Delete(k);
+    return true;
+}
+
+bool TIniSections::Erase(std::u16string_view section) {
+    bool any = false;
+    for (int s = IndexOf(section); s >= 0; s = IndexOf(section)) {
+        Delete(s);
+        any = true;
+    }
+    return any;
+}
+
+std::vector<std::u16string> TIniSections::SectionNames() const {
+    std::vector<std::u16string> out;
+    for (int i = 0; i < Count(); ++i) out.push_back(Name(i));
+    return out;
+}
+
+std::vector<std::u16string> TIniSections::SectionKeys(std::u16string_view section) const {
+    std::vector<std::u16string> out;
+    for (const auto& line : SectionLines(section)) {
+        std::u16string_view name;
+        if (TIniHashedStringList::SplitNameValue(line, &name, nullptr)) out.emplace_back(name);
+    }
+    return out;
+}
+
+std::vector<std::u16string> TIniSections::SectionLines(std::u16string_view section) const {
+    std::vector<std::u16string> out;
+    const int s = IndexOf(section);
+    if (s < 0) return out;
+    const auto& lines = Lines(s);
+    for (int k = 0; k < lines.Count(); ++k) out.push_back(lines.Strings(k));
+    return out;
+}
+
+} // namespace vell
