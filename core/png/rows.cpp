@@ -112,9 +112,14 @@ void RowConverter::toLayout(const uint8_t* raw, uint8_t* px, uint8_t* alpha, uin
     const bool deep = h_.bitDepth == 16;
     const uint32_t step = deep ? 2 : 1; // bytes per sample; the high byte comes first
     switch (kind_) {
-    case Kind::Copy:
-        std::memcpy(px, raw, size_t(fileRowBytes(h_, w)));
+    case Kind::Copy: {
+        const size_t n = size_t(fileRowBytes(h_, w));
+        std::memcpy(px, raw, n);
+        // Bits past the last pixel are zero, whatever the file held there.
+        const uint32_t used = (w * h_.bitDepth) & 7;
+        if (used) px[n - 1] &= uint8_t(0xFF << (8 - used));
         break;
+    }
     case Kind::Nibbles: {
         // Four 2-bit samples per byte become two bytes of two nibbles each.
         const uint32_t n = uint32_t(fileRowBytes(h_, w));
@@ -126,6 +131,8 @@ void RowConverter::toLayout(const uint8_t* raw, uint8_t* px, uint8_t* alpha, uin
             if (2 * i < room) px[2 * i] = b0;
             if (2 * i + 1 < room) px[2 * i + 1] = b1;
         }
+        if (w & 1) px[(w - 1) / 2] &= 0xF0; // the nibble past the last pixel
+        if ((w + 1) / 2 < 2 * n && (w + 1) / 2 < room) px[(w + 1) / 2] = 0;
         break;
     }
     case Kind::Grey16:

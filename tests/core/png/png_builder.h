@@ -28,7 +28,6 @@ public:
         hd.colorType = type;
         hd.interlaceMethod = interlace;
         const auto d = serializeIhdr(hd);
-        bytes_.resize(8);
         // serializeIhdr writes 2-bit depths as 4; tests need the depth as given.
         std::vector<uint8_t> v(d.begin(), d.end());
         v[8] = depth;
