@@ -135,7 +135,9 @@ TEST(Transparency, ReadAndWriteRules) {
         setTransparentColor(c, rgb, 0x00336699u, {});
         EXPECT_EQ(c.size, 6);
         EXPECT_EQ(serializeTrns(c), (std::vector<uint8_t>{0, 0x99, 0, 0x66, 0, 0x33}));
-        if (depth == 8) EXPECT_EQ(transparentColor(c, rgb, {}, nullptr), 0x00336699u);
+        if (depth == 8) {
+            EXPECT_EQ(transparentColor(c, rgb, {}, nullptr), 0x00336699u);
+        }
     }
     Ihdr rgb16 = parseIhdr(ihdrBytes(1, 1, 16, 2));
     EXPECT_EQ(transparentColor(parseTrns(std::vector<uint8_t>{0x12, 0, 0x34, 0, 0x56, 0}, kRgb), rgb16, {}, nullptr),

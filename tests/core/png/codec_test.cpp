@@ -259,7 +259,9 @@ TEST(Encoder, FilterChoice) {
     for (const Case& c : cases) {
         out.resize(c.row.size());
         EXPECT_EQ(chooseFilter(c.row, zeros.data(), 1, c.filters, out.data()), c.expected) << int(c.filters);
-        if (c.expected == 0) EXPECT_EQ(out, c.row);
+        if (c.expected == 0) {
+            EXPECT_EQ(out, c.row);
+        }
     }
 }
 
