@@ -3,8 +3,8 @@
 #include "core/text/strings.h"
 
 #include <algorithm>
-#include <cassert>
 #include <unordered_map>
+#include <vector>
 
 namespace vell {
 
@@ -30,113 +30,92 @@ struct TIniHashedStringList::Index {
     }
 };
 
-TIniHashedStringList::TIniHashedStringList() = default;
-TIniHashedStringList::~TIniHashedStringList() = default;
-TIniHashedStringList::TIniHashedStringList(TIniHashedStringList&&) noexcept = default;
-TIniHashedStringList& TIniHashedStringList::operator=(TIniHashedStringList&&) noexcept = default;
+namespace {
+struct KeepIndexes {
+    bool& flag;
+    KeepIndexes(bool& f, bool value) : flag(f) { flag = value; }
+    ~KeepIndexes() { flag = false; }
+};
 
-const std::u16string& TIniHashedStringList::Strings(int index) const {
-    assert(index >= 0 && index < Count());
-    return items_[static_cast<size_t>(index)].str;
-}
-
-TIniHashedStringList* TIniHashedStringList::Objects(int index) const {
-    assert(index >= 0 && index < Count());
-    return items_[static_cast<size_t>(index)].obj.get();
-}
-
-bool TIniHashedStringList::SplitNameValue(std::u16string_view line, std::u16string_view* name,
-                                          std::u16string_view* value) {
+bool nameOf(std::u16string_view line, std::u16string_view* name) {
     const size_t eq = line.find(u'=');
     if (eq == std::u16string_view::npos) return false;
-    if (name) *name = line.substr(0, eq);
-    if (value) *value = line.substr(eq + 1);
+    *name = line.substr(0, eq);
     return true;
 }
+} // namespace
 
-std::u16string TIniHashedStringList::ValueFromIndex(int index) const {
-    std::u16string_view value;
-    return SplitNameValue(Strings(index), nullptr, &value) ? std::u16string(value) : std::u16string();
+TIniHashedStringList::TIniHashedStringList() = default;
+TIniHashedStringList::~TIniHashedStringList() = default;
+
+std::u16string TIniHashedStringList::KeyOf(std::u16string_view s) const {
+    return CaseSensitive() ? std::u16string(s) : text::upperCase(s);
 }
 
-std::u16string TIniHashedStringList::keyOf(std::u16string_view s) const {
-    return caseSensitive_ ? std::u16string(s) : text::upperCase(s);
+int TIniHashedStringList::CompareStrings(const std::u16string& S1, const std::u16string& S2) const {
+    if (CaseSensitive()) return CompareOrdinal(S1, S2, true);
+    return CompareOrdinal(text::upperCase(S1), text::upperCase(S2), true);
 }
 
-void TIniHashedStringList::indexAdded(int index) const {
-    const std::u16string& s = items_[static_cast<size_t>(index)].str;
-    if (lines_) lines_->add(keyOf(s), index);
+void TIniHashedStringList::Changed() {
+    if (!FKeepIndexes) {
+        FLines.reset();
+        FNames.reset();
+    }
+    TStringListEx::Changed();
+}
+
+void TIniHashedStringList::IndexAdded(int index) {
+    const std::u16string& s = Strings(index);
+    if (FLines) FLines->add(KeyOf(s), index);
     std::u16string_view name;
-    if (names_ && SplitNameValue(s, &name, nullptr)) names_->add(keyOf(name), index);
+    if (FNames && nameOf(s, &name)) FNames->add(KeyOf(name), index);
 }
 
-void TIniHashedStringList::invalidate() const {
-    lines_.reset();
-    names_.reset();
-}
-
-int TIniHashedStringList::AddObject(std::u16string s, std::unique_ptr<TIniHashedStringList> obj) {
-    if (obj) obj->SetCaseSensitive(caseSensitive_);
-    items_.push_back({std::move(s), std::move(obj)});
-    const int index = Count() - 1;
-    indexAdded(index);
+int TIniHashedStringList::AddObject(const std::u16string& S, PtrInt Obj) {
+    // Sorted lists insert in the middle, which moves other lines: let Changed drop the indexes.
+    KeepIndexes keep(FKeepIndexes, !Sorted());
+    const int index = TStringListEx::AddObject(S, Obj);
+    if (FKeepIndexes) IndexAdded(index);
     return index;
 }
 
-int TIniHashedStringList::AddStr(std::u16string s) { return AddObject(std::move(s), nullptr); }
-
-void TIniHashedStringList::Put(int index, std::u16string s) {
-    assert(index >= 0 && index < Count());
-    std::u16string& old = items_[static_cast<size_t>(index)].str;
-    if (lines_) lines_->remove(keyOf(old), index);
-    std::u16string_view name;
-    if (names_ && SplitNameValue(old, &name, nullptr)) names_->remove(keyOf(name), index);
-    old = std::move(s);
-    indexAdded(index);
-}
-
-void TIniHashedStringList::Insert(int index, std::u16string s) {
-    assert(index >= 0 && index <= Count());
-    items_.insert(items_.begin() + index, Item{std::move(s), nullptr});
-    invalidate();
-}
-
-void TIniHashedStringList::Delete(int index) {
-    assert(index >= 0 && index < Count());
-    items_.erase(items_.begin() + index);
-    invalidate();
-}
-
-void TIniHashedStringList::Clear() {
-    items_.clear();
-    invalidate();
-}
-
-int TIniHashedStringList::IndexOf(std::u16string_view s) const {
-    if (!lines_) {
-        lines_ = std::make_unique<Index>();
-        for (int i = 0; i < Count(); ++i) lines_->add(keyOf(items_[static_cast<size_t>(i)].str), i);
+void TIniHashedStringList::Put(int Index, const std::u16string& S) {
+    const std::u16string old = Strings(Index);
+    {
+        KeepIndexes keep(FKeepIndexes, true);
+        TStringListEx::Put(Index, S); // raises on a sorted list, before anything changed
     }
-    return lines_->first(keyOf(s));
+    if (FLines) FLines->remove(KeyOf(old), Index);
+    std::u16string_view name;
+    if (FNames && nameOf(old, &name)) FNames->remove(KeyOf(name), Index);
+    IndexAdded(Index);
 }
 
-int TIniHashedStringList::IndexOfName(std::u16string_view name) const {
-    if (!names_) {
-        names_ = std::make_unique<Index>();
+int TIniHashedStringList::IndexOf(const std::u16string& S) {
+    if (!FLines) {
+        FLines = std::make_unique<Index>();
+        for (int i = 0; i < Count(); ++i) FLines->add(KeyOf(Strings(i)), i);
+    }
+    return FLines->first(KeyOf(S));
+}
+
+int TIniHashedStringList::IndexOfName(const std::u16string& Name) {
+    if (!FNames) {
+        FNames = std::make_unique<Index>();
         for (int i = 0; i < Count(); ++i) {
             std::u16string_view n;
-            if (SplitNameValue(items_[static_cast<size_t>(i)].str, &n, nullptr)) names_->add(keyOf(n), i);
+            if (nameOf(Strings(i), &n)) FNames->add(KeyOf(n), i);
         }
     }
-    return names_->first(keyOf(name));
+    return FNames->first(KeyOf(Name));
 }
 
-void TIniHashedStringList::SetCaseSensitive(bool value) {
-    for (auto& item : items_)
-        if (item.obj) item.obj->SetCaseSensitive(value);
-    if (caseSensitive_ == value) return;
-    caseSensitive_ = value;
-    invalidate();
+void TIniHashedStringList::SetCaseSensitive(bool Value) {
+    if (Value == CaseSensitive()) return;
+    TStringListEx::SetCaseSensitive(Value);
+    FLines.reset();
+    FNames.reset();
 }
 
 } // namespace vell

@@ -1,64 +1,48 @@
 // A string list with two hash indexes, one over whole lines (IndexOf) and one over the
 // name part of name=value lines (IndexOfName). Both are built on the first look-up and
 // kept valid by AddObject, AddStr and Put, so that a list built line by line is never
-// rehashed; any other change drops them until the next look-up.
+// rehashed; any other change drops them until the next look-up. Without case sensitivity
+// keys are compared after text::upperChar.
 #pragma once
+#include "core/containers/string_list.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace vell {
 
-class TIniHashedStringList {
+class TIniHashedStringList : public TStringListEx {
 public:
     TIniHashedStringList();
-    ~TIniHashedStringList();
-    TIniHashedStringList(const TIniHashedStringList&) = delete;
-    TIniHashedStringList& operator=(const TIniHashedStringList&) = delete;
-    TIniHashedStringList(TIniHashedStringList&&) noexcept;
-    TIniHashedStringList& operator=(TIniHashedStringList&&) noexcept;
+    ~TIniHashedStringList() override;
 
-    int Count() const { return static_cast<int>(items_.size()); }
-    const std::u16string& Strings(int index) const;
-    // The owned list attached to a line (the lines of a section), or null.
-    TIniHashedStringList* Objects(int index) const;
+    int AddObject(const std::u16string& S, PtrInt Obj);
+    int AddStr(const std::u16string& S) { return AddObject(S, 0); }
+    void Put(int Index, const std::u16string& S) override;
 
-    int AddObject(std::u16string s, std::unique_ptr<TIniHashedStringList> obj);
-    int AddStr(std::u16string s);
-    void Put(int index, std::u16string s);
-    void Insert(int index, std::u16string s);
-    void Delete(int index);
-    void Clear();
+    int IndexOf(const std::u16string& S) override;
+    // Lines without "=" have no name and are never found.
+    int IndexOfName(const std::u16string& Name) override;
+    int IndexOf(std::u16string_view S) { return IndexOf(std::u16string(S)); }
+    int IndexOfName(std::u16string_view Name) { return IndexOfName(std::u16string(Name)); }
+    int IndexOf(const char16_t* S) { return IndexOf(std::u16string(S)); }
+    int IndexOfName(const char16_t* Name) { return IndexOfName(std::u16string(Name)); }
 
-    // The first line equal to `s`, or -1.
-    int IndexOf(std::u16string_view s) const;
-    // The first line whose text before its first "=" equals `name`, or -1. Lines without
-    // "=" have no name.
-    int IndexOfName(std::u16string_view name) const;
-    // The text after the first "=" of a line (empty when there is none).
-    std::u16string ValueFromIndex(int index) const;
-    static bool SplitNameValue(std::u16string_view line, std::u16string_view* name, std::u16string_view* value);
+    void SetCaseSensitive(bool Value);
+    int CompareStrings(const std::u16string& S1, const std::u16string& S2) const override;
 
-    bool CaseSensitive() const { return caseSensitive_; }
-    // Also applies to the attached lists.
-    void SetCaseSensitive(bool value);
+protected:
+    void Changed() override;
 
 private:
     struct Index;
-    struct Item {
-        std::u16string str;
-        std::unique_ptr<TIniHashedStringList> obj;
-    };
+    std::u16string KeyOf(std::u16string_view s) const;
+    void IndexAdded(int index);
 
-    std::u16string keyOf(std::u16string_view s) const;
-    void indexAdded(int index) const;
-    void invalidate() const;
-
-    std::vector<Item> items_;
-    bool caseSensitive_ = false;
-    mutable std::unique_ptr<Index> lines_; // null while not built
-    mutable std::unique_ptr<Index> names_;
+    std::unique_ptr<Index> FLines; // null while not built
+    std::unique_ptr<Index> FNames;
+    bool FKeepIndexes = false; // set while AddObject or Put maintain the indexes themselves
 };
 
 } // namespace vell

@@ -3,12 +3,68 @@
 #include "core/text/codec.h"
 #include "core/text/strings.h"
 
+#include <utility>
+
 namespace vell {
 
 using text::trim;
 
+namespace {
+bool splitAtEquals(std::u16string_view line, std::u16string_view* name, std::u16string_view* value) {
+    const size_t eq = line.find(u'=');
+    if (eq == std::u16string_view::npos) return false;
+    *name = line.substr(0, eq);
+    *value = line.substr(eq + 1);
+    return true;
+}
+} // namespace
+
+TIniSections::TIniSections() : list_(std::make_unique<TIniHashedStringList>()) {}
+
+TIniSections::~TIniSections() {
+    if (list_) Clear();
+}
+
+TIniSections::TIniSections(TIniSections&& o) noexcept
+    : list_(std::exchange(o.list_, std::make_unique<TIniHashedStringList>())) {}
+
+TIniSections& TIniSections::operator=(TIniSections&& o) noexcept {
+    if (this != &o) {
+        Clear();
+        std::swap(list_, o.list_);
+    }
+    return *this;
+}
+
+TIniHashedStringList& TIniSections::Lines(int index) const {
+    return *reinterpret_cast<TIniHashedStringList*>(list_->Objects(index));
+}
+
+int TIniSections::Add(const std::u16string& section) {
+    auto lines = std::make_unique<TIniHashedStringList>();
+    lines->SetCaseSensitive(CaseSensitive());
+    const int index = list_->AddObject(section, reinterpret_cast<PtrInt>(lines.get()));
+    lines.release();
+    return index;
+}
+
+void TIniSections::Delete(int index) {
+    std::unique_ptr<TIniHashedStringList> lines(&Lines(index));
+    list_->Delete(index);
+}
+
+void TIniSections::Clear() {
+    for (int i = 0; i < Count(); ++i) delete &Lines(i);
+    list_->Clear();
+}
+
+void TIniSections::SetCaseSensitive(bool value) {
+    list_->SetCaseSensitive(value);
+    for (int i = 0; i < Count(); ++i) Lines(i).SetCaseSensitive(value);
+}
+
 void TIniSections::SetStrings(const std::vector<std::u16string>& lines) {
-    list_.Clear();
+    Clear();
     TIniHashedStringList* current = nullptr;
     for (const auto& raw : lines) {
         const std::u16string_view line = trim(raw);
@@ -20,7 +76,7 @@ void TIniSections::SetStrings(const std::vector<std::u16string>& lines) {
         }
         if (!current) continue;
         std::u16string_view name, value;
-        if (TIniHashedStringList::SplitNameValue(line, &name, &value))
+        if (splitAtEquals(line, &name, &value))
             current->AddStr(MakeLine(trim(name), trim(value)));
         else
             current->AddStr(std::u16string(line));
@@ -51,10 +107,6 @@ std::u16string TIniSections::GetText() const {
     return out;
 }
 
-int TIniSections::Add(std::u16string section) {
-    return list_.AddObject(std::move(section), std::make_unique<TIniHashedStringList>());
-}
-
 std::u16string TIniSections::MakeLine(std::u16string_view ident, std::u16string_view value) {
     std::u16string line;
     line.reserve(ident.size() + 1 + value.size());
@@ -65,7 +117,7 @@ std::u16string TIniSections::MakeLine(std::u16string_view ident, std::u16string_
 bool TIniSections::Find(std::u16string_view section, std::u16string_view ident, std::u16string* value) const {
     const int s = IndexOf(section);
     if (s < 0) return false;
-    const auto& lines = Lines(s);
+    auto& lines = Lines(s);
     const int k = lines.IndexOfName(ident);
     if (k < 0) return false;
     if (value) *value = lines.ValueFromIndex(k);
@@ -111,8 +163,8 @@ std::vector<std::u16string> TIniSections::SectionNames() const {
 std::vector<std::u16string> TIniSections::SectionKeys(std::u16string_view section) const {
     std::vector<std::u16string> out;
     for (const auto& line : SectionLines(section)) {
-        std::u16string_view name;
-        if (TIniHashedStringList::SplitNameValue(line, &name, nullptr)) out.emplace_back(name);
+        std::u16string_view name, value;
+        if (splitAtEquals(line, &name, &value)) out.emplace_back(name);
     }
     return out;
 }

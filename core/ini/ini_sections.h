@@ -6,6 +6,7 @@
 #include "core/ini/hashed_string_list.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,6 +16,11 @@ namespace vell {
 
 class TIniSections {
 public:
+    TIniSections();
+    ~TIniSections();
+    TIniSections(TIniSections&&) noexcept;
+    TIniSections& operator=(TIniSections&&) noexcept;
+
     // Replaces the content with the parsed lines.
     void SetStrings(const std::vector<std::u16string>& lines);
     // Splits `text` at CR, LF or CR LF and parses it.
@@ -26,14 +32,14 @@ public:
     // GetStrings with every line ended by CR LF.
     std::u16string GetText() const;
 
-    int Count() const { return list_.Count(); }
-    const std::u16string& Name(int index) const { return list_.Strings(index); }
-    TIniHashedStringList& Lines(int index) const { return *list_.Objects(index); }
+    int Count() const { return list_->Count(); }
+    const std::u16string& Name(int index) const { return list_->Strings(index); }
+    TIniHashedStringList& Lines(int index) const;
     // The first section of that name, or -1.
-    int IndexOf(std::u16string_view section) const { return list_.IndexOf(section); }
-    int Add(std::u16string section);
-    void Delete(int index) { list_.Delete(index); }
-    void Clear() { list_.Clear(); }
+    int IndexOf(std::u16string_view section) const { return list_->IndexOf(section); }
+    int Add(const std::u16string& section);
+    void Delete(int index);
+    void Clear();
 
     // The value of the first line named `ident` in the section; false when either is missing.
     bool Find(std::u16string_view section, std::u16string_view ident, std::u16string* value) const;
@@ -50,13 +56,15 @@ public:
     // All lines of the section as stored.
     std::vector<std::u16string> SectionLines(std::u16string_view section) const;
 
-    bool CaseSensitive() const { return list_.CaseSensitive(); }
-    void SetCaseSensitive(bool value) { list_.SetCaseSensitive(value); }
+    bool CaseSensitive() const { return list_->CaseSensitive(); }
+    // Applies to the section list and to every section.
+    void SetCaseSensitive(bool value);
 
     static std::u16string MakeLine(std::u16string_view ident, std::u16string_view value);
 
 private:
-    TIniHashedStringList list_;
+    // The sections; each line's object is the section's own line list, owned here.
+    std::unique_ptr<TIniHashedStringList> list_;
 };
 
 } // namespace vell
