@@ -1,5 +1,6 @@
 #include "core/io/stream.h"
 #include "core/text/codec.h"
+#include "core/text/paths.h"
 #include "core/text/strings.h"
 #include "core/text/utf.h"
 
@@ -125,4 +126,17 @@ TEST(Stream, MemoryStreamReadsWritesAndSeeks) {
     s.SetPosition(0);
     copy.CopyFrom(s);
     EXPECT_EQ(copy.Bytes(), "he");
+}
+
+TEST(Paths, SplitAndChange) {
+    EXPECT_EQ(ExtractFilePath(u"C:\\a\\b.txt"), u"C:\\a\\");
+    EXPECT_EQ(ExtractFilePath(u"C:b.txt"), u"C:");
+    EXPECT_EQ(ExtractFilePath(u"b.txt"), u"");
+    EXPECT_EQ(ExtractFileName(u"C:/a/b.txt"), u"b.txt");
+    EXPECT_EQ(ChangeFileExt(u"C:\\a\\VellLoading.exe", u".log"), u"C:\\a\\VellLoading.log");
+    EXPECT_EQ(ChangeFileExt(u"C:\\a.b\\name", u".log"), u"C:\\a.b\\name.log");
+    EXPECT_EQ(ChangeFileExt(u"x.tar.gz", u"_1.log"), u"x.tar_1.log");
+    EXPECT_EQ(IncludeTrailingBackslash(u"C:\\a"), u"C:\\a\\");
+    EXPECT_EQ(IncludeTrailingBackslash(u""), u"");
+    EXPECT_EQ(ExcludeTrailingBackslash(u"C:\\a\\"), u"C:\\a");
 }

@@ -1,0 +1,226 @@
+#include "services/ini/ext_ini_file.h"
+#include "services/ini/safe_ini_file.h"
+#include "tests/support/temp_dir.h"
+
+#include "core/text/codec.h"
+#include "core/text/utf.h"
+
+#include <gtest/gtest.h>
+
+using namespace vell;
+using vell::testing::TempDir;
+using vell::testing::readFile;
+using vell::testing::writeFile;
+using Lines = std::vector<std::u16string>;
+
+namespace {
+std::string utf16(std::u16string_view text) { return text::encodeText(text, text::TextEncoding::Utf16LE, true); }
+const wchar_t* w(const std::u16string& s) { return text::wcs(s); }
+DWORD attrs(const std::u16string& p) { return ::GetFileAttributesW(w(p)); }
+} // namespace
+
+// --- TSafeIniFile --------------------------------------------------------------------------
+
+TEST(SafeIni, ReadsAnyEncodingAndSavesUtf16OnlyWhenChanged) {
+    TempDir dir;
+    const auto path = dir / u"a.ini";
+    const std::string original = "\xEF\xBB\xBF[Main]\r\n x = 1 \r\nplain\r\n";
+    writeFile(path, original);
+    {
+        TSafeIniFile ini(path);
+        EXPECT_EQ(ini.ReadString(u"main", u"X", u""), u"1");
+        EXPECT_FALSE(ini.IniChanged());
+    }
+    EXPECT_EQ(readFile(path), original); // untouched
+    {
+        TSafeIniFile ini(path);
+        ini.WriteString(u"Main", u"y", u"\u00E9");
+        EXPECT_TRUE(ini.IniChanged());
+    }
+    EXPECT_EQ(readFile(path), utf16(u"[Main]\r\nx=1\r\nplain\r\ny=\u00E9\r\n\r\n"));
+}
+
+TEST(SafeIni, MissingFileIsCreatedWithItsFolderAndMark) {
+    TempDir dir;
+    const auto path = dir / u"sub\\deeper\\new.ini";
+    {
+        TSafeIniFile ini(path, text::TextEncoding::Utf8);
+        EXPECT_EQ(ini.LoadSaveFile_LastError, 0u);
+        EXPECT_FALSE(ini.IniLoadFailed());
+        EXPECT_EQ(readFile(path), "\xEF\xBB\xBF");
+    }
+    EXPECT_EQ(readFile(path), "\xEF\xBB\xBF"); // nothing changed, nothing saved
+    TSafeIniFile plain(dir / u"other\\plain.ini");
+    EXPECT_EQ(readFile(dir / u"other\\plain.ini"), "");
+}
+
+TEST(SafeIni, ReadOnlyAndHiddenFilesAreSavedAndKeepTheirFlags) {
+    TempDir dir;
+    for (DWORD flag : {DWORD(FILE_ATTRIBUTE_READONLY), DWORD(FILE_ATTRIBUTE_HIDDEN)}) {
+        const auto path = dir / (flag == FILE_ATTRIBUTE_READONLY ? u"ro.ini" : u"hidden.ini");
+        writeFile(path, "[S]\r\nk=old\r\n");
+        ::SetFileAttributesW(w(path), flag);
+        TSafeIniFile ini(path);
+        ini.WriteString(u"S", u"k", u"new");
+        ini.UpdateFile();
+        EXPECT_EQ(ini.LoadSaveFile_LastError, 0u) << flag;
+        EXPECT_FALSE(ini.IniChanged());
+        EXPECT_TRUE(attrs(path) & flag) << flag;
+        EXPECT_EQ(readFile(path), utf16(u"[S]\r\nk=new\r\n\r\n"));
+    }
+}
+
+TEST(SafeIni, FileThatFailedToLoadIsNeverOverwrittenAutomatically) {
+    TempDir dir;
+    const auto path = dir / u"locked.ini";
+    writeFile(path, "[S]\r\nk=keep\r\n");
+    HANDLE lock = ::CreateFileW(w(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr); // no sharing
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    {
+        TSafeIniFile ini(path);
+        EXPECT_NE(ini.LoadSaveFile_LastError, 0u);
+        EXPECT_TRUE(ini.IniLoadFailed());
+        EXPECT_EQ(ini.ReadString(u"S", u"k", u"default"), u"default");
+        ::CloseHandle(lock);
+        ini.WriteString(u"S", u"k", u"lost");
+    }
+    EXPECT_EQ(readFile(path), "[S]\r\nk=keep\r\n");
+
+    // A later load of the same file that fails protects it as well.
+    TSafeIniFile ini(path);
+    ASSERT_EQ(ini.ReadString(u"S", u"k", u""), u"keep");
+    ini.WriteString(u"S", u"k", u"changed");
+    lock = ::CreateFileW(w(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ini.LoadFromFile(path);
+    ::CloseHandle(lock);
+    EXPECT_TRUE(ini.IniLoadFailed());
+    EXPECT_EQ(ini.ReadString(u"S", u"k", u""), u"changed"); // content stays as it was
+}
+
+TEST(SafeIni, SaveFailureIsReportedAndKeepsTheChangedFlag) {
+    TempDir dir;
+    TSafeIniFile ini(dir / u"x.ini");
+    ini.WriteString(u"S", u"k", u"v");
+    ::CreateDirectoryW(w(dir / u"folder.ini"), nullptr);
+    ini.Rename(dir / u"folder.ini", false); // a folder cannot be written as a file
+    ini.UpdateFile();
+    EXPECT_NE(ini.LoadSaveFile_LastError, 0u);
+    EXPECT_TRUE(ini.IniChanged());
+    ini.Rename(dir / u"x.ini", false);
+}
+
+TEST(SafeIni, DamagedFilesGiveDefaults) {
+    TempDir dir;
+    std::string binary;
+    for (int i = 0; i < 10000; ++i) binary.push_back(static_cast<char>((i * 131) ^ (i >> 3)));
+    const std::string cases[] = {"", "\xFF\xFE", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=", binary,
+                                 "[S]\r\n" + std::string(3 << 20, 'k') + "=v\r\n"};
+    for (const auto& bytes : cases) {
+        const auto path = dir / u"bad.ini";
+        writeFile(path, bytes);
+        TSafeIniFile ini(path);
+        EXPECT_EQ(ini.LoadSaveFile_LastError, 0u);
+        EXPECT_EQ(ini.ReadString(u"S", u"k", u"def"), u"def");
+        EXPECT_EQ(ini.ReadInteger(u"S", u"k", 7), 7);
+    }
+}
+
+TEST(SafeIni, WritesUseTheLastSectionAndDuplicateKeysWhenAllowed) {
+    TSafeIniFile ini;
+    ini.WriteString(u"A", u"k", u"1");
+    ini.WriteString(u"B", u"k", u"2");
+    ini.EraseSection(u"A"); // B moves to index 0: the last-used section must be found again
+    ini.WriteString(u"B", u"k", u"3");
+    ini.WriteString(u"A", u"k", u"4");
+    EXPECT_EQ(ini.GetStrings(), (Lines{u"[B]", u"k=3", u"", u"[A]", u"k=4", u""}));
+    ini.AllowSameIdent = true;
+    ini.WriteString(u"A", u"k", u"5");
+    EXPECT_EQ(ini.ReadSectionValues(u"A"), (Lines{u"k=4", u"k=5"}));
+    ini.DeleteKey(u"A", u"K");
+    EXPECT_EQ(ini.ReadSectionValues(u"A"), (Lines{u"k=5"}));
+    ini.WriteBool(u"A", u"b", true);
+    EXPECT_EQ(ini.ReadString(u"A", u"b", u""), u"1");
+    EXPECT_TRUE(ini.ReadBool(u"A", u"b", false));
+}
+
+TEST(SafeIni, StreamsAndEncryptionHooks) {
+    auto xorAll = [](TStream& in, TStream& out) {
+        std::string b = in.ReadRest();
+        for (char& c : b) c = static_cast<char>(c ^ 0x5A);
+        out.WriteBuffer(b.data(), static_cast<int64_t>(b.size()));
+    };
+    TSafeIniFile ini;
+    ini.EncryptStreamCallback = xorAll;
+    ini.WriteString(u"S", u"k", u"v");
+    TMemoryStream stream(std::string(100, 'x')); // old content is replaced, not overwritten
+    ini.SaveToStream(stream);
+    std::string expected = utf16(u"[S]\r\nk=v\r\n\r\n");
+    for (char& c : expected) c = static_cast<char>(c ^ 0x5A);
+    EXPECT_EQ(stream.Bytes(), expected);
+
+    TSafeIniFile reader;
+    reader.DecryptStreamCallback = xorAll;
+    reader.LoadFromStream(stream); // rewinds by itself
+    EXPECT_EQ(reader.LoadSaveFile_LastError, 0u);
+    EXPECT_EQ(reader.ReadString(u"S", u"k", u""), u"v");
+
+    TSafeIniFile failing;
+    failing.DecryptStreamCallback = [](TStream&, TStream&) { throw EStreamError("bad key"); };
+    failing.LoadFromStream(stream);
+    EXPECT_EQ(failing.LoadSaveFile_LastError, 1u);
+
+    TempDir dir;
+    const auto path = dir / u"enc.ini";
+    {
+        TSafeIniFile file(path, std::nullopt, xorAll, xorAll);
+        file.WriteString(u"S", u"k", u"v");
+    }
+    EXPECT_EQ(readFile(path), expected);
+    TSafeIniFile back(path, std::nullopt, xorAll, xorAll);
+    EXPECT_EQ(back.ReadString(u"S", u"k", u""), u"v");
+}
+
+TEST(SafeIni, RenameOnlyChangesTheTarget) {
+    TempDir dir;
+    writeFile(dir / u"a.ini", "[S]\r\nk=a\r\n");
+    TSafeIniFile ini(dir / u"a.ini");
+    ini.Rename(dir / u"b.ini", true);
+    EXPECT_FALSE(vell::testing::exists(dir / u"b.ini"));
+    EXPECT_EQ(ini.ReadString(u"S", u"k", u""), u"a");
+    ini.WriteString(u"S", u"k", u"b");
+    ini.UpdateFile();
+    EXPECT_EQ(readFile(dir / u"a.ini"), "[S]\r\nk=a\r\n");
+    EXPECT_EQ(readFile(dir / u"b.ini"), utf16(u"[S]\r\nk=b\r\n\r\n"));
+}
+
+// --- TExtIniFile ---------------------------------------------------------------------------
+
+TEST(ExtIni, LoadsSavesAndNeverWritesBackByItself) {
+    TempDir dir;
+    const auto path = dir / u"lang.lng";
+    writeFile(path, utf16(u"[Main]\r\nDisplayName=\u0627\u0644\u0639\u0631\u0628\u064A\u0629\r\n"));
+    TExtIniFile ini(path);
+    EXPECT_EQ(ini.ReadString(u"Main", u"DisplayName", u""), u"\u0627\u0644\u0639\u0631\u0628\u064A\u0629");
+    ini.WriteString(u"Main", u"x", u"1");
+    ini.UpdateFile();
+    ini.Rename(dir / u"other.lng", true);
+    EXPECT_EQ(readFile(path), utf16(u"[Main]\r\nDisplayName=\u0627\u0644\u0639\u0631\u0628\u064A\u0629\r\n"));
+    EXPECT_FALSE(vell::testing::exists(dir / u"other.lng"));
+
+    EXPECT_FALSE(ini.LoadFromFile(dir / u"missing.lng")); // content stays
+    EXPECT_EQ(ini.ReadString(u"Main", u"x", u""), u"1");
+
+    ASSERT_TRUE(ini.SaveToFile(dir / u"saved.lng"));
+    EXPECT_EQ(readFile(dir / u"saved.lng"),
+              utf16(u"[Main]\r\nDisplayName=\u0627\u0644\u0639\u0631\u0628\u064A\u0629\r\nx=1\r\n\r\n"));
+
+    TExtIniFile ascii;
+    ascii.WriteString(u"A", u"k", u"v");
+    TMemoryStream stream;
+    ASSERT_TRUE(ascii.SaveToStream(stream));
+    EXPECT_EQ(stream.Bytes(), "[A]\r\nk=v\r\n\r\n");
+    TMemoryStream in("junk?[B]\r\nk=w\r\n");
+    in.SetPosition(5); // reads from where the stream stands
+    ASSERT_TRUE(ascii.LoadFromStream(in));
+    EXPECT_EQ(ascii.ReadSections(), Lines{u"B"});
+}
