@@ -46,6 +46,12 @@ struct KernelHandleTraits {
     static void close(HANDLE h) { ::CloseHandle(h); }
 };
 
+struct FindHandleTraits {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static bool valid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { ::FindClose(h); }
+};
+
 inline void deleteGdiObject(HGDIOBJ h) { ::DeleteObject(h); }
 
 using UniqueBitmap = UniqueHandle<HBITMAP, SimpleTraits<HBITMAP, deleteGdiObject>>;
@@ -56,6 +62,7 @@ using UniqueRegion = UniqueHandle<HRGN, SimpleTraits<HRGN, deleteGdiObject>>;
 using UniquePalette = UniqueHandle<HPALETTE, SimpleTraits<HPALETTE, deleteGdiObject>>;
 using UniqueModule = UniqueHandle<HMODULE, SimpleTraits<HMODULE, ::FreeLibrary>>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>; // events, mutexes, files, threads
+using UniqueFindHandle = UniqueHandle<HANDLE, FindHandleTraits>;  // FindFirstFile searches
 using UniqueMemoryDC = UniqueHandle<HDC, SimpleTraits<HDC, ::DeleteDC>>;
 
 // A DC obtained with GetDC/GetWindowDC is given back with ReleaseDC and its window.
