@@ -1,0 +1,9 @@
+// The processor feature test that decides whether the vector kernels may run.
+#pragma once
+
+namespace vell::draw {
+
+// True when the processor has both SSE and SSE2. Computed once per process.
+bool CpuHasSSE2();
+
+} // namespace vell::draw

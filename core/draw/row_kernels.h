@@ -1,0 +1,73 @@
+// One row function per pixel operation. Every operation has an exact version that
+// follows the table arithmetic literally; the vector versions are entries of a second
+// table that must give the same bytes, and can be switched off process-wide so that
+// tests hold them against the exact ones.
+//
+// Pixels are 4 bytes in memory order blue, green, red, alpha; rows need no alignment.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace vell::draw {
+
+// One source column of a bilinear row: the two neighbours and the weight of the right one
+// in 1/32768 units (0..32767).
+struct BilinearTap {
+    int32_t x0;
+    int32_t x1;
+    int32_t fx;
+};
+
+struct RowKernels {
+    // Source-over of premultiplied pixels at opacity `alpha` (1..255): with E the pixel's
+    // alpha times `alpha`, each byte becomes PreMul[alpha][s] + PreMul[255-E][d] (alpha
+    // byte: Screen[E][d]); pixels with E = 0 are left alone.
+    void (*overPremul)(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha);
+    // The same for straight-alpha pixels: colour PreMul[E][s] + PreMul[255-E][d].
+    void (*overStraight)(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha);
+    // A premultiplied solid colour through a coverage mask: each mask byte acts as the
+    // opacity of one premultiplied source pixel of that colour.
+    void (*solidMask)(uint8_t* dst, uint32_t colour, const uint8_t* mask, int count);
+    // Bilinear interpolation of premultiplied pixels between rows `top` and `bottom` with
+    // the bottom row's weight `fy` (0..32767), one output pixel per tap.
+    void (*bilinear)(uint8_t* out, const uint8_t* top, const uint8_t* bottom, const BilinearTap* taps,
+                     int count, int fy);
+    // One line of a separable Gaussian pass: output pixel j is the weighted sum of the
+    // 2R + 1 input pixels at in + 4j + k * tapStep (k = 0..2R) with the kernel's weights
+    // (weights[0] for the outermost pair, weights[radius] for the centre), accumulated
+    // outside in, in single precision, rounded to nearest even and saturated. `out` may
+    // equal `in` (the passes run in place). With `straight`, the colour sums are divided
+    // by the alpha sum (times 255) before rounding.
+    void (*gaussLine)(uint8_t* out, const uint8_t* in, ptrdiff_t tapStep, int count, const float* weights,
+                      int radius, bool straight);
+};
+
+const RowKernels& exactKernels();
+// The vector entries where this build and processor have them, exact ones elsewhere.
+const RowKernels& fastKernels();
+// What the drawing code uses: fastKernels() unless fast paths are switched off.
+const RowKernels& activeKernels();
+void setFastPathsEnabled(bool enabled);
+bool fastPathsEnabled();
+
+// Exact helpers shared by the kernels and the compositor.
+inline uint8_t grey(const uint8_t* p) { return static_cast<uint8_t>((p[2] * 77 + p[1] * 151 + p[0] * 28) >> 8); }
+
+// Source-over of one row with greyscale and every other option the vector rows leave
+// out; exact only.
+void overRowGeneral(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha, bool premultiplied, bool gray);
+
+// The alpha-only variant of the compositor: m = PreMul[src alpha][alpha]; mode 1 sets the
+// destination alpha to m, mode 2 multiplies it (MulTable). Premultiplied destinations get
+// their colour un-premultiplied by the old alpha and premultiplied by the new one.
+void maskAlphaRow(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha, int mode, bool dstPremultiplied);
+
+// Every pixel's three colour bytes become (R*77 + G*151 + B*28) >> 8; `bytesPerPixel` is
+// 3 or 4 (the fourth byte is left alone).
+void grayscaleRow(uint8_t* row, int count, int bytesPerPixel);
+
+namespace detail {
+const RowKernels* sse2Kernels(); // null when the build has no SSE2
+}
+
+} // namespace vell::draw
