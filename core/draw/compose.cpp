@@ -167,19 +167,25 @@ void composeBilinear(const DrawTarget& t, const DrawSource& s, const ComposePara
     // colour removed) over the columns the taps touch; two converted rows are kept.
     const bool direct = s.layout == SourceLayout::Bgra32 && s.premultiplied && !p.hasKey;
     const int span = maxX - minX + 1;
+    // Taps become relative to the span. A tap clamped onto one column weights it twice,
+    // which is the column with weight 0 on its right neighbour.
+    for (BilinearTap& tap : taps) {
+        if (tap.x1 == tap.x0) tap.fx = 0;
+        tap.x0 -= minX;
+        tap.x1 = tap.x0 + 1;
+    }
     std::vector<int32_t> spanCols;
     std::vector<uint8_t> rows[2];
     int rowY[2] = {-1, -1};
     if (!direct) {
         spanCols.resize(span);
         for (int i = 0; i < span; ++i) spanCols[i] = minX + i;
-        for (BilinearTap& tap : taps) tap.x0 -= minX, tap.x1 -= minX;
         rows[0].resize(static_cast<size_t>(span) * 4);
         rows[1].resize(static_cast<size_t>(span) * 4);
     }
     // Makes row y available without evicting row `keep`, which the same output row needs.
     auto sourceRow = [&](int y, int keep) -> const uint8_t* {
-        if (direct) return s.pixels + static_cast<ptrdiff_t>(y) * s.stride;
+        if (direct) return s.pixels + static_cast<ptrdiff_t>(y) * s.stride + 4 * static_cast<ptrdiff_t>(minX);
         for (int k = 0; k < 2; ++k)
             if (rowY[k] == y) return rows[k].data();
         const int k = rowY[0] == keep ? 1 : 0;
@@ -187,15 +193,22 @@ void composeBilinear(const DrawTarget& t, const DrawSource& s, const ComposePara
         rowY[k] = y;
         return rows[k].data();
     };
+    // One spare pixel past the span lets every tap read its right neighbour.
+    std::vector<int16_t> vertical(static_cast<size_t>(span + 1) * 4);
     std::vector<uint8_t> out(static_cast<size_t>(n) * 4);
     const RowKernels& k = activeKernels();
+    long long lastPos = -1;
     for (int j = w.j0; j < w.j1; ++j) {
         const long long pos = ay.start + j * ay.step;
         const long long y0 = pos >> 15;
         const int r0 = clampInt(y0, 0, s.height - 1), r1 = clampInt(y0 + 1, 0, s.height - 1);
-        const uint8_t* top = sourceRow(r0, r1);
-        const uint8_t* bottom = sourceRow(r1, r0);
-        k.bilinear(out.data(), top, bottom, taps.data(), n, static_cast<int>(pos & 32767));
+        if (pos != lastPos) {
+            const uint8_t* top = sourceRow(r0, r1);
+            const uint8_t* bottom = sourceRow(r1, r0);
+            k.bilinearVertical(vertical.data(), top, bottom, span, static_cast<int>(pos & 32767));
+            k.bilinearHorizontal(out.data(), vertical.data(), taps.data(), n);
+            lastPos = pos;
+        }
         uint8_t* dst = t.pixels + static_cast<ptrdiff_t>(p.dstY + j) * t.stride + 4 * static_cast<ptrdiff_t>(p.dstX + w.i0);
         blendRow(dst, out.data(), n, p, true, t.premultiplied);
     }

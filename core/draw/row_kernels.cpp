@@ -54,20 +54,16 @@ void solidMaskExact(uint8_t* dst, uint32_t colour, const uint8_t* mask, int coun
     }
 }
 
-void bilinearExact(uint8_t* out, const uint8_t* top, const uint8_t* bottom, const BilinearTap* taps, int count,
-                   int fy) {
+void bilinearVerticalExact(int16_t* out, const uint8_t* top, const uint8_t* bottom, int count, int fy) {
+    for (int i = 0; i < 4 * count; ++i) out[i] = static_cast<int16_t>((top[i] * (32768 - fy) + bottom[i] * fy + 128) >> 8);
+}
+
+void bilinearHorizontalExact(uint8_t* out, const int16_t* v, const BilinearTap* taps, int count) {
     for (int i = 0; i < count; ++i, out += 4) {
-        const BilinearTap& t = taps[i];
-        const int w11 = (t.fx * fy + 16384) >> 15;
-        const int w10 = t.fx - w11;
-        const int w01 = fy - w11;
-        const int w00 = 32768 - t.fx - fy + w11;
-        const uint8_t* p00 = top + 4 * t.x0;
-        const uint8_t* p10 = top + 4 * t.x1;
-        const uint8_t* p01 = bottom + 4 * t.x0;
-        const uint8_t* p11 = bottom + 4 * t.x1;
-        for (int c = 0; c < 4; ++c)
-            out[c] = static_cast<uint8_t>((p00[c] * w00 + p10[c] * w10 + p01[c] * w01 + p11[c] * w11 + 16384) >> 15);
+        const int16_t* a = v + 4 * taps[i].x0;
+        const int16_t* b = v + 4 * taps[i].x1;
+        const int fx = taps[i].fx;
+        for (int c = 0; c < 4; ++c) out[c] = static_cast<uint8_t>((a[c] * (32768 - fx) + b[c] * fx + (1 << 21)) >> 22);
     }
 }
 
@@ -99,7 +95,8 @@ void gaussLineExact(uint8_t* out, const uint8_t* in, ptrdiff_t tapStep, int coun
     }
 }
 
-const RowKernels kExact = {overPremulExact, overStraightExact, solidMaskExact, bilinearExact, gaussLineExact};
+const RowKernels kExact = {overPremulExact,       overStraightExact,       solidMaskExact,
+                           bilinearVerticalExact, bilinearHorizontalExact, gaussLineExact};
 
 RowKernels buildFast() {
     RowKernels k = kExact;

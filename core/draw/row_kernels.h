@@ -28,10 +28,12 @@ struct RowKernels {
     // A premultiplied solid colour through a coverage mask: each mask byte acts as the
     // opacity of one premultiplied source pixel of that colour.
     void (*solidMask)(uint8_t* dst, uint32_t colour, const uint8_t* mask, int count);
-    // Bilinear interpolation of premultiplied pixels between rows `top` and `bottom` with
-    // the bottom row's weight `fy` (0..32767), one output pixel per tap.
-    void (*bilinear)(uint8_t* out, const uint8_t* top, const uint8_t* bottom, const BilinearTap* taps,
-                     int count, int fy);
+    // Bilinear interpolation of premultiplied pixels in two passes with 15-bit weights.
+    // Vertical: each byte of `count` pixels becomes (top * (32768 - fy) + bottom * fy + 128)
+    // >> 8, a 16-bit value with 7 fraction bits. Horizontal: output pixel i takes
+    // (v[x0] * (32768 - fx) + v[x1] * fx + 2^21) >> 22 from its tap's two columns.
+    void (*bilinearVertical)(int16_t* out, const uint8_t* top, const uint8_t* bottom, int count, int fy);
+    void (*bilinearHorizontal)(uint8_t* out, const int16_t* v, const BilinearTap* taps, int count);
     // One line of a separable Gaussian pass: output pixel j is the weighted sum of the
     // 2R + 1 input pixels at in + 4j + k * tapStep (k = 0..2R) with the kernel's weights
     // (weights[0] for the outermost pair, weights[radius] for the centre), accumulated

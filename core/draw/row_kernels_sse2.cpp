@@ -1,8 +1,8 @@
 // The SSE2 entries of the row kernels. Each gives exactly the bytes of its exact twin in
-// row_kernels.cpp: byte products are rounded divisions by 255 done as
-// (t + (t >> 8)) >> 8 with t = x + 128, which equals floor((x + 127) / 255) for every
-// product of two bytes; the Gaussian lines repeat the exact version's single-precision
-// operations in the same order, one lane per channel.
+// row_kernels.cpp: byte products are rounded divisions by 255 done as (t * 257) >> 16
+// with t = x + 128, which equals floor((x + 127) / 255) for every product of two bytes;
+// the Gaussian lines repeat the exact version's single-precision operations in the same
+// order, one lane per channel.
 #include "core/draw/row_kernels.h"
 
 #if defined(__SSE2__)
@@ -15,8 +15,7 @@ namespace vell::draw {
 namespace {
 
 inline __m128i div255(__m128i x) {
-    const __m128i t = _mm_add_epi16(x, _mm_set1_epi16(128));
-    return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+    return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(128)), _mm_set1_epi16(257));
 }
 
 // Broadcasts the alpha lane (3 and 7) of two unpacked pixels over their four lanes.
@@ -41,18 +40,21 @@ inline __m128i keepWhereZero(__m128i result, __m128i dst, __m128i e8) {
     return _mm_or_si128(_mm_and_si128(zero, dst), _mm_andnot_si128(zero, result));
 }
 
-// Effective alpha of four pixels, one byte per pixel spread over the pixel's four bytes.
-template <bool Premul>
+// Four pixels at a time. `Full` is opacity 255, where E is the pixel's own alpha and a
+// premultiplied source's colour weight 255 leaves its bytes as they are.
+template <bool Premul, bool Full>
 void overRow(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i a16 = _mm_set1_epi16(alpha);
+    const __m128i c255 = _mm_set1_epi16(255);
     const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     int i = 0;
     for (; i + 4 <= count; i += 4, dst += 16, src += 16) {
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
         const __m128i sa = _mm_and_si128(s, alphaMask);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(sa, zero)) == 0xFFFF) continue;
-        if (alpha == 255 && _mm_movemask_epi8(_mm_cmpeq_epi32(sa, alphaMask)) == 0xFFFF) {
+        const __m128i transparent = _mm_cmpeq_epi32(sa, zero);
+        if (_mm_movemask_epi8(transparent) == 0xFFFF) continue;
+        if (Full && _mm_movemask_epi8(_mm_cmpeq_epi32(sa, alphaMask)) == 0xFFFF) {
             // Opaque pixels at full opacity are copied (both exact formulas give s).
             _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), s);
             continue;
@@ -61,36 +63,48 @@ void overRow(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha) {
         __m128i sLo = _mm_unpacklo_epi8(s, zero), sHi = _mm_unpackhi_epi8(s, zero);
         const __m128i dLo = _mm_unpacklo_epi8(d, zero), dHi = _mm_unpackhi_epi8(d, zero);
         __m128i eLo = alphaLanes(sLo), eHi = alphaLanes(sHi);
-        if (alpha != 255) {
+        if (!Full) {
             eLo = div255(_mm_mullo_epi16(eLo, a16));
             eHi = div255(_mm_mullo_epi16(eHi, a16));
         }
         __m128i rLo, rHi;
-        if (Premul) {
+        if (Premul && Full) {
+            // s + PreMul[255-a][d], saturated; a transparent pixel's colour is dropped so
+            // that it leaves the destination as it is.
+            const __m128i dd = _mm_packus_epi16(div255(_mm_mullo_epi16(dLo, _mm_sub_epi16(c255, eLo))),
+                                                div255(_mm_mullo_epi16(dHi, _mm_sub_epi16(c255, eHi))));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_adds_epu8(_mm_andnot_si128(transparent, s), dd));
+            continue;
+        } else if (Premul) {
             rLo = blend2(sLo, dLo, a16, eLo);
             rHi = blend2(sHi, dHi, a16, eHi);
         } else {
             // Straight colour is weighted by E; its alpha lane counts as 255 so that the
             // alpha byte becomes E + PreMul[255-E][d], which is Screen[E][d].
             const __m128i a255 = _mm_set_epi16(255, 0, 0, 0, 255, 0, 0, 0);
-            const __m128i keepColour = _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1);
-            sLo = _mm_or_si128(_mm_and_si128(sLo, keepColour), a255);
-            sHi = _mm_or_si128(_mm_and_si128(sHi, keepColour), a255);
+            sLo = _mm_or_si128(sLo, a255);
+            sHi = _mm_or_si128(sHi, a255);
             rLo = blend2(sLo, dLo, eLo, eLo);
             rHi = blend2(sHi, dHi, eHi, eHi);
         }
         const __m128i r = _mm_packus_epi16(rLo, rHi);
-        const __m128i e8 = _mm_packus_epi16(eLo, eHi);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), keepWhereZero(r, d, e8));
+        const __m128i skip = Full ? transparent : _mm_cmpeq_epi32(_mm_packus_epi16(eLo, eHi), zero);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(_mm_and_si128(skip, d), _mm_andnot_si128(skip, r)));
     }
     if (i < count) (Premul ? exactKernels().overPremul : exactKernels().overStraight)(dst, src, count - i, alpha);
 }
 
 void overPremulSse2(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha) {
-    overRow<true>(dst, src, count, alpha);
+    if (alpha == 255)
+        overRow<true, true>(dst, src, count, alpha);
+    else
+        overRow<true, false>(dst, src, count, alpha);
 }
 void overStraightSse2(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha) {
-    overRow<false>(dst, src, count, alpha);
+    if (alpha == 255)
+        overRow<false, true>(dst, src, count, alpha);
+    else
+        overRow<false, false>(dst, src, count, alpha);
 }
 
 void solidMaskSse2(uint8_t* dst, uint32_t colour, const uint8_t* mask, int count) {
@@ -120,37 +134,63 @@ void solidMaskSse2(uint8_t* dst, uint32_t colour, const uint8_t* mask, int count
     if (i < count) exactKernels().solidMask(dst, colour, mask + i, count - i);
 }
 
-void bilinearSse2(uint8_t* out, const uint8_t* top, const uint8_t* bottom, const BilinearTap* taps, int count,
-                  int fy) {
-    // sum = p00 << 15 + (p10 - p00) w10 + (p01 - p00) w01 + (p11 - p00) w11, which is the
-    // exact four-weight sum with w00 eliminated; every weight left fits a signed 16 bits.
+void bilinearVerticalSse2(int16_t* out, const uint8_t* top, const uint8_t* bottom, int count, int fy) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i half = _mm_set1_epi32(16384);
-    for (int i = 0; i < count; ++i, out += 4) {
-        const BilinearTap& t = taps[i];
-        const int w11 = (t.fx * fy + 16384) >> 15;
-        const int w10 = t.fx - w11;
-        const int w01 = fy - w11;
-        const __m128i p00 = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(load32(top + 4 * t.x0))), zero);
-        const __m128i p10 = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(load32(top + 4 * t.x1))), zero);
-        const __m128i p01 = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(load32(bottom + 4 * t.x0))), zero);
-        const __m128i p11 = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(load32(bottom + 4 * t.x1))), zero);
-        const __m128i pairA = _mm_unpacklo_epi16(_mm_sub_epi16(p10, p00), _mm_sub_epi16(p01, p00));
-        const __m128i pairB = _mm_unpacklo_epi16(_mm_sub_epi16(p11, p00), zero);
-        const __m128i wA = _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(w01) << 16) | static_cast<uint32_t>(w10)));
-        const __m128i wB = _mm_set1_epi32(w11);
-        __m128i sum = _mm_slli_epi32(_mm_unpacklo_epi16(p00, zero), 15);
-        sum = _mm_add_epi32(sum, _mm_madd_epi16(pairA, wA));
-        sum = _mm_add_epi32(sum, _mm_madd_epi16(pairB, wB));
-        sum = _mm_srai_epi32(_mm_add_epi32(sum, half), 15);
-        sum = _mm_packs_epi32(sum, sum);
-        const int v = _mm_cvtsi128_si32(_mm_packus_epi16(sum, sum));
-        std::memcpy(out, &v, 4);
+    int i = 0;
+    if (fy == 0) {
+        // Only the top row counts: its bytes with 7 fraction bits.
+        for (; i + 4 <= count; i += 4) {
+            const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + 4 * i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i), _mm_slli_epi16(_mm_unpacklo_epi8(t, zero), 7));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i + 8), _mm_slli_epi16(_mm_unpackhi_epi8(t, zero), 7));
+        }
+    } else {
+        // Both weights fit a signed 16 bits once fy is above 0.
+        const __m128i w = _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(fy) << 16) | static_cast<uint32_t>(32768 - fy)));
+        const __m128i round = _mm_set1_epi32(128);
+        for (; i + 4 <= count; i += 4) {
+            const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + 4 * i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + 4 * i));
+            const __m128i tLo = _mm_unpacklo_epi8(t, zero), tHi = _mm_unpackhi_epi8(t, zero);
+            const __m128i bLo = _mm_unpacklo_epi8(b, zero), bHi = _mm_unpackhi_epi8(b, zero);
+            const __m128i r0 = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(tLo, bLo), w), round), 8);
+            const __m128i r1 = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(tLo, bLo), w), round), 8);
+            const __m128i r2 = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(tHi, bHi), w), round), 8);
+            const __m128i r3 = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(tHi, bHi), w), round), 8);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i), _mm_packs_epi32(r0, r1));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i + 8), _mm_packs_epi32(r2, r3));
+        }
     }
+    if (i < count) exactKernels().bilinearVertical(out + 4 * i, top + 4 * i, bottom + 4 * i, count - i, fy);
 }
 
-// Float lanes of one pixel's four bytes.
-inline __m128 pixelFloats(__m128i bytes16) { return _mm_cvtepi32_ps(_mm_unpacklo_epi16(bytes16, _mm_setzero_si128())); }
+// One output pixel whose right neighbour follows its left one in `v`: the pair (a, b) is
+// weighted a * (32767 - fx) + b * fx + a, the exact a * (32768 - fx) + b * fx with both
+// multipliers inside a signed 16 bits.
+inline __m128i horizontalPixel(const int16_t* v, const BilinearTap& t) {
+    const __m128i ab = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 4 * t.x0));
+    const __m128i pairs = _mm_unpacklo_epi16(ab, _mm_srli_si128(ab, 8));
+    const __m128i w = _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(t.fx) << 16) | static_cast<uint32_t>(32767 - t.fx)));
+    const __m128i sum = _mm_add_epi32(_mm_madd_epi16(pairs, w), _mm_unpacklo_epi16(ab, _mm_setzero_si128()));
+    return _mm_srai_epi32(_mm_add_epi32(sum, _mm_set1_epi32(1 << 21)), 22);
+}
+
+void bilinearHorizontalSse2(uint8_t* out, const int16_t* v, const BilinearTap* taps, int count) {
+    int i = 0;
+    for (; i + 2 <= count; i += 2) {
+        if (taps[i].x1 != taps[i].x0 + 1 || taps[i + 1].x1 != taps[i + 1].x0 + 1) {
+            exactKernels().bilinearHorizontal(out + 4 * i, v, taps + i, 2);
+            continue;
+        }
+        const __m128i px = _mm_packs_epi32(horizontalPixel(v, taps[i]), horizontalPixel(v, taps[i + 1]));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 4 * i), _mm_packus_epi16(px, px));
+    }
+    if (i < count) exactKernels().bilinearHorizontal(out + 4 * i, v, taps + i, count - i);
+}
+
+// Float lanes of the first and the second pixel of four 16-bit channel pairs.
+inline __m128 firstFloats(__m128i x) { return _mm_cvtepi32_ps(_mm_unpacklo_epi16(x, _mm_setzero_si128())); }
+inline __m128 secondFloats(__m128i x) { return _mm_cvtepi32_ps(_mm_unpackhi_epi16(x, _mm_setzero_si128())); }
 
 inline __m128i roundSaturate(__m128 v) {
     v = _mm_min_ps(_mm_max_ps(v, _mm_setzero_ps()), _mm_set1_ps(255.0f));
@@ -171,18 +211,18 @@ void gaussLineSse2(uint8_t* out, const uint8_t* in, ptrdiff_t tapStep, int count
             const __m128i lo = _mm_add_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero));
             const __m128i hi = _mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero));
             const __m128 w = _mm_loadu_ps(weights + 4 * k);
-            acc0 = _mm_add_ps(acc0, _mm_mul_ps(pixelFloats(lo), w));
-            acc1 = _mm_add_ps(acc1, _mm_mul_ps(pixelFloats(_mm_srli_si128(lo, 8)), w));
-            acc2 = _mm_add_ps(acc2, _mm_mul_ps(pixelFloats(hi), w));
-            acc3 = _mm_add_ps(acc3, _mm_mul_ps(pixelFloats(_mm_srli_si128(hi, 8)), w));
+            acc0 = _mm_add_ps(acc0, _mm_mul_ps(firstFloats(lo), w));
+            acc1 = _mm_add_ps(acc1, _mm_mul_ps(secondFloats(lo), w));
+            acc2 = _mm_add_ps(acc2, _mm_mul_ps(firstFloats(hi), w));
+            acc3 = _mm_add_ps(acc3, _mm_mul_ps(secondFloats(hi), w));
         }
         const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + radius * tapStep));
         const __m128i lo = _mm_unpacklo_epi8(c, zero), hi = _mm_unpackhi_epi8(c, zero);
         const __m128 w = _mm_loadu_ps(weights + 4 * radius);
-        acc0 = _mm_add_ps(acc0, _mm_mul_ps(pixelFloats(lo), w));
-        acc1 = _mm_add_ps(acc1, _mm_mul_ps(pixelFloats(_mm_srli_si128(lo, 8)), w));
-        acc2 = _mm_add_ps(acc2, _mm_mul_ps(pixelFloats(hi), w));
-        acc3 = _mm_add_ps(acc3, _mm_mul_ps(pixelFloats(_mm_srli_si128(hi, 8)), w));
+        acc0 = _mm_add_ps(acc0, _mm_mul_ps(firstFloats(lo), w));
+        acc1 = _mm_add_ps(acc1, _mm_mul_ps(secondFloats(lo), w));
+        acc2 = _mm_add_ps(acc2, _mm_mul_ps(firstFloats(hi), w));
+        acc3 = _mm_add_ps(acc3, _mm_mul_ps(secondFloats(hi), w));
         if (straight) {
             // Colour lanes become sum * 255 / alpha sum (0 where the alpha sum is 0); the
             // alpha lane keeps its sum.
@@ -205,7 +245,8 @@ void gaussLineSse2(uint8_t* out, const uint8_t* in, ptrdiff_t tapStep, int count
                                  count - j, weights, radius, straight);
 }
 
-const RowKernels kSse2 = {overPremulSse2, overStraightSse2, solidMaskSse2, bilinearSse2, gaussLineSse2};
+const RowKernels kSse2 = {overPremulSse2,       overStraightSse2,       solidMaskSse2,
+                          bilinearVerticalSse2, bilinearHorizontalSse2, gaussLineSse2};
 
 } // namespace
 

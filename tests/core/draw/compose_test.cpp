@@ -11,6 +11,17 @@ using namespace vell::draw::test;
 
 namespace {
 
+// A one-row source of `width` pixels over raw bytes.
+DrawSource rowSource(const uint8_t* bytes, int width, SourceLayout layout) {
+    DrawSource s;
+    s.pixels = bytes;
+    s.stride = 8;
+    s.width = width;
+    s.height = 1;
+    s.layout = layout;
+    return s;
+}
+
 ComposeParams unscaled(int w, int h, uint8_t alpha = 255) {
     ComposeParams p;
     p.dstW = p.srcW = w;
@@ -168,12 +179,7 @@ TEST(Compose, IndexedAndPlaneSources) {
     // 4-bit indices, high nibble first, through a palette with a transparent entry.
     const uint32_t palette[3] = {bgra(0, 0, 0, 0), bgra(10, 20, 30, 255), bgra(50, 60, 70, 255)};
     const uint8_t indices[2] = {0x12, 0x0F}; // 1, 2, 0, 15 (past the palette: transparent)
-    DrawSource s;
-    s.pixels = indices;
-    s.stride = 2;
-    s.width = 4;
-    s.height = 1;
-    s.layout = SourceLayout::Indexed4;
+    DrawSource s = rowSource(indices, 4, SourceLayout::Indexed4);
     s.palette = palette;
     s.paletteSize = 3;
     Image dst(4, 1, bgra(1, 1, 1, 1));
@@ -196,12 +202,7 @@ TEST(Compose, IndexedAndPlaneSources) {
     // 24-bit with an alpha plane, straight: the first table case.
     const uint8_t rgb[6] = {0, 0, 200, 9, 9, 9};
     const uint8_t plane[2] = {128, 0};
-    DrawSource s24;
-    s24.pixels = rgb;
-    s24.stride = 6;
-    s24.width = 2;
-    s24.height = 1;
-    s24.layout = SourceLayout::Bgr24;
+    DrawSource s24 = rowSource(rgb, 2, SourceLayout::Bgr24);
     s24.alpha = plane;
     s24.alphaStride = 2;
     Image dst24(2, 1, bgra(255, 255, 255, 255));

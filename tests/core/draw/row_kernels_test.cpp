@@ -60,11 +60,23 @@ TEST(RowKernels, BilinearAndGaussLinesMatchExact) {
     }
     taps[0].fx = 0; // weights of exactly 1 and 0
     for (int fy : {0, 1, 16384, 32767, 12345}) {
+        std::vector<int16_t> va(4 * width), vb(4 * width);
+        fastKernels().bilinearVertical(va.data(), top.data(), bottom.data(), width, fy);
+        exactKernels().bilinearVertical(vb.data(), top.data(), bottom.data(), width, fy);
+        EXPECT_TRUE(va == vb) << "vertical fy " << fy;
         std::vector<uint8_t> a(4 * width), b(4 * width);
-        fastKernels().bilinear(a.data(), top.data(), bottom.data(), taps.data(), width, fy);
-        exactKernels().bilinear(b.data(), top.data(), bottom.data(), taps.data(), width, fy);
-        EXPECT_TRUE(a == b) << "fy " << fy;
+        fastKernels().bilinearHorizontal(a.data(), va.data(), taps.data(), width);
+        exactKernels().bilinearHorizontal(b.data(), va.data(), taps.data(), width);
+        EXPECT_TRUE(a == b) << "horizontal fy " << fy;
     }
+    // Weight 0 reproduces the pixel exactly in both passes.
+    std::vector<int16_t> v(4 * width);
+    exactKernels().bilinearVertical(v.data(), top.data(), bottom.data(), width, 0);
+    std::vector<BilinearTap> same(width);
+    for (int i = 0; i < width; ++i) same[i] = {i, (i + 1) % width, 0};
+    std::vector<uint8_t> back(4 * width);
+    fastKernels().bilinearHorizontal(back.data(), v.data(), same.data(), width);
+    EXPECT_TRUE(back == top);
 
     // A Gaussian line over random bytes, vertical (stride) and horizontal (4) layouts.
     const float weights[] = {0.05f, 0.05f, 0.05f, 0.05f, 0.2f, 0.2f, 0.2f, 0.2f, 0.5f, 0.5f, 0.5f, 0.5f};

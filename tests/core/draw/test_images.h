@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace vell::draw::test {
@@ -75,6 +76,17 @@ inline void randomize(Image& img, std::mt19937& rng, bool premultiplied) {
             for (int& v : c) v = premultiplied ? (a ? byte(rng) % (a + 1) : 0) : byte(rng);
             img.set(x, y, bgra(c[0], c[1], c[2], a));
         }
+}
+
+// Runs f and returns the message of the KernelError it raises ("" when none).
+template <typename F>
+std::string kernelErrorOf(F f) {
+    try {
+        f();
+    } catch (const KernelError& e) {
+        return e.what();
+    }
+    return "";
 }
 
 // Runs `f` once with the vector kernels and once with the exact ones.
