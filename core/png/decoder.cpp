@@ -18,51 +18,65 @@ using image::raiseError;
 
 namespace {
 
-constexpr uint32_t kInputBlock = 65535;
-
-// Walks the IDAT chunks of the data and hands out their bytes in blocks, each chunk
-// checked against its CRC before its first byte is used.
+// Collects the data of the consecutive IDAT chunks, each checked against its CRC, so that
+// inflate gets it in one piece: zlib then copies its window once per call instead of
+// once per chunk. Data spread over several chunks is copied together once.
 class IdatInput {
 public:
     enum class Status { Data, End, BadCrc };
 
-    IdatInput(std::span<const uint8_t> data, uint32_t firstSize) : data_(data) { open(0, firstSize); }
-
-    Status next(std::span<const uint8_t>& block) {
-        while (pos_ == end_) {
-            if (!more_ || data_.size() - nextHeader_ < 8) return Status::End;
-            const uint8_t* head = data_.data() + nextHeader_;
-            if (readBE32(head + 4) != kIDAT)
-                raiseError<image::EPNGMissingMultipleIDAT>(msg::kMissingMultipleIdat);
-            open(nextHeader_ + 8, readBE32(head));
+    IdatInput(std::span<const uint8_t> data, uint32_t firstSize) {
+        std::vector<std::span<const uint8_t>> parts;
+        size_t at = 0, length = firstSize;
+        for (;;) {
+            const size_t avail = data.size() - at;
+            if (length > avail || avail - length < 4) { // cut short by the end: used unchecked
+                parts.push_back(data.subspan(at));
+                break;
+            }
+            static const uint8_t kName[4] = {'I', 'D', 'A', 'T'};
+            const uint32_t crc = checksum::crc32Update(checksum::crc32(kName, 4), data.data() + at, length);
+            if (crc != readBE32(data.data() + at + length)) {
+                after_ = Status::BadCrc;
+                break;
+            }
+            parts.push_back(data.subspan(at, length));
+            const size_t next = at + length + 4;
+            if (data.size() - next < 8) break;
+            if (readBE32(data.data() + next + 4) != kIDAT) {
+                missing_ = true;
+                break;
+            }
+            length = readBE32(data.data() + next);
+            at = next + 8;
         }
-        if (bad_) return Status::BadCrc;
-        const size_t n = std::min<size_t>(end_ - pos_, kInputBlock);
-        block = data_.subspan(pos_, n);
-        pos_ += n;
-        return Status::Data;
+        if (parts.size() == 1) {
+            whole_ = parts[0];
+        } else {
+            for (const auto& p : parts) copy_.insert(copy_.end(), p.begin(), p.end());
+            whole_ = copy_;
+        }
+    }
+
+    // The data in blocks, then what ended it. More data wanted where another chunk stands
+    // in place of the next IDAT is the error EPNGMissingMultipleIDAT.
+    Status next(std::span<const uint8_t>& block) {
+        if (pos_ < whole_.size()) {
+            const size_t n = std::min<size_t>(whole_.size() - pos_, size_t(1) << 30);
+            block = whole_.subspan(pos_, n);
+            pos_ += n;
+            return Status::Data;
+        }
+        if (after_ == Status::End && missing_) raiseError<image::EPNGMissingMultipleIDAT>(msg::kMissingMultipleIdat);
+        return after_;
     }
 
 private:
-    void open(size_t at, uint32_t length) {
-        const size_t avail = data_.size() - at;
-        pos_ = at;
-        if (length <= avail && avail - length >= 4) {
-            static const uint8_t kName[4] = {'I', 'D', 'A', 'T'};
-            const uint32_t crc = checksum::crc32Update(checksum::crc32(kName, 4), data_.data() + at, length);
-            bad_ = crc != readBE32(data_.data() + at + length);
-            end_ = at + length;
-            nextHeader_ = end_ + 4;
-        } else { // cut short by the end of the data: what is there is used, unchecked
-            end_ = data_.size();
-            more_ = false;
-        }
-        if (bad_) end_ = pos_ + 1; // makes next() report the mismatch
-    }
-
-    std::span<const uint8_t> data_;
-    size_t pos_ = 0, end_ = 0, nextHeader_ = 0;
-    bool more_ = true, bad_ = false;
+    std::span<const uint8_t> whole_;
+    std::vector<uint8_t> copy_;
+    size_t pos_ = 0;
+    Status after_ = Status::End;
+    bool missing_ = false;
 };
 
 enum class FillStatus { Full, End, Damaged };
@@ -161,13 +175,19 @@ DecodeResult decodeImageData(const Ihdr& h, std::span<const uint8_t> data, uint3
     if (h.width == 0 || h.height == 0) return DecodeResult::Complete;
     const Layout& layout = target.layout;
     const bool interlaced = h.interlaceMethod == 1;
+    // Adam7 pass rows of whole-byte layouts are converted and their pixels put in place;
+    // packed layouts collect the raw image first and convert it at the end.
+    const bool packed = layout.bitCount < 8;
+    const uint32_t pixelBytes = layout.bitCount / 8;
     const uint32_t fullRow = uint32_t(fileRowBytes(h, h.width));
     const uint32_t bpp = filterOffset(h);
     const uint32_t bitsPerPixel = uint32_t(fileRowBytes(h, 8)); // bits of one pixel = bytes of eight
 
-    // Work memory: a batch of rows to inflate into, and for Adam7 the whole raw image.
-    const uint32_t batchRows = std::max<uint32_t>(2, (1u << 16) / (fullRow + 1));
-    const uint64_t work = uint64_t(batchRows) * (fullRow + 1) + fullRow + (interlaced ? uint64_t(fullRow) * h.height : 0);
+    // Work memory: a batch of rows to inflate into, and for Adam7 the raw image or one
+    // converted pass row.
+    const uint32_t batchRows = std::max<uint32_t>(2, (1u << 18) / (fullRow + 1));
+    uint64_t work = uint64_t(batchRows) * (fullRow + 1) + fullRow;
+    if (interlaced) work += packed ? uint64_t(fullRow) * h.height : uint64_t(layout.stride) * 2 + h.width;
     if (pixelStoreBytes(h, layout) + work > options.limits.maxPixelBytes)
         raiseError<image::EPNGOutMemory>(std::string(msg::kOverLimit) + ", Size=" +
                                          std::to_string(pixelStoreBytes(h, layout) + work));
@@ -182,7 +202,26 @@ DecodeResult decodeImageData(const Ihdr& h, std::span<const uint8_t> data, uint3
     Inflater inflater(data, firstIdatSize, options.strictChecks);
     std::vector<uint8_t> batch(size_t(batchRows) * (fullRow + 1));
     std::vector<uint8_t> prev(fullRow);
-    std::vector<uint8_t> image(interlaced ? size_t(fullRow) * h.height : 0);
+    std::vector<uint8_t> image(interlaced && packed ? size_t(fullRow) * h.height : 0);
+    std::vector<uint8_t> passPixels, passAlpha, passExtra;
+    if (interlaced && !packed) {
+        passPixels.resize(layout.stride);
+        if (target.alpha) passAlpha.resize(h.width);
+        if (target.extra) passExtra.resize(layout.stride);
+        zeroRows(h, target, 0); // pixels no pass reaches stay zero
+    }
+    auto placePassRow = [&](const uint8_t* raw, uint32_t width, const Pass& pass, uint32_t y) {
+        convert.toLayout(raw, width, passPixels.data(), passAlpha.empty() ? nullptr : passAlpha.data(),
+                         passExtra.empty() ? nullptr : passExtra.data());
+        uint8_t* px = target.pixels + size_t(y) * layout.stride;
+        uint8_t* ex = target.extra ? target.extra + size_t(y) * layout.stride : nullptr;
+        uint8_t* al = target.alpha ? target.alpha + size_t(y) * h.width : nullptr;
+        for (uint32_t i = 0, x = pass.x0; i < width; ++i, x += pass.dx) {
+            std::memcpy(px + size_t(x) * pixelBytes, passPixels.data() + size_t(i) * pixelBytes, pixelBytes);
+            if (ex) std::memcpy(ex + size_t(x) * pixelBytes, passExtra.data() + size_t(i) * pixelBytes, pixelBytes);
+            if (al) al[x] = passAlpha[i];
+        }
+    };
 
     FillStatus status = FillStatus::Full;
     uint32_t rowsConverted = 0; // non-interlaced: rows complete from the top
@@ -207,11 +246,13 @@ DecodeResult decodeImageData(const Ihdr& h, std::span<const uint8_t> data, uint3
                     break;
                 }
                 const uint32_t y = pass.y0 + row * pass.dy;
-                if (interlaced) {
-                    scatter(line + 1, width, pass, bitsPerPixel, image.data() + size_t(y) * fullRow);
-                } else {
+                if (!interlaced) {
                     convertRow(line + 1, y);
                     rowsConverted = y + 1;
+                } else if (packed) {
+                    scatter(line + 1, width, pass, bitsPerPixel, image.data() + size_t(y) * fullRow);
+                } else {
+                    placePassRow(line + 1, width, pass, y);
                 }
             }
             if (complete > 0 && status != FillStatus::Damaged)
@@ -223,10 +264,10 @@ DecodeResult decodeImageData(const Ihdr& h, std::span<const uint8_t> data, uint3
         zeroRows(h, target, 0);
         return DecodeResult::Damaged;
     }
-    if (interlaced) {
-        for (uint32_t y = 0; y < h.height; ++y) convertRow(image.data() + size_t(y) * fullRow, y);
-    } else {
+    if (!interlaced) {
         zeroRows(h, target, rowsConverted);
+    } else if (packed) {
+        for (uint32_t y = 0; y < h.height; ++y) convertRow(image.data() + size_t(y) * fullRow, y);
     }
     return status == FillStatus::Full ? DecodeResult::Complete : DecodeResult::Truncated;
 }

@@ -36,16 +36,27 @@ namespace {
 
 // Pixels of 3 or 4 bytes moved through the low lane of an SSE register. Loads and stores
 // touch exactly bpp bytes, so the last pixel of a row never reads past its end.
+// Three-byte pixels are assembled in a general register: going through memory would stall
+// on store forwarding.
 template <int Bpp>
 inline __m128i load(const uint8_t* p) {
-    uint32_t v = 0;
-    std::memcpy(&v, p, Bpp);
+    uint32_t v;
+    if constexpr (Bpp == 4)
+        std::memcpy(&v, p, 4);
+    else
+        v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
     return _mm_cvtsi32_si128(int(v));
 }
 template <int Bpp>
 inline void store(uint8_t* p, __m128i x) {
     const uint32_t v = uint32_t(_mm_cvtsi128_si32(x));
-    std::memcpy(p, &v, Bpp);
+    if constexpr (Bpp == 4) {
+        std::memcpy(p, &v, 4);
+    } else {
+        p[0] = uint8_t(v);
+        p[1] = uint8_t(v >> 8);
+        p[2] = uint8_t(v >> 16);
+    }
 }
 
 template <int Bpp>

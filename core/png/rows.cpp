@@ -106,8 +106,7 @@ RowConverter::RowConverter(const Ihdr& h, const Layout& layout, const uint8_t* g
     kind_ = t == kGrey ? Kind::BgraGrey16 : t == kRgb ? Kind::BgraRgb : t == kGreyAlpha ? Kind::BgraGreyAlpha : Kind::BgraRgba;
 }
 
-void RowConverter::toLayout(const uint8_t* raw, uint8_t* px, uint8_t* alpha, uint8_t* extra) const {
-    const uint32_t w = h_.width;
+void RowConverter::toLayout(const uint8_t* raw, uint32_t w, uint8_t* px, uint8_t* alpha, uint8_t* extra) const {
     const uint8_t* g = gamma_;
     const bool deep = h_.bitDepth == 16;
     const uint32_t step = deep ? 2 : 1; // bytes per sample; the high byte comes first
@@ -220,6 +219,10 @@ void RowConverter::toLayout(const uint8_t* raw, uint8_t* px, uint8_t* alpha, uin
         }
         break;
     case Kind::BgraRgb:
+        if (!deep && identity_ && !hasKey_) {
+            for (uint32_t x = 0; x < w; ++x, raw += 3) put32(px + 4 * x, pack(raw[2], raw[1], raw[0], 255));
+            break;
+        }
         for (uint32_t x = 0; x < w; ++x, raw += 3 * step) {
             bool clear = false;
             if (hasKey_) {

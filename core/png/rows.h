@@ -16,7 +16,11 @@ public:
                  const Transparency* transparency);
     // Converts one full-width raw row into the destination rows (alpha/extra may be null
     // when the layout has no such plane).
-    void toLayout(const uint8_t* raw, uint8_t* pixels, uint8_t* alpha, uint8_t* extra) const;
+    void toLayout(const uint8_t* raw, uint8_t* pixels, uint8_t* alpha, uint8_t* extra) const {
+        toLayout(raw, h_.width, pixels, alpha, extra);
+    }
+    // The same for a row of `width` pixels (an Adam7 pass row).
+    void toLayout(const uint8_t* raw, uint32_t width, uint8_t* pixels, uint8_t* alpha, uint8_t* extra) const;
 
 private:
     enum class Kind : uint8_t;
