@@ -133,9 +133,11 @@ std::u16string FormatFloat(double v) {
     if (std::isnan(v)) return u"NAN";
     if (std::isinf(v)) return v > 0 ? u"INF" : u"-INF";
     if (v == 0) return u"0";
+    // d.dddddddddddddde+XX: 15 significant digits. to_chars ignores the C locale, which
+    // could otherwise put a decimal comma here.
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", v); // d.dddddddddddddde+XX: 15 significant digits
-    std::string s(buf);
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
+    std::string s(buf, r.ptr);
     const size_t epos = s.find('e');
     const int exp10 = std::atoi(s.c_str() + epos + 1);
     std::string mant = s.substr(0, epos);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <clocale>
+#include <cstdio>
 #include <cmath>
 
 using namespace vell;
@@ -182,6 +184,23 @@ TEST(IniValues, FloatsUseAPointAndFifteenDigits) {
     EXPECT_TRUE(std::isinf(*ini::ParseFloat(ini::FormatFloat(INFINITY))));
     for (const char16_t* bad : {u"", u"abc", u"1.2.3x", u"0x10", u"inf", u"1,5,", u"+-1", u"+"})
         EXPECT_FALSE(ini::ParseFloat(bad)) << text::utf16ToUtf8(bad);
+}
+
+TEST(IniValues, FloatsIgnoreADecimalCommaLocale) {
+    const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German_Germany.1252", "German", "deu"};
+    const char* found = nullptr;
+    for (const char* name : names)
+        if (std::setlocale(LC_NUMERIC, name)) {
+            found = name;
+            break;
+        }
+    if (!found) GTEST_SKIP() << "no locale with a decimal comma installed";
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 2.5);
+    EXPECT_STREQ(probe, "2,5") << found; // the locale really is in force
+    EXPECT_EQ(ini::FormatFloat(2.5), u"2.5");
+    EXPECT_EQ(ini::ParseFloat(u"2.5"), 2.5);
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 TEST(IniValues, DateTimes) {
