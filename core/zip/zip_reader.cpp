@@ -1,5 +1,7 @@
 #include "core/zip/zip_reader.h"
 
+#include "core/checksum/crc32.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -251,7 +253,7 @@ ZipError ZipArchive::read(std::size_t index, std::vector<std::uint8_t>& out) con
         if (ZipError rc = inflateExact(packed, e.compressedSize, data); rc != ZipError::None) return rc;
     }
     if (!s_->verified[index].load(std::memory_order_acquire)) {
-        const uLong crc = crc32(crc32(0, nullptr, 0), data.data(), uInt(data.size()));
+        const std::uint32_t crc = checksum::crc32(data.data(), data.size());
         if (crc != e.crc32) return ZipError::CrcMismatch;
         s_->verified[index].store(true, std::memory_order_release);
     }

@@ -1,5 +1,7 @@
 #include "core/zip/zip_writer.h"
 
+#include "core/checksum/crc32.h"
+
 #include <zlib.h>
 
 #include <stdexcept>
@@ -45,7 +47,7 @@ void ZipWriter::add(std::string_view name, const std::vector<std::uint8_t>& data
     const bool folder = !it.name.empty() && it.name.back() == '/';
     const std::vector<std::uint8_t> none;
     const std::vector<std::uint8_t>& bytes = folder ? none : data;
-    it.crc = std::uint32_t(crc32(crc32(0, nullptr, 0), bytes.data(), uInt(bytes.size())));
+    it.crc = checksum::crc32(bytes.data(), bytes.size());
     it.size = std::uint32_t(bytes.size());
     if (method == Method::Deflated && !folder) {
         it.method = 8;
