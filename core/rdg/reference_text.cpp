@@ -1,0 +1,221 @@
+#include "core/rdg/reference_text.h"
+
+#include <climits>
+
+namespace vell::rdg {
+
+using design::TDesignRect;
+using design::TSuperStretchMode;
+
+namespace {
+
+std::u16string u16(std::string_view s) { return std::u16string(s.begin(), s.end()); }
+
+std::u16string joinInts(std::initializer_list<int> values) {
+    std::string r;
+    for (int v : values) {
+        if (!r.empty()) r += ',';
+        r += std::to_string(v);
+    }
+    return u16(r);
+}
+
+char16_t foldAscii(char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c; }
+
+bool sameAscii(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (foldAscii(a[i]) != foldAscii(b[i])) return false;
+    return true;
+}
+
+// The value of a key, when the list has the key.
+bool lookup(TStringValueList& list, const std::u16string& name, std::u16string& value) {
+    const int index = list.IndexOfName(name);
+    if (index < 0) return false;
+    value = list.ValueFromIndex(index);
+    return true;
+}
+
+// "a,b,c": each part an integer, 0 for anything unreadable or missing.
+std::vector<int> intList(std::u16string_view s, std::size_t count) {
+    std::vector<int> r(count, 0);
+    std::size_t i = 0, start = 0;
+    while (i < count && start <= s.size()) {
+        std::size_t comma = s.find(u',', start);
+        std::u16string_view part = s.substr(start, comma == std::u16string_view::npos ? s.npos : comma - start);
+        if (!ParseInt(part, r[i])) r[i] = 0;
+        ++i;
+        if (comma == std::u16string_view::npos) break;
+        start = comma + 1;
+    }
+    return r;
+}
+
+// Reads one optional value: the "!" key first (which marks it custom), else the plain
+// key. apply(value, fromCustomKey) does the reading; nothing happens once custom.
+template <typename Apply>
+void readKey(TStringValueList& list, const char* key, bool custom, Apply&& apply) {
+    if (custom) return;
+    std::u16string value;
+    if (lookup(list, u16(key) + u"!", value)) apply(value, true);
+    else if (lookup(list, u16(key), value)) apply(value, false);
+}
+
+void applyPlayScript(RdgValues& v) {
+    v.PlayImgNameBase.clear();
+    v.PlayScript.clear();
+    v.PlayIndexList.reset();
+    const std::u16string& name = v.ImgName;
+    if (name.empty() || name.back() != u'>') return;
+    const std::size_t open = name.find(u'<');
+    if (open == std::u16string::npos) return;
+    v.PlayImgNameBase = name.substr(0, open);
+    const std::u16string rest = name.substr(open + 1);
+    v.PlayScript = rest.substr(0, rest.find(u'>'));
+    if (v.PlayScript.empty()) return;
+    std::u16string lower = v.PlayScript;
+    for (char16_t& c : lower)
+        if (c >= u'A' && c <= u'Z') c = char16_t(c + 32);
+    auto list = std::make_unique<PlayList>(compilePlayScript(lower, v.Duration, v.DurationCustom));
+    if (list->entries.empty()) return;
+    v.PlayIndex = 0;
+    v.PlayFirst = 0;
+    v.PlayLast = int(list->entries.size()) - 1;
+    v.PlayIndexList = std::move(list);
+}
+
+} // namespace
+
+bool ParseInt(std::u16string_view s, int& out) {
+    while (!s.empty() && s.front() <= u' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() <= u' ') s.remove_suffix(1);
+    bool negative = false;
+    if (!s.empty() && (s.front() == u'-' || s.front() == u'+')) {
+        negative = s.front() == u'-';
+        s.remove_prefix(1);
+    }
+    int base = 10;
+    if (!s.empty() && s.front() == u'$') {
+        base = 16;
+        s.remove_prefix(1);
+    } else if (s.size() > 1 && s[0] == u'0' && (s[1] == u'x' || s[1] == u'X')) {
+        base = 16;
+        s.remove_prefix(2);
+    }
+    if (s.empty()) return false;
+    long long v = 0;
+    for (char16_t c : s) {
+        int d;
+        if (c >= u'0' && c <= u'9') d = c - u'0';
+        else if (base == 16 && c >= u'a' && c <= u'f') d = c - u'a' + 10;
+        else if (base == 16 && c >= u'A' && c <= u'F') d = c - u'A' + 10;
+        else return false;
+        v = v * base + d;
+        // Hexadecimal may fill all 32 bits (the value then reads as negative).
+        if (v > (base == 16 ? 0xFFFFFFFFLL : 2147483648LL)) return false;
+    }
+    if (base == 16 && v > INT_MAX) v -= 0x100000000LL;
+    if (negative) v = -v;
+    if (v < INT_MIN || v > INT_MAX) return false;
+    out = int(v);
+    return true;
+}
+
+void RdgValues::Reset(TDesignRect& imgOpt) {
+    ImgName.clear();
+    Duration = -1;
+    PlayImgNameBase.clear();
+    PlayScript.clear();
+    PlayIndexList.reset();
+    PlayIndex = -1;
+    PlayFirst = PlayLast = 0;
+    ImgOptCustom = SrcClipCustom = ImgAlphaCustom = DurationCustom = false;
+    SmoothFilter = kSmoothDefault;
+    imgOpt.AssignTo(nullptr);
+    AlphaBlendValue = -1;
+    SrcClip = ClipRect{};
+}
+
+void LoadFromStrings(RdgValues& v, TDesignRect& imgOpt, const std::vector<std::u16string>& strs, bool selfUpdate,
+                     bool initParams) {
+    if (initParams) v.Reset(imgOpt);
+    v.Values.BeginUpdate();
+    v.Values.Clear();
+    for (const std::u16string& line : strs) v.Values.Add(line);
+    v.Values.EndUpdate();
+    TStringValueList& list = v.Values;
+
+    // A plain duration does not make the duration the reference's own: the play
+    // script's d= items may still change it.
+    readKey(list, "duration", v.DurationCustom, [&](const std::u16string& s, bool custom) {
+        int d;
+        if (!ParseInt(s, d)) return;
+        v.Duration = d;
+        v.DurationCustom = custom;
+    });
+    readKey(list, "imgrect", v.SrcClipCustom, [&](const std::u16string& s, bool) {
+        std::vector<int> r = intList(s, 4);
+        v.SrcClip = ClipRect{r[0], r[1], r[2], r[3]};
+        v.SrcClipCustom = true;
+    });
+    readKey(list, "imgalpha", v.ImgAlphaCustom, [&](const std::u16string& s, bool custom) {
+        int a;
+        if (!ParseInt(s, a)) return;
+        // The opacity indexes 256-entry tables when drawing: anything outside 0..255
+        // is "not set" below and opaque above.
+        a = a < 0 ? -1 : a > 255 ? 255 : a;
+        v.AlphaBlendValue = a;
+        v.ImgAlphaCustom = custom || a != -1;
+    });
+    readKey(list, "imgopt", v.ImgOptCustom, [&](const std::u16string& s, bool custom) {
+        std::vector<int> r = intList(s, 5);
+        TDesignRect before;
+        imgOpt.AssignTo(&before);
+        imgOpt.SetValue(r[0], r[1], r[2], r[3]);
+        const bool validMode = r[4] >= 0 && r[4] < design::kStretchModeCount;
+        imgOpt.SetStretchMode(validMode ? TSuperStretchMode(r[4]) : design::sdmDefault);
+        v.ImgOptCustom = custom || !imgOpt.Equals(&before);
+    });
+    if (v.SmoothFilter == kSmoothDefault) {
+        std::u16string s;
+        int f;
+        if (lookup(list, u"imgsmooth", s) && ParseInt(s, f) && f >= kSmoothDefault && f <= kSmooth)
+            v.SmoothFilter = std::uint8_t(f);
+    }
+    if (!selfUpdate) {
+        std::u16string name;
+        if (lookup(list, u"imgname", name)) v.ImgName = name;
+        applyPlayScript(v);
+    }
+}
+
+std::vector<std::u16string> SaveToStrings(const RdgValues& v, const TDesignRect& imgOpt,
+                                          const std::vector<std::u16string>* definition) {
+    TStringValueList out;
+    for (int i = 0; i < v.Values.Count(); ++i) out.Add(v.Values.Strings(i));
+    if (definition) {
+        for (const std::u16string& line : *definition) {
+            const std::size_t sep = line.find(u'=');
+            const std::u16string name = line.substr(0, sep);
+            const std::u16string value = sep == std::u16string::npos ? std::u16string() : line.substr(sep + 1);
+            const int index = out.IndexOfName(name);
+            if (index >= 0 && sameAscii(out.ValueFromIndex(index), value)) out.Delete(index);
+        }
+    }
+    out.SetValues(u"imgname", v.ImgName);
+    const ClipRect& c = v.SrcClip;
+    out.SetValues(u"imgrect!", v.SrcClipCustom ? joinInts({c.Left, c.Top, c.Right, c.Bottom}) : u"");
+    out.SetValues(u"imgalpha!",
+                  v.ImgAlphaCustom && v.AlphaBlendValue != -1 ? joinInts({v.AlphaBlendValue}) : u"");
+    out.SetValues(u"imgsmooth", v.SmoothFilter != kSmoothDefault ? joinInts({v.SmoothFilter}) : u"");
+    out.SetValues(u"imgopt!", v.ImgOptCustom ? joinInts({imgOpt.Left(), imgOpt.Top(), imgOpt.Right(),
+                                                         imgOpt.Bottom(), int(imgOpt.StretchMode())})
+                                             : u"");
+    out.SetValues(u"duration!", v.DurationCustom ? joinInts({v.Duration}) : u"");
+    std::vector<std::u16string> lines;
+    for (int i = 0; i < out.Count(); ++i) lines.push_back(out.Strings(i));
+    return lines;
+}
+
+} // namespace vell::rdg
