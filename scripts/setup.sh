@@ -9,7 +9,7 @@ PACKAGES=(
   # running and looking at the Windows build
   wine wine32:i386 xvfb xauth x11-utils imagemagick
   # build and test tools
-  cmake ninja-build g++ make googletest clang libclang-rt-14-dev zlib1g-dev
+  cmake ninja-build g++ make googletest clang libclang-rt-14-dev zlib1g-dev python3
   # reference libraries of the tests and benchmarks
   libpng-dev libspng-dev libstb-dev libpixman-1-dev libopencv-imgproc-dev
 )

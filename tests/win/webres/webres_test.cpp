@@ -200,3 +200,37 @@ TEST_F(WebRes, TextHandlesHoldTheirTextUntilClosed) {
     EXPECT_STREQ(Get(nullptr), L"");
     Close(nullptr);
 }
+
+TEST_F(WebRes, DemoSkinPackagesHoldWhatTheLoadingBoxNeeds) {
+    const std::wstring skin = L"" VELL_BINARY_DIR "\\product\\skin\\";
+    for (const wchar_t* package : {L"public.rcc", L"black.dll", L"black2.dll"})
+        Register((skin + package).c_str());
+    EXPECT_NE(read(L":/public/main.ini").find("[label_tip]"), std::string::npos);
+    EXPECT_EQ(list(L":/black/"),
+              std::make_pair(std::wstring(L"images|"), std::wstring(L"color_setting.ini|main.ini|")));
+    // Pictures: PNG files, the large skin's at double size.
+    auto pngSize = [&](const wchar_t* path) {
+        const std::string png = read(path);
+        if (png.size() < 24 || png.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return std::make_pair(0, 0);
+        auto be32 = [&](std::size_t at) {
+            return int(std::uint8_t(png[at]) << 24 | std::uint8_t(png[at + 1]) << 16 |
+                       std::uint8_t(png[at + 2]) << 8 | std::uint8_t(png[at + 3]));
+        };
+        return std::make_pair(be32(16), be32(20));
+    };
+    EXPECT_EQ(pngSize(L":/black/images/app_icon_tip.png"), std::make_pair(80, 80));
+    EXPECT_EQ(pngSize(L":/black2/images/app_icon_tip.png"), std::make_pair(160, 160));
+    EXPECT_EQ(pngSize(L":/black/images/img_preview_pannel.png"), std::make_pair(64, 64));
+    EXPECT_EQ(pngSize(L":/black2/images/img_preview_pannel.png"), std::make_pair(128, 128));
+    for (const wchar_t* settings : {L":/black/color_setting.ini", L":/black2/color_setting.ini"})
+        EXPECT_NE(read(settings).find("cl_txt_hot="), std::string::npos);
+    for (const wchar_t* main : {L":/black/main.ini", L":/black2/main.ini"}) {
+        const std::string text = read(main);
+        EXPECT_NE(text.find("[validate]"), std::string::npos);
+        EXPECT_NE(text.find("skinname="), std::string::npos);
+        EXPECT_NE(text.find("[tintpng]"), std::string::npos);
+    }
+    for (const wchar_t* package : {L"public.rcc", L"black.dll", L"black2.dll"})
+        Unregister((skin + package).c_str());
+    EXPECT_EQ(read(L":/black/main.ini"), "<absent>");
+}
