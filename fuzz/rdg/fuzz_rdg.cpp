@@ -1,5 +1,6 @@
-// Any text as a picture reference: reading must never fail, and what is written must
-// read back to the same text (writing is stable after one round).
+// Any bytes as an .rdg file: reading must never fail, and what is written must read
+// back to the same text (writing is stable after one round).
+#include "core/rdg/rdg_file.h"
 #include "core/rdg/reference_text.h"
 
 #include <cstddef>
@@ -8,11 +9,7 @@
 using namespace vell;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::vector<std::u16string> lines(1);
-    for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] == '\n') lines.emplace_back();
-        else lines.back() += char16_t(data[i]);
-    }
+    const std::vector<std::u16string> lines = rdg::ReadRdgText({data, size});
     rdg::RdgValues first, second;
     design::TDesignRect opt1, opt2;
     rdg::LoadFromStrings(first, opt1, lines, false, true);
@@ -22,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto once = rdg::SaveToStrings(first, opt1, nullptr);
     rdg::LoadFromStrings(second, opt2, once, false, true);
     if (rdg::SaveToStrings(second, opt2, nullptr) != once) __builtin_trap();
-    (void)written;
+    const std::string file = rdg::WriteRdgText(written);
+    rdg::ReadRdgText({reinterpret_cast<const std::uint8_t*>(file.data()), file.size()});
     return 0;
 }
