@@ -341,6 +341,11 @@ std::uint32_t SkinColorToRGB(TColor Color) {
     return kUnresolvedBGR;
 }
 
+TRccColorItem* FindColorItem(TColor Key) {
+    TableLock lock;
+    return Lookup(lock.table(), Key);
+}
+
 TColor FindColorByName(std::u16string_view Text, TColor Default) {
     TColor key = 0;
     if (!ParseInteger(Text, key)) key = ColorNameKey(Text);

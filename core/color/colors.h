@@ -79,6 +79,9 @@ std::uint8_t ColorAlpha(TColor Color);
 TPointerHash& ColorItemTable();
 // The skin's colour names (each line's object is the colour value), filled by the skin layer.
 TStringValueList& SkinColorNames();
+// The item entered under a key (resolved or not), or null. Hold the table's lock while
+// using it.
+TRccColorItem* FindColorItem(TColor Key);
 // Rebuilds the built-in part and resets every other item to unresolved.
 void MergeVclColor();
 // Enters (or updates) a skin colour under its name key; used by the skin layer.

@@ -1,5 +1,7 @@
 #include "core/rdg/reference_text.h"
 
+#include "core/number/int_text.h"
+
 #include <climits>
 
 namespace vell::rdg {
@@ -44,7 +46,7 @@ std::vector<int> intList(std::u16string_view s, std::size_t count) {
     while (i < count && start <= s.size()) {
         std::size_t comma = s.find(u',', start);
         std::u16string_view part = s.substr(start, comma == std::u16string_view::npos ? s.npos : comma - start);
-        if (!ParseInt(part, r[i])) r[i] = 0;
+        if (!ParseIntText(part, r[i])) r[i] = 0;
         ++i;
         if (comma == std::u16string_view::npos) break;
         start = comma + 1;
@@ -87,41 +89,6 @@ void applyPlayScript(RdgValues& v) {
 
 } // namespace
 
-bool ParseInt(std::u16string_view s, int& out) {
-    while (!s.empty() && s.front() <= u' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() <= u' ') s.remove_suffix(1);
-    bool negative = false;
-    if (!s.empty() && (s.front() == u'-' || s.front() == u'+')) {
-        negative = s.front() == u'-';
-        s.remove_prefix(1);
-    }
-    int base = 10;
-    if (!s.empty() && s.front() == u'$') {
-        base = 16;
-        s.remove_prefix(1);
-    } else if (s.size() > 1 && s[0] == u'0' && (s[1] == u'x' || s[1] == u'X')) {
-        base = 16;
-        s.remove_prefix(2);
-    }
-    if (s.empty()) return false;
-    long long v = 0;
-    for (char16_t c : s) {
-        int d;
-        if (c >= u'0' && c <= u'9') d = c - u'0';
-        else if (base == 16 && c >= u'a' && c <= u'f') d = c - u'a' + 10;
-        else if (base == 16 && c >= u'A' && c <= u'F') d = c - u'A' + 10;
-        else return false;
-        v = v * base + d;
-        // Hexadecimal may fill all 32 bits (the value then reads as negative).
-        if (v > (base == 16 ? 0xFFFFFFFFLL : 2147483648LL)) return false;
-    }
-    if (base == 16 && v > INT_MAX) v -= 0x100000000LL;
-    if (negative) v = -v;
-    if (v < INT_MIN || v > INT_MAX) return false;
-    out = int(v);
-    return true;
-}
-
 void RdgValues::Reset(TDesignRect& imgOpt) {
     ImgName.clear();
     Duration = -1;
@@ -150,7 +117,7 @@ void LoadFromStrings(RdgValues& v, TDesignRect& imgOpt, const std::vector<std::u
     // script's d= items may still change it.
     readKey(list, "duration", v.DurationCustom, [&](const std::u16string& s, bool custom) {
         int d;
-        if (!ParseInt(s, d)) return;
+        if (!ParseIntText(s, d)) return;
         v.Duration = d;
         v.DurationCustom = custom;
     });
@@ -161,7 +128,7 @@ void LoadFromStrings(RdgValues& v, TDesignRect& imgOpt, const std::vector<std::u
     });
     readKey(list, "imgalpha", v.ImgAlphaCustom, [&](const std::u16string& s, bool custom) {
         int a;
-        if (!ParseInt(s, a)) return;
+        if (!ParseIntText(s, a)) return;
         // The opacity indexes 256-entry tables when drawing: anything outside 0..255
         // is "not set" below and opaque above.
         a = a < 0 ? -1 : a > 255 ? 255 : a;
@@ -180,7 +147,7 @@ void LoadFromStrings(RdgValues& v, TDesignRect& imgOpt, const std::vector<std::u
     if (v.SmoothFilter == kSmoothDefault) {
         std::u16string s;
         int f;
-        if (lookup(list, u"imgsmooth", s) && ParseInt(s, f) && f >= kSmoothDefault && f <= kSmooth)
+        if (lookup(list, u"imgsmooth", s) && ParseIntText(s, f) && f >= kSmoothDefault && f <= kSmooth)
             v.SmoothFilter = std::uint8_t(f);
     }
     if (!selfUpdate) {

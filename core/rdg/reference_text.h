@@ -64,8 +64,4 @@ void LoadFromStrings(RdgValues& v, design::TDesignRect& imgOpt, const std::vecto
 std::vector<std::u16string> SaveToStrings(const RdgValues& v, const design::TDesignRect& imgOpt,
                                           const std::vector<std::u16string>* definition);
 
-// Lenient integer reading of the reference text: decimal or "$" hexadecimal with an
-// optional sign and surrounding blanks.
-bool ParseInt(std::u16string_view s, int& out);
-
 } // namespace vell::rdg

@@ -1,0 +1,135 @@
+#include "core/skin/skin_colors.h"
+
+#include "core/color/colors.h"
+#include "core/number/int_text.h"
+#include "core/text/strings.h"
+
+namespace vell::skin {
+
+namespace {
+
+std::uint32_t swapRedBlue(std::uint32_t v) { return (v & 0xFF00FF00u) | (v & 0xFF) << 16 | (v >> 16 & 0xFF); }
+
+bool isLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+
+// "r,g,b": exactly three integers, each cut to its low byte.
+bool parseTriple(std::u16string_view v, std::uint32_t& out) {
+    std::uint32_t result = 0;
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t comma = v.find(u',');
+        if ((i < 2) != (comma != std::u16string_view::npos)) return false;
+        int part;
+        if (!ParseIntText(v.substr(0, comma), part)) return false;
+        result = result << 8 | (std::uint32_t(part) & 0xFF);
+        if (comma != std::u16string_view::npos) v.remove_prefix(comma + 1);
+    }
+    out = result;
+    return true;
+}
+
+TRccColorItem* resolvedItem(std::uint32_t key) {
+    TRccColorItem* item = FindColorItem(key);
+    return item && item->NameIndex != kUnresolvedColor ? item : nullptr;
+}
+
+// Appends the line to the skin colour names and enters its colour item.
+void enter(const std::u16string& line, std::u16string_view ident, std::uint32_t bgr, bool canTint) {
+    const std::uint32_t key = ColorNameKey(ident);
+    const int index = SkinColorNames().AddObject(line, PtrInt(key));
+    EnterSkinColor(ident, index, bgr, bgr, canTint);
+}
+
+} // namespace
+
+bool ParseSkinColor(std::u16string_view v, ColorOrder order, bool sectionTint, std::uint32_t& color, bool& canTint) {
+    canTint = sectionTint;
+    unsigned value = 0;
+    bool swap = true;
+    if (v.empty()) return false;
+    // The forms in order; a prefixed form applies only when hex digits follow.
+    if ((v.front() == u'&' || v.front() == u'#') && ParseHexDigits(v.substr(1), value)) {
+        canTint = v.front() == u'#';
+    } else if (v.front() == u'$' && ParseHexDigits(v.substr(1), value)) {
+        swap = false;
+    } else if (v.find(u',') != std::u16string_view::npos) {
+        std::uint32_t triple;
+        if (!parseTriple(v, triple)) return false;
+        value = triple;
+        swap = order == ColorOrder::RGB;
+    } else if (order == ColorOrder::BGR) {
+        int number;
+        if (ParseIntText(v, number)) value = unsigned(number);
+        else if (!ParseHexDigits(v, value)) return false;
+        swap = false;
+    } else if (!ParseHexDigits(v, value)) {
+        return false;
+    }
+    color = swap ? swapRedBlue(value) : value;
+    return true;
+}
+
+void SkinColorLoader::AddSection(std::u16string_view section, const std::vector<std::u16string>& lines,
+                                 ColorOrder order) {
+    const std::u16string prefix = std::u16string(section) + u".";
+    auto nameOf = [](const std::u16string& line) { return std::u16string_view(line).substr(0, line.find(u'=')); };
+    auto valueOf = [](const std::u16string& line) {
+        const std::size_t sep = line.find(u'=');
+        return sep == std::u16string::npos ? std::u16string_view() : std::u16string_view(line).substr(sep + 1);
+    };
+    // The settings lines (their first occurrence) are taken out before the colours.
+    bool tint = false;
+    bool haveType = false, haveClass = false, haveTint = false;
+    std::vector<const std::u16string*> colours;
+    for (const std::u16string& line : lines) {
+        const std::u16string_view name = nameOf(line);
+        if (!haveType && text::sameTextAscii(name, u"type")) {
+            haveType = true;
+            order = text::sameTextAscii(valueOf(line), u"BGR") ? ColorOrder::BGR : ColorOrder::RGB;
+        } else if (!haveClass && text::sameTextAscii(name, u"class")) {
+            haveClass = true;
+        } else if (!haveTint && text::sameTextAscii(name, u"tint")) {
+            haveTint = true;
+            tint = text::sameTextAscii(valueOf(line), u"true");
+        } else {
+            colours.push_back(&line);
+        }
+    }
+    for (const std::u16string* line : colours) {
+        const std::u16string_view value = valueOf(*line);
+        if (value.empty()) continue;
+        if (value.front() == u'[') {
+            std::u16string_view target = value.substr(1);
+            if (!target.empty() && target.back() == u']') target.remove_suffix(1);
+            if (!target.empty() && !isLetter(target.front())) target.remove_prefix(1);
+            pending_.push_back(Pending{prefix + *line, ColorNameKey(target)});
+            continue;
+        }
+        std::uint32_t colour;
+        bool canTint;
+        if (!ParseSkinColor(value, order, tint, colour, canTint)) continue;
+        enter(prefix + *line, prefix + std::u16string(nameOf(*line)), colour, canTint);
+    }
+}
+
+void SkinColorLoader::ResolveReferences() {
+    bool progress = true;
+    while (!pending_.empty() && progress) {
+        progress = false;
+        for (std::size_t i = pending_.size(); i-- > 0;) {
+            const TRccColorItem* target = resolvedItem(pending_[i].target);
+            if (!target) continue;
+            const std::u16string& line = pending_[i].line;
+            const std::size_t sep = line.find(u'=');
+            const std::u16string_view afterBracket = std::u16string_view(line).substr(sep + 2);
+            bool canTint = target->CanTint;
+            if (!afterBracket.empty() && afterBracket.front() == u'#') canTint = true;
+            if (!afterBracket.empty() && afterBracket.front() == u'&') canTint = false;
+            enter(line, std::u16string_view(line).substr(0, sep), target->BGR_org, canTint);
+            pending_.erase(pending_.begin() + std::ptrdiff_t(i));
+            progress = true;
+        }
+    }
+    pending_.clear();
+}
+
+} // namespace vell::skin

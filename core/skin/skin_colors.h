@@ -1,0 +1,46 @@
+// The skin's colours: sections of name=value lines that become colour items named
+// section + "." + key (so a form names "text.cl_txt_hot"). Values:
+//
+//   &RRGGBB   never tinted          #RRGGBB   always tintable
+//   $BBGGRR   as written            r,g,b     three integers (decimal or $hex)
+//   RRGGBB    hex digits; in a section of type BGR an integer (decimal or $hex) first
+//   [name]    the value of another colour: [#name] tintable, [&name] never, [name] as it
+//
+// Eight hex digits AARRGGBB keep their top byte (the colour's opacity). In RGB order
+// red and blue are exchanged so that the item holds the platform's 0x00BBGGRR.
+// References may stand before the colour they name; they are resolved in passes once
+// every section is read, and references to names that never appear are dropped.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vell::skin {
+
+enum class ColorOrder { RGB, BGR };
+
+// One value (not a reference). sectionTint: the section's "tint=true". False when the
+// value does not parse.
+bool ParseSkinColor(std::u16string_view value, ColorOrder order, bool sectionTint, std::uint32_t& color,
+                    bool& canTint);
+
+// Fills SkinColorNames and ColorItemTable (the caller holds their locks, in that order).
+class SkinColorLoader {
+public:
+    // A section's lines; its own "type" line overrides defaultOrder, its "class" and
+    // "tint" lines are settings, not colours.
+    void AddSection(std::u16string_view section, const std::vector<std::u16string>& lines, ColorOrder defaultOrder);
+    // Resolves the pending references; those whose target never appears are dropped.
+    void ResolveReferences();
+    std::size_t PendingCount() const { return pending_.size(); }
+
+private:
+    struct Pending {
+        std::u16string line; // section + "." + the unchanged line
+        std::uint32_t target;
+    };
+    std::vector<Pending> pending_;
+};
+
+} // namespace vell::skin

@@ -1,0 +1,106 @@
+#include "core/color/colors.h"
+#include "core/skin/skin_colors.h"
+
+#include <gtest/gtest.h>
+
+using namespace vell;
+using namespace vell::skin;
+
+namespace {
+
+class SkinColors : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MergeVclColor();
+        SkinColorNames().Clear();
+    }
+    void TearDown() override {
+        MergeVclColor();
+        SkinColorNames().Clear();
+    }
+    static const TRccColorItem* item(std::u16string_view name) {
+        const TRccColorItem* it = FindColorItem(ColorNameKey(name));
+        return it && it->NameIndex != kUnresolvedColor ? it : nullptr;
+    }
+};
+
+} // namespace
+
+TEST_F(SkinColors, EveryValueForm) {
+    struct Case {
+        const char16_t* value;
+        ColorOrder order;
+        bool sectionTint;
+        std::uint32_t color;
+        bool canTint;
+    };
+    const Case cases[] = {
+        {u"A1B2C3", ColorOrder::RGB, false, 0x00C3B2A1, false},
+        {u"A1B2C3", ColorOrder::RGB, true, 0x00C3B2A1, true},
+        {u"#A1B2C3", ColorOrder::RGB, false, 0x00C3B2A1, true},
+        {u"&A1B2C3", ColorOrder::RGB, true, 0x00C3B2A1, false},
+        {u"$A1B2C3", ColorOrder::RGB, true, 0x00A1B2C3, true},
+        {u"161,178,195", ColorOrder::RGB, false, 0x00C3B2A1, false},
+        {u"80A1B2C3", ColorOrder::RGB, false, 0x80C3B2A1, false},
+        {u"161,178,195", ColorOrder::BGR, false, 0x00A1B2C3, false},
+        {u"12345", ColorOrder::BGR, false, 12345, false},
+        {u"$A1B2C3", ColorOrder::BGR, false, 0x00A1B2C3, false},
+        {u"A1B2C3", ColorOrder::BGR, false, 0x00A1B2C3, false}, // not an integer: hex digits
+        {u"$1FF,2,259", ColorOrder::BGR, false, 0x00FF0203, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.value, c.value + std::char_traits<char16_t>::length(c.value)));
+        std::uint32_t color = 0;
+        bool canTint = !c.canTint;
+        ASSERT_TRUE(ParseSkinColor(c.value, c.order, c.sectionTint, color, canTint));
+        EXPECT_EQ(color, c.color);
+        EXPECT_EQ(canTint, c.canTint);
+    }
+    for (const char16_t* bad : {u"", u"GG0000", u"#", u"&12345678A", u"&1,2", u"1,2", u"1,2,3,4", u"1,,3", u"$"}) {
+        std::uint32_t color;
+        bool canTint;
+        EXPECT_FALSE(ParseSkinColor(bad, ColorOrder::RGB, false, color, canTint));
+    }
+}
+
+TEST_F(SkinColors, SectionsBecomeNamedItems) {
+    SkinColorLoader loader;
+    loader.AddSection(u"text", {u"class=color", u"tint=TRUE", u"cl_txt_hot=F2F4F7", u"cl_dis=&7A808A", u"cl_bad=zz",
+                                u"empty=", u"noequals"},
+                      ColorOrder::RGB);
+    loader.AddSection(u"bgr", {u"type=bgr", u"cl_a=161,178,195"}, ColorOrder::RGB);
+    loader.ResolveReferences();
+    ASSERT_TRUE(item(u"text.cl_txt_hot"));
+    EXPECT_EQ(item(u"text.cl_txt_hot")->BGR, 0x00F7F4F2u);
+    EXPECT_TRUE(item(u"text.cl_txt_hot")->CanTint);
+    EXPECT_FALSE(item(u"text.cl_dis")->CanTint);
+    EXPECT_EQ(item(u"bgr.cl_a")->BGR, 0x00A1B2C3u);
+    EXPECT_EQ(item(u"TEXT.CL_TXT_HOT"), item(u"text.cl_txt_hot"));
+    for (const char16_t* absent : {u"text.cl_bad", u"text.empty", u"text.noequals", u"text.class", u"text.tint",
+                                   u"bgr.type"})
+        EXPECT_FALSE(item(absent));
+    EXPECT_EQ(SkinColorToRGB(ColorNameKey(u"text.cl_txt_hot")), 0x00F7F4F2u);
+    // A later definition of the same name wins.
+    loader.AddSection(u"text", {u"cl_txt_hot=&010203"}, ColorOrder::RGB);
+    EXPECT_EQ(item(u"text.cl_txt_hot")->BGR, 0x00030201u);
+}
+
+TEST_F(SkinColors, ReferencesResolveInAnyOrderAndDropWhatNeverAppears) {
+    SkinColorLoader loader;
+    loader.AddSection(u"a", {u"x=[#text.cl_a]", u"chain1=[a.chain2]", u"chain2=[&text.cl_b]", u"lost=[text.nothing]",
+                             u"loop1=[a.loop2]", u"loop2=[a.loop1]"},
+                      ColorOrder::RGB);
+    loader.AddSection(u"text", {u"cl_a=&112233", u"cl_b=#445566"}, ColorOrder::RGB);
+    EXPECT_EQ(loader.PendingCount(), 6u);
+    loader.ResolveReferences();
+    EXPECT_EQ(loader.PendingCount(), 0u);
+    ASSERT_TRUE(item(u"a.x"));
+    EXPECT_EQ(item(u"a.x")->BGR_org, 0x00332211u);
+    EXPECT_TRUE(item(u"a.x")->CanTint); // "#" makes the copy tintable
+    ASSERT_TRUE(item(u"a.chain1"));
+    EXPECT_EQ(item(u"a.chain1")->BGR, 0x00665544u);
+    EXPECT_FALSE(item(u"a.chain1")->CanTint); // inherits chain2's "&"
+    EXPECT_FALSE(item(u"a.lost"));
+    EXPECT_FALSE(item(u"a.loop1"));
+    EXPECT_FALSE(item(u"a.loop2"));
+}
