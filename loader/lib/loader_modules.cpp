@@ -1,0 +1,41 @@
+// The loader's modules in start-up order. Shut-down runs in reverse. A module that is not
+// part of the build yet keeps its place with empty steps; giving it its steps is one line.
+#include "loader/lib/module_list.h"
+
+#include "loader/lib/dpi_awareness.h"
+#include "loader/lib/vlr_comm.h"
+#include "services/bugreport/send_bug_report.h"
+
+#include <objbase.h>
+
+namespace vell::loader {
+
+namespace {
+
+bool g_comStarted = false;
+
+void startCom() { g_comStarted = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
+void stopCom() {
+    if (g_comStarted) ::CoUninitialize();
+    g_comStarted = false;
+}
+
+constexpr Module kModules[] = {
+    {"log service", nullptr, nullptr},
+    {"INI service", nullptr, nullptr},
+    {"DPI awareness", dpi::Startup, nullptr},
+    {"image engine", nullptr, nullptr},
+    {"resource packages", nullptr, nullptr},
+    {"skin styles", nullptr, nullptr},
+    {"hints", nullptr, nullptr},
+    {"VLR_Comm", PlaceLogFile, nullptr},
+    {"COM", startCom, stopCom},
+    {"crash-report bridge", bugreport::RegisterBugReportHandler, bugreport::ClearBugReportSettings},
+    {"VLR_LangUnit", nullptr, nullptr},
+};
+
+} // namespace
+
+std::span<const Module> LoaderModules() { return kModules; }
+
+} // namespace vell::loader
