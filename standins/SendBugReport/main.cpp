@@ -1,6 +1,7 @@
 // Stand-in for the product's report sender. It shows nothing and sends nothing: when the
 // variable VELL_SENDER_RECORD names a folder, it writes its full command line there
-// ("command_line.txt", UTF-8) and copies every file named by /files ("a|b") into it.
+// ("command_line.txt", UTF-8), copies every file named by /files ("a|b") into it, and
+// last writes "done.txt", so that a reader knows the record is complete.
 // Exit code 0, or 1 when the record could not be written.
 #include <windows.h>
 #include <shellapi.h>
@@ -55,5 +56,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         }
     }
     if (argv) ::LocalFree(argv);
+    ok = writeText(dir + L"done.txt", ok ? "ok" : "incomplete") && ok;
     return ok ? 0 : 1;
 }
