@@ -1,9 +1,6 @@
 #include "crash/engine/screenshot.h"
 
-#if __has_include("core/png/codec.h")
 #include "core/png/codec.h"
-#define VELL_HAVE_PNG 1
-#endif
 #include "platform/win/dib_section.h"
 #include "platform/win/handles.h"
 
@@ -42,15 +39,11 @@ bool Screenshot::Capture() {
 bool Screenshot::SaveToPngFile(const std::wstring& path) const {
     if (pixels_.empty()) return false;
     std::vector<uint8_t> png;
-#ifdef VELL_HAVE_PNG
     try {
         png = png::encodeBgra(pixels_.data(), uint32_t(width_), uint32_t(height_), size_t(width_) * 4, false);
     } catch (...) {
         return false;
     }
-#else
-    return false;
-#endif
     win::UniqueKernelHandle file(
         ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;

@@ -1,5 +1,6 @@
 // The whole crash path in separate processes: the loader's test failure, failures of every
 // kind in the probe, the report file, the screenshot and the sender's command line.
+#include "core/png/codec.h"
 #include "crash/engine/engine.h"
 #include "support.h"
 
@@ -61,8 +62,39 @@ std::string senderArguments(const Scene& s) {
 
 } // namespace
 
+// A plain coloured window of this process, for the screenshot to show.
+class ColouredWindow {
+public:
+    ColouredWindow(int x, int y, int w, int h, COLORREF colour) : brush_(::CreateSolidBrush(colour)) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"CrashTestColour";
+        wc.hbrBackground = brush_;
+        ::RegisterClassW(&wc);
+        wnd_ = ::CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP, x, y, w, h, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
+        ::ShowWindow(wnd_, SW_SHOWNOACTIVATE);
+        ::UpdateWindow(wnd_);
+        MSG msg;
+        for (int i = 0; i < 20; ++i) {
+            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+            ::Sleep(10);
+        }
+    }
+    ~ColouredWindow() {
+        ::DestroyWindow(wnd_);
+        ::DeleteObject(brush_);
+    }
+
+private:
+    HBRUSH brush_;
+    HWND wnd_ = nullptr;
+};
+
 TEST(CrashPath, TestFailureWritesTheReportAndStartsTheSender) {
     const Scene s = makeScene(L"crash_test_failure", true, true);
+    ColouredWindow window(100, 50, 200, 100, RGB(200, 30, 60));
     EXPECT_EQ(RunProgram(L"\"" + s.dir + L"VellLoading.exe\" /TestBugReport", s.env()), 0u);
 
     const std::string text = report(s.dir + L"bugreport_new.txt");
@@ -81,6 +113,22 @@ TEST(CrashPath, TestFailureWritesTheReportAndStartsTheSender) {
     EXPECT_EQ(senderArguments(s), "/AntRun /App \"VellLoading.exe\" /files \"" + WideToUtf8(s.temp) +
                                       "screenshots.png|" + WideToUtf8(s.dir) + "bugreport_new.txt\"");
     EXPECT_EQ(ReadBytes(s.record + L"\\bugreport_new.txt"), ReadBytes(s.dir + L"bugreport_new.txt"));
+
+    // The screenshot is a PNG of the whole screen.
+    const std::string file = ReadBytes(s.temp + L"screenshots.png");
+    EXPECT_EQ(ReadBytes(s.record + L"\\screenshots.png"), file);
+    const std::vector<uint8_t> bytes(file.begin(), file.end());
+    const vell::png::BgraImage shot = vell::png::decodeToBgra(bytes);
+    EXPECT_EQ(int(shot.width), ::GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_EQ(int(shot.height), ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    auto pixel = [&](int x, int y) {
+        const uint8_t* p = &shot.pixels[(size_t(y) * shot.width + size_t(x)) * 4];
+        return std::to_string(p[2]) + "," + std::to_string(p[1]) + "," + std::to_string(p[0]) + "," + std::to_string(p[3]);
+    };
+    if (shot.width >= 400 && shot.height >= 200) {
+        EXPECT_EQ(pixel(200, 100), "200,30,60,255") << "the window of this test";
+        EXPECT_EQ(pixel(350, 100), pixel(0, 0)) << "beside it the desktop";
+    }
 }
 
 TEST(CrashPath, EachFailureAddsABlockOnTop) {
