@@ -51,6 +51,12 @@ bool sameTextAscii(std::u16string_view a, std::u16string_view b) {
     return a.size() == b.size() && matchesAt(a, 0, b);
 }
 
+bool containsAsciiNoCase(std::u16string_view s, std::u16string_view part) {
+    for (size_t i = 0; i + part.size() <= s.size(); ++i)
+        if (matchesAt(s, i, part)) return true;
+    return false;
+}
+
 std::u16string replaceAsciiNoCase(std::u16string_view s, std::u16string_view what, std::u16string_view with) {
     if (what.empty() || s.size() < what.size()) return std::u16string(s);
     std::u16string out;

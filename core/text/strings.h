@@ -18,6 +18,8 @@ std::u16string upperCase(std::u16string_view s);
 bool sameText(std::u16string_view a, std::u16string_view b);
 // Equal when only ASCII letters are folded.
 bool sameTextAscii(std::u16string_view a, std::u16string_view b);
+// True when `part` stands anywhere in `s`, only ASCII letters folded (an empty part always).
+bool containsAsciiNoCase(std::u16string_view s, std::u16string_view part);
 
 // Replaces every occurrence of `what` (ASCII letters compared without case) by `with`.
 std::u16string replaceAsciiNoCase(std::u16string_view s, std::u16string_view what, std::u16string_view with);

@@ -1,12 +1,13 @@
 #include "loader/lib/command_line.h"
 
+#include "core/text/strings.h"
+#include "core/text/utf.h"
+
 namespace vell::loader {
 
 namespace {
 
 bool isSeparator(wchar_t c) { return c >= 1 && c <= 32; }
-
-wchar_t lowerAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? wchar_t(c - L'A' + L'a') : c; }
 
 } // namespace
 
@@ -45,21 +46,11 @@ std::wstring Argument(const std::vector<std::wstring>& tokens, size_t index) {
 }
 
 bool EqualsIgnoreCase(const std::wstring& text, const std::wstring& expected) {
-    if (text.size() != expected.size()) return false;
-    for (size_t i = 0; i < text.size(); ++i)
-        if (lowerAscii(text[i]) != lowerAscii(expected[i])) return false;
-    return true;
+    return text::sameTextAscii(text::fromWide(text), text::fromWide(expected));
 }
 
 bool ContainsIgnoreCase(const std::wstring& text, const std::wstring& part) {
-    if (part.empty()) return true;
-    if (part.size() > text.size()) return false;
-    for (size_t at = 0; at + part.size() <= text.size(); ++at) {
-        size_t k = 0;
-        while (k < part.size() && lowerAscii(text[at + k]) == lowerAscii(part[k])) ++k;
-        if (k == part.size()) return true;
-    }
-    return false;
+    return text::containsAsciiNoCase(text::fromWide(text), text::fromWide(part));
 }
 
 } // namespace vell::loader

@@ -1,5 +1,8 @@
 #include "platform/win/environment.h"
 
+#include "core/text/strings.h"
+#include "core/text/utf.h"
+
 #include <shlobj.h>
 #include <winver.h>
 
@@ -11,13 +14,6 @@
 namespace vell::env {
 
 namespace {
-
-std::wstring trimSpaces(const std::wstring& s) {
-    size_t b = s.find_first_not_of(L' ');
-    if (b == std::wstring::npos) return {};
-    size_t e = s.find_last_not_of(L' ');
-    return s.substr(b, e - b + 1);
-}
 
 std::wstring environmentVariable(const wchar_t* name) {
     wchar_t small[512];
@@ -151,7 +147,9 @@ std::vector<uint8_t> readVersionBlock(const std::wstring& path) {
 } // namespace
 
 std::wstring SpecialFolderFallback(int id, const std::wstring& shellResult, const FolderFacts& facts) {
-    auto fromEnv = [&](const wchar_t* name) { return facts.environment ? trimSpaces(facts.environment(name)) : L""; };
+    auto fromEnv = [&](const wchar_t* name) {
+        return facts.environment ? text::toWide(text::trim(text::fromWide(facts.environment(name)))) : L"";
+    };
     const std::wstring& d = facts.drive;
     const std::wstring& u = facts.user;
     const wchar_t* envName = nullptr;

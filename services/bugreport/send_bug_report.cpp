@@ -1,5 +1,7 @@
 #include "services/bugreport/send_bug_report.h"
 
+#include "core/text/strings.h"
+#include "core/text/utf.h"
 #include "platform/win/environment.h"
 #include "platform/win/handles.h"
 
@@ -17,24 +19,12 @@ namespace {
 BugReportSettings g_settings;
 std::atomic<bool> g_threadsCaught{false};
 
-std::wstring lowerAscii(std::wstring s) {
-    for (wchar_t& c : s)
-        if (c >= L'A' && c <= L'Z') c = wchar_t(c - L'A' + L'a');
-    return s;
-}
-
 bool fileExists(const std::wstring& path) {
     DWORD a = ::GetFileAttributesW(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string toUtf8(const std::wstring& w) {
-    if (w.empty()) return {};
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(size_t(n > 0 ? n : 0), '\0');
-    if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), s.data(), n, nullptr, nullptr);
-    return s;
-}
+std::string toUtf8(const std::wstring& w) { return text::utf16ToUtf8(text::fromWide(w)); }
 
 // The whole file, or false when it exists and cannot be read. A missing file is empty.
 bool readFile(const std::wstring& path, std::string& bytes) {
@@ -100,11 +90,11 @@ void ConfigureBugReport(const std::wstring& version, bool reportingDisabled, con
 const BugReportSettings& CurrentBugReportSettings() { return g_settings; }
 
 int ReportModeOf(const std::wstring& message) {
-    static const wchar_t* const kMarkers[] = {L"sendbugreport_1noui", L"sendbugreport_2askuser",
-                                              L"sendbugreport_3askuserandsilent"};
-    const std::wstring lower = lowerAscii(message);
+    static const char16_t* const kMarkers[] = {u"SendBugReport_1NoUI", u"SendBugReport_2AskUser",
+                                               u"SendBugReport_3AskUserAndSilent"};
+    const std::u16string text = text::fromWide(message);
     for (int i = 0; i < 3; ++i)
-        if (lower.find(kMarkers[i]) != std::wstring::npos) return i + 1;
+        if (text::containsAsciiNoCase(text, kMarkers[i])) return i + 1;
     return 0;
 }
 

@@ -86,6 +86,12 @@ TEST(Strings, TrimAndCase) {
     EXPECT_TRUE(sameText(u"\u00E9t\u00E9", u"\u00C9T\u00C9"));
     EXPECT_FALSE(sameTextAscii(u"\u00E9", u"\u00C9"));
     EXPECT_TRUE(sameTextAscii(u"C:\\Log.LOG", u"c:\\log.log"));
+    EXPECT_TRUE(containsAsciiNoCase(u"xxvLrxx", u"VLR"));
+    EXPECT_TRUE(containsAsciiNoCase(u"VLR", u"vlr"));
+    EXPECT_TRUE(containsAsciiNoCase(u"", u""));
+    EXPECT_FALSE(containsAsciiNoCase(u"VL", u"VLR"));
+    EXPECT_FALSE(containsAsciiNoCase(u"V L R", u"VLR"));
+    EXPECT_FALSE(containsAsciiNoCase(u"\u00C9", u"\u00E9"));
 }
 
 TEST(Strings, ReplaceIgnoresAsciiCase) {
