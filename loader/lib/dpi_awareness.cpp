@@ -1,6 +1,8 @@
 #include "loader/lib/dpi_awareness.h"
 
+#include "core/text/utf.h"
 #include "platform/win/environment.h"
+#include "services/log/log.h"
 #include "platform/win/handles.h"
 
 #include <algorithm>
@@ -42,10 +44,7 @@ std::wstring num(long long v) { return std::to_wstring(v); }
 
 } // namespace
 
-void WriteDpiLog(const std::wstring& text) {
-    // The log service takes these lines once it is part of the build.
-    ::OutputDebugStringW((text + L"\r\n").c_str());
-}
+void WriteDpiLog(const std::wstring& line) { WriteLogLine(text::fromWide(line), false); }
 
 bool IsWindowsVersionOrGreater(WORD major, WORD minor, WORD servicePackMajor) {
     OSVERSIONINFOEXW v{};

@@ -4,7 +4,11 @@
 
 #include "loader/lib/dpi_awareness.h"
 #include "loader/lib/vlr_comm.h"
+#include "core/text/utf.h"
+#include "platform/win/environment.h"
 #include "services/bugreport/send_bug_report.h"
+#include "services/language/product_language.h"
+#include "services/log/log.h"
 
 #include <objbase.h>
 
@@ -20,9 +24,11 @@ void stopCom() {
     g_comStarted = false;
 }
 
+void startLanguage() { InitProductLanguage(text::fromWide(env::GetProductDataFolder())); }
+
 constexpr Module kModules[] = {
-    {"log service", nullptr, nullptr},
-    {"INI service", nullptr, nullptr},
+    {"log service", nullptr, FreeLogManager},
+    {"INI service", nullptr, nullptr}, // its date and number formats are constants
     {"DPI awareness", dpi::Startup, nullptr},
     {"image engine", nullptr, nullptr},
     {"resource packages", nullptr, nullptr},
@@ -31,7 +37,7 @@ constexpr Module kModules[] = {
     {"VLR_Comm", PlaceLogFile, nullptr},
     {"COM", startCom, stopCom},
     {"crash-report bridge", bugreport::RegisterBugReportHandler, bugreport::ClearBugReportSettings},
-    {"VLR_LangUnit", nullptr, nullptr},
+    {"VLR_LangUnit", startLanguage, FreeProductLanguage},
 };
 
 } // namespace

@@ -1,13 +1,9 @@
-// The product helper module: where the loader's log file lives.
+// The product helper module: the loader's log goes to the product's data folder.
 #pragma once
-#include <string>
 
 namespace vell::loader {
 
-// `dataFolder` + "Logs\" + the program's file name with the extension ".log".
-std::wstring ProductLogFileName(const std::wstring& dataFolder, const std::wstring& programPath);
-
-// Module start-up: points the log at the product's log folder.
+// Module start-up: points the log at product data folder + "Logs\" + program name + ".log".
 void PlaceLogFile();
 
 } // namespace vell::loader

@@ -2,6 +2,7 @@
 
 #include "core/text/strings.h"
 #include "core/text/utf.h"
+#include "platform/win/files.h"
 
 #include <shlobj.h>
 #include <winver.h>
@@ -27,19 +28,7 @@ std::wstring environmentVariable(const wchar_t* name) {
     return big;
 }
 
-std::wstring moduleFileName(HMODULE module) {
-    std::wstring buf(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = ::GetModuleFileNameW(module, buf.data(), static_cast<DWORD>(buf.size()));
-        if (n == 0) return {};
-        if (n < buf.size()) {
-            buf.resize(n);
-            return buf;
-        }
-        if (buf.size() >= 32768) return {};
-        buf.resize(buf.size() * 2);
-    }
-}
+std::wstring moduleFileName(HMODULE module) { return text::toWide(win::ModuleFileName(module)); }
 
 std::wstring withBackslash(std::wstring path) {
     if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';

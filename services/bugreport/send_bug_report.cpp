@@ -3,7 +3,7 @@
 #include "core/text/strings.h"
 #include "core/text/utf.h"
 #include "platform/win/environment.h"
-#include "platform/win/handles.h"
+#include "platform/win/files.h"
 
 #include <shellapi.h>
 
@@ -19,46 +19,20 @@ namespace {
 BugReportSettings g_settings;
 std::atomic<bool> g_threadsCaught{false};
 
-bool fileExists(const std::wstring& path) {
-    DWORD a = ::GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool fileExists(const std::wstring& path) { return win::FileExists(text::fromWide(path)); }
 
 std::string toUtf8(const std::wstring& w) { return text::utf16ToUtf8(text::fromWide(w)); }
 
 // The whole file, or false when it exists and cannot be read. A missing file is empty.
 bool readFile(const std::wstring& path, std::string& bytes) {
     bytes.clear();
-    win::UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > 256ll * 1024 * 1024) return false;
-    bytes.resize(size_t(size.QuadPart));
-    DWORD got = 0;
-    return bytes.empty() || (::ReadFile(file.get(), bytes.data(), DWORD(bytes.size()), &got, nullptr) &&
-                             got == bytes.size());
+    DWORD error = 0;
+    return win::ReadWholeFile(text::fromWide(path), bytes, &error) || error == ERROR_FILE_NOT_FOUND;
 }
 
-// Writes beside the target and moves the new file over it, so that a failed write never
-// leaves a half-written report in place of the earlier ones.
+// A failed write never leaves a half-written report in place of the earlier ones.
 bool replaceFile(const std::wstring& path, const std::string& bytes) {
-    const std::wstring temp = path + L".new";
-    {
-        win::UniqueKernelHandle file(
-            ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return false;
-        DWORD written = 0;
-        if (!::WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
-            written != bytes.size()) {
-            file.reset();
-            ::DeleteFileW(temp.c_str());
-            return false;
-        }
-    }
-    if (::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    ::DeleteFileW(temp.c_str());
-    return false;
+    return win::ReplaceWholeFile(text::fromWide(path), bytes);
 }
 
 bool startSender(const std::wstring& sender, const std::wstring& arguments) {
