@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace vell::draw {
 
@@ -65,15 +66,34 @@ private:
     std::unique_ptr<PixelBlock> block_;
 };
 
-// Both passes; the horizontal one writes row y of the result to out(y).
+// Both passes; the horizontal one writes row y of the result to out(y). The vertical
+// pass keeps the 2R + 1 rows it reads as floats in a ring, converting each scratch row
+// once before the pass overwrites it with its result.
 template <typename Out>
 void blurPasses(const Scratch& scratch, int width, int height, const GaussWeights& k, bool straight, Out out) {
     const RowKernels& kernels = activeKernels();
     const TPixelData& s = scratch.data();
-    const int r = k.radius();
-    for (int y = 0; y < height; ++y)
-        kernels.gaussLine(s.row(y), s.row(y), s.Stride, s.Width, k.weights(), r, false);
-    for (int y = 0; y < height; ++y) kernels.gaussLine(out(y), s.row(y), 4, width, k.weights(), r, straight);
+    const int r = k.radius(), taps = 2 * r + 1, span = s.Width;
+    const size_t rowFloats = static_cast<size_t>(span) * 4;
+    AlignedFloats ring, line;
+    std::vector<const float*> rows(static_cast<size_t>(taps));
+    try {
+        ring = AlignedFloats(rowFloats * taps);
+        line = AlignedFloats(rowFloats);
+    } catch (const std::bad_alloc&) {
+        raiseKernelError(KernelErrorCode::OutOfMemory);
+    }
+    auto slot = [&](int row) { return ring.data() + static_cast<size_t>(row % taps) * rowFloats; };
+    for (int y = 0; y < taps - 1; ++y) kernels.toFloats(slot(y), s.row(y), span);
+    for (int y = 0; y < height; ++y) {
+        kernels.toFloats(slot(y + taps - 1), s.row(y + taps - 1), span);
+        for (int i = 0; i < taps; ++i) rows[i] = slot(y + i);
+        kernels.gaussColumns(s.row(y), rows.data(), 0, span, k.weights(), r);
+    }
+    for (int y = 0; y < height; ++y) {
+        kernels.toFloats(line.data(), s.row(y), span);
+        kernels.gaussRow(out(y), line.data(), 0, width, k.weights(), r, straight);
+    }
 }
 
 inline uint8_t sat(long long v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
@@ -103,8 +123,8 @@ GaussWeights GaussKernel(int radius, double sigma) {
     GaussWeights k;
     k.radius_ = radius;
     try {
-        k.weights_.assign((static_cast<size_t>(radius) + 1) * 4 + 4, 0.0f);
-    } catch (const std::exception&) {
+        k.weights_ = AlignedFloats((static_cast<size_t>(radius) + 1) * 4 + 4);
+    } catch (const std::bad_alloc&) {
         raiseKernelError(KernelErrorCode::OutOfMemory);
     }
     std::vector<double> w(static_cast<size_t>(radius) + 1);

@@ -1,13 +1,12 @@
 // Gaussian blur and unsharp masking of 32-bit pixel blocks.
 #pragma once
+#include "core/draw/aligned_floats.h"
 #include "core/draw/pixel_data.h"
-
-#include <vector>
 
 namespace vell::draw {
 
 // The weights of a symmetric kernel: radius + 1 weights, each four times (one per
-// channel), ordered from distance `radius` down to distance 0. Counted twice except the
+// channel) in 16-byte aligned slots, ordered from distance `radius` down to distance 0. Counted twice except the
 // centre, they sum to 1.
 class GaussWeights {
 public:
@@ -19,7 +18,7 @@ public:
 private:
     friend GaussWeights GaussKernel(int radius, double sigma);
     int radius_ = 0;
-    std::vector<float> weights_;
+    AlignedFloats weights_;
 };
 
 // Builds the kernel for `sigma` (its magnitude, kept within 0.1..250). A radius below 1

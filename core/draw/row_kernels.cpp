@@ -73,30 +73,53 @@ inline uint8_t roundToByte(float v) {
     return static_cast<uint8_t>(std::nearbyint(v));
 }
 
-void gaussLineExact(uint8_t* out, const uint8_t* in, ptrdiff_t tapStep, int count, const float* weights, int radius,
-                    bool straight) {
-    for (int j = 0; j < count; ++j) {
-        const uint8_t* base = in + 4 * static_cast<ptrdiff_t>(j);
+void toFloatsExact(float* out, const uint8_t* in, int count) {
+    for (int i = 0; i < 4 * count; ++i) out[i] = static_cast<float>(in[i]);
+}
+
+// Rounds and stores one accumulated pixel.
+void storeSums(uint8_t* o, const float* sum, bool straight) {
+    if (straight) {
+        for (int c = 0; c < 3; ++c) o[c] = sum[3] == 0.0f ? 0 : roundToByte(sum[c] * 255.0f / sum[3]);
+    } else {
+        for (int c = 0; c < 3; ++c) o[c] = roundToByte(sum[c]);
+    }
+    o[3] = roundToByte(sum[3]);
+}
+
+void gaussColumnsExact(uint8_t* out, const float* const* rows, int first, int end, const float* weights,
+                       int radius) {
+    for (int j = first; j < end; ++j) {
         float sum[4] = {0, 0, 0, 0};
         for (int k = 0; k < radius; ++k) {
-            const uint8_t* a = base + k * tapStep;
-            const uint8_t* b = base + (2 * radius - k) * tapStep;
-            for (int c = 0; c < 4; ++c) sum[c] += static_cast<float>(a[c] + b[c]) * weights[4 * k];
+            const float* a = rows[k] + 4 * j;
+            const float* b = rows[2 * radius - k] + 4 * j;
+            for (int c = 0; c < 4; ++c) sum[c] += (a[c] + b[c]) * weights[4 * k];
         }
-        const uint8_t* centre = base + radius * tapStep;
-        for (int c = 0; c < 4; ++c) sum[c] += static_cast<float>(centre[c]) * weights[4 * radius];
-        uint8_t* o = out + 4 * static_cast<ptrdiff_t>(j);
-        if (straight) {
-            for (int c = 0; c < 3; ++c) o[c] = sum[3] == 0.0f ? 0 : roundToByte(sum[c] * 255.0f / sum[3]);
-        } else {
-            for (int c = 0; c < 3; ++c) o[c] = roundToByte(sum[c]);
+        const float* centre = rows[radius] + 4 * j;
+        for (int c = 0; c < 4; ++c) sum[c] += centre[c] * weights[4 * radius];
+        storeSums(out + 4 * j, sum, false);
+    }
+}
+
+void gaussRowExact(uint8_t* out, const float* row, int first, int end, const float* weights, int radius,
+                   bool straight) {
+    for (int j = first; j < end; ++j) {
+        float sum[4] = {0, 0, 0, 0};
+        for (int k = 0; k < radius; ++k) {
+            const float* a = row + 4 * (j + k);
+            const float* b = row + 4 * (j + 2 * radius - k);
+            for (int c = 0; c < 4; ++c) sum[c] += (a[c] + b[c]) * weights[4 * k];
         }
-        o[3] = roundToByte(sum[3]);
+        const float* centre = row + 4 * (j + radius);
+        for (int c = 0; c < 4; ++c) sum[c] += centre[c] * weights[4 * radius];
+        storeSums(out + 4 * j, sum, straight);
     }
 }
 
 const RowKernels kExact = {overPremulExact,       overStraightExact,       solidMaskExact,
-                           bilinearVerticalExact, bilinearHorizontalExact, gaussLineExact};
+                           bilinearVerticalExact, bilinearHorizontalExact, toFloatsExact,
+                           gaussColumnsExact,     gaussRowExact};
 
 RowKernels buildFast() {
     RowKernels k = kExact;

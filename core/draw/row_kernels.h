@@ -34,14 +34,20 @@ struct RowKernels {
     // (v[x0] * (32768 - fx) + v[x1] * fx + 2^21) >> 22 from its tap's two columns.
     void (*bilinearVertical)(int16_t* out, const uint8_t* top, const uint8_t* bottom, int count, int fy);
     void (*bilinearHorizontal)(uint8_t* out, const int16_t* v, const BilinearTap* taps, int count);
-    // One line of a separable Gaussian pass: output pixel j is the weighted sum of the
-    // 2R + 1 input pixels at in + 4j + k * tapStep (k = 0..2R) with the kernel's weights
-    // (weights[0] for the outermost pair, weights[radius] for the centre), accumulated
-    // outside in, in single precision, rounded to nearest even and saturated. `out` may
-    // equal `in` (the passes run in place). With `straight`, the colour sums are divided
-    // by the alpha sum (times 255) before rounding.
-    void (*gaussLine)(uint8_t* out, const uint8_t* in, ptrdiff_t tapStep, int count, const float* weights,
-                      int radius, bool straight);
+    // The Gaussian passes work on pixels converted to four floats each (16-byte aligned
+    // rows); a pair of taps added as floats equals the pair added as integers, so the
+    // results are those of integer pairs converted and weighted.
+    void (*toFloats)(float* out, const uint8_t* in, int count);
+    // Output pixels j = first .. end - 1: the weighted sum of rows[0..2R][j] with the
+    // kernel's weights (weights[0] for the outermost pair rows[0] + rows[2R], weights[R]
+    // for the centre), accumulated outside in, in single precision, rounded to nearest
+    // even and saturated.
+    void (*gaussColumns)(uint8_t* out, const float* const* rows, int first, int end, const float* weights,
+                         int radius);
+    // The same along one row: output pixel j sums row pixels j .. j + 2R. With `straight`,
+    // the colour sums are multiplied by 255 and divided by the alpha sum before rounding.
+    void (*gaussRow)(uint8_t* out, const float* row, int first, int end, const float* weights, int radius,
+                     bool straight);
 };
 
 const RowKernels& exactKernels();

@@ -188,65 +188,105 @@ void bilinearHorizontalSse2(uint8_t* out, const int16_t* v, const BilinearTap* t
     if (i < count) exactKernels().bilinearHorizontal(out + 4 * i, v, taps + i, count - i);
 }
 
-// Float lanes of the first and the second pixel of four 16-bit channel pairs.
-inline __m128 firstFloats(__m128i x) { return _mm_cvtepi32_ps(_mm_unpacklo_epi16(x, _mm_setzero_si128())); }
-inline __m128 secondFloats(__m128i x) { return _mm_cvtepi32_ps(_mm_unpackhi_epi16(x, _mm_setzero_si128())); }
-
 inline __m128i roundSaturate(__m128 v) {
     v = _mm_min_ps(_mm_max_ps(v, _mm_setzero_ps()), _mm_set1_ps(255.0f));
     return _mm_cvtps_epi32(v);
 }
 
-void gaussLineSse2(uint8_t* out, const uint8_t* in, ptrdiff_t tapStep, int count, const float* weights, int radius,
-                   bool straight) {
+void toFloatsSse2(float* out, const uint8_t* in, int count) {
     const __m128i zero = _mm_setzero_si128();
-    int j = 0;
-    // Four output pixels at a time, one 4-lane vector per pixel (lanes = channels).
-    for (; j + 4 <= count; j += 4) {
-        const uint8_t* base = in + 4 * static_cast<ptrdiff_t>(j);
-        __m128 acc0 = _mm_setzero_ps(), acc1 = acc0, acc2 = acc0, acc3 = acc0;
-        for (int k = 0; k < radius; ++k) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + k * tapStep));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + (2 * radius - k) * tapStep));
-            const __m128i lo = _mm_add_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero));
-            const __m128i hi = _mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero));
-            const __m128 w = _mm_loadu_ps(weights + 4 * k);
-            acc0 = _mm_add_ps(acc0, _mm_mul_ps(firstFloats(lo), w));
-            acc1 = _mm_add_ps(acc1, _mm_mul_ps(secondFloats(lo), w));
-            acc2 = _mm_add_ps(acc2, _mm_mul_ps(firstFloats(hi), w));
-            acc3 = _mm_add_ps(acc3, _mm_mul_ps(secondFloats(hi), w));
-        }
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + radius * tapStep));
-        const __m128i lo = _mm_unpacklo_epi8(c, zero), hi = _mm_unpackhi_epi8(c, zero);
-        const __m128 w = _mm_loadu_ps(weights + 4 * radius);
-        acc0 = _mm_add_ps(acc0, _mm_mul_ps(firstFloats(lo), w));
-        acc1 = _mm_add_ps(acc1, _mm_mul_ps(secondFloats(lo), w));
-        acc2 = _mm_add_ps(acc2, _mm_mul_ps(firstFloats(hi), w));
-        acc3 = _mm_add_ps(acc3, _mm_mul_ps(secondFloats(hi), w));
-        if (straight) {
-            // Colour lanes become sum * 255 / alpha sum (0 where the alpha sum is 0); the
-            // alpha lane keeps its sum.
-            __m128* accs[4] = {&acc0, &acc1, &acc2, &acc3};
-            const __m128 colourLanes = _mm_castsi128_ps(_mm_set_epi32(0, -1, -1, -1));
-            for (__m128* p : accs) {
-                const __m128 alphaSum = _mm_shuffle_ps(*p, *p, 0xFF);
-                const __m128 nonZero = _mm_cmpneq_ps(alphaSum, _mm_setzero_ps());
-                __m128 scaled = _mm_div_ps(_mm_mul_ps(*p, _mm_set1_ps(255.0f)), alphaSum);
-                scaled = _mm_and_ps(scaled, nonZero);
-                *p = _mm_or_ps(_mm_and_ps(colourLanes, scaled), _mm_andnot_ps(colourLanes, *p));
-            }
-        }
-        const __m128i r01 = _mm_packs_epi32(roundSaturate(acc0), roundSaturate(acc1));
-        const __m128i r23 = _mm_packs_epi32(roundSaturate(acc2), roundSaturate(acc3));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * static_cast<ptrdiff_t>(j)), _mm_packus_epi16(r01, r23));
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 4 * i));
+        const __m128i lo = _mm_unpacklo_epi8(px, zero), hi = _mm_unpackhi_epi8(px, zero);
+        float* o = out + 4 * i;
+        _mm_store_ps(o, _mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero)));
+        _mm_store_ps(o + 4, _mm_cvtepi32_ps(_mm_unpackhi_epi16(lo, zero)));
+        _mm_store_ps(o + 8, _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero)));
+        _mm_store_ps(o + 12, _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero)));
     }
-    if (j < count)
-        exactKernels().gaussLine(out + 4 * static_cast<ptrdiff_t>(j), in + 4 * static_cast<ptrdiff_t>(j), tapStep,
-                                 count - j, weights, radius, straight);
+    if (i < count) exactKernels().toFloats(out + 4 * i, in + 4 * i, count - i);
+}
+
+// Colour lanes become sum * 255 / alpha sum (0 where the alpha sum is 0); the alpha lane
+// keeps its sum.
+inline __m128 straighten(__m128 sum) {
+    const __m128 colourLanes = _mm_castsi128_ps(_mm_set_epi32(0, -1, -1, -1));
+    const __m128 alphaSum = _mm_shuffle_ps(sum, sum, 0xFF);
+    const __m128 nonZero = _mm_cmpneq_ps(alphaSum, _mm_setzero_ps());
+    const __m128 scaled = _mm_and_ps(_mm_div_ps(_mm_mul_ps(sum, _mm_set1_ps(255.0f)), alphaSum), nonZero);
+    return _mm_or_ps(_mm_and_ps(colourLanes, scaled), _mm_andnot_ps(colourLanes, sum));
+}
+
+inline void store4(uint8_t* out, __m128 a, __m128 b, __m128 c, __m128 d) {
+    const __m128i ab = _mm_packs_epi32(roundSaturate(a), roundSaturate(b));
+    const __m128i cd = _mm_packs_epi32(roundSaturate(c), roundSaturate(d));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(ab, cd));
+}
+
+// Four output pixels at a time, one 4-lane vector per pixel (lanes = channels); the
+// float rows are 16-byte aligned.
+void gaussColumnsSse2(uint8_t* out, const float* const* rows, int first, int end, const float* weights,
+                      int radius) {
+    int j = first;
+    for (; j + 4 <= end; j += 4) {
+        const ptrdiff_t o = 4 * static_cast<ptrdiff_t>(j);
+        __m128 s0 = _mm_setzero_ps(), s1 = s0, s2 = s0, s3 = s0;
+        for (int k = 0; k < radius; ++k) {
+            const float* a = rows[k] + o;
+            const float* b = rows[2 * radius - k] + o;
+            const __m128 w = _mm_load_ps(weights + 4 * k);
+            s0 = _mm_add_ps(s0, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a), _mm_load_ps(b)), w));
+            s1 = _mm_add_ps(s1, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a + 4), _mm_load_ps(b + 4)), w));
+            s2 = _mm_add_ps(s2, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a + 8), _mm_load_ps(b + 8)), w));
+            s3 = _mm_add_ps(s3, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a + 12), _mm_load_ps(b + 12)), w));
+        }
+        const float* c = rows[radius] + o;
+        const __m128 w = _mm_load_ps(weights + 4 * radius);
+        s0 = _mm_add_ps(s0, _mm_mul_ps(_mm_load_ps(c), w));
+        s1 = _mm_add_ps(s1, _mm_mul_ps(_mm_load_ps(c + 4), w));
+        s2 = _mm_add_ps(s2, _mm_mul_ps(_mm_load_ps(c + 8), w));
+        s3 = _mm_add_ps(s3, _mm_mul_ps(_mm_load_ps(c + 12), w));
+        store4(out + o, s0, s1, s2, s3);
+    }
+    if (j < end) exactKernels().gaussColumns(out, rows, j, end, weights, radius);
+}
+
+void gaussRowSse2(uint8_t* out, const float* row, int first, int end, const float* weights, int radius,
+                  bool straight) {
+    int j = first;
+    for (; j + 4 <= end; j += 4) {
+        const float* base = row + 4 * static_cast<ptrdiff_t>(j);
+        __m128 s0 = _mm_setzero_ps(), s1 = s0, s2 = s0, s3 = s0;
+        for (int k = 0; k < radius; ++k) {
+            const float* a = base + 4 * k;
+            const float* b = base + 4 * (2 * radius - k);
+            const __m128 w = _mm_load_ps(weights + 4 * k);
+            s0 = _mm_add_ps(s0, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a), _mm_load_ps(b)), w));
+            s1 = _mm_add_ps(s1, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a + 4), _mm_load_ps(b + 4)), w));
+            s2 = _mm_add_ps(s2, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a + 8), _mm_load_ps(b + 8)), w));
+            s3 = _mm_add_ps(s3, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a + 12), _mm_load_ps(b + 12)), w));
+        }
+        const float* c = base + 4 * radius;
+        const __m128 w = _mm_load_ps(weights + 4 * radius);
+        s0 = _mm_add_ps(s0, _mm_mul_ps(_mm_load_ps(c), w));
+        s1 = _mm_add_ps(s1, _mm_mul_ps(_mm_load_ps(c + 4), w));
+        s2 = _mm_add_ps(s2, _mm_mul_ps(_mm_load_ps(c + 8), w));
+        s3 = _mm_add_ps(s3, _mm_mul_ps(_mm_load_ps(c + 12), w));
+        if (straight) {
+            s0 = straighten(s0);
+            s1 = straighten(s1);
+            s2 = straighten(s2);
+            s3 = straighten(s3);
+        }
+        store4(out + 4 * static_cast<ptrdiff_t>(j), s0, s1, s2, s3);
+    }
+    if (j < end) exactKernels().gaussRow(out, row, j, end, weights, radius, straight);
 }
 
 const RowKernels kSse2 = {overPremulSse2,       overStraightSse2,       solidMaskSse2,
-                          bilinearVerticalSse2, bilinearHorizontalSse2, gaussLineSse2};
+                          bilinearVerticalSse2, bilinearHorizontalSse2, toFloatsSse2,
+                          gaussColumnsSse2,     gaussRowSse2};
 
 } // namespace
 

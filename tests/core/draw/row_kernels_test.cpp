@@ -1,3 +1,4 @@
+#include "core/draw/aligned_floats.h"
 #include "core/draw/row_kernels.h"
 #include "test_images.h"
 
@@ -78,17 +79,25 @@ TEST(RowKernels, BilinearAndGaussLinesMatchExact) {
     fastKernels().bilinearHorizontal(back.data(), v.data(), same.data(), width);
     EXPECT_TRUE(back == top);
 
-    // A Gaussian line over random bytes, vertical (stride) and horizontal (4) layouts.
-    const float weights[] = {0.05f, 0.05f, 0.05f, 0.05f, 0.2f, 0.2f, 0.2f, 0.2f, 0.5f, 0.5f, 0.5f, 0.5f};
+    // Gaussian passes over random pixels, with a tail the vector loop leaves over.
+    alignas(16) const float weights[] = {0.05f, 0.05f, 0.05f, 0.05f, 0.2f, 0.2f, 0.2f, 0.2f, 0.5f, 0.5f, 0.5f, 0.5f};
     std::vector<uint8_t> in(4 * (width + 4) * 5);
     for (uint8_t& b : in) b = static_cast<uint8_t>(rng());
-    for (bool straight : {false, true})
-        for (ptrdiff_t step : {static_cast<ptrdiff_t>(4), static_cast<ptrdiff_t>(4 * (width + 4))}) {
-            std::vector<uint8_t> a(4 * width), b(4 * width);
-            fastKernels().gaussLine(a.data(), in.data(), step, width, weights, 2, straight);
-            exactKernels().gaussLine(b.data(), in.data(), step, width, weights, 2, straight);
-            EXPECT_TRUE(a == b) << "straight " << straight << " step " << step;
-        }
+    AlignedFloats floats(in.size()), floatsExact(in.size());
+    fastKernels().toFloats(floats.data(), in.data(), static_cast<int>(in.size() / 4));
+    exactKernels().toFloats(floatsExact.data(), in.data(), static_cast<int>(in.size() / 4));
+    for (size_t i = 0; i < in.size(); ++i) ASSERT_EQ(floats[i], in[i]);
+    const float* rows[5];
+    for (int k = 0; k < 5; ++k) rows[k] = floats.data() + 4 * (width + 4) * k;
+    std::vector<uint8_t> a(4 * width), b(4 * width);
+    fastKernels().gaussColumns(a.data(), rows, 0, width, weights, 2);
+    exactKernels().gaussColumns(b.data(), rows, 0, width, weights, 2);
+    EXPECT_TRUE(a == b) << "columns";
+    for (bool straight : {false, true}) {
+        fastKernels().gaussRow(a.data(), floats.data(), 0, width, weights, 2, straight);
+        exactKernels().gaussRow(b.data(), floats.data(), 0, width, weights, 2, straight);
+        EXPECT_TRUE(a == b) << "row, straight " << straight;
+    }
 }
 
 TEST(RowKernels, GreyscaleAndAlphaMaskRows) {
