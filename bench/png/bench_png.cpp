@@ -21,6 +21,7 @@
 
 #include "core/pixel/premultiply.h"
 #include "core/png/codec.h"
+#include "tests/core/png/libpng_io.h"
 
 namespace {
 
@@ -38,12 +39,6 @@ struct Picture {
     std::vector<png_color> palette;
 };
 
-void writeFn(png_structp p, png_bytep d, png_size_t n) {
-    auto* out = static_cast<Bytes*>(png_get_io_ptr(p));
-    out->insert(out->end(), d, d + n);
-}
-void flushFn(png_structp) {}
-
 // libpng's writer with its default filters at the given level.
 Bytes writePng(const Picture& pic, int level = 6) {
     Bytes out;
@@ -53,7 +48,7 @@ Bytes writePng(const Picture& pic, int level = 6) {
         std::fprintf(stderr, "libpng write failed\n");
         std::exit(1);
     }
-    png_set_write_fn(p, &out, writeFn, flushFn);
+    png_set_write_fn(p, &out, vell::png::reference::libpngWrite, vell::png::reference::libpngFlush);
     png_set_compression_level(p, level);
     png_set_IHDR(p, info, pic.width, pic.height, pic.depth, pic.colorType,
                  pic.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, 0, 0);
@@ -155,40 +150,9 @@ void toPremultipliedBgra(uint8_t* px, size_t n) {
     vell::pixel::premultiplyBgra(px, px, n);
 }
 
-struct MemReader {
-    const Bytes* data;
-    size_t pos;
-};
-void readFn(png_structp p, png_bytep out, png_size_t n) {
-    auto* r = static_cast<MemReader*>(png_get_io_ptr(p));
-    if (r->pos + n > r->data->size()) png_error(p, "eof");
-    std::memcpy(out, r->data->data() + r->pos, n);
-    r->pos += n;
-}
-
 Bytes decodeLibpng(const Bytes& file) {
-    MemReader r{&file, 0};
-    png_structp p = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(p);
-    Bytes out;
-    if (setjmp(png_jmpbuf(p))) {
-        png_destroy_read_struct(&p, &info, nullptr);
-        return {};
-    }
-    png_set_read_fn(p, &r, readFn);
-    png_read_info(p, info);
-    png_set_expand(p);
-    png_set_strip_16(p);
-    png_set_gray_to_rgb(p);
-    png_set_add_alpha(p, 0xFF, PNG_FILLER_AFTER);
-    png_set_interlace_handling(p);
-    png_read_update_info(p, info);
-    const uint32_t w = png_get_image_width(p, info), h = png_get_image_height(p, info);
-    out.resize(size_t(w) * h * 4);
-    std::vector<png_bytep> rows(h);
-    for (uint32_t y = 0; y < h; ++y) rows[y] = out.data() + size_t(y) * w * 4;
-    png_read_image(p, rows.data());
-    png_destroy_read_struct(&p, &info, nullptr);
+    uint32_t w, h;
+    Bytes out = vell::png::reference::libpngDecodeRgba(file, w, h);
     toPremultipliedBgra(out.data(), out.size() / 4);
     return out;
 }

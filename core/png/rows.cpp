@@ -60,6 +60,31 @@ inline uint32_t sampleAt(const uint8_t* raw, uint32_t x, uint32_t depth) {
     return (raw[bit >> 3] >> (8 - depth - (bit & 7))) & ((1u << depth) - 1);
 }
 
+// Colour rows (RGB or RGBA samples of 8 or 16 bits) to 24-bit BGR or 32-bit BGRA through
+// the gamma table: alpha (high byte) into the fourth byte and/or the alpha plane, the low
+// colour bytes of 16-bit samples into the extra plane (fourth byte 0).
+void colourRow(const uint8_t* raw, uint32_t w, bool deep, bool hasAlpha, uint32_t outBytes, const uint8_t* g,
+               uint8_t* px, uint8_t* alpha, uint8_t* extra) {
+    const uint32_t step = deep ? 2 : 1;
+    const uint32_t in = (hasAlpha ? 4 : 3) * step;
+    for (uint32_t x = 0; x < w; ++x, raw += in, px += outBytes) {
+        px[0] = g[raw[2 * step]];
+        px[1] = g[raw[step]];
+        px[2] = g[raw[0]];
+        if (hasAlpha) {
+            if (outBytes == 4) px[3] = raw[3 * step];
+            if (alpha) alpha[x] = raw[3 * step];
+        }
+        if (deep) {
+            extra[0] = g[raw[5]];
+            extra[1] = g[raw[3]];
+            extra[2] = g[raw[1]];
+            if (outBytes == 4) extra[3] = 0;
+            extra += outBytes;
+        }
+    }
+}
+
 } // namespace
 
 RowConverter::RowConverter(const Ihdr& h, const Layout& layout, const uint8_t* gamma, const Palette* palette,
@@ -148,17 +173,7 @@ void RowConverter::toLayout(const uint8_t* raw, uint32_t w, uint8_t* px, uint8_t
                 px[2] = raw[0];
             }
         } else {
-            for (uint32_t x = 0; x < w; ++x, raw += 3 * step, px += 3) {
-                px[0] = g[raw[2 * step]];
-                px[1] = g[raw[step]];
-                px[2] = g[raw[0]];
-                if (deep) {
-                    extra[0] = g[raw[5]];
-                    extra[1] = g[raw[3]];
-                    extra[2] = g[raw[1]];
-                    extra += 3;
-                }
-            }
+            colourRow(raw, w, deep, false, 3, g, px, nullptr, extra);
         }
         break;
     case Kind::GreyAlpha:
@@ -169,18 +184,7 @@ void RowConverter::toLayout(const uint8_t* raw, uint32_t w, uint8_t* px, uint8_t
         }
         break;
     case Kind::Rgba24:
-        for (uint32_t x = 0; x < w; ++x, raw += 4 * step, px += 3) {
-            px[0] = g[raw[2 * step]];
-            px[1] = g[raw[step]];
-            px[2] = g[raw[0]];
-            alpha[x] = raw[3 * step];
-            if (deep) {
-                extra[0] = g[raw[5]];
-                extra[1] = g[raw[3]];
-                extra[2] = g[raw[1]];
-                extra += 3;
-            }
-        }
+        colourRow(raw, w, deep, true, 3, g, px, alpha, extra);
         break;
     case Kind::Rgba32:
         if (!deep && identity_) {
@@ -189,20 +193,7 @@ void RowConverter::toLayout(const uint8_t* raw, uint32_t w, uint8_t* px, uint8_t
                 for (uint32_t x = 0; x < w; ++x) alpha[x] = raw[4 * x + 3];
             break;
         }
-        for (uint32_t x = 0; x < w; ++x, raw += 4 * step, px += 4) {
-            px[0] = g[raw[2 * step]];
-            px[1] = g[raw[step]];
-            px[2] = g[raw[0]];
-            px[3] = raw[3 * step];
-            if (alpha) alpha[x] = raw[3 * step];
-            if (deep) {
-                extra[0] = g[raw[5]];
-                extra[1] = g[raw[3]];
-                extra[2] = g[raw[1]];
-                extra[3] = 0;
-                extra += 4;
-            }
-        }
+        colourRow(raw, w, deep, true, 4, g, px, alpha, extra);
         break;
     case Kind::BgraLut:
         if (h_.bitDepth == 8) {

@@ -11,44 +11,13 @@
 #include "core/png/encoder.h"
 #include "core/png/reader.h"
 #include "png_builder.h"
+#include "stored_image.h"
 
 using namespace vell::png;
 using namespace vell::png::test;
 using namespace vell::image;
 
 namespace {
-
-// A decoded image in a stored layout, with its planes.
-struct Stored {
-    Ihdr header;
-    Layout layout;
-    std::vector<uint8_t> pixels, alpha, extra;
-    DecodeResult result = DecodeResult::Complete;
-
-    DecodeTarget target() {
-        return {layout, pixels.data(), alpha.empty() ? nullptr : alpha.data(), extra.empty() ? nullptr : extra.data()};
-    }
-};
-
-Stored decodeStored(const std::vector<uint8_t>& file, PixelFormat format = PixelFormat::Stored,
-                    bool strict = false, uint8_t fill = 0xCC) {
-    ChunkReader r(file);
-    Chunk c, idat;
-    Stored s;
-    while (r.next(c)) {
-        if (c.type == kIHDR) s.header = parseIhdr(c.data);
-        if (c.type == kIDAT) idat = c;
-    }
-    s.layout = layoutFor(s.header, format);
-    // Filled with a marker so that bytes the decoder should zero are seen.
-    s.pixels.assign(size_t(s.layout.stride) * s.header.height, fill);
-    if (s.layout.alphaPlane) s.alpha.assign(size_t(s.header.width) * s.header.height, fill);
-    if (s.layout.extraPlane) s.extra.assign(s.pixels.size(), fill);
-    DecodeOptions o;
-    o.strictChecks = strict;
-    s.result = decodeImageData(s.header, idat.tail, idat.firstIdatSize, s.target(), o);
-    return s;
-}
 
 std::vector<uint8_t> encodeStored(const Stored& s, const EncodeOptions& o, Ihdr header) {
     std::vector<uint8_t> file;

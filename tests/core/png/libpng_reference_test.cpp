@@ -9,6 +9,10 @@
 
 #include "core/pixel/tables.h"
 #include "core/png/codec.h"
+#include "libpng_io.h"
+#include "stored_image.h"
+
+using namespace vell::png::reference;
 
 namespace {
 
@@ -21,23 +25,6 @@ std::string describe(const Case& c) {
     return "type " + std::to_string(c.colorType) + " depth " + std::to_string(c.depth) + " " +
            std::to_string(c.width) + "x" + std::to_string(c.height) + (c.interlace ? " adam7" : "") +
            (c.trns ? " tRNS" : "");
-}
-
-void writeFn(png_structp p, png_bytep data, png_size_t n) {
-    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-    out->insert(out->end(), data, data + n);
-}
-void flushFn(png_structp) {}
-
-struct Reader {
-    const std::vector<uint8_t>* data;
-    size_t pos;
-};
-void readFn(png_structp p, png_bytep out, png_size_t n) {
-    auto* r = static_cast<Reader*>(png_get_io_ptr(p));
-    if (r->pos + n > r->data->size()) png_error(p, "read past end");
-    std::memcpy(out, r->data->data() + r->pos, n);
-    r->pos += n;
 }
 
 // Samples that use the whole range and repeat, so tRNS keys are hit.
@@ -60,7 +47,7 @@ std::vector<uint8_t> writeWithLibpng(const Case& c) {
         ADD_FAILURE() << "libpng write failed: " << describe(c);
         return {};
     }
-    png_set_write_fn(p, &out, writeFn, flushFn);
+    png_set_write_fn(p, &out, libpngWrite, libpngFlush);
     png_set_IHDR(p, info, c.width, c.height, c.depth, c.colorType,
                  c.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
@@ -93,32 +80,10 @@ std::vector<uint8_t> writeWithLibpng(const Case& c) {
     return out;
 }
 
-// libpng's decode to straight RGBA8, premultiplied with the engine's table, as BGRA.
+// libpng's decode, premultiplied with the engine's table, as BGRA.
 std::vector<uint8_t> decodeWithLibpng(const std::vector<uint8_t>& file, uint32_t& w, uint32_t& h) {
-    Reader r{&file, 0};
-    png_structp p = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(p);
-    std::vector<uint8_t> rgba;
-    if (setjmp(png_jmpbuf(p))) {
-        png_destroy_read_struct(&p, &info, nullptr);
-        ADD_FAILURE() << "libpng read failed";
-        return {};
-    }
-    png_set_read_fn(p, &r, readFn);
-    png_read_info(p, info);
-    png_set_expand(p);
-    png_set_strip_16(p);
-    png_set_gray_to_rgb(p);
-    png_set_add_alpha(p, 0xFF, PNG_FILLER_AFTER);
-    png_set_interlace_handling(p);
-    png_read_update_info(p, info);
-    w = png_get_image_width(p, info);
-    h = png_get_image_height(p, info);
-    rgba.resize(size_t(w) * h * 4);
-    std::vector<png_bytep> pointers(h);
-    for (uint32_t y = 0; y < h; ++y) pointers[y] = rgba.data() + size_t(y) * w * 4;
-    png_read_image(p, pointers.data());
-    png_destroy_read_struct(&p, &info, nullptr);
+    const std::vector<uint8_t> rgba = libpngDecodeRgba(file, w, h);
+    EXPECT_FALSE(rgba.empty()) << "libpng read failed";
     std::vector<uint8_t> bgra(rgba.size());
     for (size_t i = 0; i < rgba.size(); i += 4) {
         const uint8_t a = rgba[i + 3];
@@ -184,5 +149,41 @@ TEST(LibpngReference, LibpngReadsWhatWeEncode) {
             expected[i + 3] = a;
         }
         EXPECT_EQ(back, expected) << "filters " << int(filters);
+    }
+}
+
+// The stored layouts the image class keeps (indices with a colour table, 24-bit colour
+// with an alpha plane, 32-bit BGRA) hold the samples libpng reads.
+TEST(LibpngReference, StoredLayoutsHoldTheSamplesLibpngReads) {
+    using namespace vell::png;
+    for (const Case& c : allCases()) {
+        if (c.trns) continue; // tRNS is not part of the stored pixels
+        SCOPED_TRACE(describe(c));
+        const std::vector<uint8_t> file = writeWithLibpng(c);
+        uint32_t w = 0, h = 0;
+        const std::vector<uint8_t> expected = libpngDecodeRgba(file, w, h);
+        for (auto format : {PixelFormat::Stored, PixelFormat::Stored32}) {
+            const test::Stored s = test::decodeStored(file, format);
+            Rgbq table[256];
+            buildColorTable(s.header, &s.palette, nullptr, table);
+            const Layout& l = s.layout;
+            std::vector<uint8_t> rgba;
+            for (uint32_t y = 0; y < h; ++y) {
+                const uint8_t* row = s.pixels.data() + size_t(y) * l.stride;
+                for (uint32_t x = 0; x < w; ++x) {
+                    const uint8_t a = l.alphaPlane ? s.alpha[size_t(y) * w + x] : 255;
+                    if (l.bitCount <= 8) {
+                        const uint32_t bit = x * l.bitCount;
+                        const Rgbq e = table[(row[bit / 8] >> (8 - l.bitCount - bit % 8)) & ((1 << l.bitCount) - 1)];
+                        rgba.insert(rgba.end(), {e.r, e.g, e.b, a});
+                    } else if (l.bitCount == 24) {
+                        rgba.insert(rgba.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x], a});
+                    } else {
+                        rgba.insert(rgba.end(), {row[4 * x + 2], row[4 * x + 1], row[4 * x], row[4 * x + 3]});
+                    }
+                }
+            }
+            EXPECT_EQ(rgba, expected) << (format == PixelFormat::Stored ? "stored" : "stored32");
+        }
     }
 }
