@@ -241,42 +241,55 @@ void encodeCase(const Picture& rgba, int level) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // An argument runs only the decode cases whose name contains it.
+    // An argument picks one part: "encode", "premultiply", or decode cases whose name
+    // contains it ("decode" for all of them).
     const std::string only = argc > 1 ? argv[1] : "";
-    std::vector<Picture> pictures = {skin(1024, 768, "skin rgba 1024x768"), photo(1920, 1080, false, "photo rgb 1920x1080"),
-                                     photo(1920, 1080, true, "photo adam7 1920x1080"), rgba16(512), palette(256),
-                                     grey(256)};
-    std::vector<Bytes> icons;
-    for (uint32_t n : {16u, 24u, 32u, 48u}) icons.push_back(writePng(skin(n, n, "icon")));
+    const bool all = only.empty(), encode = all || only == "encode", premultiply = all || only == "premultiply";
+    const bool decode = all || (!encode && !premultiply);
+    const std::string filter = only == "decode" ? "" : only;
+    std::vector<Picture> pictures;
+    if (decode || encode)
+        pictures = {skin(1024, 768, "skin rgba 1024x768"), photo(1920, 1080, false, "photo rgb 1920x1080"),
+                    photo(1920, 1080, true, "photo adam7 1920x1080"), rgba16(512), palette(256), grey(256)};
 
-    std::printf("decode to premultiplied BGRA, best of runs, ms\n");
-    std::printf("%-24s %9s %9s %9s %9s   %6s  %6s\n", "case", "ours", "libpng", "spng", "stb", "/libpng", "/best");
-    Totals t;
-    for (const Picture& p : pictures)
-        if (p.name.find(only) != std::string::npos) decodeCase(p.name, {writePng(p)}, t);
-    if (!only.empty()) return 0;
-    decodeCase("icons 16-48 (4 files)", icons, t);
-    std::printf("geometric mean: %.2fx libpng, %.2fx fastest reference\n\n", std::exp(t.logLibpng / t.n),
-                std::exp(t.logFastest / t.n));
+    if (decode) {
+        std::printf("decode to premultiplied BGRA, best of runs, ms\n");
+        std::printf("%-24s %9s %9s %9s %9s   %6s  %6s\n", "case", "ours", "libpng", "spng", "stb", "/libpng", "/best");
+        Totals t;
+        for (const Picture& p : pictures)
+            if (p.name.find(filter) != std::string::npos) decodeCase(p.name, {writePng(p)}, t);
+        if (std::string("icons").find(filter) != std::string::npos) {
+            std::vector<Bytes> icons;
+            for (uint32_t n : {16u, 24u, 32u, 48u}) icons.push_back(writePng(skin(n, n, "icon")));
+            decodeCase("icons 16-48 (4 files)", icons, t);
+        }
+        if (t.n)
+            std::printf("geometric mean: %.2fx libpng, %.2fx fastest reference\n\n", std::exp(t.logLibpng / t.n),
+                        std::exp(t.logFastest / t.n));
+    }
 
-    std::printf("encode 32-bit, ms: ours libpng\n");
-    for (int level : {1, 6}) {
-        encodeCase(pictures[0], level);
+    if (encode) {
+        std::printf("encode 32-bit, ms: ours libpng\n");
         Picture photoRgba{"photo 1920x1080", 1920, 1080, PNG_COLOR_TYPE_RGBA, 8, false, {}, {}};
         const Bytes& rgb = pictures[1].samples;
         photoRgba.samples.resize(size_t(1920) * 1080 * 4);
         for (size_t i = 0, j = 0; i < rgb.size(); i += 3, j += 4)
             photoRgba.samples[j] = rgb[i], photoRgba.samples[j + 1] = rgb[i + 1], photoRgba.samples[j + 2] = rgb[i + 2],
             photoRgba.samples[j + 3] = 255;
-        encodeCase(photoRgba, level);
+        for (int level : {1, 6}) {
+            encodeCase(pictures[0], level);
+            encodeCase(photoRgba, level);
+        }
     }
 
-    const size_t n = size_t(4096) * 4096;
-    Bytes src(n * 4), dst(n * 4);
-    uint32_t s = 1;
-    for (size_t i = 0; i < src.size(); ++i) src[i] = uint8_t(rnd(s));
-    const double pm = best([&] { vell::pixel::premultiplyBgra(src.data(), dst.data(), n); });
-    const double mc = best([&] { std::memcpy(dst.data(), src.data(), src.size()); });
-    std::printf("\npremultiply 4096x4096 (random alpha): %.2f ms, memcpy %.2f ms: %.2fx\n", pm, mc, pm / mc);
+    if (premultiply) {
+        const size_t n = size_t(4096) * 4096;
+        Bytes src(n * 4), dst(n * 4);
+        uint32_t s = 1;
+        for (size_t i = 0; i < src.size(); ++i) src[i] = uint8_t(rnd(s));
+        const double pm = best([&] { vell::pixel::premultiplyBgra(src.data(), dst.data(), n); });
+        const double mc = best([&] { std::memcpy(dst.data(), src.data(), src.size()); });
+        std::printf("\npremultiply 4096x4096 (random alpha): %.2f ms, memcpy %.2f ms: %.2fx\n", pm, mc, pm / mc);
+    }
     return 0;
 }

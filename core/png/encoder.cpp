@@ -84,7 +84,10 @@ void gather(const uint8_t* src, uint32_t count, const Pass& p, uint32_t bitsPerP
 
 } // namespace
 
-uint8_t chooseFilter(std::span<const uint8_t> row, const uint8_t* prev, uint32_t bpp, uint8_t filters, uint8_t* out) {
+namespace {
+// `candidate` is scratch space kept by the caller across rows.
+uint8_t choose(std::span<const uint8_t> row, const uint8_t* prev, uint32_t bpp, uint8_t filters, uint8_t* out,
+              std::vector<uint8_t>& candidate) {
     const size_t n = row.size();
     filters &= 0x1F;
     if (filters == 0 || filters == kFilterNone) {
@@ -96,7 +99,7 @@ uint8_t chooseFilter(std::span<const uint8_t> row, const uint8_t* prev, uint32_t
         filterRow(type, row.data(), prev, n, bpp, out);
         return type;
     }
-    std::vector<uint8_t> candidate(n);
+    candidate.resize(n);
     uint32_t best = 0;
     uint8_t bestType = kNone;
     for (uint8_t type = kNone; type <= kPaeth; ++type) {
@@ -111,6 +114,12 @@ uint8_t chooseFilter(std::span<const uint8_t> row, const uint8_t* prev, uint32_t
     }
     if (best == 0) std::memcpy(out, row.data(), n); // nothing scored: unfiltered
     return bestType;
+}
+} // namespace
+
+uint8_t chooseFilter(std::span<const uint8_t> row, const uint8_t* prev, uint32_t bpp, uint8_t filters, uint8_t* out) {
+    std::vector<uint8_t> candidate;
+    return choose(row, prev, bpp, filters, out, candidate);
 }
 
 void encodeImageData(const Ihdr& h, const EncodeSource& src, const EncodeOptions& options, ByteSink& out) {
@@ -131,7 +140,7 @@ void encodeImageData(const Ihdr& h, const EncodeSource& src, const EncodeOptions
     const uint32_t bitsPerPixel = uint32_t(fileRowBytes(file, 8));
     const bool interlaced = file.interlaceMethod == 1;
 
-    std::vector<uint8_t> raw(fullRow), passRow(fullRow), prev(fullRow);
+    std::vector<uint8_t> raw(fullRow), passRow(fullRow), prev(fullRow), candidate;
     std::vector<uint8_t> pending; // filtered rows waiting for deflate
     pending.reserve(size_t(1) << 16);
     auto rowOf = [&](uint32_t y) {
@@ -154,7 +163,7 @@ void encodeImageData(const Ihdr& h, const EncodeSource& src, const EncodeOptions
             }
             const size_t at = pending.size();
             pending.resize(at + 1 + rowBytes);
-            pending[at] = chooseFilter({row, rowBytes}, prev.data(), bpp, options.filters, pending.data() + at + 1);
+            pending[at] = choose({row, rowBytes}, prev.data(), bpp, options.filters, pending.data() + at + 1, candidate);
             std::memcpy(prev.data(), row, rowBytes);
             if (pending.size() >= (size_t(1) << 16)) {
                 writer.write(pending.data(), pending.size(), false);

@@ -250,6 +250,10 @@ void fromLayout(const Ihdr& h, const Layout& layout, const uint8_t* inv, const u
                 const uint8_t* extra, uint8_t* raw) {
     const uint32_t w = h.width;
     const bool deep = h.bitDepth == 16;
+    if (!inv && !deep && h.colorType == kRgba && layout.bitCount == 32) {
+        swizzleRgba(px, raw, w); // BGRA and RGBA differ by the same swap
+        return;
+    }
     uint8_t ident[256];
     if (!inv) {
         for (int i = 0; i < 256; ++i) ident[i] = uint8_t(i);

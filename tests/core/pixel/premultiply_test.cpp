@@ -26,3 +26,15 @@ TEST(Premultiply, FastPathEqualsTableForEveryPair) {
     unpremultiplyBgra(px.data(), px.data(), px.size() / 4);
     EXPECT_EQ(px[128 * 1024 + 200 * 4], 199);
 }
+
+// A block larger than the caches, with an odd tail.
+TEST(Premultiply, LargeBlocksEqualTable) {
+    const size_t n = (size_t(1) << 20) + 3;
+    std::vector<uint8_t> px(n * 4);
+    uint32_t s = 9;
+    for (auto& b : px) b = uint8_t((s = s * 1103515245u + 12345u) >> 16);
+    std::vector<uint8_t> fast(px.size()), exact(px.size());
+    premultiplyBgra(px.data(), fast.data(), n);
+    premultiplyBgraExact(px.data(), exact.data(), n);
+    EXPECT_EQ(fast, exact);
+}
