@@ -85,13 +85,19 @@ class Inflater {
 public:
     Inflater(std::span<const uint8_t> data, uint32_t firstSize, bool strict) : input_(data, firstSize), strict_(strict) {
         if (inflateInit(&z_) != Z_OK) raiseError<image::EPNGZLIBError>(std::string(msg::kZlibError) + "inflateInit");
+#if ZLIB_VERNUM >= 0x1290
+        // Every IDAT chunk is already checked against its CRC; the Adler-32 of the whole
+        // stream would be a second pass over every inflated byte.
+        inflateValidate(&z_, 0);
+#endif
     }
     ~Inflater() { inflateEnd(&z_); }
     Inflater(const Inflater&) = delete;
     Inflater& operator=(const Inflater&) = delete;
 
     // Fills out[0..n) as far as the data goes; `got` tells how far that was.
-    FillStatus fill(uint8_t* out, size_t n, size_t& got) {
+    // `last`: these are the final bytes of the image, so zlib need not keep a window.
+    FillStatus fill(uint8_t* out, size_t n, bool last, size_t& got) {
         z_.next_out = out;
         z_.avail_out = uInt(n);
         FillStatus status = FillStatus::Full;
@@ -116,10 +122,10 @@ public:
                 z_.avail_in = uInt(block.size());
                 if (block.empty()) continue;
             }
-            const int rc = inflate(&z_, Z_NO_FLUSH);
+            const int rc = inflate(&z_, last ? Z_FINISH : Z_NO_FLUSH);
             if (rc == Z_STREAM_END) {
                 ended_ = true;
-            } else if (rc != Z_OK && !(rc == Z_BUF_ERROR && z_.avail_in == 0)) {
+            } else if (rc != Z_OK && !(rc == Z_BUF_ERROR && (z_.avail_in == 0 || z_.avail_out == 0))) {
                 if (strict_)
                     raiseError<image::EPNGZLIBError>(std::string(msg::kZlibError) + (z_.msg ? z_.msg : zError(rc)));
                 status = FillStatus::Damaged;
@@ -185,7 +191,7 @@ DecodeResult decodeImageData(const Ihdr& h, std::span<const uint8_t> data, uint3
 
     // Work memory: a batch of rows to inflate into, and for Adam7 the raw image or one
     // converted pass row.
-    const uint32_t batchRows = std::max<uint32_t>(2, (1u << 18) / (fullRow + 1));
+    const uint32_t batchRows = std::min<uint32_t>(h.height, std::max<uint32_t>(2, (1u << 18) / (fullRow + 1)));
     uint64_t work = uint64_t(batchRows) * (fullRow + 1) + fullRow;
     if (interlaced) work += packed ? uint64_t(fullRow) * h.height : uint64_t(layout.stride) * 2 + h.width;
     if (pixelStoreBytes(h, layout) + work > options.limits.maxPixelBytes)
@@ -223,6 +229,7 @@ DecodeResult decodeImageData(const Ihdr& h, std::span<const uint8_t> data, uint3
         }
     };
 
+    uint64_t left = inflatedSize(h);
     FillStatus status = FillStatus::Full;
     uint32_t rowsConverted = 0; // non-interlaced: rows complete from the top
     for (int p = 0; p < (interlaced ? 7 : 1) && status == FillStatus::Full; ++p) {
@@ -236,7 +243,8 @@ DecodeResult decodeImageData(const Ihdr& h, std::span<const uint8_t> data, uint3
         for (uint32_t row = 0; row < rows && status == FillStatus::Full;) {
             const uint32_t k = std::min<uint32_t>(rows - row, uint32_t(batch.size() / span));
             size_t got = 0;
-            status = inflater.fill(batch.data(), k * span, got);
+            status = inflater.fill(batch.data(), k * span, k * span == left, got);
+            left -= k * span;
             const uint32_t complete = uint32_t(got / span);
             for (uint32_t r = 0; r < complete; ++r, ++row) {
                 uint8_t* line = batch.data() + r * span;
