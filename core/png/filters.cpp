@@ -35,12 +35,13 @@ bool unfilterRowPlain(uint8_t type, uint8_t* row, const uint8_t* prev, size_t n,
 #ifdef __SSE2__
 namespace {
 
-// Pixels of 3 or 4 bytes moved through the low lane of an SSE register. Loads and stores
+// Pixels of 3, 4 or 8 bytes moved through the low lane of an SSE register. Loads and stores
 // touch exactly bpp bytes, so the last pixel of a row never reads past its end.
 // Three-byte pixels are assembled in a general register: going through memory would stall
 // on store forwarding.
 template <int Bpp>
 inline __m128i load(const uint8_t* p) {
+    if constexpr (Bpp == 8) return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
     uint32_t v;
     if constexpr (Bpp == 4)
         std::memcpy(&v, p, 4);
@@ -50,6 +51,10 @@ inline __m128i load(const uint8_t* p) {
 }
 template <int Bpp>
 inline void store(uint8_t* p, __m128i x) {
+    if constexpr (Bpp == 8) {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), x);
+        return;
+    }
     const uint32_t v = uint32_t(_mm_cvtsi128_si32(x));
     if constexpr (Bpp == 4) {
         std::memcpy(p, &v, 4);
@@ -137,6 +142,7 @@ bool unfilterRow(uint8_t type, uint8_t* row, const uint8_t* prev, size_t n, uint
     // Row lengths are whole pixels for these sizes, so the pixel loops cover every byte.
     if (bpp == 4) return unfilterSse2<4>(type, row, prev, n);
     if (bpp == 3) return unfilterSse2<3>(type, row, prev, n);
+    if (bpp == 8) return unfilterSse2<8>(type, row, prev, n);
 #endif
     return unfilterRowPlain(type, row, prev, n, bpp);
 }

@@ -1,5 +1,5 @@
 // Row filters of the PNG format, both directions. The decoding side has an SSE2 path for
-// the common pixel sizes (3 and 4 bytes) next to the plain one it is tested against.
+// the common pixel sizes (3, 4 and 8 bytes) next to the plain one it is tested against.
 #pragma once
 #include <cstddef>
 #include <cstdint>
