@@ -3,11 +3,10 @@
 #include "core/skin/class_table.h"
 #include "core/skin/tint_patterns.h"
 #include "core/text/strings.h"
+#include "skin_sources.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 
 using namespace vell;
 using namespace vell::skin;
@@ -21,14 +20,7 @@ std::unique_ptr<TMemIniFile> iniText(std::u16string_view text) {
 }
 
 std::unique_ptr<TMemIniFile> skinFile(const char* relative) {
-    std::string path = std::string(VELL_SOURCE_DIR) + "/skins/" + relative;
-#ifdef _WIN32
-    for (char& c : path)
-        if (c == '/') c = '\\';
-#endif
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in) << path;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes = ReadSkinSource(relative);
     return iniText(std::u16string(bytes.begin(), bytes.end()));
 }
 

@@ -1,0 +1,42 @@
+// Rebuilding the skin caches from the registered packages' INI files: the class table
+// (sections by control class), the tint patterns, the skin colours and the image
+// definitions. Files are applied in this order, later ones overriding earlier ones line
+// by line: the public "main.ini", the public package's other ".ini" files in the
+// library's order, the skin's "main.ini", the skin's other ".ini" files. Colours come
+// from the sections of class "color" and then from the skin's "color_setting.ini" (or,
+// when that is missing or empty, from its "main.ini" if it names the skin in
+// [validate] skinname).
+#pragma once
+#include "core/ini/mem_ini_file.h"
+#include "core/skin/class_table.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vell::skin {
+
+struct ResourceReader {
+    // The bytes of a resource path (relative paths inside the current skin); empty when
+    // absent.
+    std::function<std::vector<std::uint8_t>(const std::u16string& path)> Load;
+    // The file names of a resource folder as the library lists them ("a.ini|b.png|").
+    std::function<std::u16string(const std::u16string& folder)> ListFiles;
+};
+
+struct SkinCaches {
+    SkinClassTable ClassTable;
+    // "[" + section name + "]" of every section of class "image" -> its lines, inherited
+    // lines first.
+    std::map<std::u16string, std::unique_ptr<TRdValueStrings>> ImageDefinitions;
+    TMemIniFile SectionIni; // scratch: one file at a time
+    TMemIniFile ColorIni;   // the skin's colour settings
+};
+
+// Rebuilds every cache. skinName is empty when no skin package is registered.
+void RebuildSkinCaches(SkinCaches& caches, const ResourceReader& reader, const std::u16string& skinName);
+
+} // namespace vell::skin
