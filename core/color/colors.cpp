@@ -1,8 +1,8 @@
 #include "core/color/colors.h"
 
+#include "core/checksum/crc32.h"
 #include "core/diag/debug_output.h"
-
-#include <zlib.h>
+#include "core/draw/tint.h"
 
 #include <atomic>
 #include <cstdio>
@@ -271,13 +271,14 @@ TStringValueList& SkinColorNames() {
 // ---- Names and values ----
 
 TColor ColorNameKey(std::u16string_view Name) {
-    uLong crc = crc32(0L, Z_NULL, 0);
+    std::uint32_t crc = 0;
     for (char16_t c : Name) {
         if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-        const Bytef bytes[2] = {static_cast<Bytef>(c & 0xFF), static_cast<Bytef>(c >> 8)};
-        crc = crc32(crc, bytes, 2);
+        const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(c & 0xFF),
+                                       static_cast<std::uint8_t>(c >> 8)};
+        crc = checksum::crc32Update(crc, bytes, 2);
     }
-    return static_cast<TColor>(crc) | 0xFF000000u;
+    return crc | 0xFF000000u;
 }
 
 bool SkinIdentToColor(std::u16string_view Ident, TColor& Color) {
@@ -359,6 +360,28 @@ std::uint8_t ColorAlpha(TColor Color) {
     if (Color == clDefault) return 255;
     std::uint32_t top = SkinColorToRGB(Color) >> 24;
     return static_cast<std::uint8_t>(top != 0 ? top : 255);
+}
+
+std::uint32_t TintColorValue(TColor Color, TColor Tint) {
+    const std::uint32_t c = SkinColorToRGB(Color);
+    const int r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+    const auto grey = static_cast<std::uint8_t>((r * 77 + g * 151 + b * 28) >> 8);
+    // One straight-alpha pixel, so the colour's opacity byte survives the tint.
+    std::uint8_t px[4] = {grey, grey, grey, static_cast<std::uint8_t>(c >> 24)};
+    draw::TPixelData data;
+    data.Width = data.Height = 1;
+    data.Stride = 4;
+    data.Format = draw::pfBits32;
+    data.BitsPerPixel = 32;
+    data.Flags = draw::pdStraightAlpha;
+    data.Scan0 = px;
+    const std::uint32_t t = SkinColorToRGB(Tint);
+    const std::uint32_t tint =
+        ((t >> 16) & 0xFF) | (t & 0xFF00) | (t & 0xFF) << 16 | 0xFF000000u; // blue first
+    draw::TintPixels(data, tint);
+    std::uint32_t out = px[2] | px[1] << 8 | px[0] << 16 | static_cast<std::uint32_t>(px[3]) << 24;
+    if (px[3] == 0xFF) out &= 0x00FFFFFFu;
+    return out;
 }
 
 // ---- Rebuilding ----

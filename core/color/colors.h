@@ -71,6 +71,9 @@ std::uint32_t SkinColorToRGB(TColor Color);
 TColor FindColorByName(std::u16string_view Text, TColor Default);
 // The opacity a colour carries: clNone 0, clDefault 255, else the resolved top byte or 255.
 std::uint8_t ColorAlpha(TColor Color);
+// The colour after the skin tint: its grey level (R*77 + G*151 + B*28) >> 8 tinted with
+// Tint at full strength; the opacity byte is kept.
+std::uint32_t TintColorValue(TColor Color, TColor Tint);
 
 // ---- The table ----
 

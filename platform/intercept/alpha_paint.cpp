@@ -1,7 +1,7 @@
 #include "platform/intercept/alpha_paint.h"
 
 #include "core/color/colors.h"
-#include "core/pixel/tables.h"
+#include "core/draw/row_kernels.h"
 #include "platform/intercept/platform_calls.h"
 
 #include <algorithm>
@@ -76,28 +76,6 @@ ScratchLease::~ScratchLease() {
     delete owned_;
 }
 
-void CompositeRow(uint8_t* dst, const uint8_t* src, int pixels, uint8_t opacity) {
-    const pixel::Tables& t = pixel::tables();
-    const uint8_t* pre = t.preMul;
-    for (int i = 0; i < pixels; ++i, dst += 4, src += 4) {
-        const uint8_t e = pre[src[3] << 8 | opacity];
-        if (e == 0) continue;
-        if (e == 255) {
-            dst[0] = src[0];
-            dst[1] = src[1];
-            dst[2] = src[2];
-            dst[3] = 255;
-            continue;
-        }
-        const uint8_t keep = static_cast<uint8_t>(255 - e);
-        for (int c = 0; c < 3; ++c) {
-            const int v = pre[opacity << 8 | src[c]] + pre[keep << 8 | dst[c]];
-            dst[c] = static_cast<uint8_t>(v > 255 ? 255 : v);
-        }
-        dst[3] = t.screen[e << 8 | dst[3]];
-    }
-}
-
 bool ClipToDC(HDC dc, RECT& box) {
     if (box.left > box.right) std::swap(box.left, box.right);
     if (box.top > box.bottom) std::swap(box.top, box.bottom);
@@ -121,6 +99,7 @@ bool CompositeOntoDC(HDC dc, const RECT& dst, const ScratchImage& src, int sx, i
     blt(work->dc.get(), 0, 0, w, h, dc, box.left, box.top, SRCCOPY);
     ::GdiFlush();
 
+    const auto over = draw::activeKernels().overPremul;
     const bool scaled = dw != sw || dh != sh;
     std::vector<uint8_t> sampled;
     std::vector<int> columns;
@@ -136,9 +115,9 @@ bool CompositeOntoDC(HDC dc, const RECT& dst, const ScratchImage& src, int sx, i
         if (scaled) {
             for (int i = 0; i < w; ++i)
                 std::copy_n(line + columns[i] * 4, 4, &sampled[static_cast<size_t>(i) * 4]);
-            CompositeRow(work->row(j), sampled.data(), w, opacity);
+            over(work->row(j), sampled.data(), w, opacity);
         } else {
-            CompositeRow(work->row(j), line + (sx + box.left - dst.left) * 4, w, opacity);
+            over(work->row(j), line + (sx + box.left - dst.left) * 4, w, opacity);
         }
     }
     blt(dc, box.left, box.top, w, h, work->dc.get(), 0, 0, SRCCOPY);

@@ -60,12 +60,9 @@ enum : int { kSlotDraw = 0, kSlotWork = 1, kSlotPicture = 2, kSlotCount = 3 };
 // From now on the calling thread uses the cached scratch images.
 void SetScratchOwnerThread();
 
-// Premultiplied source-over: d := preMul(opacity, s) + preMul(255 - E, d) and
-// a := screen(E, a) with E = preMul(source alpha, opacity).
-void CompositeRow(uint8_t* dst, const uint8_t* src, int pixels, uint8_t opacity);
-
 // Composites the premultiplied `src` area (sx, sy, sw, sh) onto the DC's `dst` rectangle
-// (logical units), nearest-pixel scaled, with `opacity`, inside the DC's clip box.
+// (logical units), nearest-pixel scaled, with `opacity`, inside the DC's clip box: the DC's
+// pixels are copied out, blended with the compositor's source-over row and copied back.
 // False when no scratch image was available.
 bool CompositeOntoDC(HDC dc, const RECT& dst, const ScratchImage& src, int sx, int sy, int sw, int sh,
                      uint8_t opacity);

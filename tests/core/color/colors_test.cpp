@@ -1,5 +1,6 @@
 #include "core/color/colors.h"
 #include "core/diag/debug_output.h"
+#include "core/draw/tint.h"
 
 #include <gtest/gtest.h>
 
@@ -181,4 +182,20 @@ TEST_F(Colors, MergeRestoresBuiltInsAndEnumeration) {
     EXPECT_EQ(names[1], u"z.first");
     EXPECT_EQ(names[2], u"clBlack");
     EXPECT_EQ(names[53], u"clWindowText");
+}
+
+TEST_F(Colors, TintKeepsLumaAndOpacity) {
+    // The colour's grey level takes the tint's hue; red and blue must not swap on the way.
+    const TColor tint = 0x00204080; // red 0x80, green 0x40, blue 0x20
+    const TColor colours[] = {0x00808080, clRed, 0x80C0C0C0, clBtnFace};
+    for (TColor c : colours) {
+        const std::uint32_t rgb = SkinColorToRGB(c);
+        const int grey = ((rgb & 0xFF) * 77 + ((rgb >> 8) & 0xFF) * 151 + ((rgb >> 16) & 0xFF) * 28) >> 8;
+        const draw::Bgr e = draw::LumaColor(grey, draw::Bgr{0x20, 0x40, 0x80});
+        const std::uint32_t expected = e.r | e.g << 8 | e.b << 16 | (rgb & 0xFF000000u);
+        EXPECT_EQ(TintColorValue(c, tint), expected) << std::hex << c;
+    }
+    // A named tint resolves like any colour.
+    TColor named = EnterSkinColor(u"tint.main", 0, tint, tint, false)->Color;
+    EXPECT_EQ(TintColorValue(0x00808080, named), TintColorValue(0x00808080, tint));
 }
