@@ -1,6 +1,7 @@
 #include "platform/intercept/platform_calls.h"
 
 #include <array>
+#include <cstring>
 
 namespace vell {
 
@@ -42,12 +43,6 @@ const ByNameTable& Named() {
     return table;
 }
 
-template <typename F> void Pick(F& out, DrawCall call) {
-    int i = static_cast<int>(call);
-    void* p = gSlots[i] ? gSlots[i] : Named().addr[i];
-    out = reinterpret_cast<F>(p);
-}
-
 } // namespace
 
 const RedirectEntry& RedirectTableEntry(DrawCall call) {
@@ -59,47 +54,38 @@ void** RedirectSlot(DrawCall call) {
 }
 
 const PlatformCalls& Platform() {
-    // Built on first use. The slots are filled before any redirect replaces an import,
-    // and a saved address is the same function as the one found by name.
+    // Built on first use. The fields of PlatformCalls are the redirect table's entries in
+    // order; a saved import address and the function found by name are the same function.
+    static_assert(sizeof(PlatformCalls) == kCount * sizeof(void*));
     static const PlatformCalls calls = [] {
+        std::array<void*, kCount> addr{};
+        for (int i = 0; i < kCount; ++i)
+            addr[i] = gSlots[i] ? gSlots[i] : Named().addr[i];
         PlatformCalls c{};
-        Pick(c.FillRect, DrawCall::FillRect);
-        Pick(c.FrameRect, DrawCall::FrameRect);
-        Pick(c.DrawEdge, DrawCall::DrawEdge);
-        Pick(c.DrawFrameControl, DrawCall::DrawFrameControl);
-        Pick(c.DrawTextW, DrawCall::DrawTextW);
-        Pick(c.DrawTextExW, DrawCall::DrawTextExW);
-        Pick(c.DrawIconEx, DrawCall::DrawIconEx);
-        Pick(c.StretchBlt, DrawCall::StretchBlt);
-        Pick(c.SetPixel, DrawCall::SetPixel);
-        Pick(c.BitBlt, DrawCall::BitBlt);
-        Pick(c.Rectangle, DrawCall::Rectangle);
-        Pick(c.LineTo, DrawCall::LineTo);
-        Pick(c.Polyline, DrawCall::Polyline);
-        Pick(c.Ellipse, DrawCall::Ellipse);
-        Pick(c.RoundRect, DrawCall::RoundRect);
-        Pick(c.TextOutW, DrawCall::TextOutW);
-        Pick(c.ExtTextOutW, DrawCall::ExtTextOutW);
-        Pick(c.ImageList_DrawEx, DrawCall::ImageList_DrawEx);
+        std::memcpy(&c, addr.data(), sizeof c);
         return c;
     }();
     return calls;
 }
 
+template <typename F> F KeptApart(const char* library, const char* name) {
+    return reinterpret_cast<F>(ByName(library, name));
+}
+
 decltype(&::StretchBlt) PlatformStretchBlt() {
-    static auto f = reinterpret_cast<decltype(&::StretchBlt)>(ByName("gdi32.dll", "StretchBlt"));
+    static const auto f = KeptApart<decltype(&::StretchBlt)>("gdi32.dll", "StretchBlt");
     return f;
 }
 decltype(&::BitBlt) PlatformBitBlt() {
-    static auto f = reinterpret_cast<decltype(&::BitBlt)>(ByName("gdi32.dll", "BitBlt"));
+    static const auto f = KeptApart<decltype(&::BitBlt)>("gdi32.dll", "BitBlt");
     return f;
 }
 decltype(&::FillRect) PlatformFillRect() {
-    static auto f = reinterpret_cast<decltype(&::FillRect)>(ByName("user32.dll", "FillRect"));
+    static const auto f = KeptApart<decltype(&::FillRect)>("user32.dll", "FillRect");
     return f;
 }
 decltype(&::DrawIconEx) PlatformDrawIconEx() {
-    static auto f = reinterpret_cast<decltype(&::DrawIconEx)>(ByName("user32.dll", "DrawIconEx"));
+    static const auto f = KeptApart<decltype(&::DrawIconEx)>("user32.dll", "DrawIconEx");
     return f;
 }
 

@@ -33,6 +33,7 @@ enum class DrawCall : int {
     Count
 };
 
+// Field order = DrawCall order.
 struct PlatformCalls {
     decltype(&::FillRect) FillRect;
     decltype(&::FrameRect) FrameRect;
