@@ -136,7 +136,12 @@ Transparency parseTrns(std::span<const uint8_t> d, uint8_t colorType) {
     return t;
 }
 
-std::vector<uint8_t> serializeTrns(const Transparency& t) { return {t.values, t.values + t.size}; }
+std::vector<uint8_t> serializeTrns(const Transparency& t, const Ihdr* header) {
+    std::vector<uint8_t> d(t.values, t.values + t.size);
+    if (header && header->colorType == kGrey && header->bitDepth == 2 && d.size() >= 2 && d[0] == 0 && d[1] < 4)
+        d[1] = uint8_t(d[1] * 5);
+    return d;
+}
 
 uint32_t transparentColor(const Transparency& t, const Ihdr& h, std::span<const Rgbq> table,
                           const uint8_t gamma[256]) {

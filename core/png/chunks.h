@@ -68,7 +68,9 @@ struct Transparency {
     Transparency() { std::fill(values, values + 256, uint8_t(255)); }
 };
 Transparency parseTrns(std::span<const uint8_t> data, uint8_t colorType);
-std::vector<uint8_t> serializeTrns(const Transparency& t);
+// With the header of a 2-bit grey image (saved as 4-bit), the grey sample is written on
+// the 4-bit scale (times 5), as the image data is.
+std::vector<uint8_t> serializeTrns(const Transparency& t, const Ihdr* header = nullptr);
 // The transparent colour as a colour value (red in the low byte); 0xFF000000 when none.
 uint32_t transparentColor(const Transparency& t, const Ihdr& h, std::span<const Rgbq> table,
                           const uint8_t gamma[256]);

@@ -139,6 +139,10 @@ TEST(Transparency, ReadAndWriteRules) {
             EXPECT_EQ(transparentColor(c, rgb, {}, nullptr), 0x00336699u);
         }
     }
+    // A 2-bit grey image is saved at 4 bits: its key moves to the same scale.
+    const Ihdr grey2 = parseIhdr(ihdrBytes(1, 1, 2, 0));
+    EXPECT_EQ(serializeTrns(parseTrns(std::vector<uint8_t>{0, 2}, kGrey), &grey2), (std::vector<uint8_t>{0, 10}));
+    EXPECT_EQ(serializeTrns(parseTrns(std::vector<uint8_t>{0, 2}, kGrey)), (std::vector<uint8_t>{0, 2}));
     Ihdr rgb16 = parseIhdr(ihdrBytes(1, 1, 16, 2));
     EXPECT_EQ(transparentColor(parseTrns(std::vector<uint8_t>{0x12, 0, 0x34, 0, 0x56, 0}, kRgb), rgb16, {}, nullptr),
               0x563412u);
