@@ -14,9 +14,9 @@ struct CacheSlotState {
     bool inUse = false; // someone besides the cache holds it
 };
 
-// The slot to replace when all slots are taken. Starting from slot 0, a free slot of smaller
-// area wins; separately the smallest in-use slot below slot 0's area is remembered. If the
-// choice is still an in-use slot, that smallest in-use slot is taken instead (when found).
+// The slot to replace when all slots are taken: the free slot (nobody but the cache holds
+// it) of smallest area, slot 0 winning ties. Only when every slot is in use does an in-use
+// one go: the smallest one below slot 0's area, else slot 0.
 int chooseCacheVictim(const CacheSlotState (&slots)[kBlankCacheSlots]);
 
 } // namespace vell::image

@@ -26,8 +26,8 @@ int layoutBitCount(int colorType, int bitDepth, bool rgb32) {
 int colorTableSize(int colorType, int bitDepth) {
     if (colorType == COLOR_RGB || colorType == COLOR_DEVICE) return 0;
     if (colorType == COLOR_RGBALPHA) return 0;
-    const int bits = bitDepth == 16 ? 8 : (bitDepth == 2 ? 4 : bitDepth);
-    return 1 << bits;
+    // 2^depth entries: a 2-bit image keeps 4 entries though its indices are stored as nibbles.
+    return 1 << (bitDepth == 16 ? 8 : bitDepth);
 }
 
 void greyRamp(uint8_t* out, int count, const uint8_t gamma[256]) {

@@ -29,7 +29,7 @@ inline uint32_t dibStride(int bitCount, uint32_t width) {
     return static_cast<uint32_t>((static_cast<uint64_t>(bitCount) * width + 31) / 32 * 4);
 }
 
-// Colour-table entries of a layout (0 when it has none).
+// Colour-table entries of a layout: 2^depth (256 for 16 bits), 0 for truecolour.
 int colorTableSize(int colorType, int bitDepth);
 
 // Whether the colour type carries alpha per pixel.

@@ -14,6 +14,14 @@ public:
     // Creates one from a complete BITMAPINFO (header and colour table).
     static DibSection create(const BITMAPINFO& info, HDC reference = nullptr);
 
+    // Takes ownership of a bitmap made elsewhere (bits may be null for a device bitmap).
+    static DibSection adopt(HBITMAP bitmap, uint8_t* bits) {
+        DibSection d;
+        d.bitmap_.reset(bitmap);
+        d.bits_ = bits;
+        return d;
+    }
+
     HBITMAP handle() const { return bitmap_.get(); }
     uint8_t* bits() const { return bits_; }
     explicit operator bool() const { return static_cast<bool>(bitmap_); }

@@ -28,6 +28,7 @@ TEST(ImageLayout, StoredDepthAndBitCount) {
     EXPECT_EQ(dibStride(32, 7), 28u);
     EXPECT_EQ(colorTableSize(0, 16), 256);
     EXPECT_EQ(colorTableSize(3, 4), 16);
+    EXPECT_EQ(colorTableSize(0, 2), 4);
     EXPECT_EQ(colorTableSize(2, 8), 0);
 }
 
@@ -137,7 +138,12 @@ TEST(BlankCacheRules, SlackAndVictim) {
     // The smallest is in use: the smallest free one goes.
     s[3].inUse = true;
     EXPECT_EQ(chooseCacheVictim(s), 5);
-    // Slot 0 in use and no free slot smaller: the smallest in-use one below slot 0 goes.
+    // Slot 0 in use: a free slot goes even when it is larger.
     CacheSlotState t[kBlankCacheSlots] = {{10, true}, {50}, {70}, {5, true}, {90}, {30}, {40}, {60}};
+    EXPECT_EQ(chooseCacheVictim(t), 5);
+    // All in use: the smallest in-use slot below slot 0's area, else slot 0.
+    for (auto& slot : t) slot.inUse = true;
     EXPECT_EQ(chooseCacheVictim(t), 3);
+    t[3].area = 500;
+    EXPECT_EQ(chooseCacheVictim(t), 0);
 }

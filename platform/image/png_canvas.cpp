@@ -1,0 +1,24 @@
+#include "platform/image/png_canvas.h"
+
+#include "platform/image/png_image.h"
+
+namespace vell::image {
+
+HDC TPngImageCanvas::Handle() { return fImage->CanvasHandle(); }
+
+bool TPngImageCanvas::HandleAllocated() const { return fImage->HasCanvasHandle(); }
+
+void TPngImageCanvas::Detach() {
+    if (TChunkIHDR* h = fImage->HeaderOrNull()) h->DetachImageDC();
+}
+
+void TPngImageCanvas::ResetDrawingState() {
+    fCopyMode = SRCCOPY;
+    if (!HandleAllocated()) return;
+    HDC dc = fImage->HeaderOrNull()->ImageDC.get();
+    ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
+    ::SelectObject(dc, ::GetStockObject(WHITE_BRUSH));
+    ::SetROP2(dc, R2_COPYPEN);
+}
+
+} // namespace vell::image

@@ -1,0 +1,269 @@
+// TPngImage: PNG streams, assignment between images and from Windows bitmaps and icons,
+// text chunks, and plain drawing into a device context.
+#include "core/image/errors.h"
+#include "core/image/layout.h"
+#include "core/png/reader.h"
+#include "platform/image/png_canvas.h"
+#include "platform/image/png_image.h"
+#include "platform/image/png_image_data.h"
+
+#include <cstring>
+#include <vector>
+
+namespace vell::image {
+
+// ---- streams -------------------------------------------------------------------------------
+
+void TPngImage::LoadFromStream(TStream& stream) {
+    const std::string file = stream.ReadRest();
+    png::ChunkReader reader(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(file.data()), file.size()));
+    clearChunks();
+    AlphaMode = pamDefined;
+    png::Chunk c;
+    try {
+        while (reader.next(c)) {
+            const TChunkName name{{c.name[0], c.name[1], c.name[2], c.name[3]}};
+            TChunk* chunk = fChunkList->Append(CreateChunkForName(this, name));
+            if (auto* idat = dynamic_cast<TChunkIDAT*>(chunk))
+                idat->LoadRun(c.firstIdatSize, c.idatRun.data(), c.idatRun.size());
+            else
+                chunk->LoadData(c.data.data(), static_cast<uint32_t>(c.data.size()));
+        }
+    } catch (...) {
+        // Keep the chunks read before the failing one.
+        if (fChunkList->Count() > 0) fChunkList->Trim(fChunkList->Count() - 1);
+        throw;
+    }
+    // A header without image data gets blank (zero) pixels.
+    if (FHeader && !FHeader->ChunkIDAT && !FHeader->ImageData) FHeader->AllocatePixelStore(false, false);
+    ChangedEx(1, nullptr);
+}
+
+void TPngImage::SaveToStream(TStream& stream) {
+    stream.WriteBuffer(png::kSignature, sizeof png::kSignature);
+    for (int i = 0; i < fChunkList->Count(); ++i) fChunkList->GetItem(i)->SaveToStream(stream);
+}
+
+// ---- text chunks ---------------------------------------------------------------------------
+
+namespace {
+template <class C>
+void addText(TPngImage& img, const std::string& keyword, const std::string& text, bool jumpExists) {
+    C* chunk = nullptr;
+    for (int i = 0; i < img.Chunks().Count() && !chunk; ++i) {
+        TChunk* c = img.Chunks().GetItem(i);
+        if (typeid(*c) == typeid(C)) chunk = static_cast<C*>(c);
+    }
+    if (chunk && jumpExists && (keyword.empty() || keyword == chunk->Keyword()) &&
+        (text.empty() || text == chunk->Text()))
+        return;
+    if (!chunk) chunk = img.Chunks().template Add<C>();
+    chunk->SetKeyword(keyword);
+    chunk->SetText(text);
+}
+} // namespace
+
+void TPngImage::AddtEXt(const std::string& keyword, const std::string& text, bool jumpExists) {
+    addText<TChunktEXt>(*this, keyword, text, jumpExists);
+}
+
+void TPngImage::AddzTXt(const std::string& keyword, const std::string& text, bool jumpExists) {
+    addText<TChunkzTXt>(*this, keyword, text, jumpExists);
+}
+
+// ---- assignment ----------------------------------------------------------------------------
+
+void TPngImage::Assign(TGraphic* source) {
+    if (!source) {
+        clearChunks();
+        Changed(this);
+        return;
+    }
+    if (auto* png = dynamic_cast<TPngImage*>(source)) {
+        AssignPng(*png);
+        return;
+    }
+    // Any other picture: drawn into a 32-bit image of its size.
+    MakeBlank(COLOR_RGBALPHA, 8, source->Width(), source->Height(), true, true);
+    if (HDC dc = CanvasHandle()) {
+        const RECT r{0, 0, source->Width(), source->Height()};
+        source->Draw(dc, r);
+        ::GdiFlush();
+    }
+    AlphaMode = pamPremultiplied;
+    Changed(this);
+}
+
+void TPngImage::AssignPng(const TPngImage& source) {
+    if (&source == this) return;
+    clearChunks();
+    fFilters = source.fFilters;
+    fCompressionLevel = source.fCompressionLevel;
+    fMaxIdatSize = source.fMaxIdatSize;
+    fInterlaceMethod = source.fInterlaceMethod;
+    std::memcpy(GammaTable, source.GammaTable, 256);
+    std::memcpy(InverseGamma, source.InverseGamma, 256);
+    FAlphaBlendValue = source.FAlphaBlendValue;
+    FGrayMode = source.FGrayMode;
+    FSmoothFilter = source.FSmoothFilter;
+    AlphaMode = source.AlphaMode;
+    FDataInt = source.FDataInt;
+    FDataStr = source.FDataStr;
+    FDataPtr = source.FDataPtr;
+    for (int i = 0; i < source.Chunks().Count(); ++i) {
+        const TChunk* from = source.Chunks().GetItem(i);
+        TChunk* to = fChunkList->Append(CreateChunkForName(this, from->Name()));
+        to->Assign(*from);
+    }
+    Changed(this);
+}
+
+void TPngImage::ClonePng(const TPngImage* source) {
+    if (!source) {
+        clearChunks();
+        Changed(this);
+        return;
+    }
+    const bool allow = AllowShareSelf;
+    AllowShareSelf = false;
+    try {
+        AssignPng(*source);
+    } catch (...) {
+        AllowShareSelf = allow;
+        throw;
+    }
+    AllowShareSelf = allow;
+}
+
+HBITMAP TPngImage::AssignTo() const {
+    if (GetEmpty()) return nullptr;
+    // Work on a private copy so that this image keeps its layout.
+    TPngImage copy;
+    copy.ClonePng(this);
+    const bool partial = TransparencyMode() == ptmPartial;
+    if (copy.FHeader->BitCount() != 32 || partial) copy.ConvertTo32Bit();
+    const int w = GetWidth(), h = GetHeight();
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = static_cast<WORD>(partial ? 32 : 24);
+    bi.bmiHeader.biCompression = BI_RGB;
+    win::DibSection dib = win::DibSection::create(bi);
+    if (!dib) return nullptr;
+    const uint32_t dstStride = dibStride(bi.bmiHeader.biBitCount, uint32_t(w));
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* src = static_cast<const uint8_t*>(copy.GetScanline(y));
+        uint8_t* dst = dib.bits() + size_t(y) * dstStride;
+        if (partial)
+            std::memcpy(dst, src, size_t(w) * 4);
+        else
+            for (int x = 0; x < w; ++x) std::memcpy(dst + x * 3, src + x * 4, 3);
+    }
+    return dib.release();
+}
+
+bool TPngImage::AssignHandle(HBITMAP handle, bool transparent, TColor transparentColor, HPALETTE palette, bool alpha,
+                             int forceBit) {
+    BITMAP bm{};
+    if (!handle || !::GetObject(handle, sizeof bm, &bm) || bm.bmWidth <= 0 || bm.bmHeight == 0) return false;
+    const int w = bm.bmWidth, h = bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight;
+    const bool keepAlpha = alpha && (forceBit == 0 ? bm.bmBitsPixel == 32 : forceBit == 32);
+    MakeBlank(keepAlpha ? COLOR_RGBALPHA : COLOR_RGB, 8, w, h, false, keepAlpha);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = static_cast<WORD>(keepAlpha ? 32 : 24);
+    bi.bmiHeader.biCompression = BI_RGB;
+    HDC screen = ::GetDC(nullptr);
+    HPALETTE oldPal = palette ? ::SelectPalette(screen, palette, FALSE) : nullptr;
+    const int rows = ::GetDIBits(screen, handle, 0, UINT(h), FHeader->ImageData, &bi, DIB_RGB_COLORS);
+    if (oldPal) ::SelectPalette(screen, oldPal, FALSE);
+    ::ReleaseDC(nullptr, screen);
+    if (rows == 0) {
+        clearChunks();
+        return false;
+    }
+    AlphaMode = keepAlpha ? pamPremultiplied : pamUnknown;
+    if (transparent && !keepAlpha) SetTransparentColor(transparentColor);
+    Changed(this);
+    return true;
+}
+
+bool TPngImage::AssignIcon(HICON handle, bool assignNew, int iconSize) {
+    ICONINFO ii{};
+    if (!handle || !::GetIconInfo(handle, &ii)) return false;
+    win::UniqueBitmap color(ii.hbmColor), mask(ii.hbmMask);
+    BITMAP bm{};
+    ::GetObject(color ? color.get() : mask.get(), sizeof bm, &bm);
+    int size = iconSize > 0 ? iconSize : bm.bmWidth;
+    int height = iconSize > 0 ? iconSize : (color ? bm.bmHeight : bm.bmHeight / 2);
+    if (size <= 0 || height <= 0) return false;
+    if (assignNew || GetEmpty() || GetWidth() != size || GetHeight() != height || FHeader->BitCount() != 32)
+        MakeBlank(COLOR_RGBALPHA, 8, size, height, true, true);
+    else
+        FillRect(RECT{0, 0, size, height}, 0);
+    HDC dc = CanvasHandle();
+    if (!dc) return false;
+    ::DrawIconEx(dc, 0, 0, handle, size, height, 0, nullptr, DI_NORMAL);
+    ::GdiFlush();
+    // An icon without alpha leaves every alpha byte 0: take the opacity from its mask.
+    bool anyAlpha = false;
+    for (int y = 0; y < height && !anyAlpha; ++y) {
+        const uint8_t* row = static_cast<uint8_t*>(GetScanline(y));
+        for (int x = 0; x < size && !anyAlpha; ++x) anyAlpha = row[x * 4 + 3] != 0;
+    }
+    if (!anyAlpha) {
+        TPngImage maskImage;
+        maskImage.MakeBlank(COLOR_RGBALPHA, 8, size, height, true, true);
+        HDC mdc = maskImage.CanvasHandle();
+        if (mdc) {
+            ::DrawIconEx(mdc, 0, 0, handle, size, height, 0, nullptr, DI_MASK);
+            ::GdiFlush();
+            for (int y = 0; y < height; ++y) {
+                uint8_t* row = static_cast<uint8_t*>(GetScanline(y));
+                const uint8_t* m = static_cast<uint8_t*>(maskImage.GetScanline(y));
+                for (int x = 0; x < size; ++x) {
+                    const bool transparentPixel = m[x * 4] != 0;
+                    if (transparentPixel)
+                        std::memset(row + x * 4, 0, 4);
+                    else
+                        row[x * 4 + 3] = 255;
+                }
+            }
+        }
+    }
+    AlphaMode = pamPremultiplied;
+    Changed(this);
+    return true;
+}
+
+// ---- drawing -------------------------------------------------------------------------------
+
+void TPngImage::Draw(HDC dc, const RECT& rect) {
+    if (GetEmpty() || !dc) return;
+    EnsureExpanded();
+    TChunkIHDR* h = FHeader;
+    if (!h->ImageData) return;
+    const int w = GetWidth(), ht = GetHeight();
+    const int dw = rect.right - rect.left, dh = rect.bottom - rect.top;
+    if (h->BitCount() == 32 && h->IHDRData.ColorType == COLOR_RGBALPHA) {
+        // Premultiplied copy in a DIB section, blended with the image's opacity.
+        TPngImage tmp;
+        tmp.ClonePng(this);
+        if (tmp.AlphaMode != pamPremultiplied && tmp.AlphaMode != pamIgnore) tmp.PreMultiplyAlpha();
+        HDC src = tmp.CanvasHandle();
+        if (!src) return;
+        BLENDFUNCTION bf{AC_SRC_OVER, 0, FAlphaBlendValue, AC_SRC_ALPHA};
+        ::AlphaBlend(dc, rect.left, rect.top, dw, dh, src, 0, 0, w, ht, bf);
+        return;
+    }
+    if (h->ImageDC) ::GdiFlush();
+    ::StretchDIBits(dc, rect.left, rect.top, dw, dh, 0, 0, w, ht, h->ImageData,
+                    reinterpret_cast<const BITMAPINFO*>(&h->BitmapInfo), DIB_RGB_COLORS, SRCCOPY);
+}
+
+} // namespace vell::image
