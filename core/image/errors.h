@@ -60,30 +60,8 @@ inline constexpr const char* kOnlyPngImage = "only support TPngimage! ";
 inline constexpr const char* kCannotChangeTransparent =
     "Setting bit transparency color is not allowed for png images containing alpha value for each pixel "
     "(COLOR_RGBALPHA and COLOR_GRAYSCALEALPHA)";
+// The codec's own texts are in core/png/messages.h.
 inline constexpr const char* kCouldNotLoadResource = "The png image could not be loaded from the resource ID.";
-inline constexpr const char* kInvalidFileHeader =
-    "The file being read is not a valid \"Portable Network Graphics\" image because it contains an invalid "
-    "header. This file may be corrupted, try obtaining it again";
-inline constexpr const char* kIHDRNotFirst =
-    "This \"Portable Network Graphics\" image is not supported or it might be invalid.\r\n(IHDR chunk is not "
-    "the first)";
-inline constexpr const char* kUnknownCriticalChunk =
-    "This \"Portable Network Graphics\" image contains an unknown critical part which could not be decoded.";
-inline constexpr const char* kInvalidCRC = "This \"Portable Network Graphics\" image is not valid because it "
-                                           "contains invalid pieces of data (crc error)";
-inline constexpr const char* kInvalidIHDR = "The \"Portable Network Graphics\" image could not be loaded because "
-                                            "one of its main piece of data (ihdr) might be corrupted";
-inline constexpr const char* kSizeExceeds =
-    "This \"Portable Network Graphics\" image is not supported because either its width or height exceeds the "
-    "maximum size of 65535 pixels.";
-inline constexpr const char* kUnknownCompression = "This \"Portable Network Graphics\" image is encoded with an "
-                                                   "unknown compression scheme which could not be decoded.";
-inline constexpr const char* kUnknownInterlace = "This \"Portable Network Graphics\" image uses an unknown "
-                                                 "interlace scheme which could not be decoded.";
-inline constexpr const char* kMissingMultipleIDAT =
-    "This \"Portable Network Graphics\" image is invalid because it has missing image parts.";
-inline constexpr const char* kZLIBError =
-    "Could not decompress the image because it contains invalid compressed data.\r\n Description: ";
 inline constexpr const char* kAddExistentCritical =
     "The program tried to add a existent critical chunk to the current image which is not allowed.";
 inline constexpr const char* kAddToInvalidImage =

@@ -124,6 +124,8 @@ private:
     void registerDC();
     void unregisterDC();
     void createPalette();
+    // Selects a new DIB section into its new memory DC and makes them the image's pixels.
+    void installDib(win::UniqueMemoryDC dc, win::DibSection dib);
     uint8_t* allocHeap(size_t bytes, bool zero);
 };
 

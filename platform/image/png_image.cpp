@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <typeinfo>
 
 namespace vell::image {
@@ -553,44 +554,49 @@ void TPngImage::SetPixels(int x, int y, TColor value) {
 
 // ---- alpha ---------------------------------------------------------------------------------
 
-void TPngImage::PreMultiplyAlpha() {
-    if (GetEmpty() || FHeader->IHDRData.ColorType != COLOR_RGBALPHA || AlphaMode == pamPremultiplied) return;
-    EnsureExpanded();
+void TPngImage::forEachAlphaRow(const std::function<void(uint8_t*, uint8_t*, uint8_t*, int, int)>& row) {
     TChunkIHDR* h = FHeader;
     const bool is32 = h->BitCount() == 32;
-    if (!is32 && !h->ImageAlpha) return;
-    unshareForWrite();
-    if (h->ImageDC) ::GdiFlush();
     const int w = GetWidth();
     for (int y = 0; y < GetHeight(); ++y) {
-        uint8_t* row = h->ImageData + size_t(y) * FBytesPerRow;
-        const uint8_t* alpha = is32 ? row + 3 : h->ImageAlpha + size_t(y) * w;
-        const int step = is32 ? 4 : 1;
-        if (h->ExtraImageData) premultiplyRow(h->ExtraImageData + size_t(y) * FBytesPerRow, is32 ? 4 : 3, alpha, step, w);
-        premultiplyRow(row, is32 ? 4 : 3, alpha, step, w);
+        uint8_t* colour = h->ImageData + size_t(y) * FBytesPerRow;
+        uint8_t* extra = h->ExtraImageData ? h->ExtraImageData + size_t(y) * FBytesPerRow : nullptr;
+        uint8_t* alpha = is32 ? colour + 3 : h->ImageAlpha + size_t(y) * w;
+        row(colour, extra, alpha, is32 ? 4 : 1, is32 ? 4 : 3);
     }
+}
+
+bool TPngImage::prepareAlphaPass() {
+    EnsureExpanded();
+    TChunkIHDR* h = FHeader;
+    // A 24-bit image without an alpha plane has nothing to work with.
+    if (!h->ImageData || (h->BitCount() != 32 && !h->ImageAlpha)) return false;
+    unshareForWrite();
+    if (h->ImageDC) ::GdiFlush();
+    return true;
+}
+
+void TPngImage::PreMultiplyAlpha() {
+    if (GetEmpty() || FHeader->IHDRData.ColorType != COLOR_RGBALPHA || AlphaMode == pamPremultiplied) return;
+    if (!prepareAlphaPass()) return;
+    const size_t w = size_t(GetWidth());
+    forEachAlphaRow([w](uint8_t* colour, uint8_t* extra, uint8_t* alpha, int step, int bpp) {
+        if (extra) premultiplyRow(extra, bpp, alpha, step, w);
+        premultiplyRow(colour, bpp, alpha, step, w);
+    });
     AlphaMode = pamPremultiplied;
     Changed(this);
 }
 
 void TPngImage::UnPreMultiplyAlpha(bool invert0To255) {
     if (GetEmpty() || FHeader->IHDRData.ColorType != COLOR_RGBALPHA || AlphaMode != pamPremultiplied) return;
-    EnsureExpanded();
-    TChunkIHDR* h = FHeader;
-    const bool is32 = h->BitCount() == 32;
-    if (!is32 && !h->ImageAlpha) return;
-    unshareForWrite();
-    if (h->ImageDC) ::GdiFlush();
-    const int w = GetWidth();
-    for (int y = 0; y < GetHeight(); ++y) {
-        uint8_t* row = h->ImageData + size_t(y) * FBytesPerRow;
-        uint8_t* alpha = is32 ? row + 3 : h->ImageAlpha + size_t(y) * w;
-        const int step = is32 ? 4 : 1;
+    if (!prepareAlphaPass()) return;
+    const size_t w = size_t(GetWidth());
+    forEachAlphaRow([w, invert0To255](uint8_t* colour, uint8_t* extra, uint8_t* alpha, int step, int bpp) {
         // The low-byte plane first: the main pass may turn alpha 0 into 255.
-        if (h->ExtraImageData)
-            unpremultiplyRow(h->ExtraImageData + size_t(y) * FBytesPerRow, is32 ? 4 : 3, alpha, step, w, false);
-        unpremultiplyRow(row, is32 ? 4 : 3, alpha, step, w, invert0To255);
-    }
+        if (extra) unpremultiplyRow(extra, bpp, alpha, step, w, false);
+        unpremultiplyRow(colour, bpp, alpha, step, w, invert0To255);
+    });
     AlphaMode = pamDefined;
     Changed(this);
 }

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -173,6 +174,10 @@ private:
     void resizeStore(int cx, int cy, uint8_t newAlpha, bool forceMemImage, int offX, int offY);
     void convertLowDepthTo32();
     void unshareForWrite();
+    // The premultiply passes: pixels decoded, private and flushed; false when there is no alpha.
+    bool prepareAlphaPass();
+    // Calls row(colour, extra or null, alpha, alpha step, bytes per pixel) for every row.
+    void forEachAlphaRow(const std::function<void(uint8_t*, uint8_t*, uint8_t*, int, int)>& row);
 
     std::unique_ptr<TPngImageCanvas> fCanvas;
     std::unique_ptr<TPNGList> fChunkList;

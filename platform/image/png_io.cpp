@@ -143,16 +143,10 @@ HBITMAP TPngImage::AssignTo() const {
     const bool partial = TransparencyMode() == ptmPartial;
     if (copy.FHeader->BitCount() != 32 || partial) copy.ConvertTo32Bit();
     const int w = GetWidth(), h = GetHeight();
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = static_cast<WORD>(partial ? 32 : 24);
-    bi.bmiHeader.biCompression = BI_RGB;
-    win::DibSection dib = win::DibSection::create(bi);
+    const int bitCount = partial ? 32 : 24;
+    win::DibSection dib = win::DibSection::create(w, h, bitCount);
     if (!dib) return nullptr;
-    const uint32_t dstStride = dibStride(bi.bmiHeader.biBitCount, uint32_t(w));
+    const uint32_t dstStride = dibStride(bitCount, uint32_t(w));
     for (int y = 0; y < h; ++y) {
         const uint8_t* src = static_cast<const uint8_t*>(copy.GetScanline(y));
         uint8_t* dst = dib.bits() + size_t(y) * dstStride;
@@ -171,13 +165,7 @@ bool TPngImage::AssignHandle(HBITMAP handle, bool transparent, TColor transparen
     const int w = bm.bmWidth, h = bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight;
     const bool keepAlpha = alpha && (forceBit == 0 ? bm.bmBitsPixel == 32 : forceBit == 32);
     MakeBlank(keepAlpha ? COLOR_RGBALPHA : COLOR_RGB, 8, w, h, false, keepAlpha);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = static_cast<WORD>(keepAlpha ? 32 : 24);
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = win::topDownBitmapInfo(w, h, keepAlpha ? 32 : 24);
     HDC screen = ::GetDC(nullptr);
     HPALETTE oldPal = palette ? ::SelectPalette(screen, palette, FALSE) : nullptr;
     const int rows = ::GetDIBits(screen, handle, 0, UINT(h), FHeader->ImageData, &bi, DIB_RGB_COLORS);

@@ -174,22 +174,7 @@ void TChunkIHDR::AllocatePixelStore(bool needDC, bool rgb32) {
         if (dib) {
             // A 32-bit DC image keeps its alpha in the pixels.
             if (is32 && ImageAlpha) freeBlock(ImageAlpha);
-            ImageDC_ThreadID = ::GetCurrentThreadId();
-            if (HasPalette) {
-                createPalette();
-                if (ImagePalette) {
-                    ::SelectPalette(dc.get(), ImagePalette.get(), FALSE);
-                    ::RealizePalette(dc.get());
-                }
-            }
-            ImageHandle_free = ::SelectObject(dc.get(), dib.handle());
-            ImageData = dib.bits();
-            ImageData_Size = -1;
-            MemImageData = false;
-            ImageHandle = std::move(dib);
-            ImageDC = std::move(dc);
-            registerDC();
-            if (fOwner->fCanvas) fOwner->fCanvas->HandleChanged();
+            installDib(std::move(dc), std::move(dib));
             return;
         }
         // No DIB section: the image stays a heap image.
@@ -282,6 +267,11 @@ bool TChunkIHDR::CreateImageDC() {
     freeBlock(ImageData_Cache);
     ImageData_Cache = ImageData;
     ImageData_CacheSize = ImageData_Size;
+    installDib(std::move(dc), std::move(dib));
+    return true;
+}
+
+void TChunkIHDR::installDib(win::UniqueMemoryDC dc, win::DibSection dib) {
     ImageDC_ThreadID = ::GetCurrentThreadId();
     if (HasPalette) {
         createPalette();
@@ -298,7 +288,6 @@ bool TChunkIHDR::CreateImageDC() {
     ImageDC = std::move(dc);
     registerDC();
     if (fOwner->fCanvas) fOwner->fCanvas->HandleChanged();
-    return true;
 }
 
 void TChunkIHDR::DetachImageDC() {

@@ -2,7 +2,7 @@
 
 namespace vell::win {
 
-DibSection DibSection::create(int width, int height, int bitCount, HDC reference) {
+BITMAPINFO topDownBitmapInfo(int width, int height, int bitCount) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
@@ -10,7 +10,11 @@ DibSection DibSection::create(int width, int height, int bitCount, HDC reference
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = static_cast<WORD>(bitCount);
     info.bmiHeader.biCompression = BI_RGB;
-    return create(info, reference);
+    return info;
+}
+
+DibSection DibSection::create(int width, int height, int bitCount, HDC reference) {
+    return create(topDownBitmapInfo(width, height, bitCount), reference);
 }
 
 DibSection DibSection::create(const BITMAPINFO& info, HDC reference) {

@@ -6,6 +6,9 @@
 
 namespace vell::win {
 
+// The header of a top-down, uncompressed DIB.
+BITMAPINFO topDownBitmapInfo(int width, int height, int bitCount);
+
 class DibSection {
 public:
     DibSection() = default;

@@ -1,5 +1,6 @@
 #include "core/image/errors.h"
 #include "core/png/chunks.h"
+#include "core/png/messages.h"
 #include "image_helpers.h"
 #include "platform/image/png_image_data.h"
 #include "platform/stream/file_stream.h"
@@ -244,14 +245,14 @@ TEST(PngImageStream, DamagedData) {
         load(img, notPng);
         ADD_FAILURE();
     } catch (const EPNGInvalidFileHeader& e) {
-        EXPECT_EQ(std::string(e.what()), std::string("2.701 ") + msg::kInvalidFileHeader);
+        EXPECT_EQ(std::string(e.what()), std::string("2.701 ") + png::msg::kInvalidFileHeader);
     }
     try {
         TPngImage img;
         load(img, wide);
         ADD_FAILURE();
     } catch (const EPNGSizeExceeds& e) {
-        EXPECT_EQ(std::string(e.what()), std::string("2.701 ") + msg::kSizeExceeds);
+        EXPECT_EQ(std::string(e.what()), std::string("2.701 ") + png::msg::kSizeExceeds);
     }
     try {
         TPngImage img;
