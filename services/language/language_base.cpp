@@ -1,5 +1,6 @@
 #include "services/language/language_base.h"
 
+#include "core/component/classes.h"
 #include "core/text/paths.h"
 #include "core/text/strings.h"
 #include "core/text/utf.h"
@@ -99,6 +100,21 @@ std::unique_ptr<TStringListEx> TLanguageBase::GetLanMessage(const std::u16string
 std::u16string TLanguageBase::ReadString(const std::u16string& Section, const std::u16string& Name,
                                          const std::u16string& Default) {
     return text::replaceAsciiNoCase(MemIni->ReadString(Section, Name, Default), u"<br>", u"\r\n");
+}
+
+} // namespace vell
+
+namespace vell {
+
+void TLanguageBase::ApplyLan(tk::TComponent* form) {
+    if (!form || form->Name().empty()) return;
+    const std::u16string section = FormSection(text::utf8ToUtf16(form->Name()));
+    for (int i = 0; i < form->ComponentCount(); ++i) ApplyLanComponent(section, form->Components(i));
+}
+
+void TLanguageBase::ApplyLanAll(tk::TComponent* Application) {
+    if (!Application) return;
+    for (int i = 0; i < Application->ComponentCount(); ++i) ApplyLan(Application->Components(i));
 }
 
 } // namespace vell

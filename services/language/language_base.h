@@ -4,9 +4,9 @@
 // kept as a hashed message table for GetM. Missing languages fall back to "English";
 // without that file every look-up gives its default.
 //
-// Translating whole forms (ApplyLan) walks the components of a form and reads the section
-// prefix + "_" + form name with keys made of component names (FormSection, ReadComponentText);
-// the walking itself belongs to the derived TLanguage, which knows the component classes.
+// Translating whole forms (ApplyLan) walks the components a form owns and reads the section
+// prefix + "_" + form name with keys made of component names; what each component takes is
+// decided by the per-component hook, which does nothing here (TLanguage has the rules).
 #pragma once
 #include "core/containers/string_list.h"
 #include "core/ini/hashed_string_list.h"
@@ -17,6 +17,9 @@
 #include <vector>
 
 namespace vell {
+namespace tk {
+class TComponent;
+}
 
 class TLanguageBase {
 public:
@@ -54,7 +57,15 @@ public:
     std::u16string ReadString(const std::u16string& Section, const std::u16string& Name,
                               const std::u16string& Default);
 
+    // Applies the texts to one form: the hook for every component it owns, with the section
+    // prefix + "_" + form name. A form without a name is left alone.
+    virtual void ApplyLan(tk::TComponent* form);
+    // Applies the texts to every component the application object owns (its forms). The
+    // application is passed in because the UI framework sits above this layer.
+    void ApplyLanAll(tk::TComponent* Application);
+
 protected:
+    virtual void ApplyLanComponent(const std::u16string& Section, tk::TComponent* Component) {}
     // The section of a form's texts: prefix + "_" + form name.
     std::u16string FormSection(const std::u16string& FormName) const { return Prefix + u"_" + FormName; }
     // Reads the key component name + suffix (".Caption", ".Hint", ".Items[3].Caption", ...),
