@@ -86,7 +86,7 @@ bool ClipToDC(HDC dc, RECT& box) {
 }
 
 bool CompositeOntoDC(HDC dc, const RECT& dst, const ScratchImage& src, int sx, int sy, int sw, int sh,
-                     uint8_t opacity) {
+                     uint8_t opacity, bool premultiplied) {
     const int dw = dst.right - dst.left, dh = dst.bottom - dst.top;
     if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || opacity == 0) return true;
     if (sx < 0 || sy < 0 || sx + sw > src.width || sy + sh > src.height) return true;
@@ -99,7 +99,7 @@ bool CompositeOntoDC(HDC dc, const RECT& dst, const ScratchImage& src, int sx, i
     blt(work->dc.get(), 0, 0, w, h, dc, box.left, box.top, SRCCOPY);
     ::GdiFlush();
 
-    const auto over = draw::activeKernels().overPremul;
+    const auto over = premultiplied ? draw::activeKernels().overPremul : draw::activeKernels().overStraight;
     const bool scaled = dw != sw || dh != sh;
     std::vector<uint8_t> sampled;
     std::vector<int> columns;

@@ -64,8 +64,9 @@ void SetScratchOwnerThread();
 // (logical units), nearest-pixel scaled, with `opacity`, inside the DC's clip box: the DC's
 // pixels are copied out, blended with the compositor's source-over row and copied back.
 // False when no scratch image was available.
+// With `premultiplied` false the source colours are straight (not yet multiplied by alpha).
 bool CompositeOntoDC(HDC dc, const RECT& dst, const ScratchImage& src, int sx, int sy, int sw, int sh,
-                     uint8_t opacity);
+                     uint8_t opacity, bool premultiplied = true);
 
 // DSTINVERT over a rectangle.
 void InvertArea(HDC dc, const RECT& r);
