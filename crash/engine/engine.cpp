@@ -10,6 +10,7 @@
 #include <cxxabi.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -236,6 +237,25 @@ PendingFailure describeCurrentException() {
     return p;
 }
 
+// abort() - a failed assertion among others - ends the process without any exception; it
+// is reported like one, with the stack of the call.
+void onAbort(int) {
+    if (!caughtOnThisThread(::GetCurrentThreadId())) return; // the runtime goes on ending the process
+    enterReporting();
+    PendingFailure p;
+    p.threadId = ::GetCurrentThreadId();
+    p.className = L"abort";
+    p.message = L"abnormal program termination";
+    CONTEXT context{};
+    context.ContextFlags = CONTEXT_CONTROL;
+    ::RtlCaptureContext(&context);
+    const StackBounds bounds = currentStackBounds();
+    p.stack.sp = context.Esp;
+    p.stack.stackLow = bounds.low;
+    p.stack.stackHigh = bounds.high;
+    dispatch(p);
+}
+
 // An uncaught C++ exception calls terminate before any unwinding, so the stack still
 // shows where it was thrown.
 void onTerminate() {
@@ -254,6 +274,7 @@ void Install() {
     g_mainThread = ::GetCurrentThreadId();
     ::SetUnhandledExceptionFilter(unhandledFilter);
     g_previousTerminate = std::set_terminate(onTerminate);
+    std::signal(SIGABRT, onAbort);
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     // 64-bit Windows swallows failures in window procedures called back from the kernel
     // unless the process asks otherwise.

@@ -32,7 +32,7 @@ struct Failure {
 using Handler = void (*)(Failure& failure, bool& handled);
 
 // Starts catching: structured exceptions reaching the top of any thread, C++ exceptions
-// that find no handler, and failures passed in by HandleCurrentException. Failures on
+// that find no handler, abort(), and failures passed in by HandleCurrentException. Failures on
 // threads other than the installing (main) thread are caught once CatchNewThreads was
 // called. Idempotent.
 void Install();

@@ -184,6 +184,7 @@ TEST(CrashPath, FailuresOfEveryKindAreCaught) {
         {L"av", "EXCEPTION_ACCESS_VIOLATION", "write of address 0x00000000", true, ""},
         {L"int", "int", "(no message)", true, ""},
         {L"overflow", "EXCEPTION_STACK_OVERFLOW", "Stack overflow", true, ""},
+        {L"abort", "abort", "abnormal program termination", true, ""},
         {L"thread-cpp", "vell::Exception", "probe failure", false, "ET_BugReport_AskUser"},
         {L"thread-av", "EXCEPTION_ACCESS_VIOLATION", "Access violation", false, ""},
         {L"wndproc-cpp", "vell::Exception", "failure in a window procedure", true, ""},

@@ -85,6 +85,7 @@ int recurse(int depth) {
     if (kind == L"av") *static_cast<volatile int*>(nullptr) = 1;
     if (kind == L"overflow") recurse(0);
     if (kind == L"int") throw 42;
+    if (kind == L"abort") std::abort();
     std::exit(64);
 }
 

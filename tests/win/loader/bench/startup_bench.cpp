@@ -1,0 +1,94 @@
+// How long the loader takes from process start to the end of module start-up, against a
+// do-nothing program started the same way, and the same for the whole run (argument 1
+// without "VLR": start-up, version, mutex, shut-down). Runs alternate between the two
+// programs; the report gives medians, means and the ratio of the medians.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Times {
+    std::vector<double> started; // ms until the start-up signal
+    std::vector<double> ended;   // ms until the process ended
+};
+
+double nowMs() {
+    static LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    ::QueryPerformanceCounter(&t);
+    return double(t.QuadPart) * 1000.0 / double(freq.QuadPart);
+}
+
+bool runOnce(const std::wstring& exe, HANDLE signal, Times& times) {
+    ::ResetEvent(signal);
+    std::wstring cmd = L"\"" + exe + L"\" bench";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    const double t0 = nowMs();
+    if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    HANDLE both[2] = {signal, pi.hProcess};
+    bool ok = ::WaitForMultipleObjects(2, both, FALSE, 30000) == WAIT_OBJECT_0;
+    const double t1 = nowMs();
+    ok = ::WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0 && ok;
+    const double t2 = nowMs();
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    if (ok) {
+        times.started.push_back(t1 - t0);
+        times.ended.push_back(t2 - t0);
+    }
+    return ok;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+double mean(const std::vector<double>& v) {
+    double s = 0;
+    for (double x : v) s += x;
+    return v.empty() ? 0 : s / double(v.size());
+}
+
+void row(const char* what, const std::vector<double>& loader, const std::vector<double>& nothing) {
+    std::printf("%-28s loader median %7.2f ms mean %7.2f ms | do-nothing median %7.2f ms mean %7.2f ms | ratio %.2f\n",
+                what, median(loader), mean(loader), median(nothing), mean(nothing),
+                median(nothing) > 0 ? median(loader) / median(nothing) : 0.0);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 40;
+    const std::wstring loader = L"" VELL_PRODUCT_DIR L"\\VellLoading.exe";
+    const std::wstring nothing = L"" VELL_PROBE_DIR L"\\do_nothing.exe";
+    const wchar_t* name = L"VellStartupBenchSignal";
+    HANDLE signal = ::CreateEventW(nullptr, TRUE, FALSE, name);
+    ::SetEnvironmentVariableW(L"VELL_STARTUP_SIGNAL", name);
+
+    Times l, n;
+    runOnce(loader, signal, l); // warm-up: the files are read once
+    runOnce(nothing, signal, n);
+    l = {};
+    n = {};
+    for (int i = 0; i < runs; ++i) {
+        if (!runOnce(loader, signal, l) || !runOnce(nothing, signal, n)) {
+            std::printf("run %d failed\n", i);
+            return 1;
+        }
+    }
+    std::printf("loader start-up under Wine, %d runs each\n", runs);
+    row("start to end of start-up", l.started, n.started);
+    row("start to process end", l.ended, n.ended);
+    return 0;
+}
