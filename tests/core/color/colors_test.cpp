@@ -34,6 +34,15 @@ class Colors : public testing::Test {
     }
 };
 
+// A name no earlier test (or earlier repetition) has entered into the process-wide table.
+std::u16string FreshName(std::u16string_view stem) {
+    static int n = 0;
+    std::u16string name(stem);
+    for (char c : std::to_string(++n))
+        name += static_cast<char16_t>(c);
+    return name;
+}
+
 TColor Ident(std::u16string_view s) {
     TColor c = 0;
     EXPECT_TRUE(SkinIdentToColor(s, c));
@@ -67,16 +76,20 @@ TEST_F(Colors, IdentToColor) {
 
 TEST_F(Colors, UnknownNameBecomesUnresolvedItem) {
     const int before = ColorItemTable().Counter();
-    TColor c = Ident(u"Text.Undefined_Here");
-    EXPECT_EQ(c, ColorNameKey(u"text.undefined_here"));
+    const std::u16string name = FreshName(u"Text.Undefined_");
+    std::u16string lower = name;
+    for (char16_t& ch : lower)
+        ch = (ch >= u'A' && ch <= u'Z') ? static_cast<char16_t>(ch + 32) : ch;
+    TColor c = Ident(name);
+    EXPECT_EQ(c, ColorNameKey(lower));
     EXPECT_EQ(ColorItemTable().Counter(), before + 1);
-    EXPECT_EQ(Ident(u"text.undefined_here"), c); // found, not entered again
+    EXPECT_EQ(Ident(lower), c); // found, not entered again
     EXPECT_EQ(ColorItemTable().Counter(), before + 1);
     std::u16string ident;
     ASSERT_TRUE(SkinColorToIdent(c, ident));
-    EXPECT_EQ(ident, u"Text.Undefined_Here"); // case as first written
+    EXPECT_EQ(ident, name); // case as first written
     EXPECT_EQ(SkinColorToRGB(c), 0x000000E6u);
-    EXPECT_EQ(FindColorByName(u"text.undefined_here", 7), 7u);
+    EXPECT_EQ(FindColorByName(lower, 7), 7u);
     EXPECT_TRUE(gDebug.empty()); // diagnostics only in design mode
 
     // Numbers are never entered.
@@ -86,11 +99,13 @@ TEST_F(Colors, UnknownNameBecomesUnresolvedItem) {
 
 TEST_F(Colors, DesignModeDiagnostics) {
     SetDesignMode(true);
-    TColor c = Ident(u"ab");
+    const std::u16string name = FreshName(u"ab");
+    TColor c = Ident(name);
     ASSERT_EQ(gDebug.size(), 1u);
-    char expect[64];
-    std::snprintf(expect, sizeof expect, "warning non-color: ab [%X]", c);
-    EXPECT_EQ(gDebug[0], std::u16string(expect, expect + std::strlen(expect)));
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%X", c);
+    EXPECT_EQ(gDebug[0],
+              u"warning non-color: " + name + u" [" + std::u16string(hex, hex + std::strlen(hex)) + u"]");
     SkinColorToRGB(c);
     ASSERT_EQ(gDebug.size(), 2u);
     EXPECT_EQ(gDebug[1].substr(0, 20), u"warning non-color: [");
@@ -100,7 +115,7 @@ TEST_F(Colors, DesignModeDiagnostics) {
     int found = 0;
     for (const std::u16string& line : gDebug) {
         EXPECT_EQ(line.substr(0, 25), u"MergeVclColor, non-color[");
-        found += line.ends_with(u"]: ab");
+        found += line.ends_with(u"]: " + name);
     }
     EXPECT_EQ(found, 1);
 }
