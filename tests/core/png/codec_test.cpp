@@ -250,3 +250,24 @@ TEST(Limits, HugeHeadersAndBombsStayWithinLimits) {
     EXPECT_EQ(s.result, DecodeResult::Complete);
     EXPECT_EQ(s.pixels[0] | s.pixels[1] | s.pixels[4] | s.pixels[5], 0); // rows of 2 pixels, stride 4
 }
+
+TEST(Decoder, ThirtyTwoBitLayoutAlsoFillsAnAlphaPlaneWhenGiven) {
+    const Ihdr h{7, 5, 8, 6, 0, 0, 0};
+    const Stored plain =
+        decodeStored(PngBuilder().ihdr(7, 5, 8, 6).idat(rawImage(h, 17)).iend().bytes(), PixelFormat::Stored32);
+    for (uint8_t interlace : {0, 1}) {
+        Ihdr hi = h;
+        hi.interlaceMethod = interlace;
+        const auto file = encodeStored(plain, {}, hi);
+        Stored s = decodeStored(file, PixelFormat::Stored32);
+        s.alpha.assign(size_t(h.width) * h.height, 0xCC);
+        ChunkReader r(file);
+        Chunk c;
+        while (r.next(c) && c.type != kIDAT) {}
+        ASSERT_EQ(decodeImageData(hi, c.tail, c.firstIdatSize, s.target()), DecodeResult::Complete);
+        EXPECT_EQ(s.pixels, plain.pixels);
+        for (uint32_t y = 0; y < h.height; ++y)
+            for (uint32_t x = 0; x < h.width; ++x)
+                EXPECT_EQ(s.alpha[y * h.width + x], s.pixels[y * s.layout.stride + 4 * x + 3]) << x << "," << y;
+    }
+}
