@@ -7,6 +7,7 @@
 #include "platform/image/png_image.h"
 #include "platform/image/png_image_data.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -15,8 +16,21 @@ namespace vell::image {
 // ---- streams -------------------------------------------------------------------------------
 
 void TPngImage::LoadFromStream(TStream& stream) {
+    const int64_t start = stream.Position();
     const std::string file = stream.ReadRest();
-    png::ChunkReader reader(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(file.data()), file.size()));
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(file.data()), file.size());
+    png::ChunkReader reader(bytes);
+    // Whatever follows the image in the stream belongs to the caller: leave the position
+    // right after the IEND chunk (or where the chunks run out).
+    size_t end = 8;
+    while (end + 12 <= bytes.size()) {
+        const uint64_t next = end + 12 + uint64_t(png::readBE32(&bytes[end]));
+        if (next > bytes.size()) break;
+        const bool iend = png::readBE32(&bytes[end + 4]) == png::kIEND;
+        end = static_cast<size_t>(next);
+        if (iend) break;
+    }
+    stream.SetPosition(start + static_cast<int64_t>(std::min(end, bytes.size())));
     clearChunks();
     AlphaMode = pamDefined;
     png::Chunk c;

@@ -409,3 +409,16 @@ TEST(PngImageStream, GammaAndTransparentColour) {
     back.RemoveTransparency();
     EXPECT_EQ(back.TransparencyMode(), ptmNone);
 }
+
+TEST(PngImageStream, LeavesTheStreamAfterTheImage) {
+    const Bytes file = makePng(ihdr(1, 1, 8, 0), {{7}});
+    std::string data = "head";
+    data.append(file.begin(), file.end());
+    data += "tail";
+    TMemoryStream s(data);
+    s.SetPosition(4);
+    TPngImage img;
+    img.LoadFromStream(s);
+    EXPECT_EQ(s.Position(), int64_t(4 + file.size()));
+    EXPECT_EQ(img.GetPixels(0, 0), 0x070707u);
+}
