@@ -4,6 +4,7 @@
 //   catching       - the unhandled-exception filter and the terminate handler
 #include "crash/engine/engine.h"
 
+#include "core/text/utf.h"
 #include "crash/engine/report.h"
 #include "platform/win/handles.h"
 
@@ -31,19 +32,16 @@ std::atomic<DWORD> g_reportingThread{0};
 std::terminate_handler g_previousTerminate = nullptr;
 thread_local uintptr_t t_lastThrowSite = 0;
 
-std::wstring widen(const char* text) {
-    if (!text) return {};
-    // Messages are UTF-8 in this program; fall back to the ANSI code page for other bytes.
-    for (UINT cp : {UINT(CP_UTF8), UINT(CP_ACP)}) {
-        int n = ::MultiByteToWideChar(cp, cp == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0, text, -1, nullptr, 0);
-        if (n > 0) {
-            std::wstring w(size_t(n), L'\0');
-            ::MultiByteToWideChar(cp, cp == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0, text, -1, w.data(), n);
-            w.resize(size_t(n - 1));
-            return w;
-        }
-    }
-    return {};
+// Messages are UTF-8 in this program; other bytes are taken in the ANSI code page.
+std::wstring widen(const char* bytes) {
+    if (!bytes) return {};
+    if (text::isValidUtf8(bytes)) return text::toWide(text::utf8ToUtf16(bytes));
+    int n = ::MultiByteToWideChar(CP_ACP, 0, bytes, -1, nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring w(size_t(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, bytes, -1, w.data(), n);
+    w.resize(size_t(n - 1));
+    return w;
 }
 
 std::wstring demangle(const std::type_info* type) {

@@ -1,4 +1,6 @@
 #include "loader/lib/dpi_awareness.h"
+#include "core/text/utf.h"
+#include "services/log/log.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
@@ -130,4 +132,20 @@ TEST(DpiAwareness, StartUpDeclaresWhatTheWindowsVersionAllows) {
 
     // Windows XP has no awareness to declare.
     EXPECT_EQ(startupLog(L"VellLoadingWinXP.exe", L"winxp"), "**************** DoDPIAware begin: 5\n");
+}
+
+// Runs on the default display and, as its own test, on a 3840 x 2160 display: the decision
+// for the real monitor, logged with the measured DPI.
+TEST(LargeScreenDisplay, DecidesForTheMonitorOfTheWindow) {
+    const std::wstring dir = loadertest::FreshFolder(L"large_screen_" + std::to_wstring(::GetSystemMetrics(SM_CXSCREEN)));
+    vell::SetLogFileName(vell::text::fromWide(dir + L"dpi.log"));
+    RECT work{};
+    ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    const bool expected = work.right - work.left >= 3000; // at 96 DPI only the size can decide
+    EXPECT_EQ(IsLargeScreen(::GetDesktopWindow()), expected);
+    EXPECT_EQ(MeasuredDpi, 96);
+    vell::SetLogFileName(u"");
+    const std::string log = loadertest::ReadBytes(dir + L"dpi.log");
+    const std::wstring text(reinterpret_cast<const wchar_t*>(log.data()), log.size() / 2);
+    EXPECT_NE(text.find(L"  GetSystemDPI: 96\r\n"), std::wstring::npos) << loadertest::WideToUtf8(text);
 }
