@@ -42,7 +42,9 @@ inline uint32_t readPixel(const DrawSource& s, const uint8_t* row, const uint8_t
             index = (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
         else
             index = (row[x >> 3] >> (7 - (x & 7))) & 1;
-        return s.palette && index < s.paletteSize ? s.palette[index] : 0;
+        uint32_t px = s.palette && index < s.paletteSize ? s.palette[index] : 0;
+        if (alphaRow) px = (px & 0xFFFFFFu) | static_cast<uint32_t>(alphaRow[x]) << 24;
+        return px;
     }
     }
 }

@@ -24,7 +24,8 @@ struct DrawSource {
     int width = 0;
     int height = 0;
     SourceLayout layout = SourceLayout::Bgra32;
-    const uint8_t* alpha = nullptr; // Bgr24: one byte per pixel, alphaStride apart
+    const uint8_t* alpha = nullptr; // optional plane, one byte per pixel, alphaStride apart;
+                                    // it replaces the palette's alpha of indexed pixels
     ptrdiff_t alphaStride = 0;
     const uint32_t* palette = nullptr; // indexed: entries as blue | green << 8 | red << 16 | alpha << 24
     int paletteSize = 0;               // indices past it read as transparent black

@@ -199,6 +199,18 @@ TEST(Compose, IndexedAndPlaneSources) {
     EXPECT_EQ(dst1.get(0, 0), 0u);
     EXPECT_EQ(dst1.get(1, 0), bgra(10, 20, 30, 255));
 
+    // Grey with an alpha plane: the plane's alpha replaces the palette's.
+    const uint8_t greyPlane[3] = {0, 255, 128};
+    s.alpha = greyPlane;
+    s.alphaStride = 3;
+    Image dstPlane(3, 1, bgra(255, 255, 255, 255));
+    const uint8_t ones[1] = {0xE0}; // 1, 1, 1
+    s.pixels = ones;
+    compose(dstPlane.target(), s, unscaled(3, 1));
+    EXPECT_EQ(dstPlane.get(0, 0), bgra(255, 255, 255, 255));
+    EXPECT_EQ(dstPlane.get(1, 0), bgra(10, 20, 30, 255));
+    EXPECT_EQ(dstPlane.get(2, 0), bgra(132, 137, 142, 255)); // PreMul[128][c] + 127
+
     // 24-bit with an alpha plane, straight: the first table case.
     const uint8_t rgb[6] = {0, 0, 200, 9, 9, 9};
     const uint8_t plane[2] = {128, 0};
