@@ -86,7 +86,27 @@ struct TimerDispatch {
     using ExceptionHandler = TRdTimer::ExceptionHandler;
 };
 
-TRdTimer::TRdTimer() = default;
+struct TimerClass {
+    static tk::ClassInfo build() {
+        return tk::ClassBuilder<TRdTimer>("TRdTimer", &tk::TComponent::StaticClass())
+            .ord("Enabled", tk::BooleanType(), &TRdTimer::Enabled, &TRdTimer::SetEnabled, 1)
+            .ord("Interval", tk::CardinalType(), &TRdTimer::Interval, &TRdTimer::SetInterval, 1000)
+            .event("OnTimer", &TRdTimer::FOnTimer)
+            .build();
+    }
+};
+
+const tk::ClassInfo& TRdTimer::StaticClass() {
+    static const tk::ClassInfo info = TimerClass::build();
+    return info;
+}
+
+TRdTimer::TRdTimer(tk::TComponent* AOwner) : tk::TComponent(AOwner) {}
+
+void TRdTimer::Loaded() {
+    tk::TComponent::Loaded();
+    UpdateTimer();
+}
 
 TRdTimer::~TRdTimer() {
     FEnabled = false;
@@ -118,6 +138,7 @@ void TRdTimer::Timer() {
     if (FOnTimer) FOnTimer(this);
 }
 
+
 int TRdTimer::LiveTimerCount() { return gLiveTimerCount.load(); }
 
 void TRdTimer::SetExceptionHandler(ExceptionHandler handler) {
@@ -133,7 +154,7 @@ void TRdTimer::UpdateTimer() {
         gTimers.erase(FTimerId);
         FTimerId = 0;
     }
-    if (FInterval == 0 || !FEnabled || !FOnTimer) return;
+    if (FInterval == 0 || !FEnabled || !FOnTimer || InState(tk::csLoading)) return;
     UINT_PTR id = 0;
     for (int attempt = 0; attempt < 3 && id == 0; ++attempt) {
         if (attempt > 0) Sleep(100);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <mutex>
 
+#include "core/component/classes.h"
 #include "core/image/errors.h"
 
 namespace vell::win {
@@ -17,14 +18,14 @@ public:
     using ::vell::Exception::Exception;
 };
 
-class TRdTimer {
+// Published: Enabled (default True), Interval (default 1000), OnTimer.
+class TRdTimer : public tk::TComponent {
+    VELL_CLASS_INFO()
 public:
-    using TNotifyEvent = std::function<void(TRdTimer* Sender)>;
+    using TNotifyEvent = tk::TNotifyEvent;
 
-    TRdTimer();
-    virtual ~TRdTimer();
-    TRdTimer(const TRdTimer&) = delete;
-    TRdTimer& operator=(const TRdTimer&) = delete;
+    explicit TRdTimer(tk::TComponent* AOwner = nullptr);
+    ~TRdTimer() override;
 
     bool Enabled() const { return FEnabled; }
     void SetEnabled(bool value);
@@ -34,9 +35,12 @@ public:
     // Assigning a handler where there was none (or clearing it) starts (or stops) the
     // timer; replacing one handler by another leaves a running timer alone.
     void SetOnTimer(TNotifyEvent value);
+    void SetOnTimer(TNotifyEvent::Function value) { SetOnTimer(TNotifyEvent(std::move(value))); }
 
     // Calls OnTimer(this) when assigned.
     virtual void Timer();
+    // A timer read from a form description starts once its properties are all read.
+    void Loaded() override;
 
     // The running system timer's identifier, 0 when idle.
     uint32_t TimerId() const { return FTimerId; }
@@ -52,6 +56,7 @@ public:
 private:
     void UpdateTimer();
     friend struct TimerDispatch;
+    friend struct TimerClass;
 
     uint32_t FInterval = 1000;
     uint32_t FTimerId = 0;

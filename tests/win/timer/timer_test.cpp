@@ -34,7 +34,7 @@ TEST(RdTimer, RunsOnlyWithEnabledIntervalAndHandler) {
     EXPECT_EQ(t.TimerId(), 0u); // no handler, no system timer
 
     int ticks = 0;
-    t.SetOnTimer([&](TRdTimer* sender) {
+    t.SetOnTimer([&](vell::tk::TObject* sender) {
         EXPECT_EQ(sender, &t);
         ++ticks;
     });
@@ -43,7 +43,7 @@ TEST(RdTimer, RunsOnlyWithEnabledIntervalAndHandler) {
 
     // Replacing the handler keeps the running timer; setting Enabled to its value does nothing.
     const uint32_t id = t.TimerId();
-    t.SetOnTimer([&](TRdTimer*) { ++ticks; });
+    t.SetOnTimer([&](vell::tk::TObject*) { ++ticks; });
     t.SetEnabled(true);
     EXPECT_EQ(t.TimerId(), id);
 
@@ -62,13 +62,28 @@ TEST(RdTimer, RunsOnlyWithEnabledIntervalAndHandler) {
     EXPECT_EQ(t.TimerId(), 0u);
 }
 
+TEST(RdTimer, PublishedPropertiesAndOwnership) {
+    const vell::tk::ClassInfo& info = TRdTimer::StaticClass();
+    EXPECT_EQ(info.name, "TRdTimer");
+    EXPECT_NE(info.findProperty("Enabled"), nullptr);
+    EXPECT_NE(info.findProperty("Interval"), nullptr);
+    EXPECT_NE(info.findProperty("OnTimer"), nullptr);
+    const int before = TRdTimer::LiveTimerCount();
+    auto* owner = new vell::tk::TComponent(nullptr);
+    auto* t = new TRdTimer(owner);
+    t->SetOnTimer([](vell::tk::TObject*) {});
+    EXPECT_EQ(TRdTimer::LiveTimerCount(), before + 1);
+    vell::tk::Free(owner); // the owner frees the timer, which stops
+    EXPECT_EQ(TRdTimer::LiveTimerCount(), before);
+}
+
 TEST(RdTimer, DestroyingStopsTheTimer) {
     const int before = TRdTimer::LiveTimerCount();
     int ticks = 0;
     {
         TRdTimer t;
         t.SetInterval(5);
-        t.SetOnTimer([&](TRdTimer*) { ++ticks; });
+        t.SetOnTimer([&](vell::tk::TObject*) { ++ticks; });
         EXPECT_EQ(TRdTimer::LiveTimerCount(), before + 1);
     }
     EXPECT_EQ(TRdTimer::LiveTimerCount(), before);
@@ -92,7 +107,7 @@ TEST(RdTimer, HandlerFailuresAreReportedNotPropagated) {
     TRdTimer t;
     t.SetInterval(10);
     int ticks = 0;
-    t.SetOnTimer([&](TRdTimer*) {
+    t.SetOnTimer([&](vell::tk::TObject*) {
         ++ticks;
         throw std::runtime_error("tick failed");
     });
