@@ -1,0 +1,255 @@
+// Image operations on the pixel kernels: raw copies, alpha masks, rotation and flips,
+// greyscale, tint, blur and sharpening. Each makes the image private (and 32-bit where
+// the kernel needs it) before it writes, and announces the change afterwards.
+#include "platform/image/draw_image.h"
+
+#include "core/color/colors.h"
+#include "core/draw/cpu.h"
+#include "core/draw/gauss.h"
+#include "core/draw/pixel_data.h"
+#include "core/draw/row_kernels.h"
+#include "core/draw/smooth.h"
+#include "core/draw/tint.h"
+#include "core/draw/transform.h"
+#include "platform/image/draw_internal.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace vell::image {
+
+namespace {
+
+draw::PixelView viewOf(uint8_t* pixels, uint32_t stride, int width, int height) {
+    return draw::PixelView{pixels, static_cast<ptrdiff_t>(stride), width, height};
+}
+
+// The view area of a 32-bit image as a kernel block (marked straight-alpha, as every
+// descriptor over existing 32-bit memory is).
+draw::TPixelData viewData(TPngImage& image) {
+    draw::TPixelData d;
+    uint8_t* first = static_cast<uint8_t*>(image.GetScanline(image.ViewTop)) + 4 * static_cast<ptrdiff_t>(image.ViewLeft);
+    draw::InitPixelData(image.ViewWidth, image.ViewHeight, static_cast<int>(image.BytesPerRow()), d, first, draw::pfBits32);
+    return d;
+}
+
+bool hasView(const TPngImage& image) { return !image.GetEmpty() && image.ViewWidth > 0 && image.ViewHeight > 0; }
+
+// A copy rectangle clipped to both images: false when nothing is left.
+bool clipCopy(int& w, int& h, int& dx, int& dy, int& sx, int& sy, int dstW, int dstH, int srcW, int srcH) {
+    long long x0 = std::max({0LL, -static_cast<long long>(dx), -static_cast<long long>(sx)});
+    long long y0 = std::max({0LL, -static_cast<long long>(dy), -static_cast<long long>(sy)});
+    long long x1 = std::min({static_cast<long long>(w), static_cast<long long>(dstW) - dx, static_cast<long long>(srcW) - sx});
+    long long y1 = std::min({static_cast<long long>(h), static_cast<long long>(dstH) - dy, static_cast<long long>(srcH) - sy});
+    if (x0 >= x1 || y0 >= y1) return false;
+    dx = static_cast<int>(dx + x0), sx = static_cast<int>(sx + x0), dy = static_cast<int>(dy + y0), sy = static_cast<int>(sy + y0);
+    w = static_cast<int>(x1 - x0), h = static_cast<int>(y1 - y0);
+    return true;
+}
+
+} // namespace
+
+bool CopyBitBlt(TPngImage& dst, TPngImage& src, int CopyW, int CopyH, int DstX, int DstY, int SrcX, int SrcY) {
+    if (dst.GetEmpty() || src.GetEmpty() || CopyW <= 0 || CopyH <= 0) return false;
+    src.EnsureExpanded();
+    dst.UniquePng();
+    TChunkIHDR* sh = src.HeaderOrNull();
+    TChunkIHDR* dh = dst.HeaderOrNull();
+    if (!sh || !dh || !sh->ImageData || !dh->ImageData) return false;
+    const int sb = sh->BitCount(), db = dh->BitCount();
+    const bool same = sb == db && sb >= 8;
+    if (!same && !(sb == 24 && db == 32) && !(sb == 32 && db == 24)) return false;
+    if (!clipCopy(CopyW, CopyH, DstX, DstY, SrcX, SrcY, dst.GetWidth(), dst.GetHeight(), src.GetWidth(), src.GetHeight()))
+        return false;
+    GdiFlush();
+    const draw::PixelView d = viewOf(dh->ImageData, dst.BytesPerRow(), dst.GetWidth(), dst.GetHeight());
+    const draw::PixelView s = viewOf(sh->ImageData, src.BytesPerRow(), src.GetWidth(), src.GetHeight());
+    const draw::PixelView da = viewOf(dh->ImageAlpha, dst.GetWidth(), dst.GetWidth(), dst.GetHeight());
+    const draw::PixelView sa = viewOf(sh->ImageAlpha, src.GetWidth(), src.GetWidth(), src.GetHeight());
+    TPngAlphaMode mode = src.AlphaMode;
+    if (same) {
+        draw::copyRect(d, DstX, DstY, s, SrcX, SrcY, CopyW, CopyH, sb / 8);
+        if (sb == 8) std::memcpy(dh->BitmapInfo.bmiColors, sh->BitmapInfo.bmiColors, sizeof dh->BitmapInfo.bmiColors);
+        if (sh->ImageAlpha && dh->ImageAlpha) draw::copyRect(da, DstX, DstY, sa, SrcX, SrcY, CopyW, CopyH, 1);
+        if (sh->ExtraImageData && dh->ExtraImageData)
+            draw::copyRect(viewOf(dh->ExtraImageData, dst.BytesPerRow(), dst.GetWidth(), dst.GetHeight()), DstX, DstY,
+                           viewOf(sh->ExtraImageData, src.BytesPerRow(), src.GetWidth(), src.GetHeight()), SrcX, SrcY,
+                           CopyW, CopyH, sb / 8);
+    } else if (sb == 24) {
+        for (int y = 0; y < CopyH; ++y)
+            draw::widenRow24To32(d.pixels + (DstY + y) * d.stride + 4 * DstX, s.pixels + (SrcY + y) * s.stride + 3 * SrcX,
+                                 sh->ImageAlpha ? sa.pixels + (SrcY + y) * sa.stride + SrcX : nullptr, CopyW);
+        if (!sh->ImageAlpha) mode = pamPremultiplied;
+    } else {
+        for (int y = 0; y < CopyH; ++y)
+            draw::splitRow32To24(d.pixels + (DstY + y) * d.stride + 3 * DstX,
+                                 dh->ImageAlpha ? da.pixels + (DstY + y) * da.stride + DstX : nullptr,
+                                 s.pixels + (SrcY + y) * s.stride + 4 * SrcX, CopyW);
+    }
+    dst.AlphaMode = mode;
+    dst.Changed(&dst);
+    return true;
+}
+
+void UpdateAlpha(TPngImage& image, TPngImage& mask, const RECT* DestRect, const RECT* UpdateRect, bool MixerMode) {
+    TChunkIHDR* h = targetPixels(image);
+    if (!h) return;
+    // The mask is read as 32-bit pixels; another layout is converted in a copy.
+    TPngImage converted;
+    TPngImage* m = &mask;
+    mask.EnsureExpanded();
+    if (!mask.HeaderOrNull() || mask.HeaderOrNull()->BitCount() != 32) {
+        converted.ClonePng(&mask);
+        if (!converted.ConvertTo32Bit()) return;
+        m = &converted;
+    }
+    TChunkIHDR* mh = m->HeaderOrNull();
+    if (!mh || !mh->ImageData) return;
+    GdiFlush();
+    const RECT view{image.ViewLeft, image.ViewTop, image.ViewLeft + image.ViewWidth, image.ViewTop + image.ViewHeight};
+    RECT upd = UpdateRect ? *UpdateRect : view;
+    upd.left = std::max(upd.left, view.left), upd.top = std::max(upd.top, view.top);
+    upd.right = std::min(upd.right, view.right), upd.bottom = std::min(upd.bottom, view.bottom);
+    if (upd.left >= upd.right || upd.top >= upd.bottom) return;
+    const RECT dest = DestRect ? *DestRect : view;
+    // Where the mask's pixels lie: DestRect, cut to the mask's own size.
+    const long long maskRight = std::min<long long>(dest.right, static_cast<long long>(dest.left) + m->GetWidth());
+    const long long maskBottom = std::min<long long>(dest.bottom, static_cast<long long>(dest.top) + m->GetHeight());
+    const bool premultiplied = image.AlphaMode == pamPremultiplied;
+    const uint32_t stride = image.BytesPerRow();
+    for (int y = upd.top; y < upd.bottom; ++y) {
+        uint8_t* row = h->ImageData + static_cast<ptrdiff_t>(y) * stride;
+        auto clear = [&](long long from, long long to) {
+            if (from < to)
+                draw::clearAlpha(draw::PixelView{row + 4 * from, 0, static_cast<int>(to - from), 1}, premultiplied);
+        };
+        if (y < dest.top || y >= maskBottom) {
+            clear(upd.left, upd.right);
+            continue;
+        }
+        const long long from = std::max<long long>(upd.left, dest.left);
+        const long long to = std::min<long long>(upd.right, maskRight);
+        if (from >= to) {
+            clear(upd.left, upd.right);
+            continue;
+        }
+        clear(upd.left, from);
+        const uint8_t* maskRow = mh->ImageData + static_cast<ptrdiff_t>(y - dest.top) * m->BytesPerRow() + 4 * (from - dest.left);
+        draw::maskAlphaRow(row + 4 * from, maskRow, static_cast<int>(to - from), 255, MixerMode ? 2 : 1, premultiplied);
+        clear(to, upd.right);
+    }
+    image.Changed(&image);
+}
+
+void TurnDirection(TPngImage& image, TPngTurnAngle Angle) {
+    TChunkIHDR* h = targetPixels(image);
+    if (!h) return;
+    const int w = image.GetWidth(), ht = image.GetHeight();
+    const draw::TPngTurnAngle angle = static_cast<draw::TPngTurnAngle>(Angle);
+    if (Angle == ptaHorzFlip || Angle == ptaVertFlip) {
+        draw::flipPixels(viewOf(h->ImageData, image.BytesPerRow(), w, ht), angle);
+    } else {
+        // Rotation goes through a compact copy of the pixels.
+        std::vector<uint8_t> copy(static_cast<size_t>(w) * ht * 4);
+        for (int y = 0; y < ht; ++y)
+            std::memcpy(&copy[static_cast<size_t>(y) * w * 4], h->ImageData + static_cast<ptrdiff_t>(y) * image.BytesPerRow(),
+                        static_cast<size_t>(w) * 4);
+        const draw::PixelView from{copy.data(), static_cast<ptrdiff_t>(w) * 4, w, ht};
+        if (Angle != pta180) {
+            const int viewW = image.ViewWidth, viewH = image.ViewHeight;
+            const TPngAlphaMode mode = image.AlphaMode;
+            image.Resize(ht, w);
+            image.ViewWidth = viewH;
+            image.ViewHeight = viewW;
+            image.AlphaMode = mode;
+            h = image.HeaderOrNull();
+            if (!h || !h->ImageData) return;
+            GdiFlush();
+        }
+        draw::rotatePixels(viewOf(h->ImageData, image.BytesPerRow(), image.GetWidth(), image.GetHeight()), from, angle);
+    }
+    image.Changed(&image);
+}
+
+void GrayscaleRGB(TPngImage& image) {
+    if (image.GetEmpty()) return;
+    image.EnsureExpanded();
+    TChunkIHDR* h = image.HeaderOrNull();
+    if (!h || !h->ImageData) return;
+    if (h->BitCount() < 24 && !image.ConvertTo32Bit()) return;
+    image.UniquePng();
+    h = image.HeaderOrNull();
+    if (!h || !h->ImageData) return;
+    GdiFlush();
+    const int bpp = h->BitCount() / 8, w = image.GetWidth();
+    for (int y = 0; y < image.GetHeight(); ++y) {
+        draw::grayscaleRow(static_cast<uint8_t*>(image.GetScanline(y)), w, bpp);
+        if (uint8_t* extra = image.GetExtraScanline(y)) draw::grayscaleRow(extra, w, bpp);
+    }
+    image.Changed(&image);
+}
+
+void TintColor(TPngImage& image, TColor Color, bool ForceRunGray, uint8_t Alpha) {
+    if (!draw::CpuHasSSE2() || !targetPixels(image) || !hasView(image)) return;
+    if (ForceRunGray) GrayscaleRGB(image);
+    const uint32_t rgb = SkinColorToRGB(Color); // red in the low byte
+    const uint32_t colour = (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16 | static_cast<uint32_t>(Alpha) << 24;
+    // The tint writes straight colours under each pixel's alpha: premultiplied pixels are
+    // straightened first and premultiplied again afterwards.
+    const bool premultiplied = image.AlphaMode == pamPremultiplied;
+    if (premultiplied) image.UnPreMultiplyAlpha();
+    draw::TintPixels(viewData(image), colour);
+    if (premultiplied)
+        image.PreMultiplyAlpha();
+    else
+        image.Changed(&image);
+}
+
+void GaussBlur(TPngImage& image, int Radius, int DstW, int DstH, int DstX, int DstY) {
+    if (Radius <= 0 || image.GetEmpty()) return;
+    const bool vector = draw::CpuHasSSE2();
+    image.EnsureExpanded();
+    TChunkIHDR* h = image.HeaderOrNull();
+    if (!h || !h->ImageData) return;
+    if (vector || h->BitCount() < 24) {
+        h = targetPixels(image);
+    } else {
+        image.UniquePng();
+        h = image.HeaderOrNull();
+    }
+    if (!h || !h->ImageData || !hasView(image)) return;
+    // The rectangle, clipped to the view area.
+    long long x0 = std::max(0, DstX), y0 = std::max(0, DstY);
+    long long x1 = DstW < 0 ? image.ViewWidth : std::min<long long>(image.ViewWidth, static_cast<long long>(DstX) + DstW);
+    long long y1 = DstH < 0 ? image.ViewHeight : std::min<long long>(image.ViewHeight, static_cast<long long>(DstY) + DstH);
+    if (x0 >= x1 || y0 >= y1) return;
+    GdiFlush();
+    if (vector) {
+        draw::TPixelData all = viewData(image), part;
+        all.Flags &= ~draw::pdStraightAlpha; // the stored pixels are blurred as they are
+        draw::SubPixelData(all, static_cast<int>(x0), static_cast<int>(y0), part, static_cast<int>(x1 - x0),
+                           static_cast<int>(y1 - y0));
+        draw::BlurPixels(part, part, Radius, Radius / 2.0);
+    } else {
+        const int bpp = h->BitCount() / 8;
+        uint8_t* first = static_cast<uint8_t*>(image.GetScanline(image.ViewTop + static_cast<int>(y0))) +
+                         bpp * (image.ViewLeft + x0);
+        draw::SmoothStep3x3(first, image.BytesPerRow(), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0), bpp, bpp,
+                            Radius);
+        if (bpp == 3 && h->ImageAlpha)
+            draw::SmoothStep3x3(h->ImageAlpha + (image.ViewTop + y0) * image.GetWidth() + image.ViewLeft + x0,
+                                image.GetWidth(), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0), 1, 1, Radius);
+    }
+    image.Changed(&image);
+}
+
+void UsmSharpen(TPngImage& image, int Amount, int Radius, int Threshold) {
+    if (Amount < 1 || Amount > 500 || Radius < 1 || Radius > 500 || Threshold < 0 || Threshold > 255) return;
+    if (!draw::CpuHasSSE2() || !targetPixels(image) || !hasView(image)) return;
+    GdiFlush();
+    draw::SharpenPixels(viewData(image), Amount, Threshold, Radius);
+    image.Changed(&image);
+}
+
+} // namespace vell::image

@@ -1,0 +1,23 @@
+// Shared by the drawing files: an image's pixels as a compositor source, and an image
+// made ready to be written as a 32-bit target.
+#pragma once
+#include "core/draw/compose.h"
+#include "platform/image/png_image.h"
+
+namespace vell::image {
+
+struct SourcePixels {
+    draw::DrawSource source;
+    uint32_t palette[256];
+    bool hasKey = false;
+    uint32_t key = 0; // blue | green << 8 | red << 16
+};
+
+// Describes the image's pixels (decoding deferred data first); false when it has none.
+bool describeSource(TPngImage& image, SourcePixels& out);
+
+// Makes the image a private 32-bit image and returns its header, or null when it has no
+// pixels or cannot become 32-bit.
+TChunkIHDR* targetPixels(TPngImage& image);
+
+} // namespace vell::image
