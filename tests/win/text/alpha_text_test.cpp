@@ -384,6 +384,7 @@ TEST_F(AlphaText, BackgroundsAndDcStateRestored) {
         ::DrawTextW(s.dc(), L"i", -1, &r, DT_SINGLELINE);
         EXPECT_NEAR(s.alpha(21, 11), c.inBox, 1);
         // Beyond the drawn text nothing changed: the margin stays transparent.
+        EXPECT_EQ(s.alpha(124, 20), 0);
         EXPECT_EQ(s.alpha(150, 20), 0);
         EXPECT_EQ(s.alpha(20, 42), 0);
         EXPECT_EQ(::GetTextColor(s.dc()), c.text);
