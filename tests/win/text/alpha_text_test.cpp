@@ -299,6 +299,47 @@ TEST_F(AlphaText, EmptyHugeAndMissingInputsAreSafe) {
     EXPECT_GT(opaque, 100);
 }
 
+// DrawText placements: the renderer's pixels are exactly where the platform draws.
+TEST_F(AlphaText, DrawTextPlacementsKeepTheWholeText) {
+    struct Case {
+        const char* name;
+        UINT flags;
+        RECT rect;
+    };
+    const Case cases[] = {
+        {"centred", DT_SINGLELINE | DT_CENTER | DT_VCENTER, {0, 0, kW, kH}},
+        {"right bottom", DT_SINGLELINE | DT_RIGHT | DT_BOTTOM, {0, 0, kW - 3, kH - 2}},
+        {"word break centred", DT_WORDBREAK | DT_CENTER, {40, 0, 120, kH}},
+        {"word break ellipsis", DT_WORDBREAK | DT_END_ELLIPSIS, {10, 2, 90, 20}},
+        {"no clip", DT_NOCLIP | DT_SINGLELINE, {10, 10, 30, 20}},
+        {"path ellipsis", DT_SINGLELINE | DT_PATH_ELLIPSIS, {10, 10, 80, 30}},
+    };
+    const wchar_t text[] = L"Launching Vellora now\\with a longer line";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Surface s(ANTIALIASED_QUALITY, true);
+        ::SetBkMode(s.dc(), TRANSPARENT);
+        ::SetTextColor(s.dc(), RGB(0, 0, 0));
+        RECT r = c.rect;
+        ::DrawTextW(s.dc(), text, -1, &r, c.flags);
+        auto ref = Reference(ANTIALIASED_QUALITY, [&](HDC dc) {
+            RECT x = c.rect;
+            Platform().DrawTextW(dc, text, -1, &x, c.flags);
+        });
+        int missing = 0, extra = 0, ink = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) {
+                const bool want = !ref->white(x, y);
+                ink += want;
+                missing += want && s.alpha(x, y) == 0;
+                extra += !want && s.alpha(x, y) != 0;
+            }
+        EXPECT_GT(ink, 20);
+        EXPECT_EQ(missing, 0);
+        EXPECT_EQ(extra, 0);
+    }
+}
+
 // TextOut in every alignment: the renderer's pixels are exactly where the platform draws.
 TEST_F(AlphaText, TextOutAlignmentsKeepTheWholeText) {
     struct Case {
