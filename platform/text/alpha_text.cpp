@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <string>
 
 namespace vell {
 namespace {
@@ -287,22 +286,10 @@ int DrawTextCommon(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format,
     if (!::IsRectEmpty(rect) && !::RectVisible(dc, rect)) return platform();
     if (!IsAlphaDC(dc)) return platform();
 
-    // Word-broken text with an ellipsis is shortened off-screen first and drawn shortened.
-    std::wstring shortened;
+    // Word-broken text with an ellipsis is drawn as given: the platform shortens it the same
+    // way for the mask as it would on any DC, and the measured box is never smaller.
     LPCWSTR drawText = text;
-    int drawCount = count;
-    if ((format & DT_WORDBREAK) && (format & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS))) {
-        const size_t len = count < 0 ? std::wcslen(text) : static_cast<size_t>(count);
-        shortened.assign(text, len);
-        shortened.append(8, L'\0');
-        RECT away = Offset(*rect, 0, 10000);
-        {
-            InsideGuard inside;
-            call(shortened.data(), static_cast<int>(len), &away, plainFormat | DT_MODIFYSTRING);
-        }
-        drawText = shortened.c_str();
-        drawCount = -1;
-    }
+    const int drawCount = count;
 
     RECT box = *rect;
     if (NeedsMeasuring(format)) {
