@@ -124,6 +124,22 @@ inline bool White(const uint8_t* p) {
     return p[0] == 255 && p[1] == 255 && p[2] == 255;
 }
 
+// Blurs the premultiplied top-left w x h pixels of a scratch image with the shadow radius.
+void BlurShadow(const alpha::ScratchImage& img, int w, int h) {
+    draw::TPixelData data;
+    data.Width = w;
+    data.Height = h;
+    data.Stride = img.stride();
+    data.Format = draw::pfBits32;
+    data.BitsPerPixel = 32;
+    data.Scan0 = img.row(0);
+    try {
+        draw::BlurPixels(data, data, kShadowBlurRadius, kShadowBlurRadius / 2.0);
+    } catch (...) {
+        // an unblurred shadow is still a shadow
+    }
+}
+
 // Turns a captured shadow into black with alpha = ink, thickens it one pixel downwards and
 // blurs it.
 void BuildShadow(const alpha::ScratchImage& mask, int w, int h, bool antialiased) {
@@ -142,18 +158,7 @@ void BuildShadow(const alpha::ScratchImage& mask, int w, int h, bool antialiased
         for (int x = 0; x < w; ++x)
             d[x * 4 + 3] = pixel::screen(d[x * 4 + 3], s[x * 4 + 3]);
     }
-    draw::TPixelData data;
-    data.Width = w;
-    data.Height = h;
-    data.Stride = mask.stride();
-    data.Format = draw::pfBits32;
-    data.BitsPerPixel = 32;
-    data.Scan0 = mask.row(0);
-    try {
-        draw::BlurPixels(data, data, kShadowBlurRadius, kShadowBlurRadius / 2.0);
-    } catch (...) {
-        // an unblurred shadow is still a shadow
-    }
+    BlurShadow(mask, w, h);
 }
 
 // Converts a captured text into premultiplied text colour with alpha = coverage x opacity.
@@ -191,6 +196,65 @@ RECT Offset(RECT r, int dx, int dy) {
     return r;
 }
 
+// The soft shadow of text on an opaque background: the block is drawn white on the inverted
+// background over white, inverted (drawn pixels opaque, the rest transparent), captured,
+// blurred and composited at the shadow offset.
+void OpaqueBlockShadow(const TextJob& job, const RECT& area, COLORREF back) {
+    const int w = Width(area), h = Height(area);
+    alpha::ScratchLease backup(alpha::kSlotPicture, w, h);
+    alpha::ScratchLease shadow(-1, w, h);
+    if (!backup || !shadow) return;
+    ::GdiFlush();
+    Blit(backup->dc.get(), 0, 0, w, h, job.dc, area.left, area.top);
+    Platform().BitBlt(job.dc, area.left, area.top, w, h, nullptr, 0, 0, WHITENESS);
+    ::SetTextColor(job.dc, RGB(255, 255, 255));
+    ::SetBkColor(job.dc, alpha::InvertedColor(back));
+    job.draw();
+    ::GdiFlush();
+    alpha::InvertArea(job.dc, area);
+    ::GdiFlush();
+    Blit(shadow->dc.get(), 0, 0, w, h, job.dc, area.left, area.top);
+    Blit(job.dc, area.left, area.top, w, h, backup->dc.get(), 0, 0);
+    ::GdiFlush();
+    BlurShadow(*shadow, w, h);
+    alpha::CompositeOntoDC(job.dc, Offset(area, kShadowOffset, kShadowOffset), *shadow, 0, 0, w, h, 255);
+}
+
+// Lets the platform draw and makes exactly the pixels it wrote opaque: the area is first
+// made opaque, so written pixels are the ones the platform left with alpha 0; every other
+// pixel gets its old value back.
+int DrawMarkingOpaque(const TextJob& job, const RECT& area) {
+    const int w = Width(area), h = Height(area);
+    alpha::ScratchLease backup(alpha::kSlotPicture, w, h);
+    alpha::ScratchLease after(alpha::kSlotDraw, w, h);
+    if (!backup || !after) {
+        const int result = job.draw();
+        ::GdiFlush();
+        MakeAlphaOpaque(job.dc, area.left, area.top, w, h, false, true);
+        return result;
+    }
+    ::GdiFlush();
+    Blit(backup->dc.get(), 0, 0, w, h, job.dc, area.left, area.top);
+    MakeAlphaOpaque(job.dc, area.left, area.top, w, h, false, true);
+    const int result = job.draw();
+    ::GdiFlush();
+    Blit(after->dc.get(), 0, 0, w, h, job.dc, area.left, area.top);
+    ::GdiFlush();
+    for (int y = 0; y < h; ++y) {
+        uint8_t* p = after->row(y);
+        const uint8_t* old = backup->row(y);
+        for (int x = 0; x < w * 4; x += 4) {
+            if (p[x + 3] == 0)
+                p[x + 3] = 255;
+            else
+                std::copy_n(old + x, 4, p + x);
+        }
+    }
+    Blit(job.dc, area.left, area.top, w, h, after->dc.get(), 0, 0);
+    ::GdiFlush();
+    return result;
+}
+
 // Runs a text call on an alpha DC. `fallback` gives the platform's result when the text
 // could not be rendered (the target is then left untouched).
 int Render(const TextJob& job, const std::function<int()>& fallback) {
@@ -216,16 +280,11 @@ int Render(const TextJob& job, const std::function<int()>& fallback) {
         if (back == kColorNone) {
             ::SetBkMode(dc, TRANSPARENT);
         } else if (Opacity(back) == 255 && opacity == 255) {
-            // Both opaque: the platform draws; only the pixels it filled become opaque.
+            // Both opaque: the platform draws; exactly the pixels it wrote become opaque.
+            if (job.shadow) OpaqueBlockShadow(job, area, back);
             ::SetTextColor(dc, Plain(textColor));
             ::SetBkColor(dc, Plain(back));
-            const int result = job.draw();
-            ::GdiFlush();
-            RECT filled = job.box;
-            if (job.bgClip) ::IntersectRect(&filled, &filled, job.bgClip);
-            if (::IntersectRect(&filled, &filled, &clip))
-                MakeAlphaOpaque(dc, filled.left, filled.top, Width(filled), Height(filled), false, true);
-            return result;
+            return DrawMarkingOpaque(job, area);
         } else {
             PaintBackground(dc, job.box, job.bgClip, back);
             ::SetBkMode(dc, TRANSPARENT);
@@ -292,7 +351,8 @@ int DrawTextCommon(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format,
     const int drawCount = count;
 
     RECT box = *rect;
-    if (NeedsMeasuring(format)) {
+    // An opaque background covers only the text's own extent, so that is measured too.
+    if (NeedsMeasuring(format) || ::GetBkMode(dc) == OPAQUE) {
         RECT calc = *rect;
         {
             InsideGuard inside;

@@ -425,6 +425,8 @@ TEST_F(AlphaText, BackgroundsAndDcStateRestored) {
         ::DrawTextW(s.dc(), L"i", -1, &r, DT_SINGLELINE);
         EXPECT_NEAR(s.alpha(21, 11), c.inBox, 1);
         // Beyond the drawn text nothing changed: the margin stays transparent.
+        // Only the text's own extent gets the background, not the rest of the rectangle.
+        EXPECT_EQ(s.alpha(100, 20), 0);
         EXPECT_EQ(s.alpha(124, 20), 0);
         EXPECT_EQ(s.alpha(150, 20), 0);
         EXPECT_EQ(s.alpha(20, 42), 0);
@@ -432,6 +434,26 @@ TEST_F(AlphaText, BackgroundsAndDcStateRestored) {
         EXPECT_EQ(::GetBkColor(s.dc()), c.back);
         EXPECT_EQ(::GetBkMode(s.dc()), OPAQUE);
     }
+}
+
+TEST_F(AlphaText, OpaqueBackgroundWithShadowCastsASoftBlockShadow) {
+    Surface s(ANTIALIASED_QUALITY, true);
+    ::SetBkMode(s.dc(), OPAQUE);
+    ::SetTextColor(s.dc(), RGB(255, 255, 255));
+    ::SetBkColor(s.dc(), RGB(0, 0, 128));
+    RECT r{20, 10, 120, 30};
+    ::DrawTextW(s.dc(), L"Shadowed", -1, &r, DT_SINGLELINE | DT_VELL_SHADOW);
+    SIZE sz{};
+    ::GetTextExtentPoint32W(s.dc(), L"Shadowed", 8, &sz);
+    EXPECT_EQ(s.alpha(25, 12), 255);
+    // Just right of and below the opaque block: soft, not solid, not empty.
+    for (POINT p : {POINT{20 + sz.cx + 1, 10 + sz.cy / 2}, POINT{20 + sz.cx / 2, 10 + sz.cy + 1}}) {
+        SCOPED_TRACE(p.x * 1000 + p.y);
+        EXPECT_GT(s.alpha(p.x, p.y), 0);
+        EXPECT_LT(s.alpha(p.x, p.y), 255);
+    }
+    EXPECT_EQ(s.alpha(10, 20), 0);
+    EXPECT_EQ(s.alpha(60, 45), 0);
 }
 
 TEST_F(AlphaText, DrawTextExAndClippedExtTextOut) {

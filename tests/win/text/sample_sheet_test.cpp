@@ -58,7 +58,7 @@ void Picture(HDC dc, int x, int y) {
 TEST(SampleSheet, WritesTextShapesAndPictures) {
     InstallDrawingRedirects();
     InstallAlphaTextRenderer();
-    constexpr int W = 440, H = 250;
+    constexpr int W = 440, H = 285;
     TPngImage* img = TPngImage::CreateARGB32(W, H, true);
     ASSERT_TRUE(img);
     HDC dc = img->CanvasHandle();
@@ -109,6 +109,14 @@ TEST(SampleSheet, WritesTextShapesAndPictures) {
     draw::TintPixels(Block(*img, 110, 180, 80, 60), 0xFF2090E0);
     draw::BlurPixels(Block(*img, 210, 180, 80, 60), Block(*img, 210, 180, 80, 60), 4, 2.0);
     Label(dc, smooth.get(), RGB(0, 0, 0), 310, 195, L"plain, tint, blur");
+
+    // Opaque label backgrounds, with and without a shadow.
+    ::SetBkMode(dc, OPAQUE);
+    ::SetBkColor(dc, RGB(30, 90, 50));
+    Label(dc, smooth.get(), RGB(255, 255, 255), 10, 250, L"Opaque label, shadow", DT_VELL_SHADOW);
+    ::SetBkColor(dc, 0x80505050);
+    Label(dc, smooth.get(), RGB(255, 255, 0), 220, 250, L"Translucent label");
+    ::SetBkMode(dc, TRANSPARENT);
 
     // Any transparent pixel of a premultiplied image has black colour.
     int transparent = 0, inked = 0;
