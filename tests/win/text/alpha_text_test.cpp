@@ -299,6 +299,21 @@ TEST_F(AlphaText, EmptyHugeAndMissingInputsAreSafe) {
     EXPECT_GT(opaque, 100);
 }
 
+// Pixels with alpha in `s` are exactly the pixels the platform inked in `ref` (black on white).
+void ExpectSameInk(const Surface& s, const Surface& ref, int minInk) {
+    int missing = 0, extra = 0, ink = 0;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const bool want = !ref.white(x, y);
+            ink += want;
+            missing += want && s.alpha(x, y) == 0;
+            extra += !want && s.alpha(x, y) != 0;
+        }
+    EXPECT_GT(ink, minInk);
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(extra, 0);
+}
+
 // DrawText placements: the renderer's pixels are exactly where the platform draws.
 TEST_F(AlphaText, DrawTextPlacementsKeepTheWholeText) {
     struct Case {
@@ -326,17 +341,7 @@ TEST_F(AlphaText, DrawTextPlacementsKeepTheWholeText) {
             RECT x = c.rect;
             Platform().DrawTextW(dc, text, -1, &x, c.flags);
         });
-        int missing = 0, extra = 0, ink = 0;
-        for (int y = 0; y < kH; ++y)
-            for (int x = 0; x < kW; ++x) {
-                const bool want = !ref->white(x, y);
-                ink += want;
-                missing += want && s.alpha(x, y) == 0;
-                extra += !want && s.alpha(x, y) != 0;
-            }
-        EXPECT_GT(ink, 20);
-        EXPECT_EQ(missing, 0);
-        EXPECT_EQ(extra, 0);
+        ExpectSameInk(s, *ref, 20);
     }
 }
 
@@ -371,17 +376,7 @@ TEST_F(AlphaText, TextOutAlignmentsKeepTheWholeText) {
                 ::SetTextAlign(dc, c.align);
                 Platform().TextOutW(dc, c.x, c.y, kText, 17);
             });
-            int missing = 0, extra = 0, ink = 0;
-            for (int y = 0; y < kH; ++y)
-                for (int x = 0; x < kW; ++x) {
-                    const bool want = !ref->white(x, y);
-                    ink += want;
-                    missing += want && s.alpha(x, y) == 0;
-                    extra += !want && s.alpha(x, y) != 0;
-                }
-            EXPECT_GT(ink, 50);
-            EXPECT_EQ(missing, 0);
-            EXPECT_EQ(extra, 0);
+            ExpectSameInk(s, *ref, 50);
         }
     }
 }
