@@ -451,6 +451,26 @@ TEST_F(AlphaText, OpaqueBackgroundWithShadowCastsASoftBlockShadow) {
     EXPECT_EQ(s.alpha(60, 45), 0);
 }
 
+TEST_F(AlphaText, ExcludedClipAreasStayUntouched) {
+    for (const QualityCase& q : kQualities) {
+        SCOPED_TRACE(q.name);
+        Surface s(q.quality, true);
+        ::SetBkMode(s.dc(), TRANSPARENT);
+        ::SetTextColor(s.dc(), RGB(0, 0, 0));
+        ::ExcludeClipRect(s.dc(), 40, 0, 80, kH);
+        RECT r{0, 0, kW, kH};
+        ::DrawTextW(s.dc(), kText, -1, &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_VELL_SHADOW);
+        int left = 0, inside = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) {
+                if (x >= 40 && x < 80) inside += s.alpha(x, y) != 0;
+                else left += s.alpha(x, y) != 0;
+            }
+        EXPECT_EQ(inside, 0);
+        EXPECT_GT(left, 50);
+    }
+}
+
 TEST_F(AlphaText, DrawTextExAndClippedExtTextOut) {
     Surface s(NONANTIALIASED_QUALITY, true);
     ::SetBkMode(s.dc(), TRANSPARENT);
