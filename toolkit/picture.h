@@ -1,0 +1,73 @@
+// The picture holder: owns one graphic of any registered format, loads files by extension
+// and streams its graphic as the defined property "Data" (the graphic's class name as a
+// short string, then the graphic's own stream). Formats register themselves by file
+// extension and class name; other defined properties (a reference text, say) can be added
+// process-wide with SetPictureDefinePropertiesHook.
+#pragma once
+#include "toolkit/graphics.h"
+
+#include <typeindex>
+
+namespace vell::image {
+class TGraphic;
+}
+
+namespace vell::tk {
+
+class EInvalidGraphic : public ::vell::Exception {
+public:
+    using ::vell::Exception::Exception;
+};
+
+struct TPictureFormat {
+    std::u16string Extension; // without the dot, compared without case
+    std::u16string Description;
+    std::string ClassName;
+    std::type_index Type = typeid(void);
+    std::function<std::unique_ptr<image::TGraphic>()> Create;
+};
+
+class TPicture : public TPersistent {
+    VELL_CLASS_INFO()
+public:
+    TPicture();
+    ~TPicture() override;
+
+    image::TGraphic* Graphic() const { return FGraphic.get(); }
+    // Takes the graphic (null empties the picture).
+    void SetGraphic(std::unique_ptr<image::TGraphic> Value);
+    int Width() const;
+    int Height() const;
+    bool Empty() const;
+
+    // Raises EInvalidGraphic for an unregistered extension; file errors pass on.
+    void LoadFromFile(const std::u16string& FileName);
+    void Assign(const TPersistent* Source) override;
+    void DefineProperties(TFiler& Filer) override;
+
+    std::function<void(TPicture*)> OnChange;
+    void Changed();
+
+    // Registration of a graphic class for an extension.
+    template <class G>
+    static void RegisterFileFormat(std::u16string Extension, std::u16string Description, std::string ClassName) {
+        RegisterFormat(TPictureFormat{std::move(Extension), std::move(Description), std::move(ClassName),
+                                      typeid(G), [] { return std::make_unique<G>(); }});
+    }
+    static void RegisterFormat(TPictureFormat Format);
+    static void UnregisterFormat(const std::string& ClassName);
+    static const TPictureFormat* FindFormatByExtension(std::u16string_view Extension);
+    static const TPictureFormat* FindFormatByClassName(std::string_view ClassName);
+    static const TPictureFormat* FindFormatOf(const image::TGraphic& Graphic);
+
+private:
+    void ReadData(const std::vector<uint8_t>& Bytes);
+    std::vector<uint8_t> WriteData() const;
+
+    std::unique_ptr<image::TGraphic> FGraphic;
+};
+
+using TPictureDefinePropertiesHook = std::function<void(TPicture& Picture, TFiler& Filer)>;
+void SetPictureDefinePropertiesHook(TPictureDefinePropertiesHook Hook);
+
+} // namespace vell::tk

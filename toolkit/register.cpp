@@ -1,0 +1,15 @@
+#include "toolkit/forms.h"
+#include "toolkit/stdctrls.h"
+
+namespace vell::tk {
+
+void RegisterToolkitClasses() {
+    static const bool done = [] {
+        RegisterClasses({&TPanel::StaticClass(), &TImage::StaticClass(), &TLabel::StaticClass(),
+                         &TApplicationEvents::StaticClass(), &TForm::StaticClass()});
+        return true;
+    }();
+    (void)done;
+}
+
+} // namespace vell::tk

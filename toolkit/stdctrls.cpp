@@ -1,0 +1,316 @@
+#include "toolkit/stdctrls.h"
+#include "platform/image/graphic.h"
+#include "platform/win/handles.h"
+
+namespace vell::tk {
+
+namespace {
+const TypeInfo& textLayoutType() {
+    static const TypeInfo t = makeEnumType("TTextLayout", {"tlTop", "tlCenter", "tlBottom"});
+    return t;
+}
+} // namespace
+
+// ---- TPanel ----
+
+const ClassInfo& TPanel::StaticClass() {
+    static const ClassInfo info =
+        ClassBuilder<TPanel>("TPanel", &TCustomControl::StaticClass())
+            .ord("Alignment", AlignmentType(), &TPanel::Alignment, &TPanel::SetAlignment, taCenter)
+            .ord("FullRepaint", BooleanType(), &TPanel::FullRepaint, &TPanel::SetFullRepaint, 1)
+            .ord("ShowCaption", BooleanType(), &TPanel::ShowCaption, &TPanel::SetShowCaption, 1)
+            .ord("VerticalAlignment", VerticalAlignmentType(), &TPanel::VerticalAlignment,
+                 &TPanel::SetVerticalAlignment, taVerticalCenter)
+            .build();
+    return info;
+}
+
+TPanel::TPanel(TComponent* AOwner) : TCustomControl(AOwner) {
+    FControlStyle |= csAcceptsControls | csOpaque;
+    SetColor(clBtnFace);
+    SetParentColor(false);
+    SetBounds(0, 0, 185, 41);
+}
+
+void TPanel::SetAlignment(TAlignment Value) {
+    if (FAlignment == Value) return;
+    FAlignment = Value;
+    Invalidate();
+}
+void TPanel::SetVerticalAlignment(TVerticalAlignment Value) {
+    if (FVerticalAlignment == Value) return;
+    FVerticalAlignment = Value;
+    Invalidate();
+}
+void TPanel::SetShowCaption(bool Value) {
+    if (FShowCaption == Value) return;
+    FShowCaption = Value;
+    Invalidate();
+}
+
+void TPanel::WndProc(TMessage& m) {
+    // Without a colour of its own the panel lets what lies beneath show through.
+    if (m.Msg == CM_COLORCHANGED) {
+        if (Color() == clNone) FControlStyle &= ~csOpaque;
+        else FControlStyle |= csOpaque;
+    }
+    TCustomControl::WndProc(m);
+}
+
+void TPanel::Paint() {
+    if (!FShowCaption || Caption().empty()) return;
+    RECT r = GetClientRect();
+    TCanvas* c = Canvas();
+    c->SetFont(Font());
+    c->Brush()->SetStyle(bsClear);
+    UINT flags = DT_SINGLELINE | DT_EXPANDTABS |
+                 (FAlignment == taCenter ? DT_CENTER : FAlignment == taRightJustify ? DT_RIGHT : DT_LEFT) |
+                 (FVerticalAlignment == taVerticalCenter ? DT_VCENTER
+                                                         : FVerticalAlignment == taAlignBottom ? DT_BOTTOM : DT_TOP);
+    c->DrawText(Caption(), r, flags);
+}
+
+// ---- TImage ----
+
+const ClassInfo& TImage::StaticClass() {
+    static const ClassInfo info =
+        ClassBuilder<TImage>("TImage", &TGraphicControl::StaticClass())
+            .ord("AutoSize", BooleanType(), &TImage::AutoSize, &TImage::SetAutoSize, 0)
+            .ord("Center", BooleanType(), &TImage::Center, &TImage::SetCenter, 0)
+            .obj("Picture", ClassTypeOf<TPicture>(), &TImage::Picture, &TImage::SetPicture)
+            .obj("PictureOption", ClassTypeOf<TMargins>(), &TImage::PictureOption, &TImage::SetPictureOption)
+            .ord("Proportional", BooleanType(), &TImage::Proportional, &TImage::SetProportional, 0)
+            .ord("Stretch", BooleanType(), &TImage::Stretch, &TImage::SetStretch, 0)
+            .ord("Transparent", BooleanType(), &TImage::Transparent, &TImage::SetTransparent, 0)
+            .build();
+    return info;
+}
+
+TImage::TImage(TComponent* AOwner)
+    : TGraphicControl(AOwner), FPicture(std::make_unique<TPicture>()),
+      FPictureOption(std::make_unique<TMargins>(0)) {
+    FControlStyle |= csReplicatable;
+    FPicture->OnChange = [this](TPicture*) { PictureChanged(); };
+    FPictureOption->OnChange = [this](TMargins*) { Invalidate(); };
+    SetBounds(0, 0, 105, 105);
+}
+
+TImage::~TImage() { FPicture->OnChange = nullptr; }
+
+void TImage::SetStretch(bool v) {
+    if (FStretch == v) return;
+    FStretch = v;
+    Invalidate();
+}
+void TImage::SetCenter(bool v) {
+    if (FCenter == v) return;
+    FCenter = v;
+    Invalidate();
+}
+void TImage::SetProportional(bool v) {
+    if (FProportional == v) return;
+    FProportional = v;
+    Invalidate();
+}
+void TImage::SetTransparent(bool v) {
+    if (FTransparent == v) return;
+    FTransparent = v;
+    if (FPicture->Graphic()) FPicture->Graphic()->SetTransparent(v);
+    Invalidate();
+}
+void TImage::SetAutoSize(bool v) {
+    if (FAutoSize == v) return;
+    FAutoSize = v;
+    PictureChanged();
+}
+
+void TImage::PictureChanged() {
+    if (FAutoSize && !FPicture->Empty() && !InState(csLoading))
+        SetBounds(Left(), Top(), FPicture->Width(), FPicture->Height());
+    Invalidate();
+}
+
+void TImage::Loaded() {
+    TGraphicControl::Loaded();
+    PictureChanged();
+}
+
+RECT TImage::DestRect() const {
+    int pw = FPicture->Width(), ph = FPicture->Height();
+    int cw = Width(), ch = Height();
+    int w = pw, h = ph;
+    if (FStretch || (FProportional && (pw > cw || ph > ch))) {
+        if (FProportional && pw > 0 && ph > 0) {
+            // Fit inside the control keeping the picture's proportions.
+            if (static_cast<int64_t>(cw) * ph > static_cast<int64_t>(ch) * pw) {
+                h = ch;
+                w = ::MulDiv(pw, ch, ph);
+            } else {
+                w = cw;
+                h = ::MulDiv(ph, cw, pw);
+            }
+        } else {
+            w = cw, h = ch;
+        }
+    }
+    RECT r{0, 0, w, h};
+    if (FCenter) ::OffsetRect(&r, (cw - w) / 2, (ch - h) / 2);
+    return r;
+}
+
+void TImage::Paint() {
+    if (FPicture->Empty()) {
+        if (InState(csDesigning)) {
+            Canvas()->Pen()->SetStyle(psDash);
+            Canvas()->Brush()->SetStyle(bsClear);
+            Canvas()->Rectangle(0, 0, Width(), Height());
+        }
+        return;
+    }
+    Canvas()->StretchDraw(DestRect(), FPicture->Graphic());
+}
+
+// ---- TLabel ----
+
+const ClassInfo& TLabel::StaticClass() {
+    static const ClassInfo info =
+        ClassBuilder<TLabel>("TLabel", &TGraphicControl::StaticClass())
+            .ord("Alignment", AlignmentType(), &TLabel::Alignment, &TLabel::SetAlignment, taLeftJustify)
+            .ord("AutoSize", BooleanType(), &TLabel::AutoSize, &TLabel::SetAutoSize, 1)
+            .ord("Layout", textLayoutType(), &TLabel::Layout, &TLabel::SetLayout, tlTop)
+            .ord("ShowAccelChar", BooleanType(), &TLabel::ShowAccelChar, &TLabel::SetShowAccelChar, 1)
+            .ord("Transparent", BooleanType(), &TLabel::Transparent, &TLabel::SetTransparent, 1)
+            .ord("WordWrap", BooleanType(), &TLabel::WordWrap, &TLabel::SetWordWrap, 0)
+            .build();
+    return info;
+}
+
+TLabel::TLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
+    SetBounds(0, 0, 65, 17);
+    SetParentColor(true);
+}
+
+void TLabel::SetAlignment(TAlignment v) {
+    if (FAlignment == v) return;
+    FAlignment = v;
+    Invalidate();
+}
+void TLabel::SetLayout(TTextLayout v) {
+    if (FLayout == v) return;
+    FLayout = v;
+    Invalidate();
+}
+void TLabel::SetWordWrap(bool v) {
+    if (FWordWrap == v) return;
+    FWordWrap = v;
+    AdjustBounds();
+    Invalidate();
+}
+void TLabel::SetAutoSize(bool v) {
+    if (FAutoSize == v) return;
+    FAutoSize = v;
+    AdjustBounds();
+}
+void TLabel::SetTransparent(bool v) {
+    if (FTransparent == v) return;
+    FTransparent = v;
+    Invalidate();
+}
+void TLabel::SetShowAccelChar(bool v) {
+    if (FShowAccelChar == v) return;
+    FShowAccelChar = v;
+    AdjustBounds();
+    Invalidate();
+}
+
+UINT TLabel::DrawTextFlags() const {
+    UINT f = DT_EXPANDTABS;
+    f |= FAlignment == taCenter ? DT_CENTER : FAlignment == taRightJustify ? DT_RIGHT : DT_LEFT;
+    if (FWordWrap) f |= DT_WORDBREAK;
+    if (!FShowAccelChar) f |= DT_NOPREFIX;
+    return f;
+}
+
+void TLabel::WndProc(TMessage& m) {
+    TGraphicControl::WndProc(m);
+    if (m.Msg == CM_TEXTCHANGED || m.Msg == CM_FONTCHANGED) AdjustBounds();
+}
+
+void TLabel::Loaded() {
+    TGraphicControl::Loaded();
+    AdjustBounds();
+}
+
+void TLabel::AdjustBounds() {
+    if (!FAutoSize || InState(csLoading | csReading)) return;
+    win::WindowDC screen(nullptr);
+    if (!screen) return;
+    win::SelectObjectGuard font(screen.get(), Font()->Handle());
+    RECT r{0, 0, FWordWrap ? Width() : 0, 0};
+    std::u16string text = Caption().empty() ? u" " : Caption();
+    ::DrawTextW(screen.get(), text::wcs(text), static_cast<int>(text.size()), &r, DrawTextFlags() | DT_CALCRECT);
+    int x = Left();
+    if (!FWordWrap && FAlignment == taRightJustify) x += Width() - r.right;
+    else if (!FWordWrap && FAlignment == taCenter) x += (Width() - r.right) / 2;
+    SetBounds(x, Top(), r.right, r.bottom);
+}
+
+void TLabel::Paint() {
+    TCanvas* c = Canvas();
+    RECT r = GetClientRect();
+    if (!FTransparent && Color() != clNone) {
+        c->Brush()->SetColor(Color());
+        c->Brush()->SetStyle(bsSolid);
+        c->FillRect(r);
+    }
+    c->SetFont(Font());
+    c->Brush()->SetStyle(bsClear);
+    UINT flags = DrawTextFlags();
+    if (FLayout != tlTop) {
+        RECT calc = r;
+        c->DrawText(Caption(), calc, flags | DT_CALCRECT);
+        int h = calc.bottom - calc.top;
+        int offset = FLayout == tlCenter ? (r.bottom - r.top - h) / 2 : r.bottom - r.top - h;
+        r.top += offset;
+    }
+    c->DrawText(Caption(), r, flags);
+}
+
+// ---- stand-ins ----
+
+void UseStandInControls(const std::u16string& PictureFolder) {
+    RegisterClassAlias("TRdPanel", TPanel::StaticClass());
+    RegisterClassAlias("TRdImage", TImage::StaticClass());
+    RegisterClassAlias("TRdLabel", TLabel::StaticClass());
+    SetPictureDefinePropertiesHook([PictureFolder](TPicture& picture, TFiler& filer) {
+        filer.DefineProperty(
+            "Text",
+            [&picture, PictureFolder](const forms::Value& v) {
+                if (v.kind != forms::ValueKind::String) throw EFilerError("Invalid property value");
+                // Lines key=value; only the picture's name is used here.
+                const std::u16string& text = v.text;
+                size_t start = 0;
+                while (start <= text.size()) {
+                    size_t end = text.find_first_of(u"\r\n", start);
+                    std::u16string line = text.substr(start, end == std::u16string::npos ? end : end - start);
+                    if (line.rfind(u"imgname=", 0) == 0) {
+                        std::u16string path = PictureFolder + u"\\" + line.substr(8);
+                        for (char16_t& ch : path)
+                            if (ch == u'/') ch = u'\\';
+                        if (::GetFileAttributesW(text::wcs(path)) != INVALID_FILE_ATTRIBUTES) {
+                            try {
+                                picture.LoadFromFile(path);
+                            } catch (const std::exception&) {
+                                // A picture that cannot be read leaves the control empty.
+                            }
+                        }
+                    }
+                    if (end == std::u16string::npos) break;
+                    start = end + 1;
+                }
+            },
+            nullptr, false);
+    });
+}
+
+} // namespace vell::tk

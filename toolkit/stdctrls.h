@@ -1,0 +1,108 @@
+// The framework's plain controls: a panel, a picture control and a label.
+#pragma once
+#include "toolkit/picture.h"
+#include "toolkit/controls.h"
+
+namespace vell::tk {
+
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+
+// A container that fills itself with its colour (clNone: not at all, it is transparent)
+// and may show its caption.
+class TPanel : public TCustomControl {
+    VELL_CLASS_INFO()
+public:
+    explicit TPanel(TComponent* AOwner);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    TVerticalAlignment VerticalAlignment() const { return FVerticalAlignment; }
+    void SetVerticalAlignment(TVerticalAlignment Value);
+    bool ShowCaption() const { return FShowCaption; }
+    void SetShowCaption(bool Value);
+    bool FullRepaint() const { return FFullRepaint; }
+    void SetFullRepaint(bool Value) { FFullRepaint = Value; }
+    void WndProc(TMessage& Message) override;
+
+protected:
+    void Paint() override;
+
+private:
+    TAlignment FAlignment = taCenter;
+    TVerticalAlignment FVerticalAlignment = taVerticalCenter;
+    bool FShowCaption = true;
+    bool FFullRepaint = true;
+};
+
+// Shows a picture: at its size, centred, or stretched (proportionally if asked).
+class TImage : public TGraphicControl {
+    VELL_CLASS_INFO()
+public:
+    explicit TImage(TComponent* AOwner);
+    ~TImage() override;
+    TPicture* Picture() const { return FPicture.get(); }
+    void SetPicture(TPicture* Value) { FPicture->Assign(Value); }
+    // Margins of the picture that keep their size when it is stretched.
+    TMargins* PictureOption() const { return FPictureOption.get(); }
+    void SetPictureOption(TMargins* Value) { FPictureOption->Assign(Value); }
+    bool Stretch() const { return FStretch; }
+    void SetStretch(bool Value);
+    bool Center() const { return FCenter; }
+    void SetCenter(bool Value);
+    bool Proportional() const { return FProportional; }
+    void SetProportional(bool Value);
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool Value);
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool Value);
+    // Where the picture is drawn inside the control.
+    RECT DestRect() const;
+    void Loaded() override;
+
+protected:
+    void Paint() override;
+
+private:
+    void PictureChanged();
+    std::unique_ptr<TPicture> FPicture;
+    std::unique_ptr<TMargins> FPictureOption;
+    bool FStretch = false, FCenter = false, FProportional = false, FAutoSize = false, FTransparent = false;
+};
+
+// Draws its caption with DrawTextW: aligned, optionally word-wrapped, optionally sized to it.
+class TLabel : public TGraphicControl {
+    VELL_CLASS_INFO()
+public:
+    explicit TLabel(TComponent* AOwner);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    TTextLayout Layout() const { return FLayout; }
+    void SetLayout(TTextLayout Value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool Value);
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool Value);
+    bool ShowAccelChar() const { return FShowAccelChar; }
+    void SetShowAccelChar(bool Value);
+    // The DrawTextW flags the label draws with.
+    UINT DrawTextFlags() const;
+    void WndProc(TMessage& Message) override;
+    void Loaded() override;
+
+protected:
+    void Paint() override;
+    void AdjustBounds();
+
+private:
+    TAlignment FAlignment = taLeftJustify;
+    TTextLayout FLayout = tlTop;
+    bool FWordWrap = false, FAutoSize = true, FTransparent = true, FShowAccelChar = true;
+};
+
+// Makes the plain controls readable under the skinned controls' class names (TRdPanel,
+// TRdImage, TRdLabel) until those are registered, and lets picture properties take a
+// reference text "imgname=<relative path>" that loads the file from PictureFolder.
+void UseStandInControls(const std::u16string& PictureFolder);
+
+} // namespace vell::tk
