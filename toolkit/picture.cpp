@@ -1,6 +1,6 @@
 #include "toolkit/picture.h"
 #include "platform/image/graphic.h"
-#include "platform/stream/stream.h"
+#include "core/io/stream.h"
 
 #include <algorithm>
 
@@ -134,7 +134,7 @@ void TPicture::ReadData(const std::vector<uint8_t>& Bytes) {
     const TPictureFormat* f = FindFormatByClassName(name);
     if (!f) throw EInvalidGraphic("Unknown picture class " + name);
     std::unique_ptr<image::TGraphic> g = f->Create();
-    TMemoryStream stream(std::vector<uint8_t>(Bytes.begin() + static_cast<std::ptrdiff_t>(1 + len), Bytes.end()));
+    TMemoryStream stream(std::string(Bytes.begin() + static_cast<std::ptrdiff_t>(1 + len), Bytes.end()));
     g->LoadFromStream(stream);
     SetGraphic(std::move(g));
 }
