@@ -111,7 +111,15 @@ void TComponent::SetName(const std::string& NewName) {
     if (!NewName.empty() && !isValidIdent(NewName))
         throw EComponentError("'" + NewName + "' is not a valid component name");
     if (FOwner) FOwner->ValidateRename(this, FName, NewName);
+    SetReference(false);
     FName = NewName;
+    SetReference(true);
+}
+
+void TComponent::SetReference(bool Enable) {
+    // An owner on its way out has no fields left to keep up to date.
+    if (!FOwner || FName.empty() || FOwner->InState(csDestroying)) return;
+    if (const FieldInfo* f = FOwner->ClassType().findField(FName)) f->set(*FOwner, Enable ? this : nullptr);
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurName, const std::string& NewName) {
@@ -140,6 +148,7 @@ void TComponent::InsertComponent(TComponent* AComponent) {
     if (AComponent->FOwner) AComponent->FOwner->RemoveComponent(AComponent);
     FComponents.push_back(AComponent);
     AComponent->FOwner = this;
+    AComponent->SetReference(true);
     if (InState(csDesigning)) AComponent->SetDesigning(true);
     Notification(AComponent, TOperation::opInsert);
 }
@@ -147,6 +156,7 @@ void TComponent::InsertComponent(TComponent* AComponent) {
 void TComponent::RemoveComponent(TComponent* AComponent) {
     auto it = std::find(FComponents.begin(), FComponents.end(), AComponent);
     if (it == FComponents.end()) return;
+    AComponent->SetReference(false);
     Notification(AComponent, TOperation::opRemove);
     FComponents.erase(std::find(FComponents.begin(), FComponents.end(), AComponent));
     AComponent->FOwner = nullptr;
@@ -155,6 +165,7 @@ void TComponent::RemoveComponent(TComponent* AComponent) {
 void TComponent::DestroyComponents() {
     while (!FComponents.empty()) {
         TComponent* c = FComponents.back();
+        c->SetReference(false);
         FComponents.pop_back();
         c->FOwner = nullptr;
         try {

@@ -159,6 +159,8 @@ public:
     void ClearState(uint32_t flags) { FComponentState &= ~flags; }
 
 protected:
+    // Stores this component in (or clears it from) the owner's published field of its name.
+    void SetReference(bool Enable);
     virtual void ValidateRename(TComponent* AComponent, const std::string& CurName, const std::string& NewName);
 
 private:

@@ -123,6 +123,13 @@ const MethodInfo* ClassInfo::findMethod(std::string_view methodName) const {
     return nullptr;
 }
 
+const FieldInfo* ClassInfo::findField(std::string_view fieldName) const {
+    for (const ClassInfo* c = this; c; c = c->parent)
+        for (const FieldInfo& f : c->fields)
+            if (sameText(f.name, fieldName)) return &f;
+    return nullptr;
+}
+
 void RegisterClassInfo(const ClassInfo& info) {
     Registry& r = registry();
     std::lock_guard<std::mutex> guard(r.lock);

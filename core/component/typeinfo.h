@@ -114,11 +114,19 @@ struct MethodInfo {
     std::function<std::any(TObject&)> bind;
 };
 
+// A published field of a root class: the owned component of that name is stored in it
+// (and the field is cleared when the component leaves its owner).
+struct FieldInfo {
+    std::string name;
+    std::function<void(TObject& root, TComponent* component)> set;
+};
+
 struct ClassInfo {
     std::string name;
     const ClassInfo* parent = nullptr;
     std::vector<PropInfo> properties; // this class's own, in declaration order
     std::vector<MethodInfo> methods;
+    std::vector<FieldInfo> fields;
     // Set for component classes that can be created by name.
     std::function<TComponent*(TComponent* owner)> createComponent;
 
@@ -128,6 +136,7 @@ struct ClassInfo {
     // Looks a property up by name without case, the most derived declaration first.
     const PropInfo* findProperty(std::string_view propName) const;
     const MethodInfo* findMethod(std::string_view methodName) const;
+    const FieldInfo* findField(std::string_view fieldName) const;
 };
 
 // Root of every class with class information.
@@ -353,6 +362,14 @@ public:
             return std::function<void(Args...)>([c, fn](Args... a) { (c->*fn)(std::forward<Args>(a)...); });
         };
         info_.methods.push_back(std::move(m));
+        return *this;
+    }
+    // A published field for the owned component of that name.
+    template <class T>
+    ClassBuilder& field(std::string name, T* C::*member) {
+        info_.fields.push_back(FieldInfo{std::move(name), [member](TObject& root, TComponent* component) {
+                                             self(root).*member = component ? dynamic_cast<T*>(component) : nullptr;
+                                         }});
         return *this;
     }
     ClassInfo build() { return std::move(info_); }

@@ -178,6 +178,7 @@ class TRoot : public TThing {
     VELL_CLASS_INFO()
 public:
     using TThing::TThing;
+    TThing* Child = nullptr; // published field
     int pings = 0;
     void RootPing(TObject* sender) { ++pings; }
     void WrongShape(int) {}
@@ -186,6 +187,7 @@ const ClassInfo& TRoot::StaticClass() {
     static const ClassInfo info = ClassBuilder<TRoot>("TRoot", &TThing::StaticClass())
                                       .method("RootPing", &TRoot::RootPing)
                                       .method("WrongShape", &TRoot::WrongShape)
+                                      .field("Child", &TRoot::Child)
                                       .build();
     return info;
 }
@@ -293,6 +295,7 @@ end)");
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(child->Owner(), &root);
     EXPECT_EQ(child->parent, &root);
+    EXPECT_EQ(root.Child, child);
     EXPECT_EQ(root.Buddy(), child);
     EXPECT_EQ(child->Buddy(), &root);
     root.OnPing(&root);
@@ -301,6 +304,13 @@ end)");
     EXPECT_EQ(child->OnPing.methodName(), "RootPing");
     EXPECT_FALSE(root.InState(csLoading | csReading));
     EXPECT_FALSE(child->InState(csLoading | csReading));
+    // The published field follows the component's name and life.
+    child->SetName("Other");
+    EXPECT_EQ(root.Child, nullptr);
+    child->SetName("Child");
+    EXPECT_EQ(root.Child, child);
+    Free(child);
+    EXPECT_EQ(root.Child, nullptr);
 }
 
 TEST(Reader, LoadedRunsAfterTheWholeTreeRootFirst) {
