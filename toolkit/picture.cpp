@@ -31,6 +31,7 @@ bool sameExtension(std::u16string_view a, std::u16string_view b) {
 } // namespace
 
 void SetPictureDefinePropertiesHook(TPictureDefinePropertiesHook Hook) { definePropertiesHook() = std::move(Hook); }
+bool HasPictureDefinePropertiesHook() { return static_cast<bool>(definePropertiesHook()); }
 
 void TPicture::RegisterFormat(TPictureFormat Format) {
     UnregisterFormat(Format.ClassName);

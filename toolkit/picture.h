@@ -69,5 +69,6 @@ private:
 
 using TPictureDefinePropertiesHook = std::function<void(TPicture& Picture, TFiler& Filer)>;
 void SetPictureDefinePropertiesHook(TPictureDefinePropertiesHook Hook);
+bool HasPictureDefinePropertiesHook();
 
 } // namespace vell::tk

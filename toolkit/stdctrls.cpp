@@ -278,10 +278,27 @@ void TLabel::Paint() {
 
 // ---- stand-ins ----
 
+const ClassInfo& TStandInSkinStyle::StaticClass() {
+    static const ClassInfo info =
+        ClassBuilder<TStandInSkinStyle>("TStandInSkinStyle", &TComponent::StaticClass())
+            .str("DesigntimePath", &TStandInSkinStyle::DesigntimePath, &TStandInSkinStyle::SetDesigntimePath)
+            .ord("MainSkin", BooleanType(), &TStandInSkinStyle::MainSkin, &TStandInSkinStyle::SetMainSkin, 0)
+            .obj("PublicRccFiles", ClassTypeOf<TStrings>(), &TStandInSkinStyle::PublicRccFiles,
+                 &TStandInSkinStyle::SetPublicRccFiles)
+            .str("RuntimePath", &TStandInSkinStyle::RuntimePath, &TStandInSkinStyle::SetRuntimePath)
+            .str("SkinRccFile", &TStandInSkinStyle::SkinRccFile, &TStandInSkinStyle::SetSkinRccFile)
+            .build();
+    return info;
+}
+
+TStandInSkinStyle::TStandInSkinStyle(TComponent* AOwner) : TComponent(AOwner) {}
+
 void UseStandInControls(const std::u16string& PictureFolder) {
+    RegisterClassAlias("TRdSkinStyle", TStandInSkinStyle::StaticClass());
     RegisterClassAlias("TRdPanel", TPanel::StaticClass());
     RegisterClassAlias("TRdImage", TImage::StaticClass());
     RegisterClassAlias("TRdLabel", TLabel::StaticClass());
+    if (HasPictureDefinePropertiesHook()) return; // the skinned library's picture texts are in place
     SetPictureDefinePropertiesHook([PictureFolder](TPicture& picture, TFiler& filer) {
         filer.DefineProperty(
             "Text",

@@ -214,6 +214,28 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
             c->Notification(AComponent, Operation);
 }
 
+void TComponent::DefineProperties(TFiler& Filer) {
+    // Controls publish Left and Top themselves; then these are never reached or written.
+    bool own = ClassType().findProperty("Left") == nullptr;
+    auto define = [&](const char* name, int32_t TComponent::*field) {
+        Filer.DefineProperty(
+            name,
+            [this, field](const forms::Value& v) {
+                if (v.kind != forms::ValueKind::Integer) throw EFilerError("Invalid property value");
+                this->*field = static_cast<int32_t>(v.integer);
+            },
+            [this, field] {
+                forms::Value v;
+                v.kind = forms::ValueKind::Integer;
+                v.integer = this->*field;
+                return v;
+            },
+            own && (FDesignLeft != 0 || FDesignTop != 0));
+    };
+    define("Left", &TComponent::FDesignLeft);
+    define("Top", &TComponent::FDesignTop);
+}
+
 void TComponent::Loaded() { FComponentState &= ~csLoading; }
 
 void TComponent::ReadState(TReader& Reader) { Reader.ReadData(this); }

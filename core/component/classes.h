@@ -153,6 +153,10 @@ public:
     void Updating() { FComponentState |= csUpdating; }
     void Updated() { FComponentState &= ~csUpdating; }
     std::string GetNamePath() const override { return FName; }
+    // Non-visual components keep their designer position as "Left" and "Top".
+    void DefineProperties(TFiler& Filer) override;
+    int32_t DesignLeft() const { return FDesignLeft; }
+    int32_t DesignTop() const { return FDesignTop; }
 
     // Used by the reader and the framework.
     void SetState(uint32_t flags) { FComponentState |= flags; }
@@ -167,6 +171,7 @@ private:
     TComponent* FOwner = nullptr;
     std::string FName;
     int32_t FTag = 0;
+    int32_t FDesignLeft = 0, FDesignTop = 0;
     std::vector<TComponent*> FComponents; // owned
     std::vector<TComponent*> FFreeNotifies;
     uint32_t FComponentState = 0;

@@ -318,10 +318,13 @@ TEST(Reader, LoadedRunsAfterTheWholeTreeRootFirst) {
     gLoadLog = &log;
     TRoot root(nullptr);
     TReader(&root).ReadRootComponent("object R: TRoot\n object A: TThing\n  object B: TThing\n  end\n end\n"
-                                     " object C: TThing\n end\nend");
+                                     " object C: TThing\n  Left = 16\n  Top = 104\n end\nend");
     gLoadLog = nullptr;
     EXPECT_EQ(log, (std::vector<std::string>{"R", "A", "B", "C"}));
     EXPECT_EQ(static_cast<TThing*>(root.FindComponent("B"))->parent, root.FindComponent("A"));
+    // A non-visual component's designer position.
+    EXPECT_EQ(root.FindComponent("C")->DesignLeft(), 16);
+    EXPECT_EQ(root.FindComponent("C")->DesignTop(), 104);
 }
 
 TEST(Reader, MalformedDescriptionsFailClearlyAndLeaveNothingBehind) {
