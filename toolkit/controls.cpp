@@ -445,13 +445,17 @@ void TControl::UpdateAnchorRules() {
         FOriginalParentSize = POINT{0, 0};
         return;
     }
+    ComputeAnchorRules();
+    POINT size{0, 0};
+    FParent->UpdateControlOriginalParentSize(this, size);
+    FOriginalParentSize = size;
+}
+
+void TControl::ComputeAnchorRules() {
     if (FAnchors.has(akRight)) FAnchorRules.x = FAnchors.has(akLeft) ? FWidth : FLeft;
     else FAnchorRules.x = FLeft + FWidth / 2;
     if (FAnchors.has(akBottom)) FAnchorRules.y = FAnchors.has(akTop) ? FHeight : FTop;
     else FAnchorRules.y = FTop + FHeight / 2;
-    POINT size{0, 0};
-    FParent->UpdateControlOriginalParentSize(this, size);
-    FOriginalParentSize = size;
 }
 
 void TControl::RequestAlign() {
@@ -464,7 +468,16 @@ void TControl::ChangeScale(int M, int D) {
     int x = ::MulDiv(FLeft, M, D), y = ::MulDiv(FTop, M, D);
     int w = (FControlStyle & csFixedWidth) ? FWidth : ::MulDiv(FLeft + FWidth, M, D) - x;
     int h = (FControlStyle & csFixedHeight) ? FHeight : ::MulDiv(FTop + FHeight, M, D) - y;
-    FAnchorRules = POINT{::MulDiv(FAnchorRules.x, M, D), ::MulDiv(FAnchorRules.y, M, D)};
+    // When the parent still has the size the anchors refer to, the rules are taken again
+    // from the scaled bounds (scaling a rounded centre would move the control by a pixel);
+    // otherwise the rules themselves are scaled.
+    bool rulesMatchBounds = false;
+    if (FParent && FAnchors != kDefaultAnchors) {
+        POINT ps{0, 0};
+        FParent->UpdateControlOriginalParentSize(this, ps);
+        rulesMatchBounds = ps.x == FOriginalParentSize.x && ps.y == FOriginalParentSize.y;
+    }
+    if (!rulesMatchBounds) FAnchorRules = POINT{::MulDiv(FAnchorRules.x, M, D), ::MulDiv(FAnchorRules.y, M, D)};
     FOriginalParentSize = POINT{::MulDiv(FOriginalParentSize.x, M, D), ::MulDiv(FOriginalParentSize.y, M, D)};
     FExplicitBounds = RECT{::MulDiv(FExplicitBounds.left, M, D), ::MulDiv(FExplicitBounds.top, M, D),
                            ::MulDiv(FExplicitBounds.right, M, D), ::MulDiv(FExplicitBounds.bottom, M, D)};
@@ -487,6 +500,7 @@ void TControl::ChangeScale(int M, int D) {
         throw;
     }
     FAnchorMove = false;
+    if (rulesMatchBounds) ComputeAnchorRules();
 }
 
 void TControl::SetVisible(bool Value) {

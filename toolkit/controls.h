@@ -261,6 +261,7 @@ protected:
 private:
     friend class TWinControl;
     void HandleMouse(TMessage& Message);
+    void ComputeAnchorRules();
     bool IsColorStored() const;
     bool IsFontStored() const;
     void ParentFontChanged(TMessage& Message);

@@ -211,8 +211,81 @@ TEST(Reflection, ToolkitClassesPublishTheirPropertiesBaseFirst) {
     TFont f;
     EXPECT_FALSE(TFont::StaticClass().findProperty("Size")->isStored(f));
     EXPECT_NE(FindClass("TApplicationEvents"), nullptr);
-    EXPECT_EQ(FindClass("TRdPanel"), nullptr);
     UseStandInControls(u"C:\\nowhere");
     EXPECT_EQ(FindClass("TRdPanel"), &TPanel::StaticClass());
     SetPictureDefinePropertiesHook(nullptr);
+}
+
+namespace {
+
+// A form class with the loading box's published handlers, to read its real description
+// through the plain controls.
+class TBoxLikeForm : public TForm {
+    VELL_CLASS_INFO()
+public:
+    using TForm::TForm;
+    int created = 0;
+    void FormCreate(TObject*) { ++created; }
+    void FormShow(TObject*) {}
+    void applicationEvent_MainMessage(MSG&, bool&) {}
+};
+const ClassInfo& TBoxLikeForm::StaticClass() {
+    static const ClassInfo info = ClassBuilder<TBoxLikeForm>("Tfrm_LoadingBox", &TForm::StaticClass())
+                                      .method("FormCreate", &TBoxLikeForm::FormCreate)
+                                      .method("FormShow", &TBoxLikeForm::FormShow)
+                                      .method("applicationEvent_MainMessage", &TBoxLikeForm::applicationEvent_MainMessage)
+                                      .build();
+    return info;
+}
+
+std::string readFile(const std::string& path) {
+    std::string out;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+        std::fclose(f);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(AppFixture, LoadingBoxDescriptionReadsThroughTheStandInsAndScales) {
+    UseStandInControls(u"C:\\nowhere");
+    std::string text = readFile(std::string(VELL_SOURCE_DIR) + "\\loader\\loading_box.form");
+    ASSERT_FALSE(text.empty());
+    TBoxLikeForm form(nullptr);
+    form.ReadDescription(text);
+    form.AfterConstruction();
+    SetPictureDefinePropertiesHook(nullptr);
+    EXPECT_EQ(form.created, 1);
+    EXPECT_EQ(form.Caption(), u"frm_LoadingBox");
+    EXPECT_EQ(form.ClientWidth(), 560);
+    EXPECT_EQ(form.ClientHeight(), 240);
+    EXPECT_EQ(form.BorderStyle(), bsNone);
+    EXPECT_EQ(form.Position(), poScreenCenter);
+    EXPECT_FALSE(form.Scaled());
+    auto* pnl = dynamic_cast<TPanel*>(form.FindComponent("pnl_Main"));
+    auto* icon = dynamic_cast<TImage*>(form.FindComponent("img_Icon"));
+    auto* bg = dynamic_cast<TImage*>(form.FindComponent("img_BG"));
+    auto* tip = dynamic_cast<TLabel*>(form.FindComponent("lbl_Tip"));
+    auto* style = dynamic_cast<TStandInSkinStyle*>(form.FindComponent("skinStyle_Main"));
+    ASSERT_TRUE(pnl && icon && bg && tip && style);
+    ASSERT_NE(dynamic_cast<TApplicationEvents*>(form.FindComponent("applicationEvent_Main")), nullptr);
+    EXPECT_EQ(pnl->Color(), clNone);
+    EXPECT_EQ(bg->PictureOption()->Left(), 16);
+    EXPECT_EQ(tip->Font()->Height(), -15);
+    EXPECT_EQ(tip->Font()->Name(), u"Segoe UI");
+    EXPECT_EQ(style->SkinRccFile(), u"black.dll");
+    EXPECT_EQ(style->PublicRccFiles()->Text(), u"public.rcc\r\n");
+    EXPECT_EQ(style->DesignTop(), 48);
+
+    form.ScaleBy(200, 100);
+    EXPECT_EQ(form.ClientWidth(), 1120);
+    EXPECT_EQ(form.ClientHeight(), 480);
+    EXPECT_EQ(str(boundsOf(*icon)), str(RECT{480, 112, 160, 160}));
+    EXPECT_EQ(str(boundsOf(*tip)), str(RECT{96, 340, 930, 110}));
+    EXPECT_EQ(tip->Font()->Height(), -30);
+    EXPECT_EQ(str(boundsOf(*bg)), str(RECT{0, 0, 1120, 480}));
 }
