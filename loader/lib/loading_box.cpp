@@ -1,10 +1,20 @@
 #include "loader/lib/loading_box.h"
+#include "loader/lib/loading_box_form.h"
+#include "platform/win/environment.h"
+#include "toolkit/stdctrls.h"
 
 namespace vell::loader {
 
-void RunLoadingBox(const std::wstring& /*argument2*/) {
-    // The box is built on the UI toolkit; until the toolkit is part of the build there is
-    // no window and the program ends normally.
+void RunLoadingBox(const std::wstring& argument2) {
+    // Until the skinned controls are registered, the plain ones take their names.
+    tk::UseStandInControls(text::fromWide(env::ProgramFolder()) + u"skin");
+    SetLoadingBoxArgument(text::fromWide(argument2));
+    tk::TApplication* app = tk::Application();
+    app->Initialize();
+    app->SetMainFormOnTaskBar(true);
+    app->CreateForm<Tfrm_LoadingBox>();
+    app->Run();
+    tk::FreeApplication();
 }
 
 } // namespace vell::loader

@@ -1,0 +1,99 @@
+#include "loader/lib/dpi_awareness.h"
+#include "loader/lib/loading_box_form.h"
+#include "platform/image/png_image.h"
+#include "toolkit/stdctrls.h"
+
+#include <gtest/gtest.h>
+
+using namespace vell;
+using namespace vell::loader;
+
+TEST(LoadingBoxText, ChosenFromArgumentTwo) {
+    struct Case {
+        std::u16string argument;
+        std::u16string expected;
+    } cases[] = {
+        {u"Init", u"Launching Vellora..."},
+        {u"xxinitialize", u"Launching Vellora..."},
+        {u"ChangeInit", u"Launching Vellora..."}, // "Init" is looked for first
+        {u"DisplayCHANGE", u"Screen changing. Reconfiguring Vellora..."},
+        {u"", u""},
+        {u"Other", u""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(LoadingBoxText(c.argument), c.expected);
+}
+
+namespace {
+struct BoxFixture : ::testing::Test {
+    void SetUp() override {
+        tk::UseStandInControls(u"C:\\nowhere");
+        dpi::LargeScreen = false;
+    }
+    void TearDown() override {
+        tk::FreeApplication();
+        tk::SetPictureDefinePropertiesHook(nullptr);
+    }
+};
+
+std::wstring classOf(HWND w) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(w, name, 64);
+    return name;
+}
+} // namespace
+
+TEST_F(BoxFixture, WindowIsALayeredToolWindowThatNeverTakesTheFocus) {
+    SetLoadingBoxArgument(u"Change");
+    auto* box = tk::Application()->CreateForm<Tfrm_LoadingBox>();
+    ASSERT_TRUE(box->pnl_Main && box->lbl_Tip && box->img_Icon && box->img_BG && box->skinStyle_Main &&
+                box->applicationEvent_Main);
+    HWND w = box->Handle();
+    EXPECT_EQ(classOf(w), L"Tfrm_LoadingBox");
+    wchar_t caption[64] = {};
+    ::GetWindowTextW(w, caption, 64);
+    EXPECT_STREQ(caption, L"frm_LoadingBox");
+    LONG ex = ::GetWindowLongW(w, GWL_EXSTYLE);
+    EXPECT_TRUE(ex & WS_EX_LAYERED);
+    EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(ex & WS_EX_NOACTIVATE);
+    EXPECT_FALSE(ex & WS_EX_APPWINDOW);
+    EXPECT_EQ(::GetWindow(w, GW_OWNER), nullptr);
+    EXPECT_EQ(::SendMessageW(w, WM_NCHITTEST, 0, MAKELPARAM(5, 5)), HTCLIENT);
+    ASSERT_NE(box->DrawBuffer(), nullptr);
+    EXPECT_EQ(box->DrawBuffer()->Width(), 1);
+
+    box->SetVisible(true);
+    EXPECT_EQ(box->lbl_Tip->Caption(), u"Screen changing. Reconfiguring Vellora...");
+    EXPECT_EQ(box->DrawW(), 560);
+    EXPECT_EQ(box->DrawH(), 240);
+    EXPECT_EQ(box->DrawBuffer()->Width(), 760);
+    EXPECT_EQ(box->DrawBuffer()->Height(), 440);
+    EXPECT_TRUE(::IsWindowVisible(w));
+    EXPECT_NE(::GetForegroundWindow(), w);
+    int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ(box->Left(), (sw - 560) / 2);
+    EXPECT_EQ(box->Top(), (sh - 240) / 2);
+
+    // A message to the panel's window renders the panel into the buffer again.
+    HDC dc = box->DrawBuffer()->CanvasHandle();
+    ::SetPixelV(dc, 1, 1, RGB(9, 9, 9));
+    ::PostMessageW(box->pnl_Main->Handle(), WM_NULL, 0, 0);
+    tk::Application()->ProcessMessages();
+    EXPECT_EQ(::GetPixel(dc, 1, 1), RGB(0, 0, 0));
+}
+
+TEST_F(BoxFixture, LargeScreenDoublesTheBox) {
+    auto* box = tk::Application()->CreateForm<Tfrm_LoadingBox>();
+    dpi::LargeScreen = true;
+    ApplyLargeScreenScale(box);
+    dpi::LargeScreen = false;
+    EXPECT_EQ(box->Width(), 1120);
+    EXPECT_EQ(box->Height(), 480);
+    EXPECT_EQ(box->img_Icon->Left(), 480);
+    EXPECT_EQ(box->img_Icon->Top(), 112);
+    EXPECT_EQ(box->lbl_Tip->Left(), 96);
+    EXPECT_EQ(box->lbl_Tip->Top(), 340);
+    EXPECT_EQ(box->lbl_Tip->Width(), 930);
+    EXPECT_EQ(box->lbl_Tip->Height(), 110);
+    EXPECT_EQ(box->lbl_Tip->Font()->Height(), -30);
+}
