@@ -38,7 +38,15 @@ TEST(Vellhub, StartsTheLoaderWithVlrAndTheReason) {
 TEST(Vellhub, RunsTheRealLoader) {
     const std::wstring dir = FreshFolder(L"vellhub_real");
     MakeProductFolder(dir, true, true);
-    EXPECT_EQ(RunProgram(vellhub(dir, L"start Init --wait")), 0u);
+    // The box stays until it is closed: start it, wait for its window, close it.
+    EXPECT_EQ(RunProgram(vellhub(dir, L"start Init")), 0u);
+    HWND box = nullptr;
+    for (int i = 0; i < 300 && !box; ++i) {
+        box = ::FindWindowW(L"Tfrm_LoadingBox", L"frm_LoadingBox");
+        if (!box) ::Sleep(100);
+    }
+    ASSERT_NE(box, nullptr) << "the loading box did not appear";
+    EXPECT_EQ(RunProgram(vellhub(dir, L"close 30000")), 0u) << "the box ended through its close request";
 }
 
 TEST(Vellhub, ClosesOrEndsTheBox) {
