@@ -1,8 +1,18 @@
 #include "platform/image/png_canvas.h"
 
 #include "platform/image/png_image.h"
+#include "platform/text/canvas_font.h"
 
 namespace vell::image {
+
+TPngImageCanvas::TPngImageCanvas(TPngImage* image) : fImage(image) {}
+
+TPngImageCanvas::~TPngImageCanvas() = default;
+
+text::TCanvasFont& TPngImageCanvas::FontEx() {
+    if (!fFont) fFont = std::make_unique<text::TCanvasFont>(this);
+    return *fFont;
+}
 
 HDC TPngImageCanvas::Handle() { return fImage->CanvasHandle(); }
 

@@ -4,16 +4,22 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+
+namespace vell::text {
+class TCanvasFont;
+}
+
 namespace vell::image {
 
 class TPngImage;
 
 class TPngImageCanvas {
 public:
-    explicit TPngImageCanvas(TPngImage* image) : fImage(image) {}
+    explicit TPngImageCanvas(TPngImage* image);
     TPngImageCanvas(const TPngImageCanvas&) = delete;
     TPngImageCanvas& operator=(const TPngImageCanvas&) = delete;
-    virtual ~TPngImageCanvas() = default;
+    virtual ~TPngImageCanvas();
 
     // The image's memory DC, created on first request; null for an empty image or when no
     // DIB section could be made.
@@ -30,7 +36,12 @@ public:
     // Called by the image when its DC goes away or changes.
     virtual void HandleChanged() {}
 
+    // The canvas's font: antialiasing, drop-shadow switch and measured height (measured on
+    // this canvas while it has a DC). Made on first use.
+    text::TCanvasFont& FontEx();
+
 private:
+    std::unique_ptr<text::TCanvasFont> fFont;
     TPngImage* fImage;
     int fCopyMode = SRCCOPY;
 };

@@ -1,5 +1,8 @@
 #include "platform/text/canvas_font.h"
 
+#include "platform/image/png_canvas.h"
+#include "platform/image/png_image.h"
+
 #include <gtest/gtest.h>
 
 using namespace vell::text;
@@ -39,6 +42,21 @@ TEST(CanvasFont, HeightIsMeasuredOnceAndClearedByChanges) {
         EXPECT_FALSE(font.HeightMeasured());
     }
     EXPECT_GT(font.FontHeight(), h);
+}
+
+TEST(CanvasFont, MeasuresOnItsCanvasAndFallsBackWithoutOne) {
+    vell::image::TPngImage* img = vell::image::TPngImage::CreateARGB32(8, 8, true);
+    ASSERT_TRUE(img);
+    ASSERT_TRUE(img->CanvasHandle());
+    TCanvasFont& onCanvas = img->Canvas().FontEx();
+    EXPECT_EQ(&onCanvas, &img->Canvas().FontEx());
+    EXPECT_EQ(onCanvas.Owner(), &img->Canvas());
+    onCanvas.SetHeight(-15);
+    TCanvasFont loose;
+    loose.SetHeight(-15);
+    EXPECT_EQ(onCanvas.FontHeight(), loose.FontHeight());
+    EXPECT_EQ(onCanvas.FontBaseLine(), loose.FontBaseLine());
+    img->Free();
 }
 
 TEST(CanvasFont, AntialiasingSurvivesOtherChanges) {
