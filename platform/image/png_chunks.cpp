@@ -311,7 +311,17 @@ void TChunktRNS::LoadData(const uint8_t* data, uint32_t size) {
 
 bool TChunktRNS::SaveToStream(TStream& stream) {
     if (fDataSize > 256) ResizeData(256);
-    return SaveData(stream);
+    const TChunkIHDR* h = Header();
+    if (!h || h->IHDRData.ColorType != 0 || h->IHDRData.BitDepth != 2) return SaveData(stream);
+    // A 2-bit grey image is written on the 4-bit scale; its transparent grey key goes with it.
+    png::Transparency t;
+    std::memcpy(t.values, PaletteValues, 256);
+    t.size = static_cast<uint16_t>(std::min<uint32_t>(fDataSize, 256));
+    std::memcpy(t.values, fData.data(), t.size);
+    const png::Ihdr ihdr = toIhdr(h->IHDRData);
+    StreamSink sink(stream);
+    png::writeChunk(sink, fName.value(), png::serializeTrns(t, &ihdr));
+    return true;
 }
 
 void TChunktRNS::Assign(const TChunk& source) {

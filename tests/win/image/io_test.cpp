@@ -203,6 +203,16 @@ TEST(PngImageStream, TwoBitGreyLoadsAsNibblesAndSavesAsFourBit) {
     for (int x = 0; x < 4; ++x) EXPECT_EQ(back.GetPixels(x, 0), levels[x] * 0x010101u) << x;
 }
 
+TEST(PngImageStream, TwoBitGreyKeepsItsTransparentGreyWhenSavedAsFourBit) {
+    const Bytes file = makePng(ihdr(4, 1, 2, 0), {{0b00011011}}, {{"tRNS", {0, 2}}});
+    TPngImage img;
+    load(img, file);
+    EXPECT_EQ(img.TransparentColor(), 170 * 0x010101u);
+    TPngImage back;
+    load(back, save(img));
+    EXPECT_EQ(back.TransparentColor(), 170 * 0x010101u);
+}
+
 TEST(PngImageStream, DamagedData) {
     const Bytes good = makePng(ihdr(2, 2, 8, 2), {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}});
     {
