@@ -5,6 +5,7 @@
 #include "loader/lib/dpi_awareness.h"
 #include "loader/lib/vlr_comm.h"
 #include "core/text/utf.h"
+#include "platform/image/engine_startup.h"
 #include "platform/win/environment.h"
 #include "services/bugreport/send_bug_report.h"
 #include "services/language/product_language.h"
@@ -30,7 +31,7 @@ constexpr Module kModules[] = {
     {"log service", nullptr, FreeLogManager},
     {"INI service", nullptr, nullptr}, // its date and number formats are constants
     {"DPI awareness", dpi::Startup, nullptr},
-    {"image engine", nullptr, nullptr},
+    {"image engine", image::StartImageEngine, nullptr},
     {"resource packages", nullptr, nullptr},
     {"skin styles", nullptr, nullptr},
     {"hints", nullptr, nullptr},

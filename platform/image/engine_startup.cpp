@@ -1,0 +1,21 @@
+#include "platform/image/engine_startup.h"
+
+#include "core/color/colors.h"
+#include "platform/color/system_colors.h"
+#include "platform/diag/debug_sink.h"
+#include "platform/intercept/draw_redirects.h"
+#include "platform/text/alpha_text.h"
+
+namespace vell::image {
+
+void StartImageEngine() {
+    InstallDebugOutputSink();
+    InstallSystemColors();
+    // The redirects come before the text renderer plugs into them, and both before the
+    // colour table is built, as drawing with skin colours needs all three.
+    InstallDrawingRedirects();
+    InstallAlphaTextRenderer();
+    MergeVclColor();
+}
+
+} // namespace vell::image
