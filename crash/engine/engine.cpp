@@ -65,6 +65,24 @@ StackBounds currentStackBounds() {
     return {reinterpret_cast<uintptr_t>(tib->StackLimit), reinterpret_cast<uintptr_t>(tib->StackBase)};
 }
 
+// This thread's stack read from the given stack pointer up.
+ThreadStack stackFrom(uintptr_t sp) {
+    const StackBounds bounds = currentStackBounds();
+    ThreadStack stack;
+    stack.sp = sp;
+    stack.stackLow = bounds.low;
+    stack.stackHigh = bounds.high;
+    return stack;
+}
+
+// The stack of the caller, for failures that raise no exception record.
+ThreadStack callerStack() {
+    CONTEXT context{};
+    context.ContextFlags = CONTEXT_CONTROL;
+    ::RtlCaptureContext(&context);
+    return stackFrom(context.Esp);
+}
+
 // ---- dispatch ----
 
 struct PendingFailure {
@@ -189,11 +207,8 @@ PendingFailure describeStructured(const EXCEPTION_POINTERS& info) {
                       static_cast<unsigned long>(rec.ExceptionInformation[1]));
         p.message += where;
     }
-    const StackBounds bounds = currentStackBounds();
+    p.stack = stackFrom(info.ContextRecord ? info.ContextRecord->Esp : 0);
     p.stack.ip = p.address;
-    p.stack.sp = info.ContextRecord ? info.ContextRecord->Esp : 0;
-    p.stack.stackLow = bounds.low;
-    p.stack.stackHigh = bounds.high;
     return p;
 }
 
@@ -224,13 +239,7 @@ PendingFailure describeCurrentException() {
         p.className = L"std::terminate";
         p.message = L"terminate called without an active exception";
     }
-    CONTEXT context{};
-    context.ContextFlags = CONTEXT_CONTROL;
-    ::RtlCaptureContext(&context);
-    const StackBounds bounds = currentStackBounds();
-    p.stack.sp = context.Esp;
-    p.stack.stackLow = bounds.low;
-    p.stack.stackHigh = bounds.high;
+    p.stack = callerStack();
     p.stack.startAt = p.address;
     return p;
 }
@@ -244,13 +253,7 @@ void onAbort(int) {
     p.threadId = ::GetCurrentThreadId();
     p.className = L"abort";
     p.message = L"abnormal program termination";
-    CONTEXT context{};
-    context.ContextFlags = CONTEXT_CONTROL;
-    ::RtlCaptureContext(&context);
-    const StackBounds bounds = currentStackBounds();
-    p.stack.sp = context.Esp;
-    p.stack.stackLow = bounds.low;
-    p.stack.stackHigh = bounds.high;
+    p.stack = callerStack();
     dispatch(p);
 }
 
