@@ -8,6 +8,7 @@
 #include "core/color/colors.h"
 #include "core/containers/quick_list.h"
 #include "core/io/stream.h"
+#include "platform/image/png_types.h"
 
 #include <windows.h>
 
@@ -22,6 +23,7 @@ namespace vell::image {
 using ::vell::TColor;
 
 class TGraphic;
+class TPngImage;
 using TNotifyEvent = std::function<void(TGraphic* sender)>;
 
 class TGraphic {
@@ -86,6 +88,12 @@ public:
     virtual void* GetScanline(int lineIndex) = 0;
     virtual TColor GetPixels(int x, int y) = 0;
     virtual void SetPixels(int x, int y, TColor value) = 0;
+    // Draws the source rectangle (SrcX, SrcY, SrcW, SrcH) into the destination rectangle:
+    // into DstPng when given, else onto DstDC. Alpha -1 is the graphic's own opacity
+    // (values above 255 count as 255); Smooth psfDefault its own filter. A graphic
+    // without pixels of its own draws nothing.
+    virtual void DrawRect(HDC DstDC, int DstX, int DstY, int DstW, int DstH, int SrcX, int SrcY, int SrcW, int SrcH,
+                          int Alpha, bool Gray, TPngSmoothFilter Smooth, TPngImage* DstPng) {}
 
     void Changed(TGraphic* sender) override;
 

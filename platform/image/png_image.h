@@ -81,6 +81,9 @@ public:
     uint8_t* GetExtraScanline(int lineIndex);
     TColor GetPixels(int x, int y) override;
     void SetPixels(int x, int y, TColor value) override;
+    // The compositor's DrawRect (draw_image.h) with this image as the source.
+    void DrawRect(HDC DstDC, int DstX, int DstY, int DstW, int DstH, int SrcX, int SrcY, int SrcW, int SrcH, int Alpha,
+                  bool Gray, TPngSmoothFilter Smooth, TPngImage* DstPng) override;
 
     // ---- alpha -----------------------------------------------------------------------------
     void PreMultiplyAlpha();
