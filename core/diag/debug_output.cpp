@@ -7,6 +7,7 @@ namespace vell {
 namespace {
 std::atomic<DebugOutputSink> gSink{nullptr};
 std::atomic<bool> gDesignMode{false};
+std::atomic<bool> gSkinDebugTrace{false};
 } // namespace
 
 void SetDebugOutputSink(DebugOutputSink sink) {
@@ -22,6 +23,13 @@ void SetDesignMode(bool on) {
 }
 bool IsDesignMode() {
     return gDesignMode.load();
+}
+
+void SetSkinDebugTrace(bool on) {
+    gSkinDebugTrace.store(on);
+}
+bool IsSkinDebugTrace() {
+    return gSkinDebugTrace.load();
 }
 
 } // namespace vell

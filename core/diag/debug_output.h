@@ -15,4 +15,9 @@ void DebugOutput(std::u16string_view text);
 void SetDesignMode(bool on);
 bool IsDesignMode();
 
+// The skin trace switch: turned on the first time a skin class is created for a component
+// in a form designer; the skin caches then trace their rebuilds.
+void SetSkinDebugTrace(bool on);
+bool IsSkinDebugTrace();
+
 } // namespace vell

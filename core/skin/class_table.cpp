@@ -112,34 +112,24 @@ void SkinClassTable::ForEachSection(
 }
 
 void LoadSkinColors(const SkinClassTable& table, TCustomIniFile* colorSettings) {
-    TStringValueList& names = SkinColorNames();
-    names.Lock();
-    ColorItemTable().Lock();
-    try {
-        names.Clear();
-        SkinColorLoader loader;
-        table.ForEachSection(u"color", [&](const std::u16string& name, TRdValueStrings& section) {
-            std::vector<std::u16string> lines;
-            for (int i = 0; i < section.Count(); ++i) lines.push_back(section.Strings(i));
-            loader.AddSection(name, lines, ColorOrder::RGB);
-        });
-        if (colorSettings) {
-            const ColorOrder order = text::sameTextAscii(colorSettings->ReadString(u"validate", u"type", u"RGB"), u"BGR")
-                                         ? ColorOrder::BGR
-                                         : ColorOrder::RGB;
-            for (const std::u16string& section : sortedNames(colorSettings->ReadSections())) {
-                if (text::sameTextAscii(section, u"validate")) continue;
-                loader.AddSection(section, colorSettings->ReadSectionValues(section), order);
-            }
+    SkinColorLock lock;
+    SkinColorNames().Clear();
+    SkinColorLoader loader;
+    table.ForEachSection(u"color", [&](const std::u16string& name, TRdValueStrings& section) {
+        std::vector<std::u16string> lines;
+        for (int i = 0; i < section.Count(); ++i) lines.push_back(section.Strings(i));
+        loader.AddSection(name, lines, ColorOrder::RGB);
+    });
+    if (colorSettings) {
+        const ColorOrder order = text::sameTextAscii(colorSettings->ReadString(u"validate", u"type", u"RGB"), u"BGR")
+                                     ? ColorOrder::BGR
+                                     : ColorOrder::RGB;
+        for (const std::u16string& section : sortedNames(colorSettings->ReadSections())) {
+            if (text::sameTextAscii(section, u"validate")) continue;
+            loader.AddSection(section, colorSettings->ReadSectionValues(section), order);
         }
-        loader.ResolveReferences();
-    } catch (...) {
-        ColorItemTable().UnLock();
-        names.UnLock();
-        throw;
     }
-    ColorItemTable().UnLock();
-    names.UnLock();
+    loader.ResolveReferences();
 }
 
 } // namespace vell::skin

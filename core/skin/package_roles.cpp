@@ -61,10 +61,18 @@ bool PackageRoles::SamePackage(std::u16string_view a, std::u16string_view b) {
 
 std::uint32_t PackageRoles::NewStamp() {
     const std::uint32_t tick = FLibrary.Tick ? FLibrary.Tick() : 0;
-    if (tick == FLastTick) return tick + ++FTickCounter;
-    FTickCounter = 0;
-    FLastTick = tick;
-    return tick;
+    std::uint32_t stamp;
+    if (tick == FLastTick) {
+        stamp = tick + ++FTickCounter;
+    } else {
+        FTickCounter = 0;
+        FLastTick = tick;
+        stamp = tick;
+    }
+    // A tick plus its counter may reach a later tick: a stamp never goes back to or
+    // repeats an earlier one, so whoever remembered a stamp always sees the change.
+    if (FChangeStamp != 0 && std::int32_t(stamp - FChangeStamp) <= 0) stamp = FChangeStamp + 1;
+    return stamp;
 }
 
 void PackageRoles::RemoveRegistered(const std::u16string& path) {

@@ -34,6 +34,10 @@ public:
     // Unregisters the skin package and every registered package, and forgets all roles.
     void UnregisterAll();
 
+    // Forgets the skin's name (not its registration), so that registering the same skin
+    // again is not skipped as already done.
+    void ForgetSkinName() { FSkinName.clear(); }
+
     const std::u16string& PublicPackagePath() const { return FPublicPackagePath; }
     const std::u16string& SkinPackagePath() const { return FSkinPackagePath; }
     const std::u16string& SkinName() const { return FSkinName; }

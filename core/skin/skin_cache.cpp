@@ -86,12 +86,15 @@ void RebuildSkinCaches(SkinCaches& c, const ResourceReader& reader, const std::u
     }
     c.ClassTable.UnLock();
 
-    c.ImageDefinitions.clear();
+    // Built aside, then swapped in, so the definitions' lock is never held with the table's.
+    std::map<std::u16string, std::unique_ptr<TRdValueStrings>> definitions;
     c.ClassTable.ForEachSection(u"image", [&](const std::u16string& name, TRdValueStrings& section) {
         auto definition = std::make_unique<TRdValueStrings>();
         section.AssignTo(*definition);
-        c.ImageDefinitions[u"[" + name + u"]"] = std::move(definition);
+        definitions[u"[" + name + u"]"] = std::move(definition);
     });
+    std::lock_guard definitionsGuard(c.ImageDefinitionsLock);
+    c.ImageDefinitions.swap(definitions);
 }
 
 } // namespace vell::skin

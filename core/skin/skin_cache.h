@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ struct SkinCaches {
     // "[" + section name + "]" of every section of class "image" -> its lines, inherited
     // lines first.
     std::map<std::u16string, std::unique_ptr<TRdValueStrings>> ImageDefinitions;
+    // Guards ImageDefinitions for readers on drawing threads; no other lock is taken
+    // while it is held.
+    std::recursive_mutex ImageDefinitionsLock;
     TMemIniFile SectionIni; // scratch: one file at a time
     TMemIniFile ColorIni;   // the skin's colour settings
 };

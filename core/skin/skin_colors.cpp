@@ -4,6 +4,8 @@
 #include "core/number/int_text.h"
 #include "core/text/strings.h"
 
+#include <unordered_map>
+
 namespace vell::skin {
 
 namespace {
@@ -130,6 +132,33 @@ void SkinColorLoader::ResolveReferences() {
         }
     }
     pending_.clear();
+}
+
+SkinColorLock::SkinColorLock() {
+    SkinColorNames().Lock();
+    ColorItemTable().Lock();
+}
+
+SkinColorLock::~SkinColorLock() {
+    ColorItemTable().UnLock();
+    SkinColorNames().UnLock();
+}
+
+void TintSkinColors(std::uint32_t tint) {
+    SkinColorLock lock;
+    TStringValueList& names = SkinColorNames();
+    std::unordered_map<std::uint32_t, std::uint32_t> tinted;
+    for (int i = 0; i < names.Count(); ++i) {
+        TRccColorItem* item = FindColorItem(TColor(names.Objects(i)));
+        if (!item || !item->CanTint) continue;
+        if (tint == clNone) {
+            item->BGR = item->BGR_org;
+            continue;
+        }
+        auto [it, fresh] = tinted.try_emplace(item->BGR_org, 0);
+        if (fresh) it->second = TintColorValue(item->BGR_org, tint);
+        item->BGR = it->second;
+    }
 }
 
 } // namespace vell::skin

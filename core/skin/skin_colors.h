@@ -43,4 +43,20 @@ private:
     std::vector<Pending> pending_;
 };
 
+// Holds SkinColorNames' lock and then ColorItemTable's (their fixed order), released in
+// reverse when it goes.
+class SkinColorLock {
+public:
+    SkinColorLock();
+    ~SkinColorLock();
+    SkinColorLock(const SkinColorLock&) = delete;
+    SkinColorLock& operator=(const SkinColorLock&) = delete;
+};
+
+// The tint pass over the skin colours: every tintable item takes BGR := its untinted
+// BGR_org tinted with `tint` (TintColorValue), or BGR_org itself when tint is clNone.
+// Holds SkinColorNames' and then ColorItemTable's lock; each distinct untinted value is
+// tinted once.
+void TintSkinColors(std::uint32_t tint);
+
 } // namespace vell::skin

@@ -7,6 +7,7 @@
 #include "core/text/utf.h"
 #include "platform/image/engine_startup.h"
 #include "platform/win/environment.h"
+#include "rdcontrol/resource/resource.h"
 #include "services/bugreport/send_bug_report.h"
 #include "services/language/product_language.h"
 #include "services/log/log.h"
@@ -32,7 +33,7 @@ constexpr Module kModules[] = {
     {"INI service", nullptr, nullptr}, // its date and number formats are constants
     {"DPI awareness", dpi::Startup, nullptr},
     {"image engine", image::StartImageEngine, nullptr},
-    {"resource packages", nullptr, nullptr},
+    {"resource packages", rd::StartResourceModule, rd::StopResourceModule},
     {"skin styles", nullptr, nullptr},
     {"hints", nullptr, nullptr},
     {"VLR_Comm", PlaceLogFile, nullptr},

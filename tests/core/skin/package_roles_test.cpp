@@ -137,3 +137,15 @@ TEST(PackageRoles, ChangeStampsDifferWithinOneTick) {
     stamps.push_back(roles.ChangeStamp());
     EXPECT_EQ(stamps, (std::vector<std::uint32_t>{1000, 1001, 1002, 2000}));
 }
+
+TEST(PackageRoles, ChangeStampsNeverRepeatWhenTheTickCatchesUpWithTheCounter) {
+    FakeLibrary lib;
+    PackageRoles roles(lib.library());
+    std::vector<std::uint32_t> stamps;
+    for (std::uint32_t tick : {1000u, 1000u, 1000u, 1002u, 1002u, 1001u}) {
+        lib.tick = tick;
+        roles.Unregister(u"c:\\x.dll");
+        stamps.push_back(roles.ChangeStamp());
+    }
+    EXPECT_EQ(stamps, (std::vector<std::uint32_t>{1000, 1001, 1002, 1003, 1004, 1005}));
+}

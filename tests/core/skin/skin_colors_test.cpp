@@ -104,3 +104,20 @@ TEST_F(SkinColors, ReferencesResolveInAnyOrderAndDropWhatNeverAppears) {
     EXPECT_FALSE(item(u"a.loop1"));
     EXPECT_FALSE(item(u"a.loop2"));
 }
+
+TEST_F(SkinColors, TintPassRecoloursOnlyTintableColoursAndClNoneRestoresThem) {
+    SkinColorLoader loader;
+    loader.AddSection(u"c", {u"tint=true", u"bg=1C2026", u"same=#1C2026", u"fixed=&1C2026", u"ref=[c.fixed]"},
+                      ColorOrder::RGB);
+    loader.ResolveReferences();
+    const std::uint32_t untinted = 0x0026201C, tint = 0x00FF8000;
+    TintSkinColors(tint);
+    EXPECT_EQ(item(u"c.bg")->BGR, TintColorValue(untinted, tint));
+    EXPECT_EQ(item(u"c.same")->BGR, item(u"c.bg")->BGR);
+    EXPECT_EQ(item(u"c.fixed")->BGR, untinted);
+    EXPECT_EQ(item(u"c.ref")->BGR, untinted); // a plain reference keeps its target's "&"
+    EXPECT_EQ(item(u"c.bg")->BGR_org, untinted);
+    EXPECT_NE(item(u"c.bg")->BGR, untinted);
+    TintSkinColors(clNone);
+    for (const char16_t* name : {u"c.bg", u"c.same", u"c.fixed", u"c.ref"}) EXPECT_EQ(item(name)->BGR, untinted);
+}
