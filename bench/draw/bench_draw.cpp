@@ -7,6 +7,7 @@
 // Each line prints our time, the reference time and their ratio (below 1 is faster), and
 // the blends their throughput against the measured memcpy bandwidth. Times are this
 // thread's processor time, best of several alternating runs.
+// Every case runs with the kernels this processor gets and again with SSE2 alone.
 #include "core/draw/compose.h"
 #include "core/draw/cpu.h"
 #include "core/draw/gauss.h"
@@ -284,12 +285,7 @@ void measureMemcpy() {
     std::printf("memcpy of %zu bytes: %.3f ms (%.1f GB/s read + write)\n", bytes, ms, gMemcpyBytesPerMs / 1e6);
 }
 
-} // namespace
-
-int main() {
-    cv::setNumThreads(1);
-    std::printf("vector kernels: %s\n", CpuHasSSE2() && fastPathsEnabled() ? "SSE2" : "exact only");
-    measureMemcpy();
+void runAll() {
     Picture big(1920, 1080), bigDst(1920, 1080), small(960, 540), smallDst(960, 540);
     fill(big, 1);
     fill(bigDst, 2);
@@ -301,5 +297,23 @@ int main() {
     benchScaling(big, small, bigDst, smallDst);
     benchNineSlice();
     benchBlur(big);
+}
+
+} // namespace
+
+int main() {
+    cv::setNumThreads(1);
+    measureMemcpy();
+    // Every case with the kernels the drawing code chooses on this processor, then again
+    // with each narrower vector table (SSE2 is what the 32-bit product can always run).
+    std::printf("== vector kernels: %s\n", fastPathsEnabled() ? fastKernelsName() : "exact only");
+    runAll();
+    const std::vector<KernelTable> tables = vectorKernelTables();
+    for (size_t i = 0; i + 1 < tables.size(); ++i) {
+        std::printf("== vector kernels: %s only\n", tables[i].name);
+        useKernels(tables[i].kernels);
+        runAll();
+    }
+    useKernels(nullptr);
     return 0;
 }

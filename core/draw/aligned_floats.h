@@ -1,5 +1,6 @@
-// A zero-filled float array whose first element is 16-byte aligned, for aligned vector
-// loads on every target (32-bit Windows heaps only promise 8 bytes).
+// A zero-filled float array whose first element is 64-byte aligned, for aligned vector
+// loads on every target (32-bit Windows heaps only promise 8 bytes) and lines that start
+// on a cache line.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -10,9 +11,9 @@ namespace vell::draw {
 class AlignedFloats {
 public:
     AlignedFloats() = default;
-    explicit AlignedFloats(size_t count) : raw_(new float[count + 3]()), size_(count) {
+    explicit AlignedFloats(size_t count) : raw_(new float[count + 15]()), size_(count) {
         const uintptr_t p = reinterpret_cast<uintptr_t>(raw_.get());
-        data_ = raw_.get() + ((16 - (p & 15)) & 15) / sizeof(float);
+        data_ = raw_.get() + ((64 - (p & 63)) & 63) / sizeof(float);
     }
     float* data() { return data_; }
     const float* data() const { return data_; }

@@ -2,6 +2,7 @@
 
 #include "core/draw/row_kernels.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -12,87 +13,65 @@ namespace vell::draw {
 
 namespace {
 
-// Refuses a scratch block whose size cannot be held before anything is computed.
-void checkScratchSize(int width, int height, long long r) {
-    const long long w = width + 2 * r, h = height + 2 * r;
-    if (w * 4 > INT_MAX || h > INT_MAX || w * 4 * h > static_cast<long long>(PTRDIFF_MAX / 2))
+// Floats per line of the blur: the block's width plus R pixels on both sides, four floats
+// a pixel, rounded up to whole 64-byte lines so that every line starts aligned.
+size_t lineFloats(int width, int r) { return (4 * (static_cast<size_t>(width) + 2 * static_cast<size_t>(r)) + 15) & ~size_t{15}; }
+
+// Output rows made per pass of the vertical kernel: the ring's rows are read once for all
+// of them.
+constexpr int kLinesPerPass = 8;
+
+// Refuses lines whose memory cannot be held before anything is computed.
+void checkLineSize(int width, int height, long long r) {
+    const long long span = width + 2 * r;
+    const long long lines = std::min<long long>(2 * r + kLinesPerPass, height) + kLinesPerPass;
+    if (span > INT_MAX / 4 || span * 16 * lines > static_cast<long long>(PTRDIFF_MAX / 4))
         raiseKernelError(KernelErrorCode::OutOfMemory);
 }
 
-// The padded scratch copy of a block: the pixels at (R, R), every edge pixel repeated R
-// times outwards, so the passes read no pixel outside it.
-class Scratch {
-public:
-    Scratch(const TPixelData& src, int width, int height, int r) {
-        checkScratchSize(width, height, r);
-        const long long w = static_cast<long long>(width) + 2LL * r;
-        const long long h = static_cast<long long>(height) + 2LL * r;
-        try {
-            block_ = std::make_unique<PixelBlock>(static_cast<int>(w), static_cast<int>(h), pfBits32);
-        } catch (const std::bad_alloc&) {
-            raiseKernelError(KernelErrorCode::OutOfMemory);
-        }
-        const TPixelData& d = block_->data();
-        for (int y = 0; y < height; ++y) {
-            uint8_t* out = d.row(y + r) + 4 * static_cast<ptrdiff_t>(r);
-            const uint8_t* in = src.row(y);
-            if (src.straightAlpha()) {
-                for (int x = 0; x < width; ++x) {
-                    const uint8_t* p = in + 4 * x;
-                    uint8_t* o = out + 4 * x;
-                    const float a = static_cast<float>(p[3]);
-                    for (int c = 0; c < 3; ++c)
-                        o[c] = static_cast<uint8_t>(std::nearbyint(static_cast<float>(p[c]) * a / 255.0f));
-                    o[3] = p[3];
-                }
-            } else {
-                std::memcpy(out, in, static_cast<size_t>(width) * 4);
-            }
-            uint8_t* row = d.row(y + r);
-            for (int x = 0; x < r; ++x) {
-                std::memcpy(row + 4 * x, out, 4);
-                std::memcpy(out + 4 * (static_cast<ptrdiff_t>(width) + x), out + 4 * (static_cast<ptrdiff_t>(width) - 1), 4);
-            }
-        }
-        const size_t rowBytes = static_cast<size_t>(d.Width) * 4;
-        for (int y = 0; y < r; ++y) {
-            std::memcpy(d.row(y), d.row(r), rowBytes);
-            std::memcpy(d.row(r + height + y), d.row(r + height - 1), rowBytes);
-        }
-    }
-    const TPixelData& data() const { return block_->data(); }
-
-private:
-    std::unique_ptr<PixelBlock> block_;
-};
-
-// Both passes; the horizontal one writes row y of the result to out(y). The vertical
-// pass keeps the 2R + 1 rows it reads as floats in a ring, converting each scratch row
-// once before the pass overwrites it with its result.
+// The blur of a block, a few rows at a time. The source rows the output rows need are
+// kept as float lines padded with R copies of their edge pixels on each side, in a ring of
+// at most 2R + kLinesPerPass lines, each source row converted once (premultiplied on the
+// way when `straight`); rows above and below the block repeat its first and last row. The
+// vertical pass makes float lines over the padded width, the horizontal pass writes output
+// row y to out(y). Every source row a pass needs is converted before it writes, so the
+// output may be the source itself.
 template <typename Out>
-void blurPasses(const Scratch& scratch, int width, int height, const GaussWeights& k, bool straight, Out out) {
+void blurRows(const TPixelData& src, int width, int height, const GaussWeights& k, bool straight, Out out) {
     const RowKernels& kernels = activeKernels();
-    const TPixelData& s = scratch.data();
-    const int r = k.radius(), taps = 2 * r + 1, span = s.Width;
-    const size_t rowFloats = static_cast<size_t>(span) * 4;
-    AlignedFloats ring, line;
-    std::vector<const float*> rows(static_cast<size_t>(taps));
+    const int r = k.radius();
+    checkLineSize(width, height, r);
+    const int taps = 2 * r + 1, slots = std::min(taps - 1 + kLinesPerPass, height), span = width + 2 * r;
+    const size_t stride = lineFloats(width, r);
+    AlignedFloats ring, lines;
     try {
-        ring = AlignedFloats(rowFloats * taps);
-        line = AlignedFloats(rowFloats);
+        ring = AlignedFloats(stride * static_cast<size_t>(slots));
+        lines = AlignedFloats(stride * kLinesPerPass);
     } catch (const std::bad_alloc&) {
         raiseKernelError(KernelErrorCode::OutOfMemory);
     }
-    auto slot = [&](int row) { return ring.data() + static_cast<size_t>(row % taps) * rowFloats; };
-    for (int y = 0; y < taps - 1; ++y) kernels.toFloats(slot(y), s.row(y), span);
-    for (int y = 0; y < height; ++y) {
-        kernels.toFloats(slot(y + taps - 1), s.row(y + taps - 1), span);
-        for (int i = 0; i < taps; ++i) rows[i] = slot(y + i);
-        kernels.gaussColumns(s.row(y), rows.data(), 0, span, k.weights(), r);
-    }
-    for (int y = 0; y < height; ++y) {
-        kernels.toFloats(line.data(), s.row(y), span);
-        kernels.gaussRow(out(y), line.data(), 0, width, k.weights(), r, straight);
+    std::vector<const float*> rows(static_cast<size_t>(taps - 1 + kLinesPerPass));
+    auto slot = [&](int y) { return ring.data() + static_cast<size_t>(y % slots) * stride; };
+    auto convert = [&](int y) {
+        float* f = slot(y);
+        float* first = f + 4 * static_cast<size_t>(r);
+        float* last = first + 4 * (static_cast<size_t>(width) - 1);
+        kernels.toFloats(first, src.row(y), width, straight);
+        for (int x = 0; x < r; ++x) {
+            std::memcpy(f + 4 * static_cast<size_t>(x), first, 16);
+            std::memcpy(last + 4 * (static_cast<size_t>(x) + 1), last, 16);
+        }
+    };
+    int converted = -1;
+    for (int y = 0; y < height; y += kLinesPerPass) {
+        const int n = std::min(kLinesPerPass, height - y);
+        const int need = static_cast<int>(std::min<long long>(static_cast<long long>(y) + n - 1 + r, height - 1));
+        while (converted < need) convert(++converted);
+        for (int t = 0; t < taps - 1 + n; ++t)
+            rows[t] = slot(static_cast<int>(std::clamp<long long>(static_cast<long long>(y) - r + t, 0, height - 1)));
+        kernels.gaussColumns(lines.data(), static_cast<ptrdiff_t>(stride), n, rows.data(), 0, span, k.weights(), r);
+        for (int l = 0; l < n; ++l)
+            kernels.gaussRow(out(y + l), lines.data() + l * stride, 0, width, k.weights(), r, straight);
     }
 }
 
@@ -146,10 +125,9 @@ GaussWeights GaussKernel(int radius, double sigma) {
 bool BlurPixels(const TPixelData& dst, const TPixelData& src, int radius, double sigma) {
     int width = 0, height = 0;
     pairPixelData(dst, src, width, height);
-    if (radius >= 1) checkScratchSize(width, height, radius);
+    if (radius >= 1) checkLineSize(width, height, radius);
     const GaussWeights k = GaussKernel(radius, sigma);
-    const Scratch scratch(src, width, height, k.radius());
-    blurPasses(scratch, width, height, k, src.straightAlpha(), [&](int y) { return dst.row(y); });
+    blurRows(src, width, height, k, src.straightAlpha(), [&](int y) { return dst.row(y); });
     return true;
 }
 
@@ -158,16 +136,21 @@ void SharpenPixels(const TPixelData& data, int amount, int threshold, double sig
     int width = 0, height = 0;
     pairPixelData(data, data, width, height);
     const GaussWeights k = GaussKernel(0, sigma);
-    const Scratch scratch(data, width, height, k.radius());
-    const TPixelData& s = scratch.data();
-    blurPasses(scratch, width, height, k, data.straightAlpha(), [&](int y) { return s.row(y); });
+    std::unique_ptr<PixelBlock> blurredBlock;
+    try {
+        blurredBlock = std::make_unique<PixelBlock>(width, height, pfBits32);
+    } catch (const std::bad_alloc&) {
+        raiseKernelError(KernelErrorCode::OutOfMemory);
+    }
+    const TPixelData& blurred = blurredBlock->data();
+    blurRows(data, width, height, k, data.straightAlpha(), [&](int y) { return blurred.row(y); });
     const long long f = amount * 512 / 100;
     for (int y = 0; y < height; ++y) {
         uint8_t* row = data.row(y);
-        const uint8_t* blurred = s.row(y);
+        const uint8_t* b = blurred.row(y);
         for (int i = 0; i < width * 4; ++i) {
             const int v = row[i];
-            const long long d = v - blurred[i];
+            const long long d = v - b[i];
             const long long e = (d * 128 * f) >> 16;
             const uint8_t up = sat(e - threshold);
             const uint8_t down = sat(-e - threshold);

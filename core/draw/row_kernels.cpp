@@ -73,12 +73,17 @@ inline uint8_t roundToByte(float v) {
     return static_cast<uint8_t>(std::nearbyint(v));
 }
 
-void toFloatsExact(float* out, const uint8_t* in, int count) {
-    for (int i = 0; i < 4 * count; ++i) out[i] = static_cast<float>(in[i]);
+void toFloatsExact(float* out, const uint8_t* in, int count, bool premultiply) {
+    for (int i = 0; i < count; ++i, in += 4, out += 4) {
+        const float a = static_cast<float>(in[3]);
+        for (int c = 0; c < 3; ++c)
+            out[c] = premultiply ? std::nearbyint(static_cast<float>(in[c]) * a / 255.0f) : static_cast<float>(in[c]);
+        out[3] = a;
+    }
 }
 
-// Rounds and stores one accumulated pixel.
-void storeSums(uint8_t* o, const float* sum, bool straight) {
+// Rounds one accumulated pixel to bytes.
+void roundSums(uint8_t* o, const float* sum, bool straight) {
     if (straight) {
         for (int c = 0; c < 3; ++c) o[c] = sum[3] == 0.0f ? 0 : roundToByte(sum[c] * 255.0f / sum[3]);
     } else {
@@ -87,33 +92,37 @@ void storeSums(uint8_t* o, const float* sum, bool straight) {
     o[3] = roundToByte(sum[3]);
 }
 
-void gaussColumnsExact(uint8_t* out, const float* const* rows, int first, int end, const float* weights,
-                       int radius) {
-    for (int j = first; j < end; ++j) {
-        float sum[4] = {0, 0, 0, 0};
-        for (int k = 0; k < radius; ++k) {
-            const float* a = rows[k] + 4 * j;
-            const float* b = rows[2 * radius - k] + 4 * j;
-            for (int c = 0; c < 4; ++c) sum[c] += (a[c] + b[c]) * weights[4 * k];
-        }
-        const float* centre = rows[radius] + 4 * j;
-        for (int c = 0; c < 4; ++c) sum[c] += centre[c] * weights[4 * radius];
-        storeSums(out + 4 * j, sum, false);
+// The sum of one output pixel from its 2R + 1 taps: pixel `at` (in floats) of each of
+// `rows`, or, without rows, the 2R + 1 pixels of `line` from float `at` on.
+void gaussSum(float* sum, const float* const* rows, const float* line, ptrdiff_t at, const float* weights,
+              int radius) {
+    auto tap = [&](int t) { return rows ? rows[t] + at : line + at + 4 * static_cast<ptrdiff_t>(t); };
+    for (int c = 0; c < 4; ++c) sum[c] = 0.0f;
+    for (int k = 0; k < radius; ++k) {
+        const float* a = tap(k);
+        const float* b = tap(2 * radius - k);
+        for (int c = 0; c < 4; ++c) sum[c] += (a[c] + b[c]) * weights[4 * k];
     }
+    const float* centre = tap(radius);
+    for (int c = 0; c < 4; ++c) sum[c] += centre[c] * weights[4 * radius];
+}
+
+void gaussColumnsExact(float* out, ptrdiff_t outStride, int lines, const float* const* rows, int first, int end,
+                       const float* weights, int radius) {
+    for (int l = 0; l < lines; ++l)
+        for (int j = first; j < end; ++j) {
+            float sum[4];
+            gaussSum(sum, rows + l, nullptr, 4 * static_cast<ptrdiff_t>(j), weights, radius);
+            for (int c = 0; c < 4; ++c) out[l * outStride + 4 * j + c] = static_cast<float>(roundToByte(sum[c]));
+        }
 }
 
 void gaussRowExact(uint8_t* out, const float* row, int first, int end, const float* weights, int radius,
                    bool straight) {
     for (int j = first; j < end; ++j) {
-        float sum[4] = {0, 0, 0, 0};
-        for (int k = 0; k < radius; ++k) {
-            const float* a = row + 4 * (j + k);
-            const float* b = row + 4 * (j + 2 * radius - k);
-            for (int c = 0; c < 4; ++c) sum[c] += (a[c] + b[c]) * weights[4 * k];
-        }
-        const float* centre = row + 4 * (j + radius);
-        for (int c = 0; c < 4; ++c) sum[c] += centre[c] * weights[4 * radius];
-        storeSums(out + 4 * j, sum, straight);
+        float sum[4];
+        gaussSum(sum, nullptr, row, 4 * static_cast<ptrdiff_t>(j), weights, radius);
+        roundSums(out + 4 * j, sum, straight);
     }
 }
 
@@ -123,28 +132,46 @@ const RowKernels kExact = {overPremulExact,       overStraightExact,       solid
 
 RowKernels buildFast() {
     RowKernels k = kExact;
-    const RowKernels* v = detail::sse2Kernels();
-    if (v && CpuHasSSE2()) k = *v;
+    const std::vector<KernelTable> tables = vectorKernelTables();
+    if (!tables.empty()) k = *tables.back().kernels;
     return k;
 }
 
 std::atomic<bool> gFastEnabled{true};
+std::atomic<const RowKernels*> gChosen{nullptr};
 
 } // namespace
 
 const RowKernels& exactKernels() { return kExact; }
+
+std::vector<KernelTable> vectorKernelTables() {
+    std::vector<KernelTable> tables;
+    if (!CpuHasSSE2()) return tables;
+    if (const RowKernels* k = detail::sse2Kernels()) tables.push_back({"SSE2", k});
+    if (const RowKernels* k = detail::avx2Kernels(); k && CpuHasAVX2()) tables.push_back({"AVX2", k});
+    return tables;
+}
 
 const RowKernels& fastKernels() {
     static const RowKernels fast = buildFast();
     return fast;
 }
 
+const char* fastKernelsName() {
+    const std::vector<KernelTable> tables = vectorKernelTables();
+    if (tables.empty()) return "none";
+    return tables.size() == 1 ? "SSE2" : "SSE2 + AVX2";
+}
+
 const RowKernels& activeKernels() {
-    return gFastEnabled.load(std::memory_order_relaxed) ? fastKernels() : kExact;
+    if (!gFastEnabled.load(std::memory_order_relaxed)) return kExact;
+    const RowKernels* chosen = gChosen.load(std::memory_order_relaxed);
+    return chosen ? *chosen : fastKernels();
 }
 
 void setFastPathsEnabled(bool enabled) { gFastEnabled.store(enabled, std::memory_order_relaxed); }
 bool fastPathsEnabled() { return gFastEnabled.load(std::memory_order_relaxed); }
+void useKernels(const RowKernels* kernels) { gChosen.store(kernels, std::memory_order_relaxed); }
 
 void overRowGeneral(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha, bool premultiplied, bool gray) {
     if (!gray) {

@@ -7,6 +7,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace vell::draw {
 
@@ -36,14 +37,17 @@ struct RowKernels {
     void (*bilinearHorizontal)(uint8_t* out, const int16_t* v, const BilinearTap* taps, int count);
     // The Gaussian passes work on pixels converted to four floats each (16-byte aligned
     // rows); a pair of taps added as floats equals the pair added as integers, so the
-    // results are those of integer pairs converted and weighted.
-    void (*toFloats)(float* out, const uint8_t* in, int count);
-    // Output pixels j = first .. end - 1: the weighted sum of rows[0..2R][j] with the
-    // kernel's weights (weights[0] for the outermost pair rows[0] + rows[2R], weights[R]
-    // for the centre), accumulated outside in, in single precision, rounded to nearest
-    // even and saturated.
-    void (*gaussColumns)(uint8_t* out, const float* const* rows, int first, int end, const float* weights,
-                         int radius);
+    // results are those of integer pairs converted and weighted. With `premultiply`, each
+    // colour byte c of alpha a is first rounded to round(c * a / 255) in single precision.
+    void (*toFloats)(float* out, const uint8_t* in, int count, bool premultiply);
+    // Vertical pass, pixels j = first .. end - 1 of `lines` neighbouring output lines
+    // (line l at out + l * outStride floats, from rows[l .. l + 2R]; one pass over the
+    // columns serves them all): the weighted sum of rows[l..l+2R][j] with the kernel's
+    // weights (weights[0] for the outermost pair, weights[R] for the centre), accumulated
+    // outside in, in single precision, rounded to nearest even and saturated to 0..255;
+    // the rounded values are stored as floats.
+    void (*gaussColumns)(float* out, ptrdiff_t outStride, int lines, const float* const* rows, int first, int end,
+                         const float* weights, int radius);
     // The same along one row: output pixel j sums row pixels j .. j + 2R. With `straight`,
     // the colour sums are multiplied by 255 and divided by the alpha sum before rounding.
     void (*gaussRow)(uint8_t* out, const float* row, int first, int end, const float* weights, int radius,
@@ -51,12 +55,24 @@ struct RowKernels {
 };
 
 const RowKernels& exactKernels();
-// The vector entries where this build and processor have them, exact ones elsewhere.
+// The vector entries where this build and processor have them (the widest vectors the
+// processor runs), exact ones elsewhere.
 const RowKernels& fastKernels();
-// What the drawing code uses: fastKernels() unless fast paths are switched off.
+// Every vector table this build and processor can run, for tests that hold each one
+// against the exact table; fastKernels() is assembled from them.
+struct KernelTable {
+    const char* name;
+    const RowKernels* kernels;
+};
+std::vector<KernelTable> vectorKernelTables();
+// What the drawing code uses: the exact table while fast paths are switched off, else the
+// table chosen with useKernels, else fastKernels() (useKernels(nullptr) returns to it).
 const RowKernels& activeKernels();
 void setFastPathsEnabled(bool enabled);
 bool fastPathsEnabled();
+void useKernels(const RowKernels* kernels);
+// A short description of the vector kernels in use ("SSE2", "SSE2 + AVX2" or "none").
+const char* fastKernelsName();
 
 // Exact helpers shared by the kernels and the compositor.
 inline uint8_t grey(const uint8_t* p) { return static_cast<uint8_t>((p[2] * 77 + p[1] * 151 + p[0] * 28) >> 8); }
@@ -76,6 +92,9 @@ void grayscaleRow(uint8_t* row, int count, int bytesPerPixel);
 
 namespace detail {
 const RowKernels* sse2Kernels(); // null when the build has no SSE2
-}
+// The AVX2 entries over the SSE2 ones; null when the build has none. Only to be used when
+// CpuHasAVX2() holds.
+const RowKernels* avx2Kernels();
+} // namespace detail
 
 } // namespace vell::draw

@@ -188,24 +188,30 @@ void bilinearHorizontalSse2(uint8_t* out, const int16_t* v, const BilinearTap* t
     if (i < count) exactKernels().bilinearHorizontal(out + 4 * i, v, taps + i, count - i);
 }
 
-inline __m128i roundSaturate(__m128 v) {
-    v = _mm_min_ps(_mm_max_ps(v, _mm_setzero_ps()), _mm_set1_ps(255.0f));
-    return _mm_cvtps_epi32(v);
+// Four pixels' bytes as four float vectors, one pixel each; with `premultiply` the colour
+// lanes become round(c * a / 255), the exact row's single-precision steps.
+inline void toFloats4(float* o, __m128i px, bool premultiply) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i lo = _mm_unpacklo_epi8(px, zero), hi = _mm_unpackhi_epi8(px, zero);
+    __m128 f[4] = {_mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero)), _mm_cvtepi32_ps(_mm_unpackhi_epi16(lo, zero)),
+                   _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero)), _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero))};
+    if (premultiply) {
+        const __m128 colourLanes = _mm_castsi128_ps(_mm_set_epi32(0, -1, -1, -1));
+        const __m128 c255 = _mm_set1_ps(255.0f);
+        for (__m128& v : f) {
+            const __m128 a = _mm_shuffle_ps(v, v, 0xFF);
+            const __m128 p = _mm_cvtepi32_ps(_mm_cvtps_epi32(_mm_div_ps(_mm_mul_ps(v, a), c255)));
+            v = _mm_or_ps(_mm_and_ps(colourLanes, p), _mm_andnot_ps(colourLanes, v));
+        }
+    }
+    for (int k = 0; k < 4; ++k) _mm_store_ps(o + 4 * k, f[k]);
 }
 
-void toFloatsSse2(float* out, const uint8_t* in, int count) {
-    const __m128i zero = _mm_setzero_si128();
+void toFloatsSse2(float* out, const uint8_t* in, int count, bool premultiply) {
     int i = 0;
-    for (; i + 4 <= count; i += 4) {
-        const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 4 * i));
-        const __m128i lo = _mm_unpacklo_epi8(px, zero), hi = _mm_unpackhi_epi8(px, zero);
-        float* o = out + 4 * i;
-        _mm_store_ps(o, _mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero)));
-        _mm_store_ps(o + 4, _mm_cvtepi32_ps(_mm_unpackhi_epi16(lo, zero)));
-        _mm_store_ps(o + 8, _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero)));
-        _mm_store_ps(o + 12, _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero)));
-    }
-    if (i < count) exactKernels().toFloats(out + 4 * i, in + 4 * i, count - i);
+    for (; i + 4 <= count; i += 4)
+        toFloats4(out + 4 * i, _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 4 * i)), premultiply);
+    if (i < count) exactKernels().toFloats(out + 4 * i, in + 4 * i, count - i, premultiply);
 }
 
 // Colour lanes become sum * 255 / alpha sum (0 where the alpha sum is 0); the alpha lane
@@ -218,38 +224,49 @@ inline __m128 straighten(__m128 sum) {
     return _mm_or_ps(_mm_and_ps(colourLanes, scaled), _mm_andnot_ps(colourLanes, sum));
 }
 
-inline void store4(uint8_t* out, __m128 a, __m128 b, __m128 c, __m128 d) {
-    const __m128i ab = _mm_packs_epi32(roundSaturate(a), roundSaturate(b));
-    const __m128i cd = _mm_packs_epi32(roundSaturate(c), roundSaturate(d));
+inline __m128 clampByte(__m128 v) { return _mm_min_ps(_mm_max_ps(v, _mm_setzero_ps()), _mm_set1_ps(255.0f)); }
+
+// Rounds four pixel sums to bytes. Sums of taps and weights of at least 0 are never
+// negative and stay far below 2^31, so the saturating packs clamp them.
+inline void store4(uint8_t* out, const __m128* s) {
+    const __m128i ab = _mm_packs_epi32(_mm_cvtps_epi32(s[0]), _mm_cvtps_epi32(s[1]));
+    const __m128i cd = _mm_packs_epi32(_mm_cvtps_epi32(s[2]), _mm_cvtps_epi32(s[3]));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(ab, cd));
 }
 
-// Four output pixels at a time, one 4-lane vector per pixel (lanes = channels); the
-// float rows are 16-byte aligned.
-void gaussColumnsSse2(uint8_t* out, const float* const* rows, int first, int end, const float* weights,
-                      int radius) {
+// The weighted sums of four neighbouring output pixels, one 4-lane vector per pixel
+// (lanes = channels); tap t of pixel q is at tap(t) + 4q, 16-byte aligned.
+template <typename Tap>
+inline void sums4(__m128* s, Tap tap, const float* weights, int radius) {
+    s[0] = s[1] = s[2] = s[3] = _mm_setzero_ps();
+    for (int k = 0; k < radius; ++k) {
+        const float* a = tap(k);
+        const float* b = tap(2 * radius - k);
+        const __m128 w = _mm_load_ps(weights + 4 * k);
+        for (int q = 0; q < 4; ++q)
+            s[q] = _mm_add_ps(s[q], _mm_mul_ps(_mm_add_ps(_mm_load_ps(a + 4 * q), _mm_load_ps(b + 4 * q)), w));
+    }
+    const float* c = tap(radius);
+    const __m128 w = _mm_load_ps(weights + 4 * radius);
+    for (int q = 0; q < 4; ++q) s[q] = _mm_add_ps(s[q], _mm_mul_ps(_mm_load_ps(c + 4 * q), w));
+}
+
+// Every tap and weight is at least 0, so a sum is never negative; it may pass 255 by
+// rounding only.
+inline __m128 roundedByte(__m128 v) { return _mm_cvtepi32_ps(_mm_cvtps_epi32(_mm_min_ps(v, _mm_set1_ps(255.0f)))); }
+
+void gaussColumnsSse2(float* out, ptrdiff_t outStride, int lines, const float* const* rows, int first, int end,
+                      const float* weights, int radius) {
     int j = first;
     for (; j + 4 <= end; j += 4) {
         const ptrdiff_t o = 4 * static_cast<ptrdiff_t>(j);
-        __m128 s0 = _mm_setzero_ps(), s1 = s0, s2 = s0, s3 = s0;
-        for (int k = 0; k < radius; ++k) {
-            const float* a = rows[k] + o;
-            const float* b = rows[2 * radius - k] + o;
-            const __m128 w = _mm_load_ps(weights + 4 * k);
-            s0 = _mm_add_ps(s0, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a), _mm_load_ps(b)), w));
-            s1 = _mm_add_ps(s1, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a + 4), _mm_load_ps(b + 4)), w));
-            s2 = _mm_add_ps(s2, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a + 8), _mm_load_ps(b + 8)), w));
-            s3 = _mm_add_ps(s3, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a + 12), _mm_load_ps(b + 12)), w));
+        for (int l = 0; l < lines; ++l) {
+            __m128 s[4];
+            sums4(s, [&](int t) { return rows[l + t] + o; }, weights, radius);
+            for (int q = 0; q < 4; ++q) _mm_store_ps(out + l * outStride + o + 4 * q, roundedByte(s[q]));
         }
-        const float* c = rows[radius] + o;
-        const __m128 w = _mm_load_ps(weights + 4 * radius);
-        s0 = _mm_add_ps(s0, _mm_mul_ps(_mm_load_ps(c), w));
-        s1 = _mm_add_ps(s1, _mm_mul_ps(_mm_load_ps(c + 4), w));
-        s2 = _mm_add_ps(s2, _mm_mul_ps(_mm_load_ps(c + 8), w));
-        s3 = _mm_add_ps(s3, _mm_mul_ps(_mm_load_ps(c + 12), w));
-        store4(out + o, s0, s1, s2, s3);
     }
-    if (j < end) exactKernels().gaussColumns(out, rows, j, end, weights, radius);
+    if (j < end) exactKernels().gaussColumns(out, outStride, lines, rows, j, end, weights, radius);
 }
 
 void gaussRowSse2(uint8_t* out, const float* row, int first, int end, const float* weights, int radius,
@@ -257,29 +274,11 @@ void gaussRowSse2(uint8_t* out, const float* row, int first, int end, const floa
     int j = first;
     for (; j + 4 <= end; j += 4) {
         const float* base = row + 4 * static_cast<ptrdiff_t>(j);
-        __m128 s0 = _mm_setzero_ps(), s1 = s0, s2 = s0, s3 = s0;
-        for (int k = 0; k < radius; ++k) {
-            const float* a = base + 4 * k;
-            const float* b = base + 4 * (2 * radius - k);
-            const __m128 w = _mm_load_ps(weights + 4 * k);
-            s0 = _mm_add_ps(s0, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a), _mm_load_ps(b)), w));
-            s1 = _mm_add_ps(s1, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a + 4), _mm_load_ps(b + 4)), w));
-            s2 = _mm_add_ps(s2, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a + 8), _mm_load_ps(b + 8)), w));
-            s3 = _mm_add_ps(s3, _mm_mul_ps(_mm_add_ps(_mm_load_ps(a + 12), _mm_load_ps(b + 12)), w));
-        }
-        const float* c = base + 4 * radius;
-        const __m128 w = _mm_load_ps(weights + 4 * radius);
-        s0 = _mm_add_ps(s0, _mm_mul_ps(_mm_load_ps(c), w));
-        s1 = _mm_add_ps(s1, _mm_mul_ps(_mm_load_ps(c + 4), w));
-        s2 = _mm_add_ps(s2, _mm_mul_ps(_mm_load_ps(c + 8), w));
-        s3 = _mm_add_ps(s3, _mm_mul_ps(_mm_load_ps(c + 12), w));
-        if (straight) {
-            s0 = straighten(s0);
-            s1 = straighten(s1);
-            s2 = straighten(s2);
-            s3 = straighten(s3);
-        }
-        store4(out + 4 * static_cast<ptrdiff_t>(j), s0, s1, s2, s3);
+        __m128 s[4];
+        sums4(s, [&](int t) { return base + 4 * t; }, weights, radius);
+        if (straight)
+            for (__m128& v : s) v = clampByte(straighten(v)); // straightened colours may be anything
+        store4(out + 4 * static_cast<ptrdiff_t>(j), s);
     }
     if (j < end) exactKernels().gaussRow(out, row, j, end, weights, radius, straight);
 }

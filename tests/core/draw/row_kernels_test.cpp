@@ -11,7 +11,7 @@ using namespace vell::draw::test;
 // rows give the exact rows' bytes.
 TEST(RowKernels, BlendRowsMatchExactOnEveryAlphaAndDestination) {
     std::mt19937 rng(11);
-    const int n = 65536 + 3; // a tail the vector loop leaves to the exact row
+    const int n = 65536 + 7; // a tail the vector loops leave to narrower code
     std::vector<uint8_t> src(4 * n), dst(4 * n);
     for (int k = 0; k < n; ++k) {
         const int a = (k >> 8) & 255, d = k & 255;
@@ -19,31 +19,41 @@ TEST(RowKernels, BlendRowsMatchExactOnEveryAlphaAndDestination) {
         src[4 * k + 3] = static_cast<uint8_t>(a);
         for (int c = 0; c < 4; ++c) dst[4 * k + c] = static_cast<uint8_t>(c == 3 ? d : rng() % (d + 1));
     }
-    const RowKernels& fast = fastKernels();
-    const RowKernels& exact = exactKernels();
-    for (int alpha : {255, 254, 128, 1}) {
-        SCOPED_TRACE(alpha);
-        std::vector<uint8_t> a = dst, b = dst;
-        fast.overPremul(a.data(), src.data(), n, static_cast<uint8_t>(alpha));
-        exact.overPremul(b.data(), src.data(), n, static_cast<uint8_t>(alpha));
-        EXPECT_TRUE(a == b) << "premultiplied";
-        // Straight pixels may have any colour, so use the destination bytes as colour too.
-        std::vector<uint8_t> straight = src;
-        for (int k = 0; k < n; ++k)
-            for (int c = 0; c < 3; ++c) straight[4 * k + c] = static_cast<uint8_t>(rng());
-        a = dst, b = dst;
-        fast.overStraight(a.data(), straight.data(), n, static_cast<uint8_t>(alpha));
-        exact.overStraight(b.data(), straight.data(), n, static_cast<uint8_t>(alpha));
-        EXPECT_TRUE(a == b) << "straight";
-    }
-    // Solid colours: every coverage value over every destination byte.
+    // Straight pixels may have any colour.
+    std::vector<uint8_t> straight = src;
+    for (int k = 0; k < n; ++k)
+        for (int c = 0; c < 3; ++c) straight[4 * k + c] = static_cast<uint8_t>(rng());
     std::vector<uint8_t> mask(n);
     for (int k = 0; k < n; ++k) mask[k] = static_cast<uint8_t>(k >> 8);
-    for (uint32_t colour : {bgra(255, 255, 255, 255), bgra(0, 40, 80, 128), bgra(3, 2, 1, 3)}) {
-        std::vector<uint8_t> a = dst, b = dst;
-        fast.solidMask(a.data(), colour, mask.data(), n);
-        exact.solidMask(b.data(), colour, mask.data(), n);
-        EXPECT_TRUE(a == b) << std::hex << colour;
+    const RowKernels& exact = exactKernels();
+    for (const KernelTable& table : vectorKernelTables()) {
+        SCOPED_TRACE(table.name);
+        const RowKernels& fast = *table.kernels;
+        // Every opacity, each over every pair of source alpha and destination byte; odd
+        // opacities from an unaligned start.
+        for (int alpha = 1; alpha <= 255; ++alpha) {
+            SCOPED_TRACE(alpha);
+            {
+                const int offset = alpha & 1, count = n - offset;
+                std::vector<uint8_t> a = dst, b = dst;
+                fast.overPremul(a.data() + 4 * offset, src.data() + 4 * offset, count, static_cast<uint8_t>(alpha));
+                exact.overPremul(b.data() + 4 * offset, src.data() + 4 * offset, count, static_cast<uint8_t>(alpha));
+                ASSERT_TRUE(a == b) << "premultiplied";
+                a = dst, b = dst;
+                fast.overStraight(a.data() + 4 * offset, straight.data() + 4 * offset, count, static_cast<uint8_t>(alpha));
+                exact.overStraight(b.data() + 4 * offset, straight.data() + 4 * offset, count, static_cast<uint8_t>(alpha));
+                ASSERT_TRUE(a == b) << "straight";
+            }
+        }
+        // Solid colours: every coverage value over every destination byte.
+        for (uint32_t colour : {bgra(255, 255, 255, 255), bgra(0, 40, 80, 128), bgra(3, 2, 1, 3), bgra(9, 8, 7, 255)}) {
+            for (int offset : {0, 3}) {
+                std::vector<uint8_t> a = dst, b = dst;
+                fast.solidMask(a.data() + 4 * offset, colour, mask.data() + offset, n - offset);
+                exact.solidMask(b.data() + 4 * offset, colour, mask.data() + offset, n - offset);
+                EXPECT_TRUE(a == b) << std::hex << colour;
+            }
+        }
     }
 }
 
@@ -60,43 +70,73 @@ TEST(RowKernels, BilinearAndGaussLinesMatchExact) {
         t.fx = static_cast<int32_t>(rng() % 32768);
     }
     taps[0].fx = 0; // weights of exactly 1 and 0
-    for (int fy : {0, 1, 16384, 32767, 12345}) {
-        std::vector<int16_t> va(4 * width), vb(4 * width);
-        fastKernels().bilinearVertical(va.data(), top.data(), bottom.data(), width, fy);
-        exactKernels().bilinearVertical(vb.data(), top.data(), bottom.data(), width, fy);
-        EXPECT_TRUE(va == vb) << "vertical fy " << fy;
-        std::vector<uint8_t> a(4 * width), b(4 * width);
-        fastKernels().bilinearHorizontal(a.data(), va.data(), taps.data(), width);
-        exactKernels().bilinearHorizontal(b.data(), va.data(), taps.data(), width);
-        EXPECT_TRUE(a == b) << "horizontal fy " << fy;
-    }
-    // Weight 0 reproduces the pixel exactly in both passes.
-    std::vector<int16_t> v(4 * width);
-    exactKernels().bilinearVertical(v.data(), top.data(), bottom.data(), width, 0);
-    std::vector<BilinearTap> same(width);
-    for (int i = 0; i < width; ++i) same[i] = {i, (i + 1) % width, 0};
-    std::vector<uint8_t> back(4 * width);
-    fastKernels().bilinearHorizontal(back.data(), v.data(), same.data(), width);
-    EXPECT_TRUE(back == top);
-
-    // Gaussian passes over random pixels, with a tail the vector loop leaves over.
+    // Neighbouring taps, as a scaled row has them, with runs of equal columns.
+    std::vector<BilinearTap> ordered(width);
+    for (int i = 0; i < width; ++i) ordered[i] = {i / 2, i / 2 + 1, static_cast<int32_t>(rng() % 32768)};
+    ordered[width - 1] = {width / 2, width / 2, 0};
     alignas(16) const float weights[] = {0.05f, 0.05f, 0.05f, 0.05f, 0.2f, 0.2f, 0.2f, 0.2f, 0.5f, 0.5f, 0.5f, 0.5f};
     std::vector<uint8_t> in(4 * (width + 4) * 5);
     for (uint8_t& b : in) b = static_cast<uint8_t>(rng());
-    AlignedFloats floats(in.size()), floatsExact(in.size());
-    fastKernels().toFloats(floats.data(), in.data(), static_cast<int>(in.size() / 4));
-    exactKernels().toFloats(floatsExact.data(), in.data(), static_cast<int>(in.size() / 4));
-    for (size_t i = 0; i < in.size(); ++i) ASSERT_EQ(floats[i], in[i]);
-    const float* rows[5];
-    for (int k = 0; k < 5; ++k) rows[k] = floats.data() + 4 * (width + 4) * k;
-    std::vector<uint8_t> a(4 * width), b(4 * width);
-    fastKernels().gaussColumns(a.data(), rows, 0, width, weights, 2);
-    exactKernels().gaussColumns(b.data(), rows, 0, width, weights, 2);
-    EXPECT_TRUE(a == b) << "columns";
-    for (bool straight : {false, true}) {
-        fastKernels().gaussRow(a.data(), floats.data(), 0, width, weights, 2, straight);
-        exactKernels().gaussRow(b.data(), floats.data(), 0, width, weights, 2, straight);
-        EXPECT_TRUE(a == b) << "row, straight " << straight;
+    for (size_t i = 3; i < in.size(); i += 4 * 7) in[i] = 0; // alpha 0 now and then
+
+    for (const KernelTable& table : vectorKernelTables()) {
+        SCOPED_TRACE(table.name);
+        const RowKernels& fast = *table.kernels;
+        const RowKernels& exact = exactKernels();
+        for (int fy : {0, 1, 16384, 32767, 12345}) {
+            std::vector<int16_t> va(4 * width), vb(4 * width);
+            fast.bilinearVertical(va.data(), top.data(), bottom.data(), width, fy);
+            exact.bilinearVertical(vb.data(), top.data(), bottom.data(), width, fy);
+            EXPECT_TRUE(va == vb) << "vertical fy " << fy;
+            for (const std::vector<BilinearTap>* t : {&taps, &ordered}) {
+                std::vector<uint8_t> a(4 * width), b(4 * width);
+                fast.bilinearHorizontal(a.data(), va.data(), t->data(), width);
+                exact.bilinearHorizontal(b.data(), va.data(), t->data(), width);
+                EXPECT_TRUE(a == b) << "horizontal fy " << fy;
+            }
+        }
+        // Weight 0 reproduces the pixel exactly in both passes.
+        std::vector<int16_t> v(4 * width);
+        exact.bilinearVertical(v.data(), top.data(), bottom.data(), width, 0);
+        std::vector<BilinearTap> same(width);
+        for (int i = 0; i < width; ++i) same[i] = {i, (i + 1) % width, 0};
+        std::vector<uint8_t> back(4 * width);
+        fast.bilinearHorizontal(back.data(), v.data(), same.data(), width);
+        EXPECT_TRUE(back == top);
+
+        // Gaussian passes over random pixels, with a tail the vector loops leave over.
+        const size_t pixels = in.size() / 4;
+        for (bool premultiply : {false, true}) {
+            AlignedFloats floats(in.size()), floatsExact(in.size());
+            fast.toFloats(floats.data(), in.data(), static_cast<int>(pixels), premultiply);
+            exact.toFloats(floatsExact.data(), in.data(), static_cast<int>(pixels), premultiply);
+            for (size_t i = 0; i < in.size(); ++i) ASSERT_EQ(floats[i], floatsExact[i]) << i;
+            if (!premultiply) {
+                for (size_t i = 0; i < in.size(); ++i) ASSERT_EQ(floats[i], in[i]);
+            }
+        }
+        AlignedFloats floats(in.size());
+        exact.toFloats(floats.data(), in.data(), static_cast<int>(pixels), false);
+        const float* rows[5];
+        for (int k = 0; k < 5; ++k) rows[k] = floats.data() + 4 * (width + 4) * k;
+        for (int first : {0, 1}) {
+            // Radius 2 over five rows: one line; radius 1 over the same rows: three lines.
+            for (int radius : {2, 1}) {
+                const int lines = 5 - 2 * radius;
+                const float* w = weights + 4 * (2 - radius);
+                AlignedFloats a(4 * width * lines), b(4 * width * lines);
+                fast.gaussColumns(a.data(), 4 * width, lines, rows, first, width, w, radius);
+                exact.gaussColumns(b.data(), 4 * width, lines, rows, first, width, w, radius);
+                for (int i = 0; i < 4 * width * lines; ++i)
+                    ASSERT_EQ(a[i], b[i]) << "columns from " << first << ", radius " << radius << " at " << i;
+            }
+            for (bool straight : {false, true}) {
+                std::vector<uint8_t> ra(4 * width), rb(4 * width);
+                fast.gaussRow(ra.data(), floats.data(), first, width, weights, 2, straight);
+                exact.gaussRow(rb.data(), floats.data(), first, width, weights, 2, straight);
+                EXPECT_TRUE(ra == rb) << "row from " << first << ", straight " << straight;
+            }
+        }
     }
 }
 

@@ -97,4 +97,15 @@ void withExactKernels(F f) {
     setFastPathsEnabled(true);
 }
 
+// Runs f(name) once for each vector kernel table this processor runs, with that table
+// active; afterwards the default table is active again.
+template <typename F>
+void forEachVectorTable(F f) {
+    for (const KernelTable& t : vectorKernelTables()) {
+        useKernels(t.kernels);
+        f(t.name);
+    }
+    useKernels(nullptr);
+}
+
 } // namespace vell::draw::test
