@@ -148,7 +148,9 @@ std::vector<KernelTable> vectorKernelTables() {
     std::vector<KernelTable> tables;
     if (!CpuHasSSE2()) return tables;
     if (const RowKernels* k = detail::sse2Kernels()) tables.push_back({"SSE2", k});
-    if (const RowKernels* k = detail::avx2Kernels(); k && CpuHasAVX2()) tables.push_back({"AVX2", k});
+    if (CpuHasAVX2()) {
+        if (const RowKernels* k = detail::avx2Kernels()) tables.push_back({"AVX2", k});
+    }
     return tables;
 }
 

@@ -1,27 +1,93 @@
 // The AVX2 entries of the row kernels, used over the SSE2 table when the processor has
-// AVX2 (see CpuHasAVX2). Each gives exactly the bytes of its exact twin: the Gaussian
-// lines hold two pixels per vector and repeat the exact version's single-precision
-// operations in the same order (separate multiply and add, never fused).
+// AVX2 (see CpuHasAVX2). Each gives exactly the bytes of its exact twin: the blending
+// rows are those of blend_rows_simd.h, eight pixels a register; the Gaussian lines hold
+// two pixels a register and repeat the exact version's single-precision operations in
+// the same order (separate multiply and add, never fused).
 // Built for 64-bit targets outside Windows only: Windows does not promise the 32-byte
 // stack alignment that spilled wide registers need.
 #include "core/draw/row_kernels.h"
 
-#if defined(__x86_64__) && !defined(_WIN32) && defined(__GNUC__)
+#if defined(__x86_64__) && !defined(_WIN32) && defined(__GNUC__) && !defined(__clang__)
+#include <cstring>
 #include <immintrin.h>
 
-#define VELL_AVX2 __attribute__((target("avx2")))
+// Everything defined from here to the matching pop is compiled for AVX2; it only runs
+// once the processor test passed.
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#include "core/draw/blend_rows_simd.h"
 
 namespace vell::draw {
 
 namespace {
 
-VELL_AVX2 inline __m256 clampByte(__m256 v) {
+// The vector operations the shared blending rows are written in, eight pixels a
+// register. Unpacking and packing work within 128-bit halves, so pixels keep their order.
+struct Avx2Ops {
+    using Reg = __m256i;
+    static constexpr int kPixels = 8;
+    static constexpr unsigned kAllLanes = 0xFFFFFFFFu;
+    static Reg load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+    static void store(uint8_t* p, Reg v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+    static Reg zero() { return _mm256_setzero_si256(); }
+    static Reg set16(int v) { return _mm256_set1_epi16(static_cast<short>(v)); }
+    static Reg set32(int v) { return _mm256_set1_epi32(v); }
+    static Reg add16(Reg a, Reg b) { return _mm256_add_epi16(a, b); }
+    static Reg sub16(Reg a, Reg b) { return _mm256_sub_epi16(a, b); }
+    static Reg mullo16(Reg a, Reg b) { return _mm256_mullo_epi16(a, b); }
+    static Reg mulhiU16(Reg a, Reg b) { return _mm256_mulhi_epu16(a, b); }
+    static Reg and_(Reg a, Reg b) { return _mm256_and_si256(a, b); }
+    static Reg or_(Reg a, Reg b) { return _mm256_or_si256(a, b); }
+    static Reg andnot(Reg a, Reg b) { return _mm256_andnot_si256(a, b); }
+    static Reg cmpeq32(Reg a, Reg b) { return _mm256_cmpeq_epi32(a, b); }
+    static Reg cmpgt32(Reg a, Reg b) { return _mm256_cmpgt_epi32(a, b); }
+    static Reg srli32_24(Reg a) { return _mm256_srli_epi32(a, 24); }
+    static unsigned movemask(Reg a) { return static_cast<unsigned>(_mm256_movemask_epi8(a)); }
+    static Reg unpacklo8(Reg a, Reg b) { return _mm256_unpacklo_epi8(a, b); }
+    static Reg unpackhi8(Reg a, Reg b) { return _mm256_unpackhi_epi8(a, b); }
+    static Reg packus16(Reg a, Reg b) { return _mm256_packus_epi16(a, b); }
+    static Reg addsU8(Reg a, Reg b) { return _mm256_adds_epu8(a, b); }
+    static Reg alphaLanes(Reg px) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(px, 0xFF), 0xFF); }
+    static uint64_t mask8(const uint8_t* m) {
+        uint64_t v;
+        std::memcpy(&v, m, 8);
+        return v;
+    }
+    static bool maskIsZero(const uint8_t* m) { return mask8(m) == 0; }
+    static bool maskIsFull(const uint8_t* m) { return mask8(m) == ~uint64_t{0}; }
+    // Eight coverage bytes, each over the four bytes of its pixel.
+    static Reg spreadMask(const uint8_t* m) {
+        const __m256i bytes = _mm256_broadcastsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(m)));
+        const __m256i spread = _mm256_setr_epi8(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, //
+                                                4, 4, 4, 4, 5, 5, 5, 5, 6, 6, 6, 6, 7, 7, 7, 7);
+        return _mm256_shuffle_epi8(bytes, spread);
+    }
+};
+
+using Avx2Blend = BlendRows<Avx2Ops>;
+
+void overPremulAvx2(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha) {
+    const int done = Avx2Blend::overPremul(dst, src, count, alpha);
+    if (done < count) detail::sse2Kernels()->overPremul(dst + 4 * done, src + 4 * done, count - done, alpha);
+}
+
+void overStraightAvx2(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha) {
+    const int done = Avx2Blend::overStraight(dst, src, count, alpha);
+    if (done < count) detail::sse2Kernels()->overStraight(dst + 4 * done, src + 4 * done, count - done, alpha);
+}
+
+void solidMaskAvx2(uint8_t* dst, uint32_t colour, const uint8_t* mask, int count) {
+    const int done = Avx2Blend::solidMask(dst, colour, mask, count);
+    if (done < count) detail::sse2Kernels()->solidMask(dst + 4 * done, colour, mask + done, count - done);
+}
+
+inline __m256 clampByte(__m256 v) {
     return _mm256_min_ps(_mm256_max_ps(v, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
 }
 
 // Colour lanes become sum * 255 / alpha sum (0 where the alpha sum is 0); the alpha lanes
 // keep their sums.
-VELL_AVX2 inline __m256 straighten(__m256 sum) {
+inline __m256 straighten(__m256 sum) {
     const __m256 colourLanes = _mm256_castsi256_ps(_mm256_set_epi32(0, -1, -1, -1, 0, -1, -1, -1));
     const __m256 alphaSum = _mm256_shuffle_ps(sum, sum, 0xFF);
     const __m256 nonZero = _mm256_cmp_ps(alphaSum, _mm256_setzero_ps(), _CMP_NEQ_UQ);
@@ -32,7 +98,7 @@ VELL_AVX2 inline __m256 straighten(__m256 sum) {
 // The weighted sums of eight neighbouring output pixels, two per vector; tap t of pixel
 // q is at tap(t) + 4q.
 template <int N, typename Tap>
-VELL_AVX2 inline void sums(__m256* s, Tap tap, const float* weights, int radius) {
+inline void sums(__m256* s, Tap tap, const float* weights, int radius) {
     for (int q = 0; q < N; ++q) s[q] = _mm256_setzero_ps();
     for (int k = 0; k < radius; ++k) {
         const float* a = tap(k);
@@ -46,7 +112,7 @@ VELL_AVX2 inline void sums(__m256* s, Tap tap, const float* weights, int radius)
     for (int q = 0; q < N; ++q) s[q] = _mm256_add_ps(s[q], _mm256_mul_ps(_mm256_loadu_ps(c + 8 * q), w));
 }
 
-VELL_AVX2 void toFloatsAvx2(float* out, const uint8_t* in, int count, bool premultiply) {
+void toFloatsAvx2(float* out, const uint8_t* in, int count, bool premultiply) {
     if (premultiply) {
         detail::sse2Kernels()->toFloats(out, in, count, true);
         return;
@@ -62,11 +128,11 @@ VELL_AVX2 void toFloatsAvx2(float* out, const uint8_t* in, int count, bool premu
 
 // Every tap and weight is at least 0, so a sum is never negative; it may pass 255 by
 // rounding only.
-VELL_AVX2 inline __m256 roundedByte(__m256 v) {
+inline __m256 roundedByte(__m256 v) {
     return _mm256_cvtepi32_ps(_mm256_cvtps_epi32(_mm256_min_ps(v, _mm256_set1_ps(255.0f))));
 }
 
-VELL_AVX2 void gaussColumnsAvx2(float* out, ptrdiff_t outStride, int lines, const float* const* rows, int first,
+void gaussColumnsAvx2(float* out, ptrdiff_t outStride, int lines, const float* const* rows, int first,
                                 int end, const float* weights, int radius) {
     int j = first;
     for (; j + 8 <= end; j += 8) {
@@ -80,7 +146,7 @@ VELL_AVX2 void gaussColumnsAvx2(float* out, ptrdiff_t outStride, int lines, cons
     if (j < end) detail::sse2Kernels()->gaussColumns(out, outStride, lines, rows, j, end, weights, radius);
 }
 
-VELL_AVX2 void gaussRowAvx2(uint8_t* out, const float* row, int first, int end, const float* weights, int radius,
+void gaussRowAvx2(uint8_t* out, const float* row, int first, int end, const float* weights, int radius,
                             bool straight) {
     // Packing works within 128-bit halves: pixels come out as 0 2 4 6 | 1 3 5 7.
     const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
@@ -100,8 +166,21 @@ VELL_AVX2 void gaussRowAvx2(uint8_t* out, const float* row, int first, int end, 
     if (j < end) detail::sse2Kernels()->gaussRow(out, row, j, end, weights, radius, straight);
 }
 
+} // namespace
+
+} // namespace vell::draw
+
+#pragma GCC pop_options
+
+namespace vell::draw {
+
+namespace {
+
 RowKernels buildAvx2() {
     RowKernels k = *detail::sse2Kernels();
+    k.overPremul = overPremulAvx2;
+    k.overStraight = overStraightAvx2;
+    k.solidMask = solidMaskAvx2;
     k.toFloats = toFloatsAvx2;
     k.gaussColumns = gaussColumnsAvx2;
     k.gaussRow = gaussRowAvx2;

@@ -1,11 +1,12 @@
 // The SSE2 entries of the row kernels. Each gives exactly the bytes of its exact twin in
-// row_kernels.cpp: byte products are rounded divisions by 255 done as (t * 257) >> 16
-// with t = x + 128, which equals floor((x + 127) / 255) for every product of two bytes;
-// the Gaussian lines repeat the exact version's single-precision operations in the same
-// order, one lane per channel.
+// row_kernels.cpp: the blending rows are those of blend_rows_simd.h; the Gaussian lines
+// repeat the exact version's single-precision operations in the same order, one lane per
+// channel.
 #include "core/draw/row_kernels.h"
 
 #if defined(__SSE2__)
+#include "core/draw/blend_rows_simd.h"
+
 #include <emmintrin.h>
 
 #include <cstring>
@@ -14,124 +15,63 @@ namespace vell::draw {
 
 namespace {
 
-inline __m128i div255(__m128i x) {
-    return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(128)), _mm_set1_epi16(257));
-}
-
-// Broadcasts the alpha lane (3 and 7) of two unpacked pixels over their four lanes.
-inline __m128i alphaLanes(__m128i px) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(px, 0xFF), 0xFF); }
-
-inline uint32_t load32(const uint8_t* p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-// Blends two unpacked pixels: out = div255(g * s) + div255((255 - e) * d), saturated by
-// the final pack. `e` and `g` hold each pixel's value in all four of its lanes.
-inline __m128i blend2(__m128i s, __m128i d, __m128i g, __m128i e) {
-    const __m128i inv = _mm_sub_epi16(_mm_set1_epi16(255), e);
-    return _mm_add_epi16(div255(_mm_mullo_epi16(s, g)), div255(_mm_mullo_epi16(d, inv)));
-}
-
-// Keeps the destination where the effective alpha is 0.
-inline __m128i keepWhereZero(__m128i result, __m128i dst, __m128i e8) {
-    const __m128i zero = _mm_cmpeq_epi32(e8, _mm_setzero_si128());
-    return _mm_or_si128(_mm_and_si128(zero, dst), _mm_andnot_si128(zero, result));
-}
-
-// Four pixels at a time. `Full` is opacity 255, where E is the pixel's own alpha and a
-// premultiplied source's colour weight 255 leaves its bytes as they are.
-template <bool Premul, bool Full>
-void overRow(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i a16 = _mm_set1_epi16(alpha);
-    const __m128i c255 = _mm_set1_epi16(255);
-    const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    int i = 0;
-    for (; i + 4 <= count; i += 4, dst += 16, src += 16) {
-        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
-        const __m128i sa = _mm_and_si128(s, alphaMask);
-        const __m128i transparent = _mm_cmpeq_epi32(sa, zero);
-        if (_mm_movemask_epi8(transparent) == 0xFFFF) continue;
-        if (Full && _mm_movemask_epi8(_mm_cmpeq_epi32(sa, alphaMask)) == 0xFFFF) {
-            // Opaque pixels at full opacity are copied (both exact formulas give s).
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), s);
-            continue;
-        }
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst));
-        __m128i sLo = _mm_unpacklo_epi8(s, zero), sHi = _mm_unpackhi_epi8(s, zero);
-        const __m128i dLo = _mm_unpacklo_epi8(d, zero), dHi = _mm_unpackhi_epi8(d, zero);
-        __m128i eLo = alphaLanes(sLo), eHi = alphaLanes(sHi);
-        if (!Full) {
-            eLo = div255(_mm_mullo_epi16(eLo, a16));
-            eHi = div255(_mm_mullo_epi16(eHi, a16));
-        }
-        __m128i rLo, rHi;
-        if (Premul && Full) {
-            // s + PreMul[255-a][d], saturated; a transparent pixel's colour is dropped so
-            // that it leaves the destination as it is.
-            const __m128i dd = _mm_packus_epi16(div255(_mm_mullo_epi16(dLo, _mm_sub_epi16(c255, eLo))),
-                                                div255(_mm_mullo_epi16(dHi, _mm_sub_epi16(c255, eHi))));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_adds_epu8(_mm_andnot_si128(transparent, s), dd));
-            continue;
-        } else if (Premul) {
-            rLo = blend2(sLo, dLo, a16, eLo);
-            rHi = blend2(sHi, dHi, a16, eHi);
-        } else {
-            // Straight colour is weighted by E; its alpha lane counts as 255 so that the
-            // alpha byte becomes E + PreMul[255-E][d], which is Screen[E][d].
-            const __m128i a255 = _mm_set_epi16(255, 0, 0, 0, 255, 0, 0, 0);
-            sLo = _mm_or_si128(sLo, a255);
-            sHi = _mm_or_si128(sHi, a255);
-            rLo = blend2(sLo, dLo, eLo, eLo);
-            rHi = blend2(sHi, dHi, eHi, eHi);
-        }
-        const __m128i r = _mm_packus_epi16(rLo, rHi);
-        const __m128i skip = Full ? transparent : _mm_cmpeq_epi32(_mm_packus_epi16(eLo, eHi), zero);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(_mm_and_si128(skip, d), _mm_andnot_si128(skip, r)));
+// The vector operations the shared blending rows are written in, four pixels a register.
+struct Sse2Ops {
+    using Reg = __m128i;
+    static constexpr int kPixels = 4;
+    static constexpr unsigned kAllLanes = 0xFFFF;
+    static Reg load(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+    static void store(uint8_t* p, Reg v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+    static Reg zero() { return _mm_setzero_si128(); }
+    static Reg set16(int v) { return _mm_set1_epi16(static_cast<short>(v)); }
+    static Reg set32(int v) { return _mm_set1_epi32(v); }
+    static Reg add16(Reg a, Reg b) { return _mm_add_epi16(a, b); }
+    static Reg sub16(Reg a, Reg b) { return _mm_sub_epi16(a, b); }
+    static Reg mullo16(Reg a, Reg b) { return _mm_mullo_epi16(a, b); }
+    static Reg mulhiU16(Reg a, Reg b) { return _mm_mulhi_epu16(a, b); }
+    static Reg and_(Reg a, Reg b) { return _mm_and_si128(a, b); }
+    static Reg or_(Reg a, Reg b) { return _mm_or_si128(a, b); }
+    static Reg andnot(Reg a, Reg b) { return _mm_andnot_si128(a, b); }
+    static Reg cmpeq32(Reg a, Reg b) { return _mm_cmpeq_epi32(a, b); }
+    static Reg cmpgt32(Reg a, Reg b) { return _mm_cmpgt_epi32(a, b); }
+    static Reg srli32_24(Reg a) { return _mm_srli_epi32(a, 24); }
+    static unsigned movemask(Reg a) { return static_cast<unsigned>(_mm_movemask_epi8(a)); }
+    static Reg unpacklo8(Reg a, Reg b) { return _mm_unpacklo_epi8(a, b); }
+    static Reg unpackhi8(Reg a, Reg b) { return _mm_unpackhi_epi8(a, b); }
+    static Reg packus16(Reg a, Reg b) { return _mm_packus_epi16(a, b); }
+    static Reg addsU8(Reg a, Reg b) { return _mm_adds_epu8(a, b); }
+    // Lanes 3 and 7 of two unpacked pixels over all four lanes of their pixel.
+    static Reg alphaLanes(Reg px) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(px, 0xFF), 0xFF); }
+    static uint32_t mask4(const uint8_t* m) {
+        uint32_t v;
+        std::memcpy(&v, m, 4);
+        return v;
     }
-    if (i < count) (Premul ? exactKernels().overPremul : exactKernels().overStraight)(dst, src, count - i, alpha);
-}
+    static bool maskIsZero(const uint8_t* m) { return mask4(m) == 0; }
+    static bool maskIsFull(const uint8_t* m) { return mask4(m) == 0xFFFFFFFFu; }
+    // Four coverage bytes, each over the four bytes of its pixel.
+    static Reg spreadMask(const uint8_t* m) {
+        Reg v = _mm_cvtsi32_si128(static_cast<int>(mask4(m)));
+        v = _mm_unpacklo_epi8(v, v);
+        return _mm_unpacklo_epi16(v, v);
+    }
+};
+
+using Sse2Blend = BlendRows<Sse2Ops>;
 
 void overPremulSse2(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha) {
-    if (alpha == 255)
-        overRow<true, true>(dst, src, count, alpha);
-    else
-        overRow<true, false>(dst, src, count, alpha);
+    const int done = Sse2Blend::overPremul(dst, src, count, alpha);
+    if (done < count) exactKernels().overPremul(dst + 4 * done, src + 4 * done, count - done, alpha);
 }
+
 void overStraightSse2(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha) {
-    if (alpha == 255)
-        overRow<false, true>(dst, src, count, alpha);
-    else
-        overRow<false, false>(dst, src, count, alpha);
+    const int done = Sse2Blend::overStraight(dst, src, count, alpha);
+    if (done < count) exactKernels().overStraight(dst + 4 * done, src + 4 * done, count - done, alpha);
 }
 
 void solidMaskSse2(uint8_t* dst, uint32_t colour, const uint8_t* mask, int count) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i c16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(colour)), zero);
-    const __m128i ca16 = alphaLanes(c16);
-    const bool opaque = (colour >> 24) == 255;
-    int i = 0;
-    for (; i + 4 <= count; i += 4, dst += 16) {
-        const uint32_t m4 = load32(mask + i);
-        if (m4 == 0) continue;
-        if (opaque && m4 == 0xFFFFFFFFu) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_set1_epi32(static_cast<int>(colour)));
-            continue;
-        }
-        // Spread each mask byte over its pixel's four 16-bit lanes.
-        __m128i m = _mm_cvtsi32_si128(static_cast<int>(m4));
-        m = _mm_unpacklo_epi8(m, m);
-        m = _mm_unpacklo_epi16(m, m); // each byte four times
-        const __m128i mLo = _mm_unpacklo_epi8(m, zero), mHi = _mm_unpackhi_epi8(m, zero);
-        const __m128i eLo = div255(_mm_mullo_epi16(ca16, mLo)), eHi = div255(_mm_mullo_epi16(ca16, mHi));
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst));
-        const __m128i dLo = _mm_unpacklo_epi8(d, zero), dHi = _mm_unpackhi_epi8(d, zero);
-        const __m128i r = _mm_packus_epi16(blend2(c16, dLo, mLo, eLo), blend2(c16, dHi, mHi, eHi));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), keepWhereZero(r, d, _mm_packus_epi16(eLo, eHi)));
-    }
-    if (i < count) exactKernels().solidMask(dst, colour, mask + i, count - i);
+    const int done = Sse2Blend::solidMask(dst, colour, mask, count);
+    if (done < count) exactKernels().solidMask(dst + 4 * done, colour, mask + done, count - done);
 }
 
 void bilinearVerticalSse2(int16_t* out, const uint8_t* top, const uint8_t* bottom, int count, int fy) {

@@ -1,5 +1,6 @@
 #include "core/draw/aligned_floats.h"
 #include "core/draw/row_kernels.h"
+#include "core/pixel/tables.h"
 #include "test_images.h"
 
 #include <gtest/gtest.h>
@@ -7,15 +8,18 @@
 using namespace vell::draw;
 using namespace vell::draw::test;
 
-// Every pair of source alpha and destination byte, at several opacities: the vector
-// rows give the exact rows' bytes.
+// Every pair of source alpha and destination byte, at every opacity: the vector rows give
+// the exact rows' bytes. Alphas come in runs of 256 pixels, so whole registers are
+// transparent or opaque too; every fifth premultiplied pixel has colour bytes above its
+// alpha, which the rows must saturate as the exact ones do.
 TEST(RowKernels, BlendRowsMatchExactOnEveryAlphaAndDestination) {
     std::mt19937 rng(11);
     const int n = 65536 + 7; // a tail the vector loops leave to narrower code
     std::vector<uint8_t> src(4 * n), dst(4 * n);
     for (int k = 0; k < n; ++k) {
         const int a = (k >> 8) & 255, d = k & 255;
-        for (int c = 0; c < 3; ++c) src[4 * k + c] = static_cast<uint8_t>(a ? rng() % (a + 1) : 0);
+        for (int c = 0; c < 3; ++c)
+            src[4 * k + c] = static_cast<uint8_t>(k % 5 == 0 ? rng() : a ? rng() % (a + 1) : 0);
         src[4 * k + 3] = static_cast<uint8_t>(a);
         for (int c = 0; c < 4; ++c) dst[4 * k + c] = static_cast<uint8_t>(c == 3 ? d : rng() % (d + 1));
     }
@@ -26,35 +30,50 @@ TEST(RowKernels, BlendRowsMatchExactOnEveryAlphaAndDestination) {
     std::vector<uint8_t> mask(n);
     for (int k = 0; k < n; ++k) mask[k] = static_cast<uint8_t>(k >> 8);
     const RowKernels& exact = exactKernels();
-    for (const KernelTable& table : vectorKernelTables()) {
-        SCOPED_TRACE(table.name);
-        const RowKernels& fast = *table.kernels;
-        // Every opacity, each over every pair of source alpha and destination byte; odd
-        // opacities from an unaligned start.
-        for (int alpha = 1; alpha <= 255; ++alpha) {
-            SCOPED_TRACE(alpha);
-            {
-                const int offset = alpha & 1, count = n - offset;
-                std::vector<uint8_t> a = dst, b = dst;
-                fast.overPremul(a.data() + 4 * offset, src.data() + 4 * offset, count, static_cast<uint8_t>(alpha));
-                exact.overPremul(b.data() + 4 * offset, src.data() + 4 * offset, count, static_cast<uint8_t>(alpha));
-                ASSERT_TRUE(a == b) << "premultiplied";
-                a = dst, b = dst;
-                fast.overStraight(a.data() + 4 * offset, straight.data() + 4 * offset, count, static_cast<uint8_t>(alpha));
-                exact.overStraight(b.data() + 4 * offset, straight.data() + 4 * offset, count, static_cast<uint8_t>(alpha));
-                ASSERT_TRUE(a == b) << "straight";
-            }
+    const std::vector<KernelTable> tables = vectorKernelTables();
+    // Every opacity, each over every pair of source alpha and destination byte; odd
+    // opacities from an unaligned start.
+    for (int alpha = 1; alpha <= 255; ++alpha) {
+        SCOPED_TRACE(alpha);
+        const int offset = alpha & 1, count = n - offset;
+        std::vector<uint8_t> premul = dst, straightOut = dst;
+        exact.overPremul(premul.data() + 4 * offset, src.data() + 4 * offset, count, static_cast<uint8_t>(alpha));
+        exact.overStraight(straightOut.data() + 4 * offset, straight.data() + 4 * offset, count,
+                           static_cast<uint8_t>(alpha));
+        for (const KernelTable& table : tables) {
+            SCOPED_TRACE(table.name);
+            std::vector<uint8_t> a = dst;
+            table.kernels->overPremul(a.data() + 4 * offset, src.data() + 4 * offset, count, static_cast<uint8_t>(alpha));
+            ASSERT_TRUE(a == premul) << "premultiplied";
+            a = dst;
+            table.kernels->overStraight(a.data() + 4 * offset, straight.data() + 4 * offset, count,
+                                        static_cast<uint8_t>(alpha));
+            ASSERT_TRUE(a == straightOut) << "straight";
         }
-        // Solid colours: every coverage value over every destination byte.
-        for (uint32_t colour : {bgra(255, 255, 255, 255), bgra(0, 40, 80, 128), bgra(3, 2, 1, 3), bgra(9, 8, 7, 255)}) {
-            for (int offset : {0, 3}) {
-                std::vector<uint8_t> a = dst, b = dst;
-                fast.solidMask(a.data() + 4 * offset, colour, mask.data() + offset, n - offset);
-                exact.solidMask(b.data() + 4 * offset, colour, mask.data() + offset, n - offset);
-                EXPECT_TRUE(a == b) << std::hex << colour;
+    }
+    // Solid colours: every coverage value over every destination byte.
+    for (uint32_t colour : {bgra(255, 255, 255, 255), bgra(0, 40, 80, 128), bgra(3, 2, 1, 3), bgra(9, 8, 7, 255),
+                            bgra(1, 1, 1, 0)}) {
+        for (int offset : {0, 3}) {
+            std::vector<uint8_t> b = dst;
+            exact.solidMask(b.data() + 4 * offset, colour, mask.data() + offset, n - offset);
+            for (const KernelTable& table : tables) {
+                std::vector<uint8_t> a = dst;
+                table.kernels->solidMask(a.data() + 4 * offset, colour, mask.data() + offset, n - offset);
+                EXPECT_TRUE(a == b) << table.name << " " << std::hex << colour;
             }
         }
     }
+}
+
+// The vector rows divide byte products by 255 as ((x*y + 128) * 257) >> 16; that is the
+// tables' rounding for every pair of bytes.
+TEST(RowKernels, RoundedDivisionBy255MatchesTheTables) {
+    for (int x = 0; x < 256; ++x)
+        for (int y = 0; y < 256; ++y) {
+            const int viaShift = ((x * y + 128) * 257) >> 16;
+            ASSERT_EQ(viaShift, vell::pixel::preMul(static_cast<uint8_t>(x), static_cast<uint8_t>(y))) << x << " " << y;
+        }
 }
 
 TEST(RowKernels, BilinearAndGaussLinesMatchExact) {
