@@ -13,8 +13,8 @@ using detail::State;
 
 namespace {
 
-void trace(const char16_t* what) {
-    if (!IsSkinDebugTrace()) return;
+// "<what>, Style:<classes>, Rdg:<definitions>, public:<path>, rcc:<path>, path:<root>"
+std::u16string traceText(const char16_t* what) {
     auto& s = State();
     std::size_t classes = 0, definitions = 0;
     if (s.caches) {
@@ -22,9 +22,9 @@ void trace(const char16_t* what) {
         std::lock_guard guard(s.caches->ImageDefinitionsLock);
         definitions = s.caches->ImageDefinitions.size();
     }
-    DebugOutput(std::u16string(what) + u", Style:" + text::u16(std::to_string(classes)) + u", Rdg:" +
-                text::u16(std::to_string(definitions)) + u", public:" + TResource::PublicPackagePath() +
-                u", rcc:" + TResource::SkinPackagePath() + u", path:" + TResource::RootPath());
+    return std::u16string(what) + u", Style:" + text::u16(std::to_string(classes)) + u", Rdg:" +
+           text::u16(std::to_string(definitions)) + u", public:" + TResource::PublicPackagePath() + u", rcc:" +
+           TResource::SkinPackagePath() + u", path:" + TResource::RootPath();
 }
 
 skin::ResourceReader packageReader() {
@@ -46,7 +46,7 @@ skin::ResourceReader packageReader() {
 void ReloadCache() {
     auto& s = State();
     if (!s.caches) s.caches = std::make_unique<skin::SkinCaches>();
-    trace(u"Rcc.ReloadCache");
+    if (IsSkinDebugTrace()) DebugOutput(traceText(u"Rcc.ReloadCache"));
     skin::RebuildSkinCaches(*s.caches, packageReader(), TResource::SkinName());
     detail::SnapshotTintPatterns(s.caches->ClassTable);
     skin::TintSkinColors(s.skinTintColor);
@@ -56,10 +56,12 @@ void ReloadCache() {
 
 void UnloadCache(bool dropCaches) {
     auto& s = State();
+    // The trace names the packages as they were before.
+    const std::u16string traced = dropCaches && IsSkinDebugTrace() ? traceText(u"Rcc.UnloadCache") : u"";
     if (s.roles) s.roles->UnregisterAll();
     s.rootPath = detail::ProgramFolder();
     if (!dropCaches || !s.caches) return;
-    trace(u"Rcc.UnloadCache");
+    if (!traced.empty()) DebugOutput(traced);
     s.caches->SectionIni.Clear();
     s.caches->ColorIni.Clear();
     MergeVclColor();

@@ -11,12 +11,6 @@ using rd::TResource;
 
 namespace {
 
-std::u16string lower(std::u16string s) {
-    for (char16_t& c : s)
-        if (c >= u'A' && c <= u'Z') c = char16_t(c + 32);
-    return s;
-}
-
 class Registration : public ResourceTest {};
 
 } // namespace

@@ -9,6 +9,13 @@
 
 namespace vell::rdtest {
 
+// ASCII letters lower-cased, as package paths are kept.
+inline std::u16string lower(std::u16string s) {
+    for (char16_t& c : s)
+        if (c >= u'A' && c <= u'Z') c = char16_t(c + 32);
+    return s;
+}
+
 class ResourceTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { StartModulesOnce(); }

@@ -2,6 +2,9 @@
 #include "tests/win/resource/resource_test.h"
 
 #include "core/color/colors.h"
+#include "core/diag/debug_output.h"
+#include "core/text/utf.h"
+#include "platform/diag/debug_sink.h"
 
 #include <vector>
 
@@ -127,4 +130,25 @@ TEST_F(SkinCache, UnloadCacheUnregistersAndDropsEverything) {
     // The same skin registers again afterwards.
     TResource::Register(DemoSkinFolder() + u"black.dll", false);
     EXPECT_EQ(TResource::GetColor(u"text.cl_txt_hot", clBlack, true), 0x00F7F4F2u);
+}
+
+namespace {
+std::vector<std::u16string> g_traces;
+void captureTrace(std::u16string_view text) { g_traces.emplace_back(text); }
+} // namespace
+
+TEST_F(SkinCache, TracesNameTheCachesAndPackagesWhenTheSwitchIsOn) {
+    SetDebugOutputSink(captureTrace);
+    TResource::Register(DemoSkinFolder() + u"public.rcc", true);
+    TResource::Register(DemoSkinFolder() + u"black.dll", false);
+    EXPECT_TRUE(g_traces.empty()); // the switch is off
+    const std::u16string fields = u", Style:" + text::u16(std::to_string(rd::ClassTable().ClassCount())) +
+                                  u", Rdg:2, public:" + lower(DemoSkinFolder()) + u"public.rcc, rcc:" +
+                                  lower(DemoSkinFolder()) + u"black.dll, path:" + TResource::RootPath();
+    SetSkinDebugTrace(true);
+    rd::ReloadCache();
+    rd::UnloadCache(true);
+    SetSkinDebugTrace(false);
+    InstallDebugOutputSink();
+    EXPECT_EQ(g_traces, (std::vector<std::u16string>{u"Rcc.ReloadCache" + fields, u"Rcc.UnloadCache" + fields}));
 }
