@@ -1,4 +1,4 @@
-// Image operations on the pixel kernels: raw copies, alpha masks, rotation and flips,
+// Image operations on the pixel kernels: raw copies, rotation and flips,
 // greyscale, tint, blur and sharpening. Each makes the image private (and 32-bit where
 // the kernel needs it) before it writes, and announces the change afterwards.
 #include "platform/image/draw_image.h"
@@ -92,63 +92,12 @@ bool CopyBitBlt(TPngImage& dst, TPngImage& src, int CopyW, int CopyH, int DstX, 
     return true;
 }
 
-void UpdateAlpha(TPngImage& image, TPngImage& mask, const RECT* DestRect, const RECT* UpdateRect, bool MixerMode) {
-    TChunkIHDR* h = targetPixels(image);
-    if (!h) return;
-    // The mask is read as 32-bit pixels; another layout is converted in a copy.
-    TPngImage converted;
-    TPngImage* m = &mask;
-    mask.EnsureExpanded();
-    if (!mask.HeaderOrNull() || mask.HeaderOrNull()->BitCount() != 32) {
-        converted.ClonePng(&mask);
-        if (!converted.ConvertTo32Bit()) return;
-        m = &converted;
-    }
-    TChunkIHDR* mh = m->HeaderOrNull();
-    if (!mh || !mh->ImageData) return;
-    GdiFlush();
-    const RECT view{image.ViewLeft, image.ViewTop, image.ViewLeft + image.ViewWidth, image.ViewTop + image.ViewHeight};
-    RECT upd = UpdateRect ? *UpdateRect : view;
-    upd.left = std::max(upd.left, view.left), upd.top = std::max(upd.top, view.top);
-    upd.right = std::min(upd.right, view.right), upd.bottom = std::min(upd.bottom, view.bottom);
-    if (upd.left >= upd.right || upd.top >= upd.bottom) return;
-    const RECT dest = DestRect ? *DestRect : view;
-    // Where the mask's pixels lie: DestRect, cut to the mask's own size.
-    const long long maskRight = std::min<long long>(dest.right, static_cast<long long>(dest.left) + m->GetWidth());
-    const long long maskBottom = std::min<long long>(dest.bottom, static_cast<long long>(dest.top) + m->GetHeight());
-    const bool premultiplied = image.AlphaMode == pamPremultiplied;
-    const uint32_t stride = image.BytesPerRow();
-    for (int y = upd.top; y < upd.bottom; ++y) {
-        uint8_t* row = h->ImageData + static_cast<ptrdiff_t>(y) * stride;
-        auto clear = [&](long long from, long long to) {
-            if (from < to)
-                draw::clearAlpha(draw::PixelView{row + 4 * from, 0, static_cast<int>(to - from), 1}, premultiplied);
-        };
-        if (y < dest.top || y >= maskBottom) {
-            clear(upd.left, upd.right);
-            continue;
-        }
-        const long long from = std::max<long long>(upd.left, dest.left);
-        const long long to = std::min<long long>(upd.right, maskRight);
-        if (from >= to) {
-            clear(upd.left, upd.right);
-            continue;
-        }
-        clear(upd.left, from);
-        const uint8_t* maskRow = mh->ImageData + static_cast<ptrdiff_t>(y - dest.top) * m->BytesPerRow() + 4 * (from - dest.left);
-        draw::maskAlphaRow(row + 4 * from, maskRow, static_cast<int>(to - from), 255, MixerMode ? 2 : 1, premultiplied);
-        clear(to, upd.right);
-    }
-    image.Changed(&image);
-}
-
 void TurnDirection(TPngImage& image, TPngTurnAngle Angle) {
     TChunkIHDR* h = targetPixels(image);
     if (!h) return;
     const int w = image.GetWidth(), ht = image.GetHeight();
-    const draw::TPngTurnAngle angle = static_cast<draw::TPngTurnAngle>(Angle);
     if (Angle == ptaHorzFlip || Angle == ptaVertFlip) {
-        draw::flipPixels(viewOf(h->ImageData, image.BytesPerRow(), w, ht), angle);
+        draw::flipPixels(viewOf(h->ImageData, image.BytesPerRow(), w, ht), Angle);
     } else {
         // Rotation goes through a compact copy of the pixels.
         std::vector<uint8_t> copy(static_cast<size_t>(w) * ht * 4);
@@ -167,7 +116,7 @@ void TurnDirection(TPngImage& image, TPngTurnAngle Angle) {
             if (!h || !h->ImageData) return;
             GdiFlush();
         }
-        draw::rotatePixels(viewOf(h->ImageData, image.BytesPerRow(), image.GetWidth(), image.GetHeight()), from, angle);
+        draw::rotatePixels(viewOf(h->ImageData, image.BytesPerRow(), image.GetWidth(), image.GetHeight()), from, Angle);
     }
     image.Changed(&image);
 }

@@ -3,6 +3,7 @@
 // blur and sharpening. The arithmetic is the core's (core/draw); these functions find
 // the pixels, clip, and keep the images' state right.
 #pragma once
+#include "core/design/design_rect.h"
 #include "platform/image/png_image.h"
 
 #include <windows.h>
@@ -45,11 +46,14 @@ void DrawTo(TPngImage& image, TPngImage* DstPng, int DstX, int DstY, HDC DstDC);
 // plane). Returns false for other mixes.
 bool CopyBitBlt(TPngImage& dst, TPngImage& src, int CopyW, int CopyH, int DstX, int DstY, int SrcX, int SrcY);
 
-// Rewrites the image's alpha inside UpdateRect (null: the view area) from the 32-bit
-// mask placed at DestRect (null: the view area), pixel for pixel: alpha := mask alpha, or
-// MulTable[mask alpha][alpha] with MixerMode. Pixels of UpdateRect outside DestRect
-// become transparent.
-void UpdateAlpha(TPngImage& image, TPngImage& mask, const RECT* DestRect, const RECT* UpdateRect, bool MixerMode);
+// Rewrites the image's alpha inside UpdateRect (null: the view area, clipped to it) from
+// the mask picture placed at DestRect (null: the view area); pixels of UpdateRect outside
+// DestRect become transparent. Without MaskOption the mask's pixels apply 1:1 from
+// DestRect's corner (DestRect beyond the mask's size counts as outside); with one the mask
+// is laid into DestRect by its nine-slice rules. Each pixel's alpha becomes the mask's
+// alpha, or with MixerMode MulTable[mask alpha][alpha]; premultiplied colours follow.
+void UpdateAlpha(TPngImage& image, TGraphic& MaskSource, const design::TDesignRect* MaskOption, const RECT* DestRect,
+                 const RECT* UpdateRect, bool MixerMode);
 
 void TurnDirection(TPngImage& image, TPngTurnAngle Angle); // pta90 and pta270 clockwise and back
 void GrayscaleRGB(TPngImage& image);

@@ -4,6 +4,8 @@
 #include "core/draw/compose.h"
 #include "platform/image/png_image.h"
 
+#include <memory>
+
 namespace vell::image {
 
 struct SourcePixels {
@@ -19,5 +21,20 @@ bool describeSource(TPngImage& image, SourcePixels& out);
 // Makes the image a private 32-bit image and returns its header, or null when it has no
 // pixels or cannot become 32-bit.
 TChunkIHDR* targetPixels(TPngImage& image);
+
+// Holds a reference to an image (a cached scratch image, say) and releases it at the end
+// of the scope.
+struct PngReleaser {
+    void operator()(TPngImage* p) const {
+        if (p) p->ReleaseRef();
+    }
+};
+using PngRef = std::unique_ptr<TPngImage, PngReleaser>;
+
+// A w x h premultiplied image holding a smooth rounded rectangle over its whole area
+// (FillRoundRectSmooth's parameters), from a small cache of recently used ones: the three
+// last distinct requests are kept. Null when w or h is not positive.
+PngRef RoundedMask(int w, int h, int w1, int h1, TColor FillColor, int FrameWidth, TColor FrameColor,
+                   bool InFrameStyle);
 
 } // namespace vell::image

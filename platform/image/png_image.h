@@ -58,7 +58,9 @@ public:
     HBITMAP AssignTo() const;
     bool AssignHandle(HBITMAP handle, bool transparent, TColor transparentColor, HPALETTE palette, bool alpha,
                       int forceBit = 0);
-    bool AssignIcon(HICON handle, bool assignNew = true, int iconSize = 0);
+    // The icon at its own size (reported in iconSize when given); without assignNew the
+    // image keeps its size and the icon is copied into its top-left corner.
+    bool AssignIcon(HICON handle, bool assignNew = true, SIZE* iconSize = nullptr);
 
     // ---- TGraphic ------------------------------------------------------------------------
     int GetWidth() const override;
@@ -69,6 +71,8 @@ public:
     HPALETTE GetPalette() const override;
     void SetPalette(HPALETTE palette) override;
     void Draw(HDC dc, const RECT& rect) override;
+    // As Draw with opacity MulTable[opacity][AlphaBlendValue].
+    void DrawTransparent(HDC dc, const RECT& rect, uint8_t opacity);
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
 

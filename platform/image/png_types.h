@@ -1,5 +1,7 @@
 // Enumerations and small types shared by the image, its chunks and its canvas.
 #pragma once
+#include "core/draw/transform.h"
+
 #include <cstdint>
 
 namespace vell::image {
@@ -7,7 +9,9 @@ namespace vell::image {
 enum TPngAlphaMode : uint8_t { pamDefined, pamPremultiplied, pamIgnore, pamUnknown };
 enum TPNGTransparencyMode : uint8_t { ptmNone, ptmBit, ptmPartial };
 enum TPngSmoothFilter : uint8_t { psfDefault, psfFastSmooth, psfSmooth };
-enum TPngTurnAngle : uint8_t { pta90, pta180, pta270, ptaHorzFlip, ptaVertFlip };
+// Rotations and flips: the kernels' own enumeration.
+using draw::TPngTurnAngle;
+using draw::pta90, draw::pta180, draw::pta270, draw::ptaHorzFlip, draw::ptaVertFlip;
 enum TInterlaceMethod : uint8_t { imNone, imAdam7 };
 enum TFilter : uint8_t { pfNone, pfSub, pfUp, pfAverage, pfPaeth };
 enum TUnitType : uint8_t { utUnknown, utMeter };

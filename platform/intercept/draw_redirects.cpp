@@ -3,6 +3,7 @@
 #include "core/color/colors.h"
 #include "core/pixel/tables.h"
 #include "platform/image/dc_registry.h"
+#include "platform/image/icon_pixels.h"
 #include "platform/intercept/alpha_paint.h"
 #include "platform/intercept/import_redirect.h"
 #include "platform/intercept/platform_calls.h"
@@ -348,69 +349,15 @@ BOOL WINAPI Rd_Polyline(HDC dc, const POINT* pts, int count) {
 
 // ---- [pictures] ----
 
-// An icon's bitmaps and size (a mask-only icon's mask holds the AND and XOR halves).
-struct IconParts {
-    win::UniqueBitmap color, mask;
-    int w = 0, h = 0;
-    bool maskOnly = false;
-};
-
-bool ReadIcon(HICON icon, IconParts& parts) {
-    ICONINFO ii{};
-    if (!::GetIconInfo(icon, &ii)) return false;
-    parts.color.reset(ii.hbmColor);
-    parts.mask.reset(ii.hbmMask);
-    parts.maskOnly = !parts.color;
-    BITMAP bm{};
-    if (!::GetObjectW(parts.maskOnly ? parts.mask.get() : parts.color.get(), sizeof bm, &bm)) return false;
-    parts.w = bm.bmWidth;
-    parts.h = parts.maskOnly ? bm.bmHeight / 2 : bm.bmHeight;
-    return parts.w > 0 && parts.h > 0;
-}
-
-// Draws the icon into the scratch image as premultiplied pixels. When the icon brings no
-// alpha, alpha comes from its AND mask (bit 0: opaque); pixels the XOR part paints white
-// stay opaque.
-bool RenderIcon(HICON icon, const IconParts& parts, ScratchImage& img) {
-    const int w = parts.w, h = parts.h;
-    ::GdiFlush();
-    for (int y = 0; y < h; ++y)
-        std::fill_n(img.row(y), w * 4, uint8_t{0});
-    if (!Platform().DrawIconEx(img.dc.get(), 0, 0, icon, w, h, 0, nullptr, DI_NORMAL)) return false;
-    ::GdiFlush();
-    if (HasAnyAlpha(img, 0, 0, w, h)) return true;
-
-    // The AND mask as 32-bit top-down rows: white means "keep the background".
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<uint32_t> bits(static_cast<size_t>(w) * h);
-    HDC screen = ::GetDC(nullptr);
-    const int rows =
-        ::GetDIBits(screen, parts.mask.get(), parts.maskOnly ? h : 0, h, bits.data(), &info, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, screen);
-    for (int y = 0; y < h; ++y) {
-        uint8_t* p = img.row(y);
-        for (int x = 0; x < w; ++x, p += 4) {
-            const bool transparent = rows > 0 && (bits[static_cast<size_t>(y) * w + x] & 0xFFFFFF) != 0;
-            const bool white = p[0] == 255 && p[1] == 255 && p[2] == 255;
-            if (transparent && !white)
-                p[0] = p[1] = p[2] = p[3] = 0;
-            else
-                p[3] = 255;
-        }
-    }
-    return true;
-}
-
 BOOL WINAPI Rd_DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step, HBRUSH brush,
                           UINT flags) {
     const PlatformCalls& P = Platform();
     if ((flags & DI_NORMAL) != DI_NORMAL || !icon || !IsAlphaDC(dc))
         return P.DrawIconEx(dc, x, y, icon, cx, cy, step, brush, flags);
-    IconParts parts;
-    if (!ReadIcon(icon, parts)) return FALSE;
+    image::IconParts parts;
+    if (!image::ReadIcon(icon, parts)) return FALSE;
     ScratchLease lease(kSlotPicture, parts.w, parts.h);
-    if (!lease || !RenderIcon(icon, parts, *lease)) return FALSE;
+    if (!lease || !image::RenderIcon(icon, parts, lease->dc.get(), lease->row(0), lease->stride())) return FALSE;
     if (cx == 0) cx = (flags & DI_DEFAULTSIZE) ? ::GetSystemMetrics(SM_CXICON) : parts.w;
     if (cy == 0) cy = (flags & DI_DEFAULTSIZE) ? ::GetSystemMetrics(SM_CYICON) : parts.h;
     return CompositeOntoDC(dc, RECT{x, y, x + cx, y + cy}, *lease, 0, 0, parts.w, parts.h, 255) ? TRUE

@@ -1,4 +1,5 @@
 #include "platform/image/draw_image.h"
+#include "tests/win/draw/draw_helpers.h"
 
 #include <windows.h>
 
@@ -7,40 +8,8 @@
 #include <cstring>
 
 using namespace vell::image;
+using namespace vell::image::test;
 
-namespace {
-
-constexpr uint32_t bgra(int b, int g, int r, int a) {
-    return static_cast<uint32_t>(b) | static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(r) << 16 |
-           static_cast<uint32_t>(a) << 24;
-}
-
-// A 32-bit image filled with one pixel value; with a DC when asked.
-struct Image32 {
-    TPngImage img;
-    Image32(int w, int h, uint32_t fill, TPngAlphaMode mode = pamPremultiplied, bool dc = false) {
-        img.MakeBlank(6, 8, w, h, dc, true);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) set(x, y, fill);
-        img.AlphaMode = mode;
-    }
-    uint32_t get(int x, int y) {
-        uint32_t v;
-        std::memcpy(&v, static_cast<uint8_t*>(img.GetScanline(y)) + 4 * x, 4);
-        return v;
-    }
-    void set(int x, int y, uint32_t v) { std::memcpy(static_cast<uint8_t*>(img.GetScanline(y)) + 4 * x, &v, 4); }
-};
-
-TDrawRectParams whole(int w, int h, uint8_t alpha = 255) {
-    TDrawRectParams p;
-    p.DstW = p.SrcW = w;
-    p.DstH = p.SrcH = h;
-    p.Alpha = alpha;
-    return p;
-}
-
-} // namespace
 
 TEST(DrawImage, IntoAnotherImage) {
     struct Case {
@@ -182,7 +151,7 @@ TEST(ImageEffects, MasksAndCopies) {
     // A 50 % mask multiplied in halves the alpha inside DestRect and clears the rest.
     Image32 img(6, 4, bgra(200, 200, 200, 255)), mask(3, 4, bgra(128, 128, 128, 128));
     const RECT dest{0, 0, 3, 4};
-    UpdateAlpha(img.img, mask.img, &dest, nullptr, true);
+    UpdateAlpha(img.img, mask.img, nullptr, &dest, nullptr, true);
     EXPECT_EQ(img.get(1, 1), bgra(100, 100, 100, 128));
     EXPECT_EQ(img.get(4, 1), 0u);
 
