@@ -36,61 +36,7 @@ draw::TPixelData viewData(TPngImage& image) {
 
 bool hasView(const TPngImage& image) { return !image.GetEmpty() && image.ViewWidth > 0 && image.ViewHeight > 0; }
 
-// A copy rectangle clipped to both images: false when nothing is left.
-bool clipCopy(int& w, int& h, int& dx, int& dy, int& sx, int& sy, int dstW, int dstH, int srcW, int srcH) {
-    long long x0 = std::max({0LL, -static_cast<long long>(dx), -static_cast<long long>(sx)});
-    long long y0 = std::max({0LL, -static_cast<long long>(dy), -static_cast<long long>(sy)});
-    long long x1 = std::min({static_cast<long long>(w), static_cast<long long>(dstW) - dx, static_cast<long long>(srcW) - sx});
-    long long y1 = std::min({static_cast<long long>(h), static_cast<long long>(dstH) - dy, static_cast<long long>(srcH) - sy});
-    if (x0 >= x1 || y0 >= y1) return false;
-    dx = static_cast<int>(dx + x0), sx = static_cast<int>(sx + x0), dy = static_cast<int>(dy + y0), sy = static_cast<int>(sy + y0);
-    w = static_cast<int>(x1 - x0), h = static_cast<int>(y1 - y0);
-    return true;
-}
-
 } // namespace
-
-bool CopyBitBlt(TPngImage& dst, TPngImage& src, int CopyW, int CopyH, int DstX, int DstY, int SrcX, int SrcY) {
-    if (dst.GetEmpty() || src.GetEmpty() || CopyW <= 0 || CopyH <= 0) return false;
-    src.EnsureExpanded();
-    dst.UniquePng();
-    TChunkIHDR* sh = src.HeaderOrNull();
-    TChunkIHDR* dh = dst.HeaderOrNull();
-    if (!sh || !dh || !sh->ImageData || !dh->ImageData) return false;
-    const int sb = sh->BitCount(), db = dh->BitCount();
-    const bool same = sb == db && sb >= 8;
-    if (!same && !(sb == 24 && db == 32) && !(sb == 32 && db == 24)) return false;
-    if (!clipCopy(CopyW, CopyH, DstX, DstY, SrcX, SrcY, dst.GetWidth(), dst.GetHeight(), src.GetWidth(), src.GetHeight()))
-        return false;
-    GdiFlush();
-    const draw::PixelView d = viewOf(dh->ImageData, dst.BytesPerRow(), dst.GetWidth(), dst.GetHeight());
-    const draw::PixelView s = viewOf(sh->ImageData, src.BytesPerRow(), src.GetWidth(), src.GetHeight());
-    const draw::PixelView da = viewOf(dh->ImageAlpha, dst.GetWidth(), dst.GetWidth(), dst.GetHeight());
-    const draw::PixelView sa = viewOf(sh->ImageAlpha, src.GetWidth(), src.GetWidth(), src.GetHeight());
-    TPngAlphaMode mode = src.AlphaMode;
-    if (same) {
-        draw::copyRect(d, DstX, DstY, s, SrcX, SrcY, CopyW, CopyH, sb / 8);
-        if (sb == 8) std::memcpy(dh->BitmapInfo.bmiColors, sh->BitmapInfo.bmiColors, sizeof dh->BitmapInfo.bmiColors);
-        if (sh->ImageAlpha && dh->ImageAlpha) draw::copyRect(da, DstX, DstY, sa, SrcX, SrcY, CopyW, CopyH, 1);
-        if (sh->ExtraImageData && dh->ExtraImageData)
-            draw::copyRect(viewOf(dh->ExtraImageData, dst.BytesPerRow(), dst.GetWidth(), dst.GetHeight()), DstX, DstY,
-                           viewOf(sh->ExtraImageData, src.BytesPerRow(), src.GetWidth(), src.GetHeight()), SrcX, SrcY,
-                           CopyW, CopyH, sb / 8);
-    } else if (sb == 24) {
-        for (int y = 0; y < CopyH; ++y)
-            draw::widenRow24To32(d.pixels + (DstY + y) * d.stride + 4 * DstX, s.pixels + (SrcY + y) * s.stride + 3 * SrcX,
-                                 sh->ImageAlpha ? sa.pixels + (SrcY + y) * sa.stride + SrcX : nullptr, CopyW);
-        if (!sh->ImageAlpha) mode = pamPremultiplied;
-    } else {
-        for (int y = 0; y < CopyH; ++y)
-            draw::splitRow32To24(d.pixels + (DstY + y) * d.stride + 3 * DstX,
-                                 dh->ImageAlpha ? da.pixels + (DstY + y) * da.stride + DstX : nullptr,
-                                 s.pixels + (SrcY + y) * s.stride + 4 * SrcX, CopyW);
-    }
-    dst.AlphaMode = mode;
-    dst.Changed(&dst);
-    return true;
-}
 
 void TurnDirection(TPngImage& image, TPngTurnAngle Angle) {
     TChunkIHDR* h = targetPixels(image);

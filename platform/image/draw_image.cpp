@@ -14,6 +14,8 @@
 #include "platform/win/handles.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 
 namespace vell::image {
 
@@ -230,6 +232,25 @@ void DrawTo(TPngImage& image, TPngImage* DstPng, int DstX, int DstY, HDC DstDC) 
         DrawRect(image, DstDC, p);
     else
         DrawRect(image, nullptr, p, DstPng);
+}
+
+void DrawUsingPixelInformation(TPngImage& image, HDC DstDC, POINT Point) {
+    if (image.GetEmpty() || !DstDC) return;
+    long long w = image.GetWidth(), h = image.GetHeight();
+    const TChunkpHYs* phys = image.Chunks().ItemFromClass<TChunkpHYs>();
+    // Only densities in pixels per metre give a physical size; a unitless pHYs is an
+    // aspect ratio.
+    if (phys && phys->fUnit == utMeter && phys->fPPUnitX > 0 && phys->fPPUnitY > 0) {
+        HDC screen = ::GetDC(nullptr);
+        const int dpiX = ::GetDeviceCaps(screen, LOGPIXELSX), dpiY = ::GetDeviceCaps(screen, LOGPIXELSY);
+        ::ReleaseDC(nullptr, screen);
+        const long long ppmX = std::llround(dpiX / 0.0254), ppmY = std::llround(dpiY / 0.0254);
+        w = w * ppmX / phys->fPPUnitX;
+        h = h * ppmY / phys->fPPUnitY;
+    }
+    const long long right = std::min<long long>(Point.x + w, INT32_MAX);
+    const long long bottom = std::min<long long>(Point.y + h, INT32_MAX);
+    Draw(image, DstDC, RECT{Point.x, Point.y, static_cast<LONG>(right), static_cast<LONG>(bottom)});
 }
 
 } // namespace vell::image

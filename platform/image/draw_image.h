@@ -41,10 +41,24 @@ void DrawTransparent(TPngImage& image, HDC DstDC, const RECT& Rect, uint8_t Opac
 void DrawTo(TPngImage& image, TPngImage* DstPng, int DstX, int DstY, HDC DstDC);
 
 // Raw copies (no blending) of a rectangle of `src` into `dst` at (DstX, DstY), clipped
-// to both; the destination takes the source's AlphaMode. Layouts: equal ones of 8 bits
-// and more, 24 into 32 (alpha from the plane or 255) and 32 into 24 (alpha into the
-// plane). Returns false for other mixes.
+// to both; the destination takes the source's AlphaMode. Equal layouts copy rows (and the
+// colour table), 24 into 32 takes alpha from the plane or 255, 32 into 24 splits it into
+// the plane; other sources are copied as premultiplied 32-bit pixels (keeping their
+// transparency), and a destination below 24 bits becomes 32-bit for them. False when
+// nothing was copied.
 bool CopyBitBlt(TPngImage& dst, TPngImage& src, int CopyW, int CopyH, int DstX, int DstY, int SrcX, int SrcY);
+// The same from DIB memory described by SrcInfo (top-down or bottom-up): 32-bit BI_RGB
+// rows are taken as they are, alpha included; other layouts through the platform's DIB
+// transfer with alpha 255.
+bool CopyBitBlt(TPngImage& dst, const void* SrcMem, const BITMAPINFO& SrcInfo, int CopyW, int CopyH, int DstX, int DstY,
+                int SrcX, int SrcY);
+// The source rectangle stretched into the destination rectangle, replacing its pixels
+// with premultiplied ones; equal sizes are a CopyBitBlt.
+bool CopyStretchBlt(TPngImage& dst, TPngImage& src, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh);
+
+// Draws the image at Point so that its physical size (pHYs chunk in pixels per metre)
+// matches the screen's; without that information unscaled.
+void DrawUsingPixelInformation(TPngImage& image, HDC DstDC, POINT Point);
 
 // Rewrites the image's alpha inside UpdateRect (null: the view area, clipped to it) from
 // the mask picture placed at DestRect (null: the view area); pixels of UpdateRect outside

@@ -194,3 +194,41 @@ TEST(ImageEffects, TintBlurSharpen) {
     UsmSharpen(same.img, 200, 1, 0);
     EXPECT_NE(same.get(2, 1), bgra(10, 20, 30, 255));
 }
+
+TEST(ImageEffects, MaskLaidOutByItsNineSliceOption) {
+    // A 3 x 3 mask: opaque corners and edges, a half-transparent centre, stretched with
+    // margins 1 over (2, 2)-(10, 10) of an opaque image.
+    Image32 mask(3, 3, bgra(0, 0, 0, 255));
+    mask.set(1, 1, bgra(0, 0, 0, 128));
+    vell::design::TDesignRect option;
+    option.SetValue(1, 1, 1, 1);
+    option.SetStretchMode(vell::design::sdmStretch);
+    struct Case {
+        const char* name;
+        bool mixer;
+        uint32_t start, centre;
+    };
+    const Case cases[] = {
+        {"replace", false, bgra(200, 200, 200, 200), bgra(200, 200, 200, 128)},
+        {"multiply", true, bgra(200, 200, 200, 200), bgra(200, 200, 200, 100)},
+    };
+    for (const Case& c : cases) {
+        Image32 img(12, 12, c.start, pamDefined);
+        const RECT dest{2, 2, 10, 10}, update{1, 1, 11, 11};
+        UpdateAlpha(img.img, mask.img, &option, &dest, &update, c.mixer);
+        EXPECT_EQ(img.get(5, 5), c.centre) << c.name;
+        EXPECT_EQ(img.alpha(2, 2), c.mixer ? 200 : 255) << c.name;  // corner
+        EXPECT_EQ(img.alpha(9, 5), c.mixer ? 200 : 255) << c.name;  // right edge
+        EXPECT_EQ(img.alpha(1, 5), 0) << c.name;                    // in the update area, outside dest
+        EXPECT_EQ(img.alpha(0, 5), 200) << c.name;                  // outside the update area
+    }
+    // A premultiplied image is re-premultiplied by the new alpha.
+    Image32 pre(4, 4, bgra(200, 200, 200, 200));
+    const RECT dest{0, 0, 4, 4};
+    UpdateAlpha(pre.img, mask.img, &option, &dest, nullptr, false);
+    EXPECT_EQ(pre.get(1, 1), bgra(128, 128, 128, 128));
+    // An empty or inverted destination clears the update area.
+    const RECT inverted{10, 10, 2, 2};
+    UpdateAlpha(pre.img, mask.img, &option, &inverted, nullptr, true);
+    EXPECT_EQ(pre.get(1, 1), 0u);
+}
