@@ -181,10 +181,11 @@ TChunkIHDR* targetPixels(TPngImage& dst) {
 
 void DrawRect(TPngImage& image, HDC DstDC, const TDrawRectParams& p, TPngImage* DstPng) {
     if (p.Alpha == 0 || (!DstPng && !DstDC)) return;
-    // Drawing an image into itself reads from a copy.
+    // Drawing an image into itself (or onto its own DC) reads from a copy.
     TPngImage copy;
     TPngImage* source = &image;
-    if (DstPng == &image) {
+    const TChunkIHDR* own = image.HeaderOrNull();
+    if (DstPng == &image || (!DstPng && own && own->ImageDC && own->ImageDC.get() == DstDC)) {
         copy.ClonePng(&image);
         copy.AlphaMode = image.AlphaMode;
         source = &copy;

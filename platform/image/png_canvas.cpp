@@ -1,5 +1,6 @@
 #include "platform/image/png_canvas.h"
 
+#include "platform/image/draw_image.h"
 #include "platform/image/png_image.h"
 #include "platform/text/canvas_font.h"
 
@@ -29,6 +30,37 @@ void TPngImageCanvas::ResetDrawingState() {
     ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
     ::SelectObject(dc, ::GetStockObject(WHITE_BRUSH));
     ::SetROP2(dc, R2_COPYPEN);
+}
+
+void TPngImageCanvas::Changing() {
+    if (OnChanging) OnChanging(*this);
+}
+
+void TPngImageCanvas::Changed() {
+    if (fImage->AlphaMode == pamUnknown) fImage->AlphaMode = pamPremultiplied;
+    if (OnChange) OnChange(*this);
+}
+
+void TPngImageCanvas::StretchDraw(const RECT& rect, TGraphic* graphic) {
+    if (!graphic) return;
+    HDC dc = Handle();
+    if (!dc) return;
+    Changing();
+    graphic->Draw(dc, rect);
+    Changed();
+}
+
+void TPngImageCanvas::StretchDraw(const RECT& rect, TGraphic* graphic, uint8_t opacity) {
+    auto* png = dynamic_cast<TPngImage*>(graphic);
+    if (!png) {
+        StretchDraw(rect, graphic);
+        return;
+    }
+    HDC dc = Handle();
+    if (!dc) return;
+    Changing();
+    DrawTransparent(*png, dc, rect, opacity);
+    Changed();
 }
 
 } // namespace vell::image

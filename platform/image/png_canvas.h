@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace vell::text {
@@ -12,6 +14,7 @@ class TCanvasFont;
 
 namespace vell::image {
 
+class TGraphic;
 class TPngImage;
 
 class TPngImageCanvas {
@@ -35,6 +38,19 @@ public:
 
     // Called by the image when its DC goes away or changes.
     virtual void HandleChanged() {}
+
+    // The change bracket around drawing: Changing fires OnChanging; Changed makes an image
+    // of unknown alpha meaning premultiplied (what drawing on the canvas produces) and
+    // fires OnChange.
+    virtual void Changing();
+    virtual void Changed();
+    std::function<void(TPngImageCanvas& sender)> OnChanging, OnChange;
+
+    // The graphic stretched into rect (nothing without a DC or graphic).
+    virtual void StretchDraw(const RECT& rect, TGraphic* graphic);
+    // The same with an opacity: the engine's images draw with MulTable[opacity][their own
+    // AlphaBlendValue]; other graphics draw opaque.
+    void StretchDraw(const RECT& rect, TGraphic* graphic, uint8_t opacity);
 
     // The canvas's font: antialiasing, drop-shadow switch and measured height (measured on
     // this canvas while it has a DC). Made on first use.
