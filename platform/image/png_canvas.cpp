@@ -51,15 +51,19 @@ void TPngImageCanvas::StretchDraw(const RECT& rect, TGraphic* graphic) {
 }
 
 void TPngImageCanvas::StretchDraw(const RECT& rect, TGraphic* graphic, uint8_t opacity) {
-    auto* png = dynamic_cast<TPngImage*>(graphic);
-    if (!png) {
+    auto* rd = dynamic_cast<TRdGraphic*>(graphic);
+    if (!rd) {
         StretchDraw(rect, graphic);
         return;
     }
     HDC dc = Handle();
     if (!dc) return;
     Changing();
-    DrawTransparent(*png, dc, rect, opacity);
+    if (auto* png = dynamic_cast<TPngImage*>(rd))
+        DrawTransparent(*png, dc, rect, opacity);
+    else
+        rd->DrawRect(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, 0, 0, rd->Width(),
+                     rd->Height(), opacity == 255 ? -1 : opacity, false, psfDefault, nullptr);
     Changed();
 }
 
