@@ -101,6 +101,9 @@ void applyNineSlice(TPngImage& image, TPngImage& mask, const design::TDesignRect
 void UpdateAlpha(TPngImage& image, TGraphic& MaskSource, const design::TDesignRect* MaskOption, const RECT* DestRect,
                  const RECT* UpdateRect, bool MixerMode) {
     if (!targetPixels(image)) return;
+    // The image ends up premultiplied; pixels of unknown meaning are taken as such, so
+    // their colours follow the new alpha.
+    if (image.AlphaMode == pamUnknown) image.AlphaMode = pamPremultiplied;
     TPngImage holder;
     TPngImage* mask = maskPixels(MaskSource, holder);
     if (!mask) return;

@@ -61,8 +61,10 @@ void drawIntoImage(TPngImage& dst, const draw::DrawSource& source, draw::Compose
     TChunkIHDR* h = targetPixels(dst);
     if (!h) return;
     clipTo(cp, RECT{dst.ViewLeft, dst.ViewTop, dst.ViewLeft + dst.ViewWidth, dst.ViewTop + dst.ViewHeight});
+    // A target of unknown alpha meaning becomes premultiplied by this drawing, so the
+    // alpha-only modes keep its colours premultiplied too.
     const draw::DrawTarget t{h->ImageData, static_cast<ptrdiff_t>(dst.BytesPerRow()), dst.GetWidth(), dst.GetHeight(),
-                             dst.AlphaMode == pamPremultiplied};
+                             dst.AlphaMode == pamPremultiplied || dst.AlphaMode == pamUnknown};
     draw::compose(t, source, cp);
     if (dst.AlphaMode == pamUnknown) dst.AlphaMode = pamPremultiplied;
 }

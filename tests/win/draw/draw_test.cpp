@@ -227,6 +227,11 @@ TEST(ImageEffects, MaskLaidOutByItsNineSliceOption) {
     const RECT dest{0, 0, 4, 4};
     UpdateAlpha(pre.img, mask.img, &option, &dest, nullptr, false);
     EXPECT_EQ(pre.get(1, 1), bgra(128, 128, 128, 128));
+    // Pixels of unknown meaning are taken as premultiplied, as the result is.
+    Image32 fresh(4, 4, bgra(200, 200, 200, 255), pamUnknown);
+    UpdateAlpha(fresh.img, mask.img, &option, &dest, nullptr, true);
+    EXPECT_EQ(fresh.get(1, 1), bgra(100, 100, 100, 128));
+    EXPECT_EQ(fresh.img.AlphaMode, pamPremultiplied);
     // An empty or inverted destination clears the update area.
     const RECT inverted{10, 10, 2, 2};
     UpdateAlpha(pre.img, mask.img, &option, &inverted, nullptr, true);

@@ -2,6 +2,8 @@
 // drawing functions and writes it as sample-sheet.png into the build folder, for a look.
 #include "core/draw/gauss.h"
 #include "core/draw/tint.h"
+#include "platform/image/draw_image.h"
+#include "platform/image/draw_shapes.h"
 #include "platform/image/png_image.h"
 #include "platform/intercept/draw_redirects.h"
 #include "platform/text/alpha_text.h"
@@ -58,7 +60,7 @@ void Picture(HDC dc, int x, int y) {
 TEST(SampleSheet, WritesTextShapesAndPictures) {
     InstallDrawingRedirects();
     InstallAlphaTextRenderer();
-    constexpr int W = 440, H = 285;
+    constexpr int W = 440, H = 365;
     TPngImage* img = TPngImage::CreateARGB32(W, H, true);
     ASSERT_TRUE(img);
     HDC dc = img->CanvasHandle();
@@ -117,6 +119,24 @@ TEST(SampleSheet, WritesTextShapesAndPictures) {
     ::SetBkColor(dc, 0x80505050);
     Label(dc, smooth.get(), RGB(255, 255, 0), 220, 250, L"Translucent label");
     ::SetBkMode(dc, TRANSPARENT);
+
+    // Smooth shapes, and pictures cut to a rounded rectangle and to an ellipse.
+    using namespace vell::image;
+    FillEllipseSmooth(*img, 10, 290, 70, 350, RGB(230, 120, 30), 0, clDefault, false);
+    FillRoundRectSmooth(*img, 80, 290, 160, 350, 24, 24, RGB(250, 245, 225), 3, RGB(40, 80, 220), true);
+    FillEllipseSmooth(*img, 120, 310, 190, 360, 0x80FF8000, 2, RGB(20, 20, 20), false);
+    for (int i = 0; i < 2; ++i) {
+        TPngImage* pic = TPngImage::CreateARGB32(80, 60, true);
+        Picture(pic->CanvasHandle(), 0, 0);
+        ::GdiFlush();
+        if (i == 0)
+            CutRoundRectSmooth(*pic, 0, 0, 80, 60, 24, 24);
+        else
+            CutEllipseSmooth(*pic, 0, 0, 80, 60);
+        DrawTo(*pic, img, 200 + i * 90, 290, nullptr);
+        pic->Free();
+    }
+    Label(dc, smooth.get(), RGB(0, 0, 0), 380, 305, L"cut");
 
     // Any transparent pixel of a premultiplied image has black colour.
     int transparent = 0, inked = 0;
