@@ -51,11 +51,7 @@ using detail::State;
 
 namespace {
 
-skin::PackageRoles& roles() {
-    auto& s = State();
-    if (!s.roles) s.roles = detail::NewPackageRoles();
-    return *s.roles;
-}
+using detail::WithRoles;
 
 // Writes the bytes at position 0; the stream is not truncated.
 void writeAtStart(TStream& stream, const void* bytes, std::int64_t size) {
@@ -87,10 +83,12 @@ void addLooseEntries(const std::u16string& folder, std::u16string& dirs, std::u1
 
 void TResource::Register(const std::u16string& path, bool MultiLoad) {
     if (!webres::RegisterBound()) webres::LoadWebResLibrary(u"");
-    if (roles().Register(path, MultiLoad)) ReloadCache();
+    if (WithRoles([&](skin::PackageRoles& roles, auto&) { return roles.Register(path, MultiLoad); })) ReloadCache();
 }
 
-void TResource::Unregister(const std::u16string& pathname) { roles().Unregister(pathname); }
+void TResource::Unregister(const std::u16string& pathname) {
+    WithRoles([&](skin::PackageRoles& roles, auto&) { roles.Unregister(pathname); });
+}
 
 // ---- reading ----
 
@@ -100,7 +98,7 @@ void TResource::Enum(const std::u16string& rcdir, std::u16string& dirs, std::u16
     if (!State().looseFileMode || start == std::u16string::npos) return;
     std::u16string sub = rcdir.substr(start + 2);
     std::replace(sub.begin(), sub.end(), u'/', u'\\');
-    addLooseEntries(text::IncludeTrailingBackslash(text::IncludeTrailingBackslash(State().rootPath) + sub), dirs,
+    addLooseEntries(text::IncludeTrailingBackslash(text::IncludeTrailingBackslash(TResource::RootPath()) + sub), dirs,
                     files);
 }
 
@@ -108,10 +106,13 @@ int TResource::Size(const std::u16string& rcpath) { return webres::ResourceSize(
 
 void TResource::LoadStream(TStream& stream, const std::u16string& path) {
     auto& s = State();
-    const std::u16string resourcePath = roles().ResourcePath(path);
+    std::u16string resourcePath, loose;
+    WithRoles([&](skin::PackageRoles& roles, const std::u16string& rootPath) {
+        resourcePath = roles.ResourcePath(path);
+        if (s.looseFileMode) loose = roles.LoosePath(path, rootPath);
+    });
     if (s.loadHook && s.loadHook(stream, resourcePath)) return;
     if (s.looseFileMode) {
-        const std::u16string loose = roles().LoosePath(path, s.rootPath);
         std::string bytes;
         if (win::FileExists(loose) && win::ReadWholeFile(loose, bytes)) {
             writeAtStart(stream, bytes.data(), std::int64_t(bytes.size()));
@@ -177,14 +178,31 @@ TColor TResource::GetColor(const std::u16string& clName, TColor clDefault, bool 
 
 // ---- module state ----
 
-std::u16string TResource::PublicPackagePath() { return roles().PublicPackagePath(); }
-std::u16string TResource::SkinPackagePath() { return roles().SkinPackagePath(); }
-std::u16string TResource::SkinName() { return roles().SkinName(); }
-std::u16string TResource::RootPath() { return State().rootPath; }
-void TResource::SetRootPath(const std::u16string& value) { State().rootPath = value; }
-TStringListEx& TResource::RegisteredPackages() { return roles().RegisteredPackages(); }
-void TResource::ClearSkinName() { roles().ForgetSkinName(); }
-std::uint32_t TResource::ChangeStamp() { return roles().ChangeStamp(); }
+std::u16string TResource::PublicPackagePath() {
+    return WithRoles([](skin::PackageRoles& roles, auto&) { return roles.PublicPackagePath(); });
+}
+std::u16string TResource::SkinPackagePath() {
+    return WithRoles([](skin::PackageRoles& roles, auto&) { return roles.SkinPackagePath(); });
+}
+std::u16string TResource::SkinName() {
+    return WithRoles([](skin::PackageRoles& roles, auto&) { return roles.SkinName(); });
+}
+std::u16string TResource::RootPath() {
+    return WithRoles([](auto&, const std::u16string& rootPath) { return rootPath; });
+}
+void TResource::SetRootPath(const std::u16string& value) {
+    WithRoles([&](auto&, std::u16string& rootPath) { rootPath = value; });
+}
+// The list itself: changed on the user-interface thread only.
+TStringListEx& TResource::RegisteredPackages() {
+    return WithRoles([](skin::PackageRoles& roles, auto&) -> TStringListEx& { return roles.RegisteredPackages(); });
+}
+void TResource::ClearSkinName() {
+    WithRoles([](skin::PackageRoles& roles, auto&) { roles.ForgetSkinName(); });
+}
+std::uint32_t TResource::ChangeStamp() {
+    return WithRoles([](skin::PackageRoles& roles, auto&) { return roles.ChangeStamp(); });
+}
 TColor TResource::SkinTintColor() { return State().skinTintColor; }
 void TResource::SetSkinTintColor(TColor value) { State().skinTintColor = value; }
 bool TResource::LooseFileMode() { return State().looseFileMode; }
@@ -221,10 +239,13 @@ void StartResourceModule() {
     auto& s = State();
     detail::CreateImageCache();
     s.caches = std::make_unique<skin::SkinCaches>();
-    s.roles = detail::NewPackageRoles();
+    {
+        std::lock_guard guard(s.rolesLock);
+        s.roles = detail::NewPackageRoles();
+        s.rootPath = detail::ProgramFolder();
+    }
     s.skinTintColor = clNone;
     s.looseFileMode = false;
-    s.rootPath = detail::ProgramFolder();
     detail::ClearTintPatterns();
     image::SetImageResolver([](void*, const std::u16string& name) { return LoadCachedImage(name); }, nullptr);
 }
@@ -236,6 +257,7 @@ void StopResourceModule() {
     detail::ClearTintPatterns();
     webres::CloseWebResLibrary();
     // The roles are forgotten without unregistering anything: UnloadCache does that.
+    std::lock_guard guard(s.rolesLock);
     s.roles = detail::NewPackageRoles();
     s.rootPath.clear();
 }

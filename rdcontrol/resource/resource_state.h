@@ -11,6 +11,10 @@
 namespace vell::rd::detail {
 
 struct ResourceState {
+    // The roles and the root path change on the user-interface thread while drawing
+    // threads form resource paths from them; rolesLock guards both. No other lock is
+    // taken while it is held.
+    std::mutex rolesLock;
     std::unique_ptr<skin::PackageRoles> roles; // paths, roles, registered list, change stamp
     std::u16string rootPath;
     TColor skinTintColor = clNone;
@@ -23,6 +27,14 @@ struct ResourceState {
 ResourceState& State();
 // A fresh set of roles over webres.dll and the file system.
 std::unique_ptr<skin::PackageRoles> NewPackageRoles();
+
+// Runs f(roles, rootPath) under the roles' lock.
+template <class F> decltype(auto) WithRoles(F&& f) {
+    ResourceState& s = State();
+    std::lock_guard guard(s.rolesLock);
+    if (!s.roles) s.roles = NewPackageRoles();
+    return f(*s.roles, s.rootPath);
+}
 // The program's folder with a trailing backslash.
 std::u16string ProgramFolder();
 

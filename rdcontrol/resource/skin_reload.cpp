@@ -58,8 +58,10 @@ void UnloadCache(bool dropCaches) {
     auto& s = State();
     // The trace names the packages as they were before.
     const std::u16string traced = dropCaches && IsSkinDebugTrace() ? traceText(u"Rcc.UnloadCache") : u"";
-    if (s.roles) s.roles->UnregisterAll();
-    s.rootPath = detail::ProgramFolder();
+    detail::WithRoles([](skin::PackageRoles& roles, std::u16string& rootPath) {
+        roles.UnregisterAll();
+        rootPath = detail::ProgramFolder();
+    });
     if (!dropCaches || !s.caches) return;
     if (!traced.empty()) DebugOutput(traced);
     s.caches->SectionIni.Clear();

@@ -33,6 +33,8 @@ TEST_F(ResourceTest, ReadersOnAnotherThreadDuringReloadCacheNeverDeadlock) {
             if (skin::TRdValueStrings* s = table.Find(u"TRdLabel", u"label_tip")) s->GetValue(u"Font.Name");
             table.UnLock();
             rd::ImageDefinition(u"[img_preview_pannel]", lines);
+            TMemoryStream stream; // a relative path formed while the skin changes
+            TResource::LoadStream(stream, u"main.ini");
             ++reads;
         }
         finished.set_value();
