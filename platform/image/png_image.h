@@ -106,6 +106,8 @@ public:
     // ---- text chunks -----------------------------------------------------------------------
     void AddtEXt(const std::string& keyword, const std::string& text, bool jumpExists = false);
     void AddzTXt(const std::string& keyword, const std::string& text, bool jumpExists = false);
+    // Gives the image the "DEVUR" text chunk that carries its drawing properties.
+    void EnsureDevurChunk() { ensureDevurChunk(); }
 
     // ---- shared data -----------------------------------------------------------------------
     // Decodes deferred image data before pixels are read or written.
