@@ -147,24 +147,25 @@ static bool leadsTo(TRdGraphic* from, const TRdGraphic* to) {
     return leadsTo(from, to, 0, budget);
 }
 
+// Moves one of the two links to `target`, under the targets' own locks (AddLink and
+// RemoveLink); a target that is going away or leads back here leaves the link empty.
+void TRdgImage::Relink(TRdGraphic*& link, TRdGraphic* target) {
+    if (target && leadsTo(target, this)) target = nullptr;
+    if (link) link->RemoveLink(this);
+    link = target;
+    if (target && !target->AddLink(this)) link = nullptr;
+    ClearRootCache();
+}
+
 void TRdgImage::SetImageLink(TRdGraphic* target, bool noCopy) {
     if (target == FImgLnk) return;
-    if (target && leadsTo(target, this)) target = nullptr;
-    if (FImgLnk) FImgLnk->RemoveLink(this);
-    FImgLnk = target;
-    if (target && !target->AddLink(this)) FImgLnk = nullptr;
-    ClearRootCache();
+    Relink(FImgLnk, target);
     if (!noCopy)
         if (TRdgImage* d = Definition()) CopyDefinition(*d);
 }
 
 void TRdgImage::SetPlayLink(TRdGraphic* target) {
-    if (target == FPlayImgLnk) return;
-    if (target && leadsTo(target, this)) target = nullptr;
-    if (FPlayImgLnk) FPlayImgLnk->RemoveLink(this);
-    FPlayImgLnk = target;
-    if (target && !target->AddLink(this)) FPlayImgLnk = nullptr;
-    ClearRootCache();
+    if (target != FPlayImgLnk) Relink(FPlayImgLnk, target);
 }
 
 bool TRdgImage::LinksTo(const TRdGraphic* target) const { return FImgLnk == target || FPlayImgLnk == target; }

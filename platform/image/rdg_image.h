@@ -138,6 +138,7 @@ protected:
 
 private:
     struct RootCache;
+    void Relink(TRdGraphic*& link, TRdGraphic* target);
     void SetImageLink(TRdGraphic* target, bool noCopy);
     void SetPlayLink(TRdGraphic* target);
     void CopyDefinition(TRdgImage& definition);
