@@ -156,26 +156,25 @@ void composeBilinear(const DrawTarget& t, const DrawSource& s, const ComposePara
     const int n = w.i1 - w.i0;
     const Axis ax = bilinearAxis(p.srcX, p.srcW, p.dstW);
     const Axis ay = bilinearAxis(p.srcY, p.srcH, p.dstH);
-    std::vector<BilinearTap> taps(n);
+    // Each output column's left neighbour and the weight of its right one. A column clamped
+    // onto the image's edge weights that column alone: weight 0 on its right neighbour.
+    std::vector<int32_t> cols(n);
+    std::vector<int16_t> weights(n);
     int minX = s.width - 1, maxX = 0;
     for (int i = 0; i < n; ++i) {
         const long long pos = ax.start + (w.i0 + i) * ax.step;
         const long long x0 = pos >> 15;
-        taps[i] = {clampInt(x0, 0, s.width - 1), clampInt(x0 + 1, 0, s.width - 1), static_cast<int32_t>(pos & 32767)};
-        minX = std::min(minX, taps[i].x0);
-        maxX = std::max(maxX, taps[i].x1);
+        const int left = clampInt(x0, 0, s.width - 1), right = clampInt(x0 + 1, 0, s.width - 1);
+        cols[i] = left;
+        weights[i] = static_cast<int16_t>(right == left ? 0 : pos & 32767);
+        minX = std::min(minX, left);
+        maxX = std::max(maxX, right);
     }
     // Rows that are not premultiplied 32-bit pixels are converted (premultiplied, key
-    // colour removed) over the columns the taps touch; two converted rows are kept.
+    // colour removed) over the columns the outputs touch; two converted rows are kept.
     const bool direct = s.layout == SourceLayout::Bgra32 && s.premultiplied && !p.hasKey;
     const int span = maxX - minX + 1;
-    // Taps become relative to the span. A tap clamped onto one column weights it twice,
-    // which is the column with weight 0 on its right neighbour.
-    for (BilinearTap& tap : taps) {
-        if (tap.x1 == tap.x0) tap.fx = 0;
-        tap.x0 -= minX;
-        tap.x1 = tap.x0 + 1;
-    }
+    for (int32_t& c : cols) c -= minX; // relative to the span
     std::vector<int32_t> spanCols;
     std::vector<uint8_t> rows[2];
     int rowY[2] = {-1, -1};
@@ -195,7 +194,7 @@ void composeBilinear(const DrawTarget& t, const DrawSource& s, const ComposePara
         rowY[k] = y;
         return rows[k].data();
     };
-    // One spare pixel past the span lets every tap read its right neighbour.
+    // One spare pixel past the span lets every output read its right neighbour.
     std::vector<int16_t> vertical(static_cast<size_t>(span + 1) * 4);
     std::vector<uint8_t> out(static_cast<size_t>(n) * 4);
     const RowKernels& k = activeKernels();
@@ -208,7 +207,7 @@ void composeBilinear(const DrawTarget& t, const DrawSource& s, const ComposePara
             const uint8_t* top = sourceRow(r0, r1);
             const uint8_t* bottom = sourceRow(r1, r0);
             k.bilinearVertical(vertical.data(), top, bottom, span, static_cast<int>(pos & 32767));
-            k.bilinearHorizontal(out.data(), vertical.data(), taps.data(), n);
+            k.bilinearHorizontal(out.data(), vertical.data(), cols.data(), weights.data(), n);
             lastPos = pos;
         }
         uint8_t* dst = t.pixels + static_cast<ptrdiff_t>(p.dstY + j) * t.stride + 4 * static_cast<ptrdiff_t>(p.dstX + w.i0);

@@ -58,11 +58,11 @@ void bilinearVerticalExact(int16_t* out, const uint8_t* top, const uint8_t* bott
     for (int i = 0; i < 4 * count; ++i) out[i] = static_cast<int16_t>((top[i] * (32768 - fy) + bottom[i] * fy + 128) >> 8);
 }
 
-void bilinearHorizontalExact(uint8_t* out, const int16_t* v, const BilinearTap* taps, int count) {
+void bilinearHorizontalExact(uint8_t* out, const int16_t* v, const int32_t* cols, const int16_t* weights, int count) {
     for (int i = 0; i < count; ++i, out += 4) {
-        const int16_t* a = v + 4 * taps[i].x0;
-        const int16_t* b = v + 4 * taps[i].x1;
-        const int fx = taps[i].fx;
+        const int16_t* a = v + 4 * static_cast<ptrdiff_t>(cols[i]);
+        const int16_t* b = a + 4;
+        const int fx = weights[i];
         for (int c = 0; c < 4; ++c) out[c] = static_cast<uint8_t>((a[c] * (32768 - fx) + b[c] * fx + (1 << 21)) >> 22);
     }
 }

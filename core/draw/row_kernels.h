@@ -11,14 +11,6 @@
 
 namespace vell::draw {
 
-// One source column of a bilinear row: the two neighbours and the weight of the right one
-// in 1/32768 units (0..32767).
-struct BilinearTap {
-    int32_t x0;
-    int32_t x1;
-    int32_t fx;
-};
-
 struct RowKernels {
     // Source-over of premultiplied pixels at opacity `alpha` (1..255): with E the pixel's
     // alpha times `alpha`, each byte becomes PreMul[alpha][s] + PreMul[255-E][d] (alpha
@@ -32,9 +24,10 @@ struct RowKernels {
     // Bilinear interpolation of premultiplied pixels in two passes with 15-bit weights.
     // Vertical: each byte of `count` pixels becomes (top * (32768 - fy) + bottom * fy + 128)
     // >> 8, a 16-bit value with 7 fraction bits. Horizontal: output pixel i takes
-    // (v[x0] * (32768 - fx) + v[x1] * fx + 2^21) >> 22 from its tap's two columns.
+    // (v[x] * (32768 - f) + v[x + 1] * f + 2^21) >> 22 with x = cols[i] and the right
+    // neighbour's weight f = weights[i] (0..32767); `v` must hold pixel x + 1 too.
     void (*bilinearVertical)(int16_t* out, const uint8_t* top, const uint8_t* bottom, int count, int fy);
-    void (*bilinearHorizontal)(uint8_t* out, const int16_t* v, const BilinearTap* taps, int count);
+    void (*bilinearHorizontal)(uint8_t* out, const int16_t* v, const int32_t* cols, const int16_t* weights, int count);
     // The Gaussian passes work on pixels converted to four floats each (16-byte aligned
     // rows); a pair of taps added as floats equals the pair added as integers, so the
     // results are those of integer pairs converted and weighted. With `premultiply`, each

@@ -126,6 +126,55 @@ void toFloatsAvx2(float* out, const uint8_t* in, int count, bool premultiply) {
     if (i < count) detail::sse2Kernels()->toFloats(out + 4 * i, in + 4 * i, count - i, false);
 }
 
+void bilinearVerticalAvx2(int16_t* out, const uint8_t* top, const uint8_t* bottom, int count, int fy) {
+    if (fy == 0) {
+        detail::sse2Kernels()->bilinearVertical(out, top, bottom, count, fy);
+        return;
+    }
+    // Both weights fit a signed 16 bits once fy is above 0.
+    const __m256i w = _mm256_set1_epi32(static_cast<int>((static_cast<uint32_t>(fy) << 16) | static_cast<uint32_t>(32768 - fy)));
+    const __m256i round = _mm256_set1_epi32(128);
+    const __m256i zero = _mm256_setzero_si256();
+    auto weigh = [&](__m256i pairs) { return _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(pairs, w), round), 8); };
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m256i t = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(top + 4 * i));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bottom + 4 * i));
+        const __m256i tLo = _mm256_unpacklo_epi8(t, zero), tHi = _mm256_unpackhi_epi8(t, zero);
+        const __m256i bLo = _mm256_unpacklo_epi8(b, zero), bHi = _mm256_unpackhi_epi8(b, zero);
+        // Within each 128-bit half: pixels 0 1 (lo) and 2 3 (hi) of that half.
+        const __m256i lo = _mm256_packs_epi32(weigh(_mm256_unpacklo_epi16(tLo, bLo)), weigh(_mm256_unpackhi_epi16(tLo, bLo)));
+        const __m256i hi = _mm256_packs_epi32(weigh(_mm256_unpacklo_epi16(tHi, bHi)), weigh(_mm256_unpackhi_epi16(tHi, bHi)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * i), _mm256_permute2x128_si256(lo, hi, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * i + 16), _mm256_permute2x128_si256(lo, hi, 0x31));
+    }
+    if (i < count) detail::sse2Kernels()->bilinearVertical(out + 4 * i, top + 4 * i, bottom + 4 * i, count - i, fy);
+}
+
+// Four output pixels a step, by the identity of the SSE2 row.
+void bilinearHorizontalAvx2(uint8_t* out, const int16_t* v, const int32_t* cols, const int16_t* weights, int count) {
+    const __m256i spread = _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        auto pair = [&](int k) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 4 * static_cast<ptrdiff_t>(cols[i + k])));
+        };
+        const __m256i ab02 = _mm256_inserti128_si256(_mm256_castsi128_si256(pair(0)), pair(2), 1);
+        const __m256i ab13 = _mm256_inserti128_si256(_mm256_castsi128_si256(pair(1)), pair(3), 1);
+        const __m256i a = _mm256_unpacklo_epi64(ab02, ab13), b = _mm256_unpackhi_epi64(ab02, ab13);
+        const __m128i f4 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(weights + i));
+        const __m256i f = _mm256_permutevar8x32_epi32(_mm256_castsi128_si256(_mm_unpacklo_epi16(f4, f4)), spread);
+        const __m256i diff = _mm256_sub_epi16(b, a);
+        const __m256i q = _mm256_or_si256(_mm256_slli_epi16(_mm256_mulhi_epi16(diff, f), 1),
+                                          _mm256_srli_epi16(_mm256_mullo_epi16(diff, f), 15));
+        const __m256i r = _mm256_srai_epi16(_mm256_add_epi16(_mm256_add_epi16(a, q), _mm256_set1_epi16(64)), 7);
+        const __m256i bytes = _mm256_packus_epi16(r, r); // pixels 0 1 in the low half, 2 3 in the high
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i),
+                         _mm256_castsi256_si128(_mm256_permute4x64_epi64(bytes, 0x08)));
+    }
+    if (i < count) detail::sse2Kernels()->bilinearHorizontal(out + 4 * i, v, cols + i, weights + i, count - i);
+}
+
 // Every tap and weight is at least 0, so a sum is never negative; it may pass 255 by
 // rounding only.
 inline __m256 roundedByte(__m256 v) {
@@ -181,6 +230,8 @@ RowKernels buildAvx2() {
     k.overPremul = overPremulAvx2;
     k.overStraight = overStraightAvx2;
     k.solidMask = solidMaskAvx2;
+    k.bilinearVertical = bilinearVerticalAvx2;
+    k.bilinearHorizontal = bilinearHorizontalAvx2;
     k.toFloats = toFloatsAvx2;
     k.gaussColumns = gaussColumnsAvx2;
     k.gaussRow = gaussRowAvx2;

@@ -104,28 +104,32 @@ void bilinearVerticalSse2(int16_t* out, const uint8_t* top, const uint8_t* botto
     if (i < count) exactKernels().bilinearVertical(out + 4 * i, top + 4 * i, bottom + 4 * i, count - i, fy);
 }
 
-// One output pixel whose right neighbour follows its left one in `v`: the pair (a, b) is
-// weighted a * (32767 - fx) + b * fx + a, the exact a * (32768 - fx) + b * fx with both
-// multipliers inside a signed 16 bits.
-inline __m128i horizontalPixel(const int16_t* v, const BilinearTap& t) {
-    const __m128i ab = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 4 * t.x0));
-    const __m128i pairs = _mm_unpacklo_epi16(ab, _mm_srli_si128(ab, 8));
-    const __m128i w = _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(t.fx) << 16) | static_cast<uint32_t>(32767 - t.fx)));
-    const __m128i sum = _mm_add_epi32(_mm_madd_epi16(pairs, w), _mm_unpacklo_epi16(ab, _mm_setzero_si128()));
-    return _mm_srai_epi32(_mm_add_epi32(sum, _mm_set1_epi32(1 << 21)), 22);
+// Two output pixels as 16-bit lanes. With a and b the two neighbours (7 fraction bits,
+// 0..32640) and f the right one's weight, the exact (a * (32768 - f) + b * f + 2^21) >> 22
+// is (a + (((b - a) * f) >> 15) + 64) >> 7: a * 32768 moves only whole steps of 2^15, and
+// floors of floors divide as one. ((b - a) * f) >> 15 is the high half of the signed
+// product doubled plus bit 15 of its low half.
+inline __m128i horizontal2(const int16_t* v, const int32_t* cols, const int16_t* weights) {
+    const __m128i ab0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 4 * static_cast<ptrdiff_t>(cols[0])));
+    const __m128i ab1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 4 * static_cast<ptrdiff_t>(cols[1])));
+    const __m128i a = _mm_unpacklo_epi64(ab0, ab1), b = _mm_unpackhi_epi64(ab0, ab1);
+    uint32_t f2;
+    std::memcpy(&f2, weights, 4);
+    __m128i f = _mm_cvtsi32_si128(static_cast<int>(f2));
+    f = _mm_unpacklo_epi16(f, f);
+    f = _mm_unpacklo_epi32(f, f); // each weight over its pixel's four lanes
+    const __m128i diff = _mm_sub_epi16(b, a);
+    const __m128i q = _mm_or_si128(_mm_slli_epi16(_mm_mulhi_epi16(diff, f), 1), _mm_srli_epi16(_mm_mullo_epi16(diff, f), 15));
+    return _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(a, q), _mm_set1_epi16(64)), 7);
 }
 
-void bilinearHorizontalSse2(uint8_t* out, const int16_t* v, const BilinearTap* taps, int count) {
+void bilinearHorizontalSse2(uint8_t* out, const int16_t* v, const int32_t* cols, const int16_t* weights, int count) {
     int i = 0;
-    for (; i + 2 <= count; i += 2) {
-        if (taps[i].x1 != taps[i].x0 + 1 || taps[i + 1].x1 != taps[i + 1].x0 + 1) {
-            exactKernels().bilinearHorizontal(out + 4 * i, v, taps + i, 2);
-            continue;
-        }
-        const __m128i px = _mm_packs_epi32(horizontalPixel(v, taps[i]), horizontalPixel(v, taps[i + 1]));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 4 * i), _mm_packus_epi16(px, px));
+    for (; i + 4 <= count; i += 4) {
+        const __m128i px = _mm_packus_epi16(horizontal2(v, cols + i, weights + i), horizontal2(v, cols + i + 2, weights + i + 2));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i), px);
     }
-    if (i < count) exactKernels().bilinearHorizontal(out + 4 * i, v, taps + i, count - i);
+    if (i < count) exactKernels().bilinearHorizontal(out + 4 * i, v, cols + i, weights + i, count - i);
 }
 
 // Four pixels' bytes as four float vectors, one pixel each; with `premultiply` the colour

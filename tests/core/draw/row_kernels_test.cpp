@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace vell::draw;
 using namespace vell::draw::test;
 
@@ -82,17 +84,22 @@ TEST(RowKernels, BilinearAndGaussLinesMatchExact) {
     std::vector<uint8_t> top(4 * width), bottom(4 * width);
     for (uint8_t& b : top) b = static_cast<uint8_t>(rng());
     for (uint8_t& b : bottom) b = static_cast<uint8_t>(rng());
-    std::vector<BilinearTap> taps(width);
-    for (BilinearTap& t : taps) {
-        t.x0 = static_cast<int32_t>(rng() % width);
-        t.x1 = static_cast<int32_t>(rng() % width);
-        t.fx = static_cast<int32_t>(rng() % 32768);
+    // The extremes next to each other: 0 beside 255 in both directions.
+    for (int c = 0; c < 8; ++c) {
+        top[c] = c < 4 ? 255 : 0;
+        bottom[c] = c < 4 ? 0 : 255;
     }
-    taps[0].fx = 0; // weights of exactly 1 and 0
-    // Neighbouring taps, as a scaled row has them, with runs of equal columns.
-    std::vector<BilinearTap> ordered(width);
-    for (int i = 0; i < width; ++i) ordered[i] = {i / 2, i / 2 + 1, static_cast<int32_t>(rng() % 32768)};
-    ordered[width - 1] = {width / 2, width / 2, 0};
+    // Random columns and weights, and neighbouring columns as a scaled row has them, with
+    // runs of equal columns and the weights 0, 1 and 32767.
+    const int n = 2 * width + 3;
+    std::vector<int32_t> randomCols(n), orderedCols(n);
+    std::vector<int16_t> randomWeights(n), orderedWeights(n);
+    for (int i = 0; i < n; ++i) {
+        randomCols[i] = static_cast<int32_t>(rng() % (width - 1));
+        randomWeights[i] = static_cast<int16_t>(i % 7 == 0 ? 0 : i % 7 == 1 ? 32767 : i % 7 == 2 ? 1 : rng() % 32768);
+        orderedCols[i] = i * (width - 1) / n;
+        orderedWeights[i] = static_cast<int16_t>(rng() % 32768);
+    }
     alignas(16) const float weights[] = {0.05f, 0.05f, 0.05f, 0.05f, 0.2f, 0.2f, 0.2f, 0.2f, 0.5f, 0.5f, 0.5f, 0.5f};
     std::vector<uint8_t> in(4 * (width + 4) * 5);
     for (uint8_t& b : in) b = static_cast<uint8_t>(rng());
@@ -107,21 +114,24 @@ TEST(RowKernels, BilinearAndGaussLinesMatchExact) {
             fast.bilinearVertical(va.data(), top.data(), bottom.data(), width, fy);
             exact.bilinearVertical(vb.data(), top.data(), bottom.data(), width, fy);
             EXPECT_TRUE(va == vb) << "vertical fy " << fy;
-            for (const std::vector<BilinearTap>* t : {&taps, &ordered}) {
-                std::vector<uint8_t> a(4 * width), b(4 * width);
-                fast.bilinearHorizontal(a.data(), va.data(), t->data(), width);
-                exact.bilinearHorizontal(b.data(), va.data(), t->data(), width);
-                EXPECT_TRUE(a == b) << "horizontal fy " << fy;
+            for (bool ordered : {false, true}) {
+                const int32_t* cols = ordered ? orderedCols.data() : randomCols.data();
+                const int16_t* w = ordered ? orderedWeights.data() : randomWeights.data();
+                std::vector<uint8_t> a(4 * n), b(4 * n);
+                fast.bilinearHorizontal(a.data(), va.data(), cols, w, n);
+                exact.bilinearHorizontal(b.data(), va.data(), cols, w, n);
+                EXPECT_TRUE(a == b) << "horizontal fy " << fy << " ordered " << ordered;
             }
         }
         // Weight 0 reproduces the pixel exactly in both passes.
         std::vector<int16_t> v(4 * width);
         exact.bilinearVertical(v.data(), top.data(), bottom.data(), width, 0);
-        std::vector<BilinearTap> same(width);
-        for (int i = 0; i < width; ++i) same[i] = {i, (i + 1) % width, 0};
-        std::vector<uint8_t> back(4 * width);
-        fast.bilinearHorizontal(back.data(), v.data(), same.data(), width);
-        EXPECT_TRUE(back == top);
+        std::vector<int32_t> same(width - 1);
+        for (int i = 0; i < width - 1; ++i) same[i] = i;
+        const std::vector<int16_t> none(width - 1, 0);
+        std::vector<uint8_t> back(4 * (width - 1));
+        fast.bilinearHorizontal(back.data(), v.data(), same.data(), none.data(), width - 1);
+        EXPECT_TRUE(std::equal(back.begin(), back.end(), top.begin()));
 
         // Gaussian passes over random pixels, with a tail the vector loops leave over.
         const size_t pixels = in.size() / 4;
