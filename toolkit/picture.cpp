@@ -1,5 +1,6 @@
 #include "toolkit/picture.h"
 #include "platform/image/graphic.h"
+#include "platform/image/png_image.h"
 #include "core/io/stream.h"
 
 #include <algorithm>
@@ -29,6 +30,11 @@ bool sameExtension(std::u16string_view a, std::u16string_view b) {
 }
 
 } // namespace
+
+void TGraphicRelease::operator()(image::TGraphic* Graphic) const {
+    if (auto* png = dynamic_cast<image::TPngImage*>(Graphic)) png->ReleaseRef();
+    else delete Graphic;
+}
 
 void SetPictureDefinePropertiesHook(TPictureDefinePropertiesHook Hook) { definePropertiesHook() = std::move(Hook); }
 bool HasPictureDefinePropertiesHook() { return static_cast<bool>(definePropertiesHook()); }
@@ -69,9 +75,15 @@ const ClassInfo& TPicture::StaticClass() {
 }
 
 TPicture::TPicture() = default;
-TPicture::~TPicture() = default;
+TPicture::~TPicture() {
+    if (FGraphic) FGraphic->OnChange = nullptr;
+}
 
-void TPicture::SetGraphic(std::unique_ptr<image::TGraphic> Value) {
+void TPicture::SetGraphic(std::unique_ptr<image::TGraphic> Value) { TakeGraphic(TGraphicHolder(Value.release())); }
+
+void TPicture::TakeGraphic(TGraphicHolder Value) {
+    // A graphic that lives on elsewhere must not call back into this picture.
+    if (FGraphic && FGraphic.get() != Value.get()) FGraphic->OnChange = nullptr;
     FGraphic = std::move(Value);
     if (FGraphic) FGraphic->OnChange = [this](image::TGraphic*) { Changed(); };
     Changed();
@@ -97,14 +109,14 @@ void TPicture::LoadFromFile(const std::u16string& FileName) {
         for (char16_t c : ext) e += c < 128 ? static_cast<char>(c) : '?';
         throw EInvalidGraphic("Unknown picture file extension (." + e + ")");
     }
-    std::unique_ptr<image::TGraphic> g = f->Create();
+    TGraphicHolder g(f->Create().release());
     g->LoadFromFile(text::toWide(FileName));
-    SetGraphic(std::move(g));
+    TakeGraphic(std::move(g));
 }
 
 void TPicture::Assign(const TPersistent* Source) {
     if (!Source) {
-        SetGraphic(nullptr);
+        TakeGraphic(nullptr);
         return;
     }
     auto* p = dynamic_cast<const TPicture*>(Source);
@@ -114,19 +126,19 @@ void TPicture::Assign(const TPersistent* Source) {
     }
     if (p == this) return;
     if (!p->FGraphic) {
-        SetGraphic(nullptr);
+        TakeGraphic(nullptr);
         return;
     }
     const TPictureFormat* f = FindFormatOf(*p->FGraphic);
     if (!f) throw EInvalidGraphic("Cannot copy a picture of an unregistered kind");
-    std::unique_ptr<image::TGraphic> g = f->Create();
+    TGraphicHolder g(f->Create().release());
     g->Assign(p->FGraphic.get());
-    SetGraphic(std::move(g));
+    TakeGraphic(std::move(g));
 }
 
 void TPicture::ReadData(const std::vector<uint8_t>& Bytes) {
     if (Bytes.empty()) {
-        SetGraphic(nullptr);
+        TakeGraphic(nullptr);
         return;
     }
     size_t len = Bytes[0];
@@ -134,10 +146,10 @@ void TPicture::ReadData(const std::vector<uint8_t>& Bytes) {
     std::string name(reinterpret_cast<const char*>(Bytes.data() + 1), len);
     const TPictureFormat* f = FindFormatByClassName(name);
     if (!f) throw EInvalidGraphic("Unknown picture class " + name);
-    std::unique_ptr<image::TGraphic> g = f->Create();
+    TGraphicHolder g(f->Create().release());
     TMemoryStream stream(std::string(Bytes.begin() + static_cast<std::ptrdiff_t>(1 + len), Bytes.end()));
     g->LoadFromStream(stream);
-    SetGraphic(std::move(g));
+    TakeGraphic(std::move(g));
 }
 
 std::vector<uint8_t> TPicture::WriteData() const {

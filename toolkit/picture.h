@@ -19,6 +19,13 @@ public:
     using ::vell::Exception::Exception;
 };
 
+// Ends the picture's hold on a graphic: reference-counted images give up their reference
+// (others may still use them), every other graphic is deleted.
+struct TGraphicRelease {
+    void operator()(image::TGraphic* Graphic) const;
+};
+using TGraphicHolder = std::unique_ptr<image::TGraphic, TGraphicRelease>;
+
 struct TPictureFormat {
     std::u16string Extension; // without the dot, compared without case
     std::u16string Description;
@@ -34,7 +41,8 @@ public:
     ~TPicture() override;
 
     image::TGraphic* Graphic() const { return FGraphic.get(); }
-    // Takes the graphic (null empties the picture).
+    // Takes the caller's hold on the graphic (null empties the picture); a reference-counted
+    // image is released, not deleted, when the picture lets it go.
     void SetGraphic(std::unique_ptr<image::TGraphic> Value);
     int Width() const;
     int Height() const;
@@ -61,10 +69,11 @@ public:
     static const TPictureFormat* FindFormatOf(const image::TGraphic& Graphic);
 
 private:
+    void TakeGraphic(TGraphicHolder Value);
     void ReadData(const std::vector<uint8_t>& Bytes);
     std::vector<uint8_t> WriteData() const;
 
-    std::unique_ptr<image::TGraphic> FGraphic;
+    TGraphicHolder FGraphic;
 };
 
 using TPictureDefinePropertiesHook = std::function<void(TPicture& Picture, TFiler& Filer)>;

@@ -11,7 +11,8 @@ void RunLoadingBox(const std::wstring& argument2) {
     SetLoadingBoxArgument(text::fromWide(argument2));
     tk::TApplication* app = tk::Application();
     app->Initialize();
-    app->SetMainFormOnTaskBar(true);
+    // The hidden application window, not the box, owns the taskbar entry (and hides it).
+    app->SetMainFormOnTaskBar(false);
     app->CreateForm<Tfrm_LoadingBox>();
     app->Run();
     tk::FreeApplication();

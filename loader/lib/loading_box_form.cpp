@@ -1,5 +1,6 @@
 #include "loader/lib/loading_box_form.h"
 #include "loader/lib/dpi_awareness.h"
+#include "loader/lib/startup_signal.h"
 #include "platform/image/png_image.h"
 #include "platform/win/environment.h"
 #include "platform/win/files.h"
@@ -112,6 +113,12 @@ void Tfrm_LoadingBox::WndProc(tk::TMessage& Message) {
         Message.Result = HTCLIENT;
         return;
     }
+    // A click leaves the activation where it is, also where the window manager does not
+    // look at WS_EX_NOACTIVATE.
+    if (Message.Msg == WM_MOUSEACTIVATE) {
+        Message.Result = MA_NOACTIVATE;
+        return;
+    }
     tk::TForm::WndProc(Message);
 }
 
@@ -136,6 +143,7 @@ void Tfrm_LoadingBox::DoShow() {
     tk::TForm::DoShow(); // FormShow
     UpdateLayer();
     ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+    SetStartupSignal(L"VELL_SHOWN_SIGNAL");
 }
 
 void Tfrm_LoadingBox::Resize() {

@@ -2,6 +2,7 @@
 #include "core/io/stream.h"
 #include "helpers.h"
 #include "platform/image/graphic.h"
+#include "platform/image/png_image.h"
 
 #include <gtest/gtest.h>
 
@@ -134,4 +135,32 @@ TEST(Picture, ImageFromADescriptionSizesAndDrawsItsPicture) {
     EXPECT_EQ(s.at(15, 15), RGB(200, 0, 0));
     EXPECT_EQ(s.at(45, 35), RGB(255, 255, 255));
     EXPECT_EQ(s.at(98, 58), RGB(200, 0, 0)); // stretched over the whole control
+}
+
+TEST(Picture, GivesUpItsReferenceToASharedImage) {
+    // The picture holds one reference of a counted image; whoever else holds one keeps it.
+    image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, 4, 3, false, false, true, false);
+    png->AddRef();
+    int changes = 0;
+    {
+        TPicture picture;
+        picture.OnChange = [&](TPicture*) { ++changes; };
+        picture.SetGraphic(std::unique_ptr<image::TGraphic>(png));
+        EXPECT_EQ(picture.Width(), 4);
+        EXPECT_EQ(png->RefCount(), 2);
+    }
+    ASSERT_EQ(png->RefCount(), 1) << "the picture freed an image that was still in use";
+    EXPECT_EQ(png->Width(), 4);
+    // Changes of the surviving image no longer reach the gone picture.
+    const int before = changes;
+    png->Changed(png);
+    EXPECT_EQ(changes, before);
+
+    // Replacing the graphic releases the old one the same way.
+    png->AddRef();
+    TPicture picture;
+    picture.SetGraphic(std::unique_ptr<image::TGraphic>(png));
+    picture.SetGraphic(nullptr);
+    EXPECT_EQ(png->RefCount(), 1);
+    png->ReleaseRef();
 }

@@ -2,12 +2,16 @@
 // do-nothing program started the same way, and the same for the whole run (argument 1
 // without "VLR": start-up, version, mutex, shut-down). Runs alternate between the two
 // programs; the report gives medians, means and the ratio of the medians.
+#include "timing.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+using namespace benchtiming;
 
 namespace {
 
@@ -16,30 +20,20 @@ struct Times {
     std::vector<double> ended;   // ms until the process ended
 };
 
-double nowMs() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(freq.QuadPart);
-}
-
 bool runOnce(const std::wstring& exe, HANDLE signal, Times& times) {
     ::ResetEvent(signal);
     std::wstring cmd = L"\"" + exe + L"\" bench";
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    const double t0 = nowMs();
-    if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    const double t0 = NowMs();
+    if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
     HANDLE both[2] = {signal, pi.hProcess};
     bool ok = ::WaitForMultipleObjects(2, both, FALSE, 30000) == WAIT_OBJECT_0;
-    const double t1 = nowMs();
+    const double t1 = NowMs();
     ok = ::WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0 && ok;
-    const double t2 = nowMs();
+    const double t2 = NowMs();
     ::CloseHandle(pi.hThread);
     ::CloseHandle(pi.hProcess);
     if (ok) {
@@ -49,21 +43,11 @@ bool runOnce(const std::wstring& exe, HANDLE signal, Times& times) {
     return ok;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
-double mean(const std::vector<double>& v) {
-    double s = 0;
-    for (double x : v) s += x;
-    return v.empty() ? 0 : s / double(v.size());
-}
-
 void row(const char* what, const std::vector<double>& loader, const std::vector<double>& nothing) {
-    std::printf("%-28s loader median %7.2f ms mean %7.2f ms | do-nothing median %7.2f ms mean %7.2f ms | ratio %.2f\n",
-                what, median(loader), mean(loader), median(nothing), mean(nothing),
-                median(nothing) > 0 ? median(loader) / median(nothing) : 0.0);
+    std::printf("%-28s loader median %7.2f ms mean %7.2f ms | do-nothing median %7.2f ms mean %7.2f ms | "
+                "ratio %.2f\n",
+                what, Median(loader), Mean(loader), Median(nothing), Mean(nothing),
+                Median(nothing) > 0 ? Median(loader) / Median(nothing) : 0.0);
 }
 
 } // namespace

@@ -1,0 +1,94 @@
+// What the end-to-end tests of the loading box share: an installed product folder, the
+// language the loader is configured with, starting loaders and finding their box, and
+// reading the screen where the box is.
+#pragma once
+#include "../loader/support.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace boxtest {
+
+using loadertest::Started;
+
+// A product folder laid out like an installation, made once per test program:
+// VellLoading.exe, webres.dll, skin\ with the packages and Language\ with the language
+// files (plus the extra ones the tests add).
+const std::wstring& ProductFolder();
+
+// Names the language in the product data folder's Config.ini for as long as it lives
+// (empty: no Config.ini); the previous file comes back afterwards.
+class ConfiguredLanguage {
+  public:
+    explicit ConfiguredLanguage(const std::wstring& language);
+    ~ConfiguredLanguage();
+    ConfiguredLanguage(const ConfiguredLanguage&) = delete;
+    ConfiguredLanguage& operator=(const ConfiguredLanguage&) = delete;
+
+  private:
+    std::wstring path_;
+    std::string saved_;
+    bool hadFile_ = false;
+};
+
+// Top-level windows of class "Tfrm_LoadingBox" and caption "frm_LoadingBox".
+std::vector<HWND> BoxWindows();
+DWORD ProcessOf(HWND window);
+// Visible top-level windows of a process that would get a taskbar button.
+std::vector<HWND> TaskbarWindowsOf(DWORD pid);
+
+// Handles this thread's messages for about `ms` milliseconds.
+void PumpFor(DWORD ms);
+
+// One loader process started from the product folder with the given arguments.
+class LoaderRun {
+  public:
+    explicit LoaderRun(const std::wstring& arguments);
+    ~LoaderRun();
+    LoaderRun(const LoaderRun&) = delete;
+    LoaderRun& operator=(const LoaderRun&) = delete;
+
+    // Waits until the process shows its box; null when it ends or the time runs out.
+    HWND WaitForBox(DWORD timeoutMs = 60000);
+    // Asks the box to close and waits for the process: its exit code, ~0u on time-out.
+    DWORD Close();
+    // Waits for the process to end on its own: its exit code, ~0u on time-out.
+    DWORD Finish(DWORD timeoutMs = 60000);
+    bool Running() const;
+    DWORD Pid() const { return process_.pid; }
+    HWND Box() const { return box_; }
+
+  private:
+    Started process_;
+    HWND box_ = nullptr;
+};
+
+// Screen pixels of a rectangle as 0x00RRGGBB.
+struct Shot {
+    RECT rect{};
+    std::vector<uint32_t> pixels;
+    int Width() const { return rect.right - rect.left; }
+    int Height() const { return rect.bottom - rect.top; }
+    // At screen coordinates inside the rectangle.
+    uint32_t At(int x, int y) const;
+};
+Shot Capture(const RECT& rect);
+// Captures until two captures in a row agree, so that the window manager has caught up.
+Shot SettledCapture(const RECT& rect);
+
+// Shows the box for `arguments`, returns the settled screen of its window rectangle (and
+// the rectangle), then closes the box and checks the exit code 0. Empty without a box.
+Shot ShowAndCapture(const std::wstring& arguments, RECT* where = nullptr);
+
+// Bounds (screen coordinates) of the pixels that differ between two shots of the same
+// rectangle by more than `threshold` in some channel, inside `area`; empty when none.
+RECT DifferenceBounds(const Shot& a, const Shot& b, const RECT& area, int threshold = 40);
+
+// Bounds DrawTextW gives `text` in a label `width` pixels wide with the box's text font
+// (Segoe UI, height `fontHeight`), centred and word-wrapped.
+RECT LaidOutText(const std::wstring& text, int width, int fontHeight);
+
+std::string Describe(const RECT& r);
+
+} // namespace boxtest
