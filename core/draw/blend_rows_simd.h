@@ -39,12 +39,20 @@ struct BlendRows {
         return V::add16(g, div255(V::mullo16(d, V::sub16(V::set16(255), V::alphaLanes(g)))));
     }
 
+    // Per-pixel values held in the low 16 bits of 32-bit lanes, each over the four 16-bit
+    // lanes of its pixel in the unpacked low and high halves.
+    static void spread(R v32, R& lo, R& hi) {
+        const R twice = V::or_(v32, V::slli32_16(v32));
+        lo = V::unpacklo32(twice, twice);
+        hi = V::unpackhi32(twice, twice);
+    }
+
     // The destination where `mask` is set, the result elsewhere.
     static R keep(R result, R dst, R mask) { return V::or_(V::and_(mask, dst), V::andnot(mask, result)); }
 
     // The loop both source-over rows share: pixels whose effective alpha is 0 keep the
-    // destination, registers of opaque pixels at opacity 255 replace it, `blend`(s, d)
-    // gives every other register.
+    // destination, registers of opaque pixels at opacity 255 replace it, `blend`(s, d, sa)
+    // gives every other register (sa: each pixel's alpha in its 32-bit lane).
     template <typename Blend>
     static int overLoop(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha, Blend blend) {
         const R threshold = V::set32(firstVisibleAlpha(alpha));
@@ -60,7 +68,7 @@ struct BlendRows {
                 continue;
             }
             const R d = V::load(dst);
-            const R r = blend(s, d);
+            const R r = blend(s, d, sa);
             V::store(dst, skipped ? keep(r, d, skip) : r);
         }
         return i;
@@ -69,16 +77,16 @@ struct BlendRows {
     // Premultiplied source: colour PreMul[alpha][s] + PreMul[255 - E][d] with E =
     // PreMul[a][alpha]; at opacity 255 the first term is s itself.
     static int overPremul(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha) {
-        const R zero = V::zero(), c255 = V::set16(255), a16 = V::set16(alpha);
+        const R zero = V::zero(), a16 = V::set16(alpha);
         if (alpha == 255)
-            return overLoop(dst, src, count, alpha, [&](R s, R d) {
+            return overLoop(dst, src, count, alpha, [&](R s, R d, R sa) {
                 // s + PreMul[255 - a][d], saturated.
-                const R invLo = V::sub16(c255, V::alphaLanes(V::unpacklo8(s, zero)));
-                const R invHi = V::sub16(c255, V::alphaLanes(V::unpackhi8(s, zero)));
+                R invLo, invHi;
+                spread(V::sub32(V::set32(255), sa), invLo, invHi);
                 return V::addsU8(s, V::packus16(div255(V::mullo16(V::unpacklo8(d, zero), invLo)),
                                                 div255(V::mullo16(V::unpackhi8(d, zero), invHi))));
             });
-        return overLoop(dst, src, count, alpha, [&](R s, R d) {
+        return overLoop(dst, src, count, alpha, [&](R s, R d, R) {
             // PreMul[alpha][s] in every lane; the alpha lane's is E.
             const R gLo = div255(V::mullo16(V::unpacklo8(s, zero), a16));
             const R gHi = div255(V::mullo16(V::unpackhi8(s, zero), a16));
@@ -91,12 +99,11 @@ struct BlendRows {
     static int overStraight(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha) {
         const R zero = V::zero(), a16 = V::set16(alpha);
         const R alphaMask = V::set32(static_cast<int>(0xFF000000u));
-        return overLoop(dst, src, count, alpha, [&](R s, R d) {
-            R eLo = V::alphaLanes(V::unpacklo8(s, zero)), eHi = V::alphaLanes(V::unpackhi8(s, zero));
-            if (alpha != 255) {
-                eLo = div255(V::mullo16(eLo, a16));
-                eHi = div255(V::mullo16(eHi, a16));
-            }
+        return overLoop(dst, src, count, alpha, [&](R s, R d, R sa) {
+            // E per pixel: a times the opacity (a product of bytes in each 32-bit lane's
+            // low half), or a itself at opacity 255.
+            R eLo, eHi;
+            spread(alpha == 255 ? sa : div255(V::mullo16(sa, a16)), eLo, eHi);
             const R s255 = V::or_(s, alphaMask);
             return V::packus16(blendHalf(V::unpacklo8(s255, zero), V::unpacklo8(d, zero), eLo, eLo),
                                blendHalf(V::unpackhi8(s255, zero), V::unpackhi8(d, zero), eHi, eHi));
@@ -113,6 +120,10 @@ struct BlendRows {
         const R c = V::set32(static_cast<int>(colour));
         const R c16 = V::unpacklo8(c, zero);
         const R threshold = V::set32(firstVisibleAlpha(ca));
+        // With no colour byte above the alpha, a pixel of E = 0 adds PreMul[m][c] = 0 and
+        // keeps d anyway (c * m <= ca * m < 128), so it needs no masking.
+        const bool valid = static_cast<int>(colour & 0xFF) <= ca && static_cast<int>(colour >> 8 & 0xFF) <= ca &&
+                           static_cast<int>(colour >> 16 & 0xFF) <= ca;
         int i = 0;
         for (; i + V::kPixels <= count; i += V::kPixels, dst += 4 * V::kPixels) {
             if (V::maskIsZero(mask + i)) continue;
@@ -121,11 +132,15 @@ struct BlendRows {
                 continue;
             }
             const R m = V::spreadMask(mask + i);
-            const R skip = V::cmpgt32(threshold, V::srli32_24(m));
             const R d = V::load(dst);
             const R gLo = div255(V::mullo16(c16, V::unpacklo8(m, zero)));
             const R gHi = div255(V::mullo16(c16, V::unpackhi8(m, zero)));
             const R r = V::packus16(addOver(gLo, V::unpacklo8(d, zero)), addOver(gHi, V::unpackhi8(d, zero)));
+            if (valid) {
+                V::store(dst, r);
+                continue;
+            }
+            const R skip = V::cmpgt32(threshold, V::srli32_24(m));
             V::store(dst, V::movemask(skip) ? keep(r, d, skip) : r);
         }
         return i;

@@ -39,6 +39,10 @@ struct Avx2Ops {
     static Reg and_(Reg a, Reg b) { return _mm256_and_si256(a, b); }
     static Reg or_(Reg a, Reg b) { return _mm256_or_si256(a, b); }
     static Reg andnot(Reg a, Reg b) { return _mm256_andnot_si256(a, b); }
+    static Reg sub32(Reg a, Reg b) { return _mm256_sub_epi32(a, b); }
+    static Reg slli32_16(Reg a) { return _mm256_slli_epi32(a, 16); }
+    static Reg unpacklo32(Reg a, Reg b) { return _mm256_unpacklo_epi32(a, b); }
+    static Reg unpackhi32(Reg a, Reg b) { return _mm256_unpackhi_epi32(a, b); }
     static Reg cmpeq32(Reg a, Reg b) { return _mm256_cmpeq_epi32(a, b); }
     static Reg cmpgt32(Reg a, Reg b) { return _mm256_cmpgt_epi32(a, b); }
     static Reg srli32_24(Reg a) { return _mm256_srli_epi32(a, 24); }

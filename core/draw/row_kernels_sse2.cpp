@@ -32,6 +32,10 @@ struct Sse2Ops {
     static Reg and_(Reg a, Reg b) { return _mm_and_si128(a, b); }
     static Reg or_(Reg a, Reg b) { return _mm_or_si128(a, b); }
     static Reg andnot(Reg a, Reg b) { return _mm_andnot_si128(a, b); }
+    static Reg sub32(Reg a, Reg b) { return _mm_sub_epi32(a, b); }
+    static Reg slli32_16(Reg a) { return _mm_slli_epi32(a, 16); }
+    static Reg unpacklo32(Reg a, Reg b) { return _mm_unpacklo_epi32(a, b); }
+    static Reg unpackhi32(Reg a, Reg b) { return _mm_unpackhi_epi32(a, b); }
     static Reg cmpeq32(Reg a, Reg b) { return _mm_cmpeq_epi32(a, b); }
     static Reg cmpgt32(Reg a, Reg b) { return _mm_cmpgt_epi32(a, b); }
     static Reg srli32_24(Reg a) { return _mm_srli_epi32(a, 24); }
@@ -57,18 +61,69 @@ struct Sse2Ops {
     }
 };
 
-using Sse2Blend = BlendRows<Sse2Ops>;
+// Two SSE2 registers as one of eight pixels, each half on its own as the halves of an
+// AVX2 register are: the rows then take two registers a step, independent work the
+// processor overlaps.
+struct Sse2PairOps {
+    struct Reg {
+        __m128i lo, hi;
+    };
+    static constexpr int kPixels = 8;
+    static constexpr unsigned kAllLanes = 0xFFFFFFFFu;
+#define VELL_EACH1(op) \
+    static Reg op(Reg a) { return {Sse2Ops::op(a.lo), Sse2Ops::op(a.hi)}; }
+#define VELL_EACH2(op) \
+    static Reg op(Reg a, Reg b) { return {Sse2Ops::op(a.lo, b.lo), Sse2Ops::op(a.hi, b.hi)}; }
+    VELL_EACH2(add16)
+    VELL_EACH2(sub16)
+    VELL_EACH2(mullo16)
+    VELL_EACH2(mulhiU16)
+    VELL_EACH2(and_)
+    VELL_EACH2(or_)
+    VELL_EACH2(andnot)
+    VELL_EACH2(sub32)
+    VELL_EACH2(unpacklo32)
+    VELL_EACH2(unpackhi32)
+    VELL_EACH2(cmpeq32)
+    VELL_EACH2(cmpgt32)
+    VELL_EACH2(unpacklo8)
+    VELL_EACH2(unpackhi8)
+    VELL_EACH2(packus16)
+    VELL_EACH2(addsU8)
+    VELL_EACH1(slli32_16)
+    VELL_EACH1(srli32_24)
+    VELL_EACH1(alphaLanes)
+#undef VELL_EACH1
+#undef VELL_EACH2
+    static Reg load(const uint8_t* p) { return {Sse2Ops::load(p), Sse2Ops::load(p + 16)}; }
+    static void store(uint8_t* p, Reg v) {
+        Sse2Ops::store(p, v.lo);
+        Sse2Ops::store(p + 16, v.hi);
+    }
+    static Reg zero() { return {_mm_setzero_si128(), _mm_setzero_si128()}; }
+    static Reg set16(int v) { return {Sse2Ops::set16(v), Sse2Ops::set16(v)}; }
+    static Reg set32(int v) { return {Sse2Ops::set32(v), Sse2Ops::set32(v)}; }
+    static unsigned movemask(Reg a) { return Sse2Ops::movemask(a.lo) | Sse2Ops::movemask(a.hi) << 16; }
+};
 
+using Sse2Blend = BlendRows<Sse2Ops>;
+using Sse2PairBlend = BlendRows<Sse2PairOps>;
+
+// Source-over: eight pixels a step, then four, then the exact row for what is left.
 void overPremulSse2(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha) {
-    const int done = Sse2Blend::overPremul(dst, src, count, alpha);
+    int done = Sse2PairBlend::overPremul(dst, src, count, alpha);
+    done += Sse2Blend::overPremul(dst + 4 * done, src + 4 * done, count - done, alpha);
     if (done < count) exactKernels().overPremul(dst + 4 * done, src + 4 * done, count - done, alpha);
 }
 
 void overStraightSse2(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha) {
-    const int done = Sse2Blend::overStraight(dst, src, count, alpha);
+    int done = Sse2PairBlend::overStraight(dst, src, count, alpha);
+    done += Sse2Blend::overStraight(dst + 4 * done, src + 4 * done, count - done, alpha);
     if (done < count) exactKernels().overStraight(dst + 4 * done, src + 4 * done, count - done, alpha);
 }
 
+// Four pixels a step: coverage of text and shapes changes every few pixels, so short
+// steps skip and fill more of it whole.
 void solidMaskSse2(uint8_t* dst, uint32_t colour, const uint8_t* mask, int count) {
     const int done = Sse2Blend::solidMask(dst, colour, mask, count);
     if (done < count) exactKernels().solidMask(dst + 4 * done, colour, mask + done, count - done);

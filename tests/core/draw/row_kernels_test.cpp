@@ -53,9 +53,10 @@ TEST(RowKernels, BlendRowsMatchExactOnEveryAlphaAndDestination) {
             ASSERT_TRUE(a == straightOut) << "straight";
         }
     }
-    // Solid colours: every coverage value over every destination byte.
+    // Solid colours: every coverage value over every destination byte; the last two have
+    // colour bytes above their alpha.
     for (uint32_t colour : {bgra(255, 255, 255, 255), bgra(0, 40, 80, 128), bgra(3, 2, 1, 3), bgra(9, 8, 7, 255),
-                            bgra(1, 1, 1, 0)}) {
+                            bgra(1, 1, 1, 0), bgra(200, 10, 10, 100), bgra(0, 0, 90, 2)}) {
         for (int offset : {0, 3}) {
             std::vector<uint8_t> b = dst;
             exact.solidMask(b.data() + 4 * offset, colour, mask.data() + offset, n - offset);
