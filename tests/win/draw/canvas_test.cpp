@@ -43,3 +43,49 @@ TEST(ImageCanvas, StretchDrawInsideTheChangeBracket) {
     empty.Canvas().StretchDraw(RECT{0, 0, 4, 4}, &red.img, 255);
     EXPECT_EQ(events, "");
 }
+
+namespace {
+
+// An engine graphic without pixels of its own that records how it is asked to draw.
+class Recorder : public TRdGraphic {
+public:
+    int GetWidth() const override { return 6; }
+    int GetHeight() const override { return 3; }
+    void SetSize(int, int) override {}
+    bool GetEmpty() const override { return false; }
+    void Draw(HDC, const RECT&) override { ++plainDraws; }
+    void LoadFromStream(vell::TStream&) override {}
+    void SaveToStream(vell::TStream&) override {}
+    uint8_t* GetAlphaScanline(int) override { return nullptr; }
+    void* GetScanline(int) override { return nullptr; }
+    TColor GetPixels(int, int) override { return 0; }
+    void SetPixels(int, int, TColor) override {}
+    void DrawRect(HDC dc, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, int alpha, bool, TPngSmoothFilter,
+                  TPngImage* dstPng) override {
+        drawn = dc != nullptr && dstPng == nullptr;
+        dst = RECT{dx, dy, dx + dw, dy + dh};
+        src = RECT{sx, sy, sx + sw, sy + sh};
+        lastAlpha = alpha;
+    }
+    int plainDraws = 0;
+    bool drawn = false;
+    RECT dst{}, src{};
+    int lastAlpha = 0;
+};
+
+} // namespace
+
+TEST(ImageCanvas, StretchDrawWithOpacityOfOtherEngineGraphics) {
+    Image32 target(8, 8, 0);
+    Recorder rec;
+    target.img.Canvas().StretchDraw(RECT{1, 2, 7, 8}, &rec, 100);
+    EXPECT_TRUE(rec.drawn);
+    const RECT dst{1, 2, 7, 8}, src{0, 0, 6, 3};
+    EXPECT_TRUE(EqualRect(&rec.dst, &dst));
+    EXPECT_TRUE(EqualRect(&rec.src, &src));
+    EXPECT_EQ(rec.lastAlpha, 100);
+    target.img.Canvas().StretchDraw(RECT{1, 2, 7, 8}, &rec, 255);
+    EXPECT_EQ(rec.lastAlpha, -1); // its own opacity
+    target.img.Canvas().StretchDraw(RECT{1, 2, 7, 8}, &rec);
+    EXPECT_EQ(rec.plainDraws, 1);
+}
