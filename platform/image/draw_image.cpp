@@ -10,8 +10,6 @@
 #include "platform/image/dc_registry.h"
 #include "platform/image/draw_internal.h"
 #include "platform/intercept/platform_calls.h"
-#include "platform/win/dib_section.h"
-#include "platform/win/handles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -111,18 +109,20 @@ void drawOntoDC(HDC dc, const draw::DrawSource& source, draw::ComposeParams cp) 
             return;
         }
     }
-    // Any other DC: the visible area is copied out, composited and copied back with the
-    // platform's own blit, so the engine's drawing is never intercepted.
+    // Any other DC: the visible area is copied into a cached scratch image, composited and
+    // copied back with the platform's own blit, so the engine's drawing is never
+    // intercepted.
     const int w = static_cast<int>(right - left), h = static_cast<int>(bottom - top);
-    win::DibSection scratch = win::DibSection::create(w, h, 32, dc);
-    win::UniqueMemoryDC mem(CreateCompatibleDC(dc));
-    if (!scratch || !mem) return;
-    win::SelectObjectGuard select(mem.get(), scratch.handle());
-    if (!PlatformBitBlt()(mem.get(), 0, 0, w, h, dc, static_cast<int>(left), static_cast<int>(top), SRCCOPY)) return;
+    PngRef scratch(TPngImage::CreateCacheDC32(w, h, true));
+    HDC mem = scratch ? scratch->CanvasHandle() : nullptr;
+    if (!mem) return;
+    if (!PlatformBitBlt()(mem, 0, 0, w, h, dc, static_cast<int>(left), static_cast<int>(top), SRCCOPY)) return;
     GdiFlush();
     shift(cp, static_cast<int>(-left), static_cast<int>(-top));
-    draw::compose(draw::DrawTarget{scratch.bits(), static_cast<ptrdiff_t>(w) * 4, w, h, true}, source, cp);
-    PlatformBitBlt()(dc, static_cast<int>(left), static_cast<int>(top), w, h, mem.get(), 0, 0, SRCCOPY);
+    draw::compose(draw::DrawTarget{static_cast<uint8_t*>(scratch->GetScanline(0)),
+                                   static_cast<ptrdiff_t>(scratch->BytesPerRow()), w, h, true},
+                  source, cp);
+    PlatformBitBlt()(dc, static_cast<int>(left), static_cast<int>(top), w, h, mem, 0, 0, SRCCOPY);
 }
 
 } // namespace
