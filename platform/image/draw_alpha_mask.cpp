@@ -1,13 +1,12 @@
 // Masking an image's alpha with another picture: pixel for pixel, or laid out by the
 // mask's nine-slice rules through the compositor's alpha-only modes.
-#include "core/design/nine_slice.h"
 #include "core/draw/row_kernels.h"
 #include "core/draw/transform.h"
 #include "platform/image/draw_image.h"
 #include "platform/image/draw_internal.h"
+#include "platform/image/nine_slice_draw.h"
 
 #include <algorithm>
-#include <cstdint>
 
 namespace vell::image {
 
@@ -79,21 +78,9 @@ void applyNineSlice(TPngImage& image, TPngImage& mask, const design::TDesignRect
         clearSpan(row, std::max(upd.left, std::min(upd.right, dest.right)), upd.right, premultiplied);
     }
     const RECT inside = clipped(dest, upd);
-    if (isEmpty(inside) || static_cast<long long>(dest.right) - dest.left > INT32_MAX ||
-        static_cast<long long>(dest.bottom) - dest.top > INT32_MAX)
-        return;
-    const design::SliceRect destSlice{dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top};
-    const design::SliceRect clipSlice{inside.left, inside.top, inside.right - inside.left, inside.bottom - inside.top};
-    const design::SliceMargins margins{option.Left(), option.Top(), option.Right(), option.Bottom()};
-    design::paintNineSlice(mask.ViewWidth, mask.ViewHeight, destSlice, margins, option.StretchMode(), &clipSlice,
-                           [&](const design::SliceRect& d, const design::SliceRect& s) {
-                               TDrawRectParams p;
-                               p.DstX = d.x, p.DstY = d.y, p.DstW = d.w, p.DstH = d.h;
-                               p.SrcX = mask.ViewLeft + s.x, p.SrcY = mask.ViewTop + s.y, p.SrcW = s.w, p.SrcH = s.h;
-                               p.ClipRect = &inside;
-                               p.MaskMode = MixerMode ? TDrawMaskMode::Multiply : TDrawMaskMode::Replace;
-                               DrawRect(mask, nullptr, p, &image);
-                           });
+    if (isEmpty(inside)) return;
+    DrawNineSlice(nullptr, nullptr, &mask, &inside, &image, MixerMode ? TDrawMaskMode::Multiply : TDrawMaskMode::Replace,
+                  option.StretchMode(), option.Bottom(), option.Right(), option.Top(), option.Left(), dest);
 }
 
 } // namespace
