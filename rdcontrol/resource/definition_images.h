@@ -1,6 +1,6 @@
 // Graphics for image definitions: the skin's sections of class "image", named "[name]"
-// by the pictures that use them. Kept apart from the cache so that the composite
-// image class plugs in here alone.
+// by the pictures that use them, become reference graphics (TRdgImage) loaded from the
+// definition's lines.
 #pragma once
 #include "platform/image/graphic.h"
 
@@ -9,12 +9,13 @@
 
 namespace vell::rd::detail {
 
-// A new graphic for a bracketed name, loaded from the definition's lines (empty when the
-// skin has no such definition); null while no composite image class is available.
+// A new graphic for a bracketed name, loaded from the definition's lines; an empty one when
+// the skin has no such definition (null lines).
 image::TRdGraphic* CreateDefinitionImage(const std::vector<std::u16string>* lines);
-// Whether the graphic is exactly a composite image built from a definition.
+// Whether the graphic is exactly a TRdgImage (not a descendant).
 bool IsDefinitionImage(const image::TRdGraphic& graphic);
-// Rebuilds a cached composite image in place from the definition's current lines.
+// Assigns a new image built from the definition's current lines (null: gone) into a
+// cached one, which keeps its identity.
 void RefreshDefinitionImage(image::TRdGraphic& graphic, const std::vector<std::u16string>* lines);
 
 } // namespace vell::rd::detail

@@ -2,6 +2,7 @@
 #include "tests/win/resource/resource_test.h"
 
 #include "platform/image/png_image.h"
+#include "platform/image/rdg_image.h"
 #include "platform/image/resolver.h"
 #include "toolkit/picture.h"
 
@@ -42,17 +43,25 @@ TEST_F(ImageCache, NamesResolveToOneSharedPictureEvenWhenAbsent) {
     }
 }
 
-TEST_F(ImageCache, BracketedNamesNeverReachThePackages) {
-    package(u"black.dll", {{"main.ini", "[btn_ok]\nclass=image\nimgname=images/a.png\n"}});
+TEST_F(ImageCache, BracketedNamesAreImageDefinitionsThatNeverReachThePackages) {
+    package(u"black.dll", {{"main.ini", "[btn_ok]\nclass=image\nimgname=images/a.png\n"},
+                           {"images/a.png", PngBytes(5, 4, 0x00112233)}});
     TResource::Register(dir / u"black.dll", false);
-    int asked = 0;
-    TResource::SetResourceLoadHook([&](TStream&, const std::u16string&) {
-        ++asked;
+    std::vector<std::u16string> asked;
+    TResource::SetResourceLoadHook([&](TStream&, const std::u16string& path) {
+        asked.push_back(path);
         return false;
     });
-    rd::LoadCachedImage(u"[btn_ok]");
-    rd::LoadCachedImage(u"[nothing]");
-    EXPECT_EQ(asked, 0);
+    image::TRdGraphic* ok = rd::LoadCachedImage(u"[btn_ok]");
+    image::TRdGraphic* none = rd::LoadCachedImage(u"[nothing]");
+    EXPECT_TRUE(asked.empty());
+    ASSERT_TRUE(dynamic_cast<image::TRdgImage*>(ok));
+    ASSERT_TRUE(dynamic_cast<image::TRdgImage*>(none));
+    EXPECT_EQ(static_cast<image::TRdgImage*>(ok)->ImgName(), u"images/a.png");
+    EXPECT_EQ(ok->Width(), 5); // the definition's picture, found through the resolver
+    EXPECT_EQ(asked, std::vector<std::u16string>{u":/black/images/a.png"});
+    EXPECT_TRUE(none->Empty());
+    EXPECT_EQ(rd::LoadCachedImage(u"[nothing]"), none);
 }
 
 TEST_F(ImageCache, ASkinChangeReloadsCachedPicturesInPlace) {
@@ -69,6 +78,26 @@ TEST_F(ImageCache, ASkinChangeReloadsCachedPicturesInPlace) {
     EXPECT_TRUE(gone->Empty());
     TResource::Register(DemoSkinFolder() + u"black.dll", false);
     EXPECT_EQ(icon->Width(), 80);
+}
+
+TEST_F(ImageCache, ASkinChangeRebuildsCachedDefinitionsInPlace) {
+    package(u"one.dll", {{"main.ini", "[bg]\nclass=image\nimgname=images/a.png\n[gone]\nclass=image\nimgname=images/a.png\n"},
+                         {"images/a.png", PngBytes(5, 4, 0x00112233)},
+                         {"images/b.png", PngBytes(7, 6, 0x00112233)}});
+    package(u"two.dll", {{"main.ini", "[bg]\nclass=image\nimgname=images/b.png\n"},
+                         {"images/b.png", PngBytes(7, 6, 0x00112233)}});
+    TResource::Register(dir / u"one.dll", false);
+    auto* bg = dynamic_cast<image::TRdgImage*>(rd::LoadCachedImage(u"[bg]"));
+    auto* gone = dynamic_cast<image::TRdgImage*>(rd::LoadCachedImage(u"[gone]"));
+    ASSERT_TRUE(bg && gone);
+    EXPECT_EQ(bg->Width(), 5);
+    EXPECT_EQ(gone->Width(), 5);
+    TResource::Register(dir / u"two.dll", false);
+    EXPECT_EQ(rd::LoadCachedImage(u"[bg]"), bg);
+    EXPECT_EQ(bg->ImgName(), u"images/b.png");
+    EXPECT_EQ(bg->Width(), 7);
+    EXPECT_EQ(gone->ImgName(), u"");
+    EXPECT_TRUE(gone->Empty());
 }
 
 TEST_F(ImageCache, TintPatternsDecideWhichPicturesATintRecolours) {
