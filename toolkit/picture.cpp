@@ -19,6 +19,11 @@ TPictureDefinePropertiesHook& definePropertiesHook() {
     return h;
 }
 
+TPictureDataClassHook& dataClassHook() {
+    static TPictureDataClassHook h;
+    return h;
+}
+
 bool sameExtension(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -38,6 +43,7 @@ void TGraphicRelease::operator()(image::TGraphic* Graphic) const {
 
 void SetPictureDefinePropertiesHook(TPictureDefinePropertiesHook Hook) { definePropertiesHook() = std::move(Hook); }
 bool HasPictureDefinePropertiesHook() { return static_cast<bool>(definePropertiesHook()); }
+void SetPictureDataClassHook(TPictureDataClassHook Hook) { dataClassHook() = std::move(Hook); }
 
 void TPicture::RegisterFormat(TPictureFormat Format) {
     UnregisterFormat(Format.ClassName);
@@ -52,8 +58,9 @@ void TPicture::UnregisterFormat(const std::string& ClassName) {
 
 const TPictureFormat* TPicture::FindFormatByExtension(std::u16string_view Extension) {
     if (!Extension.empty() && Extension[0] == u'.') Extension.remove_prefix(1);
-    for (const TPictureFormat& f : formats())
-        if (sameExtension(f.Extension, Extension)) return &f;
+    const auto& f = formats();
+    for (auto it = f.rbegin(); it != f.rend(); ++it)
+        if (sameExtension(it->Extension, Extension)) return &*it;
     return nullptr;
 }
 
@@ -144,9 +151,18 @@ void TPicture::ReadData(const std::vector<uint8_t>& Bytes) {
     size_t len = Bytes[0];
     if (1 + len > Bytes.size()) throw EInvalidGraphic("Invalid picture data");
     std::string name(reinterpret_cast<const char*>(Bytes.data() + 1), len);
-    const TPictureFormat* f = FindFormatByClassName(name);
-    if (!f) throw EInvalidGraphic("Unknown picture class " + name);
-    TGraphicHolder g(f->Create().release());
+    TGraphicHolder g;
+    if (dataClassHook()) {
+        g.reset(dataClassHook()(name, std::span<const uint8_t>(Bytes).subspan(1 + len)).release());
+        if (!g) {
+            TakeGraphic(nullptr);
+            return;
+        }
+    } else {
+        const TPictureFormat* f = FindFormatByClassName(name);
+        if (!f) throw EInvalidGraphic("Unknown picture class " + name);
+        g.reset(f->Create().release());
+    }
     TMemoryStream stream(std::string(Bytes.begin() + static_cast<std::ptrdiff_t>(1 + len), Bytes.end()));
     g->LoadFromStream(stream);
     TakeGraphic(std::move(g));

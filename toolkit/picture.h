@@ -6,6 +6,7 @@
 #pragma once
 #include "toolkit/graphics.h"
 
+#include <span>
 #include <typeindex>
 
 namespace vell::image {
@@ -64,6 +65,7 @@ public:
     }
     static void RegisterFormat(TPictureFormat Format);
     static void UnregisterFormat(const std::string& ClassName);
+    // The latest registration of the extension wins.
     static const TPictureFormat* FindFormatByExtension(std::u16string_view Extension);
     static const TPictureFormat* FindFormatByClassName(std::string_view ClassName);
     static const TPictureFormat* FindFormatOf(const image::TGraphic& Graphic);
@@ -79,5 +81,12 @@ private:
 using TPictureDefinePropertiesHook = std::function<void(TPicture& Picture, TFiler& Filer)>;
 void SetPictureDefinePropertiesHook(TPictureDefinePropertiesHook Hook);
 bool HasPictureDefinePropertiesHook();
+
+// Chooses the graphic that reads a "Data" block, from the class name stored before the
+// graphic's data and that data; null leaves the picture empty. Without a hook the
+// registered format of that class name reads it, and an unknown class is an error.
+using TPictureDataClassHook =
+    std::function<std::unique_ptr<image::TGraphic>(std::string_view ClassName, std::span<const uint8_t> Data)>;
+void SetPictureDataClassHook(TPictureDataClassHook Hook);
 
 } // namespace vell::tk
