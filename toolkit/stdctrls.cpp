@@ -1,5 +1,6 @@
 #include "toolkit/stdctrls.h"
 #include "platform/image/graphic.h"
+#include "platform/image/nine_slice_draw.h"
 #include "platform/win/handles.h"
 
 namespace vell::tk {
@@ -167,7 +168,10 @@ void TImage::Paint() {
         }
         return;
     }
-    Canvas()->StretchDraw(DestRect(), FPicture->Graphic());
+    // The margins keep their size when the picture is stretched (nine-slice).
+    design::TDesignRect option;
+    option.SetValue(FPictureOption->Left(), FPictureOption->Top(), FPictureOption->Right(), FPictureOption->Bottom());
+    if (HDC dc = Canvas()->Handle()) image::DrawDesignGraphic(FPicture->Graphic(), DestRect(), dc, &option);
 }
 
 // ---- TLabel ----
@@ -278,23 +282,7 @@ void TLabel::Paint() {
 
 // ---- stand-ins ----
 
-const ClassInfo& TStandInSkinStyle::StaticClass() {
-    static const ClassInfo info =
-        ClassBuilder<TStandInSkinStyle>("TStandInSkinStyle", &TComponent::StaticClass())
-            .str("DesigntimePath", &TStandInSkinStyle::DesigntimePath, &TStandInSkinStyle::SetDesigntimePath)
-            .ord("MainSkin", BooleanType(), &TStandInSkinStyle::MainSkin, &TStandInSkinStyle::SetMainSkin, 0)
-            .obj("PublicRccFiles", ClassTypeOf<TStrings>(), &TStandInSkinStyle::PublicRccFiles,
-                 &TStandInSkinStyle::SetPublicRccFiles)
-            .str("RuntimePath", &TStandInSkinStyle::RuntimePath, &TStandInSkinStyle::SetRuntimePath)
-            .str("SkinRccFile", &TStandInSkinStyle::SkinRccFile, &TStandInSkinStyle::SetSkinRccFile)
-            .build();
-    return info;
-}
-
-TStandInSkinStyle::TStandInSkinStyle(TComponent* AOwner) : TComponent(AOwner) {}
-
 void UseStandInControls(const std::u16string& PictureFolder) {
-    RegisterClassAlias("TRdSkinStyle", TStandInSkinStyle::StaticClass());
     RegisterClassAlias("TRdPanel", TPanel::StaticClass());
     RegisterClassAlias("TRdImage", TImage::StaticClass());
     RegisterClassAlias("TRdLabel", TLabel::StaticClass());

@@ -100,31 +100,8 @@ private:
     bool FWordWrap = false, FAutoSize = true, FTransparent = true, FShowAccelChar = true;
 };
 
-// Keeps the settings of a form's skin style without loading any skin; it stands in for the
-// skinned library's style component until that is registered.
-class TStandInSkinStyle : public TComponent {
-    VELL_CLASS_INFO()
-public:
-    explicit TStandInSkinStyle(TComponent* AOwner);
-    bool MainSkin() const { return FMainSkin; }
-    void SetMainSkin(bool v) { FMainSkin = v; }
-    const std::u16string& RuntimePath() const { return FRuntimePath; }
-    void SetRuntimePath(const std::u16string& v) { FRuntimePath = v; }
-    const std::u16string& DesigntimePath() const { return FDesigntimePath; }
-    void SetDesigntimePath(const std::u16string& v) { FDesigntimePath = v; }
-    const std::u16string& SkinRccFile() const { return FSkinRccFile; }
-    void SetSkinRccFile(const std::u16string& v) { FSkinRccFile = v; }
-    TStrings* PublicRccFiles() const { return FPublicRccFiles.get(); }
-    void SetPublicRccFiles(TStrings* v) { FPublicRccFiles->Assign(v); }
-
-private:
-    bool FMainSkin = false;
-    std::u16string FRuntimePath, FDesigntimePath, FSkinRccFile;
-    std::unique_ptr<TStrings> FPublicRccFiles = std::make_unique<TStrings>();
-};
-
 // Makes the plain controls readable under the skinned library's class names (TRdPanel,
-// TRdImage, TRdLabel, TRdSkinStyle) until those are registered, and lets picture
+// TRdImage, TRdLabel) until those are registered, and lets picture
 // properties take a reference text "imgname=<relative path>" that loads the file from
 // PictureFolder.
 void UseStandInControls(const std::u16string& PictureFolder);

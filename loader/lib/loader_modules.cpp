@@ -8,6 +8,7 @@
 #include "platform/image/engine_startup.h"
 #include "platform/win/environment.h"
 #include "rdcontrol/resource/resource.h"
+#include "rdcontrol/skinstyle/skin_style.h"
 #include "services/bugreport/send_bug_report.h"
 #include "services/language/product_language.h"
 #include "services/log/log.h"
@@ -34,7 +35,7 @@ constexpr Module kModules[] = {
     {"DPI awareness", dpi::Startup, nullptr},
     {"image engine", image::StartImageEngine, nullptr},
     {"resource packages", rd::StartResourceModule, rd::StopResourceModule},
-    {"skin styles", nullptr, nullptr},
+    {"skin styles", rd::RegisterSkinStyle, nullptr},
     {"hints", nullptr, nullptr},
     {"VLR_Comm", PlaceLogFile, nullptr},
     {"COM", startCom, stopCom},

@@ -126,9 +126,7 @@ void Tfrm_LoadingBox::FormCreate(tk::TObject*) {
     dpi::LargeScreen = dpi::IsLargeScreen(Handle());
     if (!dpi::LargeScreen) return;
     std::u16string black2 = text::fromWide(env::ProgramFolder()) + u"skin\\black2.dll";
-    if (skinStyle_Main && win::FileExists(black2))
-        if (const tk::PropInfo* p = skinStyle_Main->ClassType().findProperty("SkinRccFile"); p && p->setStr)
-            p->setStr(*skinStyle_Main, u"black2.dll");
+    if (skinStyle_Main && win::FileExists(black2)) skinStyle_Main->SetSkinRccFile(u"black2.dll");
     ApplyLargeScreenScale(this);
 }
 

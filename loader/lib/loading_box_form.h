@@ -3,6 +3,7 @@
 // UpdateLayeredWindow; the window itself is never painted the ordinary way. Its components
 // come from the description resource "TFRM_LOADINGBOX".
 #pragma once
+#include "rdcontrol/skinstyle/skin_style.h"
 #include "toolkit/forms.h"
 
 namespace vell::image {
@@ -21,7 +22,7 @@ public:
     tk::TControl* img_BG = nullptr;
     tk::TControl* img_Icon = nullptr;
     tk::TControl* lbl_Tip = nullptr;
-    tk::TComponent* skinStyle_Main = nullptr;
+    rd::TRdSkinStyle* skinStyle_Main = nullptr;
     tk::TApplicationEvents* applicationEvent_Main = nullptr;
 
     void AfterConstruction() override;

@@ -1,6 +1,7 @@
 #include "loader/lib/dpi_awareness.h"
 #include "loader/lib/loading_box_form.h"
 #include "platform/image/png_image.h"
+#include "rdcontrol/skinstyle/skin_style.h"
 #include "toolkit/stdctrls.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@ namespace {
 struct BoxFixture : ::testing::Test {
     void SetUp() override {
         tk::UseStandInControls(u"C:\\nowhere");
+        rd::RegisterSkinStyle();
         dpi::LargeScreen = false;
     }
     void TearDown() override {
@@ -96,4 +98,38 @@ TEST_F(BoxFixture, LargeScreenDoublesTheBox) {
     EXPECT_EQ(box->lbl_Tip->Width(), 930);
     EXPECT_EQ(box->lbl_Tip->Height(), 110);
     EXPECT_EQ(box->lbl_Tip->Font()->Height(), -30);
+    EXPECT_EQ(box->img_BG->Width(), 1120);
+    EXPECT_EQ(box->img_BG->Height(), 480);
+}
+
+TEST_F(BoxFixture, TheDescriptionGivesTheComponentsTheirValues) {
+    auto* box = tk::Application()->CreateForm<Tfrm_LoadingBox>();
+    EXPECT_EQ(box->ClientWidth(), 560);
+    EXPECT_EQ(box->ClientHeight(), 240);
+    EXPECT_EQ(box->BorderStyle(), tk::bsNone);
+    EXPECT_EQ(box->Position(), tk::poScreenCenter);
+    EXPECT_FALSE(box->Scaled());
+    EXPECT_EQ(box->pnl_Main->Color(), tk::clNone);
+    auto* bg = dynamic_cast<tk::TImage*>(box->img_BG);
+    ASSERT_NE(bg, nullptr);
+    EXPECT_EQ(bg->Align(), tk::alClient);
+    EXPECT_TRUE(bg->Stretch());
+    EXPECT_EQ(bg->PictureOption()->Left(), 16);
+    EXPECT_EQ(bg->PictureOption()->Bottom(), 16);
+    auto* icon = dynamic_cast<tk::TImage*>(box->img_Icon);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_TRUE(icon->AutoSize());
+    auto* tip = dynamic_cast<tk::TLabel*>(box->lbl_Tip);
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->Alignment(), tk::taCenter);
+    EXPECT_TRUE(tip->WordWrap());
+    EXPECT_EQ(tip->Font()->Height(), -15);
+    EXPECT_EQ(tip->Font()->Name(), u"Segoe UI");
+    ASSERT_NE(box->skinStyle_Main, nullptr);
+    EXPECT_TRUE(box->skinStyle_Main->MainSkin());
+    EXPECT_EQ(rd::MainSkinStyle(), box->skinStyle_Main);
+    EXPECT_EQ(box->skinStyle_Main->RuntimePath(), u"skin");
+    EXPECT_EQ(box->skinStyle_Main->SkinRccFile(), u"black.dll");
+    EXPECT_EQ(box->skinStyle_Main->PublicRccFiles()->Text(), u"public.rcc\r\n");
+    EXPECT_EQ(box->skinStyle_Main->DesignTop(), 48);
 }
