@@ -185,8 +185,8 @@ inline __m256 roundedByte(__m256 v) {
     return _mm256_cvtepi32_ps(_mm256_cvtps_epi32(_mm256_min_ps(v, _mm256_set1_ps(255.0f))));
 }
 
-void gaussColumnsAvx2(float* out, ptrdiff_t outStride, int lines, const float* const* rows, int first,
-                                int end, const float* weights, int radius) {
+void gaussColumnsAvx2(float* out, ptrdiff_t outStride, int lines, const float* const* rows, int first, int end,
+                      const float* weights, int radius) {
     int j = first;
     for (; j + 8 <= end; j += 8) {
         const ptrdiff_t o = 4 * static_cast<ptrdiff_t>(j);
@@ -200,7 +200,7 @@ void gaussColumnsAvx2(float* out, ptrdiff_t outStride, int lines, const float* c
 }
 
 void gaussRowAvx2(uint8_t* out, const float* row, int first, int end, const float* weights, int radius,
-                            bool straight) {
+                  bool straight) {
     // Packing works within 128-bit halves: pixels come out as 0 2 4 6 | 1 3 5 7.
     const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
     int j = first;
