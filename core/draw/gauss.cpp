@@ -13,65 +13,68 @@ namespace vell::draw {
 
 namespace {
 
-// Floats per line of the blur: the block's width plus R pixels on both sides, four floats
-// a pixel, rounded up to whole 64-byte lines so that every line starts aligned.
-size_t lineFloats(int width, int r) { return (4 * (static_cast<size_t>(width) + 2 * static_cast<size_t>(r)) + 15) & ~size_t{15}; }
+// Floats of a line of `pixels` pixels, four floats a pixel, rounded up to whole 64-byte
+// lines so that every line starts aligned.
+size_t lineFloats(long long pixels) { return (4 * static_cast<size_t>(pixels) + 15) & ~size_t{15}; }
 
 // Output rows made per pass of the vertical kernel: the ring's rows are read once for all
 // of them.
 constexpr int kLinesPerPass = 8;
 
-// Refuses lines whose memory cannot be held before anything is computed.
-void checkLineSize(int width, int height, long long r) {
-    const long long span = width + 2 * r;
-    const long long lines = std::min<long long>(2 * r + kLinesPerPass, height) + kLinesPerPass;
-    if (span > INT_MAX / 4 || span * 16 * lines > static_cast<long long>(PTRDIFF_MAX / 4))
-        raiseKernelError(KernelErrorCode::OutOfMemory);
+// The blur is defined over a copy of the block padded by R pixels on every side. That copy
+// is never made, but a radius whose padded copy could not be held (more than 1 GiB) is
+// refused as out of memory before anything is computed, as is one whose lines cannot be.
+void checkBlurSize(int width, int height, long long r) {
+    const long long w = width + 2 * r, h = height + 2 * r;
+    if (w > INT_MAX / 16 || h > INT_MAX / 16 || w * h > (1LL << 28)) raiseKernelError(KernelErrorCode::OutOfMemory);
 }
 
 // The blur of a block, a few rows at a time. The source rows the output rows need are
-// kept as float lines padded with R copies of their edge pixels on each side, in a ring of
-// at most 2R + kLinesPerPass lines, each source row converted once (premultiplied on the
-// way when `straight`); rows above and below the block repeat its first and last row. The
-// vertical pass makes float lines over the padded width, the horizontal pass writes output
-// row y to out(y). Every source row a pass needs is converted before it writes, so the
-// output may be the source itself.
+// kept as float lines in a ring of at most 2R + kLinesPerPass lines, each source row
+// converted once (premultiplied on the way when `straight`); rows above and below the
+// block repeat its first and last row. The vertical pass makes float lines of the block's
+// width, padded with R copies of their edge pixels on each side (a padding column's sums
+// would be its edge column's), and the horizontal pass writes output row y to out(y).
+// Every source row a pass needs is converted before it writes, so the output may be the
+// source itself.
 template <typename Out>
 void blurRows(const TPixelData& src, int width, int height, const GaussWeights& k, bool straight, Out out) {
     const RowKernels& kernels = activeKernels();
     const int r = k.radius();
-    checkLineSize(width, height, r);
-    const int taps = 2 * r + 1, slots = std::min(taps - 1 + kLinesPerPass, height), span = width + 2 * r;
-    const size_t stride = lineFloats(width, r);
+    checkBlurSize(width, height, r);
+    const int taps = 2 * r + 1, slots = std::min(taps - 1 + kLinesPerPass, height);
+    const size_t ringStride = lineFloats(width), lineStride = lineFloats(static_cast<long long>(width) + 2 * r);
     AlignedFloats ring, lines;
     try {
-        ring = AlignedFloats(stride * static_cast<size_t>(slots));
-        lines = AlignedFloats(stride * kLinesPerPass);
+        ring = AlignedFloats(ringStride * static_cast<size_t>(slots));
+        lines = AlignedFloats(lineStride * kLinesPerPass);
     } catch (const std::bad_alloc&) {
         raiseKernelError(KernelErrorCode::OutOfMemory);
     }
     std::vector<const float*> rows(static_cast<size_t>(taps - 1 + kLinesPerPass));
-    auto slot = [&](int y) { return ring.data() + static_cast<size_t>(y % slots) * stride; };
-    auto convert = [&](int y) {
-        float* f = slot(y);
-        float* first = f + 4 * static_cast<size_t>(r);
-        float* last = first + 4 * (static_cast<size_t>(width) - 1);
-        kernels.toFloats(first, src.row(y), width, straight);
-        for (int x = 0; x < r; ++x) {
-            std::memcpy(f + 4 * static_cast<size_t>(x), first, 16);
-            std::memcpy(last + 4 * (static_cast<size_t>(x) + 1), last, 16);
-        }
-    };
+    auto slot = [&](int y) { return ring.data() + static_cast<size_t>(y % slots) * ringStride; };
     int converted = -1;
     for (int y = 0; y < height; y += kLinesPerPass) {
         const int n = std::min(kLinesPerPass, height - y);
         const int need = static_cast<int>(std::min<long long>(static_cast<long long>(y) + n - 1 + r, height - 1));
-        while (converted < need) convert(++converted);
+        while (converted < need) {
+            ++converted;
+            kernels.toFloats(slot(converted), src.row(converted), width, straight);
+        }
         for (int t = 0; t < taps - 1 + n; ++t)
             rows[t] = slot(static_cast<int>(std::clamp<long long>(static_cast<long long>(y) - r + t, 0, height - 1)));
-        kernels.gaussColumns(lines.data(), static_cast<ptrdiff_t>(stride), n, rows.data(), 0, span, k.weights(), r);
-        for (int l = 0; l < n; ++l)
-            kernels.gaussRow(out(y + l), lines.data() + l * stride, 0, width, k.weights(), r, straight);
+        float* firstLine = lines.data() + 4 * static_cast<size_t>(r);
+        kernels.gaussColumns(firstLine, static_cast<ptrdiff_t>(lineStride), n, rows.data(), 0, width, k.weights(), r);
+        for (int l = 0; l < n; ++l) {
+            float* line = lines.data() + l * lineStride;
+            float* first = line + 4 * static_cast<size_t>(r);
+            float* last = first + 4 * (static_cast<size_t>(width) - 1);
+            for (int x = 0; x < r; ++x) {
+                std::memcpy(line + 4 * static_cast<size_t>(x), first, 16);
+                std::memcpy(last + 4 * (static_cast<size_t>(x) + 1), last, 16);
+            }
+            kernels.gaussRow(out(y + l), line, 0, width, k.weights(), r, straight);
+        }
     }
 }
 
@@ -125,7 +128,7 @@ GaussWeights GaussKernel(int radius, double sigma) {
 bool BlurPixels(const TPixelData& dst, const TPixelData& src, int radius, double sigma) {
     int width = 0, height = 0;
     pairPixelData(dst, src, width, height);
-    if (radius >= 1) checkLineSize(width, height, radius);
+    if (radius >= 1) checkBlurSize(width, height, radius);
     const GaussWeights k = GaussKernel(radius, sigma);
     blurRows(src, width, height, k, src.straightAlpha(), [&](int y) { return dst.row(y); });
     return true;

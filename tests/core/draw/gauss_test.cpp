@@ -118,7 +118,8 @@ TEST(BlurPixels, EveryKernelTableMatchesThePlainBlur) {
         bool straight;
     };
     const Case cases[] = {{31, 17, 3, 1.5, false}, {5, 3, 10, 5.0, false}, {29, 11, 2, 1.0, true},
-                          {1, 1, 1, 0.5, false},   {40, 2, 0, 2.0, true},   {9, 23, 4, 2.0, false}};
+                          {1, 1, 1, 0.5, false},   {40, 2, 0, 2.0, true},   {9, 23, 4, 2.0, false},
+                          {4, 3, 300, 150.0, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " r" << c.radius << " straight " << c.straight);
         Image src(c.w, c.h, 0, 4, 8);
@@ -149,8 +150,10 @@ TEST(BlurPixels, PairsBlocksAndRejectsBadOnes) {
     TPixelData eight = big.data();
     eight.Format = pfBits8;
     EXPECT_EQ(kernelErrorOf([&] { BlurPixels(eight, small.data(), 1, 1.0); }), "Must be 32 bit image pixel format.");
-    // A radius whose scratch block cannot exist is reported, not attempted.
-    EXPECT_EQ(kernelErrorOf([&] { BlurPixels(small.data(), small.data(), 1 << 30, 1.0); }), "Not enough memory.");
+    // A radius whose padded copy could not be held is reported, not attempted.
+    for (int radius : {1 << 30, 100000})
+        EXPECT_EQ(kernelErrorOf([&] { BlurPixels(small.data(), small.data(), radius, 1.0); }), "Not enough memory.")
+            << radius;
     EXPECT_EQ(kernelErrorOf([&] { GaussKernel(1 << 30, 1.0); }), "Not enough memory.");
 }
 
