@@ -48,9 +48,9 @@ public:
 
     // The graphic stretched into rect (nothing without a DC or graphic).
     virtual void StretchDraw(const RECT& rect, TGraphic* graphic);
-    // The same with an opacity: images draw with MulTable[opacity][their own
-    // AlphaBlendValue], other engine graphics through their DrawRect at that opacity (their
-    // own below 255 only at opacity 255), any other graphic as without opacity.
+    // The same with an opacity: images and reference graphics draw transparently with
+    // MulTable[opacity][their own opacity], other engine graphics through their DrawRect
+    // at that opacity (their own at 255), any other graphic as without opacity.
     void StretchDraw(const RECT& rect, TGraphic* graphic, uint8_t opacity);
 
     // The canvas's font: antialiasing, drop-shadow switch and measured height (measured on

@@ -1,4 +1,6 @@
 #include "platform/image/png_canvas.h"
+#include "platform/image/rdg_image.h"
+#include "platform/image/resolver.h"
 #include "tests/win/draw/draw_helpers.h"
 
 #include <gtest/gtest.h>
@@ -88,4 +90,22 @@ TEST(ImageCanvas, StretchDrawWithOpacityOfOtherEngineGraphics) {
     EXPECT_EQ(rec.lastAlpha, -1); // its own opacity
     target.img.Canvas().StretchDraw(RECT{1, 2, 7, 8}, &rec);
     EXPECT_EQ(rec.plainDraws, 1);
+}
+
+TEST(ImageCanvas, StretchDrawWithOpacityOfReferenceGraphics) {
+    // A reference graphic at half its own opacity, drawn at half the canvas's: a quarter.
+    Image32 red(2, 2, bgra(0, 0, 255, 255));
+    SetImageResolver([](void* self, const std::u16string& name) -> TRdGraphic* {
+        return name == u"red" ? static_cast<TRdGraphic*>(self) : nullptr;
+    }, &red.img);
+    {
+        TRdgImage ref;
+        ref.SetImgName(u"red");
+        ref.SetAlphaBlendValue(128);
+        Image32 target(4, 4, 0);
+        target.img.Canvas().StretchDraw(RECT{0, 0, 4, 4}, &ref, 128);
+        GdiFlush();
+        EXPECT_EQ(target.get(3, 3), bgra(0, 0, 64, 64));
+    }
+    SetImageResolver(nullptr, nullptr);
 }
