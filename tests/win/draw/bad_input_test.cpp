@@ -67,7 +67,7 @@ std::vector<uint32_t> pixels(Image32& img) {
 
 } // namespace
 
-TEST(DrawingBadInput, EveryLayoutAndFilterWithDegenerateGeometryDrawsNothing) {
+TEST(DrawingBadInput, DegenerateGeometryOrNoOpacityDrawsNothing) {
     Image32 target(8, 8, bgra(1, 2, 3, 255), pamPremultiplied, true);
     const std::vector<uint32_t> before = pixels(target);
     HDC dc = target.img.CanvasHandle();
@@ -80,6 +80,10 @@ TEST(DrawingBadInput, EveryLayoutAndFilterWithDegenerateGeometryDrawsNothing) {
                 DrawRect(*img, dc, params(g, f));
                 DrawRect(*img, nullptr, params(g, f)); // no target at all
             }
+        TDrawRectParams invisible = params(kSomething[0], psfDefault);
+        invisible.Alpha = 0;
+        DrawRect(*img, nullptr, invisible, &target.img);
+        DrawRect(*img, dc, invisible);
         GdiFlush();
         ASSERT_EQ(pixels(target), before) << l.type << "/" << l.depth;
     }
