@@ -6,6 +6,7 @@
 #include "platform/image/rdg_image.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace vell::image {
 
@@ -89,6 +90,15 @@ void DrawDesignGraphic(TGraphic* Graphic, const RECT& DestRect, HDC DC, const de
                        TPngImage* DstPng) {
     if ((!DC && !DstPng) || !Graphic || Graphic->Width() == 0 || Graphic->Height() == 0) return;
     if (Option && slices(*Option)) {
+        // Pictures of other kinds are sliced from a 32-bit copy of themselves.
+        std::unique_ptr<TPngImage, void (*)(TPngImage*)> copy(nullptr, [](TPngImage* p) { p->ReleaseRef(); });
+        if (!dynamic_cast<TPngImage*>(Graphic) && !dynamic_cast<TRdgImage*>(Graphic)) {
+            copy.reset(new TPngImage);
+            copy->Assign(Graphic);
+            // Drawn as a plain bitmap would be: a picture without transparency is opaque.
+            if (!Graphic->Transparent()) copy->CreateAlpha(255);
+            Graphic = copy.get();
+        }
         DrawNineSlice(nullptr, DC, Graphic, nullptr, DstPng, TDrawMaskMode::None, Option->StretchMode(),
                       Option->Bottom(), Option->Right(), Option->Top(), Option->Left(), DestRect);
         return;

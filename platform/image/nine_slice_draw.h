@@ -24,7 +24,8 @@ void DrawNineSlice(const BLENDFUNCTION* Blend, HDC DC, TGraphic* Graphic, const 
                    int Left, const RECT& DestRect);
 
 // Draws Graphic into DestRect of DC (or of DstPng when given): through the engine when
-// Option has a margin or tiles (sdmFill), else the whole graphic stretched. Nothing
+// Option has a margin or tiles (sdmFill), else the whole graphic stretched. Pictures other
+// than TPngImage and TRdgImage are sliced from a 32-bit copy of themselves. Nothing
 // without a target or a graphic, or for a graphic of no width or height.
 void DrawDesignGraphic(TGraphic* Graphic, const RECT& DestRect, HDC DC, const design::TDesignRect* Option,
                        TPngImage* DstPng = nullptr);

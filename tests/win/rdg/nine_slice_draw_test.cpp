@@ -168,3 +168,27 @@ TEST(NineSliceDraw, OntoADeviceContext) {
     ::GdiFlush();
     expectProbes(*dst, {{0, 0, {0, 0}}, {299, 199, {63, 63}}, {283, 183, {27, 23}}}, "DC");
 }
+
+TEST(NineSliceDraw, OtherPicturesAreSlicedFromACopy) {
+    // A picture that only knows how to draw itself: one colour.
+    class Solid : public TGraphic {
+    public:
+        int GetWidth() const override { return 8; }
+        int GetHeight() const override { return 8; }
+        void SetSize(int, int) override {}
+        bool GetEmpty() const override { return false; }
+        void Draw(HDC dc, const RECT& r) override {
+            HBRUSH b = ::CreateSolidBrush(RGB(10, 20, 30));
+            ::FillRect(dc, &r, b);
+            ::DeleteObject(b);
+        }
+        void LoadFromStream(vell::TStream&) override {}
+        void SaveToStream(vell::TStream&) override {}
+    } solid;
+    TDesignRect o;
+    option(o, 2, 2, 2, 2, vell::design::sdmStretch);
+    auto dst = target(40, 20);
+    DrawDesignGraphic(&solid, RECT{0, 0, 40, 20}, nullptr, &o, dst.get());
+    EXPECT_EQ(pixelAt(*dst, 0, 0) & 0xFFFFFF, 0x0A141Eu);
+    EXPECT_EQ(pixelAt(*dst, 39, 19) & 0xFFFFFF, 0x0A141Eu);
+}
