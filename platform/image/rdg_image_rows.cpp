@@ -53,6 +53,7 @@ static bool rowSource(TRdgImage& g, int y, RowSource& s) {
     s.root = g.RootPngLnk(&s.clip, &alpha);
     if (!s.root || s.root->GetEmpty() || !s.root->HeaderOrNull()) return false;
     if (y < 0 || y >= spanOf(s.clip.Top, s.clip.Bottom)) return false;
+    s.root->EnsureExpanded(); // the layout of deferred data is known once it is decoded
     s.row = addSat(s.clip.Top, y);
     s.inside = s.clip.Left >= 0 && s.clip.Right <= s.root->Width() && s.row >= 0 && s.row < s.root->Height();
     return true;

@@ -77,6 +77,20 @@ TEST_F(RdgImage, RowsReachingOutsideThePictureArePadded) {
     EXPECT_EQ(r->GetPixels(0, 0), 0u);
     EXPECT_EQ(r->GetPixels(2, 0), a->GetPixels(0, 48));
     r->SetPixels(0, 0, 0x123456); // outside the picture: nothing happens
+
+    // A picture read from PNG data decodes on first use; rows come in its own layout.
+    vell::TMemoryStream png;
+    coordPicture(6, 3, 9)->SaveToStream(png);
+    png.SetPosition(0);
+    auto loaded = std::make_unique<TPngImage>();
+    loaded->LoadFromStream(png);
+    TPngImage* l = resolver.add(u"images/loaded.png", std::move(loaded));
+    auto shifted = reference({u"imgname=images/loaded.png", u"imgrect=-1,1,6,2"});
+    auto* padded = static_cast<uint8_t*>(shifted->GetScanline(0));
+    ASSERT_NE(padded, nullptr);
+    const int bytes = l->Header()->BitCount() / 8;
+    for (int i = 0; i < bytes; ++i) EXPECT_EQ(padded[i], 0) << i;
+    EXPECT_EQ(std::memcmp(padded + bytes, l->GetScanline(1), size_t(6 * bytes)), 0);
 }
 
 TEST_F(RdgImage, DefinitionValuesAreCopiedUnlessTheReferenceHasItsOwn) {
