@@ -282,40 +282,10 @@ void TLabel::Paint() {
 
 // ---- stand-ins ----
 
-void UseStandInControls(const std::u16string& PictureFolder) {
+void UseStandInControls() {
     RegisterClassAlias("TRdPanel", TPanel::StaticClass());
     RegisterClassAlias("TRdImage", TImage::StaticClass());
     RegisterClassAlias("TRdLabel", TLabel::StaticClass());
-    if (HasPictureDefinePropertiesHook()) return; // the skinned library's picture texts are in place
-    SetPictureDefinePropertiesHook([PictureFolder](TPicture& picture, TFiler& filer) {
-        filer.DefineProperty(
-            "Text",
-            [&picture, PictureFolder](const forms::Value& v) {
-                if (v.kind != forms::ValueKind::String) throw EFilerError("Invalid property value");
-                // Lines key=value; only the picture's name is used here.
-                const std::u16string& text = v.text;
-                size_t start = 0;
-                while (start <= text.size()) {
-                    size_t end = text.find_first_of(u"\r\n", start);
-                    std::u16string line = text.substr(start, end == std::u16string::npos ? end : end - start);
-                    if (line.rfind(u"imgname=", 0) == 0) {
-                        std::u16string path = PictureFolder + u"\\" + line.substr(8);
-                        for (char16_t& ch : path)
-                            if (ch == u'/') ch = u'\\';
-                        if (::GetFileAttributesW(text::wcs(path)) != INVALID_FILE_ATTRIBUTES) {
-                            try {
-                                picture.LoadFromFile(path);
-                            } catch (const std::exception&) {
-                                // A picture that cannot be read leaves the control empty.
-                            }
-                        }
-                    }
-                    if (end == std::u16string::npos) break;
-                    start = end + 1;
-                }
-            },
-            nullptr, false);
-    });
 }
 
 } // namespace vell::tk

@@ -101,9 +101,7 @@ private:
 };
 
 // Makes the plain controls readable under the skinned library's class names (TRdPanel,
-// TRdImage, TRdLabel) until those are registered, and lets picture
-// properties take a reference text "imgname=<relative path>" that loads the file from
-// PictureFolder.
-void UseStandInControls(const std::u16string& PictureFolder);
+// TRdImage, TRdLabel) until those are registered.
+void UseStandInControls();
 
 } // namespace vell::tk

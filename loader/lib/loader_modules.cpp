@@ -7,6 +7,7 @@
 #include "core/text/utf.h"
 #include "platform/image/engine_startup.h"
 #include "platform/win/environment.h"
+#include "rdcontrol/picture/picture_formats.h"
 #include "rdcontrol/resource/resource.h"
 #include "rdcontrol/skinstyle/skin_style.h"
 #include "services/bugreport/send_bug_report.h"
@@ -27,13 +28,19 @@ void stopCom() {
     g_comStarted = false;
 }
 
+// The engine's registries and hooks, and the picture formats of the skinned library.
+void startImageEngine() {
+    image::StartImageEngine();
+    rd::RegisterPictureFormats();
+}
+
 void startLanguage() { InitProductLanguage(text::fromWide(env::GetProductDataFolder())); }
 
 constexpr Module kModules[] = {
     {"log service", nullptr, FreeLogManager},
     {"INI service", nullptr, nullptr}, // its date and number formats are constants
     {"DPI awareness", dpi::Startup, nullptr},
-    {"image engine", image::StartImageEngine, nullptr},
+    {"image engine", startImageEngine, nullptr},
     {"resource packages", rd::StartResourceModule, rd::StopResourceModule},
     {"skin styles", rd::RegisterSkinStyle, nullptr},
     {"hints", nullptr, nullptr},

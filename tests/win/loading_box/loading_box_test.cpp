@@ -1,6 +1,7 @@
 #include "loader/lib/dpi_awareness.h"
 #include "loader/lib/loading_box_form.h"
 #include "platform/image/png_image.h"
+#include "rdcontrol/picture/picture_formats.h"
 #include "rdcontrol/skinstyle/skin_style.h"
 #include "toolkit/stdctrls.h"
 
@@ -27,14 +28,12 @@ TEST(LoadingBoxText, ChosenFromArgumentTwo) {
 namespace {
 struct BoxFixture : ::testing::Test {
     void SetUp() override {
-        tk::UseStandInControls(u"C:\\nowhere");
+        tk::UseStandInControls();
+        rd::RegisterPictureFormats();
         rd::RegisterSkinStyle();
         dpi::LargeScreen = false;
     }
-    void TearDown() override {
-        tk::FreeApplication();
-        tk::SetPictureDefinePropertiesHook(nullptr);
-    }
+    void TearDown() override { tk::FreeApplication(); }
 };
 
 std::wstring classOf(HWND w) {

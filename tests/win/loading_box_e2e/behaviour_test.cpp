@@ -9,32 +9,6 @@ using namespace boxtest;
 
 namespace {
 
-// A window of this test program, shown and made the foreground window.
-class OwnWindow {
-  public:
-    OwnWindow(const wchar_t* cls, DWORD style, const RECT& r) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = ::DefWindowProcW;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.lpszClassName = cls;
-        wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH));
-        ::RegisterClassW(&wc);
-        wnd_ = ::CreateWindowExW(0, cls, L"e2e", style, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                 nullptr, nullptr, wc.hInstance, nullptr);
-        ::ShowWindow(wnd_, SW_SHOW);
-        ::SetForegroundWindow(wnd_);
-        for (int i = 0; i < 100 && ::GetForegroundWindow() != wnd_; ++i)
-            PumpFor(20);
-    }
-    ~OwnWindow() { ::DestroyWindow(wnd_); }
-    OwnWindow(const OwnWindow&) = delete;
-    OwnWindow& operator=(const OwnWindow&) = delete;
-    HWND get() const { return wnd_; }
-
-  private:
-    HWND wnd_ = nullptr;
-};
-
 // Mouse input in screen pixels, as a user's hand would give it.
 void mouse(int x, int y, DWORD buttons) {
     const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);

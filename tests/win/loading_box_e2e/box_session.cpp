@@ -136,6 +136,22 @@ void PumpFor(DWORD ms) {
     } while (::GetTickCount() - start < ms);
 }
 
+OwnWindow::OwnWindow(const wchar_t* cls, DWORD style, const RECT& r, int stockBrush) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = cls;
+    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(stockBrush));
+    ::RegisterClassW(&wc);
+    wnd_ = ::CreateWindowExW(0, cls, L"e2e", style, r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+    ::ShowWindow(wnd_, SW_SHOW);
+    ::SetForegroundWindow(wnd_);
+    for (int i = 0; i < 100 && ::GetForegroundWindow() != wnd_; ++i) PumpFor(20);
+}
+
+OwnWindow::~OwnWindow() { ::DestroyWindow(wnd_); }
+
 LoaderRun::LoaderRun(const std::wstring& arguments) {
     process_ = Start(L"\"" + ProductFolder() + L"VellLoading.exe\" " + arguments);
 }

@@ -41,6 +41,20 @@ std::vector<HWND> TaskbarWindowsOf(DWORD pid);
 // Handles this thread's messages for about `ms` milliseconds.
 void PumpFor(DWORD ms);
 
+// A window of this test program with a solid background, shown and made the foreground
+// window.
+class OwnWindow {
+public:
+    OwnWindow(const wchar_t* cls, DWORD style, const RECT& r, int stockBrush = GRAY_BRUSH);
+    ~OwnWindow();
+    OwnWindow(const OwnWindow&) = delete;
+    OwnWindow& operator=(const OwnWindow&) = delete;
+    HWND get() const { return wnd_; }
+
+private:
+    HWND wnd_ = nullptr;
+};
+
 // One loader process started from the product folder with the given arguments.
 class LoaderRun {
   public:
@@ -80,6 +94,10 @@ Shot SettledCapture(const RECT& rect);
 // Shows the box for `arguments`, returns the settled screen of its window rectangle (and
 // the rectangle), then closes the box and checks the exit code 0. Empty without a box.
 Shot ShowAndCapture(const std::wstring& arguments, RECT* where = nullptr);
+
+// Checks the demo skin's panel picture and icon in a shot of a box at `box`, drawn at
+// `scale` times its size (skin_test.cpp).
+void ExpectSkinPictures(const Shot& shot, const RECT& box, int scale);
 
 // Bounds (screen coordinates) of the pixels that differ between two shots of the same
 // rectangle by more than `threshold` in some channel, inside `area`; empty when none.

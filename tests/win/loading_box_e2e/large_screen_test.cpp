@@ -1,5 +1,6 @@
 // The box on a large screen (run on a 3840x2160 display; skipped on smaller ones): twice
-// its size, centred, with its text line laid out at twice the font height.
+// its size, centred, with its text line laid out at twice the font height and the large
+// skin's pictures.
 #include "box_geometry.h"
 #include "box_session.h"
 
@@ -27,4 +28,6 @@ TEST(LargeScreen, TheBoxIsDoubledAndCentred) {
         << Describe(ink) << " layout " << Describe(layout);
     EXPECT_NEAR((ink.left + ink.right) / 2, (label.left + label.right) / 2, 8) << Describe(ink);
     EXPECT_GT(ink.bottom - ink.top, 15) << "the font is twice the height";
+    // The large skin's pictures, at twice their size.
+    ExpectSkinPictures(empty, box, 2);
 }

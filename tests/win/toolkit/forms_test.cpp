@@ -211,8 +211,7 @@ TEST(Reflection, ToolkitClassesPublishTheirPropertiesBaseFirst) {
     TFont f;
     EXPECT_FALSE(TFont::StaticClass().findProperty("Size")->isStored(f));
     EXPECT_NE(FindClass("TApplicationEvents"), nullptr);
-    UseStandInControls(u"C:\\nowhere");
+    UseStandInControls();
     EXPECT_EQ(FindClass("TRdPanel"), &TPanel::StaticClass());
-    SetPictureDefinePropertiesHook(nullptr);
 }
 
