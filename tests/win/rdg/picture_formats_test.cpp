@@ -4,6 +4,7 @@
 #include "rdg_helpers.h"
 #include "toolkit/picture.h"
 #include "../../support/temp_dir.h"
+#include "../toolkit/helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,17 @@ protected:
 
     FakeResolver resolver;
 };
+
+class TRdgPictureForm : public tk::TForm {
+    VELL_CLASS_INFO()
+public:
+    using TForm::TForm;
+};
+const tk::ClassInfo& TRdgPictureForm::StaticClass() {
+    static const tk::ClassInfo info =
+        tk::ClassBuilder<TRdgPictureForm>("TRdgPictureForm", &tk::TForm::StaticClass()).build();
+    return info;
+}
 
 } // namespace
 
@@ -163,4 +175,23 @@ TEST_F(PictureFormats, LoadFromFileByExtension) {
         EXPECT_STREQ(e.what(), "Unknown picture file extension (.xyz)");
     }
     EXPECT_EQ(picture.Width(), 7); // the picture keeps what it had
+}
+
+TEST_F(PictureFormats, AFormDescriptionShowsAReferencePicture) {
+    // The 50 x 50 picture a.png (pixel (x, y) is red 1, green y, blue x) stretched over
+    // 100 x 60 with margins 16 that keep their size.
+    TRdgPictureForm form(nullptr);
+    form.ReadDescription("object f: TRdgPictureForm\n ClientWidth = 100\n ClientHeight = 60\n BorderStyle = bsNone\n"
+                         " object img: TImage\n  Left = 0\n  Top = 0\n  Width = 100\n  Height = 60\n"
+                         "  Stretch = True\n  Picture.Text = 'imgname=images/a.png'\n  PictureOption.Left = 16\n"
+                         "  PictureOption.Top = 16\n  PictureOption.Right = 16\n  PictureOption.Bottom = 16\n end\nend");
+    auto* img = dynamic_cast<tk::TImage*>(form.FindComponent("img"));
+    ASSERT_NE(img, nullptr);
+    ASSERT_NE(dynamic_cast<TRdgImage*>(img->Picture()->Graphic()), nullptr);
+    tk::test::Surface s(100, 60, RGB(255, 255, 255));
+    form.PaintTo(s.dc(), 0, 0);
+    EXPECT_EQ(s.at(0, 0), RGB(1, 0, 0));
+    EXPECT_EQ(s.at(15, 15), RGB(1, 15, 15));
+    EXPECT_EQ(s.at(99, 59), RGB(1, 49, 49));
+    EXPECT_EQ(s.at(84, 44), RGB(1, 34, 34));
 }
