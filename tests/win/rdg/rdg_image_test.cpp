@@ -53,6 +53,14 @@ TEST_F(RdgImage, ClipGivesSizeAndPixels) {
     EXPECT_EQ(r->GetScanline(30), nullptr);
     EXPECT_EQ(r->GetScanline(-1), nullptr);
 
+    // A clip set from code is the reference's own and takes effect at once.
+    r->SetSrcClip(ClipRect{5, 5, 15, 25});
+    EXPECT_TRUE(r->SrcClipCustom());
+    EXPECT_EQ(r->Width(), 10);
+    EXPECT_EQ(r->Height(), 20);
+    EXPECT_EQ(r->GetPixels(0, 0), a->GetPixels(5, 5));
+    r->SetSrcClip(ClipRect{10, 10, 30, 40});
+
     // Without a clip the picture's own size; drawing the whole clip region.
     auto whole = reference({u"imgname=images/a.png"});
     EXPECT_EQ(whole->Width(), 50);
