@@ -85,17 +85,19 @@ TPngImage* imageOfDC(HDC dc, draw::DrawTarget& t) {
     return image;
 }
 
-void drawOntoDC(HDC dc, const draw::DrawSource& source, draw::ComposeParams cp) {
+} // namespace
+
+bool ComposeOntoDC(HDC dc, const draw::DrawSource& source, draw::ComposeParams cp) {
     RECT box;
     const int kind = GetClipBox(dc, &box);
-    if (kind == NULLREGION || kind == ERROR) return;
+    if (kind == NULLREGION || kind == ERROR) return true;
     clipTo(cp, box);
     // The visible part of the destination rectangle, in logical coordinates.
     const long long left = std::max<long long>(cp.clip.left, cp.dstX);
     const long long top = std::max<long long>(cp.clip.top, cp.dstY);
     const long long right = std::min<long long>(cp.clip.right, static_cast<long long>(cp.dstX) + cp.dstW);
     const long long bottom = std::min<long long>(cp.clip.bottom, static_cast<long long>(cp.dstY) + cp.dstH);
-    if (left >= right || top >= bottom) return;
+    if (left >= right || top >= bottom) return true;
 
     draw::DrawTarget t;
     if (kind == SIMPLEREGION && GetMapMode(dc) == MM_TEXT && GetGraphicsMode(dc) == GM_COMPATIBLE) {
@@ -106,7 +108,7 @@ void drawOntoDC(HDC dc, const draw::DrawSource& source, draw::ComposeParams cp) 
             shift(cp, origin.x, origin.y);
             draw::compose(t, source, cp);
             if (image->AlphaMode == pamUnknown) image->AlphaMode = pamPremultiplied;
-            return;
+            return true;
         }
     }
     // Any other DC: the visible area is copied into a cached scratch image, composited and
@@ -115,17 +117,16 @@ void drawOntoDC(HDC dc, const draw::DrawSource& source, draw::ComposeParams cp) 
     const int w = static_cast<int>(right - left), h = static_cast<int>(bottom - top);
     PngRef scratch(TPngImage::CreateCacheDC32(w, h, true));
     HDC mem = scratch ? scratch->CanvasHandle() : nullptr;
-    if (!mem) return;
-    if (!PlatformBitBlt()(mem, 0, 0, w, h, dc, static_cast<int>(left), static_cast<int>(top), SRCCOPY)) return;
+    if (!mem) return false;
+    if (!PlatformBitBlt()(mem, 0, 0, w, h, dc, static_cast<int>(left), static_cast<int>(top), SRCCOPY)) return false;
     GdiFlush();
     shift(cp, static_cast<int>(-left), static_cast<int>(-top));
     draw::compose(draw::DrawTarget{static_cast<uint8_t*>(scratch->GetScanline(0)),
                                    static_cast<ptrdiff_t>(scratch->BytesPerRow()), w, h, true},
                   source, cp);
     PlatformBitBlt()(dc, static_cast<int>(left), static_cast<int>(top), w, h, mem, 0, 0, SRCCOPY);
+    return true;
 }
-
-} // namespace
 
 bool describeSource(TPngImage& image, SourcePixels& out) {
     if (image.GetEmpty()) return false;
@@ -207,7 +208,7 @@ void DrawRect(TPngImage& image, HDC DstDC, const TDrawRectParams& p, TPngImage* 
     if (DstPng)
         drawIntoImage(*DstPng, src.source, cp);
     else
-        drawOntoDC(DstDC, src.source, cp);
+        ComposeOntoDC(DstDC, src.source, cp);
 }
 
 void Draw(TPngImage& image, HDC DstDC, const RECT& Rect) {

@@ -1,5 +1,6 @@
-// Shared by the drawing files: an image's pixels as a compositor source, and an image
-// made ready to be written as a 32-bit target.
+// Shared by the drawing files (and the drawing redirects): an image's pixels as a
+// compositor source, an image made ready to be written as a 32-bit target, and the
+// compositor onto a device context.
 #pragma once
 #include "core/draw/compose.h"
 #include "platform/image/png_image.h"
@@ -21,6 +22,12 @@ bool describeSource(TPngImage& image, SourcePixels& out);
 // Makes the image a private 32-bit image and returns its header, or null when it has no
 // pixels or cannot become 32-bit.
 TChunkIHDR* targetPixels(TPngImage& image);
+
+// Composites the source onto the DC (logical coordinates, inside its clip box): into the
+// pixels of one of our 32-bit images directly, else through a cached scratch copy of the
+// visible area. True when done or nothing was visible; false when no scratch image could
+// be had.
+bool ComposeOntoDC(HDC dc, const draw::DrawSource& source, draw::ComposeParams params);
 
 // Holds a reference to an image (a cached scratch image, say) and releases it at the end
 // of the scope.

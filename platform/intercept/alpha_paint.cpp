@@ -1,7 +1,8 @@
 #include "platform/intercept/alpha_paint.h"
 
 #include "core/color/colors.h"
-#include "core/draw/row_kernels.h"
+#include "core/draw/compose.h"
+#include "platform/image/draw_internal.h"
 #include "platform/intercept/platform_calls.h"
 
 #include <algorithm>
@@ -90,38 +91,17 @@ bool CompositeOntoDC(HDC dc, const RECT& dst, const ScratchImage& src, int sx, i
     const int dw = dst.right - dst.left, dh = dst.bottom - dst.top;
     if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || opacity == 0) return true;
     if (sx < 0 || sy < 0 || sx + sw > src.width || sy + sh > src.height) return true;
-    RECT box = dst;
-    if (!ClipToDC(dc, box)) return true;
-    const int w = box.right - box.left, h = box.bottom - box.top;
-    ScratchLease work(kSlotWork, w, h);
-    if (!work) return false;
-    auto blt = Platform().BitBlt;
-    blt(work->dc.get(), 0, 0, w, h, dc, box.left, box.top, SRCCOPY);
-    ::GdiFlush();
-
-    const auto over = premultiplied ? draw::activeKernels().overPremul : draw::activeKernels().overStraight;
-    const bool scaled = dw != sw || dh != sh;
-    std::vector<uint8_t> sampled;
-    std::vector<int> columns;
-    if (scaled) {
-        sampled.resize(static_cast<size_t>(w) * 4);
-        columns.resize(static_cast<size_t>(w));
-        for (int i = 0; i < w; ++i)
-            columns[i] = sx + static_cast<int>(static_cast<std::int64_t>(box.left + i - dst.left) * sw / dw);
-    }
-    for (int j = 0; j < h; ++j) {
-        const int srow = sy + static_cast<int>(static_cast<std::int64_t>(box.top + j - dst.top) * sh / dh);
-        const uint8_t* line = src.row(srow);
-        if (scaled) {
-            for (int i = 0; i < w; ++i)
-                std::copy_n(line + columns[i] * 4, 4, &sampled[static_cast<size_t>(i) * 4]);
-            over(work->row(j), sampled.data(), w, opacity);
-        } else {
-            over(work->row(j), line + (sx + box.left - dst.left) * 4, w, opacity);
-        }
-    }
-    blt(dc, box.left, box.top, w, h, work->dc.get(), 0, 0, SRCCOPY);
-    return true;
+    draw::DrawSource s;
+    s.pixels = src.row(0);
+    s.stride = src.stride();
+    s.width = src.width;
+    s.height = src.height;
+    s.premultiplied = premultiplied;
+    draw::ComposeParams p;
+    p.dstX = dst.left, p.dstY = dst.top, p.dstW = dw, p.dstH = dh;
+    p.srcX = sx, p.srcY = sy, p.srcW = sw, p.srcH = sh;
+    p.alpha = opacity;
+    return image::ComposeOntoDC(dc, s, p);
 }
 
 void InvertArea(HDC dc, const RECT& r) {

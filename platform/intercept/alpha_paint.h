@@ -54,16 +54,16 @@ class ScratchLease {
     int slot_ = -1;
 };
 
-// Scratch slots: primitives, destination copies, pictures (icons, image-list items).
-enum : int { kSlotDraw = 0, kSlotWork = 1, kSlotPicture = 2, kSlotCount = 3 };
+// Scratch slots: primitives, pictures (icons, image-list items). Destination copies come
+// from the image engine's scratch-image cache.
+enum : int { kSlotDraw = 0, kSlotPicture = 1, kSlotCount = 2 };
 
 // From now on the calling thread uses the cached scratch images.
 void SetScratchOwnerThread();
 
 // Composites the premultiplied `src` area (sx, sy, sw, sh) onto the DC's `dst` rectangle
-// (logical units), nearest-pixel scaled, with `opacity`, inside the DC's clip box: the DC's
-// pixels are copied out, blended with the compositor's source-over row and copied back.
-// False when no scratch image was available.
+// (logical units), nearest-pixel scaled, with `opacity`, inside the DC's clip box, through
+// the image engine's compositor (ComposeOntoDC). False when no scratch image was available.
 // With `premultiplied` false the source colours are straight (not yet multiplied by alpha).
 bool CompositeOntoDC(HDC dc, const RECT& dst, const ScratchImage& src, int sx, int sy, int sw, int sh,
                      uint8_t opacity, bool premultiplied = true);
