@@ -1,3 +1,4 @@
+#include "platform/color/system_colors.h"
 #include "platform/image/draw_internal.h"
 #include "platform/image/draw_shapes.h"
 #include "tests/win/draw/draw_helpers.h"
@@ -55,6 +56,13 @@ TEST(SmoothShapes, RoundRectFramesAndOpacity) {
     EXPECT_EQ(glass.get(20, 10), bgra(128, 128, 128, 128));
     EXPECT_EQ(glass.get(20, 0), bgra(0, 0, 0, 255));
     EXPECT_TRUE(glass.premultipliedValid());
+
+    // System colours are resolved to the platform's current colour.
+    vell::InstallSystemColors();
+    Image32 face(10, 10, 0);
+    FillRoundRectSmooth(face.img, 0, 0, 10, 10, 2, 2, vell::clBtnFace, 0, vell::clDefault, false);
+    const COLORREF sys = GetSysColor(COLOR_BTNFACE);
+    EXPECT_EQ(face.get(5, 5), bgra(GetBValue(sys), GetGValue(sys), GetRValue(sys), 255));
 
     // Reversed corners name the same rectangle.
     Image32 a(20, 20, 0), b(20, 20, 0);
