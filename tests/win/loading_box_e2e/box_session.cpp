@@ -41,6 +41,9 @@ std::wstring makeProductFolder() {
                           "\xEF\xBB\xBF[Main]\r\nDisplayName=Wrapping\r\n[VLR_MainBoxLan]\r\n"
                           "Tip_Launching=%s is starting its desktop layout, its boxes and everything that "
                           "belongs to them, which takes a moment...\r\n"));
+    // Lines with the product name twice and not at all.
+    EXPECT_TRUE(writeFile(dir + L"Language\\Twice.lng", "[VLR_MainBoxLan]\r\nTip_Launching=%s starts %s\r\n"));
+    EXPECT_TRUE(writeFile(dir + L"Language\\Plain.lng", "[VLR_MainBoxLan]\r\nTip_DisplayChanging=Please wait\r\n"));
     return dir;
 }
 

@@ -35,6 +35,8 @@ TEST(BoxText, FollowsArgumentTwoAndTheConfiguredLanguage) {
          "Vellora is starting its desktop layout, its boxes and everything that belongs to them, "
          "which takes a moment..."},
         {"Init", L"Klingon", "Launching Vellora..."}, // no such language file: English
+        {"Init", L"Twice", "Vellora starts Vellora"},
+        {"Change", L"Plain", "Please wait"},
     };
 
     RECT box{};
