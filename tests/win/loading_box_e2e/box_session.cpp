@@ -25,13 +25,13 @@ bool writeFile(const std::wstring& path, const std::string& bytes) {
     return ok;
 }
 
-std::wstring makeProductFolder() {
-    const std::wstring dir = FreshFolder(L"product");
+std::wstring makeProductFolder(const std::wstring& name, bool largeSkin) {
+    const std::wstring dir = FreshFolder(name);
     for (const wchar_t* f : {L"VellLoading.exe", L"webres.dll"})
         copyOrFail(ProductFile(f), dir + f);
     ::CreateDirectoryW((dir + L"skin").c_str(), nullptr);
     for (const wchar_t* f : {L"public.rcc", L"black.dll", L"black2.dll"})
-        copyOrFail(ProductFile(std::wstring(L"skin\\") + f), dir + L"skin\\" + f);
+        if (largeSkin || std::wstring(f) != L"black2.dll") copyOrFail(ProductFile(std::wstring(L"skin\\") + f), dir + L"skin\\" + f);
     ::CreateDirectoryW((dir + L"Language").c_str(), nullptr);
     const std::wstring languages = L"" VELL_SOURCE_DIR L"\\languages\\";
     for (const wchar_t* f : {L"English", L"French", L"German", L"Arabic", L"Hebrew"})
@@ -50,7 +50,12 @@ std::wstring makeProductFolder() {
 } // namespace
 
 const std::wstring& ProductFolder() {
-    static const std::wstring dir = makeProductFolder();
+    static const std::wstring dir = makeProductFolder(L"product", true);
+    return dir;
+}
+
+const std::wstring& ProductFolderWithoutLargeSkin() {
+    static const std::wstring dir = makeProductFolder(L"product_without_large_skin", false);
     return dir;
 }
 
@@ -155,8 +160,8 @@ OwnWindow::OwnWindow(const wchar_t* cls, DWORD style, const RECT& r, int stockBr
 
 OwnWindow::~OwnWindow() { ::DestroyWindow(wnd_); }
 
-LoaderRun::LoaderRun(const std::wstring& arguments) {
-    process_ = Start(L"\"" + ProductFolder() + L"VellLoading.exe\" " + arguments);
+LoaderRun::LoaderRun(const std::wstring& arguments, const std::wstring& folder) {
+    process_ = Start(L"\"" + folder + L"VellLoading.exe\" " + arguments);
 }
 
 LoaderRun::~LoaderRun() {
@@ -245,8 +250,8 @@ Shot SettledCapture(const RECT& rect) {
     return last;
 }
 
-Shot ShowAndCapture(const std::wstring& arguments, RECT* where) {
-    LoaderRun run(arguments);
+Shot ShowAndCapture(const std::wstring& arguments, RECT* where, const std::wstring& folder) {
+    LoaderRun run(arguments, folder);
     HWND box = run.WaitForBox();
     EXPECT_NE(box, nullptr) << "no box for " << WideToUtf8(arguments);
     if (!box) return {};

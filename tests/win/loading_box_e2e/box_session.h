@@ -16,6 +16,8 @@ using loadertest::Started;
 // VellLoading.exe, webres.dll, skin\ with the packages and Language\ with the language
 // files (plus the extra ones the tests add).
 const std::wstring& ProductFolder();
+// The same installation without the large skin package skin\black2.dll.
+const std::wstring& ProductFolderWithoutLargeSkin();
 
 // Names the language in the product data folder's Config.ini for as long as it lives
 // (empty: no Config.ini); the previous file comes back afterwards.
@@ -58,7 +60,7 @@ private:
 // One loader process started from the product folder with the given arguments.
 class LoaderRun {
   public:
-    explicit LoaderRun(const std::wstring& arguments);
+    explicit LoaderRun(const std::wstring& arguments, const std::wstring& folder = ProductFolder());
     ~LoaderRun();
     LoaderRun(const LoaderRun&) = delete;
     LoaderRun& operator=(const LoaderRun&) = delete;
@@ -93,7 +95,8 @@ Shot SettledCapture(const RECT& rect);
 
 // Shows the box for `arguments`, returns the settled screen of its window rectangle (and
 // the rectangle), then closes the box and checks the exit code 0. Empty without a box.
-Shot ShowAndCapture(const std::wstring& arguments, RECT* where = nullptr);
+Shot ShowAndCapture(const std::wstring& arguments, RECT* where = nullptr,
+                    const std::wstring& folder = ProductFolder());
 
 // Checks the demo skin's panel picture and icon in a shot of a box at `box`, drawn at
 // `scale` times its size (skin_test.cpp).

@@ -31,3 +31,20 @@ TEST(LargeScreen, TheBoxIsDoubledAndCentred) {
     // The large skin's pictures, at twice their size.
     ExpectSkinPictures(empty, box, 2);
 }
+
+TEST(LargeScreen, WithoutTheLargeSkinTheBoxIsDoubledWithTheNormalSkin) {
+    const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
+    if (sw < 3000) GTEST_SKIP() << "needs a large screen (VELL_SCREEN=3840x2160)";
+    RECT box{};
+    const Shot shot = ShowAndCapture(L"VLR", &box, ProductFolderWithoutLargeSkin());
+    ASSERT_FALSE(shot.pixels.empty());
+    const RECT centred = CentredBox(sw, sh, 2);
+    EXPECT_TRUE(EqualRect(&box, &centred)) << Describe(box);
+    // The normal skin's 80x80 icon drawn from the doubled position (480, 112): its middle
+    // is at (520, 152), and the large icon's middle (560, 192) shows the panel.
+    const uint32_t iconMiddle = shot.At(box.left + 520, box.top + 152);
+    EXPECT_NEAR(int((iconMiddle >> 16) & 255), 53, 4);
+    EXPECT_NEAR(int((iconMiddle >> 8) & 255), 152, 4);
+    EXPECT_NEAR(int(iconMiddle & 255), 216, 4);
+    EXPECT_EQ(shot.At(box.left + 560, box.top + 192), shot.At(box.left + 60, box.top + 240)) << "panel";
+}
