@@ -17,13 +17,18 @@ namespace {
 TRdSkinStyle* gMainStyle = nullptr;
 std::atomic<int> gStyleCount{0};
 
-std::u16string programFolder() { return text::IncludeTrailingBackslash(text::fromWide(env::ProgramFolder())); }
+std::u16string programFolder() {
+    return text::IncludeTrailingBackslash(text::fromWide(env::ProgramFolder()));
+}
 
-bool hasFolder(const std::u16string& path) { return !text::ExtractFilePath(path).empty(); }
+bool hasFolder(const std::u16string& path) {
+    return !text::ExtractFilePath(path).empty();
+}
 
 // A package named by path exists as name.dll, name.rcc or a folder of that name.
 bool packageExists(const std::u16string& path) {
-    return win::FileExists(text::ChangeFileExt(path, u".dll")) || win::FileExists(text::ChangeFileExt(path, u".rcc")) ||
+    return win::FileExists(text::ChangeFileExt(path, u".dll")) ||
+           win::FileExists(text::ChangeFileExt(path, u".rcc")) ||
            win::DirectoryExists(text::ChangeFileExt(path, u""));
 }
 
@@ -63,7 +68,9 @@ TRdSkinStyle::~TRdSkinStyle() {
     if (--gStyleCount < 1) UnloadCache(false);
 }
 
-bool TRdSkinStyle::Acts() const { return !gMainStyle || gMainStyle == this; }
+bool TRdSkinStyle::Acts() const {
+    return !gMainStyle || gMainStyle == this;
+}
 
 void TRdSkinStyle::SetMainSkin(bool Value) {
     if (Value && !gMainStyle) gMainStyle = this;
@@ -79,8 +86,10 @@ void TRdSkinStyle::SetRuntimePath(const std::u16string& Value) {
 }
 
 void TRdSkinStyle::SetPublicRccFiles(tk::TStrings* Value) {
-    if (Value) FPublicRccFile->Assign(Value);
-    else FPublicRccFile->Clear();
+    if (Value)
+        FPublicRccFile->Assign(Value);
+    else
+        FPublicRccFile->Clear();
 }
 
 void TRdSkinStyle::SetSkinRccFile(const std::u16string& Value) {
@@ -108,13 +117,18 @@ void TRdSkinStyle::SetSkinRccFile(const std::u16string& Value) {
     if (TResource::ChangeStamp() != remembered) Redraw();
 }
 
-std::u16string TRdSkinStyle::CurSkinRccFile() const { return TResource::SkinPackagePath(); }
-std::u16string TRdSkinStyle::CurSkinPath() const { return TResource::RootPath(); }
+std::u16string TRdSkinStyle::CurSkinRccFile() const {
+    return TResource::SkinPackagePath();
+}
+std::u16string TRdSkinStyle::CurSkinPath() const {
+    return TResource::RootPath();
+}
 
 void TRdSkinStyle::LoadPublic(bool AfterChange) {
     if (InState(tk::csReading | tk::csDestroying) || !Acts()) return;
     std::vector<std::u16string> entries;
-    for (int i = 0; i < FPublicRccFile->Count(); ++i) entries.push_back(FPublicRccFile->Strings(i));
+    for (int i = 0; i < FPublicRccFile->Count(); ++i)
+        entries.push_back(FPublicRccFile->Strings(i));
     std::sort(entries.begin(), entries.end(), lessNoCase);
     for (const std::u16string& entry : entries) {
         if (entry.empty()) continue;
@@ -130,7 +144,8 @@ void TRdSkinStyle::LoadPublic(bool AfterChange) {
 }
 
 void TRdSkinStyle::UnloadPublic() {
-    for (const std::u16string& path : FLoadedRccList) TResource::Unregister(path);
+    for (const std::u16string& path : FLoadedRccList)
+        TResource::Unregister(path);
     FLoadedRccList.clear();
 }
 
@@ -175,8 +190,12 @@ void TRdSkinStyle::Redraw() {
     }
 }
 
-void RegisterSkinStyle() { tk::RegisterClassInfo(TRdSkinStyle::StaticClass()); }
+void RegisterSkinStyle() {
+    tk::RegisterClassInfo(TRdSkinStyle::StaticClass());
+}
 
-TRdSkinStyle* MainSkinStyle() { return gMainStyle; }
+TRdSkinStyle* MainSkinStyle() {
+    return gMainStyle;
+}
 
 } // namespace vell::rd

@@ -18,7 +18,7 @@ namespace vell::rd {
 
 class TRdSkinStyle : public tk::TComponent {
     VELL_CLASS_INFO()
-public:
+  public:
     explicit TRdSkinStyle(tk::TComponent* AOwner);
     ~TRdSkinStyle() override;
 
@@ -44,7 +44,7 @@ public:
     // Every form hears CM_SYSCOLORCHANGE and is repainted.
     static void Redraw();
 
-private:
+  private:
     bool Acts() const;
     void LoadPublic(bool AfterChange);
     void UnloadPublic();

@@ -31,7 +31,8 @@ std::wstring makeProductFolder(const std::wstring& name, bool largeSkin) {
         copyOrFail(ProductFile(f), dir + f);
     ::CreateDirectoryW((dir + L"skin").c_str(), nullptr);
     for (const wchar_t* f : {L"public.rcc", L"black.dll", L"black2.dll"})
-        if (largeSkin || std::wstring(f) != L"black2.dll") copyOrFail(ProductFile(std::wstring(L"skin\\") + f), dir + L"skin\\" + f);
+        if (largeSkin || std::wstring(f) != L"black2.dll")
+            copyOrFail(ProductFile(std::wstring(L"skin\\") + f), dir + L"skin\\" + f);
     ::CreateDirectoryW((dir + L"Language").c_str(), nullptr);
     const std::wstring languages = L"" VELL_SOURCE_DIR L"\\languages\\";
     for (const wchar_t* f : {L"English", L"French", L"German", L"Arabic", L"Hebrew"})
@@ -42,8 +43,10 @@ std::wstring makeProductFolder(const std::wstring& name, bool largeSkin) {
                           "Tip_Launching=%s is starting its desktop layout, its boxes and everything that "
                           "belongs to them, which takes a moment...\r\n"));
     // Lines with the product name twice and not at all.
-    EXPECT_TRUE(writeFile(dir + L"Language\\Twice.lng", "[VLR_MainBoxLan]\r\nTip_Launching=%s starts %s\r\n"));
-    EXPECT_TRUE(writeFile(dir + L"Language\\Plain.lng", "[VLR_MainBoxLan]\r\nTip_DisplayChanging=Please wait\r\n"));
+    EXPECT_TRUE(
+        writeFile(dir + L"Language\\Twice.lng", "[VLR_MainBoxLan]\r\nTip_Launching=%s starts %s\r\n"));
+    EXPECT_TRUE(
+        writeFile(dir + L"Language\\Plain.lng", "[VLR_MainBoxLan]\r\nTip_DisplayChanging=Please wait\r\n"));
     return dir;
 }
 
@@ -151,14 +154,17 @@ OwnWindow::OwnWindow(const wchar_t* cls, DWORD style, const RECT& r, int stockBr
     wc.lpszClassName = cls;
     wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(stockBrush));
     ::RegisterClassW(&wc);
-    wnd_ = ::CreateWindowExW(0, cls, L"e2e", style, r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
-                             wc.hInstance, nullptr);
+    wnd_ = ::CreateWindowExW(0, cls, L"e2e", style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                             nullptr, nullptr, wc.hInstance, nullptr);
     ::ShowWindow(wnd_, SW_SHOW);
     ::SetForegroundWindow(wnd_);
-    for (int i = 0; i < 100 && ::GetForegroundWindow() != wnd_; ++i) PumpFor(20);
+    for (int i = 0; i < 100 && ::GetForegroundWindow() != wnd_; ++i)
+        PumpFor(20);
 }
 
-OwnWindow::~OwnWindow() { ::DestroyWindow(wnd_); }
+OwnWindow::~OwnWindow() {
+    ::DestroyWindow(wnd_);
+}
 
 LoaderRun::LoaderRun(const std::wstring& arguments, const std::wstring& folder) {
     process_ = Start(L"\"" + folder + L"VellLoading.exe\" " + arguments);

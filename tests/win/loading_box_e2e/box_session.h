@@ -46,14 +46,14 @@ void PumpFor(DWORD ms);
 // A window of this test program with a solid background, shown and made the foreground
 // window.
 class OwnWindow {
-public:
+  public:
     OwnWindow(const wchar_t* cls, DWORD style, const RECT& r, int stockBrush = GRAY_BRUSH);
     ~OwnWindow();
     OwnWindow(const OwnWindow&) = delete;
     OwnWindow& operator=(const OwnWindow&) = delete;
     HWND get() const { return wnd_; }
 
-private:
+  private:
     HWND wnd_ = nullptr;
 };
 

@@ -10,7 +10,9 @@ using namespace boxtest;
 
 namespace {
 
-int channel(uint32_t rgb, int shift) { return int((rgb >> shift) & 255); }
+int channel(uint32_t rgb, int shift) {
+    return int((rgb >> shift) & 255);
+}
 
 } // namespace
 
@@ -19,7 +21,8 @@ void boxtest::ExpectSkinPictures(const Shot& shot, const RECT& box, int scale) {
     // no compositor), so transparent pixels read black and translucent ones darker.
     for (POINT p : {POINT{box.left, box.top}, POINT{box.right - 1, box.top}, POINT{box.left, box.bottom - 1},
                     POINT{box.right - 1, box.bottom - 1}})
-        EXPECT_EQ(shot.At(p.x, p.y), 0u) << "the panel's rounded corner at " << p.x - box.left << "," << p.y - box.top;
+        EXPECT_EQ(shot.At(p.x, p.y), 0u)
+            << "the panel's rounded corner at " << p.x - box.left << "," << p.y - box.top;
     // The panel picture's middle, (28,32,38) at opacity 230, stretched over the box.
     for (POINT p : {POINT{30, 120}, POINT{280, 150}, POINT{530, 60}}) {
         const uint32_t px = shot.At(box.left + p.x * scale, box.top + p.y * scale);
@@ -51,7 +54,8 @@ TEST(BoxSkin, TheTextLineHasTheSkinsColour) {
             const int r = channel(p, 16), g = channel(p, 8), b = channel(p, 0);
             EXPECT_LE(r, g + 12) << "at " << x << "," << y;
             EXPECT_LE(g, b + 12) << "at " << x << "," << y;
-            if (r + g + b > channel(brightest, 16) + channel(brightest, 8) + channel(brightest, 0)) brightest = p;
+            if (r + g + b > channel(brightest, 16) + channel(brightest, 8) + channel(brightest, 0))
+                brightest = p;
         }
     EXPECT_NEAR(channel(brightest, 16), 0xF2, 10);
     EXPECT_NEAR(channel(brightest, 8), 0xF4, 10);

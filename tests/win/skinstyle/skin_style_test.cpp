@@ -15,24 +15,26 @@ namespace {
 // A form that counts the skin-change broadcasts it hears.
 class TStyleForm : public tk::TForm {
     VELL_CLASS_INFO()
-public:
+  public:
     using tk::TForm::TForm;
     int broadcasts = 0;
 
-protected:
+  protected:
     void WndProc(tk::TMessage& Message) override {
         if (Message.Msg == tk::CM_SYSCOLORCHANGE) ++broadcasts;
         tk::TForm::WndProc(Message);
     }
 };
 const tk::ClassInfo& TStyleForm::StaticClass() {
-    static const tk::ClassInfo info = tk::ClassBuilder<TStyleForm>("TStyleForm", &tk::TForm::StaticClass()).build();
+    static const tk::ClassInfo info =
+        tk::ClassBuilder<TStyleForm>("TStyleForm", &tk::TForm::StaticClass()).build();
     return info;
 }
 
 std::string utf8(const std::u16string& s) {
     std::string out;
-    for (char16_t c : s) out += c < 128 ? char(c) : '?';
+    for (char16_t c : s)
+        out += c < 128 ? char(c) : '?';
     return out;
 }
 
@@ -54,11 +56,14 @@ std::u16string lower(std::u16string s) {
     return s;
 }
 std::vector<std::u16string> lower(std::vector<std::u16string> v) {
-    for (auto& s : v) s = lower(s);
+    for (auto& s : v)
+        s = lower(s);
     return v;
 }
 
-rd::TRdSkinStyle* styleOf(TStyleForm* form) { return dynamic_cast<rd::TRdSkinStyle*>(form->FindComponent("style")); }
+rd::TRdSkinStyle* styleOf(TStyleForm* form) {
+    return dynamic_cast<rd::TRdSkinStyle*>(form->FindComponent("style"));
+}
 
 struct SkinStyleTest : ::testing::Test {
     void SetUp() override {
