@@ -57,3 +57,16 @@ function(vell_program_folders callback)
     endif()
   endforeach()
 endfunction()
+
+# vell_split_debug(TARGET): the installed file carries no debug sections (Wine reads every
+# section of an image into private memory at each start); the debug information stays in
+# the build folder as <name>.debug, linked by name.
+function(vell_split_debug target)
+  if(CMAKE_OBJCOPY)
+    set(debug_file ${CMAKE_CURRENT_BINARY_DIR}/${target}.debug)
+    add_custom_command(TARGET ${target} POST_BUILD
+                       COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> ${debug_file}
+                       COMMAND ${CMAKE_OBJCOPY} --strip-debug --add-gnu-debuglink=${debug_file} $<TARGET_FILE:${target}>
+                       VERBATIM)
+  endif()
+endfunction()
