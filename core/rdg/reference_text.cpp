@@ -39,6 +39,16 @@ bool lookup(TStringValueList& list, const std::u16string& name, std::u16string& 
     return true;
 }
 
+void removeLines(TStringValueList& list, const std::u16string& name) {
+    for (int index; (index = list.IndexOfName(name)) >= 0;) list.Delete(index);
+}
+
+// The line name=value (none when value is empty) in place of every line of that name.
+void setOnly(TStringValueList& list, const std::u16string& name, const std::u16string& value) {
+    removeLines(list, name);
+    if (!value.empty()) list.SetValueForce(name, value);
+}
+
 // "a,b,c": each part an integer, 0 for anything unreadable or missing.
 std::vector<int> intList(std::u16string_view s, std::size_t count) {
     std::vector<int> r(count, 0);
@@ -161,25 +171,40 @@ std::vector<std::u16string> SaveToStrings(const RdgValues& v, const TDesignRect&
                                           const std::vector<std::u16string>* definition) {
     TStringValueList out;
     for (int i = 0; i < v.Values.Count(); ++i) out.Add(v.Values.Strings(i));
+    const bool durationUnread = !v.DurationCustom && out.IndexOfName(u"duration!") >= 0;
     if (definition) {
+        // A linked reference holds the definition's lines under their plain names ("!"
+        // dropped), so that is how they are recognised here.
         for (const std::u16string& line : *definition) {
             const std::size_t sep = line.find(u'=');
-            const std::u16string name = line.substr(0, sep);
+            std::u16string name = line.substr(0, sep);
+            if (!name.empty() && name.back() == u'!') name.pop_back();
             const std::u16string value = sep == std::u16string::npos ? std::u16string() : line.substr(sep + 1);
             const int index = out.IndexOfName(name);
             if (index >= 0 && sameAscii(out.ValueFromIndex(index), value)) out.Delete(index);
         }
     }
-    out.SetValues(u"imgname", v.ImgName);
+    // A plain clip, opacity or option line makes its value the reference's own when read.
+    // Where the reference does not hold that value as its own (a line copied from a
+    // definition, or one a "!" line kept from being read), the line is not written, so
+    // the text reads back to the same values. A plain duration is never the reference's
+    // own and stays, unless a "!" line kept it from being read.
+    const bool ownAlpha = v.ImgAlphaCustom && v.AlphaBlendValue != -1;
+    if (!v.SrcClipCustom) removeLines(out, u"imgrect");
+    if (!ownAlpha) removeLines(out, u"imgalpha");
+    if (!v.ImgOptCustom) removeLines(out, u"imgopt");
+    if (durationUnread) removeLines(out, u"duration");
+    // Each key the reference writes stands once: a repeated line could read back first.
     const ClipRect& c = v.SrcClip;
-    out.SetValues(u"imgrect!", v.SrcClipCustom ? joinInts({c.Left, c.Top, c.Right, c.Bottom}) : u"");
-    out.SetValues(u"imgalpha!",
-                  v.ImgAlphaCustom && v.AlphaBlendValue != -1 ? joinInts({v.AlphaBlendValue}) : u"");
-    out.SetValues(u"imgsmooth", v.SmoothFilter != kSmoothDefault ? joinInts({v.SmoothFilter}) : u"");
-    out.SetValues(u"imgopt!", v.ImgOptCustom ? joinInts({imgOpt.Left(), imgOpt.Top(), imgOpt.Right(),
-                                                         imgOpt.Bottom(), int(imgOpt.StretchMode())})
-                                             : u"");
-    out.SetValues(u"duration!", v.DurationCustom ? joinInts({v.Duration}) : u"");
+    setOnly(out, u"imgname", v.ImgName);
+    setOnly(out, u"imgrect!", v.SrcClipCustom ? joinInts({c.Left, c.Top, c.Right, c.Bottom}) : u"");
+    setOnly(out, u"imgalpha!", ownAlpha ? joinInts({v.AlphaBlendValue}) : u"");
+    setOnly(out, u"imgsmooth", v.SmoothFilter != kSmoothDefault ? joinInts({v.SmoothFilter}) : u"");
+    setOnly(out, u"imgopt!",
+            v.ImgOptCustom ? joinInts({imgOpt.Left(), imgOpt.Top(), imgOpt.Right(), imgOpt.Bottom(),
+                                       int(imgOpt.StretchMode())})
+                           : u"");
+    setOnly(out, u"duration!", v.DurationCustom ? joinInts({v.Duration}) : u"");
     std::vector<std::u16string> lines;
     for (int i = 0; i < out.Count(); ++i) lines.push_back(out.Strings(i));
     return lines;

@@ -1,6 +1,7 @@
 #include "core/skin/value_strings.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace vell::skin {
 
@@ -50,8 +51,9 @@ int TRdValueStrings::IndexOf(const std::u16string& S) {
 
 std::vector<TRdValueStrings*> TRdValueStrings::Ancestors() {
     std::vector<TRdValueStrings*> chain;
-    for (TRdValueStrings* p = Parent; p && p != this; p = p->Parent) {
-        if (std::find(chain.begin(), chain.end(), p) != chain.end()) break;
+    std::unordered_set<const TRdValueStrings*> seen{this};
+    for (TRdValueStrings* p = Parent; p && int(chain.size()) < kMaxInheritance; p = p->Parent) {
+        if (!seen.insert(p).second) break;
         chain.push_back(p);
     }
     return chain;
@@ -69,6 +71,10 @@ std::u16string TRdValueStrings::GetValue(const std::u16string& Name) {
 
 void TRdValueStrings::AssignTo(TStringList& Dest) {
     if (&Dest == this) return;
+    if (auto* sections = dynamic_cast<TRdValueStrings*>(&Dest)) {
+        AssignToSection(*sections);
+        return;
+    }
     Dest.BeginUpdate();
     Dest.Clear();
     for (int i = 0; i < Count(); ++i) Dest.AddObject(Strings(i), Objects(i));
@@ -83,6 +89,46 @@ void TRdValueStrings::AssignTo(TStringList& Dest) {
                 Dest.InsertObject(0, line, p->Objects(i));
         }
     }
+    Dest.EndUpdate();
+}
+
+// The same result as the general form, with the names Dest already has kept in a set:
+// inserting one line at a time at the front and looking each name up again costs the
+// square of the lines for every section.
+void TRdValueStrings::AssignToSection(TRdValueStrings& Dest) {
+    struct Line {
+        const std::u16string* text;
+        PtrInt object;
+    };
+    std::vector<Line> own;
+    for (int i = 0; i < Count(); ++i) own.push_back(Line{&Strings(i), Objects(i)});
+    const std::vector<TRdValueStrings*> ancestors = Ancestors();
+    std::vector<std::vector<Line>> inherited(ancestors.size());
+    if (!Dest.Sorted()) {
+        std::unordered_set<std::u16string> names;
+        for (const Line& l : own) names.insert(Dest.HashKey(namePart(*l.text, Dest.NameValueSeparator)));
+        for (std::size_t a = 0; a < ancestors.size(); ++a) {
+            TRdValueStrings& p = *ancestors[a];
+            for (int i = p.Count() - 1; i >= 0; --i)
+                if (names.insert(Dest.HashKey(namePart(p.Strings(i), p.NameValueSeparator))).second)
+                    inherited[a].push_back(Line{&p.Strings(i), p.Objects(i)});
+            std::reverse(inherited[a].begin(), inherited[a].end());
+        }
+    }
+    // Copies first: Dest may be one of the ancestors.
+    std::vector<std::pair<std::u16string, PtrInt>> lines;
+    if (Dest.Sorted()) {
+        for (const Line& l : own) lines.emplace_back(*l.text, l.object);
+        for (TRdValueStrings* p : ancestors)
+            for (int i = 0; i < p->Count(); ++i) lines.emplace_back(p->Strings(i), p->Objects(i));
+    } else {
+        for (std::size_t a = inherited.size(); a-- > 0;)
+            for (const Line& l : inherited[a]) lines.emplace_back(*l.text, l.object);
+        for (const Line& l : own) lines.emplace_back(*l.text, l.object);
+    }
+    Dest.BeginUpdate();
+    Dest.Clear();
+    for (auto& [text, object] : lines) Dest.AddObject(text, object);
     Dest.EndUpdate();
 }
 

@@ -1,7 +1,8 @@
 // TRdValueStrings: one skin INI section as name=value lines, with a parent section whose
 // lines it inherits. Name lookups go through a hash rebuilt lazily after changes.
 // Parent chains are walked with cycle protection: a section that is (indirectly) its
-// own ancestor inherits from each section of the loop once.
+// own ancestor inherits from each section of the loop once; a chain ends after
+// kMaxInheritance sections.
 #pragma once
 #include "core/containers/hash.h"
 #include "core/containers/string_list.h"
@@ -33,13 +34,17 @@ public:
     // in the chain wins.
     void AssignTo(TStringList& Dest);
 
-    // Parent, its parent, ... each once, stopping where the chain loops back.
+    // Parent, its parent, ... each once, stopping where the chain loops back, and after
+    // kMaxInheritance sections: a longer chain is damaged, and flattening it would cost
+    // the square of its length.
     std::vector<TRdValueStrings*> Ancestors();
+    static constexpr int kMaxInheritance = 64;
 
 protected:
     void Changed() override;
 
 private:
+    void AssignToSection(TRdValueStrings& Dest);
     std::u16string HashKey(std::u16string_view name) const;
     std::unique_ptr<TStringHash> FNameHash;
     bool FNameHashValid = false;

@@ -115,8 +115,10 @@ void TRdGraphic::UnlinkAll() {
         std::lock_guard lock(monitor_);
         for (TRdGraphic* link : snapshot(*list)) {
             if (!link->LinksTo(this)) continue;
-            link->ChangedEx(-1, nullptr);
+            // The link goes first: whoever redraws on hearing the change must not reach
+            // this graphic again through it.
             link->ClearLinkTo(this);
+            link->ChangedEx(-1, nullptr);
         }
     }
     delete list;

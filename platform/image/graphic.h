@@ -107,7 +107,7 @@ protected:
     // and clear those links when asked; plain graphics link to nothing.
     virtual bool LinksTo(const TRdGraphic* target) const { return false; }
     virtual void ClearLinkTo(const TRdGraphic* target) {}
-    // Every linked graphic that points here hears ChangedEx(-1, null) and drops its link;
+    // Every linked graphic that points here drops its link and then hears ChangedEx(-1, null);
     // the list is then closed. Run by the destructor; derived classes may run it earlier.
     void UnlinkAll();
 

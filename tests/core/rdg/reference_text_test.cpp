@@ -126,3 +126,55 @@ TEST(ReferenceText, LinesADefinitionGivesAreNotWrittenAgain) {
     const Lines definition = {u"imgname=images/btn.png", u"SkinRcc=1", u"color=abc", u"imgsmooth=2"};
     EXPECT_EQ(r.save(&definition), (Lines{u"imgname=[btn_ok]", u"imgsmooth=1"}));
 }
+
+TEST(ReferenceText, WrittenTextReadsBackToTheSameValues) {
+    struct Case {
+        Lines text;
+        Lines written;
+    };
+    const Case cases[] = {
+        // A "!" line that does not read keeps the plain line from being read: the
+        // opacity and duration stay unset, and the plain lines are not written either.
+        {{u"imgalpha!=zz", u"imgalpha=200", u"imgname=a.png"}, {u"imgname=a.png"}},
+        {{u"duration!=zz", u"duration=500", u"imgname=a.png"}, {u"imgname=a.png"}},
+        // Plain values that set nothing are not written as values of their own.
+        {{u"imgalpha=-1", u"imgopt=0,0,0,0,0", u"imgname=a.png"}, {u"imgname=a.png"}},
+        {{u"imgalpha!=-5", u"imgalpha=9", u"imgname=a.png"}, {u"imgname=a.png"}},
+        // Repeated keys are written once.
+        {{u"imgname=a.png", u"imgalpha!=3", u"imgalpha!=4", u"imgsmooth=1", u"imgsmooth=2"},
+         {u"imgalpha!=3", u"imgname=a.png", u"imgsmooth=1"}},
+        // A plain duration stays the text's: the play script may still change it.
+        {{u"imgname=f_%d.png<d=500,0-9>", u"duration=1000"},
+         {u"duration=1000", u"imgname=f_%d.png<d=500,0-9>"}},
+    };
+    for (const Case& c : cases) {
+        Ref r;
+        r.load(c.text);
+        const Lines once = r.save();
+        EXPECT_EQ(once, c.written) << std::string(c.text[0].begin(), c.text[0].end());
+        Ref back;
+        back.load(once);
+        EXPECT_EQ(back.v.AlphaBlendValue, r.v.AlphaBlendValue);
+        auto ownAlpha = [](const Ref& x) { return x.v.ImgAlphaCustom && x.v.AlphaBlendValue != -1; };
+        EXPECT_EQ(ownAlpha(back), ownAlpha(r));
+        EXPECT_EQ(back.v.Duration, r.v.Duration);
+        EXPECT_EQ(back.v.SmoothFilter, r.v.SmoothFilter);
+        EXPECT_EQ(back.save(), once);
+    }
+}
+
+TEST(ReferenceText, ValuesADefinitionGivesStayTheDefinitions) {
+    // A linked reference holds the definition's lines under their plain names ("!"
+    // dropped) without making them its own; written, they must not come back as its own.
+    Ref r;
+    r.load({u"imgname=[btn]"});
+    const Lines definition = {u"imgname=images/btn.png", u"imgalpha!=200", u"imgrect!=1,2,3,4",
+                              u"imgopt=4,4,4,4,1"};
+    for (const char16_t* copied : {u"imgalpha=200", u"imgrect=1,2,3,4", u"imgopt=4,4,4,4,1"})
+        r.v.Values.Add(copied);
+    r.v.AlphaBlendValue = 200;
+    r.v.SrcClip = ClipRect{1, 2, 3, 4};
+    EXPECT_EQ(r.save(&definition), (Lines{u"imgname=[btn]"}));
+    // Lines left from an earlier definition are not the reference's own either.
+    EXPECT_EQ(r.save(nullptr), (Lines{u"imgname=[btn]"}));
+}

@@ -87,6 +87,11 @@ TEST(ValueStrings, InheritsThroughParentsAndSurvivesLoops) {
     c.AssignTo(unsorted);
     EXPECT_EQ(linesOf(unsorted),
               (std::vector<std::u16string>{u"Font.Color=text.cl_a", u"Width=1", u"Color=clB", u"Height=3", u"parent=b"}));
+    // Into a section (as image definitions are made) the lines come out the same.
+    TRdValueStrings section;
+    c.AssignTo(section);
+    EXPECT_EQ(linesOf(section), linesOf(unsorted));
+    EXPECT_EQ(section.GetValue(u"width"), u"1");
     TStringValueList sorted;
     c.AssignTo(sorted);
     EXPECT_EQ(linesOf(sorted), (std::vector<std::u16string>{u"Color=clB", u"Font.Color=text.cl_a", u"Height=3",
@@ -100,6 +105,38 @@ TEST(ValueStrings, InheritsThroughParentsAndSurvivesLoops) {
     a.AssignTo(unsorted);
     EXPECT_EQ(linesOf(unsorted), (std::vector<std::u16string>{u"Height=3", u"parent=b", u"Font.Color=text.cl_a",
                                                               u"Color=clA", u"Width=1"}));
+    a.AssignTo(section);
+    EXPECT_EQ(linesOf(section), linesOf(unsorted));
+    // A section may be flattened into one of its own ancestors.
+    a.AssignTo(c);
+    EXPECT_EQ(linesOf(c), linesOf(unsorted));
     a.Parent = &a;
     EXPECT_TRUE(a.Ancestors().empty());
+}
+
+TEST(ValueStrings, LongChainsAreCutAndStayCheap) {
+    // Every section inherits from the next one: flattening each of them is bounded by the
+    // inheritance limit, not by the length of the chain.
+    const int n = 1000;
+    std::vector<std::unique_ptr<TRdValueStrings>> chain;
+    for (int i = 0; i < n; ++i) {
+        chain.push_back(std::make_unique<TRdValueStrings>());
+        const std::string name = "k" + std::to_string(i);
+        chain.back()->Add(std::u16string(name.begin(), name.end()) + u"=v");
+        chain.back()->Add(u"shared=" + std::u16string(1, char16_t(u'a' + i % 26)));
+    }
+    for (int i = 0; i + 1 < n; ++i) chain[std::size_t(i)]->Parent = chain[std::size_t(i) + 1].get();
+    const int limit = TRdValueStrings::kMaxInheritance;
+    EXPECT_EQ(int(chain[0]->Ancestors().size()), limit);
+    EXPECT_EQ(chain[0]->GetValue(u"k" + std::u16string(u"64")), u"v");
+    EXPECT_EQ(chain[0]->GetValue(u"k" + std::u16string(u"65")), u"");
+    std::size_t lines = 0;
+    for (auto& s : chain) {
+        TRdValueStrings flat;
+        s->AssignTo(flat);
+        lines += std::size_t(flat.Count());
+        EXPECT_LE(flat.Count(), limit + 2);
+    }
+    EXPECT_GT(lines, std::size_t(n) * std::size_t(limit) / 2);
+    EXPECT_EQ(chain[0]->GetValue(u"shared"), u"a");
 }

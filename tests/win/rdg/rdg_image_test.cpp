@@ -129,6 +129,20 @@ TEST_F(RdgImage, DefinitionValuesAreCopiedUnlessTheReferenceHasItsOwn) {
     for (const auto& line : lines) EXPECT_NE(line.find(u"!"), 0u) << std::string(line.begin(), line.end());
 }
 
+TEST_F(RdgImage, SavedReferencesKeepFollowingTheirDefinition) {
+    // The definition marks its values with "!"; the reference holds them without making
+    // them its own, and after being written and read back it still follows the definition.
+    TRdgImage* def = definition(u"[btn]", {u"imgname=images/a.png", u"imgalpha!=200", u"imgrect!=0,0,10,10"});
+    auto r = reference({u"imgname=[btn]"});
+    ASSERT_EQ(r->Width(), 10);
+    EXPECT_EQ(r->AlphaBlendValue(), 200);
+    auto back = reference(r->SaveToStrings());
+    EXPECT_FALSE(back->CustomValues());
+    def->LoadFromStrings({u"imgname=images/a.png", u"imgalpha!=50", u"imgrect!=0,0,20,20"}, false, true);
+    EXPECT_EQ(back->AlphaBlendValue(), 50);
+    EXPECT_EQ(back->Width(), 20);
+}
+
 TEST_F(RdgImage, OpacityComesThroughTheChain) {
     a->SetAlphaBlendValue(77);
     definition(u"[def]", {u"imgname=images/a.png"});
@@ -229,6 +243,20 @@ TEST_F(RdgImage, DestroyedTargetDetachesItsReferences) {
     EXPECT_EQ(b->LinkCount(), 1);
     gone.reset();
     EXPECT_EQ(b->LinkCount(), 0);
+}
+
+TEST_F(RdgImage, ReferencesThatRedrawWhileTheirPictureGoesNeverKeepIt) {
+    // reference -> definition -> picture. The reference redraws (takes its root) as soon as
+    // it hears a change; when the picture goes, that redraw must no longer reach it.
+    definition(u"[def]", {u"imgname=images/a.png"});
+    auto r = reference({u"imgname=[def]"});
+    ASSERT_EQ(r->RootPngLnk(), a);
+    TPngImage* seen = a;
+    r->OnChange = [&](TGraphic*) { seen = r->RootPngLnk(); };
+    resolver.drop(u"images/a.png");
+    EXPECT_EQ(seen, nullptr);
+    EXPECT_EQ(r->RootPngLnk(), nullptr);
+    EXPECT_EQ(r->Width(), 0);
 }
 
 TEST_F(RdgImage, LinksThatLeadBackAreRefused) {
