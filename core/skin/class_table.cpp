@@ -112,14 +112,18 @@ void SkinClassTable::ForEachSection(
 }
 
 void LoadSkinColors(const SkinClassTable& table, TCustomIniFile* colorSettings) {
-    SkinColorLock lock;
-    SkinColorNames().Clear();
-    SkinColorLoader loader;
+    // The colour sections are copied out first: the table's lock is never taken while
+    // the colour locks, which come after it, are held.
+    std::vector<std::pair<std::u16string, std::vector<std::u16string>>> colorSections;
     table.ForEachSection(u"color", [&](const std::u16string& name, TRdValueStrings& section) {
         std::vector<std::u16string> lines;
         for (int i = 0; i < section.Count(); ++i) lines.push_back(section.Strings(i));
-        loader.AddSection(name, lines, ColorOrder::RGB);
+        colorSections.emplace_back(name, std::move(lines));
     });
+    SkinColorLock lock;
+    SkinColorNames().Clear();
+    SkinColorLoader loader;
+    for (const auto& [name, lines] : colorSections) loader.AddSection(name, lines, ColorOrder::RGB);
     if (colorSettings) {
         const ColorOrder order = text::sameTextAscii(colorSettings->ReadString(u"validate", u"type", u"RGB"), u"BGR")
                                      ? ColorOrder::BGR

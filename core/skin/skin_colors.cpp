@@ -4,6 +4,8 @@
 #include "core/number/int_text.h"
 #include "core/text/strings.h"
 
+#include <functional>
+#include <queue>
 #include <unordered_map>
 
 namespace vell::skin {
@@ -113,23 +115,55 @@ void SkinColorLoader::AddSection(std::u16string_view section, const std::vector<
     }
 }
 
+// References resolve in passes: each pass visits the pending entries from last to first,
+// and an entry resolves once the colour it names has an item, so an entry may also
+// resolve from one visited earlier in the same pass. Passes go on while one resolves
+// anything. Run literally that costs the square of the entries for a long chain; instead
+// the pass and place at which each entry resolves are worked out first (earliest first,
+// as a shortest-path search over the colours), and the entries are then entered in
+// exactly that order, so every entry sees the values it would have seen.
 void SkinColorLoader::ResolveReferences() {
-    bool progress = true;
-    while (!pending_.empty() && progress) {
-        progress = false;
-        for (std::size_t i = pending_.size(); i-- > 0;) {
-            const TRccColorItem* target = resolvedItem(pending_[i].target);
-            if (!target) continue;
-            const std::u16string& line = pending_[i].line;
-            const std::size_t sep = line.find(u'=');
-            const std::u16string_view afterBracket = std::u16string_view(line).substr(sep + 2);
-            bool canTint = target->CanTint;
-            if (!afterBracket.empty() && afterBracket.front() == u'#') canTint = true;
-            if (!afterBracket.empty() && afterBracket.front() == u'&') canTint = false;
-            enter(line, std::u16string_view(line).substr(0, sep), target->BGR_org, canTint);
-            pending_.erase(pending_.begin() + std::ptrdiff_t(i));
-            progress = true;
-        }
+    const std::size_t n = pending_.size();
+    // The moment an entry resolves: its pass, then its place in the pass (later entries
+    // are visited first).
+    struct When {
+        std::size_t pass, entry;
+        bool operator>(const When& o) const { return pass != o.pass ? pass > o.pass : entry < o.entry; }
+    };
+    std::vector<std::uint32_t> ownKey(n);
+    std::unordered_map<std::uint32_t, std::vector<std::size_t>> waiting; // colour -> entries naming it
+    std::priority_queue<When, std::vector<When>, std::greater<When>> queue;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::u16string& line = pending_[i].line;
+        ownKey[i] = ColorNameKey(std::u16string_view(line).substr(0, line.find(u'=')));
+        if (resolvedItem(pending_[i].target)) queue.push(When{1, i});
+        else waiting[pending_[i].target].push_back(i);
+    }
+    std::vector<bool> done(n, false);
+    std::vector<std::size_t> order;
+    while (!queue.empty()) {
+        const When w = queue.top();
+        queue.pop();
+        if (done[w.entry]) continue;
+        done[w.entry] = true;
+        order.push_back(w.entry);
+        auto it = waiting.find(ownKey[w.entry]);
+        if (it == waiting.end()) continue;
+        // Entries after this one in the list are visited later in the same pass.
+        for (std::size_t m : it->second)
+            if (!done[m]) queue.push(When{m < w.entry ? w.pass : w.pass + 1, m});
+        waiting.erase(it);
+    }
+    for (std::size_t i : order) {
+        const TRccColorItem* target = resolvedItem(pending_[i].target);
+        if (!target) continue; // cannot happen: the order above guarantees it
+        const std::u16string& line = pending_[i].line;
+        const std::size_t sep = line.find(u'=');
+        const std::u16string_view afterBracket = std::u16string_view(line).substr(sep + 2);
+        bool canTint = target->CanTint;
+        if (!afterBracket.empty() && afterBracket.front() == u'#') canTint = true;
+        if (!afterBracket.empty() && afterBracket.front() == u'&') canTint = false;
+        enter(line, std::u16string_view(line).substr(0, sep), target->BGR_org, canTint);
     }
     pending_.clear();
 }

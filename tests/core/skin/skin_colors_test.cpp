@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <map>
+#include <random>
+
 using namespace vell;
 using namespace vell::skin;
 
@@ -103,6 +107,96 @@ TEST_F(SkinColors, ReferencesResolveInAnyOrderAndDropWhatNeverAppears) {
     EXPECT_FALSE(item(u"a.lost"));
     EXPECT_FALSE(item(u"a.loop1"));
     EXPECT_FALSE(item(u"a.loop2"));
+}
+
+TEST_F(SkinColors, ReferencesResolveAsPassesFromLastToFirstWould) {
+    // A literal model of the passes: visit the pending references from last to first, enter
+    // each whose colour exists, repeat while a pass enters anything. Repeated names, chains
+    // in both directions and names that never appear, in many random mixes. The name list
+    // keeps the first line of each name; the item is the last one entered.
+    struct Model {
+        std::map<std::u16string, std::pair<std::uint32_t, bool>> items; // name -> (value, tint)
+        std::map<std::u16string, std::u16string> names;                 // name -> its first line
+        void add(const std::u16string& line) { names.emplace(line.substr(0, line.find(u'=')), line); }
+    };
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        MergeVclColor();
+        SkinColorNames().Clear();
+        Model model;
+        std::vector<std::u16string> lines;
+        auto name = [&](int k) { return u"c" + std::u16string(1, char16_t(u'a' + k)); };
+        const int count = 2 + int(random() % 30);
+        for (int i = 0; i < count; ++i) {
+            const std::u16string own = name(int(random() % 12));
+            if (random() % 4 == 0) {
+                const std::uint32_t v = random() & 0xFFFFFF;
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "%06X", unsigned(v));
+                lines.push_back(own + u"=$" + std::u16string(hex, hex + 6));
+                model.items[u"s." + own] = {v, false};
+                model.add(u"s." + lines.back());
+            } else {
+                const char16_t* marks[] = {u"", u"#", u"&"};
+                lines.push_back(own + u"=[" + marks[random() % 3] + u"s." + name(int(random() % 13)) + u"]");
+            }
+        }
+        std::vector<std::u16string> pending;
+        for (const auto& l : lines)
+            if (l.find(u"=[") != std::u16string::npos) pending.push_back(u"s." + l);
+        for (bool progress = true; progress && !pending.empty();) {
+            progress = false;
+            for (std::size_t i = pending.size(); i-- > 0;) {
+                const std::u16string& l = pending[i];
+                const std::size_t sep = l.find(u'=');
+                std::u16string target = l.substr(sep + 2, l.size() - sep - 3);
+                if (target[0] == u'#' || target[0] == u'&') target.erase(0, 1);
+                auto it = model.items.find(target);
+                if (it == model.items.end()) continue;
+                bool tint = it->second.second;
+                if (l[sep + 2] == u'#') tint = true;
+                if (l[sep + 2] == u'&') tint = false;
+                model.items[l.substr(0, sep)] = {it->second.first, tint};
+                model.add(l);
+                pending.erase(pending.begin() + std::ptrdiff_t(i));
+                progress = true;
+            }
+        }
+
+        SkinColorLoader loader;
+        loader.AddSection(u"s", lines, ColorOrder::BGR);
+        loader.ResolveReferences();
+        std::map<std::u16string, std::u16string> names;
+        for (int i = 0; i < SkinColorNames().Count(); ++i) {
+            const std::u16string& line = SkinColorNames().Strings(i);
+            names.emplace(line.substr(0, line.find(u'=')), line);
+        }
+        ASSERT_EQ(names, model.names) << "round " << round;
+        ASSERT_EQ(names.size(), std::size_t(SkinColorNames().Count()));
+        for (const auto& [ident, value] : model.items) {
+            ASSERT_TRUE(item(ident)) << "round " << round;
+            EXPECT_EQ(item(ident)->BGR_org, value.first) << "round " << round;
+            EXPECT_EQ(item(ident)->CanTint, value.second) << "round " << round;
+        }
+    }
+}
+
+TEST_F(SkinColors, LongReferenceChainsResolve) {
+    // Each colour names the one before it, listed so that one pass resolves one entry.
+    const int n = 5000;
+    std::vector<std::u16string> lines{u"c0=[s.base]"};
+    for (int i = 1; i < n; ++i) {
+        const std::string l = "c" + std::to_string(i) + "=[s.c" + std::to_string(i - 1) + "]";
+        lines.emplace_back(l.begin(), l.end());
+    }
+    SkinColorLoader loader;
+    loader.AddSection(u"s", {u"base=#112233"}, ColorOrder::RGB);
+    loader.AddSection(u"s", lines, ColorOrder::RGB);
+    loader.ResolveReferences();
+    EXPECT_EQ(SkinColorNames().Count(), n + 1);
+    ASSERT_TRUE(item(u"s.c4999"));
+    EXPECT_EQ(item(u"s.c4999")->BGR_org, 0x00332211u);
+    EXPECT_TRUE(item(u"s.c4999")->CanTint);
 }
 
 TEST_F(SkinColors, TintPassRecoloursOnlyTintableColoursAndClNoneRestoresThem) {
