@@ -42,6 +42,27 @@ bool visibleArea(HDC dc, TPngImage* dstPng, const RECT* clipRect, SliceRect& are
     return !clipRect || intersect(area, *clipRect);
 }
 
+// The engine draws TPngImage and TRdgImage; a picture of another kind is drawn from a
+// 32-bit copy of itself, which this holds for the length of the draw and puts in place of
+// the picture.
+class PictureCopy {
+public:
+    explicit PictureCopy(TGraphic*& graphic) {
+        if (dynamic_cast<TPngImage*>(graphic) || dynamic_cast<TRdgImage*>(graphic)) return;
+        copy_.reset(new TPngImage);
+        copy_->Assign(graphic);
+        // Drawn as a plain bitmap would be: a picture without transparency is opaque.
+        if (!graphic->Transparent()) copy_->CreateAlpha(255);
+        graphic = copy_.get();
+    }
+
+private:
+    struct Release {
+        void operator()(TPngImage* p) const { p->ReleaseRef(); }
+    };
+    std::unique_ptr<TPngImage, Release> copy_;
+};
+
 } // namespace
 
 void DrawNineSlice(const BLENDFUNCTION* Blend, HDC DC, TGraphic* Graphic, const RECT* ClipRect, TPngImage* DstPng,
@@ -90,15 +111,7 @@ void DrawDesignGraphic(TGraphic* Graphic, const RECT& DestRect, HDC DC, const de
                        TPngImage* DstPng) {
     if ((!DC && !DstPng) || !Graphic || Graphic->Width() == 0 || Graphic->Height() == 0) return;
     if (Option && slices(*Option)) {
-        // Pictures of other kinds are sliced from a 32-bit copy of themselves.
-        std::unique_ptr<TPngImage, void (*)(TPngImage*)> copy(nullptr, [](TPngImage* p) { p->ReleaseRef(); });
-        if (!dynamic_cast<TPngImage*>(Graphic) && !dynamic_cast<TRdgImage*>(Graphic)) {
-            copy.reset(new TPngImage);
-            copy->Assign(Graphic);
-            // Drawn as a plain bitmap would be: a picture without transparency is opaque.
-            if (!Graphic->Transparent()) copy->CreateAlpha(255);
-            Graphic = copy.get();
-        }
+        PictureCopy copy(Graphic);
         DrawNineSlice(nullptr, DC, Graphic, nullptr, DstPng, TDrawMaskMode::None, Option->StretchMode(),
                       Option->Bottom(), Option->Right(), Option->Top(), Option->Left(), DestRect);
         return;
@@ -115,6 +128,7 @@ void DrawDesignGraphic(TGraphic* Graphic, const RECT& DestRect, HDC DC, const de
 void DrawDesignGraphicBlend(const BLENDFUNCTION& Blend, TGraphic* Graphic, HDC DC, const design::TDesignRect* Option,
                             const RECT& DestRect, TPngImage* DstPng) {
     if (Blend.SourceConstantAlpha == 0 || (!DC && !DstPng) || !Graphic) return;
+    PictureCopy copy(Graphic);
     const design::TSuperStretchMode mode = Option ? Option->StretchMode() : design::sdmDefault;
     DrawNineSlice(&Blend, DC, Graphic, nullptr, DstPng, TDrawMaskMode::None, mode, Option ? Option->Bottom() : 0,
                   Option ? Option->Right() : 0, Option ? Option->Top() : 0, Option ? Option->Left() : 0, DestRect);

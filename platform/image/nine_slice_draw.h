@@ -30,7 +30,8 @@ void DrawNineSlice(const BLENDFUNCTION* Blend, HDC DC, TGraphic* Graphic, const 
 void DrawDesignGraphic(TGraphic* Graphic, const RECT& DestRect, HDC DC, const design::TDesignRect* Option,
                        TPngImage* DstPng = nullptr);
 
-// The same at the blend record's opacity, always through the engine; nothing at opacity 0.
+// The same at the blend record's opacity, always through the engine (other pictures from
+// their 32-bit copy as well); nothing at opacity 0.
 void DrawDesignGraphicBlend(const BLENDFUNCTION& Blend, TGraphic* Graphic, HDC DC, const design::TDesignRect* Option,
                             const RECT& DestRect, TPngImage* DstPng = nullptr);
 

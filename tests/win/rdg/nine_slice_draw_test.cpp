@@ -191,4 +191,14 @@ TEST(NineSliceDraw, OtherPicturesAreSlicedFromACopy) {
     DrawDesignGraphic(&solid, RECT{0, 0, 40, 20}, nullptr, &o, dst.get());
     EXPECT_EQ(pixelAt(*dst, 0, 0) & 0xFFFFFF, 0x0A141Eu);
     EXPECT_EQ(pixelAt(*dst, 39, 19) & 0xFFFFFF, 0x0A141Eu);
+
+    // At an opacity too, with and without margins.
+    const BLENDFUNCTION half{AC_SRC_OVER, 0, 128, AC_SRC_ALPHA};
+    TDesignRect none;
+    for (const TDesignRect* opt : {&o, &none}) {
+        auto faded = target(40, 20);
+        DrawDesignGraphicBlend(half, &solid, nullptr, opt, RECT{0, 0, 40, 20}, faded.get());
+        EXPECT_EQ(pixelAt(*faded, 0, 0) >> 24, 128u);
+        EXPECT_EQ(pixelAt(*faded, 20, 10) >> 24, 128u);
+    }
 }
