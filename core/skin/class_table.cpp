@@ -29,8 +29,6 @@ struct NoCase {
 
 using Sections = std::map<std::u16string, std::unique_ptr<TRdValueStrings>, NoCase>;
 
-std::u16string lineName(const std::u16string& line) { return line.substr(0, line.find(u'=')); }
-
 std::vector<std::u16string> sortedNames(std::vector<std::u16string> names) {
     std::stable_sort(names.begin(), names.end(), NoCase{});
     return names;
@@ -65,14 +63,7 @@ void SkinClassTable::Merge(TCustomIniFile& ini) {
             for (const std::u16string& line : lines) slot->Add(line);
             continue;
         }
-        TRdValueStrings& target = *slot;
-        target.BeginUpdate();
-        for (const std::u16string& line : lines) {
-            const int index = target.IndexOfName(lineName(line));
-            if (index >= 0) target.Put(index, line);
-            else target.Add(line);
-        }
-        target.EndUpdate();
+        slot->MergeLines(lines);
     }
 }
 

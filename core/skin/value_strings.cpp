@@ -1,6 +1,7 @@
 #include "core/skin/value_strings.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace vell::skin {
@@ -47,6 +48,20 @@ int TRdValueStrings::IndexOfName(const std::u16string& Name) {
 
 int TRdValueStrings::IndexOf(const std::u16string& S) {
     return IndexOfName(std::u16string(namePart(S, NameValueSeparator)));
+}
+
+void TRdValueStrings::MergeLines(const std::vector<std::u16string>& lines) {
+    // The names are kept aside while merging: looking each one up through the hash would
+    // rebuild it after every change.
+    std::unordered_map<std::u16string, int> index;
+    for (int i = 0; i < Count(); ++i) index.emplace(HashKey(namePart(Strings(i), NameValueSeparator)), i);
+    BeginUpdate();
+    for (const std::u16string& line : lines) {
+        auto [it, fresh] = index.emplace(HashKey(namePart(line, NameValueSeparator)), Count());
+        if (fresh) Add(line);
+        else Put(it->second, line);
+    }
+    EndUpdate();
 }
 
 std::vector<TRdValueStrings*> TRdValueStrings::Ancestors() {

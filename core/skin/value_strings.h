@@ -34,6 +34,10 @@ public:
     // in the chain wins.
     void AssignTo(TStringList& Dest);
 
+    // Takes the lines of a later file: each replaces the line of its name (the first one),
+    // or is appended when the section has no line of that name.
+    void MergeLines(const std::vector<std::u16string>& lines);
+
     // Parent, its parent, ... each once, stopping where the chain loops back, and after
     // kMaxInheritance sections: a longer chain is damaged, and flattening it would cost
     // the square of its length.

@@ -107,3 +107,28 @@ TEST(SkinClassTable, ColourSectionsOfThePackagesYieldToTheSettingsFile) {
     MergeVclColor();
     SkinColorNames().Clear();
 }
+
+TEST(SkinClassTable, LargeSectionsMergeLineByLine) {
+    // Every line of the later file is looked up once by name; sections of many lines merge
+    // in one pass.
+    const int n = 20000;
+    std::u16string first = u"[x]\nrepeat=1\nrepeat=2\n", later = u"[x]\nREPEAT=3\n";
+    for (int i = 0; i < n; ++i) {
+        const std::string a = "k" + std::to_string(i) + "=first\n";
+        const std::string b = "K" + std::to_string(2 * i) + "=later\n";
+        first.append(a.begin(), a.end());
+        later.append(b.begin(), b.end());
+    }
+    SkinClassTable t;
+    t.Merge(*iniText(first));
+    t.Merge(*iniText(later));
+    TRdValueStrings* x = t.Find(u"", u"x");
+    ASSERT_TRUE(x);
+    EXPECT_EQ(x->Count(), 2 + n + n / 2);
+    EXPECT_EQ(x->Strings(0), u"REPEAT=3"); // the first line of the name is replaced
+    EXPECT_EQ(x->Strings(1), u"repeat=2");
+    EXPECT_EQ(x->GetValue(u"k2"), u"later");
+    EXPECT_EQ(x->GetValue(u"k3"), u"first");
+    EXPECT_EQ(x->GetValue(u"k39998"), u"later");
+    EXPECT_EQ(x->Strings(x->Count() - 1), u"K39998=later");
+}
