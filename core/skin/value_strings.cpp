@@ -65,10 +65,11 @@ void TRdValueStrings::MergeLines(const std::vector<std::u16string>& lines) {
 }
 
 std::vector<TRdValueStrings*> TRdValueStrings::Ancestors() {
+    // The chain is short (at most kMaxInheritance sections): a linear check for a loop is
+    // cheaper than a set, and name lookups walk it often.
     std::vector<TRdValueStrings*> chain;
-    std::unordered_set<const TRdValueStrings*> seen{this};
-    for (TRdValueStrings* p = Parent; p && int(chain.size()) < kMaxInheritance; p = p->Parent) {
-        if (!seen.insert(p).second) break;
+    for (TRdValueStrings* p = Parent; p && p != this && int(chain.size()) < kMaxInheritance; p = p->Parent) {
+        if (std::find(chain.begin(), chain.end(), p) != chain.end()) break;
         chain.push_back(p);
     }
     return chain;
