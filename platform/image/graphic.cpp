@@ -54,34 +54,37 @@ std::vector<TRdGraphic*> snapshot(TPointerQuick& list) {
 
 TRdGraphic::~TRdGraphic() { UnlinkAll(); }
 
+// Called under the monitor.
 TPointerQuick* TRdGraphic::links(bool create) {
     TPointerQuick* list = FRdgList.load();
-    if (list || !create) return list;
-    auto* fresh = new TPointerQuick;
-    if (FRdgList.compare_exchange_strong(list, fresh)) return fresh;
-    delete fresh; // another thread won; `list` now holds its value
+    if (!list && create) {
+        list = new TPointerQuick;
+        FRdgList.store(list);
+    }
     return list;
 }
 
+// The list is read under the monitor: UnlinkAll closes and frees it under the same lock, so
+// a caller on another thread never holds a list that has gone.
 bool TRdGraphic::AddLink(TRdGraphic* link) {
+    std::lock_guard lock(monitor_);
     TPointerQuick* list = links(true);
     if (list == kClosedLinks) return false;
-    std::lock_guard lock(monitor_);
     if (list->IndexOf(reinterpret_cast<PtrInt>(link)) < 0) list->Add(reinterpret_cast<PtrInt>(link));
     return true;
 }
 
 void TRdGraphic::RemoveLink(TRdGraphic* link) {
+    std::lock_guard lock(monitor_);
     TPointerQuick* list = links(false);
     if (!list || list == kClosedLinks) return;
-    std::lock_guard lock(monitor_);
     list->Remove(reinterpret_cast<PtrInt>(link));
 }
 
 int TRdGraphic::LinkCount() {
+    std::lock_guard lock(monitor_);
     TPointerQuick* list = links(false);
     if (!list || list == kClosedLinks) return 0;
-    std::lock_guard lock(monitor_);
     return list->Count();
 }
 
@@ -95,9 +98,9 @@ void TRdGraphic::ChangedEx(intptr_t modFlag, TGraphic* sender) {
 }
 
 void TRdGraphic::NotifyLinks(TGraphic* sender) {
+    std::lock_guard lock(monitor_);
     TPointerQuick* list = links(false);
     if (!list || list == kClosedLinks) return;
-    std::lock_guard lock(monitor_);
     // A linked graphic may unlink itself while it hears the change: walk a copy.
     const std::vector<TRdGraphic*> items = snapshot(*list);
     for (TRdGraphic* link : items) link->ChangedEx(0, sender);
@@ -109,17 +112,15 @@ void TRdGraphic::Changed(TGraphic* sender) {
 }
 
 void TRdGraphic::UnlinkAll() {
+    std::lock_guard lock(monitor_);
     TPointerQuick* list = FRdgList.exchange(kClosedLinks);
     if (!list || list == kClosedLinks) return;
-    {
-        std::lock_guard lock(monitor_);
-        for (TRdGraphic* link : snapshot(*list)) {
-            if (!link->LinksTo(this)) continue;
-            // The link goes first: whoever redraws on hearing the change must not reach
-            // this graphic again through it.
-            link->ClearLinkTo(this);
-            link->ChangedEx(-1, nullptr);
-        }
+    for (TRdGraphic* link : snapshot(*list)) {
+        if (!link->LinksTo(this)) continue;
+        // The link goes first: whoever redraws on hearing the change must not reach
+        // this graphic again through it.
+        link->ClearLinkTo(this);
+        link->ChangedEx(-1, nullptr);
     }
     delete list;
 }

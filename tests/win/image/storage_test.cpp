@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 using namespace vell;
 using namespace vell::image;
@@ -278,6 +280,36 @@ TEST(PngImageLinks, ChangesReachLinkedGraphics) {
     EXPECT_TRUE(img->Modified());
     EXPECT_EQ(b.lastSender, &a);
     EXPECT_EQ(img->LinkCount(), 2);
+}
+
+namespace {
+// A graphic whose link list is closed on demand, as its destructor closes it.
+struct ClosingTarget : Linker {
+    explicit ClosingTarget(TRdGraphic* t) : Linker(t) {}
+    using TRdGraphic::UnlinkAll;
+};
+} // namespace
+
+// References on another thread link and unlink while the target closes its list: every
+// call either finds the list or the closed mark, never a list that has been freed.
+TEST(PngImageLinks, ListClosedWhileAnotherThreadLinks) {
+    auto anchor = blank(6, 8, 1, 1);
+    for (int round = 0; round < 200; ++round) {
+        ClosingTarget target(anchor.get());
+        std::atomic<bool> started{false};
+        std::thread other([&] {
+            started = true;
+            for (int i = 0; i < 200; ++i) {
+                Linker probe(&target);
+                target.LinkCount();
+            }
+        });
+        while (!started) std::this_thread::yield();
+        target.UnlinkAll();
+        other.join();
+        EXPECT_EQ(target.LinkCount(), 0);
+        EXPECT_FALSE(target.AddLink(&target));
+    }
 }
 
 TEST(PngImageDC, GdiDrawsIntoThePixelsAndDetachKeepsThem) {
