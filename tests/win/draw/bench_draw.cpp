@@ -5,6 +5,7 @@
 #include "platform/image/draw_shapes.h"
 #include "platform/win/dib_section.h"
 #include "platform/win/handles.h"
+#include "tests/support/bench_timing.h"
 
 #include <windows.h>
 
@@ -18,21 +19,7 @@ namespace {
 
 constexpr int W = 560, H = 240;
 
-template <typename F> double MsPerCall(int n, F f) {
-    LARGE_INTEGER freq, a, b;
-    ::QueryPerformanceFrequency(&freq);
-    double best = 1e30;
-    for (int round = 0; round < 5; ++round) {
-        ::GdiFlush();
-        ::QueryPerformanceCounter(&a);
-        for (int i = 0; i < n; ++i) f();
-        ::GdiFlush();
-        ::QueryPerformanceCounter(&b);
-        const double t = 1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(freq.QuadPart) / n;
-        if (t < best) best = t;
-    }
-    return best;
-}
+template <typename F> double MsPerCall(int n, F f) { return 1000.0 * benchtiming::BestSecondsPerCall(n, f); }
 
 // A premultiplied picture with a soft alpha ramp.
 void Fill(TPngImage& img) {

@@ -3,6 +3,7 @@
 #include "platform/intercept/draw_redirects.h"
 #include "platform/intercept/platform_calls.h"
 #include "platform/win/handles.h"
+#include "tests/support/bench_timing.h"
 
 #include <windows.h>
 
@@ -11,30 +12,7 @@
 
 using namespace vell;
 
-namespace {
-
-double Seconds(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER f) {
-    return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-template <typename F> double TimePerCall(int n, F f) {
-    LARGE_INTEGER freq, a, b;
-    ::QueryPerformanceFrequency(&freq);
-    double best = 1e30;
-    for (int round = 0; round < 5; ++round) {
-        ::GdiFlush();
-        ::QueryPerformanceCounter(&a);
-        for (int i = 0; i < n; ++i)
-            f(i);
-        ::GdiFlush();
-        ::QueryPerformanceCounter(&b);
-        const double t = Seconds(a, b, freq) / n;
-        if (t < best) best = t;
-    }
-    return best;
-}
-
-} // namespace
+using benchtiming::BestSecondsPerCall;
 
 int main() {
     HWND wnd = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
@@ -53,16 +31,16 @@ int main() {
     auto textPlain = [&](int) { P.DrawTextW(dc.get(), L"Launching Vellora...", -1, &tr, 0); };
     auto textHooked = [&](int) { ::DrawTextW(dc.get(), L"Launching Vellora...", -1, &tr, 0); };
     const int n = 20000, m = 5000;
-    TimePerCall(n / 10, fillPlain);
-    TimePerCall(n / 10, fillHooked);
-    TimePerCall(m / 10, textPlain);
-    TimePerCall(m / 10, textHooked);
+    BestSecondsPerCall(n / 10, fillPlain);
+    BestSecondsPerCall(n / 10, fillHooked);
+    BestSecondsPerCall(m / 10, textPlain);
+    BestSecondsPerCall(m / 10, textHooked);
     double fp = 1e30, fh = 1e30, tp = 1e30, th = 1e30;
     for (int round = 0; round < 3; ++round) {
-        fp = std::min(fp, TimePerCall(n, fillPlain));
-        fh = std::min(fh, TimePerCall(n, fillHooked));
-        tp = std::min(tp, TimePerCall(m, textPlain));
-        th = std::min(th, TimePerCall(m, textHooked));
+        fp = std::min(fp, BestSecondsPerCall(n, fillPlain));
+        fh = std::min(fh, BestSecondsPerCall(n, fillHooked));
+        tp = std::min(tp, BestSecondsPerCall(m, textPlain));
+        th = std::min(th, BestSecondsPerCall(m, textHooked));
     }
 
     std::printf("interception on a window DC (best of 15 timed loops each)\n");

@@ -3,7 +3,7 @@
 // layered window of the box's size and updates it once. Runs alternate between the two;
 // each is closed through its window before the next starts. Also reports the private
 // memory of each process while its window is shown.
-#include "../../loader/bench/timing.h"
+#include "tests/support/bench_timing.h"
 
 #include <windows.h>
 
