@@ -1,9 +1,12 @@
 // What the Windows benchmarks share: a millisecond clock, the summaries of samples, and the
 // best time per call of a short loop.
 #pragma once
+#include "platform/win/handles.h"
+
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -49,6 +52,36 @@ template <typename F> double BestSecondsPerCall(int n, F f) {
         best = std::min(best, (NowMs() - start) / 1000.0 / n);
     }
     return best;
+}
+
+// A benchmarked program started with `args`, and how long it took from CreateProcess until
+// it set `signal` (it sets the event named by an environment variable the bench chose).
+struct SignalledRun {
+    vell::win::UniqueKernelHandle process, thread;
+    DWORD pid = 0;
+    double startMs = 0;     // NowMs() just before CreateProcess
+    double signalledMs = 0; // from the start until the signal, or until the process ended
+    bool signalled = false;
+    bool started() const { return process.get() != nullptr; }
+};
+
+inline SignalledRun StartUntilSignalled(const std::wstring& exe, const std::wstring& args, HANDLE signal) {
+    SignalledRun run;
+    ::ResetEvent(signal);
+    std::wstring cmd = L"\"" + exe + L"\" " + args;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    run.startMs = NowMs();
+    if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return run;
+    run.process.reset(pi.hProcess);
+    run.thread.reset(pi.hThread);
+    run.pid = pi.dwProcessId;
+    HANDLE both[2] = {signal, pi.hProcess};
+    run.signalled = ::WaitForMultipleObjects(2, both, FALSE, 30000) == WAIT_OBJECT_0;
+    run.signalledMs = NowMs() - run.startMs;
+    return run;
 }
 
 } // namespace benchtiming

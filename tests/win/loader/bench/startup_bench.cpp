@@ -21,26 +21,13 @@ struct Times {
 };
 
 bool runOnce(const std::wstring& exe, HANDLE signal, Times& times) {
-    ::ResetEvent(signal);
-    std::wstring cmd = L"\"" + exe + L"\" bench";
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    const double t0 = NowMs();
-    if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    HANDLE both[2] = {signal, pi.hProcess};
-    bool ok = ::WaitForMultipleObjects(2, both, FALSE, 30000) == WAIT_OBJECT_0;
-    const double t1 = NowMs();
-    ok = ::WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0 && ok;
-    const double t2 = NowMs();
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    if (ok) {
-        times.started.push_back(t1 - t0);
-        times.ended.push_back(t2 - t0);
-    }
-    return ok;
+    SignalledRun run = StartUntilSignalled(exe, L"bench", signal);
+    if (!run.started()) return false;
+    const bool ended = ::WaitForSingleObject(run.process.get(), 30000) == WAIT_OBJECT_0;
+    if (!run.signalled || !ended) return false;
+    times.started.push_back(run.signalledMs);
+    times.ended.push_back(NowMs() - run.startMs);
+    return true;
 }
 
 void row(const char* what, const std::vector<double>& loader, const std::vector<double>& nothing) {

@@ -37,33 +37,23 @@ HWND windowOf(DWORD pid, const wchar_t* cls) {
 
 bool runOnce(const std::wstring& exe, const std::wstring& args, const wchar_t* cls, HANDLE signal,
              Samples& s) {
-    ::ResetEvent(signal);
-    std::wstring cmd = L"\"" + exe + L"\" " + args;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    const double t0 = NowMs();
-    if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    HANDLE both[2] = {signal, pi.hProcess};
-    const bool shown = ::WaitForMultipleObjects(2, both, FALSE, 30000) == WAIT_OBJECT_0;
-    const double t1 = NowMs();
+    SignalledRun run = StartUntilSignalled(exe, args, signal);
+    if (!run.started()) return false;
+    HANDLE process = run.process.get();
     FILETIME created, exited, kernel, user;
-    const bool timed = ::GetProcessTimes(pi.hProcess, &created, &exited, &kernel, &user);
+    const bool timed = ::GetProcessTimes(process, &created, &exited, &kernel, &user);
     PROCESS_MEMORY_COUNTERS_EX mem{};
     mem.cb = sizeof(mem);
     const bool measured =
-        ::GetProcessMemoryInfo(pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&mem), sizeof(mem));
+        ::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&mem), sizeof(mem));
     HWND wnd = nullptr;
-    for (int i = 0; i < 500 && !(wnd = windowOf(pi.dwProcessId, cls)); ++i)
+    for (int i = 0; i < 500 && !(wnd = windowOf(run.pid, cls)); ++i)
         ::Sleep(10);
     if (wnd) ::PostMessageW(wnd, WM_CLOSE, 0, 0);
-    const bool ended = ::WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0;
-    if (!ended) ::TerminateProcess(pi.hProcess, 99);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    if (!shown || !ended) return false;
-    s.shownMs.push_back(t1 - t0);
+    const bool ended = ::WaitForSingleObject(process, 30000) == WAIT_OBJECT_0;
+    if (!ended) ::TerminateProcess(process, 99);
+    if (!run.signalled || !ended) return false;
+    s.shownMs.push_back(run.signalledMs);
     auto ms = [](const FILETIME& f) {
         return double((uint64_t(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10000.0;
     };
