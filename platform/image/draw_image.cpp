@@ -25,12 +25,6 @@ draw::SmoothFilter filterOf(TPngSmoothFilter f) {
                               : draw::SmoothFilter::None;
 }
 
-draw::MaskMode maskOf(TDrawMaskMode m) {
-    return m == TDrawMaskMode::Replace    ? draw::MaskMode::Replace
-           : m == TDrawMaskMode::Multiply ? draw::MaskMode::Multiply
-                                          : draw::MaskMode::None;
-}
-
 // Intersects the compositor's clip with r (or sets it).
 void clipTo(draw::ComposeParams& cp, const RECT& r) {
     if (!cp.hasClip) {
@@ -203,7 +197,7 @@ void DrawRect(TPngImage& image, HDC DstDC, const TDrawRectParams& p, TPngImage* 
     cp.smooth = filterOf(p.Smooth == psfDefault ? image.SmoothFilter() : p.Smooth);
     cp.hasKey = src.hasKey;
     cp.key = src.key;
-    cp.mask = maskOf(p.MaskMode);
+    cp.mask = p.MaskMode;
     if (p.ClipRect) clipTo(cp, *p.ClipRect);
     if (DstPng)
         drawIntoImage(*DstPng, src.source, cp);

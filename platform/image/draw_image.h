@@ -4,6 +4,7 @@
 // the pixels, clip, and keep the images' state right.
 #pragma once
 #include "core/design/design_rect.h"
+#include "core/draw/compose.h"
 #include "platform/image/png_image.h"
 
 #include <windows.h>
@@ -14,7 +15,7 @@ namespace vell::image {
 
 // How the drawing combines with the target: normally source-over; the mask modes only
 // rewrite the target's alpha (replace, or multiply) from the source's alpha.
-enum class TDrawMaskMode : uint8_t { None, Replace, Multiply };
+using TDrawMaskMode = draw::MaskMode;
 
 struct TDrawRectParams {
     int DstX = 0, DstY = 0, DstW = 0, DstH = 0;
