@@ -189,18 +189,4 @@ void TPicture::DefineProperties(TFiler& Filer) {
     if (definePropertiesHook()) definePropertiesHook()(*this, Filer);
 }
 
-// The canvas draws pictures through their own drawing.
-void TCanvas::Draw(int X, int Y, image::TGraphic* Graphic) {
-    if (!Graphic || Graphic->Empty()) return;
-    RECT r{X, Y, X + Graphic->Width(), Y + Graphic->Height()};
-    StretchDraw(r, Graphic);
-}
-
-void TCanvas::StretchDraw(const RECT& Rect, image::TGraphic* Graphic) {
-    if (!Graphic || Graphic->Empty()) return;
-    HDC dc = Handle();
-    if (!dc) return;
-    Graphic->Draw(dc, Rect);
-}
-
 } // namespace vell::tk

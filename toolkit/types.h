@@ -1,8 +1,9 @@
-// Types, type information and message numbers shared by the framework's units.
+// Types, type information and message numbers shared by the framework's units (those of
+// colours, fonts, brushes and pens are the graphics objects' own, included here).
 #pragma once
-#include "core/color/colors.h"
 #include "core/component/classes.h"
 #include "core/text/utf.h"
+#include "platform/graphics/graphics_types.h"
 
 #include <windows.h>
 
@@ -11,31 +12,12 @@
 
 namespace vell::tk {
 
-using ::vell::TColor;
-using ::vell::clNone;
-using ::vell::clDefault;
-using ::vell::clBlack;
-using ::vell::clWhite;
-using ::vell::clBtnFace;
-inline constexpr TColor clWindow = 0xFF000005;
-inline constexpr TColor clWindowText = 0xFF000008;
-
-// The colour to draw with (0x00BBGGRR): system colours and colour names resolved, the
-// opacity byte dropped.
-inline COLORREF ColorToRGB(TColor Color) { return SkinColorToRGB(Color) & 0xFFFFFF; }
-
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
 using TAnchors = TSet<TAnchorKind>;
 inline constexpr TAnchors kDefaultAnchors{akLeft, akTop};
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
-enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
-using TFontStyles = TSet<TFontStyle>;
-enum TFontPitch { fpDefault, fpVariable, fpFixed };
-enum TFontQuality { fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAntialiased, fqClearType, fqClearTypeNatural };
-enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
-enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TShiftStateFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftStateFlag>;
@@ -49,18 +31,11 @@ inline constexpr TCursor crDefault = 0;
 inline constexpr TCursor crArrow = -2;
 inline constexpr TCursor crHandPoint = -21;
 
-const TypeInfo& ColorType();   // Integer kind; colour names through the colour identifiers
-const TypeInfo& CharsetType(); // Integer kind; DEFAULT_CHARSET and friends
-const TypeInfo& CursorType();  // Integer kind; crDefault and friends
+const TypeInfo& CursorType(); // Integer kind; crDefault and friends
 const TypeInfo& AlignType();
 const TypeInfo& AnchorsType();
 const TypeInfo& AlignmentType();
 const TypeInfo& VerticalAlignmentType();
-const TypeInfo& FontStylesType();
-const TypeInfo& FontPitchType();
-const TypeInfo& FontQualityType();
-const TypeInfo& BrushStyleType();
-const TypeInfo& PenStyleType();
 const TypeInfo& BorderStyleType();
 const TypeInfo& PositionType();
 const TypeInfo& BevelCutType();

@@ -40,7 +40,10 @@ void TPngImage::resetForCacheUse(int cx, int cy, bool cacheNoErase) {
     ViewLeft = ViewTop = 0;
     ViewWidth = cx;
     ViewHeight = cy;
-    fCanvas->ResetDrawingState();
+    if (fCanvas)
+        fCanvas->ResetDrawingState();
+    else if (HasCanvasHandle())
+        ResetDrawingState(FHeader->ImageDC.get());
     if (!cacheNoErase) FillRect(RECT{0, 0, cx, cy}, 0);
     if (HasCanvasHandle() && RefSaveDC != 0) ::IntersectClipRect(FHeader->ImageDC.get(), 0, 0, cx, cy);
 }

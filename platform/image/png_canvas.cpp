@@ -6,18 +6,47 @@
 
 namespace vell::image {
 
-TPngImageCanvas::TPngImageCanvas(TPngImage* image) : fImage(image) {}
-
-TPngImageCanvas::~TPngImageCanvas() = default;
-
-text::TCanvasFont& TPngImageCanvas::FontEx() {
-    if (!fFont) fFont = std::make_unique<text::TCanvasFont>(this);
-    return *fFont;
+void ResetDrawingState(HDC dc) {
+    ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
+    ::SelectObject(dc, ::GetStockObject(WHITE_BRUSH));
+    ::SetROP2(dc, R2_COPYPEN);
 }
 
-HDC TPngImageCanvas::Handle() { return fImage->CanvasHandle(); }
+const tk::ClassInfo& TPngImageCanvas::StaticClass() {
+    static const tk::ClassInfo info =
+        tk::ClassBuilder<TPngImageCanvas>("TPngImageCanvas", &tk::TCanvas::StaticClass())
+            .obj("FontEx", tk::ClassTypeOf<text::TCanvasFont>(), &TPngImageCanvas::fontExObject)
+            .build();
+    return info;
+}
 
-bool TPngImageCanvas::HandleAllocated() const { return fImage->HasCanvasHandle(); }
+TPngImageCanvas::TPngImageCanvas(TPngImage* image) : fImage(image) {
+    ReplaceFont(std::make_unique<text::TCanvasFont>(this));
+    if (fImage->HasCanvasHandle()) SetHandle(fImage->HeaderOrNull()->ImageDC.get());
+}
+
+TPngImageCanvas::~TPngImageCanvas() {
+    // The image may have gone before its canvas: nothing of the DC is touched then.
+    ForgetHandle();
+}
+
+text::TCanvasFont& TPngImageCanvas::FontEx() {
+    // Whoever replaced the font with another kind gets a canvas font back, with its values.
+    if (auto* f = dynamic_cast<text::TCanvasFont*>(Font())) return *f;
+    ReplaceFont(std::make_unique<text::TCanvasFont>(this));
+    return static_cast<text::TCanvasFont&>(*Font());
+}
+
+text::TCanvasFont* TPngImageCanvas::fontExObject() const {
+    return dynamic_cast<text::TCanvasFont*>(Font());
+}
+
+void TPngImageCanvas::CreateHandle() { fImage->CanvasHandle(); }
+
+void TPngImageCanvas::HandleChanged() {
+    ForgetHandle();
+    if (fImage->HasCanvasHandle()) SetHandle(fImage->HeaderOrNull()->ImageDC.get());
+}
 
 void TPngImageCanvas::Detach() {
     if (TChunkIHDR* h = fImage->HeaderOrNull()) h->DetachImageDC();
@@ -25,29 +54,19 @@ void TPngImageCanvas::Detach() {
 
 void TPngImageCanvas::ResetDrawingState() {
     fCopyMode = SRCCOPY;
+    Pen()->SetColor(tk::clBlack);
+    Pen()->SetWidth(1);
+    Pen()->SetStyle(tk::psSolid);
+    Brush()->SetColor(tk::clWhite);
+    Brush()->SetStyle(tk::bsSolid);
     if (!HandleAllocated()) return;
-    HDC dc = fImage->HeaderOrNull()->ImageDC.get();
-    ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
-    ::SelectObject(dc, ::GetStockObject(WHITE_BRUSH));
-    ::SetROP2(dc, R2_COPYPEN);
-}
-
-void TPngImageCanvas::Changing() {
-    if (OnChanging) OnChanging(*this);
+    DeselectHandles();
+    image::ResetDrawingState(Handle());
 }
 
 void TPngImageCanvas::Changed() {
     if (fImage->AlphaMode == pamUnknown) fImage->AlphaMode = pamPremultiplied;
-    if (OnChange) OnChange(*this);
-}
-
-void TPngImageCanvas::StretchDraw(const RECT& rect, TGraphic* graphic) {
-    if (!graphic) return;
-    HDC dc = Handle();
-    if (!dc) return;
-    Changing();
-    graphic->Draw(dc, rect);
-    Changed();
+    TCanvas::Changed();
 }
 
 void TPngImageCanvas::StretchDraw(const RECT& rect, TGraphic* graphic, uint8_t opacity) {

@@ -85,7 +85,6 @@ uint32_t resolveColor(TColor value) { return SkinColorToRGB(value); }
 
 TPngImage::TPngImage() {
     for (int i = 0; i < 256; ++i) InverseGamma[i] = GammaTable[i] = static_cast<uint8_t>(i);
-    fCanvas = std::make_unique<TPngImageCanvas>(this);
     fChunkList = std::make_unique<TPNGList>(this);
 }
 
@@ -206,7 +205,11 @@ void TPngImage::SetSize(int width, int height) {
     Resize(width, height);
 }
 
-TPngImageCanvas& TPngImage::Canvas() { return *fCanvas; }
+// Most images never draw through a canvas (pictures, scratch images): it is made on first use.
+TPngImageCanvas& TPngImage::Canvas() {
+    if (!fCanvas) fCanvas = std::make_unique<TPngImageCanvas>(this);
+    return *fCanvas;
+}
 
 bool TPngImage::HasCanvasHandle() const { return FHeader && FHeader->ImageDC; }
 
@@ -434,7 +437,7 @@ void TPngImage::resizeStore(int cx, int cy, uint8_t newAlpha, bool forceMemImage
         h->MemImageData = true;
         h->ImageData_Size = newSize;
     }
-    if (hadDC || dcImage) fCanvas->HandleChanged();
+    if ((hadDC || dcImage) && fCanvas) fCanvas->HandleChanged();
 }
 
 void TPngImage::FillRect(const RECT& rct, uint32_t dat) {

@@ -10,7 +10,7 @@ namespace vell::text {
 using tk::BooleanType;
 using tk::ClassBuilder;
 using tk::ClassInfo;
-using tk::IntegerType;
+using tk::ClassTypeOf;
 
 // ---- TRdShadowGlow ----
 
@@ -43,43 +43,21 @@ void TRdShadowGlow::Assign(const tk::TPersistent* source) {
 // ---- TCanvasFont ----
 
 const ClassInfo& TCanvasFont::StaticClass() {
-    static const ClassInfo info = ClassBuilder<TCanvasFont>("TCanvasFont", &tk::TPersistent::StaticClass())
-                                      .ord("Height", IntegerType(), &TCanvasFont::Height, &TCanvasFont::SetHeight)
-                                      .ord("Antialiased", BooleanType(), &TCanvasFont::Antialiased,
-                                           &TCanvasFont::SetAntialiased, 0)
-                                      .build();
+    static const ClassInfo info =
+        ClassBuilder<TCanvasFont>("TCanvasFont", &tk::TFont::StaticClass())
+            .ord("Antialiased", BooleanType(), &TCanvasFont::Antialiased, &TCanvasFont::SetAntialiased, 0)
+            .obj("ShadowGlow", ClassTypeOf<TRdShadowGlow>(), &TCanvasFont::ShadowGlow, &TCanvasFont::SetShadowGlow,
+                 &TCanvasFont::StoresShadowGlow)
+            .build();
     return info;
 }
 
-TCanvasFont::TCanvasFont(image::TPngImageCanvas* owner) : FOwner(owner), FShadowGlow(this) {
-    FShadowGlow.OnChanged = [this](TRdShadowGlow*) { Changed(); };
+TCanvasFont::TCanvasFont(image::TPngImageCanvas* owner)
+    : FOwner(owner), FShadowGlow(std::make_unique<TRdShadowGlow>(this)) {
+    FShadowGlow->OnChanged = [this](TRdShadowGlow*) { Changed(); };
 }
 
 TCanvasFont::~TCanvasFont() = default;
-
-void TCanvasFont::SetName(const std::wstring& value) {
-    if (value == FName) return;
-    FName = value;
-    Changed();
-}
-
-void TCanvasFont::SetHeight(int value) {
-    if (value == FHeight) return;
-    FHeight = value;
-    Changed();
-}
-
-void TCanvasFont::SetWeight(int value) {
-    if (value == FWeight) return;
-    FWeight = value;
-    Changed();
-}
-
-void TCanvasFont::SetItalic(bool value) {
-    if (value == FItalic) return;
-    FItalic = value;
-    Changed();
-}
 
 void TCanvasFont::SetAntialiased(bool value) {
     if (value == FAntialiased) return;
@@ -87,31 +65,15 @@ void TCanvasFont::SetAntialiased(bool value) {
     Changed();
 }
 
-void TCanvasFont::Rebuild() {
-    FHandle.reset();
-}
-
-HFONT TCanvasFont::Handle() {
-    if (!FHandle && !FFontSetting) {
-        FFontSetting = true;
-        LOGFONTW lf{};
-        lf.lfHeight = FHeight;
-        lf.lfWeight = FWeight;
-        lf.lfItalic = FItalic ? 1 : 0;
-        lf.lfCharSet = DEFAULT_CHARSET;
-        lf.lfQuality = FAntialiased ? ANTIALIASED_QUALITY : DEFAULT_QUALITY;
-        FName.copy(lf.lfFaceName, LF_FACESIZE - 1);
-        FHandle.reset(::CreateFontIndirectW(&lf));
-        FFontSetting = false;
-    }
-    return FHandle.get();
+LOGFONTW TCanvasFont::LogFont() const {
+    LOGFONTW lf = TFont::LogFont();
+    lf.lfQuality = FAntialiased ? ANTIALIASED_QUALITY : DEFAULT_QUALITY;
+    return lf;
 }
 
 void TCanvasFont::Changed() {
-    // Every change rebuilds the handle, so the output quality follows any attribute change.
-    Rebuild();
     FFontHeight = 0;
-    if (OnChange) OnChange(this);
+    TFont::Changed();
 }
 
 int TCanvasFont::FontHeight() {
@@ -124,18 +86,19 @@ int TCanvasFont::FontHeight() {
         scratch = image::TPngImage::CreateCacheDC32(1, 1, true);
         if (scratch) dc = scratch->CanvasHandle();
     }
-    if (!dc || !Handle()) {
+    HFONT font = Handle();
+    if (!dc || !font) {
         if (scratch) scratch->Free();
-        return std::abs(FHeight) + 3;
+        return std::abs(Height()) + 3;
     }
-    HGDIOBJ old = ::SelectObject(dc, Handle());
+    HGDIOBJ old = ::SelectObject(dc, font);
     SIZE size{};
     ::GetTextExtentPoint32W(dc, L"`ghj_", 5, &size);
     ::GetTextMetricsW(dc, &FFontTextMetric);
     ::SelectObject(dc, old);
     if (scratch) scratch->Free();
     FFontHeight = size.cy != 0 ? size.cy : FFontTextMetric.tmHeight;
-    if (FFontHeight == 0) return std::abs(FHeight) + 3;
+    if (FFontHeight == 0) return std::abs(Height()) + 3;
     return FFontHeight;
 }
 
@@ -145,24 +108,19 @@ int TCanvasFont::FontBaseLine() {
 }
 
 bool TCanvasFont::StoresShadowGlow() const {
-    return FShadowGlow.Enabled() || FParentFont != nullptr;
+    return FShadowGlow->Enabled() || dynamic_cast<const TCanvasFont*>(FParentFont) != nullptr;
 }
 
 void TCanvasFont::Assign(const tk::TPersistent* source) {
     auto* other = dynamic_cast<const TCanvasFont*>(source);
-    if (!other) {
-        tk::TPersistent::Assign(source);
-        return;
+    if (other && other != this) {
+        // The font's own parts first, quietly: the framework's copy below notifies once.
+        FAntialiased = other->FAntialiased;
+        auto onChanged = std::exchange(FShadowGlow->OnChanged, nullptr);
+        FShadowGlow->Assign(other->FShadowGlow.get());
+        FShadowGlow->OnChanged = std::move(onChanged);
     }
-    FName = other->FName;
-    FHeight = other->FHeight;
-    FWeight = other->FWeight;
-    FItalic = other->FItalic;
-    FAntialiased = other->FAntialiased;
-    FShadowGlow.OnChanged = nullptr;
-    FShadowGlow.Assign(&other->FShadowGlow);
-    FShadowGlow.OnChanged = [this](TRdShadowGlow*) { Changed(); };
-    Changed();
+    TFont::Assign(source);
 }
 
 } // namespace vell::text

@@ -1,13 +1,11 @@
-// The font of an image canvas: antialiasing and a drop-shadow switch on top of the usual
-// font attributes, and a cached measured line height.
+// The font of an image canvas: the framework's font (name, height, colour, style, charset
+// and the rest, selected into the canvas's DC) with antialiasing, a shadow-or-glow switch
+// and a cached measured line height of its own.
 #pragma once
-#include "core/component/classes.h"
-#include "platform/win/handles.h"
-
-#include <windows.h>
+#include "platform/graphics/font.h"
 
 #include <functional>
-#include <string>
+#include <memory>
 
 namespace vell::image {
 class TPngImageCanvas;
@@ -36,27 +34,14 @@ class TRdShadowGlow : public tk::TPersistent {
     bool FEnabled = false;
 };
 
-class TCanvasFont : public tk::TPersistent {
+class TCanvasFont : public tk::TFont {
     VELL_CLASS_INFO()
   public:
     explicit TCanvasFont(image::TPngImageCanvas* owner = nullptr);
     ~TCanvasFont() override;
 
-    // Attributes (Height as in LOGFONT: negative = character height in pixels).
-    const std::wstring& Name() const { return FName; }
-    void SetName(const std::wstring& value);
-    int Height() const { return FHeight; }
-    void SetHeight(int value);
-    int Weight() const { return FWeight; }
-    void SetWeight(int value);
-    bool Italic() const { return FItalic; }
-    void SetItalic(bool value);
-
     bool Antialiased() const { return FAntialiased; }
-    void SetAntialiased(bool value);
-
-    // The font handle, made on first use with the current attributes and output quality.
-    HFONT Handle();
+    virtual void SetAntialiased(bool value);
 
     // Measured height of the sample "`ghj_" (cached until the next change); the metric's
     // height when that is 0; |Height| + 3 when no DC can be had.
@@ -66,39 +51,32 @@ class TCanvasFont : public tk::TPersistent {
     bool HeightMeasured() const { return FFontHeight != 0; }
     const TEXTMETRICW& TextMetric() const { return FFontTextMetric; }
 
-    TRdShadowGlow& ShadowGlow() { return FShadowGlow; }
-    const TRdShadowGlow& ShadowGlow() const { return FShadowGlow; }
-    void SetShadowGlow(const TRdShadowGlow* value) { FShadowGlow.Assign(value); }
+    TRdShadowGlow* ShadowGlow() const { return FShadowGlow.get(); }
+    void SetShadowGlow(const TRdShadowGlow* value) { FShadowGlow->Assign(value); }
     // ShadowGlow is written when enabled or when the parent font is also a canvas font.
     virtual bool StoresShadowGlow() const;
 
-    TCanvasFont* ParentFont() const { return FParentFont; }
-    void SetParentFont(TCanvasFont* parent) { FParentFont = parent; }
+    tk::TFont* ParentFont() const { return FParentFont; }
+    void SetParentFont(tk::TFont* parent) { FParentFont = parent; }
     image::TPngImageCanvas* Owner() const { return FOwner; }
 
+    // The output quality follows Antialiased.
+    LOGFONTW LogFont() const override;
+    // From any font its attributes; from a canvas font also antialiasing and the shadow, with
+    // one change notification.
     void Assign(const tk::TPersistent* source) override;
 
-    std::function<void(TCanvasFont*)> OnChange;
-
   protected:
-    virtual void Changed();
+    // Every change forgets the measured height.
+    void Changed() override;
 
   private:
-    void Rebuild();
-
-    bool FFontSetting = false;
     bool FAntialiased = false;
     int FFontHeight = 0;
     TEXTMETRICW FFontTextMetric{};
     image::TPngImageCanvas* FOwner;
-    TRdShadowGlow FShadowGlow;
-    TCanvasFont* FParentFont = nullptr;
-
-    std::wstring FName = L"Tahoma";
-    int FHeight = -11;
-    int FWeight = FW_NORMAL;
-    bool FItalic = false;
-    win::UniqueFont FHandle;
+    std::unique_ptr<TRdShadowGlow> FShadowGlow;
+    tk::TFont* FParentFont = nullptr;
 };
 
 } // namespace vell::text

@@ -1,7 +1,7 @@
 #include "rdcontrol/picture/design_graphic.h"
 
 #include "platform/image/nine_slice_draw.h"
-#include "toolkit/graphics.h"
+#include "platform/graphics/canvas.h"
 
 namespace vell::rd {
 
@@ -15,8 +15,9 @@ template <typename Paint> void onCanvasOrDC(tk::TCanvas* canvas, HDC dc, Paint&&
     if (!canvas) return;
     HDC handle = canvas->Handle();
     if (!handle) return;
+    canvas->Changing();
     paint(handle);
-    if (canvas->OnChange) canvas->OnChange(canvas);
+    canvas->Changed();
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "core/skin/skin_colors.h"
 #include "core/text/utf.h"
 #include "rdcontrol/resource/resource_state.h"
-#include "toolkit/graphics.h"
+#include "platform/graphics/graphics_object.h"
 
 #include <string>
 

@@ -15,8 +15,8 @@ TEST(ImageCanvas, StretchDrawInsideTheChangeBracket) {
     Image32 red(2, 2, bgra(0, 0, 255, 255), pamDefined);
     TPngImageCanvas& canvas = target.img.Canvas();
     std::string events;
-    canvas.OnChanging = [&](TPngImageCanvas&) { events += "changing "; };
-    canvas.OnChange = [&](TPngImageCanvas&) {
+    canvas.OnChanging = [&](vell::tk::TCanvas*) { events += "changing "; };
+    canvas.OnChange = [&](vell::tk::TCanvas*) {
         events += "changed";
         events += target.img.AlphaMode == pamPremultiplied ? "(premultiplied) " : " ";
     };
@@ -41,7 +41,7 @@ TEST(ImageCanvas, StretchDrawInsideTheChangeBracket) {
     canvas.StretchDraw(RECT{0, 0, 4, 4}, nullptr);
     canvas.StretchDraw(RECT{0, 0, 4, 4}, nullptr, 9);
     TPngImage empty;
-    empty.Canvas().OnChange = [&](TPngImageCanvas&) { events += "empty changed"; };
+    empty.Canvas().OnChange = [&](vell::tk::TCanvas*) { events += "empty changed"; };
     empty.Canvas().StretchDraw(RECT{0, 0, 4, 4}, &red.img, 255);
     EXPECT_EQ(events, "");
 }

@@ -1,8 +1,11 @@
 #include "platform/text/alpha_text.h"
 
 #include "platform/image/dc_registry.h"
+#include "platform/image/png_canvas.h"
+#include "platform/image/png_image.h"
 #include "platform/intercept/draw_redirects.h"
 #include "platform/intercept/platform_calls.h"
+#include "platform/text/canvas_font.h"
 #include "platform/win/dib_section.h"
 #include "platform/win/handles.h"
 
@@ -495,3 +498,61 @@ TEST_F(AlphaText, DrawTextExAndClippedExtTextOut) {
 }
 
 } // namespace
+
+namespace {
+
+// Ink of text drawn through an image's canvas in the canvas font: pixel count, and whether
+// every inked pixel is the font colour (premultiplied red) over transparency.
+struct CanvasInk {
+    int pixels = 0;
+    bool allRed = true;
+    LOGFONTW selected{};
+};
+
+CanvasInk DrawOnImageCanvas(vell::tk::TFontStyles style) {
+    using namespace vell::image;
+    CanvasInk ink;
+    TPngImage* img = TPngImage::CreateARGB32(kW, kH, true);
+    if (!img) return ink;
+    TPngImageCanvas& canvas = img->Canvas();
+    vell::text::TCanvasFont& font = canvas.FontEx();
+    font.SetName(u"Tahoma");
+    font.SetHeight(-15);
+    font.SetColor(RGB(255, 0, 0));
+    font.SetStyle(style);
+    font.SetCharset(ANSI_CHARSET);
+    font.SetAntialiased(true);
+    canvas.Brush()->SetStyle(vell::tk::bsClear);
+    img->AlphaMode = pamUnknown;
+    canvas.TextOut(10, 8, u"Launching Vellora");
+    ::GetObjectW(::GetCurrentObject(canvas.Handle(), OBJ_FONT), sizeof ink.selected, &ink.selected);
+    EXPECT_EQ(img->AlphaMode, pamPremultiplied);
+    ::GdiFlush();
+    for (int y = 0; y < kH; ++y) {
+        const auto* row = static_cast<const uint8_t*>(img->GetScanline(y));
+        for (int x = 0; x < kW; ++x) {
+            const uint8_t* p = row + x * 4;
+            if (p[3] == 0) continue;
+            ++ink.pixels;
+            if (p[0] != 0 || p[1] != 0 || std::abs(p[2] - p[3]) > 1) ink.allRed = false;
+        }
+    }
+    img->Free();
+    return ink;
+}
+
+} // namespace
+
+TEST_F(AlphaText, ImageCanvasDrawsInItsFontsColourAndStyle) {
+    const CanvasInk plain = DrawOnImageCanvas({});
+    const CanvasInk bold = DrawOnImageCanvas({vell::tk::fsBold});
+    EXPECT_GT(plain.pixels, 50);
+    EXPECT_TRUE(plain.allRed);
+    EXPECT_TRUE(bold.allRed);
+    EXPECT_GT(bold.pixels, plain.pixels);
+    EXPECT_EQ(plain.selected.lfWeight, FW_NORMAL);
+    EXPECT_EQ(bold.selected.lfWeight, FW_BOLD);
+    EXPECT_EQ(bold.selected.lfQuality, ANTIALIASED_QUALITY);
+    EXPECT_EQ(bold.selected.lfCharSet, ANSI_CHARSET);
+    EXPECT_EQ(std::wstring(bold.selected.lfFaceName), L"Tahoma");
+}

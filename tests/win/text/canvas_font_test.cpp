@@ -13,7 +13,7 @@ TEST(CanvasFont, HeightIsMeasuredOnceAndClearedByChanges) {
     TCanvasFont font;
     font.SetHeight(-15);
     int changes = 0;
-    font.OnChange = [&](TCanvasFont*) { ++changes; };
+    font.OnChange = [&](vell::tk::TGraphicsObject*) { ++changes; };
     EXPECT_FALSE(font.HeightMeasured());
     const int h = font.FontHeight();
     EXPECT_GE(h, 15);
@@ -29,9 +29,9 @@ TEST(CanvasFont, HeightIsMeasuredOnceAndClearedByChanges) {
     };
     const Change changesTable[] = {
         {"size", [&] { font.SetHeight(-30); }},
-        {"name", [&] { font.SetName(L"Courier New"); }},
+        {"name", [&] { font.SetName(u"Courier New"); }},
         {"antialiasing", [&] { font.SetAntialiased(true); }},
-        {"shadow", [&] { font.ShadowGlow().SetEnabled(true); }},
+        {"shadow", [&] { font.ShadowGlow()->SetEnabled(true); }},
     };
     int expected = 0;
     for (const Change& c : changesTable) {
@@ -93,7 +93,7 @@ TEST(CanvasFont, ShadowGlowAssignEqualsAndStoring) {
     font.SetAntialiased(true);
     font.SetHeight(-22);
     copy.Assign(&font);
-    EXPECT_TRUE(copy.ShadowGlow().Enabled());
+    EXPECT_TRUE(copy.ShadowGlow()->Enabled());
     EXPECT_TRUE(copy.Antialiased());
     EXPECT_EQ(copy.Height(), -22);
 }

@@ -1,0 +1,72 @@
+// The framework's font. Libraries derive from it (the image canvas's font, the skinned
+// font): every setter is virtual, so a derived font can see and veto or widen each
+// attribute change, and every change goes through the one virtual Changed step, which
+// a derived font overrides to fold changes, re-measure or mark attributes as its own.
+// A colour change notifies like any other; the handle is made again only when the
+// logical font it was made from changes.
+#pragma once
+#include "platform/graphics/graphics_object.h"
+
+#include <string>
+
+namespace vell::tk {
+
+class TFont : public TGraphicsObject {
+    VELL_CLASS_INFO()
+public:
+    TFont();
+    HFONT Handle() { return static_cast<HFONT>(gdiHandle(SharedHandle())); }
+
+    const std::u16string& Name() const { return FName; }
+    virtual void SetName(const std::u16string& Value); // an empty name is ignored
+    int Height() const { return FHeight; }
+    virtual void SetHeight(int Value);
+    // Points at PixelsPerInch: Height = -MulDiv(Size, PixelsPerInch, 72).
+    int Size() const;
+    void SetSize(int Value);
+    TColor Color() const { return FColor; }
+    virtual void SetColor(TColor Value);
+    TFontStyles Style() const { return FStyle; }
+    virtual void SetStyle(TFontStyles Value);
+    int Charset() const { return FCharset; }
+    virtual void SetCharset(int Value);
+    TFontPitch Pitch() const { return FPitch; }
+    virtual void SetPitch(TFontPitch Value);
+    int Orientation() const { return FOrientation; }
+    virtual void SetOrientation(int Value);
+    TFontQuality Quality() const { return FQuality; }
+    virtual void SetQuality(TFontQuality Value);
+    // Changes Size, not Height; values below 1 are ignored.
+    int PixelsPerInch() const { return FPixelsPerInch; }
+    virtual void SetPixelsPerInch(int Value);
+
+    // The logical font the handle is made from.
+    virtual LOGFONTW LogFont() const;
+    // Copies every attribute of a font with one change notification.
+    void Assign(const TPersistent* Source) override;
+    virtual bool Equals(const TFont& Other) const;
+
+protected:
+    void Changed() override;
+    SharedGdiHandle CreateSharedHandle() override;
+
+private:
+    template <class T>
+    void change(T& field, const T& value);
+
+    std::u16string FName = u"Tahoma";
+    int FHeight = -11;
+    TColor FColor = clWindowText;
+    TFontStyles FStyle;
+    int FCharset = DEFAULT_CHARSET;
+    TFontPitch FPitch = fpDefault;
+    int FOrientation = 0;
+    TFontQuality FQuality = fqDefault;
+    int FPixelsPerInch;
+    LOGFONTW FHandleLogFont{}; // what FHandle was made from
+};
+
+// Pixels per logical inch of the screen (LOGPIXELSY).
+int ScreenPixelsPerInch();
+
+} // namespace vell::tk

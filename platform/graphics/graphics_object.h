@@ -1,0 +1,48 @@
+// The base of fonts, brushes and pens: an owned GDI handle shared through a process-wide
+// cache keyed by its description, so equal fonts share one HFONT.
+//
+// DiscardCachedGraphicsObjects (run on a skin change) lets every font, brush and pen drop
+// its handle; the next use creates it anew, with colours resolved again. A handle stays
+// alive while a canvas still has it selected.
+#pragma once
+#include "platform/graphics/graphics_types.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace vell::tk {
+
+struct GdiHandle;
+using SharedGdiHandle = std::shared_ptr<GdiHandle>;
+HGDIOBJ gdiHandle(const SharedGdiHandle& h);
+
+// The cached handle for a description (its bytes, tagged by kind), made by create on first
+// request; null when create fails.
+SharedGdiHandle CachedGdiHandle(char kind, const void* description, size_t size, HGDIOBJ (*create)(const void*));
+
+void DiscardCachedGraphicsObjects();
+// Number of handles in the cache (for tests).
+size_t CachedGraphicsObjectCount();
+
+class TGraphicsObject : public TPersistent {
+    VELL_CLASS_INFO()
+public:
+    TGraphicsObject();
+    ~TGraphicsObject() override;
+    std::function<void(TGraphicsObject*)> OnChange;
+    // Drops the handle; the next Handle() creates it again.
+    void ReleaseHandle() { FHandle.reset(); }
+    const SharedGdiHandle& SharedHandle();
+
+protected:
+    // The change path of every attribute: drops the handle and tells OnChange.
+    virtual void Changed();
+    void NotifyChange() {
+        if (OnChange) OnChange(this);
+    }
+    virtual SharedGdiHandle CreateSharedHandle() = 0;
+    SharedGdiHandle FHandle;
+};
+
+} // namespace vell::tk
