@@ -20,11 +20,8 @@ TCanvas::TCanvas()
 TCanvas::~TCanvas() { SetHandle(nullptr); }
 
 void TCanvas::ReplaceFont(std::unique_ptr<TFont> Value) {
-    if (!Value) return;
-    Value->Assign(FFont.get());
-    Value->OnChange = std::move(FFont->OnChange);
     // The old font's handle may be selected; it stays alive in FSelFont until replaced.
-    FFont = std::move(Value);
+    ReplaceFontKeepingValues(FFont, std::move(Value));
     FState &= ~kFontValid;
 }
 

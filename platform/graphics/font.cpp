@@ -112,6 +112,13 @@ void TFont::Assign(const TPersistent* Source) {
     Changed();
 }
 
+void ReplaceFontKeepingValues(std::unique_ptr<TFont>& Slot, std::unique_ptr<TFont> Value) {
+    if (!Value) return;
+    Value->Assign(Slot.get());
+    Value->OnChange = std::move(Slot->OnChange);
+    Slot = std::move(Value);
+}
+
 bool TFont::Equals(const TFont& o) const {
     return FName == o.FName && FHeight == o.FHeight && FColor == o.FColor && FStyle == o.FStyle &&
            FCharset == o.FCharset && FPitch == o.FPitch && FOrientation == o.FOrientation && FQuality == o.FQuality;

@@ -7,6 +7,7 @@
 #pragma once
 #include "platform/graphics/graphics_object.h"
 
+#include <memory>
 #include <string>
 
 namespace vell::tk {
@@ -65,6 +66,10 @@ private:
     int FPixelsPerInch;
     LOGFONTW FHandleLogFont{}; // what FHandle was made from
 };
+
+// Puts Value (a derived font) in Slot's place: it takes the old font's values and change
+// handler. Null is ignored. Canvases and controls replace their fonts this way.
+void ReplaceFontKeepingValues(std::unique_ptr<TFont>& Slot, std::unique_ptr<TFont> Value);
 
 // Pixels per logical inch of the screen (LOGPIXELSY).
 int ScreenPixelsPerInch();

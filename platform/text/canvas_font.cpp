@@ -76,30 +76,32 @@ void TCanvasFont::Changed() {
     TFont::Changed();
 }
 
-int TCanvasFont::FontHeight() {
-    if (FFontHeight != 0) return FFontHeight;
-    HDC dc = nullptr;
+int MeasureLineHeight(HFONT font, HDC dc, TEXTMETRICW& metrics) {
+    if (!font) return 0;
     image::TPngImage* scratch = nullptr;
-    if (FOwner && FOwner->HandleAllocated()) {
-        dc = FOwner->Handle();
-    } else {
+    if (!dc) {
         scratch = image::TPngImage::CreateCacheDC32(1, 1, true);
-        if (scratch) dc = scratch->CanvasHandle();
+        dc = scratch ? scratch->CanvasHandle() : nullptr;
     }
-    HFONT font = Handle();
-    if (!dc || !font) {
-        if (scratch) scratch->Free();
-        return std::abs(Height()) + 3;
+    int height = 0;
+    if (dc) {
+        HGDIOBJ old = ::SelectObject(dc, font);
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, L"`ghj_", 5, &size);
+        if (!::GetTextMetricsW(dc, &metrics)) metrics = TEXTMETRICW{};
+        ::SelectObject(dc, old);
+        height = size.cy != 0 ? size.cy : metrics.tmHeight;
     }
-    HGDIOBJ old = ::SelectObject(dc, font);
-    SIZE size{};
-    ::GetTextExtentPoint32W(dc, L"`ghj_", 5, &size);
-    ::GetTextMetricsW(dc, &FFontTextMetric);
-    ::SelectObject(dc, old);
     if (scratch) scratch->Free();
-    FFontHeight = size.cy != 0 ? size.cy : FFontTextMetric.tmHeight;
-    if (FFontHeight == 0) return std::abs(Height()) + 3;
-    return FFontHeight;
+    return height;
+}
+
+int TCanvasFont::FontHeight() {
+    if (FFontHeight == 0) {
+        HDC dc = FOwner && FOwner->HandleAllocated() ? FOwner->Handle() : nullptr;
+        FFontHeight = MeasureLineHeight(Handle(), dc, FFontTextMetric);
+    }
+    return FFontHeight != 0 ? FFontHeight : std::abs(Height()) + 3;
 }
 
 int TCanvasFont::FontBaseLine() {

@@ -34,6 +34,11 @@ class TRdShadowGlow : public tk::TPersistent {
     bool FEnabled = false;
 };
 
+// The line height of font: the height of the sample "`ghj_" on dc (on a 1 x 1 scratch image
+// when dc is null), else the metric height; the text metrics go to metrics. 0 when nothing
+// can be measured. Every font that caches a measured height measures this way.
+int MeasureLineHeight(HFONT font, HDC dc, TEXTMETRICW& metrics);
+
 class TCanvasFont : public tk::TFont {
     VELL_CLASS_INFO()
   public:
@@ -41,7 +46,7 @@ class TCanvasFont : public tk::TFont {
     ~TCanvasFont() override;
 
     bool Antialiased() const { return FAntialiased; }
-    virtual void SetAntialiased(bool value);
+    void SetAntialiased(bool value);
 
     // Measured height of the sample "`ghj_" (cached until the next change); the metric's
     // height when that is 0; |Height| + 3 when no DC can be had.
