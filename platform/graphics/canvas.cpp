@@ -171,4 +171,13 @@ void TCanvas::StretchDraw(const RECT& Rect, image::TGraphic* Graphic) {
     Changed();
 }
 
+void TCanvas::StretchDraw(const RECT& Rect, image::TGraphic* Graphic, uint8_t Opacity) {
+    if (!Graphic) return;
+    HDC dc = Handle();
+    if (!dc) return;
+    Changing();
+    Graphic->DrawTransparent(dc, Rect, Opacity);
+    Changed();
+}
+
 } // namespace vell::tk

@@ -111,6 +111,11 @@ void TRdGraphic::Changed(TGraphic* sender) {
     TGraphic::Changed(sender);
 }
 
+void TRdGraphic::DrawTransparent(HDC dc, const RECT& rect, uint8_t opacity) {
+    DrawRect(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, 0, 0, Width(), Height(),
+             opacity == 255 ? -1 : opacity, false, psfDefault, nullptr);
+}
+
 void TRdGraphic::UnlinkAll() {
     std::lock_guard lock(monitor_);
     TPointerQuick* list = FRdgList.exchange(kClosedLinks);

@@ -56,6 +56,8 @@ public:
 
     // Draws the whole picture stretched into `rect` of `dc`.
     virtual void Draw(HDC dc, const RECT& rect) = 0;
+    // The same with an opacity; a picture that has none of its own draws as Draw does.
+    virtual void DrawTransparent(HDC dc, const RECT& rect, uint8_t opacity) { Draw(dc, rect); }
     virtual void LoadFromStream(TStream& stream) = 0;
     virtual void SaveToStream(TStream& stream) = 0;
     void LoadFromFile(const std::wstring& path);
@@ -94,6 +96,8 @@ public:
     // without pixels of its own draws nothing.
     virtual void DrawRect(HDC DstDC, int DstX, int DstY, int DstW, int DstH, int SrcX, int SrcY, int SrcW, int SrcH,
                           int Alpha, bool Gray, TPngSmoothFilter Smooth, TPngImage* DstPng) {}
+    // The whole graphic through DrawRect at that opacity (255: its own).
+    void DrawTransparent(HDC dc, const RECT& rect, uint8_t opacity) override;
 
     void Changed(TGraphic* sender) override;
 

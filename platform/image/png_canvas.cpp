@@ -1,7 +1,6 @@
 #include "platform/image/png_canvas.h"
 
 #include "platform/image/png_image.h"
-#include "platform/image/rdg_image.h"
 #include "platform/text/canvas_font.h"
 
 namespace vell::image {
@@ -67,27 +66,6 @@ void TPngImageCanvas::ResetDrawingState() {
 void TPngImageCanvas::Changed() {
     if (fImage->AlphaMode == pamUnknown) fImage->AlphaMode = pamPremultiplied;
     TCanvas::Changed();
-}
-
-void TPngImageCanvas::StretchDraw(const RECT& rect, TGraphic* graphic, uint8_t opacity) {
-    auto* png = dynamic_cast<TPngImage*>(graphic);
-    auto* rdg = png ? nullptr : dynamic_cast<TRdgImage*>(graphic);
-    auto* rd = png || rdg ? nullptr : dynamic_cast<TRdGraphic*>(graphic);
-    if (!png && !rdg && !rd) {
-        StretchDraw(rect, graphic);
-        return;
-    }
-    HDC dc = Handle();
-    if (!dc) return;
-    Changing();
-    if (png)
-        png->DrawTransparent(dc, rect, opacity);
-    else if (rdg)
-        rdg->DrawTransparent(dc, rect, opacity);
-    else
-        rd->DrawRect(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, 0, 0, rd->Width(),
-                     rd->Height(), opacity == 255 ? -1 : opacity, false, psfDefault, nullptr);
-    Changed();
 }
 
 } // namespace vell::image

@@ -44,12 +44,6 @@ public:
     // produces); then OnChange.
     void Changed() override;
 
-    using tk::TCanvas::StretchDraw;
-    // The same with an opacity: images and reference graphics draw transparently with
-    // MulTable[opacity][their own opacity], other engine graphics through their DrawRect
-    // at that opacity (their own at 255), any other graphic as without opacity.
-    void StretchDraw(const RECT& rect, TGraphic* graphic, uint8_t opacity);
-
     // The canvas's font (measured on this canvas while it has a DC).
     text::TCanvasFont& FontEx();
 

@@ -72,7 +72,7 @@ public:
     void SetPalette(HPALETTE palette) override;
     void Draw(HDC dc, const RECT& rect) override;
     // As Draw with opacity MulTable[opacity][AlphaBlendValue].
-    void DrawTransparent(HDC dc, const RECT& rect, uint8_t opacity);
+    void DrawTransparent(HDC dc, const RECT& rect, uint8_t opacity) override;
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
 

@@ -108,7 +108,7 @@ public:
     bool SupportsPartialTransparency();
     void Draw(HDC dc, const RECT& rect) override;
     // As Draw with the opacity MulTable[opacity][effective opacity].
-    void DrawTransparent(HDC dc, const RECT& rect, uint8_t opacity);
+    void DrawTransparent(HDC dc, const RECT& rect, uint8_t opacity) override;
     // Null resets everything; another TRdgImage is copied with its link; other pictures
     // are refused.
     void Assign(TGraphic* source) override;

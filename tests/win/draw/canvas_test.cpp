@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 using namespace vell::image;
@@ -108,4 +109,37 @@ TEST(ImageCanvas, StretchDrawWithOpacityOfReferenceGraphics) {
         EXPECT_EQ(target.get(3, 3), bgra(0, 0, 64, 64));
     }
     SetImageResolver(nullptr, nullptr);
+}
+
+TEST(ImageCanvas, FollowsTheImagesDeviceContext) {
+    // Whatever happens to the image's DC, the canvas draws into the image's current one and
+    // never into one that is gone.
+    Image32 target(16, 8, 0, pamPremultiplied, true);
+    TPngImage* img = &target.img;
+    TPngImageCanvas& canvas = img->Canvas();
+    EXPECT_EQ(canvas.Handle(), img->CanvasHandle());
+    canvas.Brush()->SetColor(RGB(0, 0, 255));
+    const RECT all{0, 0, 16, 8};
+
+    struct Step {
+        const char* name;
+        std::function<void()> apply;
+    };
+    const Step steps[] = {
+        {"detached", [&] { canvas.Detach(); }},
+        {"resized", [&] { img->SetSize(20, 10); }},
+        {"reset for reuse", [&] { canvas.ResetDrawingState(); }},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        s.apply();
+        EXPECT_EQ(canvas.HandleAllocated(), img->HasCanvasHandle());
+        canvas.Brush()->SetColor(RGB(0, 255, 0));
+        canvas.FillRect(all);
+        EXPECT_EQ(canvas.Handle(), img->CanvasHandle());
+        ::GdiFlush();
+        EXPECT_EQ(target.get(3, 3) & 0xFFFFFF, 0x00FF00u);
+        canvas.Brush()->SetColor(RGB(0, 0, 255));
+        canvas.FillRect(all);
+    }
 }
