@@ -57,6 +57,16 @@ void TFont::SetPixelsPerInch(int Value) {
     if (Value > 0) change(FPixelsPerInch, Value);
 }
 
+int TFont::IncSizeOnBase(int N) {
+    if (FBaseHeight == 0) FBaseHeight = FHeight;
+    const int before = Size();
+    if (N != 0)
+        SetSize(N - ::MulDiv(FBaseHeight, 72, FPixelsPerInch));
+    else
+        SetHeight(FBaseHeight);
+    return Size() - before;
+}
+
 LOGFONTW TFont::LogFont() const {
     LOGFONTW lf{};
     lf.lfHeight = FHeight;
@@ -109,6 +119,7 @@ void TFont::Assign(const TPersistent* Source) {
     FOrientation = f->FOrientation;
     FQuality = f->FQuality;
     FPixelsPerInch = f->FPixelsPerInch;
+    if (f->FBaseHeight != 0) FBaseHeight = f->FBaseHeight;
     Changed();
 }
 

@@ -41,9 +41,19 @@ public:
     int PixelsPerInch() const { return FPixelsPerInch; }
     virtual void SetPixelsPerInch(int Value);
 
+    // The height that relative size steps count from (0: none yet). Setting it is no change
+    // of the font.
+    int BaseHeight() const { return FBaseHeight; }
+    void SetBaseHeight(int Value) { FBaseHeight = Value; }
+    // Steps the size relative to the base height B (taken from Height when there is none),
+    // whose size is b = MulDiv(B, 72, PixelsPerInch): N != 0 sets Size N - b, N = 0 puts
+    // Height back to B. Returns the change of Size.
+    int IncSizeOnBase(int N);
+
     // The logical font the handle is made from.
     virtual LOGFONTW LogFont() const;
-    // Copies every attribute of a font with one change notification.
+    // Copies every attribute of a font with one change notification, and its base height
+    // when it has one.
     void Assign(const TPersistent* Source) override;
     virtual bool Equals(const TFont& Other) const;
 
@@ -64,6 +74,7 @@ private:
     int FOrientation = 0;
     TFontQuality FQuality = fqDefault;
     int FPixelsPerInch;
+    int FBaseHeight = 0;
     LOGFONTW FHandleLogFont{}; // what FHandle was made from
 };
 

@@ -162,3 +162,47 @@ TEST(Canvas, DrawingRunsInsideTheChangeBracket) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Font, SizeStepsCountFromTheBaseHeight) {
+    struct Case {
+        int base; // 0: none, the current height becomes the base
+        int height;
+        int step;
+        int wantSize;
+        int wantHeight;
+        int wantResult;
+    };
+    // At 96 pixels per inch: a base height of -15 is base size -11.
+    const Case cases[] = {
+        {-15, -15, 2, 13, -17, 2},   // Size 11 -> 13
+        {-15, -20, 2, 13, -17, -2},  // Size 15 -> 13
+        {-15, -20, 0, 11, -15, -4},  // back to the base
+        {0, -16, 1, 13, -17, 1},     // base -16, base size -12
+        {-15, -15, 0, 11, -15, 0},   // nothing to do
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.base << " " << c.height << " " << c.step);
+        TCountingFont font;
+        font.SetPixelsPerInch(96);
+        font.SetHeight(c.height);
+        font.SetBaseHeight(c.base);
+        font.changes = 0;
+        EXPECT_EQ(font.IncSizeOnBase(c.step), c.wantResult);
+        EXPECT_EQ(font.Size(), c.wantSize);
+        EXPECT_EQ(font.Height(), c.wantHeight);
+        EXPECT_EQ(font.BaseHeight(), c.base != 0 ? c.base : c.height);
+        EXPECT_EQ(font.changes, c.wantHeight != c.height ? 1 : 0);
+    }
+
+    // The base height goes with a copy when the source has one.
+    TFont withBase, without, copy;
+    withBase.SetBaseHeight(-15);
+    copy.Assign(&withBase);
+    EXPECT_EQ(copy.BaseHeight(), -15);
+    copy.Assign(&without);
+    EXPECT_EQ(copy.BaseHeight(), -15);
+}
+
+} // namespace
