@@ -53,9 +53,8 @@ public:
     // The graphic at its own size, and stretched into Rect (nothing without a DC or graphic).
     void Draw(int X, int Y, image::TGraphic* Graphic);
     virtual void StretchDraw(const RECT& Rect, image::TGraphic* Graphic);
-    // The same with an opacity: images and reference graphics draw transparently with
-    // MulTable[Opacity][their own opacity], other engine graphics through their DrawRect at
-    // that opacity (their own at 255), any other graphic as without opacity.
+    // The same with an opacity, through the graphic's DrawTransparent (the engine's images
+    // multiply it with their own; other pictures draw as without).
     void StretchDraw(const RECT& Rect, image::TGraphic* Graphic, uint8_t Opacity);
 
     void Lock() { ++FLockCount; }
