@@ -1,10 +1,13 @@
 // Decoding to 32-bit premultiplied BGRA: our codec against libpng, libspng and stb_image
-// on pictures built here (UI skin, photo, Adam7 photo, 16-bit, palette, grey, icons). The
-// references decode to straight RGBA and get a swizzle-and-premultiply pass, which is
-// timed with them. Then encoding against libpng at zlib levels 1 and 6, and the
-// premultiply kernel against memcpy. Each time is the best of several runs.
+// on pictures built here (UI skin, photo, Adam7 photo, 16-bit, palette, grey, a batch of
+// twenty icons) and on the demo skins' own pictures. The references decode to straight
+// RGBA and get a swizzle-and-premultiply pass, which is timed with them. Beside each case,
+// our inflate alone against zlib's on the same image data. Then encoding against libpng
+// at zlib levels 1 and 6, and the premultiply kernel against memcpy. Each time is the
+// best of several runs.
 #include <png.h>
 #include <spng.h>
+#include <zlib.h>
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
@@ -15,12 +18,18 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "core/inflate/inflate.h"
 #include "core/pixel/premultiply.h"
 #include "core/png/codec.h"
+#include "core/png/format.h"
+#include "core/png/chunks.h"
 #include "tests/core/png/libpng_io.h"
 
 namespace {
@@ -192,8 +201,48 @@ double best(const std::function<void()>& f) {
     return bestMs;
 }
 
+// ---- inflate alone ----------------------------------------------------------------------
+
+// The zlib stream of a PNG: the data of its IDAT chunks, one after the other.
+Bytes idatStream(const Bytes& file) {
+    Bytes out;
+    for (size_t at = 8; at + 12 <= file.size();) {
+        const uint32_t length = uint32_t(file[at]) << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
+        if (std::memcmp(&file[at + 4], "IDAT", 4) == 0) out.insert(out.end(), &file[at + 8], &file[at + 8 + length]);
+        at += size_t(length) + 12;
+    }
+    return out;
+}
+
+size_t zlibInflateAll(const Bytes& stream, Bytes& out) {
+    z_stream z{};
+    inflateInit(&z);
+    inflateValidate(&z, 0); // as the decoder had it: the chunks' CRCs cover the data
+    z.next_in = const_cast<Bytef*>(stream.data());
+    z.avail_in = uInt(stream.size());
+    z.next_out = out.data();
+    z.avail_out = uInt(out.size());
+    inflate(&z, Z_FINISH);
+    inflateEnd(&z);
+    return out.size() - z.avail_out;
+}
+
+// Ours as the decoder reads it: batches of about 256 KiB (the whole data when less).
+size_t ourInflateAll(const Bytes& stream, size_t size) {
+    const size_t batch = std::min<size_t>(size, 1 << 18);
+    vell::inflate::Inflater inflater(stream, batch);
+    size_t total = 0;
+    for (;;) {
+        const uint8_t* out;
+        size_t got;
+        const auto status = inflater.read(batch, out, got);
+        total += got;
+        if (status != vell::inflate::Inflater::Status::Full) return total;
+    }
+}
+
 struct Totals {
-    double logLibpng = 0, logFastest = 0;
+    double logLibpng = 0, logFastest = 0, logZlib = 0;
     int n = 0;
 };
 
@@ -214,10 +263,31 @@ void decodeCase(const std::string& name, const std::vector<Bytes>& files, Totals
     const double o = best(all(decodeOurs)), l = best(all(decodeLibpng)), s = best(all(decodeSpng)),
                  b = best(all(decodeStb));
     const double fastest = std::min({l, s, b});
-    std::printf("%-24s %9.3f %9.3f %9.3f %9.3f   %5.2fx  %5.2fx\n", name.c_str(), o, l, s, b, o / l, o / fastest);
+    std::vector<Bytes> streams, inflated;
+    for (const Bytes& f : files) {
+        streams.push_back(idatStream(f));
+        inflated.emplace_back(vell::png::inflatedSize(vell::png::parseIhdr({f.data() + 16, 13})));
+        if (ourInflateAll(streams.back(), inflated.back().size()) != inflated.back().size() ||
+            zlibInflateAll(streams.back(), inflated.back()) != inflated.back().size())
+            std::printf("  (%s: inflate incomplete)\n", name.c_str());
+    }
+    const double io = best([&] {
+        for (size_t i = 0; i < streams.size(); ++i) ourInflateAll(streams[i], inflated[i].size());
+    });
+    const double iz = best([&] {
+        for (size_t i = 0; i < streams.size(); ++i) zlibInflateAll(streams[i], inflated[i]);
+    });
+    std::printf("%-30s %8.3f %8.3f %8.3f %8.3f  %5.2fx %5.2fx   %8.3f %8.3f %5.2fx\n", name.c_str(), o, l, s, b, o / l,
+                o / fastest, io, iz, io / iz);
     t.logLibpng += std::log(o / l);
     t.logFastest += std::log(o / fastest);
+    t.logZlib += std::log(io / iz);
     ++t.n;
+}
+
+Bytes readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 // ---- encoders ---------------------------------------------------------------------------
@@ -253,19 +323,32 @@ int main(int argc, char** argv) {
                     photo(1920, 1080, true, "photo adam7 1920x1080"), rgba16(512), palette(256), grey(256)};
 
     if (decode) {
-        std::printf("decode to premultiplied BGRA, best of runs, ms\n");
-        std::printf("%-24s %9s %9s %9s %9s   %6s  %6s\n", "case", "ours", "libpng", "spng", "stb", "/libpng", "/best");
+        std::printf("decode to premultiplied BGRA, best of runs, ms; then inflate alone, ours and zlib\n");
+        std::printf("%-30s %8s %8s %8s %8s  %6s %6s   %8s %8s %6s\n", "case", "ours", "libpng", "spng", "stb", "/libpng",
+                    "/best", "inflate", "zlib", "/zlib");
         Totals t;
         for (const Picture& p : pictures)
             if (p.name.find(filter) != std::string::npos) decodeCase(p.name, {writePng(p)}, t);
         if (std::string("icons").find(filter) != std::string::npos) {
+            // The per-call cost: twenty small pictures, as a tool bar or list loads them.
             std::vector<Bytes> icons;
-            for (uint32_t n : {16u, 24u, 32u, 48u}) icons.push_back(writePng(skin(n, n, "icon")));
-            decodeCase("icons 16-48 (4 files)", icons, t);
+            for (int i = 0; i < 20; ++i) {
+                const uint32_t n = 16u + 8u * (i % 5);
+                icons.push_back(writePng(skin(n, n, "icon")));
+            }
+            decodeCase("icons 16-48 (20 files)", icons, t);
+        }
+        // The demo skins' pictures as they are shipped.
+        const std::filesystem::path skins = std::filesystem::path(VELL_SOURCE_DIR) / "skins";
+        for (const char* name : {"black/images/app_icon_tip.png", "black/images/img_preview_pannel.png",
+                                 "black2/images/app_icon_tip.png", "black2/images/img_preview_pannel.png"}) {
+            const std::string label = std::string("demo ") + name;
+            if (label.find(filter) != std::string::npos && std::filesystem::exists(skins / name))
+                decodeCase(label.substr(0, label.size() - 4), {readFile(skins / name)}, t);
         }
         if (t.n)
-            std::printf("geometric mean: %.2fx libpng, %.2fx fastest reference\n\n", std::exp(t.logLibpng / t.n),
-                        std::exp(t.logFastest / t.n));
+            std::printf("geometric mean: %.2fx libpng, %.2fx fastest reference; inflate %.2fx zlib\n\n",
+                        std::exp(t.logLibpng / t.n), std::exp(t.logFastest / t.n), std::exp(t.logZlib / t.n));
     }
 
     if (encode) {

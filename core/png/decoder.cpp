@@ -1,13 +1,12 @@
 #include "core/png/decoder.h"
 
-#include <zlib.h>
-
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/checksum/crc32.h"
 #include "core/image/errors.h"
+#include "core/inflate/inflate.h"
 #include "core/png/filters.h"
 #include "core/png/messages.h"
 #include "core/png/rows.h"
@@ -19,12 +18,9 @@ using image::raiseError;
 namespace {
 
 // Collects the data of the consecutive IDAT chunks, each checked against its CRC, so that
-// inflate gets it in one piece: zlib then copies its window once per call instead of
-// once per chunk. Data spread over several chunks is copied together once.
+// inflate gets it in one piece. Data spread over several chunks is copied together once.
 class IdatInput {
 public:
-    enum class Status { Data, End, BadCrc };
-
     IdatInput(std::span<const uint8_t> data, uint32_t firstSize) {
         std::vector<std::span<const uint8_t>> parts;
         size_t at = 0, length = firstSize;
@@ -37,7 +33,7 @@ public:
             static const uint8_t kName[4] = {'I', 'D', 'A', 'T'};
             const uint32_t crc = checksum::crc32Update(checksum::crc32(kName, 4), data.data() + at, length);
             if (crc != readBE32(data.data() + at + length)) {
-                after_ = Status::BadCrc;
+                badCrc_ = true;
                 break;
             }
             parts.push_back(data.subspan(at, length));
@@ -58,89 +54,54 @@ public:
         }
     }
 
-    // The data in blocks, then what ended it. More data wanted where another chunk stands
-    // in place of the next IDAT is the error EPNGMissingMultipleIDAT.
-    Status next(std::span<const uint8_t>& block) {
-        if (pos_ < whole_.size()) {
-            const size_t n = std::min<size_t>(whole_.size() - pos_, size_t(1) << 30);
-            block = whole_.subspan(pos_, n);
-            pos_ += n;
-            return Status::Data;
-        }
-        if (after_ == Status::End && missing_) raiseError<image::EPNGMissingMultipleIDAT>(msg::kMissingMultipleIdat);
-        return after_;
+    std::span<const uint8_t> whole() const { return whole_; }
+
+    // What stands after the data when more of it is wanted: a chunk with a CRC mismatch
+    // (damaged), another chunk in place of the next IDAT (EPNGMissingMultipleIDAT), or
+    // the end of the bytes.
+    bool badCrc() const { return badCrc_; }
+    void checkNotMissing() const {
+        if (!badCrc_ && missing_) raiseError<image::EPNGMissingMultipleIDAT>(msg::kMissingMultipleIdat);
     }
 
 private:
     std::span<const uint8_t> whole_;
     std::vector<uint8_t> copy_;
-    size_t pos_ = 0;
-    Status after_ = Status::End;
+    bool badCrc_ = false;
     bool missing_ = false;
 };
 
 enum class FillStatus { Full, End, Damaged };
 
-class Inflater {
+// The inflated image data in batches of rows, with the errors of the chunks around it.
+class RawRows {
 public:
-    Inflater(std::span<const uint8_t> data, uint32_t firstSize, bool strict) : input_(data, firstSize), strict_(strict) {
-        if (inflateInit(&z_) != Z_OK) raiseError<image::EPNGZLIBError>(std::string(msg::kZlibError) + "inflateInit");
-#if ZLIB_VERNUM >= 0x1290
-        // Every IDAT chunk is already checked against its CRC; the Adler-32 of the whole
-        // stream would be a second pass over every inflated byte.
-        inflateValidate(&z_, 0);
-#endif
-    }
-    ~Inflater() { inflateEnd(&z_); }
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
+    RawRows(std::span<const uint8_t> data, uint32_t firstSize, bool strict, size_t maxRead)
+        : input_(data, firstSize), inflater_(input_.whole(), maxRead), strict_(strict) {}
 
-    // Fills out[0..n) as far as the data goes; `got` tells how far that was.
-    // `last`: these are the final bytes of the image, so zlib need not keep a window.
-    FillStatus fill(uint8_t* out, size_t n, bool last, size_t& got) {
-        z_.next_out = out;
-        z_.avail_out = uInt(n);
-        FillStatus status = FillStatus::Full;
-        while (z_.avail_out != 0) {
-            if (ended_) {
-                status = FillStatus::End;
-                break;
+    // The next n bytes at `out`, valid until the next call; `got` tells how many came.
+    FillStatus read(size_t n, const uint8_t*& out, size_t& got) {
+        switch (inflater_.read(n, out, got)) {
+        case inflate::Inflater::Status::Error:
+            if (strict_) raiseError<image::EPNGZLIBError>(std::string(msg::kZlibError) + inflater_.message());
+            return FillStatus::Damaged;
+        case inflate::Inflater::Status::Truncated:
+            if (got == n) return FillStatus::Full;
+            if (input_.badCrc()) {
+                if (strict_) raiseError<image::EPngInvalidCRC>(msg::kInvalidCrc);
+                return FillStatus::Damaged;
             }
-            if (z_.avail_in == 0) {
-                std::span<const uint8_t> block;
-                const auto s = input_.next(block);
-                if (s == IdatInput::Status::End) {
-                    status = FillStatus::End;
-                    break;
-                }
-                if (s == IdatInput::Status::BadCrc) {
-                    if (strict_) raiseError<image::EPngInvalidCRC>(msg::kInvalidCrc);
-                    status = FillStatus::Damaged;
-                    break;
-                }
-                z_.next_in = const_cast<Bytef*>(block.data());
-                z_.avail_in = uInt(block.size());
-                if (block.empty()) continue;
-            }
-            const int rc = inflate(&z_, last ? Z_FINISH : Z_NO_FLUSH);
-            if (rc == Z_STREAM_END) {
-                ended_ = true;
-            } else if (rc != Z_OK && !(rc == Z_BUF_ERROR && (z_.avail_in == 0 || z_.avail_out == 0))) {
-                if (strict_)
-                    raiseError<image::EPNGZLIBError>(std::string(msg::kZlibError) + (z_.msg ? z_.msg : zError(rc)));
-                status = FillStatus::Damaged;
-                break;
-            }
+            input_.checkNotMissing();
+            return FillStatus::End;
+        default:
+            return got == n ? FillStatus::Full : FillStatus::End;
         }
-        got = n - z_.avail_out;
-        return status;
     }
 
 private:
     IdatInput input_;
-    z_stream z_{};
+    inflate::Inflater inflater_;
     bool strict_;
-    bool ended_ = false;
 };
 
 struct Pass {
@@ -189,10 +150,11 @@ DecodeResult decodeImageData(const Ihdr& h, std::span<const uint8_t> data, uint3
     const uint32_t bpp = filterOffset(h);
     const uint32_t bitsPerPixel = uint32_t(fileRowBytes(h, 8)); // bits of one pixel = bytes of eight
 
-    // Work memory: a batch of rows to inflate into, and for Adam7 the raw image or one
-    // converted pass row.
+    // Work memory: the inflater's batch of rows with its window, two unfiltered rows, and
+    // for Adam7 the raw image or one converted pass row.
     const uint32_t batchRows = std::min<uint32_t>(h.height, std::max<uint32_t>(2, (1u << 18) / (fullRow + 1)));
-    uint64_t work = uint64_t(batchRows) * (fullRow + 1) + fullRow;
+    const size_t batchBytes = size_t(batchRows) * (fullRow + 1);
+    uint64_t work = inflate::Inflater::workBytes(batchBytes) + uint64_t(fullRow) * 3;
     if (interlaced) work += packed ? uint64_t(fullRow) * h.height : uint64_t(layout.stride) * 2 + h.width;
     if (pixelStoreBytes(h, layout) + work > options.limits.maxPixelBytes)
         raiseError<image::EPNGOutMemory>(std::string(msg::kOverLimit) + ", Size=" +
@@ -205,9 +167,13 @@ DecodeResult decodeImageData(const Ihdr& h, std::span<const uint8_t> data, uint3
                          target.extra ? target.extra + size_t(y) * layout.stride : nullptr);
     };
 
-    Inflater inflater(data, firstIdatSize, options.strictChecks);
-    std::vector<uint8_t> batch(size_t(batchRows) * (fullRow + 1));
-    std::vector<uint8_t> prev(fullRow);
+    RawRows source(data, firstIdatSize, options.strictChecks, batchBytes);
+    // Unfiltered rows: the current one, the one above it, and zeros above a pass's first.
+    std::vector<uint8_t> unfiltered(size_t(fullRow) * 3);
+    uint8_t* rowBuffers[2] = {unfiltered.data(), unfiltered.data() + fullRow};
+    const uint8_t* const zeros = unfiltered.data() + size_t(fullRow) * 2;
+    // Rows already in the layout's form are unfiltered straight into the image.
+    const bool direct = !interlaced && convert.rawIsLayout();
     std::vector<uint8_t> image(interlaced && packed ? size_t(fullRow) * h.height : 0);
     std::vector<uint8_t> passPixels, passAlpha, passExtra;
     if (interlaced && !packed) {
@@ -229,7 +195,6 @@ DecodeResult decodeImageData(const Ihdr& h, std::span<const uint8_t> data, uint3
         }
     };
 
-    uint64_t left = inflatedSize(h);
     FillStatus status = FillStatus::Full;
     uint32_t rowsConverted = 0; // non-interlaced: rows complete from the top
     for (int p = 0; p < (interlaced ? 7 : 1) && status == FillStatus::Full; ++p) {
@@ -239,32 +204,34 @@ DecodeResult decodeImageData(const Ihdr& h, std::span<const uint8_t> data, uint3
         const uint32_t rows = (h.height - pass.y0 + pass.dy - 1) / pass.dy;
         const uint32_t rowBytes = uint32_t(fileRowBytes(h, width));
         const size_t span = size_t(rowBytes) + 1;
-        std::memset(prev.data(), 0, rowBytes);
+        const uint8_t* above = zeros;
+        int next = 0;
         for (uint32_t row = 0; row < rows && status == FillStatus::Full;) {
-            const uint32_t k = std::min<uint32_t>(rows - row, uint32_t(batch.size() / span));
+            const uint32_t k = std::min<uint32_t>(rows - row, uint32_t(batchBytes / span));
+            const uint8_t* batch;
             size_t got = 0;
-            status = inflater.fill(batch.data(), k * span, k * span == left, got);
-            left -= k * span;
+            status = source.read(k * span, batch, got);
+            if (status == FillStatus::Damaged) break;
             const uint32_t complete = uint32_t(got / span);
             for (uint32_t r = 0; r < complete; ++r, ++row) {
-                uint8_t* line = batch.data() + r * span;
-                const uint8_t* above = r == 0 ? prev.data() : line - span + 1;
-                if (!unfilterRow(line[0], line + 1, above, rowBytes, bpp)) {
+                const uint8_t* line = batch + r * span;
+                const uint32_t y = pass.y0 + row * pass.dy;
+                uint8_t* const out = direct ? target.pixels + size_t(y) * layout.stride : rowBuffers[next];
+                if (!unfilterRow(line[0], line + 1, out, above, rowBytes, bpp)) {
                     status = FillStatus::Damaged;
                     break;
                 }
-                const uint32_t y = pass.y0 + row * pass.dy;
+                above = out;
+                next ^= 1;
                 if (!interlaced) {
-                    convertRow(line + 1, y);
+                    if (!direct) convertRow(out, y);
                     rowsConverted = y + 1;
                 } else if (packed) {
-                    scatter(line + 1, width, pass, bitsPerPixel, image.data() + size_t(y) * fullRow);
+                    scatter(out, width, pass, bitsPerPixel, image.data() + size_t(y) * fullRow);
                 } else {
-                    placePassRow(line + 1, width, pass, y);
+                    placePassRow(out, width, pass, y);
                 }
             }
-            if (complete > 0 && status != FillStatus::Damaged)
-                std::memcpy(prev.data(), batch.data() + (complete - 1) * span + 1, rowBytes);
         }
     }
 

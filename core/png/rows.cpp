@@ -131,6 +131,8 @@ RowConverter::RowConverter(const Ihdr& h, const Layout& layout, const uint8_t* g
     kind_ = t == kGrey ? Kind::BgraGrey16 : t == kRgb ? Kind::BgraRgb : t == kGreyAlpha ? Kind::BgraGreyAlpha : Kind::BgraRgba;
 }
 
+bool RowConverter::rawIsLayout() const { return kind_ == Kind::Copy && (uint64_t(h_.width) * h_.bitDepth) % 8 == 0; }
+
 void RowConverter::toLayout(const uint8_t* raw, uint32_t w, uint8_t* px, uint8_t* alpha, uint8_t* extra) const {
     const uint8_t* g = gamma_;
     const bool deep = h_.bitDepth == 16;

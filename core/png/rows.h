@@ -19,6 +19,9 @@ public:
     void toLayout(const uint8_t* raw, uint8_t* pixels, uint8_t* alpha, uint8_t* extra) const {
         toLayout(raw, h_.width, pixels, alpha, extra);
     }
+    // True when a full-width raw row is already the pixel row (whole bytes of indices):
+    // such rows need no conversion.
+    bool rawIsLayout() const;
     // The same for a row of `width` pixels (an Adam7 pass row).
     void toLayout(const uint8_t* raw, uint32_t width, uint8_t* pixels, uint8_t* alpha, uint8_t* extra) const;
 

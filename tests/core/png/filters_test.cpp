@@ -7,7 +7,7 @@
 using namespace vell::png;
 
 // The fast row paths against the plain ones, for every filter, pixel size and a spread of
-// row lengths; filtering then unfiltering gives the row back.
+// row lengths, in place and into another row; filtering then unfiltering gives the row back.
 TEST(Filters, FastUnfilterEqualsPlainAndInvertsFilter) {
     uint32_t seed = 1;
     auto next = [&seed] { return uint8_t((seed = seed * 1103515245u + 12345u) >> 16); };
@@ -21,12 +21,17 @@ TEST(Filters, FastUnfilterEqualsPlainAndInvertsFilter) {
                 std::vector<uint8_t> filtered(n);
                 filterRow(type, raw.data(), prev.data(), n, bpp, filtered.data());
                 auto fast = filtered, plain = filtered;
-                ASSERT_TRUE(unfilterRow(type, fast.data(), prev.data(), n, bpp));
-                ASSERT_TRUE(unfilterRowPlain(type, plain.data(), prev.data(), n, bpp));
+                std::vector<uint8_t> apart(n), plainApart(n);
+                ASSERT_TRUE(unfilterRow(type, fast.data(), fast.data(), prev.data(), n, bpp));
+                ASSERT_TRUE(unfilterRowPlain(type, plain.data(), plain.data(), prev.data(), n, bpp));
+                ASSERT_TRUE(unfilterRow(type, filtered.data(), apart.data(), prev.data(), n, bpp));
+                ASSERT_TRUE(unfilterRowPlain(type, filtered.data(), plainApart.data(), prev.data(), n, bpp));
                 EXPECT_EQ(fast, plain) << "type " << int(type) << " bpp " << bpp << " n " << n;
                 EXPECT_EQ(plain, raw) << "type " << int(type) << " bpp " << bpp << " n " << n;
+                EXPECT_EQ(apart, raw) << "type " << int(type) << " bpp " << bpp << " n " << n;
+                EXPECT_EQ(plainApart, raw) << "type " << int(type) << " bpp " << bpp << " n " << n;
             }
-            EXPECT_FALSE(unfilterRow(5, raw.data(), prev.data(), n, bpp));
+            EXPECT_FALSE(unfilterRow(5, raw.data(), raw.data(), prev.data(), n, bpp));
         }
     }
 }
