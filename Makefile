@@ -58,7 +58,9 @@ bench: bench-build win32
 	@for b in $(BEN)/bench/bench_*; do [ -x "$$b" ] && { echo "== $$(basename $$b)"; "$$b"; }; done; \
 	cd $(W32) && ctest --output-on-failure -L bench -V | grep -v '^[0-9]*: Test command' ; $(CURDIR)/$(W32)/wine-run.sh --stop
 
-demo: win32
+# Builds only what the product folder needs.
+demo: $(W32)/build.ninja
+	cmake --build $(W32) -j $(JOBS) --target product
 	@bash scripts/demo.sh $(W32)
 
 clean:

@@ -35,8 +35,6 @@ int start(const std::wstring& reason, bool wait) {
         std::fwprintf(stderr, L"Vellhub: cannot start %ls (error %lu)\n", exe.c_str(), ::GetLastError());
         return kFailed;
     }
-    std::wprintf(L"%lu\n", pi.dwProcessId);
-    std::fflush(stdout);
     DWORD code = kDone;
     if (wait) {
         ::WaitForSingleObject(pi.hProcess, INFINITE);
