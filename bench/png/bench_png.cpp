@@ -230,7 +230,7 @@ size_t zlibInflateAll(const Bytes& stream, Bytes& out) {
 // Ours as the decoder reads it: batches of about 256 KiB (the whole data when less).
 size_t ourInflateAll(const Bytes& stream, size_t size) {
     const size_t batch = std::min<size_t>(size, 1 << 18);
-    vell::inflate::Inflater inflater(stream, batch);
+    vell::inflate::Inflater inflater(stream, batch, size);
     size_t total = 0;
     for (;;) {
         const uint8_t* out;

@@ -57,12 +57,6 @@ size_t tableSize(Alphabet alphabet) {
     return 0;
 }
 
-uint32_t reverseBits(uint32_t code, unsigned length) {
-    uint32_t r = 0;
-    for (unsigned i = 0; i < length; ++i, code >>= 1) r = r << 1 | (code & 1);
-    return r;
-}
-
 } // namespace
 
 bool buildTable(Alphabet alphabet, const uint8_t* lengths, unsigned count, uint32_t* table) {
@@ -100,17 +94,15 @@ bool buildTable(Alphabet alphabet, const uint8_t* lengths, unsigned count, uint3
         if (lengths[s] != 0) sorted[offsets[lengths[s]]++] = uint16_t(s);
     const unsigned coded = offsets[kMaxBits];
 
-    // Codes are read lowest bit first, so a code's table index is its bit reversal.
+    // Codes are read lowest bit first, so a code's table index is its bit reversal: the
+    // canonical codes are counted up in that reversed form (a longer code of the next
+    // length only adds zeros at its end, which are high bits here).
     unsigned remaining[kMaxBits + 1];
     std::copy(counts, counts + kMaxBits + 1, remaining);
-    uint32_t code = 0;
-    unsigned prevLength = 0;
+    uint32_t reversed = 0;
     uint32_t subPrefix = ~0u, subStart = 0, subBits = 0, next = rootSize;
     for (unsigned i = 0; i < coded; ++i) {
         const unsigned symbol = sorted[i], len = lengths[symbol];
-        if (prevLength != 0) code = (code + 1) << (len - prevLength);
-        prevLength = len;
-        const uint32_t reversed = reverseBits(code, len);
         if (len <= root) {
             const uint32_t e = symbolEntry(alphabet, symbol, len);
             for (uint32_t at = reversed; at < rootSize; at += 1u << len) table[at] = e;
@@ -137,6 +129,9 @@ bool buildTable(Alphabet alphabet, const uint8_t* lengths, unsigned count, uint3
             for (uint32_t at = reversed >> root; at < (1u << subBits); at += 1u << subLength) table[subStart + at] = e;
         }
         --remaining[len];
+        uint32_t carry = 1u << (len - 1);
+        while (reversed & carry) carry >>= 1;
+        reversed = carry ? (reversed & (carry - 1)) + carry : 0;
     }
     return true;
 }

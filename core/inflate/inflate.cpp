@@ -107,18 +107,38 @@ struct Inflater::State {
 
     // Output: buf[0, pos) is inflated data (the last kWindow bytes of it at least, or all
     // of it), so a distance is valid exactly when it reaches no further back than buf.
+    // The buffer starts at the size the caller expects to read in all when that is less
+    // than `capacity`, and grows to it if more is read.
     std::unique_ptr<uint8_t[]> buf;
+    size_t allocated;
     size_t capacity;
     size_t pos = 0;
     size_t maxRead;
 
     // Room for a window's worth of reads at least, so that the window moves at most once
     // per 32 KiB of output, however small the reads.
-    State(std::span<const uint8_t> stream, size_t maxRead)
+    State(std::span<const uint8_t> stream, size_t maxRead, size_t expected)
         : in(stream.data()), end(stream.data() + stream.size()), capacity(bufferBytes(maxRead)), maxRead(maxRead) {
-        buf.reset(new uint8_t[capacity + kSlack]);
+        allocated = std::min(capacity, std::max(expected, maxRead));
+        buf.reset(new uint8_t[allocated + kSlack]);
     }
     static size_t bufferBytes(size_t maxRead) { return kWindow + std::max(maxRead, kWindow); }
+
+    // Makes room for n more bytes at pos.
+    void makeRoom(size_t n) {
+        if (pos + n > allocated && allocated < capacity) {
+            std::unique_ptr<uint8_t[]> larger(new uint8_t[capacity + kSlack]);
+            std::memcpy(larger.get(), buf.get(), pos);
+            buf = std::move(larger);
+            allocated = capacity;
+        }
+        if (pos + n > allocated) {
+            // Keep the window, drop what is older.
+            const size_t keep = std::min(pos, kWindow);
+            std::memmove(buf.get(), buf.get() + pos - keep, keep);
+            pos = keep;
+        }
+    }
 
     // Careful reading: bytes one at a time, never past the end, at most kWordBits - 1 bits.
     void refill() {
@@ -485,19 +505,15 @@ uint8_t* Inflater::State::run(uint8_t* out, uint8_t* limit) {
 
 // ---- the interface --------------------------------------------------------------------------
 
-Inflater::Inflater(std::span<const uint8_t> stream, size_t maxRead) : s_(std::make_unique<State>(stream, maxRead)) {}
+Inflater::Inflater(std::span<const uint8_t> stream, size_t maxRead, size_t expected)
+    : s_(std::make_unique<State>(stream, maxRead, expected)) {}
 
 Inflater::~Inflater() = default;
 
 Inflater::Status Inflater::read(size_t n, const uint8_t*& out, size_t& got) {
     State& s = *s_;
     n = std::min(n, s.maxRead);
-    if (s.pos + n > s.capacity) {
-        // Keep the window, drop what is older.
-        const size_t keep = std::min(s.pos, kWindow);
-        std::memmove(s.buf.get(), s.buf.get() + s.pos - keep, keep);
-        s.pos = keep;
-    }
+    s.makeRoom(n);
     uint8_t* const start = s.buf.get() + s.pos;
     uint8_t* const done = s.run(start, start + n);
     out = start;

@@ -26,8 +26,9 @@ public:
     };
 
     // `stream`: the zlib stream (it must outlive the inflater); `maxRead`: the most bytes
-    // one read asks for.
-    Inflater(std::span<const uint8_t> stream, size_t maxRead);
+    // one read asks for; `expected`: how many bytes the caller means to read in all, when
+    // it knows (small pictures then get a small buffer; reading more still works).
+    Inflater(std::span<const uint8_t> stream, size_t maxRead, size_t expected = SIZE_MAX);
     ~Inflater();
     Inflater(const Inflater&) = delete;
     Inflater& operator=(const Inflater&) = delete;

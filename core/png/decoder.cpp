@@ -76,8 +76,8 @@ enum class FillStatus { Full, End, Damaged };
 // The inflated image data in batches of rows, with the errors of the chunks around it.
 class RawRows {
 public:
-    RawRows(std::span<const uint8_t> data, uint32_t firstSize, bool strict, size_t maxRead)
-        : input_(data, firstSize), inflater_(input_.whole(), maxRead), strict_(strict) {}
+    RawRows(std::span<const uint8_t> data, uint32_t firstSize, bool strict, size_t maxRead, size_t total)
+        : input_(data, firstSize), inflater_(input_.whole(), maxRead, total), strict_(strict) {}
 
     // The next n bytes at `out`, valid until the next call; `got` tells how many came.
     FillStatus read(size_t n, const uint8_t*& out, size_t& got) {
@@ -167,7 +167,7 @@ DecodeResult decodeImageData(const Ihdr& h, std::span<const uint8_t> data, uint3
                          target.extra ? target.extra + size_t(y) * layout.stride : nullptr);
     };
 
-    RawRows source(data, firstIdatSize, options.strictChecks, batchBytes);
+    RawRows source(data, firstIdatSize, options.strictChecks, batchBytes, size_t(inflatedSize(h)));
     // Unfiltered rows: the current one, the one above it, and zeros above a pass's first.
     std::vector<uint8_t> unfiltered(size_t(fullRow) * 3);
     uint8_t* rowBuffers[2] = {unfiltered.data(), unfiltered.data() + fullRow};

@@ -46,9 +46,10 @@ inline Result zlibInflate(const std::vector<uint8_t>& stream, size_t room) {
     return r;
 }
 
-// Ours, read in pieces of `piece` bytes until `room` bytes came or the stream stopped.
-inline Result ourInflate(const std::vector<uint8_t>& stream, size_t room, size_t piece) {
-    Inflater inflater(stream, piece);
+// Ours, read in pieces of `piece` bytes until `room` bytes came or the stream stopped;
+// `expected` is what the inflater is told the reads will take in all.
+inline Result ourInflate(const std::vector<uint8_t>& stream, size_t room, size_t piece, size_t expected = SIZE_MAX) {
+    Inflater inflater(stream, piece, expected);
     Result r;
     for (;;) {
         const uint8_t* out;
