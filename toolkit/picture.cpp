@@ -2,6 +2,7 @@
 #include "platform/image/graphic.h"
 #include "platform/image/png_image.h"
 #include "core/io/stream.h"
+#include "core/text/utf.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // extension and class name; other defined properties (a reference text, say) can be added
 // process-wide with SetPictureDefinePropertiesHook.
 #pragma once
-#include "toolkit/graphics.h"
+#include "core/component/classes.h"
 
 #include <span>
 #include <typeindex>

@@ -2,9 +2,9 @@
 
 #include "platform/win/handles.h"
 
+#include <atomic>
 #include <map>
 #include <mutex>
-#include <set>
 
 namespace vell::tk {
 
@@ -16,45 +16,47 @@ HGDIOBJ gdiHandle(const SharedGdiHandle& h) { return h ? h->handle.get() : nullp
 
 namespace {
 
-// Images (and so their canvases, fonts, brushes and pens) are also made on other threads
-// than the user interface's: the cache and the list of live objects are guarded.
-struct Registry {
+// Images (and so their canvases, fonts, brushes and pens) are also used on other threads
+// than the user interface's: the cache is guarded.
+struct Cache {
     std::mutex lock;
-    std::map<std::string, SharedGdiHandle> cache;
-    std::set<TGraphicsObject*> live;
+    std::map<std::string, SharedGdiHandle> handles;
 };
 
-Registry& registry() {
-    static Registry r;
-    return r;
+Cache& cache() {
+    static Cache c;
+    return c;
 }
+
+// Renewed by every discard; a handle made in an earlier generation is stale.
+std::atomic<uint32_t> gGeneration{1};
 
 } // namespace
 
 SharedGdiHandle CachedGdiHandle(char kind, const void* description, size_t size, HGDIOBJ (*create)(const void*)) {
     std::string key(1, kind);
     key.append(static_cast<const char*>(description), size);
-    Registry& r = registry();
-    std::lock_guard guard(r.lock);
-    if (auto it = r.cache.find(key); it != r.cache.end()) return it->second;
+    Cache& c = cache();
+    std::lock_guard guard(c.lock);
+    if (auto it = c.handles.find(key); it != c.handles.end()) return it->second;
     auto h = std::make_shared<GdiHandle>();
     h->handle.reset(create(description));
     if (!h->handle) return nullptr;
-    r.cache.emplace(std::move(key), h);
+    c.handles.emplace(std::move(key), h);
     return h;
 }
 
 void DiscardCachedGraphicsObjects() {
-    Registry& r = registry();
-    std::lock_guard guard(r.lock);
-    for (TGraphicsObject* o : r.live) o->ReleaseHandle();
-    r.cache.clear();
+    Cache& c = cache();
+    std::lock_guard guard(c.lock);
+    ++gGeneration;
+    c.handles.clear();
 }
 
 size_t CachedGraphicsObjectCount() {
-    Registry& r = registry();
-    std::lock_guard guard(r.lock);
-    return r.cache.size();
+    Cache& c = cache();
+    std::lock_guard guard(c.lock);
+    return c.handles.size();
 }
 
 const ClassInfo& TGraphicsObject::StaticClass() {
@@ -62,20 +64,12 @@ const ClassInfo& TGraphicsObject::StaticClass() {
     return info;
 }
 
-TGraphicsObject::TGraphicsObject() {
-    Registry& r = registry();
-    std::lock_guard guard(r.lock);
-    r.live.insert(this);
-}
-
-TGraphicsObject::~TGraphicsObject() {
-    Registry& r = registry();
-    std::lock_guard guard(r.lock);
-    r.live.erase(this);
-}
-
 const SharedGdiHandle& TGraphicsObject::SharedHandle() {
-    if (!FHandle) FHandle = CreateSharedHandle();
+    const uint32_t generation = gGeneration.load();
+    if (!FHandle || FHandleGeneration != generation) {
+        FHandle = CreateSharedHandle();
+        FHandleGeneration = generation;
+    }
     return FHandle;
 }
 

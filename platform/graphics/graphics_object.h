@@ -1,12 +1,14 @@
 // The base of fonts, brushes and pens: an owned GDI handle shared through a process-wide
 // cache keyed by its description, so equal fonts share one HFONT.
 //
-// DiscardCachedGraphicsObjects (run on a skin change) lets every font, brush and pen drop
-// its handle; the next use creates it anew, with colours resolved again. A handle stays
-// alive while a canvas still has it selected.
+// DiscardCachedGraphicsObjects (run on a skin change) empties the cache and makes every
+// font's, brush's and pen's handle stale: the next use creates it anew, with colours
+// resolved again. A handle stays alive while a canvas still has it selected. Nothing of
+// the objects themselves is touched, so objects on other threads are safe from it.
 #pragma once
 #include "platform/graphics/graphics_types.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,11 +30,8 @@ size_t CachedGraphicsObjectCount();
 class TGraphicsObject : public TPersistent {
     VELL_CLASS_INFO()
 public:
-    TGraphicsObject();
-    ~TGraphicsObject() override;
     std::function<void(TGraphicsObject*)> OnChange;
-    // Drops the handle; the next Handle() creates it again.
-    void ReleaseHandle() { FHandle.reset(); }
+    // The handle, made when there is none or it was discarded since.
     const SharedGdiHandle& SharedHandle();
 
 protected:
@@ -43,6 +42,9 @@ protected:
     }
     virtual SharedGdiHandle CreateSharedHandle() = 0;
     SharedGdiHandle FHandle;
+
+private:
+    uint32_t FHandleGeneration = 0; // the discard generation FHandle was made in
 };
 
 } // namespace vell::tk
