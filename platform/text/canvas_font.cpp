@@ -113,6 +113,12 @@ bool TCanvasFont::StoresShadowGlow() const {
     return FShadowGlow->Enabled() || dynamic_cast<const TCanvasFont*>(FParentFont) != nullptr;
 }
 
+bool TCanvasFont::Equals(const tk::TFont& other) const {
+    if (!TFont::Equals(other)) return false;
+    auto* c = dynamic_cast<const TCanvasFont*>(&other);
+    return !c || (c->FAntialiased == FAntialiased && c->FShadowGlow->Equals(FShadowGlow.get()));
+}
+
 void TCanvasFont::Assign(const tk::TPersistent* source) {
     auto* other = dynamic_cast<const TCanvasFont*>(source);
     if (other && other != this) {

@@ -70,6 +70,8 @@ class TCanvasFont : public tk::TFont {
     // From any font its attributes; from a canvas font also antialiasing and the shadow, with
     // one change notification.
     void Assign(const tk::TPersistent* source) override;
+    // Against another canvas font, antialiasing and the shadow count too.
+    bool Equals(const tk::TFont& other) const override;
 
   protected:
     // Every change forgets the measured height.

@@ -92,10 +92,17 @@ TEST(CanvasFont, ShadowGlowAssignEqualsAndStoring) {
     EXPECT_TRUE(font.StoresShadowGlow());
     font.SetAntialiased(true);
     font.SetHeight(-22);
+    EXPECT_FALSE(copy.Equals(font));
     copy.Assign(&font);
     EXPECT_TRUE(copy.ShadowGlow()->Enabled());
     EXPECT_TRUE(copy.Antialiased());
     EXPECT_EQ(copy.Height(), -22);
+    EXPECT_TRUE(copy.Equals(font));
+    copy.SetAntialiased(false);
+    EXPECT_FALSE(copy.Equals(font));
+    copy.SetAntialiased(true);
+    copy.ShadowGlow()->SetEnabled(false);
+    EXPECT_FALSE(copy.Equals(font));
 }
 
 } // namespace
