@@ -70,3 +70,10 @@ function(vell_split_debug target)
                        VERBATIM)
   endif()
 endfunction()
+
+# vell_page_aligned(TARGET): sections aligned to pages in the file as in memory. Wine maps
+# such an image from its file; one with the default 512-byte file alignment it copies into
+# private memory whole (Windows maps both kinds).
+function(vell_page_aligned target)
+  target_link_options(${target} PRIVATE -Wl,--file-alignment,0x1000)
+endfunction()

@@ -364,13 +364,25 @@ BOOL WINAPI Rd_DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT
                                                                                                 : FALSE;
 }
 
+// Bound when first needed: the caller of a redirected image-list function has comctl32
+// loaded, the engine itself does not import it.
+BOOL ImageListIconSize(HIMAGELIST list, int* cx, int* cy) {
+    static const auto getIconSize = [] {
+        HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
+        return comctl ? reinterpret_cast<decltype(&::ImageList_GetIconSize)>(
+                            ::GetProcAddress(comctl, "ImageList_GetIconSize"))
+                      : nullptr;
+    }();
+    return getIconSize ? getIconSize(list, cx, cy) : FALSE;
+}
+
 BOOL WINAPI Rd_ImageList_DrawEx(HIMAGELIST list, int index, HDC dc, int x, int y, int dx, int dy, COLORREF bk,
                                 COLORREF fg, UINT style) {
     const PlatformCalls& P = Platform();
     if (!list) return FALSE; // some platform versions do not check
     if (!IsAlphaDC(dc)) return P.ImageList_DrawEx(list, index, dc, x, y, dx, dy, bk, fg, style);
     int cx = 0, cy = 0;
-    if (!::ImageList_GetIconSize(list, &cx, &cy)) return FALSE;
+    if (!ImageListIconSize(list, &cx, &cy)) return FALSE;
     const int w = dx > 0 ? std::min(dx, cx) : cx, h = dy > 0 ? std::min(dy, cy) : cy;
     ScratchLease s(kSlotPicture, w, 2 * h);
     if (!s) return FALSE;

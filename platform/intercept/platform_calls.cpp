@@ -24,9 +24,11 @@ constexpr RedirectEntry kTable[kCount] = {
 // Filled by the redirect installer; a non-empty slot marks an installed redirect.
 std::array<void*, kCount> gSlots{};
 
+// Only libraries the process has loaded: comctl32 is not loaded for the engine's sake (it
+// costs a start-up time and memory the loader does not need); whoever draws an image list
+// has loaded it.
 void* ByName(const char* library, const char* name) {
     HMODULE module = ::GetModuleHandleA(library);
-    if (!module) module = ::LoadLibraryA(library); // comctl32 may not be loaded yet; kept loaded
     return module ? reinterpret_cast<void*>(::GetProcAddress(module, name)) : nullptr;
 }
 
