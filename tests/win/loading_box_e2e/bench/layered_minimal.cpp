@@ -1,7 +1,13 @@
 // The yardstick of the box benchmark: a 32-bit program that creates a 560x240 layered
 // window, gives it its pixels with one UpdateLayeredWindow, shows it without activation
 // and says so (the loader's VELL_SHOWN_SIGNAL); then it waits for its close request.
+// Built twice: bare, and (VELL_WITH_COM) initialising COM first as the loader must, which
+// also brings COM's libraries in before the program starts: the fair floor.
 #include "loader/lib/startup_signal.h"
+
+#ifdef VELL_WITH_COM
+#include <objbase.h>
+#endif
 
 namespace {
 
@@ -13,6 +19,9 @@ LRESULT CALLBACK windowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+#ifdef VELL_WITH_COM
+    const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+#endif
     constexpr int w = 560, h = 240;
     WNDCLASSW wc{};
     wc.lpfnWndProc = windowProc;
@@ -47,5 +56,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ::SelectObject(dc, old);
     ::DeleteObject(dib);
     ::DeleteDC(dc);
+#ifdef VELL_WITH_COM
+    if (com) ::CoUninitialize();
+#endif
     return 0;
 }
