@@ -139,7 +139,8 @@ void Tfrm_LoadingBox::FormShow(tk::TObject*) {
 
 void Tfrm_LoadingBox::DoShow() {
     tk::TForm::DoShow(); // FormShow
-    UpdateLayer();
+    // FormShow has painted and handed over the buffer when its size was new: once is enough.
+    if (!FLayerShown) UpdateLayer();
     ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
     SetStartupSignal(L"VELL_SHOWN_SIGNAL");
 }
@@ -176,7 +177,9 @@ void Tfrm_LoadingBox::UpdateLayer() {
     if (!Visible()) blend.SourceConstantAlpha = 0;
     SIZE size{Width(), Height()};
     POINT source{0, 0};
-    ::UpdateLayeredWindow(FHandle, nullptr, nullptr, &size, FDraw->CanvasHandle(), &source, 0, &blend, ULW_ALPHA);
+    FLayerShown = ::UpdateLayeredWindow(FHandle, nullptr, nullptr, &size, FDraw->CanvasHandle(), &source, 0, &blend,
+                                        ULW_ALPHA) &&
+                  Visible();
 }
 
 void Tfrm_LoadingBox::applicationEvent_MainMessage(MSG& Msg, bool&) {

@@ -53,6 +53,8 @@ private:
 
     int FDrawW = 1;
     int FDrawH = 1;
+    // The window manager holds the buffer as last painted, at the shown opacity.
+    bool FLayerShown = false;
     image::TPngImage* FDraw = nullptr;
     BLENDFUNCTION FDrawBlend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
 };
