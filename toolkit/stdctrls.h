@@ -92,7 +92,7 @@ public:
 
 protected:
     void Paint() override;
-    void AdjustBounds();
+    virtual void AdjustBounds();
 
 private:
     TAlignment FAlignment = taLeftJustify;

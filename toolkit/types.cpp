@@ -34,6 +34,10 @@ VELL_ENUM_TYPE(BorderStyleType, "TFormBorderStyle", "bsNone", "bsSingle", "bsSiz
 VELL_ENUM_TYPE(PositionType, "TPosition", "poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly",
                "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter")
 VELL_ENUM_TYPE(BevelCutType, "TBevelCut", "bvNone", "bvLowered", "bvRaised", "bvSpace")
+VELL_ENUM_TYPE(WindowStateType, "TWindowState", "wsNormal", "wsMinimized", "wsMaximized")
+VELL_ENUM_TYPE(FormStyleType, "TFormStyle", "fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop")
+VELL_ENUM_TYPE(BiDiModeType, "TBiDiMode", "bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign",
+               "bdRightToLeftReadingOnly")
 #undef VELL_ENUM_TYPE
 
 const TypeInfo& AnchorsType() {

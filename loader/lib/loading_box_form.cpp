@@ -91,9 +91,11 @@ void Tfrm_LoadingBox::BeforeDestruction() {
 
 void Tfrm_LoadingBox::CreateParams(tk::TCreateParams& Params) {
     tk::TForm::CreateParams(Params);
-    Params.WndParent = nullptr;
     Params.ExStyle = (Params.ExStyle & ~WS_EX_APPWINDOW) | kBoxExStyle;
 }
+
+// The box has no owner window: it is neither the application's nor the main form's.
+HWND Tfrm_LoadingBox::CreationParentWindow() { return nullptr; }
 
 void Tfrm_LoadingBox::CreateWindowHandle(const tk::TCreateParams& Params) {
     tk::TForm::CreateWindowHandle(Params);

@@ -40,6 +40,7 @@ public:
 
 protected:
     void CreateParams(tk::TCreateParams& Params) override;
+    HWND CreationParentWindow() override;
     void CreateWindowHandle(const tk::TCreateParams& Params) override;
     void WndProc(tk::TMessage& Message) override;
     void DoShow() override;

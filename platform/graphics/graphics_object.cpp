@@ -23,9 +23,11 @@ struct Cache {
     std::map<std::string, SharedGdiHandle> handles;
 };
 
+// Lives until the process ends: fonts of the screen and of the application object may
+// still be alive, and a skin may still discard handles, while other statics go at exit.
 Cache& cache() {
-    static Cache c;
-    return c;
+    static auto* c = new Cache;
+    return *c;
 }
 
 // Renewed by every discard; a handle made in an earlier generation is stale.

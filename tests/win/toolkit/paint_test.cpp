@@ -101,12 +101,12 @@ TEST(Paint, LabelDrawsItsCaptionWordWrapped) {
 TEST(Paint, InvalidationGoesThroughTheHooks) {
     struct Recorder : TToolkitHooks {
         std::vector<RECT> rects;
-        void InvalidateWindow(TWinControl* c, HWND w, const RECT* r, bool erase) override {
+        void InvalidateWindow(TWinControl* c, const RECT* r, bool erase) override {
             rects.push_back(r ? *r : RECT{-1, -1, -1, -1});
-            TToolkitHooks::InvalidateWindow(c, w, r, erase);
+            TToolkitHooks::InvalidateWindow(c, r, erase);
         }
     } recorder;
-    SetToolkitHooks(&recorder);
+    InstallToolkitHooks(&recorder);
     {
         TPanel host(nullptr);
         host.SetBounds(0, 0, 50, 50);
@@ -121,5 +121,5 @@ TEST(Paint, InvalidationGoesThroughTheHooks) {
         b->Invalidate();
         EXPECT_TRUE(recorder.rects.empty());
     }
-    SetToolkitHooks(nullptr);
+    RemoveToolkitHooks(&recorder);
 }
