@@ -239,12 +239,7 @@ void TControl::SetParentFont(bool Value) {
     if (Value && Container() && !InState(csReading)) Perform(CM_PARENTFONTCHANGED);
 }
 
-void TControl::ReplaceFont(std::unique_ptr<TFont> Value) {
-    if (!Value) return;
-    Value->Assign(FFont.get());
-    Value->OnChange = std::move(FFont->OnChange);
-    FFont = std::move(Value);
-}
+void TControl::ReplaceFont(std::unique_ptr<TFont> Value) { ReplaceFontKeepingValues(FFont, std::move(Value)); }
 
 namespace {
 // Copies the attributes of Source that Mask names into Dest, in one change.
