@@ -169,15 +169,14 @@ POINT TControl::ClientToScreen(POINT P) const { return ToolkitHooks().ClientToSc
 POINT TControl::ScreenToClient(POINT P) const { return ToolkitHooks().ScreenToClient(this, P); }
 
 // Walks from this control out to AParent: the control's own position and each container's
-// position on the way, less the scroll offsets of the containers passed. Sign -1 runs the
-// same walk backwards.
+// position on the way, less the scroll offsets of the containers passed (their content
+// shows shifted in their client areas). Sign -1 runs the same walk backwards.
 namespace {
 POINT walkToParent(const TControl* self, POINT P, const TControl* AParent, int sign) {
     const TControl* c = self->Container();
     if (!c) throw EInvalidOperation("Control '" + self->Name() + "' has no parent window");
     if (!AParent) AParent = c;
-    POINT own = self->ScrollOffset();
-    long dx = self->Left() - own.x, dy = self->Top() - own.y;
+    long dx = self->Left(), dy = self->Top();
     while (c != AParent) {
         POINT s = c->ScrollOffset();
         dx -= s.x, dy -= s.y;

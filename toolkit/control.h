@@ -121,7 +121,8 @@ public:
     POINT ClientToScreen(POINT P) const;
     POINT ScreenToClient(POINT P) const;
     // From this control's client coordinates into the content coordinates of a container
-    // up the chain (default: the direct container), and back. "Control '%s' has no parent
+    // up the chain (default: the direct container; a window's content coordinates are its
+    // client coordinates), and back. "Control '%s' has no parent
     // window" without a container; "Parent given is not a parent of '%s'" when AParent is
     // not one of them.
     POINT ClientToParent(POINT P, const TControl* AParent = nullptr) const;

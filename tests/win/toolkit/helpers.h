@@ -5,6 +5,7 @@
 #include "toolkit/forms.h"
 #include "toolkit/stdctrls.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,67 @@ protected:
     }
     void Click() override { log.push_back("click"); }
 };
+
+class TNestedBlock;
+
+// A windowless container with a scroll offset that nests windowless children, the way a
+// skinned library's containers do: it finds them and routes the mouse to them.
+class TNestBox : public TBlock {
+public:
+    TNestBox(TWinControl* parent, RECT bounds) : TBlock(parent, bounds, 0) {}
+    ~TNestBox() override;
+    std::vector<TControl*> kids;
+    POINT scroll{0, 0};
+    POINT lastPoint{0, 0};
+
+    POINT ScrollOffset() const override { return scroll; }
+    TControl* ControlAtPos(POINT Pos, bool AllowDisabled, bool AllowWinControls = false,
+                           bool AllLevels = false) override {
+        POINT content{Pos.x + scroll.x, Pos.y + scroll.y};
+        for (auto it = kids.rbegin(); it != kids.rend(); ++it) {
+            TControl* k = *it;
+            RECT b = k->GetBoundsRect();
+            if (!k->Visible() || !::PtInRect(&b, content)) continue;
+            POINT local{content.x - k->Left(), content.y - k->Top()};
+            if (AllLevels)
+                if (TControl* deeper = k->ControlAtPos(local, AllowDisabled, AllowWinControls, true)) return deeper;
+            return k;
+        }
+        return nullptr;
+    }
+    void WndProc(TMessage& m) override {
+        if (m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST && m.Msg != WM_MOUSEWHEEL) {
+            POINT p = MessagePoint(this, m);
+            lastPoint = p;
+            TControl* capture = GetCaptureControl();
+            TControl* target = capture && capture != this && ContainsControl(capture) ? capture : ControlAtPos(p, false);
+            if (target) {
+                POINT content{p.x + scroll.x, p.y + scroll.y};
+                SendPointMessage(target, m.Msg, m.WParam, target->ParentToClient(content, this));
+                return;
+            }
+        }
+        TBlock::WndProc(m);
+    }
+};
+
+// A windowless child of a TNestBox: its window is the box's, its container the box.
+class TNestedBlock : public TBlock {
+public:
+    TNestedBlock(TNestBox* box, RECT bounds) : TBlock(nullptr, bounds, 0), box(box) {
+        FParent = box->Parent();
+        box->kids.push_back(this);
+    }
+    ~TNestedBlock() override {
+        if (box) box->kids.erase(std::find(box->kids.begin(), box->kids.end(), this));
+    }
+    TControl* Container() const override { return box; }
+    TNestBox* box;
+};
+
+inline TNestBox::~TNestBox() {
+    while (!kids.empty()) delete kids.back();
+}
 
 // A memory DC with a top-down 32-bit DIB selected, filled with one colour.
 class Surface {
