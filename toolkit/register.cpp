@@ -5,7 +5,7 @@ namespace vell::tk {
 
 void RegisterToolkitClasses() {
     static const bool done = [] {
-        RegisterClasses({&TPanel::StaticClass(), &TImage::StaticClass(), &TLabel::StaticClass(),
+        RegisterClasses({&TPanel::StaticClass(), &TPaintBox::StaticClass(), &TImage::StaticClass(), &TLabel::StaticClass(),
                          &TApplicationEvents::StaticClass(), &TForm::StaticClass()});
         return true;
     }();

@@ -56,6 +56,9 @@ void TPanel::WndProc(TMessage& m) {
         else FControlStyle |= csOpaque;
     }
     TCustomControl::WndProc(m);
+    // A panel that repaints fully redraws all of itself when its size changes (its caption
+    // is centred on the new size); otherwise only the uncovered parts are painted.
+    if (m.Msg == WM_SIZE && FFullRepaint) Invalidate();
 }
 
 void TPanel::Paint() {
@@ -69,6 +72,27 @@ void TPanel::Paint() {
                  (FVerticalAlignment == taVerticalCenter ? DT_VCENTER
                                                          : FVerticalAlignment == taAlignBottom ? DT_BOTTOM : DT_TOP);
     c->DrawText(Caption(), r, flags);
+}
+
+// ---- TPaintBox ----
+
+const ClassInfo& TPaintBox::StaticClass() {
+    static const ClassInfo info = ClassBuilder<TPaintBox>("TPaintBox", &TGraphicControl::StaticClass())
+                                      .event("OnPaint", &TPaintBox::OnPaint)
+                                      .build();
+    return info;
+}
+
+TPaintBox::TPaintBox(TComponent* AOwner) : TGraphicControl(AOwner) { SetBounds(0, 0, 105, 105); }
+
+void TPaintBox::Paint() {
+    if (InState(csDesigning)) {
+        TCanvas* c = Canvas();
+        c->Pen()->SetStyle(psDash);
+        c->Brush()->SetStyle(bsClear);
+        c->Rectangle(0, 0, Width(), Height());
+    }
+    OnPaint(this);
 }
 
 // ---- TImage ----

@@ -1,4 +1,4 @@
-// The framework's plain controls: a panel, a picture control and a label.
+// The framework's plain controls: a panel, a paint box, a picture control and a label.
 #pragma once
 #include "toolkit/picture.h"
 #include "toolkit/controls.h"
@@ -31,6 +31,17 @@ private:
     TVerticalAlignment FVerticalAlignment = taVerticalCenter;
     bool FShowCaption = true;
     bool FFullRepaint = true;
+};
+
+// A windowless control that paints what its OnPaint handler draws on its canvas.
+class TPaintBox : public TGraphicControl {
+    VELL_CLASS_INFO()
+public:
+    explicit TPaintBox(TComponent* AOwner);
+    TNotifyEvent OnPaint;
+
+protected:
+    void Paint() override;
 };
 
 // Shows a picture: at its size, centred, or stretched (proportionally if asked).

@@ -123,3 +123,36 @@ TEST(Paint, InvalidationGoesThroughTheHooks) {
     }
     RemoveToolkitHooks(&recorder);
 }
+
+// A paint box draws what its handler paints; a control coloured clDefault takes the form's
+// colour, and one that paints its parent's background the colour behind it.
+TEST(Paint, PaintBoxAndBackgroundColours) {
+    TForm form(nullptr);
+    form.SetBorderStyle(bsNone);
+    form.SetBounds(0, 0, 60, 40);
+    form.SetColor(kBlue);
+    auto* box = new TPaintBox(nullptr);
+    box->SetBounds(0, 0, 10, 10);
+    box->SetParent(&form);
+    box->OnPaint = [box](TObject*) {
+        box->Canvas()->Brush()->SetColor(kRed);
+        RECT r{0, 0, 10, 10};
+        box->Canvas()->FillRect(r);
+    };
+    auto* plain = new TPanel(nullptr);
+    plain->SetBounds(20, 0, 10, 10);
+    plain->SetParent(&form);
+    plain->SetColor(vell::clDefault);
+    auto* backed = new TPanel(nullptr);
+    backed->SetBounds(40, 0, 10, 10);
+    backed->SetParent(&form);
+    backed->SetColor(kGreen);
+    backed->SetParentBackground(true);
+
+    Surface s(60, 40, kBack);
+    form.PaintTo(s.dc(), 0, 0);
+    EXPECT_EQ(s.at(5, 5), kRed);
+    EXPECT_EQ(s.at(25, 5), kBlue);
+    EXPECT_EQ(s.at(45, 5), kBlue);
+    EXPECT_EQ(s.at(55, 30), kBlue);
+}
