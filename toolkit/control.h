@@ -201,6 +201,10 @@ public:
     void SetMouseCapture(bool Value);
 
     // ---- painting ----
+    // A DC to draw the control outside painting: a windowless control's is its window's,
+    // with the origin at the control and clipped to it. WindowHandle receives the window
+    // to release it with (ReleaseDC).
+    virtual HDC GetDeviceContext(HWND& WindowHandle);
     virtual void Invalidate();
     virtual void Update();
     virtual void Repaint();
@@ -332,6 +336,10 @@ POINT MessagePoint(const TControl* Control, const TMessage& Message);
 // Sends a point message to Control with P in its client coordinates (16-bit in the
 // message, full precision through the precise point).
 LRESULT SendPointMessage(TControl* Control, UINT Msg, WPARAM WParam, POINT P);
+
+// The control under a screen point, windowless ones nested in windowless containers
+// included (a drag's target); null over windows that are not the framework's.
+TControl* FindDragTarget(POINT ScreenPos, bool AllowDisabled);
 
 // The form a control lies on (the outermost form), or null.
 TCustomForm* GetParentForm(const TControl* Control);

@@ -263,7 +263,7 @@ void TCustomForm::ApplyLayeredAttributes() {
     }
     if (!(ex & WS_EX_LAYERED)) ::SetWindowLongW(FHandle, GWL_EXSTYLE, ex | WS_EX_LAYERED);
     DWORD flags = (FAlphaBlend ? LWA_ALPHA : 0) | (FTransparentColor ? LWA_COLORKEY : 0);
-    ::SetLayeredWindowAttributes(FHandle, ColorToRGB(FTransparentColorValue), FAlphaBlendValue, flags);
+    ToolkitHooks().SetLayeredAttributes(this, ColorToRGB(FTransparentColorValue), FAlphaBlendValue, flags);
 }
 
 // ---- window state and activation ----

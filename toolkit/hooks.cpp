@@ -51,6 +51,9 @@ public:
     void HintMouseMessage(TControl* Control, const TMessage& Message) override {
         if (TApplication* app = CurrentApplication()) app->HintMouseMessage(Control, Message);
     }
+    bool SetLayeredAttributes(TWinControl* Control, COLORREF Key, BYTE Alpha, DWORD Flags) override {
+        return Control->HandleAllocated() && ::SetLayeredWindowAttributes(Control->Handle(), Key, Alpha, Flags);
+    }
 };
 
 namespace {
@@ -94,6 +97,9 @@ bool TToolkitHooks::MouseWheel(TControl* Control, TMessage& Message) { return Ne
 void TToolkitHooks::WindowPosChanging(TWinControl* Control, WINDOWPOS& Pos) { Next().WindowPosChanging(Control, Pos); }
 void TToolkitHooks::HintMouseMessage(TControl* Control, const TMessage& Message) {
     Next().HintMouseMessage(Control, Message);
+}
+bool TToolkitHooks::SetLayeredAttributes(TWinControl* Control, COLORREF Key, BYTE Alpha, DWORD Flags) {
+    return Next().SetLayeredAttributes(Control, Key, Alpha, Flags);
 }
 
 void InstallToolkitHooks(TToolkitHooks* Hooks) {

@@ -59,6 +59,9 @@ public:
     virtual void WindowPosChanging(TWinControl* Control, WINDOWPOS& Pos);
     // Every mouse message a control handles, for the application's hint tracking.
     virtual void HintMouseMessage(TControl* Control, const TMessage& Message);
+    // A form's constant opacity or colour key given to its layered window (a shadow that
+    // follows the form listens here); false when the platform refused.
+    virtual bool SetLayeredAttributes(TWinControl* Control, COLORREF Key, BYTE Alpha, DWORD Flags);
 
     bool Installed() const { return FInstalled; }
 

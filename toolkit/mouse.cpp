@@ -268,6 +268,14 @@ bool TWinControl::DefaultRouteMouse(TMessage& m) {
     return true;
 }
 
+TControl* FindDragTarget(POINT ScreenPos, bool AllowDisabled) {
+    TWinControl* window = TWinControl::FindVCLWindow(::WindowFromPoint(ScreenPos));
+    if (!window) return nullptr;
+    POINT p = window->ScreenToClient(ScreenPos);
+    TControl* deeper = window->ControlAtPos(p, AllowDisabled, false, true);
+    return deeper ? deeper : window;
+}
+
 // ---- hit tests, cancel mode and the cursor ----
 
 void TWinControl::HandleNcHitTest(TMessage& m) {

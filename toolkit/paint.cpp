@@ -12,6 +12,23 @@ void TControl::InvalidateControl(bool IsVisible, bool IsOpaque) {
     ToolkitHooks().InvalidateControl(this, IsVisible, IsOpaque);
 }
 
+HDC TControl::GetDeviceContext(HWND& WindowHandle) {
+    WindowHandle = nullptr;
+    TWinControl* window = Parent();
+    if (!window) throw EInvalidOperation("Control '" + Name() + "' has no parent window");
+    HDC dc = window->GetDeviceContext(WindowHandle);
+    if (!dc) return nullptr;
+    POINT at = ClientToParent(POINT{0, 0}, window);
+    ::SetViewportOrgEx(dc, at.x, at.y, nullptr);
+    ::IntersectClipRect(dc, 0, 0, FWidth, FHeight);
+    return dc;
+}
+
+HDC TWinControl::GetDeviceContext(HWND& WindowHandle) {
+    WindowHandle = Handle();
+    return ::GetDC(WindowHandle);
+}
+
 void TControl::Invalidate() { InvalidateControl(FVisible, IsOpaque()); }
 
 void TControl::Update() {

@@ -120,6 +120,7 @@ public:
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     RECT GetClientRect() const override;
     POINT GetClientOrigin() const override;
+    HDC GetDeviceContext(HWND& WindowHandle) override;
     void Invalidate() override;
     void Update() override;
     void Repaint() override;

@@ -135,3 +135,20 @@ TEST(Hooks, MessageHooksSeeWindowAndPerformSentMessagesAroundTheControl) {
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(Log(log.end() - 2, log.end()), (Log{"inner destroying", "outer destroying"}));
 }
+
+TEST(Hooks, LayeredAttributesOfAFormPassTheSeam) {
+    struct Follower : TToolkitHooks {
+        int alpha = -1;
+        bool SetLayeredAttributes(TWinControl* c, COLORREF key, BYTE a, DWORD flags) override {
+            alpha = a;
+            return TToolkitHooks::SetLayeredAttributes(c, key, a, flags);
+        }
+    } follower;
+    InstallToolkitHooks(&follower);
+    TForm form(nullptr);
+    form.HandleNeeded();
+    form.SetAlphaBlendValue(77);
+    form.SetAlphaBlend(true);
+    EXPECT_EQ(follower.alpha, 77);
+    RemoveToolkitHooks(&follower);
+}

@@ -167,3 +167,26 @@ TEST(Nesting, TransparentHitTestsStillHitNestedChildren) {
     EXPECT_EQ(::SendMessageW(w, WM_NCHITTEST, 0, MAKELPARAM(over.x, over.y)), HTCLIENT);
     EXPECT_EQ(::SendMessageW(w, WM_NCHITTEST, 0, MAKELPARAM(empty.x, empty.y)), HTTRANSPARENT);
 }
+
+TEST(Nesting, DragTargetsAndDeviceContextsReachNestedControls) {
+    Scene s;
+    s.form.SetBounds(0, 0, 400, 300);
+    s.form.SetVisible(true);
+    POINT screen = s.form.ClientToScreen(POINT{115, 110});
+    EXPECT_EQ(FindDragTarget(screen, false), s.child);
+    EXPECT_EQ(FindDragTarget(s.form.ClientToScreen(POINT{5, 5}), false), &s.form);
+
+    // The child's DC draws at its place in the window, clipped to it.
+    HWND wnd = nullptr;
+    HDC dc = s.child->GetDeviceContext(wnd);
+    ASSERT_NE(dc, nullptr);
+    EXPECT_EQ(wnd, s.wnd);
+    POINT origin{};
+    ::GetViewportOrgEx(dc, &origin);
+    EXPECT_EQ(origin.x, 110);
+    EXPECT_EQ(origin.y, 80);
+    RECT clip{};
+    ::GetClipBox(dc, &clip);
+    EXPECT_EQ(clip.right - clip.left, 50);
+    ::ReleaseDC(wnd, dc);
+}
