@@ -107,20 +107,33 @@ void TLogObj::Rotate() {
         const std::u16string from = backupName(FLogFileName, n);
         if (win::FileExists(from)) ::MoveFileExW(wcs(from), wcs(backupName(FLogFileName, n + 1)), MOVEFILE_REPLACE_EXISTING);
     }
+    // The live file is emptied only once its whole content is in .bak1: when the copy fails
+    // the file keeps growing past the limit and the next entry tries the rotation again.
+    if (!CopyToBackup()) return;
+    LARGE_INTEGER zero{};
+    if (!::SetFilePointerEx(FFile->handle.get(), zero, nullptr, FILE_BEGIN) || !::SetEndOfFile(FFile->handle.get()))
+        raiseLastError("emptying the log");
+    FFileSize = 0;
+}
+
+bool TLogObj::CopyToBackup() {
     // The copy is read through our own handle: the live file is open for writing without
     // write sharing, so a copy by name could be refused.
     HANDLE live = FFile->handle.get();
     win::UniqueKernelHandle bak(::CreateFileW(wcs(backupName(FLogFileName, 1)), GENERIC_WRITE, 0, nullptr,
                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER zero{};
-    if (bak && ::SetFilePointerEx(live, zero, nullptr, FILE_BEGIN)) {
-        char chunk[64 * 1024];
-        DWORD got = 0, put = 0;
-        while (::ReadFile(live, chunk, sizeof chunk, &got, nullptr) && got > 0)
-            if (!::WriteFile(bak.get(), chunk, got, &put, nullptr)) break;
+    if (!bak || !::SetFilePointerEx(live, zero, nullptr, FILE_BEGIN)) return false;
+    bool copied = true;
+    char chunk[64 * 1024];
+    for (DWORD got = 0, put = 0;;) {
+        if (!::ReadFile(live, chunk, sizeof chunk, &got, nullptr)) { copied = false; break; }
+        if (got == 0) break;
+        if (!::WriteFile(bak.get(), chunk, got, &put, nullptr) || put != got) { copied = false; break; }
     }
-    if (!::SetFilePointerEx(live, zero, nullptr, FILE_BEGIN) || !::SetEndOfFile(live)) raiseLastError("emptying the log");
-    FFileSize = 0;
+    // Whatever happened, the live stream goes back to its end for the entry that follows.
+    if (!::SetFilePointerEx(live, zero, nullptr, FILE_END)) copied = false;
+    return copied;
 }
 
 void TLogObj::WriteLog(std::u16string_view LogContent) {

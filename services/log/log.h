@@ -45,6 +45,7 @@ public:
 private:
     struct File;
     void Rotate();
+    bool CopyToBackup(); // true when .bak1 holds the whole live file
 
     std::mutex FLock;
     std::u16string MoudleFileName;

@@ -99,6 +99,37 @@ TEST(Log, RotatesIntoNumberedBackups) {
     EXPECT_EQ(readFile(path), kBom + utf16(u"held\r\n"));
 }
 
+TEST(Log, FailedBackupKeepsTheLiveLog) {
+    TempDir dir;
+    const auto path = dir / u"k.log";
+    // A folder in the backup's place: .bak1 can be neither removed nor written.
+    ASSERT_TRUE(::CreateDirectoryW(text::wcs(path + u".bak1"), nullptr));
+    const std::u16string big(60, u'x');
+    for (const bool share : {true, false}) {
+        SCOPED_TRACE(share ? "closed between entries" : "held open");
+        ::DeleteFileW(text::wcs(path));
+        TLogManage log;
+        log.SetWriteDT(false);
+        log.SetShareWrite(share);
+        log.SetFileSizeMax(100);
+        log.SetBakLogCount(1);
+        log.SetLogFile(path);
+        log.WriteToLog(big, false);
+        log.WriteToLog(u"kept", false);
+        log.WriteToLog(u"again", false);
+        EXPECT_EQ(readFile(path), kBom + utf16(big + u"\r\nkept\r\nagain\r\n"));
+    }
+    // Once the backup can be made the next entry rotates as usual.
+    ::RemoveDirectoryW(text::wcs(path + u".bak1"));
+    TLogManage log;
+    log.SetWriteDT(false);
+    log.SetFileSizeMax(100);
+    log.SetLogFile(path);
+    log.WriteToLog(u"new", false);
+    EXPECT_EQ(readFile(path + u".bak1"), kBom + utf16(big + u"\r\nkept\r\nagain\r\n"));
+    EXPECT_EQ(readFile(path), kBom + utf16(u"new\r\n"));
+}
+
 TEST(Log, DetailEntriesNeedTheMarker) {
     TempDir dir;
     TLogManage log;
