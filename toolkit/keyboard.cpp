@@ -107,29 +107,21 @@ TCustomForm* previewForm(TWinControl* c) {
 }
 } // namespace
 
-bool TWinControl::DoKeyDown(TMessage& m) {
+// The form previews the key first (KeyPreview); a handler that sets the key to 0 takes it.
+bool TWinControl::DoKey(TMessage& m, void (TWinControl::*Step)(WORD&, TShiftState)) {
     WORD key = static_cast<WORD>(m.WParam);
     TShiftState shift = KeyboardStateToShiftState();
     if (TCustomForm* f = previewForm(this)) {
-        f->KeyDown(key, shift);
+        (f->*Step)(key, shift);
         if (key == 0) return true;
     }
-    KeyDown(key, shift);
+    (this->*Step)(key, shift);
     m.WParam = key;
     return key == 0;
 }
 
-bool TWinControl::DoKeyUp(TMessage& m) {
-    WORD key = static_cast<WORD>(m.WParam);
-    TShiftState shift = KeyboardStateToShiftState();
-    if (TCustomForm* f = previewForm(this)) {
-        f->KeyUp(key, shift);
-        if (key == 0) return true;
-    }
-    KeyUp(key, shift);
-    m.WParam = key;
-    return key == 0;
-}
+bool TWinControl::DoKeyDown(TMessage& m) { return DoKey(m, &TWinControl::KeyDown); }
+bool TWinControl::DoKeyUp(TMessage& m) { return DoKey(m, &TWinControl::KeyUp); }
 
 bool TWinControl::DoKeyPress(TMessage& m) {
     char16_t key = static_cast<char16_t>(m.WParam);

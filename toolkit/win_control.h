@@ -173,6 +173,7 @@ private:
     // A control inside this window goes away: the hovered child is forgotten.
     void ControlGone(TControl* Control);
     bool HandleKeyMessage(TMessage& Message);
+    bool DoKey(TMessage& Message, void (TWinControl::*Step)(WORD&, TShiftState));
     void HandleSetCursor(TMessage& Message);
     void HandleNcHitTest(TMessage& Message);
     void HandleWindowPosChanging(TMessage& Message);
