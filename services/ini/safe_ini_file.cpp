@@ -6,6 +6,9 @@
 #include "platform/win/files.h"
 #include "platform/win/handles.h"
 
+#include <stdexcept>
+#include <string>
+
 namespace vell {
 
 using text::wcs;
@@ -13,13 +16,16 @@ using text::wcs;
 namespace {
 
 // Makes sure the folder of `fileName` exists. A name without a folder is relative to the
-// current folder. A folder that cannot be made is left to the file operation that follows,
-// which then fails with its own error code.
+// current folder. A folder that cannot be made raises, naming the folder.
 void ensureFolderOf(const std::u16string& fileName) {
     const std::u16string folder = text::ExtractFilePath(fileName);
     if (folder.empty() || folder == u"\\" || folder == u".\\") return;
-    for (int attempt = 0; attempt < 100 && !win::DirectoryExists(folder); ++attempt)
-        if (!win::ForceDirectories(folder)) break;
+    DWORD error = 0;
+    // Another process may remove a parent while we create the children: try again a few times.
+    for (int attempt = 0; attempt < 100 && !win::DirectoryExists(folder); ++attempt) win::ForceDirectories(folder, &error);
+    if (!win::DirectoryExists(folder))
+        throw std::runtime_error("creating the folder failed, error " + std::to_string(error ? error : 1) + " \"" +
+                                 text::utf16ToUtf8(folder) + "\"");
 }
 
 constexpr DWORD kProtectFlags = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
@@ -39,6 +45,7 @@ TSafeIniFile::TSafeIniFile(const std::u16string& FilePath, std::optional<text::T
             ensureFolderOf(FFilePath);
             win::UniqueKernelHandle file(::CreateFileW(wcs(FFilePath), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file) Fail(::GetLastError());
             if (file && AEncoding && *AEncoding != text::TextEncoding::Ansi) {
                 const std::string bom = text::encodeText(u"", *AEncoding, true);
                 DWORD put = 0;

@@ -54,6 +54,34 @@ TEST(SafeIni, MissingFileIsCreatedWithItsFolderAndMark) {
     EXPECT_EQ(readFile(dir / u"other\\plain.ini"), "");
 }
 
+TEST(SafeIni, FolderOrFileThatCannotBeMadeIsReported) {
+    TempDir dir;
+    writeFile(dir / u"afile", "x");
+    // A folder below a plain file cannot be made: the failure names the folder.
+    const std::u16string folder = dir / u"afile\\sub\\";
+    for (const bool construct : {true, false}) {
+        SCOPED_TRACE(construct ? "constructor" : "SaveToFile");
+        try {
+            if (construct) {
+                TSafeIniFile ini(folder + u"a.ini");
+            } else {
+                TSafeIniFile ini;
+                ini.SaveToFile(folder + u"a.ini");
+            }
+            ADD_FAILURE() << "no failure raised";
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find(" \"" + text::utf16ToUtf8(folder) + "\""), std::string::npos) << e.what();
+        }
+    }
+    // A file that cannot be created is a failed load, and the object never saves itself.
+    const auto bad = dir / u"bad?name.ini";
+    {
+        TSafeIniFile ini(bad);
+        EXPECT_NE(ini.LoadSaveFile_LastError, 0u);
+        EXPECT_TRUE(ini.IniLoadFailed());
+    }
+}
+
 TEST(SafeIni, ReadOnlyAndHiddenFilesAreSavedAndKeepTheirFlags) {
     TempDir dir;
     for (DWORD flag : {DWORD(FILE_ATTRIBUTE_READONLY), DWORD(FILE_ATTRIBUTE_HIDDEN)}) {
