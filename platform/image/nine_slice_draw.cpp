@@ -129,6 +129,10 @@ void DrawDesignGraphicBlend(const BLENDFUNCTION& Blend, TGraphic* Graphic, HDC D
                             const RECT& DestRect, TPngImage* DstPng) {
     if (Blend.SourceConstantAlpha == 0 || (!DC && !DstPng) || !Graphic) return;
     PictureCopy copy(Graphic);
+    // Without slices of the caller's own, a reference graphic is drawn the way it draws
+    // itself: through its own option.
+    if (!(Option && slices(*Option)))
+        if (auto* rdg = dynamic_cast<TRdgImage*>(Graphic); rdg && slices(*rdg->ImgOpt())) Option = rdg->ImgOpt();
     const design::TSuperStretchMode mode = Option ? Option->StretchMode() : design::sdmDefault;
     DrawNineSlice(&Blend, DC, Graphic, nullptr, DstPng, TDrawMaskMode::None, mode, Option ? Option->Bottom() : 0,
                   Option ? Option->Right() : 0, Option ? Option->Top() : 0, Option ? Option->Left() : 0, DestRect);

@@ -322,6 +322,20 @@ TEST_F(RdgImage, OptionsWithoutMarginsAreDrawnWhole) {
     EXPECT_EQ(pixelAt(*into, 0, 0), pixelAt(*a, 8, 8));
     EXPECT_EQ(pixelAt(*into, 63, 63), pixelAt(*a, 39, 39));
     EXPECT_EQ(pixelAt(*into, 63, 0), pixelAt(*a, 39, 8));
+
+    // Blended with no option of the caller's, the reference still slices by its own.
+    vell::design::TDesignRect none;
+    const BLENDFUNCTION opaque{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    for (const bool intoImage : {true, false}) {
+        SCOPED_TRACE(intoImage ? "into an image" : "onto a DC");
+        auto blended = target(64, 64);
+        DrawDesignGraphicBlend(opaque, sliced.get(), intoImage ? nullptr : blended->CanvasHandle(), &none,
+                               RECT{0, 0, 64, 64}, intoImage ? blended.get() : nullptr);
+        ::GdiFlush();
+        EXPECT_EQ(pixelAt(*blended, 1, 1), pixelAt(*a, 9, 9));
+        EXPECT_EQ(pixelAt(*blended, 62, 62), pixelAt(*a, 38, 38));
+        EXPECT_EQ(pixelAt(*blended, 62, 1), pixelAt(*a, 38, 9));
+    }
 }
 
 TEST_F(RdgImage, ForcedNotEmptyOptionTakesThirds) {
