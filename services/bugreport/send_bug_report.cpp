@@ -116,6 +116,15 @@ bool PrependToReportFile(const std::wstring& path, const std::wstring& block) {
     return replaceFile(path, "\xEF\xBB\xBF" + toUtf8(block) + old);
 }
 
+std::wstring FreeReportFileBeside(const std::wstring& path) {
+    const size_t dot = path.find_last_of(L'.');
+    const std::wstring stem = path.substr(0, dot), extension = path.substr(dot);
+    for (int n = 1;; ++n) {
+        const std::wstring candidate = stem + L"_" + std::to_wstring(n) + extension;
+        if (!fileExists(candidate) || n == 100) return candidate;
+    }
+}
+
 Delivery DeliverReport(crash::Failure& failure, const BugReportSettings& settings, const ReportPlaces& places) {
     Delivery d;
     const std::wstring sender = settings.SenderPath.empty()
@@ -145,8 +154,10 @@ Delivery DeliverReport(crash::Failure& failure, const BugReportSettings& setting
     } else {
         d.reportPath = inTemp;
         if (!PrependToReportFile(inTemp, block)) {
-            // The earlier reports there could not be read: keep at least this one.
-            replaceFile(inTemp, "\xEF\xBB\xBF" + toUtf8(block));
+            // The earlier reports there could not be read: they stay as they are, and this
+            // one goes to a new file beside them.
+            d.reportPath = FreeReportFileBeside(inTemp);
+            replaceFile(d.reportPath, "\xEF\xBB\xBF" + toUtf8(block));
         }
     }
 

@@ -80,6 +80,8 @@ struct Delivery {
 // Steps of the handler up to starting the sender; the handler adds ending the process.
 Delivery DeliverReport(crash::Failure& failure, const BugReportSettings& settings, const ReportPlaces& places);
 
+// The first free name "<stem>_<n><extension>" beside a report file that cannot be used.
+std::wstring FreeReportFileBeside(const std::wstring& path);
 // Inserts `block` at the top of the UTF-8 report file `path` (created when missing, saved
 // with byte-order mark). False when the file could not be read or written.
 bool PrependToReportFile(const std::wstring& path, const std::wstring& block);

@@ -103,6 +103,37 @@ TEST(BugReportBridge, DeliveryWithReportingDisabledStartsNoSender) {
     EXPECT_FALSE(Exists(temp + L"screenshots.png"));
 }
 
+TEST(BugReportBridge, UnreadableReportFilesKeepTheirEarlierReports) {
+    const std::wstring dir = FreshFolder(L"bridge_unreadable");
+    const std::wstring temp = FreshFolder(L"bridge_unreadable_temp");
+    ASSERT_TRUE(::CopyFileW(ProductFile(L"SendBugReport.exe").c_str(), (dir + L"SendBugReport.exe").c_str(), FALSE));
+    const std::string earlier = "\xEF\xBB\xBF" "earlier report\r\n";
+    for (const std::wstring& folder : {dir, temp}) {
+        HANDLE f = ::CreateFileW((folder + L"bugreport_new.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD w;
+        ::WriteFile(f, earlier.data(), static_cast<DWORD>(earlier.size()), &w, nullptr);
+        ::CloseHandle(f);
+    }
+    // Both report files are held by another program that lets others write and delete but not read.
+    std::vector<HANDLE> held;
+    for (const std::wstring& folder : {dir, temp})
+        held.push_back(::CreateFileW((folder + L"bugreport_new.txt").c_str(), GENERIC_WRITE, FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+    vell::crash::Failure failure;
+    failure.ReportText = L"report";
+    BugReportSettings settings;
+    settings.MainVersion = L"1.0";
+    settings.ReportingDisabled = true;
+    const Delivery d = DeliverReport(failure, settings, {dir, L"Prog.exe", temp});
+    for (HANDLE h : held) ::CloseHandle(h);
+    EXPECT_EQ(ReadBytes(dir + L"bugreport_new.txt"), earlier);
+    EXPECT_EQ(ReadBytes(temp + L"bugreport_new.txt"), earlier);
+    EXPECT_EQ(d.reportPath, temp + L"bugreport_new_1.txt");
+    EXPECT_EQ(ReadBytes(d.reportPath),
+              "\xEF\xBB\xBF" "Main_Version      : 1.0\r\nreport\r\n" + std::string(75, '=') + "\r\n");
+    EXPECT_NE(d.arguments.find(L"/files \"" + d.reportPath + L"\""), std::wstring::npos);
+}
+
 TEST(BugReportBridge, WithoutSenderNothingIsWritten) {
     const std::wstring dir = FreshFolder(L"bridge_nosender");
     vell::crash::Failure failure;
