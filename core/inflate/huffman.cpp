@@ -1,6 +1,7 @@
 #include "core/inflate/huffman.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace vell::inflate {
 
@@ -83,7 +84,7 @@ bool buildTable(Alphabet alphabet, const uint8_t* lengths, unsigned count, uint3
     if (left > 0) {
         // Incomplete: only a single one-bit code outside the code-length alphabet.
         if (alphabet == Alphabet::CodeLengths || maxLength != 1) return false;
-        std::fill(table, table + rootSize, invalid(1));
+        table[0] = table[1] = invalid(1);
     }
 
     // Symbols in canonical order: by code length, then by symbol.
@@ -97,16 +98,25 @@ bool buildTable(Alphabet alphabet, const uint8_t* lengths, unsigned count, uint3
     // Codes are read lowest bit first, so a code's table index is its bit reversal: the
     // canonical codes are counted up in that reversed form (a longer code of the next
     // length only adds zeros at its end, which are high bits here).
+    // The root table is filled for the shortest codes first and doubled (its lower half
+    // copied onto its upper half) as the codes grow longer, so that a code's entry stands at
+    // every index whose low bits are the code; slots copied before they were filled belong
+    // to longer codes, which fill them later.
     unsigned remaining[kMaxBits + 1];
     std::copy(counts, counts + kMaxBits + 1, remaining);
+    unsigned filled = std::min(unsigned(lengths[sorted[0]]), root);
+    auto growTo = [&](unsigned bits) {
+        for (; filled < bits; ++filled) std::memcpy(table + (1u << filled), table, sizeof(uint32_t) << filled);
+    };
     uint32_t reversed = 0;
     uint32_t subPrefix = ~0u, subStart = 0, subBits = 0, next = rootSize;
     for (unsigned i = 0; i < coded; ++i) {
         const unsigned symbol = sorted[i], len = lengths[symbol];
         if (len <= root) {
-            const uint32_t e = symbolEntry(alphabet, symbol, len);
-            for (uint32_t at = reversed; at < rootSize; at += 1u << len) table[at] = e;
+            growTo(len);
+            table[reversed] = symbolEntry(alphabet, symbol, len);
         } else {
+            growTo(root);
             const uint32_t prefix = reversed & (rootSize - 1);
             if (prefix != subPrefix) {
                 // A new sub-table, just large enough for the codes that share this prefix.
@@ -133,6 +143,7 @@ bool buildTable(Alphabet alphabet, const uint8_t* lengths, unsigned count, uint3
         while (reversed & carry) carry >>= 1;
         reversed = carry ? (reversed & (carry - 1)) + carry : 0;
     }
+    growTo(root);
     return true;
 }
 
