@@ -53,6 +53,8 @@ public:
     // rectangle to empty, again without notification.
     void AssignTo(TDesignRect* dest);
     bool Equals(const TDesignRect* other) const;
+    // Takes source's five values without notifying.
+    void CopyFrom(const TDesignRect& source);
 
     // Without notification. aRight = kKeepAxis leaves Left and Right unchanged;
     // otherwise Left := aLeft and Right := aRight, kSameAsFirst meaning aLeft. The
@@ -63,8 +65,6 @@ protected:
     virtual void Changed();
 
 private:
-    void CopyFrom(const TDesignRect& source);
-
     int FRight = 0;
     int FBottom = 0;
     int FTop = 0;

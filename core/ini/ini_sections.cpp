@@ -63,23 +63,24 @@ void TIniSections::SetCaseSensitive(bool value) {
     for (int i = 0; i < Count(); ++i) Lines(i).SetCaseSensitive(value);
 }
 
-void TIniSections::SetStrings(const std::vector<std::u16string>& lines) {
+void TIniSections::SetStrings(const std::vector<std::u16string>& lines, const LineVisitor& visit) {
     Clear();
     TIniHashedStringList* current = nullptr;
-    for (const auto& raw : lines) {
-        const std::u16string_view line = trim(raw);
+    int section = -1;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::u16string_view line = trim(lines[i]);
         if (line.empty() || line.front() == u';') continue;
         if (line.size() >= 2 && line.front() == u'[' && line.back() == u']') {
-            const int index = Add(std::u16string(trim(line.substr(1, line.size() - 2))));
-            current = &Lines(index);
+            section = Add(std::u16string(trim(line.substr(1, line.size() - 2))));
+            current = &Lines(section);
+            if (visit) visit(i, section, -1);
             continue;
         }
         if (!current) continue;
         std::u16string_view name, value;
-        if (splitAtEquals(line, &name, &value))
-            current->AddStr(MakeLine(trim(name), trim(value)));
-        else
-            current->AddStr(std::u16string(line));
+        const int added = splitAtEquals(line, &name, &value) ? current->AddStr(MakeLine(trim(name), trim(value)))
+                                                            : current->AddStr(std::u16string(line));
+        if (visit) visit(i, section, added);
     }
 }
 

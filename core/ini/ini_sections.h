@@ -6,6 +6,7 @@
 #include "core/ini/hashed_string_list.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -21,8 +22,12 @@ public:
     TIniSections(TIniSections&&) noexcept;
     TIniSections& operator=(TIniSections&&) noexcept;
 
-    // Replaces the content with the parsed lines.
-    void SetStrings(const std::vector<std::u16string>& lines);
+    // Where a parsed line came from: lines[sourceLine] became line `line` of section
+    // `section` (line -1 for the section's header).
+    using LineVisitor = std::function<void(std::size_t sourceLine, int section, int line)>;
+
+    // Replaces the content with the parsed lines; `visit` hears where each one went.
+    void SetStrings(const std::vector<std::u16string>& lines, const LineVisitor& visit = {});
     // Splits `text` at CR, LF or CR LF and parses it.
     void SetText(std::u16string_view text);
     // Decodes a file's bytes (byte-order mark, else the ANSI code page) and parses them.

@@ -1,5 +1,6 @@
 #include "core/rdg/play_script.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -110,5 +111,52 @@ PlayList compilePlayScript(std::u16string_view script, int& duration, bool durat
     }
     return list;
 }
+
+std::u16string FrameName(std::u16string_view pattern, int frame) {
+    std::u16string out;
+    bool used = false;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const char16_t c = pattern[i];
+        if (c != u'%' || i + 1 >= pattern.size()) {
+            out += c;
+            continue;
+        }
+        if (pattern[i + 1] == u'%') {
+            out += u'%';
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        bool left = false, zero = false;
+        for (; j < pattern.size() && (pattern[j] == u'-' || pattern[j] == u'0'); ++j) (pattern[j] == u'-' ? left : zero) = true;
+        int width = 0;
+        for (; j < pattern.size() && pattern[j] >= u'0' && pattern[j] <= u'9'; ++j) width = std::min(width * 10 + (pattern[j] - u'0'), 64);
+        if (used || j >= pattern.size() || (pattern[j] != u'd' && pattern[j] != u'i' && pattern[j] != u'u')) {
+            out += c;
+            continue;
+        }
+        const bool isUnsigned = pattern[j] == u'u';
+        std::string digits = isUnsigned ? std::to_string(uint32_t(frame)) : std::to_string(frame);
+        std::string sign;
+        if (!digits.empty() && digits[0] == '-') {
+            sign = "-";
+            digits.erase(0, 1);
+        }
+        std::string text;
+        const size_t len = sign.size() + digits.size();
+        const size_t pad = size_t(width) > len ? size_t(width) - len : 0;
+        if (left)
+            text = sign + digits + std::string(pad, ' ');
+        else if (zero)
+            text = sign + std::string(pad, '0') + digits;
+        else
+            text = std::string(pad, ' ') + sign + digits;
+        out.append(text.begin(), text.end());
+        used = true;
+        i = j;
+    }
+    return out;
+}
+
 
 } // namespace vell::rdg

@@ -3,6 +3,7 @@
 // and ">" gives. The script compiles into a play list of frames, jumps and duration
 // markers.
 #pragma once
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -33,5 +34,11 @@ inline constexpr int kMaxPlayEntries = 10000;
 // script) and finally set to the first group's duration. Reading stops quietly at the
 // first item that does not fit; what was compiled until then stays.
 PlayList compilePlayScript(std::u16string_view script, int& duration, bool durationCustom);
+
+// A frame's picture name: the pattern with the frame number put in for its one integer
+// conversion (%d, %i or %u with optional flags and width, as printf has them); "%%" is a
+// percent sign. Anything else is copied as it stands, so a pattern from a skin can never
+// make the formatting read what is not there.
+std::u16string FrameName(std::u16string_view pattern, int frame);
 
 } // namespace vell::rdg

@@ -1,6 +1,7 @@
 #include "core/rdg/reference_text.h"
 
 #include "core/number/int_text.h"
+#include "core/text/strings.h"
 
 #include <climits>
 
@@ -208,6 +209,31 @@ std::vector<std::u16string> SaveToStrings(const RdgValues& v, const TDesignRect&
     std::vector<std::u16string> lines;
     for (int i = 0; i < out.Count(); ++i) lines.push_back(out.Strings(i));
     return lines;
+}
+
+void CopyDefinition(RdgValues& v, design::TDesignRect& opt, const RdgValues& dv, const design::TDesignRect& dOpt) {
+    // The definition's lines, under their plain names; the name stays this graphic's.
+    for (int i = 0; i < dv.Values.Count(); ++i) {
+        std::u16string name = dv.Values.Names(i);
+        if (!name.empty() && name.back() == u'!') name.pop_back();
+        if (name.empty() || text::sameTextAscii(name, u"imgname")) continue;
+        v.Values.SetValueForce(name, dv.Values.ValueFromIndex(i));
+    }
+    if (v.SmoothFilter == kSmoothDefault) v.SmoothFilter = dv.SmoothFilter;
+    if (!v.ImgOptCustom) opt.CopyFrom(dOpt);
+    if (!v.ImgAlphaCustom || v.AlphaBlendValue == -1) v.AlphaBlendValue = dv.AlphaBlendValue;
+    if (!v.SrcClipCustom) v.SrcClip = dv.SrcClip;
+    if (!v.DurationCustom) v.Duration = dv.Duration;
+    v.PlayFirst = dv.PlayFirst;
+    v.PlayLast = dv.PlayLast;
+    if (v.PlayIndex < v.PlayFirst) v.PlayIndex = v.PlayFirst;
+    v.PlayImgNameBase = dv.PlayImgNameBase;
+    v.PlayScript = dv.PlayScript;
+    if (dv.PlayIndexList) v.PlayIndexList = std::make_unique<PlayList>(*dv.PlayIndexList);
+    if (!v.PlayImgNameBase.empty()) {
+        v.Values.SetValueForce(u"PlayImgName", v.PlayImgNameBase);
+        v.Values.SetValueForce(u"PlayScript", v.PlayScript);
+    }
 }
 
 } // namespace vell::rdg

@@ -51,6 +51,8 @@ std::u16string withTrailingBackslash(std::u16string_view folder) {
 
 } // namespace
 
+std::u16string PackageRoles::NormalPath(std::u16string_view path) { return normalise(path); }
+
 PackageRoles::PackageRoles(PackageLibrary library) : FLibrary(std::move(library)) {
     FRegisteredPackages.SetSorted(true);
 }

@@ -51,6 +51,9 @@ public:
     // The same resource as a loose file below rootPath (used in the form designer).
     std::u16string LoosePath(std::u16string_view path, std::u16string_view rootPath) const;
 
+    // A path as the roles keep it and hand it to the library: lower case, "\" separators.
+    static std::u16string NormalPath(std::u16string_view path);
+
     // The two paths name the same package: equal without case once their extensions are
     // removed. Two empty paths are the same.
     static bool SamePackage(std::u16string_view a, std::u16string_view b);

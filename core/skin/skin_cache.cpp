@@ -4,6 +4,8 @@
 #include "core/text/codec.h"
 #include "core/text/strings.h"
 
+#include <algorithm>
+
 namespace vell::skin {
 
 namespace {
@@ -35,49 +37,50 @@ bool hasIniExtension(const std::u16string& name) {
 
 } // namespace
 
+std::vector<std::u16string> SkinIniFiles(const ResourceReader& reader, const std::u16string& skinName) {
+    std::vector<std::u16string> paths{u":/public/main.ini"};
+    auto addFolder = [&](const std::u16string& prefix) {
+        if (!reader.ListFiles) return;
+        for (const std::u16string& name : splitBars(reader.ListFiles(prefix)))
+            if (!text::sameTextAscii(name, u"main.ini") && hasIniExtension(name)) paths.push_back(prefix + name);
+    };
+    addFolder(u":/public/");
+    paths.push_back(u"main.ini");
+    if (!skinName.empty()) addFolder(u":/" + skinName + u"/");
+    return paths;
+}
+
+std::u16string ReadColorSettings(TMemIniFile& ini, const ResourceReader& reader) {
+    if (readIni(ini, reader, u"color_setting.ini")) return u"color_setting.ini";
+    readIni(ini, reader, u"main.ini");
+    if (!ini.ReadString(u"validate", u"skinname", u"").empty()) return u"main.ini";
+    ini.Clear();
+    return u"";
+}
+
+const TRdValueStrings* FindImageDefinition(const SkinCaches& caches, const std::u16string& name) {
+    const auto& definitions = caches.ImageDefinitions;
+    auto it = definitions.find(name);
+    if (it == definitions.end())
+        it = std::find_if(definitions.begin(), definitions.end(),
+                          [&](const auto& entry) { return text::sameTextAscii(entry.first, name); });
+    return it == definitions.end() ? nullptr : it->second.get();
+}
+
 void RebuildSkinCaches(SkinCaches& c, const ResourceReader& reader, const std::u16string& skinName) {
     c.SectionIni.Clear();
     c.ColorIni.Clear();
     MergeVclColor();
-    readIni(c.SectionIni, reader, u":/public/main.ini");
-    if (!readIni(c.ColorIni, reader, u"color_setting.ini")) {
-        readIni(c.ColorIni, reader, u"main.ini");
-        if (c.ColorIni.ReadString(u"validate", u"skinname", u"").empty()) c.ColorIni.Clear();
-    }
+    ReadColorSettings(c.ColorIni, reader);
 
     c.ClassTable.Lock();
     try {
         c.ClassTable.Clear();
-        c.ClassTable.Merge(c.SectionIni);
-        // The other INI files of the public package, then the skin's main.ini and the
-        // skin's other INI files.
-        std::u16string prefix = u":/public/";
-        std::vector<std::u16string> files = splitBars(reader.ListFiles ? reader.ListFiles(prefix) : u"");
-        std::size_t next = 0;
-        bool publicDone = false;
-        for (;;) {
-            c.SectionIni.Clear();
-            while (next < files.size() && text::sameTextAscii(files[next], u"main.ini")) ++next;
-            if (next < files.size()) {
-                const std::u16string name = files[next++];
-                if (!hasIniExtension(name)) continue;
-                readIni(c.SectionIni, reader, prefix + name);
-            } else if (!publicDone) {
-                publicDone = true;
-                readIni(c.SectionIni, reader, u"main.ini");
-                if (!skinName.empty()) {
-                    prefix = u":/" + skinName + u"/";
-                    files = splitBars(reader.ListFiles ? reader.ListFiles(prefix) : u"");
-                    next = 0;
-                } else {
-                    c.ClassTable.Merge(c.SectionIni);
-                    break;
-                }
-            } else {
-                break;
-            }
+        for (const std::u16string& path : SkinIniFiles(reader, skinName)) {
+            readIni(c.SectionIni, reader, path);
             c.ClassTable.Merge(c.SectionIni);
         }
+        c.SectionIni.Clear();
         c.ClassTable.LinkParents();
         LoadSkinColors(c.ClassTable, c.ColorIni.ReadSections().empty() ? nullptr : &c.ColorIni);
     } catch (...) {

@@ -40,6 +40,20 @@ struct SkinCaches {
     TMemIniFile ColorIni;   // the skin's colour settings
 };
 
+// The INI files the caches are built from, in the order they apply: ":/public/main.ini",
+// the public package's other ".ini" files in the library's order, "main.ini" (the
+// skin's), the skin's other ".ini" files (only while a skin is registered).
+std::vector<std::u16string> SkinIniFiles(const ResourceReader& reader, const std::u16string& skinName);
+
+// Reads the skin's colour settings into ini: "color_setting.ini", or when that is missing
+// or empty the skin's "main.ini" if it names the skin in [validate] skinname. Returns the
+// path read, empty when there are no colour settings (ini is then empty).
+std::u16string ReadColorSettings(TMemIniFile& ini, const ResourceReader& reader);
+
+// The definition a bracketed picture name such as "[btn_ok]" names: the exact name
+// first, then without case. Null when the skin has none. Hold ImageDefinitionsLock.
+const TRdValueStrings* FindImageDefinition(const SkinCaches& caches, const std::u16string& name);
+
 // Rebuilds every cache. skinName is empty when no skin package is registered.
 void RebuildSkinCaches(SkinCaches& caches, const ResourceReader& reader, const std::u16string& skinName);
 

@@ -72,6 +72,14 @@ bool ParseSkinColor(std::u16string_view v, ColorOrder order, bool sectionTint, s
     return true;
 }
 
+bool ColorReferenceTarget(std::u16string_view value, std::u16string_view& target) {
+    if (value.empty() || value.front() != u'[') return false;
+    target = value.substr(1);
+    if (!target.empty() && target.back() == u']') target.remove_suffix(1);
+    if (!target.empty() && !isLetter(target.front())) target.remove_prefix(1);
+    return true;
+}
+
 void SkinColorLoader::AddSection(std::u16string_view section, const std::vector<std::u16string>& lines,
                                  ColorOrder order) {
     const std::u16string prefix = std::u16string(section) + u".";
@@ -101,10 +109,7 @@ void SkinColorLoader::AddSection(std::u16string_view section, const std::vector<
     for (const std::u16string* line : colours) {
         const std::u16string_view value = valueOf(*line);
         if (value.empty()) continue;
-        if (value.front() == u'[') {
-            std::u16string_view target = value.substr(1);
-            if (!target.empty() && target.back() == u']') target.remove_suffix(1);
-            if (!target.empty() && !isLetter(target.front())) target.remove_prefix(1);
+        if (std::u16string_view target; ColorReferenceTarget(value, target)) {
             pending_.push_back(Pending{prefix + *line, ColorNameKey(target)});
             continue;
         }

@@ -25,6 +25,10 @@ enum class ColorOrder { RGB, BGR };
 bool ParseSkinColor(std::u16string_view value, ColorOrder order, bool sectionTint, std::uint32_t& color,
                     bool& canTint);
 
+// The colour a reference value names: "[#text.cl_a]", "[&text.cl_a]" and "[text.cl_a]"
+// all name "text.cl_a". False when the value is no reference (does not begin with "[").
+bool ColorReferenceTarget(std::u16string_view value, std::u16string_view& target);
+
 // Fills SkinColorNames and ColorItemTable (the caller holds their locks, in that order).
 class SkinColorLoader {
 public:

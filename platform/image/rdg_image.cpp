@@ -178,28 +178,7 @@ void TRdgImage::ClearLinkTo(const TRdGraphic* target) {
 
 void TRdgImage::CopyDefinition(TRdgImage& d) {
     const rdg::RdgValues& dv = d.FV;
-    // The definition's lines, under their plain names; the name stays this graphic's.
-    for (int i = 0; i < dv.Values.Count(); ++i) {
-        std::u16string name = dv.Values.Names(i);
-        if (!name.empty() && name.back() == u'!') name.pop_back();
-        if (name.empty() || sameAsciiText(name, u"imgname")) continue;
-        FV.Values.SetValueForce(name, dv.Values.ValueFromIndex(i));
-    }
-    if (FV.SmoothFilter == rdg::kSmoothDefault) FV.SmoothFilter = dv.SmoothFilter;
-    if (!FV.ImgOptCustom) d.FImgOpt.AssignTo(&FImgOpt);
-    if (!FV.ImgAlphaCustom || FV.AlphaBlendValue == -1) FV.AlphaBlendValue = dv.AlphaBlendValue;
-    if (!FV.SrcClipCustom) FV.SrcClip = dv.SrcClip;
-    if (!FV.DurationCustom) FV.Duration = dv.Duration;
-    FV.PlayFirst = dv.PlayFirst;
-    FV.PlayLast = dv.PlayLast;
-    if (FV.PlayIndex < FV.PlayFirst) FV.PlayIndex = FV.PlayFirst;
-    FV.PlayImgNameBase = dv.PlayImgNameBase;
-    FV.PlayScript = dv.PlayScript;
-    if (dv.PlayIndexList) FV.PlayIndexList = std::make_unique<rdg::PlayList>(*dv.PlayIndexList);
-    if (!FV.PlayImgNameBase.empty()) {
-        FV.Values.SetValueForce(u"PlayImgName", FV.PlayImgNameBase);
-        FV.Values.SetValueForce(u"PlayScript", FV.PlayScript);
-    }
+    rdg::CopyDefinition(FV, FImgOpt, dv, d.FImgOpt);
     if (FV.Duration > 0 && FTimer && ListCount() > 0) {
         const rdg::PlayEntry& first = FV.PlayIndexList->entries.front();
         if (first.kind == rdg::PlayEntryKind::Duration) {

@@ -24,56 +24,6 @@ namespace {
 
 uint32_t intervalOf(int ms) { return ms < 0 ? 0u : uint32_t(ms); }
 
-// The frame's picture name: the pattern with the frame number put in for its one
-// integer conversion (%d, %i or %u with optional flags and width, as printf has them);
-// "%%" is a percent sign. Anything else is copied as it stands, so a pattern from a skin
-// can never make the formatting read what is not there.
-std::u16string formatFrameName(const std::u16string& pattern, int frame) {
-    std::u16string out;
-    bool used = false;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        const char16_t c = pattern[i];
-        if (c != u'%' || i + 1 >= pattern.size()) {
-            out += c;
-            continue;
-        }
-        if (pattern[i + 1] == u'%') {
-            out += u'%';
-            ++i;
-            continue;
-        }
-        size_t j = i + 1;
-        bool left = false, zero = false;
-        for (; j < pattern.size() && (pattern[j] == u'-' || pattern[j] == u'0'); ++j) (pattern[j] == u'-' ? left : zero) = true;
-        int width = 0;
-        for (; j < pattern.size() && pattern[j] >= u'0' && pattern[j] <= u'9'; ++j) width = std::min(width * 10 + (pattern[j] - u'0'), 64);
-        if (used || j >= pattern.size() || (pattern[j] != u'd' && pattern[j] != u'i' && pattern[j] != u'u')) {
-            out += c;
-            continue;
-        }
-        const bool isUnsigned = pattern[j] == u'u';
-        std::string digits = isUnsigned ? std::to_string(uint32_t(frame)) : std::to_string(frame);
-        std::string sign;
-        if (!digits.empty() && digits[0] == '-') {
-            sign = "-";
-            digits.erase(0, 1);
-        }
-        std::string text;
-        const size_t len = sign.size() + digits.size();
-        const size_t pad = size_t(width) > len ? size_t(width) - len : 0;
-        if (left)
-            text = sign + digits + std::string(pad, ' ');
-        else if (zero)
-            text = sign + std::string(pad, '0') + digits;
-        else
-            text = std::string(pad, ' ') + sign + digits;
-        out.append(text.begin(), text.end());
-        used = true;
-        i = j;
-    }
-    return out;
-}
-
 } // namespace
 
 int TRdgImage::ListCount() const { return FV.PlayIndexList ? int(FV.PlayIndexList->entries.size()) : 0; }
@@ -131,7 +81,7 @@ TRdGraphic* TRdgImage::ResolveLink() {
             InitTimerInterval();
         }
     }
-    SetPlayLink(ResolveImageName(formatFrameName(FV.PlayImgNameBase, frame)));
+    SetPlayLink(ResolveImageName(rdg::FrameName(FV.PlayImgNameBase, frame)));
     return FPlayImgLnk;
 }
 

@@ -222,13 +222,9 @@ bool ImageDefinition(const std::u16string& name, std::vector<std::u16string>& li
     auto& s = State();
     if (!s.caches) return false;
     std::lock_guard guard(s.caches->ImageDefinitionsLock);
-    auto& definitions = s.caches->ImageDefinitions;
-    auto it = definitions.find(name);
-    if (it == definitions.end()) // names compare without case
-        it = std::find_if(definitions.begin(), definitions.end(),
-                          [&](const auto& entry) { return text::sameTextAscii(entry.first, name); });
-    if (it == definitions.end()) return false;
-    for (int i = 0; i < it->second->Count(); ++i) lines.push_back(it->second->Strings(i));
+    const skin::TRdValueStrings* definition = skin::FindImageDefinition(*s.caches, name);
+    if (!definition) return false;
+    for (int i = 0; i < definition->Count(); ++i) lines.push_back(definition->Strings(i));
     return true;
 }
 
