@@ -396,9 +396,14 @@ private:
             const skin::ColorOrder order = sameTextAscii(settings.ReadString(u"validate", u"type", u"RGB"), u"BGR")
                                                ? skin::ColorOrder::BGR
                                                : skin::ColorOrder::RGB;
-            for (const std::u16string& section : settings.ReadSections())
-                if (!sameTextAscii(section, u"validate"))
-                    checkColourSection(section, settings.ReadSectionValues(section), order, true, refs);
+            // A main.ini serving as colour settings holds the skin's other sections too: those
+            // with a class and the tint patterns are no colours to its author.
+            const bool mainIni = sameTextAscii(colorFile_, u"main.ini");
+            for (const std::u16string& section : settings.ReadSections()) {
+                if (sameTextAscii(section, u"validate")) continue;
+                if (mainIni && (sameTextAscii(section, u"tintpng") || settings.ValueExists(section, u"class"))) continue;
+                checkColourSection(section, settings.ReadSectionValues(section), order, true, refs);
+            }
         }
         std::map<std::u16string, const ColourRef*> byName;
         for (const ColourRef& r : refs) byName[up(r.name)] = &r;
