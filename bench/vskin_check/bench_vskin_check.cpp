@@ -28,7 +28,8 @@ std::vector<std::uint8_t> picture(unsigned seed) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             std::uint8_t* p = &px[(std::size_t(y) * w + x) * 4];
-            p[0] = std::uint8_t(x * 8 + seed), p[1] = std::uint8_t(y * 8), p[2] = std::uint8_t(seed * 3), p[3] = 255;
+            p[0] = std::uint8_t(x * 8 + seed), p[1] = std::uint8_t(y * 8), p[2] = std::uint8_t(seed * 3),
+            p[3] = 255;
         }
     return png::encodeBgra(px.data(), w, h, std::size_t(w) * 4, false);
 }
@@ -54,8 +55,7 @@ std::vector<std::uint8_t> skinPackage() {
     return w.finish();
 }
 
-template <class F>
-double bestMs(int runs, F f) {
+template <class F> double bestMs(int runs, F f) {
     double best = 1e30;
     for (int i = 0; i < runs; ++i) {
         const auto t0 = Clock::now();

@@ -11,7 +11,7 @@
 namespace vell::vskin {
 
 class ToolError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

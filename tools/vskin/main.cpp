@@ -25,13 +25,14 @@ namespace {
 
 using namespace vell::vskin;
 
-const char* const kUsage =
-    "usage: vskin pack DIR OUT | ls PKG | unpack PKG DIR | check PKG... | render PKG... REFERENCE WxH OUT.png";
+const char* const kUsage = "usage: vskin pack DIR OUT | ls PKG | unpack PKG DIR | check PKG... | render "
+                           "PKG... REFERENCE WxH OUT.png";
 
 bool parseSize(const std::string& text, int& w, int& h) {
     unsigned long long a = 0, b = 0;
     char x = 0, rest = 0;
-    if (std::sscanf(text.c_str(), "%llu%c%llu%c", &a, &x, &b, &rest) != 3 || (x != 'x' && x != 'X')) return false;
+    if (std::sscanf(text.c_str(), "%llu%c%llu%c", &a, &x, &b, &rest) != 3 || (x != 'x' && x != 'X'))
+        return false;
     if (a < 1 || b < 1 || a > 16384 || b > 16384) return false;
     w = int(a), h = int(b);
     return true;
@@ -63,7 +64,8 @@ int run(const std::vector<std::string>& args) {
     }
     if (command == "render" && n >= 5) {
         int w, h;
-        if (!parseSize(args[n - 2], w, h)) throw ToolError(args[n - 2] + ": not a size WxH (1 to 16384 each)");
+        if (!parseSize(args[n - 2], w, h))
+            throw ToolError(args[n - 2] + ": not a size WxH (1 to 16384 each)");
         SkinSet set(std::vector<std::string>(args.begin() + 1, args.end() - 3));
         const std::vector<std::uint8_t> pixels =
             RenderReference(set, ReferenceLines(vell::text::u16(args[n - 3])), w, h);

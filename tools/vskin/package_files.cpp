@@ -13,13 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string lowerAscii(std::string_view s) {
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'A' && c <= 'Z') c = char(c + 32);
-    return r;
-}
-
 // A name that stays inside the folder it is unpacked into: relative, no "..", no drive.
 bool safeEntryName(std::string_view name) {
     if (name.empty() || name.front() == '/' || name.find(':') != std::string_view::npos) return false;
@@ -35,12 +28,18 @@ bool safeEntryName(std::string_view name) {
 
 } // namespace
 
+bool HasExtension(std::string_view name, std::string_view ext) {
+    if (name.size() < ext.size()) return false;
+    const std::string_view tail = name.substr(name.size() - ext.size());
+    return std::equal(tail.begin(), tail.end(), ext.begin(),
+                      [](char a, char b) { return (a >= 'A' && a <= 'Z' ? char(a + 32) : a) == b; });
+}
+
 bool StoredAsIs(std::string_view name) {
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || name.find('/', dot) != std::string_view::npos) return false;
-    static const char* const kCompressed[] = {".png", ".jpg", ".jpeg", ".gif", ".webp", ".zip", ".gz", ".rcc"};
-    const std::string ext = lowerAscii(name.substr(dot));
-    return std::any_of(std::begin(kCompressed), std::end(kCompressed), [&](const char* e) { return ext == e; });
+    static const char* const kCompressed[] = {".png",  ".jpg", ".jpeg", ".gif",
+                                              ".webp", ".zip", ".gz",   ".rcc"};
+    return std::any_of(std::begin(kCompressed), std::end(kCompressed),
+                       [&](const char* e) { return HasExtension(name, e); });
 }
 
 std::vector<std::uint8_t> PackFolder(const fs::path& folder) {
@@ -72,8 +71,8 @@ void ListPackage(const zip::ZipArchive& archive, std::ostream& out) {
     for (std::size_t i = 0; i < archive.entryCount(); ++i) {
         const zip::ZipEntry& e = archive.entry(i);
         char line[64];
-        std::snprintf(line, sizeof line, "%-8s %10u %10u  ", e.method == 0 ? "stored" : "deflated", unsigned(e.size),
-                      unsigned(e.compressedSize));
+        std::snprintf(line, sizeof line, "%-8s %10u %10u  ", e.method == 0 ? "stored" : "deflated",
+                      unsigned(e.size), unsigned(e.compressedSize));
         out << line << e.name << '\n';
     }
 }
@@ -86,7 +85,8 @@ void UnpackPackage(const zip::ZipArchive& archive, const std::string& packageNam
     for (std::size_t i = 0; i < archive.entryCount(); ++i) {
         const zip::ZipEntry& e = archive.entry(i);
         if (!safeEntryName(e.name))
-            throw ToolError(packageName + ": entry " + e.name + " would be written outside " + folder.string());
+            throw ToolError(packageName + ": entry " + e.name + " would be written outside " +
+                            folder.string());
         const fs::path target = folder / fs::path(e.name);
         if (e.isFolder()) {
             fs::create_directories(target, ec);
@@ -94,7 +94,8 @@ void UnpackPackage(const zip::ZipArchive& archive, const std::string& packageNam
         }
         const zip::ZipError error = archive.read(i, data);
         if (error != zip::ZipError::None)
-            throw ToolError(packageName + ": entry " + e.name + " is damaged (" + zip::errorText(error) + ")");
+            throw ToolError(packageName + ": entry " + e.name + " is damaged (" + zip::errorText(error) +
+                            ")");
         WriteFile(target, data);
     }
 }

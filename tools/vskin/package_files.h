@@ -12,6 +12,9 @@
 
 namespace vell::vskin {
 
+// Whether a file name ends in ext (given in lower case with its dot), ASCII case ignored.
+bool HasExtension(std::string_view name, std::string_view ext);
+
 // Whether a file is stored as it is: its data is compressed already (pictures, archives),
 // so deflating it again only costs the reader time. Everything else is deflated.
 bool StoredAsIs(std::string_view name);
@@ -30,6 +33,7 @@ void ListPackage(const zip::ZipArchive& archive, std::ostream& out);
 
 // Writes every entry below folder. An entry whose name would leave the folder, or whose
 // data is damaged, is a ToolError (files written before it stay).
-void UnpackPackage(const zip::ZipArchive& archive, const std::string& packageName, const std::filesystem::path& folder);
+void UnpackPackage(const zip::ZipArchive& archive, const std::string& packageName,
+                   const std::filesystem::path& folder);
 
 } // namespace vell::vskin

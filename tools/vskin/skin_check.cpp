@@ -12,6 +12,7 @@
 #include "core/text/codec.h"
 #include "core/text/strings.h"
 #include "core/text/utf.h"
+#include "tools/vskin/package_files.h"
 #include "tools/vskin/text_check.h"
 
 #include <algorithm>
@@ -27,21 +28,19 @@ using text::sameTextAscii;
 using text::u16;
 using text::utf16ToUtf8;
 
-std::u16string up(std::u16string_view s) { return text::upperCase(s); }
-std::string u8(std::u16string_view s) { return utf16ToUtf8(s); }
+std::u16string up(std::u16string_view s) {
+    return text::upperCase(s);
+}
+std::string u8(std::u16string_view s) {
+    return utf16ToUtf8(s);
+}
 
-std::u16string nameOf(const std::u16string& line) { return line.substr(0, line.find(u'=')); }
+std::u16string nameOf(const std::u16string& line) {
+    return line.substr(0, line.find(u'='));
+}
 std::u16string valueOf(const std::u16string& line) {
     const std::size_t eq = line.find(u'=');
     return eq == std::u16string::npos ? std::u16string() : line.substr(eq + 1);
-}
-
-bool hasExtension(std::string_view name, std::string_view ext) {
-    if (name.size() < ext.size()) return false;
-    std::string tail(name.substr(name.size() - ext.size()));
-    for (char& c : tail)
-        if (c >= 'A' && c <= 'Z') c = char(c + 32);
-    return tail == ext;
 }
 
 std::u16string key3(std::u16string_view a, std::u16string_view b, std::u16string_view c) {
@@ -49,7 +48,7 @@ std::u16string key3(std::u16string_view a, std::u16string_view b, std::u16string
 }
 
 class Checker {
-public:
+  public:
     explicit Checker(SkinSet& set) : set_(set) {}
 
     std::vector<Finding> Run() {
@@ -61,14 +60,19 @@ public:
         checkPictures();
         checkTintPatterns();
         std::stable_sort(out_.begin(), out_.end(), [](const Finding& a, const Finding& b) {
-            return std::tie(a.at.package, a.at.path, a.at.line) < std::tie(b.at.package, b.at.path, b.at.line);
+            return std::tie(a.at.package, a.at.path, a.at.line) <
+                   std::tie(b.at.package, b.at.path, b.at.line);
         });
         return std::move(out_);
     }
 
-private:
-    void error(const Location& at, std::string message) { out_.push_back(Finding{at, true, std::move(message)}); }
-    void warning(const Location& at, std::string message) { out_.push_back(Finding{at, false, std::move(message)}); }
+  private:
+    void error(const Location& at, std::string message) {
+        out_.push_back(Finding{at, true, std::move(message)});
+    }
+    void warning(const Location& at, std::string message) {
+        out_.push_back(Finding{at, false, std::move(message)});
+    }
 
     Location originOf(std::u16string_view cls, std::u16string_view section, std::u16string_view key) const {
         auto it = origin_.find(key3(cls, section, key));
@@ -77,32 +81,33 @@ private:
         return sec != sectionAt_.end() ? sec->second : Location{};
     }
 
+    // visit(package, entry index, entry) for every file of the packages that answer.
+    template <class Visit> void forEachFile(Visit visit) const {
+        for (const SkinSet::Package& p : set_.Packages()) {
+            if (!p.answers) continue;
+            for (std::size_t i = 0; i < p.archive->entryCount(); ++i)
+                if (!p.archive->entry(i).isFolder()) visit(p, i, p.archive->entry(i));
+        }
+    }
+
     // ---- text files ----
 
     void checkTextFiles() {
         std::vector<std::uint8_t> bytes;
-        for (const SkinSet::Package& p : set_.Packages()) {
-            if (!p.answers) continue;
-            for (std::size_t i = 0; i < p.archive->entryCount(); ++i) {
-                const zip::ZipEntry& e = p.archive->entry(i);
-                if (e.isFolder()) continue;
-                const bool textFile = hasExtension(e.name, ".ini") || hasExtension(e.name, ".rdg");
-                if (!textFile && !hasExtension(e.name, ".png")) continue;
-                const zip::ZipError err = p.archive->read(i, bytes);
-                if (err != zip::ZipError::None) {
-                    error(Location{p.display, e.name, 0}, std::string("damaged entry (") + zip::errorText(err) + ")");
-                    continue;
-                }
-                if (textFile) {
-                    if (auto problem = CheckTextEncoding(bytes)) {
-                        const Location at{p.display, e.name, problem->line};
-                        problem->error ? error(at, problem->message) : warning(at, problem->message);
-                    }
-                } else {
-                    checkPictureData(Location{p.display, e.name, 0}, bytes);
-                }
+        forEachFile([&](const SkinSet::Package& p, std::size_t i, const zip::ZipEntry& e) {
+            const bool textFile = HasExtension(e.name, ".ini") || HasExtension(e.name, ".rdg");
+            if (!textFile && !HasExtension(e.name, ".png")) return;
+            const zip::ZipError err = p.archive->read(i, bytes);
+            if (err != zip::ZipError::None) {
+                error(Location{p.display, e.name, 0},
+                      std::string("damaged entry (") + zip::errorText(err) + ")");
+            } else if (!textFile) {
+                checkPictureData(Location{p.display, e.name, 0}, bytes);
+            } else if (auto problem = CheckTextEncoding(bytes)) {
+                const Location at{p.display, e.name, problem->line};
+                problem->error ? error(at, problem->message) : warning(at, problem->message);
             }
-        }
+        });
     }
 
     void checkPictureData(const Location& at, const std::vector<std::uint8_t>& bytes) {
@@ -116,28 +121,28 @@ private:
     // ---- where each line stands ----
 
     // Parses one INI file with the product's reader and hears where every line went.
-    // visit(section name, class, key, location) for each line of the sections that count.
-    template <class Visit>
-    void parseIni(const std::u16string& name, bool reportDuplicates, Visit visit) {
+    // visit(section, class, key, line's location, header's location) for each line of the
+    // sections that count (key empty, once, for a section without lines).
+    template <class Visit> void parseIni(const std::u16string& name, bool reportDuplicates, Visit visit) {
         std::vector<std::uint8_t> bytes;
         if (!set_.Read(name, bytes)) return;
         const std::u16string path = set_.ResourcePath(name);
         TIniSections sections;
         std::vector<std::vector<int>> lineNo; // per section: header line, then each line's
-        sections.SetStrings(text::splitLines(text::decodeText(bytes)), [&](std::size_t source, int s, int line) {
+        sections.SetStrings(text::splitLines(text::decodeText(bytes)), [&](std::size_t source, int s, int) {
             if (std::size_t(s) >= lineNo.size()) lineNo.resize(std::size_t(s) + 1);
             lineNo[std::size_t(s)].push_back(int(source) + 1);
-            (void)line;
         });
         std::map<std::u16string, int> firstHeader;
         for (int s = 0; s < sections.Count(); ++s) {
             const std::u16string& section = sections.Name(s);
             const std::vector<int>& at = lineNo[std::size_t(s)];
+            const Location header = set_.Locate(path, at[0]);
             const auto [first, fresh] = firstHeader.emplace(up(section), at[0]);
             if (!fresh) {
                 if (reportDuplicates)
-                    error(set_.Locate(path, at[0]), "section [" + u8(section) + "] appears again; only the first (line " +
-                                                        std::to_string(first->second) + ") is read");
+                    error(header, "section [" + u8(section) + "] appears again; only the first (line " +
+                                      std::to_string(first->second) + ") is read");
                 continue;
             }
             TIniHashedStringList& lines = sections.Lines(s);
@@ -153,26 +158,27 @@ private:
                 if (!isNew && reportDuplicates)
                     error(loc, "key " + u8(key) + " appears twice in [" + u8(section) + "] (first on line " +
                                    std::to_string(was->second) + ")");
-                visit(section, cls, key, loc, set_.Locate(path, at[0]));
+                visit(section, cls, key, loc, header);
             }
-            if (lines.Count() == 0) visit(section, cls, u"", Location{}, set_.Locate(path, at[0]));
+            if (lines.Count() == 0) visit(section, cls, u"", Location{}, header);
         }
     }
 
     void readOrigins() {
         for (const std::u16string& file : skin::SkinIniFiles(set_.Reader(), set_.SkinName()))
-            parseIni(file, true, [&](const std::u16string& section, const std::u16string& cls,
-                                     const std::u16string& key, const Location& at, const Location& header) {
-                sectionAt_.emplace(key3(cls, section, u""), header);
-                if (!key.empty()) origin_[key3(cls, section, key)] = at;
-            });
+            parseIni(file, true,
+                     [&](const std::u16string& section, const std::u16string& cls, const std::u16string& key,
+                         const Location& at, const Location& header) {
+                         sectionAt_.emplace(key3(cls, section, u""), header);
+                         if (!key.empty()) origin_[key3(cls, section, key)] = at;
+                     });
         TMemIniFile colours;
         colorFile_ = skin::ReadColorSettings(colours, set_.Reader());
         if (!colorFile_.empty())
-            parseIni(colorFile_, false, [&](const std::u16string& section, const std::u16string&,
-                                            const std::u16string& key, const Location& at, const Location&) {
-                colorOrigin_[key3(u"", section, key)] = at;
-            });
+            parseIni(colorFile_, false,
+                     [&](const std::u16string& section, const std::u16string&, const std::u16string& key,
+                         const Location& at,
+                         const Location&) { colorOrigin_[key3(u"", section, key)] = at; });
     }
 
     // ---- sections ----
@@ -182,9 +188,8 @@ private:
         for (const std::u16string& clsKey : classes_) {
             const std::u16string cls = className_[clsKey];
             std::map<const skin::TRdValueStrings*, std::u16string> names;
-            table.ForEachSection(cls, [&](const std::u16string& name, skin::TRdValueStrings& lines) {
-                names[&lines] = name;
-            });
+            table.ForEachSection(
+                cls, [&](const std::u16string& name, skin::TRdValueStrings& lines) { names[&lines] = name; });
             std::set<const skin::TRdValueStrings*> reported;
             table.ForEachSection(cls, [&](const std::u16string& name, skin::TRdValueStrings& lines) {
                 checkParent(cls, name, lines, names, reported);
@@ -220,14 +225,15 @@ private:
         if (!table.Find(cls, parent)) {
             std::string elsewhere;
             for (const std::u16string& other : classes_)
-                if (table.Find(className_[other], parent)) elsewhere = " (that section has class " + u8(className_[other]) + ")";
+                if (table.Find(className_[other], parent))
+                    elsewhere = " (that section has class " + u8(className_[other]) + ")";
             error(at, "parent [" + u8(parent) + "] is no section " + where + elsewhere);
             return;
         }
         if (reported.count(&lines)) return;
         std::vector<const skin::TRdValueStrings*> chain{&lines};
-        for (const skin::TRdValueStrings* p = lines.Parent; p && chain.size() <= skin::TRdValueStrings::kMaxInheritance;
-             p = p->Parent) {
+        for (const skin::TRdValueStrings* p = lines.Parent;
+             p && chain.size() <= skin::TRdValueStrings::kMaxInheritance; p = p->Parent) {
             if (p == &lines) {
                 std::string text = "parent chain runs in a cycle: ";
                 for (const skin::TRdValueStrings* member : chain) {
@@ -246,8 +252,10 @@ private:
         std::vector<std::u16string> lines;
         {
             std::lock_guard guard(set_.Caches().ImageDefinitionsLock);
-            if (const skin::TRdValueStrings* def = skin::FindImageDefinition(set_.Caches(), u"[" + name + u"]"))
-                for (int i = 0; i < def->Count(); ++i) lines.push_back(def->Strings(i));
+            if (const skin::TRdValueStrings* def =
+                    skin::FindImageDefinition(set_.Caches(), u"[" + name + u"]"))
+                for (int i = 0; i < def->Count(); ++i)
+                    lines.push_back(def->Strings(i));
         }
         checkReference(lines, originOf(u"image", name, u"imgname"));
     }
@@ -279,13 +287,15 @@ private:
     void checkColourName(const std::u16string& key, const std::u16string& value, const Location& at) {
         const std::size_t dot = key.rfind(u'.');
         const std::u16string last = dot == std::u16string::npos ? key : key.substr(dot + 1);
-        if (last.size() < 5 || !sameTextAscii(std::u16string_view(last).substr(last.size() - 5), u"color")) return;
+        if (last.size() < 5 || !sameTextAscii(std::u16string_view(last).substr(last.size() - 5), u"color"))
+            return;
         if (value.empty() || value.find(u'.') == std::u16string::npos) return;
         const auto identChar = [](char16_t c) {
-            return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' ||
-                   c == u'.';
+            return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+                   c == u'_' || c == u'.';
         };
-        if (!std::all_of(value.begin(), value.end(), identChar) || (value[0] >= u'0' && value[0] <= u'9')) return;
+        if (!std::all_of(value.begin(), value.end(), identChar) || (value[0] >= u'0' && value[0] <= u'9'))
+            return;
         if (!colourDefined(value)) error(at, "colour " + u8(value) + " is not defined");
     }
 
@@ -309,7 +319,8 @@ private:
             std::set<int> frames;
             for (const rdg::PlayEntry& entry : v.PlayIndexList->entries)
                 if (entry.kind == rdg::PlayEntryKind::Frame) frames.insert(entry.value);
-            for (int frame : frames) checkName(rdg::FrameName(v.PlayImgNameBase, frame), at);
+            for (int frame : frames)
+                checkName(rdg::FrameName(v.PlayImgNameBase, frame), at);
             return;
         }
         if (!v.ImgName.empty()) checkName(v.ImgName, at);
@@ -319,7 +330,8 @@ private:
         if (name.size() >= 2 && name.front() == u'[' && name.back() == u']') {
             std::lock_guard guard(set_.Caches().ImageDefinitionsLock);
             if (!skin::FindImageDefinition(set_.Caches(), name))
-                error(at, "imgname names the image definition " + u8(name) + ", which the skin does not define");
+                error(at,
+                      "imgname names the image definition " + u8(name) + ", which the skin does not define");
             return;
         }
         names_.push_back(name);
@@ -331,19 +343,14 @@ private:
 
     void checkRdgFiles() {
         std::vector<std::uint8_t> bytes;
-        for (const SkinSet::Package& p : set_.Packages()) {
-            if (!p.answers) continue;
-            for (std::size_t i = 0; i < p.archive->entryCount(); ++i) {
-                const zip::ZipEntry& e = p.archive->entry(i);
-                if (e.isFolder() || !hasExtension(e.name, ".rdg")) continue;
-                if (p.archive->read(i, bytes) != zip::ZipError::None) continue; // reported with the text files
-                const std::vector<std::u16string> lines = rdg::ReadRdgText(bytes);
-                int line = 0;
-                for (std::size_t k = 0; k < lines.size() && !line; ++k)
-                    if (sameTextAscii(text::trim(nameOf(lines[k])), u"imgname")) line = int(k) + 1;
-                checkReference(lines, Location{p.display, e.name, line});
-            }
-        }
+        forEachFile([&](const SkinSet::Package& p, std::size_t i, const zip::ZipEntry& e) {
+            if (!HasExtension(e.name, ".rdg") || p.archive->read(i, bytes) != zip::ZipError::None) return;
+            const std::vector<std::u16string> lines = rdg::ReadRdgText(bytes);
+            int line = 0;
+            for (std::size_t k = 0; k < lines.size() && !line; ++k)
+                if (sameTextAscii(text::trim(nameOf(lines[k])), u"imgname")) line = int(k) + 1;
+            checkReference(lines, Location{p.display, e.name, line});
+        });
     }
 
     // ---- colours ----
@@ -362,7 +369,8 @@ private:
                 order = sameTextAscii(valueOf(line), u"BGR") ? skin::ColorOrder::BGR : skin::ColorOrder::RGB;
         for (const std::u16string& line : lines) {
             const std::u16string key = nameOf(line), value = valueOf(line);
-            if (value.empty() || sameTextAscii(key, u"type") || sameTextAscii(key, u"class") || sameTextAscii(key, u"tint"))
+            if (value.empty() || sameTextAscii(key, u"type") || sameTextAscii(key, u"class") ||
+                sameTextAscii(key, u"tint"))
                 continue;
             Location at;
             if (fromSettings) {
@@ -378,7 +386,8 @@ private:
             std::uint32_t colour;
             bool canTint;
             if (!skin::ParseSkinColor(value, order, false, colour, canTint))
-                error(at, "colour value " + u8(value) + " of " + u8(section) + "." + u8(key) + " does not parse");
+                error(at,
+                      "colour value " + u8(value) + " of " + u8(section) + "." + u8(key) + " does not parse");
         }
     }
 
@@ -387,46 +396,55 @@ private:
         skin::SkinClassTable& table = set_.Caches().ClassTable;
         table.ForEachSection(u"color", [&](const std::u16string& name, skin::TRdValueStrings& lines) {
             std::vector<std::u16string> own;
-            for (int i = 0; i < lines.Count(); ++i) own.push_back(lines.Strings(i));
+            for (int i = 0; i < lines.Count(); ++i)
+                own.push_back(lines.Strings(i));
             checkColourSection(name, own, skin::ColorOrder::RGB, false, refs);
         });
         if (!colorFile_.empty()) {
             TMemIniFile settings;
             skin::ReadColorSettings(settings, set_.Reader());
-            const skin::ColorOrder order = sameTextAscii(settings.ReadString(u"validate", u"type", u"RGB"), u"BGR")
-                                               ? skin::ColorOrder::BGR
-                                               : skin::ColorOrder::RGB;
+            const skin::ColorOrder order =
+                sameTextAscii(settings.ReadString(u"validate", u"type", u"RGB"), u"BGR")
+                    ? skin::ColorOrder::BGR
+                    : skin::ColorOrder::RGB;
             // A main.ini serving as colour settings holds the skin's other sections too: those
             // with a class and the tint patterns are no colours to its author.
             const bool mainIni = sameTextAscii(colorFile_, u"main.ini");
             for (const std::u16string& section : settings.ReadSections()) {
                 if (sameTextAscii(section, u"validate")) continue;
-                if (mainIni && (sameTextAscii(section, u"tintpng") || settings.ValueExists(section, u"class"))) continue;
+                if (mainIni &&
+                    (sameTextAscii(section, u"tintpng") || settings.ValueExists(section, u"class")))
+                    continue;
                 checkColourSection(section, settings.ReadSectionValues(section), order, true, refs);
             }
         }
         std::map<std::u16string, const ColourRef*> byName;
-        for (const ColourRef& r : refs) byName[up(r.name)] = &r;
+        for (const ColourRef& r : refs)
+            byName[up(r.name)] = &r;
         for (const ColourRef& r : refs) {
             if (colourDefined(r.name)) continue;
             std::vector<std::u16string> chain{r.name};
             std::u16string next = r.target;
             std::string message;
             for (;;) {
-                const auto loop = std::find_if(chain.begin(), chain.end(),
-                                               [&](const std::u16string& n) { return text::sameText(n, next); });
+                const auto loop = std::find_if(chain.begin(), chain.end(), [&](const std::u16string& n) {
+                    return text::sameText(n, next);
+                });
                 if (loop != chain.end()) {
                     std::string text;
-                    for (auto it = loop; it != chain.end(); ++it) text += u8(*it) + " -> ";
-                    message = loop == chain.begin() ? "colour reference " + u8(r.value) + " runs in a cycle: " + text + u8(next)
-                                                    : "colour reference " + u8(r.value) + " leads into a cycle: " + text + u8(next);
+                    for (auto it = loop; it != chain.end(); ++it)
+                        text += u8(*it) + " -> ";
+                    message =
+                        loop == chain.begin()
+                            ? "colour reference " + u8(r.value) + " runs in a cycle: " + text + u8(next)
+                            : "colour reference " + u8(r.value) + " leads into a cycle: " + text + u8(next);
                     break;
                 }
                 auto it = byName.find(up(next));
                 if (it == byName.end() || colourDefined(next)) {
                     message = chain.size() == 1 ? "colour reference " + u8(r.value) + " names no colour"
-                                                : "colour reference " + u8(r.value) + " does not resolve: " + u8(next) +
-                                                      " names no colour";
+                                                : "colour reference " + u8(r.value) +
+                                                      " does not resolve: " + u8(next) + " names no colour";
                     break;
                 }
                 chain.push_back(next);
@@ -439,36 +457,29 @@ private:
     // ---- pictures and tint patterns ----
 
     void checkPictures() {
-        for (const SkinSet::Package& p : set_.Packages()) {
-            if (!p.answers) continue;
-            for (std::size_t i = 0; i < p.archive->entryCount(); ++i) {
-                const zip::ZipEntry& e = p.archive->entry(i);
-                if (e.isFolder() || !hasExtension(e.name, ".png")) continue;
-                if (!named_.count(up(u16(":/" + p.name + "/" + e.name))))
-                    warning(Location{p.display, e.name, 0}, "no line names this picture");
-            }
-        }
+        forEachFile([&](const SkinSet::Package& p, std::size_t, const zip::ZipEntry& e) {
+            if (HasExtension(e.name, ".png") && !named_.count(up(u16(":/" + p.name + "/" + e.name))))
+                warning(Location{p.display, e.name, 0}, "no line names this picture");
+        });
     }
 
     void checkTintPatterns() {
         const skin::TRdValueStrings* patterns = set_.Caches().ClassTable.TintPatterns();
         if (!patterns) return;
         std::vector<std::u16string> candidates = names_;
-        for (const SkinSet::Package& p : set_.Packages()) {
-            if (!p.answers) continue;
-            for (std::size_t i = 0; i < p.archive->entryCount(); ++i) {
-                const zip::ZipEntry& e = p.archive->entry(i);
-                if (e.isFolder()) continue;
-                candidates.push_back(u16(":/" + p.name + "/" + e.name));
-                if (text::u16(p.name) == set_.SkinName()) candidates.push_back(u16(e.name));
-            }
-        }
+        forEachFile([&](const SkinSet::Package& p, std::size_t, const zip::ZipEntry& e) {
+            candidates.push_back(u16(":/" + p.name + "/" + e.name));
+            if (u16(p.name) == set_.SkinName()) candidates.push_back(u16(e.name));
+        });
         for (int i = 0; i < patterns->Count(); ++i) {
             const std::u16string& line = patterns->Strings(i);
             const std::u16string pattern = nameOf(line);
-            const bool matches = std::any_of(candidates.begin(), candidates.end(),
-                                             [&](const std::u16string& c) { return skin::MatchSpec(c, pattern); });
-            if (!matches) error(originOf(u"", u"tintpng", pattern), "tint pattern " + u8(pattern) + " matches no picture");
+            const bool matches =
+                std::any_of(candidates.begin(), candidates.end(),
+                            [&](const std::u16string& c) { return skin::MatchSpec(c, pattern); });
+            if (!matches)
+                error(originOf(u"", u"tintpng", pattern),
+                      "tint pattern " + u8(pattern) + " matches no picture");
         }
     }
 
@@ -487,10 +498,12 @@ private:
 } // namespace
 
 std::string FormatFinding(const Finding& f) {
-    return f.at.package + ":" + f.at.path + ":" + std::to_string(f.at.line) + ": " + (f.error ? "error" : "warning") +
-           ": " + f.message;
+    return f.at.package + ":" + f.at.path + ":" + std::to_string(f.at.line) + ": " +
+           (f.error ? "error" : "warning") + ": " + f.message;
 }
 
-std::vector<Finding> CheckSkin(SkinSet& set) { return Checker(set).Run(); }
+std::vector<Finding> CheckSkin(SkinSet& set) {
+    return Checker(set).Run();
+}
 
 } // namespace vell::vskin

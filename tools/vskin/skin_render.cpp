@@ -24,7 +24,9 @@ struct Link {
 
 constexpr int kMaxChain = 64;
 
-bool bracketed(const std::u16string& name) { return name.size() >= 2 && name.front() == u'[' && name.back() == u']'; }
+bool bracketed(const std::u16string& name) {
+    return name.size() >= 2 && name.front() == u'[' && name.back() == u']';
+}
 
 // The name a reference shows now: an animation's first frame, else its imgname.
 std::u16string shownName(const rdg::RdgValues& v) {
@@ -39,13 +41,15 @@ std::u16string shownName(const rdg::RdgValues& v) {
 std::u16string resolve(SkinSet& set, Link& link, std::vector<std::unique_ptr<Link>>& chain) {
     std::u16string name = shownName(link.v);
     if (!bracketed(name)) return name;
-    if (chain.size() >= kMaxChain) throw ToolError("the image definitions link in a loop at " + text::utf16ToUtf8(name));
+    if (chain.size() >= kMaxChain)
+        throw ToolError("the image definitions link in a loop at " + text::utf16ToUtf8(name));
     std::vector<std::u16string> lines;
     {
         std::lock_guard guard(set.Caches().ImageDefinitionsLock);
         const skin::TRdValueStrings* def = skin::FindImageDefinition(set.Caches(), name);
         if (!def) throw ToolError("the skin defines no image " + text::utf16ToUtf8(name));
-        for (int i = 0; i < def->Count(); ++i) lines.push_back(def->Strings(i));
+        for (int i = 0; i < def->Count(); ++i)
+            lines.push_back(def->Strings(i));
     }
     chain.push_back(std::make_unique<Link>());
     Link& d = *chain.back();
@@ -76,14 +80,16 @@ std::vector<std::u16string> ReferenceLines(std::u16string_view reference) {
     return lines;
 }
 
-std::vector<std::uint8_t> RenderReference(SkinSet& set, const std::vector<std::u16string>& reference, int w, int h) {
+std::vector<std::uint8_t> RenderReference(SkinSet& set, const std::vector<std::u16string>& reference, int w,
+                                          int h) {
     Link top;
     rdg::LoadFromStrings(top.v, top.opt, reference, false, true);
     std::vector<std::unique_ptr<Link>> chain;
     const std::u16string rootName = resolve(set, top, chain);
     if (rootName.empty()) throw ToolError("the reference names no picture (imgname)");
     std::vector<std::uint8_t> file;
-    if (!set.Read(rootName, file)) throw ToolError(text::utf16ToUtf8(rootName) + ": no package holds this picture");
+    if (!set.Read(rootName, file))
+        throw ToolError(text::utf16ToUtf8(rootName) + ": no package holds this picture");
     png::BgraImage root;
     try {
         root = png::decodeToBgra(file);
@@ -107,8 +113,16 @@ std::vector<std::uint8_t> RenderReference(SkinSet& set, const std::vector<std::u
 
     std::vector<std::uint8_t> pixels(std::size_t(w) * std::size_t(h) * 4, 0);
     const draw::DrawTarget target{pixels.data(), std::ptrdiff_t(w) * 4, w, h, true};
-    const draw::DrawSource source{root.pixels.data(), std::ptrdiff_t(root.width) * 4, int(root.width),
-                                  int(root.height), draw::SourceLayout::Bgra32, nullptr, 0, nullptr, 0, true};
+    const draw::DrawSource source{root.pixels.data(),
+                                  std::ptrdiff_t(root.width) * 4,
+                                  int(root.width),
+                                  int(root.height),
+                                  draw::SourceLayout::Bgra32,
+                                  nullptr,
+                                  0,
+                                  nullptr,
+                                  0,
+                                  true};
     const int srcW = clip.Right - clip.Left, srcH = clip.Bottom - clip.Top;
     if (root.width == 0 || root.height == 0 || srcW <= 0 || srcH <= 0 || alpha <= 0) return pixels;
     auto paint = [&](const design::SliceRect& d, const design::SliceRect& s) {
@@ -126,7 +140,8 @@ std::vector<std::uint8_t> RenderReference(SkinSet& set, const std::vector<std::u
     const bool slices = o.Left() || o.Top() || o.Right() || o.Bottom() || o.StretchMode() == design::sdmFill;
     if (slices) {
         // Through the nine-slice engine at full opacity: the pieces take the picture's.
-        design::paintNineSlice(srcW, srcH, dest, design::SliceMargins{o.Left(), o.Top(), o.Right(), o.Bottom()},
+        design::paintNineSlice(srcW, srcH, dest,
+                               design::SliceMargins{o.Left(), o.Top(), o.Right(), o.Bottom()},
                                o.StretchMode(), &dest, paint);
     } else {
         paint(dest, design::SliceRect{0, 0, srcW, srcH});

@@ -16,6 +16,7 @@ std::vector<std::u16string> ReferenceLines(std::u16string_view reference);
 
 // Premultiplied BGRA rows, w * 4 bytes each. A reference that resolves to no picture, or
 // to one that does not decode, is a ToolError.
-std::vector<std::uint8_t> RenderReference(SkinSet& set, const std::vector<std::u16string>& reference, int w, int h);
+std::vector<std::uint8_t> RenderReference(SkinSet& set, const std::vector<std::u16string>& reference, int w,
+                                          int h);
 
 } // namespace vell::vskin

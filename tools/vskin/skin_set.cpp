@@ -20,7 +20,8 @@ std::string otherExtension(const std::string& path) {
 
 std::string joinBars(const std::vector<std::string>& names) {
     std::string joined;
-    for (const std::string& n : names) joined += n + "|";
+    for (const std::string& n : names)
+        joined += n + "|";
     return joined;
 }
 
@@ -55,7 +56,8 @@ SkinSet::SkinSet(const std::vector<std::string>& packagePaths)
             if (earlier.name == p.name) earlier.answers = false;
         packages_.push_back(std::move(p));
         realPaths_[skin::PackageRoles::NormalPath(text::u16(path))] = path;
-        realPaths_.emplace(skin::PackageRoles::NormalPath(text::u16(otherExtension(path))), otherExtension(path));
+        realPaths_.emplace(skin::PackageRoles::NormalPath(text::u16(otherExtension(path))),
+                           otherExtension(path));
         const bool isPublic = packages_.back().name == "public";
         roles_.Register(text::u16(path), !isPublic && haveSkin);
         if (!isPublic) haveSkin = true;

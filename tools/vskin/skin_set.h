@@ -25,7 +25,7 @@ struct Location {
 };
 
 class SkinSet {
-public:
+  public:
     // Unreadable files and damaged archives are ToolErrors.
     explicit SkinSet(const std::vector<std::string>& packagePaths);
 
@@ -49,7 +49,7 @@ public:
     // ":/black/main.ini" -> the black package as named, "main.ini".
     Location Locate(std::u16string_view resourcePath, int line) const;
 
-private:
+  private:
     std::vector<Package> packages_;
     package::PackageStore store_;
     skin::PackageRoles roles_;

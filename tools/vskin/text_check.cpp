@@ -21,7 +21,8 @@ int firstBadUtf8Line(std::span<const std::uint8_t> bytes) {
     int line = 1;
     while (start < bytes.size()) {
         std::size_t end = start;
-        while (end < bytes.size() && bytes[end] != '\n') ++end;
+        while (end < bytes.size() && bytes[end] != '\n')
+            ++end;
         const std::string_view text(reinterpret_cast<const char*>(bytes.data() + start), end - start);
         if (!text::isValidUtf8(text)) return line;
         start = end + 1;
@@ -40,7 +41,8 @@ std::optional<TextProblem> CheckTextEncoding(std::span<const std::uint8_t> bytes
     switch (text::detectEncoding(bytes, &bom)) {
     case text::TextEncoding::Utf8:
         if (const int line = firstBadUtf8Line(bytes.subspan(bom)))
-            return TextProblem{true, line, "not UTF-8, although the file starts with a UTF-8 byte-order mark"};
+            return TextProblem{true, line,
+                               "not UTF-8, although the file starts with a UTF-8 byte-order mark"};
         return std::nullopt;
     case text::TextEncoding::Utf16LE:
     case text::TextEncoding::Utf16BE:
@@ -56,9 +58,10 @@ std::optional<TextProblem> CheckTextEncoding(std::span<const std::uint8_t> bytes
     if (high == bytes.end()) return std::nullopt;
     const int line = lineOf(bytes, std::size_t(high - bytes.begin()));
     if (text::isValidUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
-        return TextProblem{true, line,
-                           "UTF-8 text without a byte-order mark: the product reads it in the ANSI code page; "
-                           "save it with a byte-order mark"};
+        return TextProblem{
+            true, line,
+            "UTF-8 text without a byte-order mark: the product reads it in the ANSI code page; "
+            "save it with a byte-order mark"};
     return TextProblem{false, line,
                        "text in the ANSI code page reads differently under other code pages; "
                        "save it as UTF-8 with a byte-order mark"};

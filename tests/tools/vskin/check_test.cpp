@@ -46,14 +46,19 @@ TEST(VskinCheck, EachBrokenPackageGivesItsFinding) {
         Files skinFiles;
         std::vector<std::string> expected;
     } cases[] = {
-        {"nothing wrong", {{"main.ini", "[panel]\nclass=TRdPanel\nColor=clNone\n"}}, {{"main.ini", kSkinMain}}, {}},
+        {"nothing wrong",
+         {{"main.ini", "[panel]\nclass=TRdPanel\nColor=clNone\n"}},
+         {{"main.ini", kSkinMain}},
+         {}},
         {"a section names a missing picture",
-         {{"main.ini", "[image_bg]\nclass=TRdImage\nPicture.Text=('imgname=images/none.png' 'imgopt=4,4,4,4,1')\n"}},
+         {{"main.ini",
+           "[image_bg]\nclass=TRdImage\nPicture.Text=('imgname=images/none.png' 'imgopt=4,4,4,4,1')\n"}},
          {{"main.ini", kSkinMain}},
          {"public.rcc:main.ini:3: error: imgname names images/none.png, which no package holds"}},
         {"a picture does not decode",
          {{"main.ini", ""}},
-         {{"main.ini", kSkinMain + "[bg]\nclass=image\nimgname=images/bad.png\n"}, {"images/bad.png", kBadPng}},
+         {{"main.ini", kSkinMain + "[bg]\nclass=image\nimgname=images/bad.png\n"},
+          {"images/bad.png", kBadPng}},
          {"skin.dll:images/bad.png:0: error: picture does not decode: " + decodeMessage(kBadPng)}},
         {"a colour reference names no colour",
          {{"main.ini", ""}},
@@ -62,8 +67,10 @@ TEST(VskinCheck, EachBrokenPackageGivesItsFinding) {
         {"colour references run in a cycle",
          {{"main.ini", ""}},
          {{"main.ini", kSkinMain}, {"color_setting.ini", "[text]\ncl_a=[text.cl_b]\ncl_b=[&text.cl_a]\n"}},
-         {"skin.dll:color_setting.ini:2: error: colour reference [text.cl_b] runs in a cycle: text.cl_a -> text.cl_b -> text.cl_a",
-          "skin.dll:color_setting.ini:3: error: colour reference [&text.cl_a] runs in a cycle: text.cl_b -> text.cl_a -> text.cl_b"}},
+         {"skin.dll:color_setting.ini:2: error: colour reference [text.cl_b] runs in a cycle: text.cl_a -> "
+          "text.cl_b -> text.cl_a",
+          "skin.dll:color_setting.ini:3: error: colour reference [&text.cl_a] runs in a cycle: text.cl_b -> "
+          "text.cl_a -> text.cl_b"}},
         {"a colour value does not parse",
          {{"main.ini", ""}},
          {{"main.ini", kSkinMain + "[ui]\nclass=color\ncl_x=#12345G\n"}},
@@ -75,7 +82,8 @@ TEST(VskinCheck, EachBrokenPackageGivesItsFinding) {
         {"a parent is missing",
          {{"main.ini", "[panel_box]\nclass=TRdPanel\nparent=panel\n[panel]\nclass=TRdImage\n"}},
          {{"main.ini", kSkinMain}},
-         {"public.rcc:main.ini:3: error: parent [panel] is no section of class TRdPanel (that section has class TRdImage)"}},
+         {"public.rcc:main.ini:3: error: parent [panel] is no section of class TRdPanel (that section has "
+          "class TRdImage)"}},
         {"parents run in a cycle",
          {{"main.ini", ""}},
          {{"main.ini", kSkinMain + "[a]\nclass=TRdPanel\nparent=b\n[b]\nclass=TRdPanel\nparent=a\n"}},
@@ -87,7 +95,8 @@ TEST(VskinCheck, EachBrokenPackageGivesItsFinding) {
         {"a definition names a missing definition",
          {{"main.ini", ""}},
          {{"main.ini", kSkinMain + "[d1]\nclass=image\nimgname=[d2]\n"}},
-         {"skin.dll:main.ini:5: error: imgname names the image definition [d2], which the skin does not define"}},
+         {"skin.dll:main.ini:5: error: imgname names the image definition [d2], which the skin does not "
+          "define"}},
         {"a key and a section stand twice",
          {{"main.ini", "[x]\nclass=TRdPanel\nColor=1\ncolor=2\n[X]\nWidth=3\n"}},
          {{"main.ini", kSkinMain}},
@@ -95,14 +104,18 @@ TEST(VskinCheck, EachBrokenPackageGivesItsFinding) {
           "public.rcc:main.ini:5: error: section [X] appears again; only the first (line 1) is read"}},
         {"a tint pattern matches nothing",
          {{"main.ini", ""}},
-         {{"main.ini", kSkinMain + "[p]\nclass=image\nimgname=images/a.png\n[tintpng]\nimages/*.png\nicons/*.png=false\n"},
+         {{"main.ini",
+           kSkinMain +
+               "[p]\nclass=image\nimgname=images/a.png\n[tintpng]\nimages/*.png\nicons/*.png=false\n"},
           {"images/a.png", Png(2, 2)}},
          {"skin.dll:main.ini:8: error: tint pattern icons/*.png matches no picture"}},
         {"text in an encoding the product misreads",
          {{"main.ini", std::string("\xFF\xFE\x00\x00", 4)}},
          {{"main.ini", kSkinMain}, {"extra.ini", "[a]\nx=1\ny=caf\xC3\xA9\n"}},
-         {"public.rcc:main.ini:0: error: UTF-32 text: the product reads UTF-8 or UTF-16 with a byte-order mark",
-          "skin.dll:extra.ini:3: error: UTF-8 text without a byte-order mark: the product reads it in the ANSI code "
+         {"public.rcc:main.ini:0: error: UTF-32 text: the product reads UTF-8 or UTF-16 with a byte-order "
+          "mark",
+          "skin.dll:extra.ini:3: error: UTF-8 text without a byte-order mark: the product reads it in the "
+          "ANSI code "
           "page; save it with a byte-order mark"}},
         {"a picture no line names",
          {{"main.ini", ""}},
@@ -116,5 +129,6 @@ TEST(VskinCheck, EachBrokenPackageGivesItsFinding) {
          {"skin.dll:btn.rdg:2: error: imgname names images/gone.png, which no package holds",
           "skin.dll:main.ini:5: error: imgname names images/f_1.png, which no package holds"}},
     };
-    for (const Case& c : cases) EXPECT_EQ(findings(c.publicFiles, c.skinFiles), c.expected) << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(findings(c.publicFiles, c.skinFiles), c.expected) << c.what;
 }

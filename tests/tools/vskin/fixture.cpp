@@ -33,9 +33,11 @@ void WriteTree(const std::filesystem::path& folder, const Files& files) {
 
 void WritePackage(const std::filesystem::path& file, const Files& files) {
     zip::ZipWriter writer;
-    for (const auto& [name, data] : files) writer.add(name, std::string_view(data));
+    for (const auto& [name, data] : files)
+        writer.add(name, std::string_view(data));
     const std::vector<std::uint8_t> bytes = writer.finish();
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 std::string ReadText(const std::filesystem::path& file) {
@@ -45,8 +47,8 @@ std::string ReadText(const std::filesystem::path& file) {
 
 std::string Png(int w, int h) {
     const std::vector<std::uint8_t> pixels(std::size_t(w) * std::size_t(h) * 4, 0xFF);
-    const std::vector<std::uint8_t> file = png::encodeBgra(pixels.data(), std::uint32_t(w), std::uint32_t(h),
-                                                           std::size_t(w) * 4, false);
+    const std::vector<std::uint8_t> file =
+        png::encodeBgra(pixels.data(), std::uint32_t(w), std::uint32_t(h), std::size_t(w) * 4, false);
     return std::string(file.begin(), file.end());
 }
 

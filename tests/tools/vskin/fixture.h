@@ -10,12 +10,12 @@ namespace vell::vskintest {
 
 // A fresh empty folder below the system's temporary folder, removed with the object.
 class ScratchFolder {
-public:
+  public:
     ScratchFolder();
     ~ScratchFolder();
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

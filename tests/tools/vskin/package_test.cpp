@@ -50,7 +50,8 @@ TEST(VskinPack, UnpackGivesTheFolderBack) {
     fs::remove(source.path() / "p.dll.tmp");
     auto archive = OpenPackage(source.path() / "p.dll");
     UnpackPackage(*archive, "p.dll", out.path() / "back");
-    for (const auto& [name, data] : kFolder) EXPECT_EQ(ReadText(out.path() / "back" / name), data) << name;
+    for (const auto& [name, data] : kFolder)
+        EXPECT_EQ(ReadText(out.path() / "back" / name), data) << name;
 }
 
 TEST(VskinPack, BadInputIsOneToolError) {
@@ -66,11 +67,15 @@ TEST(VskinPack, BadInputIsOneToolError) {
         std::function<void()> run;
         std::string message;
     } cases[] = {
-        {"missing folder", [&] { PackFolder(dir.path() / "none"); }, (dir.path() / "none").string() + ": no such folder"},
-        {"missing package", [&] { OpenPackage(dir.path() / "none.dll"); }, (dir.path() / "none.dll").string() + ": no such file"},
+        {"missing folder", [&] { PackFolder(dir.path() / "none"); },
+         (dir.path() / "none").string() + ": no such folder"},
+        {"missing package", [&] { OpenPackage(dir.path() / "none.dll"); },
+         (dir.path() / "none.dll").string() + ": no such file"},
         {"no archive", [&] { OpenPackage(dir.path() / "not.dll"); },
-         (dir.path() / "not.dll").string() + ": not a package (" + zip::errorText(zip::ZipError::NotZip) + ")"},
-        {"entry outside the folder", [&] { UnpackPackage(*OpenPackage(dir.path() / "evil.dll"), "evil.dll", dir.path() / "out"); },
+         (dir.path() / "not.dll").string() + ": not a package (" + zip::errorText(zip::ZipError::NotZip) +
+             ")"},
+        {"entry outside the folder",
+         [&] { UnpackPackage(*OpenPackage(dir.path() / "evil.dll"), "evil.dll", dir.path() / "out"); },
          "evil.dll: entry ../escaped.txt would be written outside " + (dir.path() / "out").string()},
     };
     for (const Case& c : cases) {
@@ -92,13 +97,15 @@ TEST(VskinCheck, TheDemoSkinsPackedByVskinHaveNoFindings) {
         const fs::path package = dir.path() / (std::string(skin) + ".dll");
         WriteFile(package, PackFolder(skins / skin));
         SkinSet set({(dir.path() / "public.rcc").string(), package.string()});
-        for (const Finding& f : CheckSkin(set)) ADD_FAILURE() << FormatFinding(f);
+        for (const Finding& f : CheckSkin(set))
+            ADD_FAILURE() << FormatFinding(f);
     }
 }
 
 TEST(VskinCommandLine, ExitCodes) {
     ScratchFolder dir;
-    WriteTree(dir.path() / "skin", {{"main.ini", "[validate]\nskinname=skin\n[i]\nclass=image\nimgname=gone.png\n"}});
+    WriteTree(dir.path() / "skin",
+              {{"main.ini", "[validate]\nskinname=skin\n[i]\nclass=image\nimgname=gone.png\n"}});
     std::ofstream(dir.path() / "broken.dll") << "PK but no archive";
     const std::string vskin = VELL_VSKIN_PROGRAM;
     const std::string d = dir.path().string();
@@ -113,8 +120,8 @@ TEST(VskinCommandLine, ExitCodes) {
     EXPECT_EQ(ReadText(d + "/out.txt"),
               d + "/skin.dll:main.ini:5: error: imgname names gone.png, which no package holds\n");
     EXPECT_EQ(run("check " + d + "/broken.dll"), 2);
-    EXPECT_EQ(ReadText(d + "/out.txt"), "vskin: " + d + "/broken.dll: not a package (" +
-                                            zip::errorText(zip::ZipError::NotZip) + ")\n");
+    EXPECT_EQ(ReadText(d + "/out.txt"),
+              "vskin: " + d + "/broken.dll: not a package (" + zip::errorText(zip::ZipError::NotZip) + ")\n");
     EXPECT_EQ(run("render " + d + "/skin.dll imgname=gone.png 0x5 " + d + "/o.png"), 2);
     EXPECT_EQ(run("frobnicate"), 2);
 }

@@ -40,9 +40,9 @@ TEST_F(ResourceTest, VskinRenderEqualsTheLoadersLayer) {
     TResource::Register(DemoSkinFolder() + u"black.dll", false);
     const int w = 560, h = 240;
     struct Case {
-        const char* file;      // written by the build's vskin render
-        const char16_t* text;  // the control's picture
-        bool controlOption;    // drawn with the image control's option 16,16,16,16, else the reference's own
+        const char* file;     // written by the build's vskin render
+        const char16_t* text; // the control's picture
+        bool controlOption;   // drawn with the image control's option 16,16,16,16, else the reference's own
     } cases[] = {
         {VELL_BINARY_DIR "\\vskin-render\\panel.png", u"imgname=images/img_preview_pannel.png", true},
         {VELL_BINARY_DIR "\\vskin-render\\panel_definition.png", u"imgname=[img_preview_pannel]", false},
