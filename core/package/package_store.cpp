@@ -105,6 +105,15 @@ bool PackageStore::read(std::string_view resourcePath, std::vector<std::uint8_t>
     return archive->read(std::size_t(index), out) == zip::ZipError::None;
 }
 
+bool PackageStore::contains(std::string_view resourcePath) const {
+    std::string name, inner;
+    if (!splitResourcePath(resourcePath, name, inner) || inner.empty()) return false;
+    std::shared_lock guard(s_->lock);
+    const zip::ZipArchive* archive = s_->byName(name);
+    const long index = archive ? archive->find(inner) : -1;
+    return index >= 0 && !archive->entry(std::size_t(index)).isFolder();
+}
+
 void PackageStore::list(std::string_view folderPath, std::vector<std::string>& folders,
                         std::vector<std::string>& files) const {
     folders.clear();

@@ -34,6 +34,9 @@ public:
     // when the entry is damaged (out is then empty).
     bool read(std::string_view resourcePath, std::vector<std::uint8_t>& out) const;
 
+    // Whether a resource path names a file of a registered package (without reading it).
+    bool contains(std::string_view resourcePath) const;
+
     // Sub-folders and files directly below a resource folder such as ":/public/" or
     // ":/black/images". The folder ":/" lists the registered package names.
     void list(std::string_view folderPath, std::vector<std::string>& folders,

@@ -61,7 +61,8 @@ BgraImage decodeToBgra(std::span<const uint8_t> file, const Limits& limits) {
     options.palette = havePalette ? &palette : nullptr;
     options.transparency = haveTransparency ? &transparency : nullptr;
     options.limits = limits;
-    decodeImageData(h, idat.tail, idat.firstIdatSize, target, options);
+    out.hasImageData = true;
+    out.data = decodeImageData(h, idat.tail, idat.firstIdatSize, target, options);
     return out;
 }
 

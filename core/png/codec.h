@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "core/png/decoder.h"
 #include "core/png/format.h"
 
 namespace vell::png {
@@ -14,6 +15,8 @@ struct BgraImage {
     uint32_t height = 0;
     std::vector<uint8_t> pixels; // width * 4 bytes per row, premultiplied BGRA
     Ihdr header;                 // as read from the file
+    bool hasImageData = false;   // an IDAT was found
+    DecodeResult data = DecodeResult::Complete; // how its image data decoded
 };
 
 // Decodes a PNG file. Raises the structural errors of the reader and decoder; a file whose

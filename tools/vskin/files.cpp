@@ -1,7 +1,6 @@
 #include "tools/vskin/files.h"
 
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace vell::vskin {
@@ -9,10 +8,12 @@ namespace vell::vskin {
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) throw ToolError(path.string() + ": no such file");
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) throw ToolError(path.string() + ": cannot be read");
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw ToolError(path.string() + ": cannot be read");
+    std::vector<std::uint8_t> bytes(std::size_t(in.tellg()));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size())))
+        throw ToolError(path.string() + ": cannot be read");
     return bytes;
 }
 

@@ -112,7 +112,13 @@ class Checker {
 
     void checkPictureData(const Location& at, const std::vector<std::uint8_t>& bytes) {
         try {
-            png::decodeToBgra(bytes);
+            const png::BgraImage image = png::decodeToBgra(bytes);
+            if (!image.hasImageData)
+                error(at, "picture holds no image data: the product draws it transparent");
+            else if (image.data == png::DecodeResult::Damaged)
+                error(at, "picture data is damaged (a CRC or the compressed data): the product draws it transparent");
+            else if (image.data == png::DecodeResult::Truncated)
+                error(at, "picture data ends early: the product draws the rows after it transparent");
         } catch (const std::exception& e) {
             error(at, std::string("picture does not decode: ") + e.what());
         }
@@ -126,7 +132,8 @@ class Checker {
     template <class Visit> void parseIni(const std::u16string& name, bool reportDuplicates, Visit visit) {
         std::vector<std::uint8_t> bytes;
         if (!set_.Read(name, bytes)) return;
-        const std::u16string path = set_.ResourcePath(name);
+        const Location file = set_.Locate(set_.ResourcePath(name), 0);
+        auto at = [&](int line) { return Location{file.package, file.path, line}; };
         TIniSections sections;
         std::vector<std::vector<int>> lineNo; // per section: header line, then each line's
         sections.SetStrings(text::splitLines(text::decodeText(bytes)), [&](std::size_t source, int s, int) {
@@ -136,9 +143,9 @@ class Checker {
         std::map<std::u16string, int> firstHeader;
         for (int s = 0; s < sections.Count(); ++s) {
             const std::u16string& section = sections.Name(s);
-            const std::vector<int>& at = lineNo[std::size_t(s)];
-            const Location header = set_.Locate(path, at[0]);
-            const auto [first, fresh] = firstHeader.emplace(up(section), at[0]);
+            const std::vector<int>& lineOf = lineNo[std::size_t(s)];
+            const Location header = at(lineOf[0]);
+            const auto [first, fresh] = firstHeader.emplace(up(section), lineOf[0]);
             if (!fresh) {
                 if (reportDuplicates)
                     error(header, "section [" + u8(section) + "] appears again; only the first (line " +
@@ -153,7 +160,7 @@ class Checker {
             std::map<std::u16string, int> seen;
             for (int k = 0; k < lines.Count(); ++k) {
                 const std::u16string key = nameOf(lines.Strings(k));
-                const Location loc = set_.Locate(path, at[std::size_t(k) + 1]);
+                const Location loc = at(lineOf[std::size_t(k) + 1]);
                 const auto [was, isNew] = seen.emplace(up(key), loc.line);
                 if (!isNew && reportDuplicates)
                     error(loc, "key " + u8(key) + " appears twice in [" + u8(section) + "] (first on line " +

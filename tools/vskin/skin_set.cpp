@@ -88,8 +88,7 @@ bool SkinSet::Read(std::u16string_view name, std::vector<std::uint8_t>& out) con
 }
 
 bool SkinSet::Exists(std::u16string_view name) const {
-    std::vector<std::uint8_t> bytes;
-    return Read(name, bytes);
+    return store_.contains(text::utf16ToUtf8(ResourcePath(name)));
 }
 
 Location SkinSet::Locate(std::u16string_view resourcePath, int line) const {

@@ -45,6 +45,7 @@ class SkinSet {
     std::u16string ResourcePath(std::u16string_view name) const { return roles_.ResourcePath(name); }
     // The bytes of a name (kept after the first read); false when no package holds it.
     bool Read(std::u16string_view name, std::vector<std::uint8_t>& out) const;
+    // Whether a package holds the name, without reading it.
     bool Exists(std::u16string_view name) const;
     // ":/black/main.ini" -> the black package as named, "main.ini".
     Location Locate(std::u16string_view resourcePath, int line) const;

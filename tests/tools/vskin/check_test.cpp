@@ -36,6 +36,13 @@ std::vector<std::string> findings(const Files& publicFiles, const Files& skinFil
 const std::string kSkinMain = "[validate]\r\nskinname=skin\r\n";
 const std::string kBadPng = "\x89PNG\r\n\x1a\nnot really";
 
+// A picture whose image data no longer matches its CRC.
+std::string damagedPng() {
+    std::string png = Png(4, 4);
+    png[png.find("IDAT") + 6] ^= 0x55;
+    return png;
+}
+
 } // namespace
 
 // Each package is broken in one way and gives exactly its finding.
@@ -60,6 +67,11 @@ TEST(VskinCheck, EachBrokenPackageGivesItsFinding) {
          {{"main.ini", kSkinMain + "[bg]\nclass=image\nimgname=images/bad.png\n"},
           {"images/bad.png", kBadPng}},
          {"skin.dll:images/bad.png:0: error: picture does not decode: " + decodeMessage(kBadPng)}},
+        {"a picture's data is damaged",
+         {{"main.ini", ""}},
+         {{"main.ini", kSkinMain + "[bg]\nclass=image\nimgname=images/bad.png\n"}, {"images/bad.png", damagedPng()}},
+         {"skin.dll:images/bad.png:0: error: picture data is damaged (a CRC or the compressed data): the product "
+          "draws it transparent"}},
         {"a colour reference names no colour",
          {{"main.ini", ""}},
          {{"main.ini", kSkinMain}, {"color_setting.ini", "[text]\ncl_a=&102030\ncl_b=[#text.cl_none]\n"}},

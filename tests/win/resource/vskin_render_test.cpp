@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
