@@ -25,13 +25,13 @@ std::vector<std::uint8_t> readFile(const char* path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The layer's pixels as the tool writes them: through the same PNG encoder and back.
-std::vector<std::uint8_t> layerPixels(image::TPngImage& layer, int w, int h) {
+// The layer as the tool writes its picture: through the same PNG encoder.
+std::vector<std::uint8_t> layerPng(image::TPngImage& layer, int w, int h) {
     ::GdiFlush();
     std::vector<std::uint8_t> rows(std::size_t(w) * std::size_t(h) * 4);
     for (int y = 0; y < h; ++y)
         std::memcpy(rows.data() + std::size_t(y) * w * 4, layer.GetScanline(y), std::size_t(w) * 4);
-    return png::decodeToBgra(png::encodeBgra(rows.data(), w, h, std::size_t(w) * 4, true)).pixels;
+    return png::encodeBgra(rows.data(), w, h, std::size_t(w) * 4, true);
 }
 
 } // namespace
@@ -51,7 +51,8 @@ TEST_F(ResourceTest, VskinRenderEqualsTheLoadersLayer) {
     for (const Case& c : cases) {
         image::TPngImage* layer = image::TPngImage::CreateBlank(6, 8, w, h, true, false, true, false);
         HDC dc = layer->CanvasHandle();
-        ::BitBlt(dc, 0, 0, w, h, nullptr, 0, 0, BLACKNESS);
+        ::GdiFlush();
+        for (int y = 0; y < h; ++y) std::memset(layer->GetScanline(y), 0, std::size_t(w) * 4);
         image::TRdgImage picture;
         picture.LoadFromStrings({c.text}, false, true);
         design::TDesignRect option;
@@ -60,7 +61,8 @@ TEST_F(ResourceTest, VskinRenderEqualsTheLoadersLayer) {
             image::DrawDesignGraphic(&picture, RECT{0, 0, w, h}, dc, &option);
         else
             picture.Draw(dc, RECT{0, 0, w, h});
-        const std::vector<std::uint8_t> drawn = layerPixels(*layer, w, h);
+        const std::vector<std::uint8_t> layerFile = layerPng(*layer, w, h);
+        const std::vector<std::uint8_t> drawn = png::decodeToBgra(layerFile).pixels;
         layer->ReleaseRef();
 
         const std::vector<std::uint8_t> file = readFile(c.file);
@@ -71,7 +73,13 @@ TEST_F(ResourceTest, VskinRenderEqualsTheLoadersLayer) {
         std::size_t differing = 0, first = 0;
         for (std::size_t i = 0; i < drawn.size(); i += 4)
             if (std::memcmp(&drawn[i], &rendered.pixels[i], 4) != 0 && differing++ == 0) first = i / 4;
-        EXPECT_EQ(differing, 0u) << c.file << ": first at " << first % w << "," << first / w;
+        EXPECT_EQ(differing, 0u) << c.file << ": first at " << first % w << "," << first / w << ": drawn "
+                                 << std::hex << *reinterpret_cast<const std::uint32_t*>(&drawn[first * 4])
+                                 << ", rendered " << *reinterpret_cast<const std::uint32_t*>(&rendered.pixels[first * 4]);
+        if (differing) { // the layer beside the tool's picture, for a look
+            std::ofstream out(std::string(c.file) + ".layer.png", std::ios::binary);
+            out.write(reinterpret_cast<const char*>(layerFile.data()), std::streamsize(layerFile.size()));
+        }
         EXPECT_NE(drawn[(120 * w + 280) * 4 + 3], 0) << "the panel is drawn";
     }
 }
