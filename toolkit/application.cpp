@@ -466,6 +466,7 @@ void TApplication::ActivateHint(POINT CursorPos) {
         FHintWindow = dynamic_cast<THintWindow*>(cls->createComponent(this));
         if (!FHintWindow) return;
     }
+    FHintWindow->SetCustomHint(control->EffectiveCustomHint());
     FHintWindow->SetColor(info.HintColor);
     RECT r = FHintWindow->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
     ::OffsetRect(&r, info.HintPos.x, info.HintPos.y);
@@ -476,6 +477,14 @@ void TApplication::ActivateHint(POINT CursorPos) {
     FHintCursorRect = RECT{tl.x, tl.y, br.x, br.y};
     if (info.HideTimeout > 0) StartHintTimer(kHintHideTimer, info.HideTimeout);
     if (info.ReshowTimeout > 0) StartHintTimer(kHintReshowTimer, info.ReshowTimeout);
+}
+
+void TApplication::ShowHintFor(TControl* Control, POINT CursorPos) {
+    CancelHint();
+    if (!Control) return;
+    FHintControl = Control;
+    Control->FreeNotification(this);
+    ActivateHint(CursorPos);
 }
 
 void TApplication::HideHint() {

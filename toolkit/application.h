@@ -109,8 +109,10 @@ public:
     // hint control changes, the show timer starts with the control's pause, a click ends
     // the hint.
     void HintMouseMessage(TControl* Control, const TMessage& Message);
-    // Shows the hint of the control under CursorPos (screen) now.
+    // Shows the hint control's hint at CursorPos (screen) now.
     void ActivateHint(POINT CursorPos);
+    // Makes Control the hint control and shows its hint at CursorPos now.
+    void ShowHintFor(TControl* Control, POINT CursorPos);
     // Hides the hint and forgets its control.
     void CancelHint();
     // Hides the hint window only.

@@ -3,6 +3,7 @@
 #include "toolkit/control.h"
 #include "core/component/reader.h"
 #include "toolkit/form.h"
+#include "toolkit/hint.h"
 #include "toolkit/win_control.h"
 
 #include <algorithm>
@@ -25,12 +26,14 @@ const ClassInfo& TControl::StaticClass() {
             .ord("Color", ColorType(), &TControl::Color, &TControl::SetColor, std::nullopt, &TControl::IsColorStored)
             .obj("Constraints", ClassTypeOf<TSizeConstraints>(), &TControl::Constraints, &TControl::SetConstraints)
             .ord("Cursor", CursorType(), &TControl::Cursor, &TControl::SetCursor, crDefault)
+            .obj("CustomHint", ClassTypeOf<TCustomHint>(), &TControl::CustomHint, &TControl::SetCustomHint)
             .ord("Enabled", BooleanType(), &TControl::Enabled, &TControl::SetEnabled, 1)
             .obj("Font", ClassTypeOf<TFont>(), &TControl::Font, &TControl::SetFont, &TControl::IsFontStored)
             .str("Hint", &TControl::Hint, &TControl::SetHint)
             .obj("Margins", ClassTypeOf<TMargins>(), &TControl::Margins, &TControl::SetMargins)
             .ord("ParentBiDiMode", BooleanType(), &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode, 1)
             .ord("ParentColor", BooleanType(), &TControl::ParentColor, &TControl::SetParentColor)
+            .ord("ParentCustomHint", BooleanType(), &TControl::ParentCustomHint, &TControl::SetParentCustomHint, 1)
             .ord("ParentFont", BooleanType(), &TControl::ParentFont, &TControl::SetParentFont, 1)
             .ord("ParentShowHint", BooleanType(), &TControl::ParentShowHint, &TControl::SetParentShowHint, 1)
             .ord("ShowHint", BooleanType(), &TControl::ShowHint, &TControl::SetShowHint)
@@ -333,6 +336,30 @@ void TControl::SetParentShowHint(bool Value) {
     if (FParentShowHint == Value) return;
     FParentShowHint = Value;
     if (Value && Container() && !InState(csReading)) Perform(CM_PARENTSHOWHINTCHANGED);
+}
+
+void TControl::SetCustomHint(TCustomHint* Value) {
+    ToolkitHooks().CustomHintChanging(this, Value);
+    if (FCustomHint == Value) return;
+    if (FCustomHint) FCustomHint->RemoveFreeNotification(this);
+    FCustomHint = Value;
+    if (Value) {
+        Value->FreeNotification(this);
+        FParentCustomHint = false;
+    }
+}
+
+TCustomHint* TControl::EffectiveCustomHint() const {
+    for (const TControl* c = this; c; c = c->Container()) {
+        if (c->FCustomHint) return c->FCustomHint;
+        if (!c->FParentCustomHint) return nullptr;
+    }
+    return nullptr;
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == TOperation::opRemove && AComponent == FCustomHint) FCustomHint = nullptr;
 }
 
 bool TControl::IsShowing() const {

@@ -18,6 +18,7 @@ namespace vell::tk {
 
 class TWinControl;
 class TCustomForm;
+class TCustomHint;
 
 class EInvalidOperation : public ::vell::Exception {
 public:
@@ -189,6 +190,15 @@ public:
     void SetShowHint(bool Value);
     bool ParentShowHint() const { return FParentShowHint; }
     void SetParentShowHint(bool Value);
+    // A hint look of its own (a TCustomHint component), or the container's while
+    // ParentCustomHint is on. Setting it passes the toolkit's CustomHintChanging seam.
+    TCustomHint* CustomHint() const { return FCustomHint; }
+    void SetCustomHint(TCustomHint* Value);
+    bool ParentCustomHint() const { return FParentCustomHint; }
+    void SetParentCustomHint(bool Value) { FParentCustomHint = Value; }
+    // The custom hint in effect: the control's own, else its containers' while they pass
+    // theirs on.
+    TCustomHint* EffectiveCustomHint() const;
 
     // ---- state ----
     uint32_t ControlStyle() const { return FControlStyle; }
@@ -226,6 +236,8 @@ public:
     // its hooks (ControlDestroying) and drops them.
     void AddMessageHook(TMessageHook* Hook);
     void RemoveMessageHook(TMessageHook* Hook);
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     // ---- streaming ----
     void ReadState(TReader& Reader) override;
@@ -304,6 +316,8 @@ private:
     std::u16string FHint;
     bool FShowHint = false;
     bool FParentShowHint = true;
+    TCustomHint* FCustomHint = nullptr;
+    bool FParentCustomHint = true;
     TCursor FCursor = crDefault;
     TBiDiMode FBiDiMode = bdLeftToRight;
     bool FParentBiDiMode = true;

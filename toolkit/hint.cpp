@@ -10,6 +10,30 @@ namespace {
 constexpr int kTextMargin = 2;
 } // namespace
 
+// ---- TCustomHint ----
+
+const ClassInfo& TCustomHint::StaticClass() {
+    static const ClassInfo info = ClassBuilder<TCustomHint>("TCustomHint", &TComponent::StaticClass()).build();
+    return info;
+}
+
+void TCustomHint::ShowHint(TControl* Control) {
+    TApplication* app = Application();
+    POINT p;
+    ::GetCursorPos(&p);
+    app->ShowHintFor(Control, p);
+}
+
+void TCustomHint::HideHint() {
+    if (TApplication* app = CurrentApplication()) app->HideHint();
+}
+
+void TCustomHint::PaintHint(THintWindow* HintWindow) {
+    if (HDC dc = HintWindow->PaintingDC()) HintWindow->PaintDefault(dc);
+}
+
+// ---- THintWindow ----
+
 const ClassInfo& THintWindow::StaticClass() {
     static const ClassInfo info = ClassBuilder<THintWindow>("THintWindow", &TCustomForm::StaticClass()).build();
     return info;
@@ -56,6 +80,8 @@ void THintWindow::ActivateHint(const RECT& Rect, const std::u16string& AHint) {
     if (r.right > area.right) r.left = std::max(area.left, area.right - w);
     if (r.bottom > area.bottom) r.top = std::max(area.top, area.bottom - h);
     SetBounds(r.left, r.top, w, h);
+    if (FCustomHint) FCustomHint->SetHintSize(this);
+    w = Width(), h = Height();
     HWND wnd = Handle();
     ::SetWindowPos(wnd, HWND_TOPMOST, r.left, r.top, w, h, SWP_SHOWWINDOW | SWP_NOACTIVATE);
     ::InvalidateRect(wnd, nullptr, TRUE);
@@ -85,7 +111,35 @@ void THintWindow::ReleaseHandle() {
     if (HandleAllocated()) ::ShowWindow(Handle(), SW_HIDE);
 }
 
+void THintWindow::SetCustomHint(TCustomHint* Value) {
+    if (FCustomHint == Value) return;
+    if (FCustomHint) FCustomHint->RemoveFreeNotification(this);
+    FCustomHint = Value;
+    if (Value) Value->FreeNotification(this);
+}
+
+void THintWindow::Notification(TComponent* AComponent, TOperation Operation) {
+    TCustomForm::Notification(AComponent, Operation);
+    if (Operation == TOperation::opRemove && AComponent == FCustomHint) FCustomHint = nullptr;
+}
+
 void THintWindow::PaintWindow(HDC DC) {
+    if (!FCustomHint) {
+        PaintDefault(DC);
+        return;
+    }
+    HDC saved = FPaintDC;
+    FPaintDC = DC;
+    try {
+        FCustomHint->PaintHint(this);
+    } catch (...) {
+        FPaintDC = saved;
+        throw;
+    }
+    FPaintDC = saved;
+}
+
+void THintWindow::PaintDefault(HDC DC) {
     RECT r = GetClientRect();
     TBrush brush;
     brush.SetColor(Color());

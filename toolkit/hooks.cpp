@@ -54,6 +54,7 @@ public:
     bool SetLayeredAttributes(TWinControl* Control, COLORREF Key, BYTE Alpha, DWORD Flags) override {
         return Control->HandleAllocated() && ::SetLayeredWindowAttributes(Control->Handle(), Key, Alpha, Flags);
     }
+    void CustomHintChanging(TControl*, TCustomHint*&) override {}
 };
 
 namespace {
@@ -97,6 +98,9 @@ bool TToolkitHooks::MouseWheel(TControl* Control, TMessage& Message) { return Ne
 void TToolkitHooks::WindowPosChanging(TWinControl* Control, WINDOWPOS& Pos) { Next().WindowPosChanging(Control, Pos); }
 void TToolkitHooks::HintMouseMessage(TControl* Control, const TMessage& Message) {
     Next().HintMouseMessage(Control, Message);
+}
+void TToolkitHooks::CustomHintChanging(TControl* Control, TCustomHint*& Value) {
+    Next().CustomHintChanging(Control, Value);
 }
 bool TToolkitHooks::SetLayeredAttributes(TWinControl* Control, COLORREF Key, BYTE Alpha, DWORD Flags) {
     return Next().SetLayeredAttributes(Control, Key, Alpha, Flags);

@@ -18,6 +18,7 @@ namespace vell::tk {
 
 class TControl;
 class TWinControl;
+class TCustomHint;
 
 class TToolkitHooks {
 public:
@@ -62,6 +63,9 @@ public:
     // A form's constant opacity or colour key given to its layered window (a shadow that
     // follows the form listens here); false when the platform refused.
     virtual bool SetLayeredAttributes(TWinControl* Control, COLORREF Key, BYTE Alpha, DWORD Flags);
+    // A control's CustomHint is about to become Value; a link may change Value (to null: the
+    // control keeps no custom hint) before the control stores it.
+    virtual void CustomHintChanging(TControl* Control, TCustomHint*& Value);
 
     bool Installed() const { return FInstalled; }
 

@@ -6,7 +6,7 @@ namespace vell::tk {
 void RegisterToolkitClasses() {
     static const bool done = [] {
         RegisterClasses({&TPanel::StaticClass(), &TPaintBox::StaticClass(), &TImage::StaticClass(), &TLabel::StaticClass(),
-                         &TApplicationEvents::StaticClass(), &TForm::StaticClass()});
+                         &TApplicationEvents::StaticClass(), &TForm::StaticClass(), &TCustomHint::StaticClass()});
         return true;
     }();
     (void)done;

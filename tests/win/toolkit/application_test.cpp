@@ -222,3 +222,48 @@ TEST(Hints, ShowAfterThePauseInTheApplicationsWindowClassAndEndOnAClick) {
     app->SetHintWindowClass(nullptr);
     app->SetHintPause(500);
 }
+
+TEST(Hints, ACustomHintSizesAndPaintsTheWindowAndItsSetterPassesTheSeam) {
+    struct Look : TCustomHint {
+        using TCustomHint::TCustomHint;
+        int sized = 0;
+        void SetHintSize(THintWindow* w) override {
+            ++sized;
+            w->SetBounds(w->Left(), w->Top(), 77, 33);
+        }
+    };
+    struct Refuser : TToolkitHooks {
+        TCustomHint* refused = nullptr;
+        void CustomHintChanging(TControl* c, TCustomHint*& v) override {
+            if (v == refused) v = nullptr;
+        }
+    } refuser;
+    TForm form(nullptr);
+    form.SetBounds(100, 100, 200, 200);
+    form.Show();
+    Look look(nullptr), other(nullptr);
+    form.SetCustomHint(&look);
+    auto* c = new TBlock(&form, {10, 10, 50, 50}, 0);
+    c->SetHint(u"tip");
+    c->SetShowHint(true);
+    EXPECT_EQ(c->EffectiveCustomHint(), &look); // from its container
+    c->SetParentCustomHint(false);
+    EXPECT_EQ(c->EffectiveCustomHint(), nullptr);
+    c->SetParentCustomHint(true);
+
+    look.ShowHint(c);
+    TApplication* app = Application();
+    ASSERT_NE(app->HintWindow(), nullptr);
+    EXPECT_EQ(app->HintWindow()->CustomHint(), &look);
+    EXPECT_EQ(look.sized, 1);
+    EXPECT_EQ(app->HintWindow()->Width(), 77);
+    look.HideHint();
+    EXPECT_FALSE(::IsWindowVisible(app->HintWindow()->Handle()));
+    app->CancelHint();
+
+    refuser.refused = &other;
+    InstallToolkitHooks(&refuser);
+    c->SetCustomHint(&other);
+    EXPECT_EQ(c->CustomHint(), nullptr);
+    RemoveToolkitHooks(&refuser);
+}
