@@ -250,6 +250,15 @@ void TComponent::BeforeDestruction() {
     if (!InState(csDestroying)) Destroying();
 }
 
+void TComponent::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {
+    if (!Root) return;
+    std::vector<TComponent*> owned = Root->FComponents;
+    for (TComponent* c : owned) {
+        TComponent* parent = c->HasParent() ? c->GetParentComponent() : nullptr;
+        if (parent == this || (!parent && this == Root)) Proc(c);
+    }
+}
+
 // ---- TCollectionItem ----
 
 const ClassInfo& TCollectionItem::StaticClass() {

@@ -145,8 +145,10 @@ public:
     virtual bool HasParent() const { return false; }
     virtual TComponent* GetParentComponent() const { return nullptr; }
     virtual void SetParentComponent(TComponent* Value) {}
-    // Reports the children that belong to the given root (for writing).
-    virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {}
+    // Reports the children written nested inside this component's description: the
+    // components owned by Root whose parent component is this one, and for Root itself
+    // also those without a parent, in Root's component order.
+    virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root);
 
     void Destroying();
     void BeforeDestruction() override;

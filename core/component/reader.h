@@ -11,7 +11,7 @@
 namespace vell::tk {
 
 class TReader {
-public:
+  public:
     explicit TReader(TComponent* Root);
 
     // Raises forms::ParseError for malformed text and EFilerError for descriptions that do
@@ -29,7 +29,8 @@ public:
     // TComponent::ReadState.
     void ReadData(TComponent* Instance);
 
-    // One property line: a dotted path from Instance, then the value.
+    // One property line: a dotted path from Instance (a part may select a collection item,
+    // Items[2].Caption), then the value.
     void ReadProperty(TPersistent* Instance, const std::string& Path, const forms::Value& Value);
     // Assigns a literal value to one published property ("Invalid property value" when the
     // value's form does not suit the property's kind).
@@ -41,8 +42,31 @@ public:
     // Reads the items of a collection literal into Collection (its items are replaced).
     void ReadCollection(class TCollection& Collection, const forms::Value& Value);
 
-private:
+    // Skin lines: "Path=Value" applied to one object. A value that starts a literal
+    // (# ' ( < [ {) is read as in form descriptions; any other value is plain text
+    // converted by the property's kind: numbers, identifiers of integer types (colour
+    // names), enumeration members, member names separated by commas for sets (empty: the
+    // empty set), the text itself for strings, the first character for characters.
+    // Skip ignores lines that name no property, a read-only property or a collection item
+    // that is not there, and values that do not suit the property; Raise reports them.
+    enum class TSkinMode { Skip, Raise };
+    void ReadSkinLine(TPersistent* Instance, std::string_view Path, std::string_view Value,
+                      TSkinMode Mode = TSkinMode::Skip);
+    // A block of lines "Path=Value" (CR LF, LF or CR between them); lines without "=" are
+    // not properties and are passed over.
+    void ReadSkinLines(TPersistent* Instance, std::string_view Text, TSkinMode Mode = TSkinMode::Skip);
+
+  private:
     TComponent* ReadComponent(const forms::ObjectDescription& description);
+    // Follows Parts up to (not including) the last one; null with Why set when a part names
+    // no object or no item that is there.
+    TPersistent* FollowPath(TPersistent* Instance, const std::vector<std::string>& Parts, std::string& Why);
+    // Null when the value was assigned, else why it does not suit the property.
+    std::optional<std::string> AssignLiteral(TPersistent* Instance, const PropInfo& Prop,
+                                             const forms::Value& Value);
+    // Line is "Path=Value" for the message of an unknown identifier.
+    std::optional<std::string> AssignNative(TPersistent* Instance, const PropInfo& Prop,
+                                            std::string_view Text, const std::string& Line);
     void ResolveFixups();
 
     struct Fixup {

@@ -47,7 +47,7 @@ ObjectDescription parseObject(LiteralParser& p, int depth) {
         }
         PropertyLine prop;
         prop.line = p.line();
-        prop.path = p.identifier();
+        prop.path = p.propertyPath();
         p.expect('=');
         prop.value.push_back(p.value());
         obj.properties.push_back(std::move(prop));

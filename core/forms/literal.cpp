@@ -112,6 +112,22 @@ std::string LiteralParser::identifier() {
     return std::string(text_.substr(start, pos_ - start));
 }
 
+std::string LiteralParser::propertyPath() {
+    std::string path = identifier();
+    while (peek() == '[') {
+        size_t start = pos_++;
+        while (isDigit(peek()))
+            ++pos_;
+        if (pos_ == start + 1 || peek() != ']') fail("Invalid property path");
+        ++pos_;
+        path.append(text_.substr(start, pos_ - start));
+        if (peek() != '.') break;
+        ++pos_;
+        path += '.' + identifier();
+    }
+    return path;
+}
+
 Value LiteralParser::value() {
     skipBlanks();
     int line = line_;
@@ -357,7 +373,7 @@ Value LiteralParser::collectionValue() {
             }
             PropertyLine prop;
             prop.line = line_;
-            prop.path = identifier();
+            prop.path = propertyPath();
             if (prop.path.size() > 255) prop.path.resize(255); // names are short strings
             expect('=');
             prop.value.push_back(value());

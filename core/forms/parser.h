@@ -20,6 +20,9 @@ public:
     // parts after "." (Font.Color, text.cl_txt_hot).
     std::string identifier();
     bool startsIdentifier() const;
+    // A property path: identifiers joined by ".", each part optionally followed by a
+    // collection index in square brackets (Items[2].Caption).
+    std::string propertyPath();
     // Consumes `c` after blanks, or fails with "<c> expected".
     void expect(char c);
     bool accept(char c);
