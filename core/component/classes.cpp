@@ -429,99 +429,78 @@ const ClassInfo& TStrings::StaticClass() {
     return info;
 }
 
+TStrings::TStrings() {
+    FList.OnChanging = [this](::vell::TStringList&) {
+        if (OnChanging) OnChanging(this);
+    };
+    FList.OnChange = [this](::vell::TStringList&) {
+        if (OnChange) OnChange(this);
+    };
+}
+
 void TStrings::CheckIndex(int Index) const {
     if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
 }
 
 const std::u16string& TStrings::Strings(int Index) const {
     CheckIndex(Index);
-    return FLines[static_cast<size_t>(Index)].text;
+    return FList.Strings(Index);
 }
 
 void TStrings::Put(int Index, const std::u16string& S) {
     CheckIndex(Index);
-    FLines[static_cast<size_t>(Index)].text = S;
-    Changed();
+    FList.Put(Index, S);
 }
 
 TObject* TStrings::Objects(int Index) const {
     CheckIndex(Index);
-    return FLines[static_cast<size_t>(Index)].object;
+    return reinterpret_cast<TObject*>(FList.Objects(Index));
 }
 
 void TStrings::PutObject(int Index, TObject* Obj) {
     CheckIndex(Index);
-    FLines[static_cast<size_t>(Index)].object = Obj;
-    Changed();
+    FList.PutObject(Index, reinterpret_cast<PtrInt>(Obj));
 }
 
-int TStrings::Add(const std::u16string& S, TObject* Obj) {
-    Insert(Count(), S, Obj);
-    return Count() - 1;
-}
+int TStrings::Add(const std::u16string& S, TObject* Obj) { return FList.AddObject(S, reinterpret_cast<PtrInt>(Obj)); }
 
 void TStrings::Insert(int Index, const std::u16string& S, TObject* Obj) {
     if (Index < 0 || Index > Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
-    FLines.insert(FLines.begin() + Index, Line{S, Obj});
-    Changed();
+    FList.InsertObject(Index, S, reinterpret_cast<PtrInt>(Obj));
 }
 
 void TStrings::Delete(int Index) {
     CheckIndex(Index);
-    FLines.erase(FLines.begin() + Index);
-    Changed();
+    FList.Delete(Index);
 }
 
-void TStrings::Clear() {
-    if (FLines.empty()) return;
-    FLines.clear();
-    Changed();
-}
+void TStrings::Clear() { FList.Clear(); }
 
-int TStrings::IndexOf(const std::u16string& S) const {
-    auto fold = [](char16_t c) { return c < 128 ? static_cast<char16_t>(std::tolower(c)) : c; };
-    for (int i = 0; i < Count(); ++i) {
-        const std::u16string& t = FLines[static_cast<size_t>(i)].text;
-        if (t.size() == S.size() &&
-            std::equal(t.begin(), t.end(), S.begin(), [&](char16_t a, char16_t b) { return fold(a) == fold(b); }))
-            return i;
-    }
-    return -1;
-}
+int TStrings::IndexOf(const std::u16string& S) const { return FList.IndexOf(S); }
 
 std::u16string TStrings::Text() const {
     std::u16string out;
-    for (const Line& l : FLines) out += l.text + u"\r\n";
+    for (int i = 0; i < Count(); ++i) out += FList.Strings(i) + u"\r\n";
     return out;
 }
 
 void TStrings::SetText(const std::u16string& Value) {
     BeginUpdate();
-    Clear();
-    size_t start = 0;
-    for (size_t i = 0; i < Value.size(); ++i) {
-        if (Value[i] != u'\r' && Value[i] != u'\n') continue;
-        Add(Value.substr(start, i - start));
-        if (Value[i] == u'\r' && i + 1 < Value.size() && Value[i + 1] == u'\n') ++i;
-        start = i + 1;
+    try {
+        Clear();
+        size_t start = 0;
+        for (size_t i = 0; i < Value.size(); ++i) {
+            if (Value[i] != u'\r' && Value[i] != u'\n') continue;
+            Add(Value.substr(start, i - start));
+            if (Value[i] == u'\r' && i + 1 < Value.size() && Value[i + 1] == u'\n') ++i;
+            start = i + 1;
+        }
+        if (start < Value.size()) Add(Value.substr(start));
+    } catch (...) {
+        EndUpdate();
+        throw;
     }
-    if (start < Value.size()) Add(Value.substr(start));
     EndUpdate();
-}
-
-void TStrings::EndUpdate() {
-    if (FUpdateCount > 0 && --FUpdateCount == 0 && FChangedInUpdate) {
-        FChangedInUpdate = false;
-        if (OnChange) OnChange(this);
-    }
-}
-
-void TStrings::Changed() {
-    if (FUpdateCount > 0) {
-        FChangedInUpdate = true;
-        return;
-    }
-    if (OnChange) OnChange(this);
 }
 
 void TStrings::Assign(const TPersistent* Source) {
@@ -532,15 +511,21 @@ void TStrings::Assign(const TPersistent* Source) {
     }
     if (src == this) return;
     BeginUpdate();
-    FLines = src->FLines;
-    Changed();
+    try {
+        Clear();
+        // A sorted list takes the lines in its own order, by its Duplicates rule.
+        for (int i = 0; i < src->Count(); ++i) Add(src->FList.Strings(i), src->Objects(i));
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
     EndUpdate();
 }
 
 bool TStrings::Equals(const TStrings& Other) const {
     if (Count() != Other.Count()) return false;
     for (int i = 0; i < Count(); ++i)
-        if (FLines[static_cast<size_t>(i)].text != Other.FLines[static_cast<size_t>(i)].text) return false;
+        if (FList.Strings(i) != Other.FList.Strings(i)) return false;
     return true;
 }
 
@@ -552,22 +537,34 @@ void TStrings::DefineProperties(TFiler& Filer) {
             for (const forms::Value& e : v.list)
                 if (e.kind != forms::ValueKind::String) throw EFilerError("Invalid property value");
             BeginUpdate();
-            Clear();
-            for (const forms::Value& e : v.list) Add(e.text);
+            try {
+                Clear();
+                for (const forms::Value& e : v.list) Add(e.text);
+            } catch (...) {
+                EndUpdate();
+                throw;
+            }
             EndUpdate();
         },
         [this] {
             forms::Value v;
             v.kind = forms::ValueKind::List;
-            for (const Line& l : FLines) {
+            for (int i = 0; i < Count(); ++i) {
                 forms::Value s;
                 s.kind = forms::ValueKind::String;
-                s.text = l.text;
+                s.text = FList.Strings(i);
                 v.list.push_back(std::move(s));
             }
             return v;
         },
         Count() > 0);
+}
+
+// ---- TStringList ----
+
+const ClassInfo& TStringList::StaticClass() {
+    static const ClassInfo info = ClassBuilder<TStringList>("TStringList", &TStrings::StaticClass()).build();
+    return info;
 }
 
 } // namespace vell::tk

@@ -2,6 +2,7 @@
 // with owner, name, states and free notifications, collections and string lists.
 #pragma once
 #include "core/component/typeinfo.h"
+#include "core/containers/string_list.h"
 #include "core/forms/value.h"
 #include "core/image/errors.h"
 
@@ -252,46 +253,65 @@ private:
     int FUpdateCount = 0;
 };
 
-// A string list property: lines with an optional object each, an update bracket and a
-// change event. Streams as the defined property "Strings", a list of strings.
+// A string list property: lines with an optional object each, an update bracket and
+// change events. Streams as the defined property "Strings", a list of strings.
+//
+// OnChanging runs before a change and OnChange after it; inside a BeginUpdate/EndUpdate
+// bracket they run once each, before the bracket's first change and when the outermost
+// EndUpdate closes it, and not at all for a bracket that changed nothing.
 class TStrings : public TPersistent {
     VELL_CLASS_INFO()
 public:
-    TStrings() = default;
-    int Count() const { return static_cast<int>(FLines.size()); }
+    TStrings();
+    int Count() const { return FList.Count(); }
     const std::u16string& Strings(int Index) const;
+    // Sorted lists refuse Put and Insert ("Operation not allowed on sorted list").
     void Put(int Index, const std::u16string& S);
     TObject* Objects(int Index) const;
     void PutObject(int Index, TObject* Obj);
+    // Sorted lists insert in order and apply their Duplicates rule; the line's index.
     int Add(const std::u16string& S, TObject* Obj = nullptr);
     void Insert(int Index, const std::u16string& S, TObject* Obj = nullptr);
     void Delete(int Index);
     void Clear();
-    // First line equal to S without case, or -1.
+    // The first line equal to S (without case unless CaseSensitive), or -1.
     int IndexOf(const std::u16string& S) const;
     // Lines joined by CR LF, each followed by it; setting splits at CR LF, LF or CR.
     std::u16string Text() const;
     void SetText(const std::u16string& Value);
-    void BeginUpdate() { ++FUpdateCount; }
-    void EndUpdate();
+    void BeginUpdate() { FList.BeginUpdate(); }
+    void EndUpdate() { FList.EndUpdate(); }
 
     void Assign(const TPersistent* Source) override;
     void DefineProperties(TFiler& Filer) override;
     bool Equals(const TStrings& Other) const;
 
+    std::function<void(TStrings*)> OnChanging;
     std::function<void(TStrings*)> OnChange;
 
-private:
-    void Changed();
-    void CheckIndex(int Index) const;
+protected:
+    // The lines; mutable because look-ups of the container may refresh its caches.
+    mutable ::vell::TStringListEx FList;
 
-    struct Line {
-        std::u16string text;
-        TObject* object = nullptr;
-    };
-    std::vector<Line> FLines;
-    int FUpdateCount = 0;
-    bool FChangedInUpdate = false;
+private:
+    void CheckIndex(int Index) const;
+};
+
+// A string list that can keep its lines sorted (Sorted), with a rule for lines equal to
+// one already there (Duplicates: ignore, accept, error) and a choice of comparison
+// (CaseSensitive; otherwise ASCII letters fold). Streams its lines like TStrings.
+class TStringList : public TStrings {
+    VELL_CLASS_INFO()
+public:
+    bool Sorted() const { return FList.Sorted(); }
+    void SetSorted(bool Value) { FList.SetSorted(Value); }
+    ::vell::TDuplicates Duplicates() const { return FList.Duplicates; }
+    void SetDuplicates(::vell::TDuplicates Value) { FList.Duplicates = Value; }
+    bool CaseSensitive() const { return FList.CaseSensitive(); }
+    void SetCaseSensitive(bool Value) { FList.SetCaseSensitive(Value); }
+    // Sorted lists: true when S is there, Index the first match or where S belongs.
+    bool Find(const std::u16string& S, int& Index) const { return FList.Find(S, Index); }
+    void Sort() { FList.Sort(); }
 };
 
 } // namespace vell::tk

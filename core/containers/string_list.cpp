@@ -162,12 +162,19 @@ void TStringList::SetValueForce(const std::u16string& Name, const std::u16string
 
 void TStringList::ReplaceKeepingOrder(int Index, const std::u16string& S) {
     CheckIndex(Index);
+    BeginUpdate(); // one announcement for the delete and the add
     Changing();
-    BeginUpdate(); // the inner delete and add stay silent
-    PtrInt obj = FList[static_cast<size_t>(Index)].Obj;
+    Line old = FList[static_cast<size_t>(Index)];
     FList.erase(FList.begin() + Index);
-    AddObject(S, obj);
-    EndUpdate(); // notifies the change
+    try {
+        AddObject(S, old.Obj);
+    } catch (...) {
+        // A refused duplicate must not cost the line it was to replace.
+        FList.insert(FList.begin() + Index, std::move(old));
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
 }
 
 void TStringList::Sort() {
@@ -191,11 +198,18 @@ void TStringList::SetCaseSensitive(bool Value) {
 }
 
 void TStringList::EndUpdate() {
-    if (FUpdateCount > 0 && --FUpdateCount == 0) Changed();
+    if (FUpdateCount > 0 && --FUpdateCount == 0 && FChangedInUpdate) {
+        FChangedInUpdate = false;
+        Changed();
+    }
 }
 
 void TStringList::Changing() {
-    if (FUpdateCount == 0 && OnChanging) OnChanging(*this);
+    if (FUpdateCount > 0) {
+        if (FChangedInUpdate) return;
+        FChangedInUpdate = true;
+    }
+    if (OnChanging) OnChanging(*this);
 }
 
 void TStringList::Changed() {

@@ -61,6 +61,8 @@ class TStringList {
     void SetCaseSensitive(bool Value);
     void Sort();
 
+    // Changes inside a bracket announce themselves once: OnChanging before the first,
+    // OnChange when the outermost EndUpdate closes a bracket that changed something.
     void BeginUpdate() { ++FUpdateCount; }
     void EndUpdate();
 
@@ -91,6 +93,7 @@ class TStringList {
     bool FSorted = false;
     bool FCaseSensitive = false;
     int FUpdateCount = 0;
+    bool FChangedInUpdate = false;
 };
 
 class TStringListEx : public TStringList {

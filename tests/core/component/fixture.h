@@ -119,6 +119,8 @@ class TThing : public TComponent {
     void SetCaption(const std::u16string& v) { caption_ = v; }
     TStrings* Lines() const { return lines_.get(); }
     void SetLines(TStrings* v) { lines_->Assign(v); }
+    TStringList* Order() const { return order_.get(); }
+    void SetOrder(TStringList* v) { order_->Assign(v); }
     TCollection* Items() const { return items_.get(); }
     void SetItems(TCollection* v) { items_->Assign(v); }
     TSub* Sub() const { return sub_.get(); }
@@ -166,6 +168,11 @@ class TThing : public TComponent {
     char16_t letter_ = u' ';
     std::u16string caption_;
     std::unique_ptr<TStrings> lines_ = std::make_unique<TStrings>();
+    std::unique_ptr<TStringList> order_ = [] {
+        auto list = std::make_unique<TStringList>();
+        list->SetSorted(true);
+        return list;
+    }();
     std::unique_ptr<TCollection> items_ =
         std::make_unique<TCollection>(TItem::StaticClass(), TCollection::factoryOf<TItem>(), this);
     std::unique_ptr<TSub> sub_ = std::make_unique<TSub>();
@@ -189,6 +196,7 @@ inline const ClassInfo& TThing::StaticClass() {
             .ord("Letter", WideCharType(), &TThing::Letter, &TThing::SetLetter)
             .str("Caption", &TThing::Caption, &TThing::SetCaption, &TThing::CaptionStored)
             .obj("Lines", ClassTypeOf<TStrings>(), &TThing::Lines, &TThing::SetLines)
+            .obj("Order", ClassTypeOf<TStringList>(), &TThing::Order, &TThing::SetOrder)
             .obj("Items", ClassTypeOf<TCollection>(), &TThing::Items, &TThing::SetItems)
             .obj("Sub", ClassTypeOf<TSub>(), &TThing::Sub)
             .obj("Buddy", ClassTypeOf<TThing>(), &TThing::Buddy, &TThing::SetBuddy)

@@ -17,7 +17,8 @@ using Mode = TReader::TSkinMode;
 struct Target {
     TRoot root{nullptr};
     Target() {
-        for (int i = 0; i < 3; ++i) root.Items()->Add();
+        for (int i = 0; i < 3; ++i)
+            root.Items()->Add();
     }
     std::string lines() { return WritePropertyLines(root, &root); }
 };
@@ -32,9 +33,9 @@ std::string newLines(const std::string& after, const std::string& before) {
 }
 
 struct Case {
-    const char* lines;    // applied as one block
-    const char* changed;  // the property lines that changed, "|" after each
-    const char* raised;   // the error in Raise mode, "" when none
+    const char* lines;   // applied as one block
+    const char* changed; // the property lines that changed, "|" after each
+    const char* raised;  // the error in Raise mode, "" when none
 };
 
 const Case kCases[] = {
@@ -96,7 +97,8 @@ TEST(SkinLines, AppliedByKindPathAndMode) {
 
 TEST(SkinLines, FormDescriptionsReachCollectionItemsByIndex) {
     TRoot root(nullptr);
-    TReader(&root).ReadRootComponent("object R: TRoot\n Items = <item end item end>\n Items[1].Caption = 'b'\nend");
+    TReader(&root).ReadRootComponent(
+        "object R: TRoot\n Items = <item end item end>\n Items[1].Caption = 'b'\nend");
     ASSERT_EQ(root.Items()->Count(), 2);
     EXPECT_EQ(static_cast<TItem*>(root.Items()->Items(1))->Caption(), u"b");
     TRoot other(nullptr);

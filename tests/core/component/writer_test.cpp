@@ -30,6 +30,7 @@ void fill(TRoot& root) {
     root.SetLetter(u'\u00E9');
     root.SetCaption(u"it's\r\n\u00FCber \U0001F600 " + std::u16string(70, u'x'));
     root.Lines()->SetText(u"one\r\n'two'\r\n");
+    root.Order()->SetText(u"b\r\na\r\n");
     static_cast<TItem*>(root.Items()->Add())->SetCaption(u"first");
     static_cast<TItem*>(root.Items()->Add())->SetValue(2);
     root.Sub()->SetWidth(9);
@@ -70,6 +71,7 @@ TEST(Writer, WritesEveryKindAndReadsBackToTheSameText) {
     EXPECT_EQ(copy.Letter(), u'\u00E9');
     EXPECT_TRUE(copy.Caption() == root.Caption());
     EXPECT_TRUE(copy.Lines()->Equals(*root.Lines()));
+    EXPECT_EQ(copy.Order()->Text(), u"a\r\nb\r\n");
     ASSERT_EQ(copy.Items()->Count(), 2);
     EXPECT_EQ(static_cast<TItem*>(copy.Items()->Items(0))->Caption(), u"first");
     EXPECT_EQ(static_cast<TItem*>(copy.Items()->Items(1))->Value(), 2);
