@@ -2,24 +2,61 @@
 
 namespace vell::design {
 
+const tk::TypeInfo& SuperStretchModeType() {
+    static const tk::TypeInfo t = tk::makeEnumType(
+        "TSuperStretchMode", {"sdmDefault", "sdmStretch", "sdmFill", "sdmFrame", "sdmCorner"});
+    return t;
+}
+
+const tk::ClassInfo& TDesignRect::StaticClass() {
+    using B = tk::ClassBuilder<TDesignRect>;
+    static const tk::ClassInfo info =
+        B("TDesignRect", &tk::TPersistent::StaticClass())
+            .ord("StretchMode", SuperStretchModeType(), &TDesignRect::StretchMode,
+                 &TDesignRect::SetStretchMode, sdmDefault)
+            .ord("Empty", tk::BooleanType(), &TDesignRect::Empty, &TDesignRect::SetEmpty, 1,
+                 &TDesignRect::EmptyStored)
+            .ord("Left", tk::IntegerType(), &TDesignRect::Left, &TDesignRect::SetLeft, 0)
+            .ord("Top", tk::IntegerType(), &TDesignRect::Top, &TDesignRect::SetTop, 0)
+            .ord("Right", tk::IntegerType(), &TDesignRect::Right, &TDesignRect::SetRight, 0)
+            .ord("Bottom", tk::IntegerType(), &TDesignRect::Bottom, &TDesignRect::SetBottom, 0)
+            .build();
+    return info;
+}
+
 int TDesignRect::GetIndex(int index) const {
     switch (index) {
-    case 0: return FLeft;
-    case 1: return FTop;
-    case 2: return FRight;
-    case 3: return FBottom;
-    default: return 0;
+    case 0:
+        return FLeft;
+    case 1:
+        return FTop;
+    case 2:
+        return FRight;
+    case 3:
+        return FBottom;
+    default:
+        return 0;
     }
 }
 
 void TDesignRect::SetIndex(int index, int value) {
     int* field = nullptr;
     switch (index) {
-    case 0: field = &FLeft; break;
-    case 1: field = &FTop; break;
-    case 2: field = &FRight; break;
-    case 3: field = &FBottom; break;
-    default: Changed(); return;
+    case 0:
+        field = &FLeft;
+        break;
+    case 1:
+        field = &FTop;
+        break;
+    case 2:
+        field = &FRight;
+        break;
+    case 3:
+        field = &FBottom;
+        break;
+    default:
+        Changed();
+        return;
     }
     if (*field == value) return;
     *field = value;
@@ -61,9 +98,14 @@ void TDesignRect::CopyFrom(const TDesignRect& source) {
     FStretchMode = source.FStretchMode;
 }
 
-void TDesignRect::Assign(const TDesignRect* source) {
-    if (!source) {
+void TDesignRect::Assign(const tk::TPersistent* Source) {
+    if (!Source) {
         SetEmpty(true);
+        return;
+    }
+    auto* source = dynamic_cast<const TDesignRect*>(Source);
+    if (!source) {
+        tk::TPersistent::Assign(Source);
         return;
     }
     if (source == this || Equals(source)) return;

@@ -1,7 +1,10 @@
 // TDesignRect: the nine-slice option of a picture. Four margins that keep their size
 // when the picture is stretched, and a stretch mode saying how the middle parts fill the
-// rest. Owners listen through OnChange.
+// rest. Owners listen through OnChange. A persistent object: form descriptions and skin
+// lines set PictureOption.Left = 16 or PictureOption.StretchMode = sdmFill.
 #pragma once
+#include "core/component/classes.h"
+
 #include <cstdint>
 #include <functional>
 
@@ -9,17 +12,16 @@ namespace vell::design {
 
 enum TSuperStretchMode : std::uint8_t { sdmDefault, sdmStretch, sdmFill, sdmFrame, sdmCorner };
 inline constexpr int kStretchModeCount = 5;
+const tk::TypeInfo& SuperStretchModeType();
 
-class TDesignRect {
-public:
+class TDesignRect : public tk::TPersistent {
+    VELL_CLASS_INFO()
+  public:
     // SetValue's markers: keep both values of the axis, or copy the first to the second.
     static constexpr int kKeepAxis = -2000;
     static constexpr int kSameAsFirst = -1000;
 
     TDesignRect() = default;
-    virtual ~TDesignRect() = default;
-    TDesignRect(const TDesignRect&) = delete;
-    TDesignRect& operator=(const TDesignRect&) = delete;
 
     std::function<void(TDesignRect& sender)> OnChange;
 
@@ -47,8 +49,8 @@ public:
     bool ChangeEmpty() const { return FChangeEmpty; }
 
     // Null sets Empty; another rectangle's five values are copied, with one notification
-    // when anything differed.
-    void Assign(const TDesignRect* source);
+    // when anything differed; other classes are the framework's assignment error.
+    void Assign(const tk::TPersistent* source) override;
     // Copies the five values into dest without notifying it; a null dest resets this
     // rectangle to empty, again without notification.
     void AssignTo(TDesignRect* dest);
@@ -61,10 +63,12 @@ public:
     // same for Top and Bottom with aBottom.
     void SetValue(int aLeft, int aTop, int aRight, int aBottom);
 
-protected:
+  protected:
     virtual void Changed();
 
 private:
+    bool EmptyStored() const { return !Empty(); }
+
     int FRight = 0;
     int FBottom = 0;
     int FTop = 0;

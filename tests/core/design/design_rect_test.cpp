@@ -1,3 +1,5 @@
+#include "core/component/reader.h"
+#include "core/component/writer.h"
 #include "core/design/design_rect.h"
 
 #include <gtest/gtest.h>
@@ -75,4 +77,23 @@ TEST(DesignRect, AssignCopiesAndNotifiesOnceAssignToIsSilent) {
     EXPECT_EQ(a.changes, 0);
     EXPECT_TRUE(a.rect.Equals(&a.rect));
     EXPECT_FALSE(a.rect.Equals(nullptr));
+}
+
+TEST(DesignRect, StreamsItsMarginsModeAndEmptiness) {
+    Counted c;
+    vell::tk::TReader reader(nullptr);
+    reader.ReadSkinLines(&c.rect, "Left=16\nStretchMode=sdmFill\nBottom=$10\nTop=x\nWidth=3");
+    EXPECT_EQ(values(c.rect), (std::array<int, 5>{16, 0, 0, 16, sdmFill}));
+    EXPECT_EQ(c.changes, 3);
+    EXPECT_EQ(vell::tk::WritePropertyLines(c.rect),
+              "StretchMode=sdmFill\r\nEmpty=False\r\nLeft=16\r\nBottom=16\r\n");
+    // Written lines read back to an equal rectangle; an empty one writes nothing.
+    TDesignRect copy;
+    reader.ReadSkinLines(&copy, vell::tk::WritePropertyLines(c.rect));
+    EXPECT_TRUE(copy.Equals(&c.rect));
+    reader.ReadSkinLine(&copy, "Empty", "True");
+    EXPECT_TRUE(copy.Empty());
+    EXPECT_EQ(vell::tk::WritePropertyLines(copy), "");
+    vell::tk::TStrings other;
+    EXPECT_THROW(copy.Assign(&other), vell::tk::EConvertError);
 }
