@@ -1,6 +1,7 @@
 #include "core/forms/format.h"
 #include "core/text/utf.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -139,10 +140,14 @@ void appendValue(std::string& out, const Value& v, TextLayout layout, const std:
     case ValueKind::Single:
         out += shortest(v.number, true) + "s";
         return;
-    case ValueKind::Currency:
-        // Currency is a count of ten-thousandths written as a whole number.
-        out += std::to_string(std::isfinite(v.number) ? std::llround(v.number * 10000.0) : 0) + "c";
+    case ValueKind::Currency: {
+        // Currency is a count of ten-thousandths written as a whole number, kept within the
+        // range where a double holds every count exactly.
+        constexpr double kLimit = 9007199254740992.0; // 2^53
+        double units = std::isfinite(v.number) ? std::clamp(v.number * 10000.0, -kLimit, kLimit) : 0;
+        out += std::to_string(std::llround(units)) + "c";
         return;
+    }
     case ValueKind::Date:
         out += shortest(v.number, false) + "d";
         return;

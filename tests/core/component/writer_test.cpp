@@ -129,7 +129,7 @@ TEST(Writer, ValuesReadBackEqualInBothLayouts) {
         num(forms::ValueKind::Extended, 4.9e-324),
         num(forms::ValueKind::Extended, 3.0),
         num(forms::ValueKind::Single, static_cast<float>(1.0 / 3.0)),
-        num(forms::ValueKind::Currency, -922337203685.4775),
+        num(forms::ValueKind::Currency, -900719925474.0991),
         num(forms::ValueKind::Date, 45000.999988),
     };
     for (forms::TextLayout layout : {forms::TextLayout::Description, forms::TextLayout::SkinLine})
