@@ -1,6 +1,7 @@
 #include "core/component/writer.h"
 #include "core/forms/format.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vell::tk {
@@ -106,7 +107,7 @@ forms::ObjectDescription TWriter::WriteComponent(TComponent& Component, int Dept
     forms::ObjectDescription d;
     d.name = Component.Name();
     d.className = Component.ClassName();
-    WriteObject(Component, std::string(), d.properties, Depth);
+    WriteObject(Component, std::string(), d.properties, 0);
     if (Depth < kMaxDepth)
         Component.GetChildren(
             [&](TComponent* child) { d.children.push_back(WriteComponent(*child, Depth + 1)); }, FRoot);
@@ -120,6 +121,14 @@ void TWriter::WriteProperties(TPersistent& Instance, const std::string& Prefix,
 
 void TWriter::WriteObject(TPersistent& Instance, const std::string& Prefix,
                           std::vector<forms::PropertyLine>& Lines, int Depth) {
+    // An object met again below itself (a property leading back to an owner) is not
+    // written a second time.
+    if (std::find(FPath.begin(), FPath.end(), &Instance) != FPath.end()) return;
+    FPath.push_back(&Instance);
+    struct Pop {
+        std::vector<const TObject*>& path;
+        ~Pop() { path.pop_back(); }
+    } pop{FPath};
     for (const PropInfo* p : Instance.ClassType().propertyList()) {
         if (Depth == 0 && TopLevelFilter && !TopLevelFilter(*p)) continue;
         if (!p->isStored(Instance)) continue;

@@ -45,6 +45,7 @@ class TWriter {
     std::string ReferenceName(const TComponent& Component) const;
 
     TComponent* FRoot;
+    std::vector<const TObject*> FPath; // the objects being written, outermost first
 };
 
 // "Path=Value" lines, each ended by CR LF, of the stored properties of Instance with

@@ -18,7 +18,8 @@ struct Tree {
     TRoot root{nullptr};
     Tree() {
         root.SetName("Root");
-        for (int i = 0; i < 3; ++i) root.Items()->Add();
+        for (int i = 0; i < 3; ++i)
+            root.Items()->Add();
         auto* child = new TThing(&root);
         child->SetName("A");
         child->parent = &root;
@@ -55,8 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     Tree fresh;
     try {
-        TReader(&fresh.root).ReadSkinLines(&fresh.root, WritePropertyLines(skipped.root, &skipped.root),
-                                           TReader::TSkinMode::Raise);
+        TReader(&fresh.root)
+            .ReadSkinLines(&fresh.root, WritePropertyLines(skipped.root, &skipped.root),
+                           TReader::TSkinMode::Raise);
     } catch (...) {
         __builtin_trap();
     }

@@ -45,6 +45,8 @@ class TSub : public TPersistent {
   public:
     int Width() const { return width_; }
     void SetWidth(int v) { width_ = v; }
+    // A property that leads back to the object itself: the writer must not follow it.
+    TSub* Again() const { return const_cast<TSub*>(this); }
     std::vector<uint8_t> data;
     void DefineProperties(TFiler& f) override {
         f.DefineBinaryProperty(
@@ -58,6 +60,7 @@ class TSub : public TPersistent {
 inline const ClassInfo& TSub::StaticClass() {
     static const ClassInfo info = ClassBuilder<TSub>("TSub", &TPersistent::StaticClass())
                                       .ord("Width", IntegerType(), &TSub::Width, &TSub::SetWidth, 1)
+                                      .obj("Again", ClassTypeOf<TSub>(), &TSub::Again)
                                       .build();
     return info;
 }

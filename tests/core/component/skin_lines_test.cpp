@@ -69,6 +69,7 @@ const Case kCases[] = {
     {"Sub.Data=0A", "", "Invalid property value"},
     // Paths: nested objects and collection items; what is not there is passed over.
     {"Sub.Width=4\nItems[1].Caption=mid", "Items[1].Caption='mid'|Sub.Width=4|", ""},
+    {"Sub.Again.Again.Width=5", "Sub.Width=5|", ""},
     {"Items[3].Caption=x\nItems[x].Caption=x\nItems[].Value=1\nCount[0].Value=1", "", ""},
     {"Nothing=1\nSub.Nothing.Deep=1\nSub.Width.X=1\n=1\nno line", "", ""},
     // Read-only properties, events and references are not for skin lines.
