@@ -451,6 +451,8 @@ void TReader::ReadSkinLine(TPersistent* Instance, std::string_view Path, std::st
         if (Mode == TSkinMode::Raise) throw;
     } catch (const EFilerError&) {
         if (Mode == TSkinMode::Raise) throw;
+    } catch (const EConvertError&) { // a setter refusing the value, as a list refuses no object
+        if (Mode == TSkinMode::Raise) throw;
     }
 }
 

@@ -32,6 +32,7 @@ void apply(TRoot& root, std::string_view text, TReader::TSkinMode mode) {
         TReader(&root).ReadSkinLines(&root, text, mode);
     } catch (const vell::forms::ParseError&) {
     } catch (const EFilerError&) {
+    } catch (const EConvertError&) { // a setter refusing the value
     } catch (const EComponentError&) { // a Name line that is no valid or free name
     }
 }

@@ -74,6 +74,8 @@ const Case kCases[] = {
     {"Nothing=1\nSub.Nothing.Deep=1\nSub.Width.X=1\n=1\nno line", "", ""},
     // Read-only properties, events and references are not for skin lines.
     {"Sub=\nOnPing=RootPing\nBuddy=Root", "", ""},
+    // A setter that refuses the value: an error of the line, passed over when skipping.
+    {"Lines=\nCount=3", "Count=3|", "Cannot assign a nil to a TStrings"},
 };
 
 } // namespace
