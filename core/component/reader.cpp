@@ -423,13 +423,37 @@ void TReader::ReadSkinLine(TPersistent* Instance, std::string_view Path, std::st
     if (!Instance || Path.empty()) return;
     const std::string line = std::string(Path) + "=" + std::string(Value);
     try {
+        if (SkinPathIgnored(Path)) return;
         std::vector<std::string> parts = splitPath(std::string(Path));
-        std::string unused;
-        TPersistent* obj = FollowPath(Instance, parts, unused);
-        if (!obj) return; // a part that names nothing: the line is not for this object
+        TPersistent* obj = Instance;
+        std::string sofar;
+        // Every part but the last names an object (a collection with an index selects
+        // one of its items); a part that names nothing sends the rest of the path to the
+        // object's defined properties.
+        for (size_t i = 0; i + 1 < parts.size(); ++i) {
+            int index = -1;
+            std::string name = partName(parts[i], index);
+            sofar += (i ? "." : "") + parts[i];
+            if ((index >= 0 && SkinPathIgnored(name)) || SkinPathIgnored(sofar)) return;
+            const PropInfo* p = obj->ClassType().findProperty(name);
+            if (!p) {
+                std::string rest = std::string(Path).substr(sofar.size() - parts[i].size());
+                ReadSkinDefined(obj, rest, Value, forms::isLiteralStart(Value));
+                return;
+            }
+            auto* sub = dynamic_cast<TPersistent*>(p->getObj ? p->getObj(*obj) : nullptr);
+            if (!sub) return;
+            if (index >= 0) {
+                auto* coll = dynamic_cast<TCollection*>(sub);
+                if (!coll || index >= coll->Count()) return;
+                sub = coll->Items(index);
+            }
+            obj = sub;
+        }
+        const std::string& last = parts.back();
         const bool literal = forms::isLiteralStart(Value);
         std::optional<std::string> error;
-        if (const PropInfo* p = obj->ClassType().findProperty(parts.back())) {
+        if (const PropInfo* p = obj->ClassType().findProperty(last)) {
             if (literal) {
                 forms::Value v = forms::parseValue(Value);
                 // Read-only properties are passed over, except collections given their items.
@@ -437,16 +461,15 @@ void TReader::ReadSkinLine(TPersistent* Instance, std::string_view Path, std::st
                 error = AssignLiteral(obj, *p, v);
             } else if (p->hasSetter()) {
                 error = AssignNative(obj, *p, Value, line);
+            } else {
+                return;
             }
-        } else {
-            // Defined properties (a string list's Strings) take the first value of the text.
-            TFiler filer(FRoot, true);
-            obj->DefineProperties(filer);
-            const TFiler::Definition* d = filer.Find(parts.back());
-            if (!d || !d->read) return;
-            d->read(forms::parseValue(Value, literal));
+            if (error) throw EFilerError(*error);
+            SkinValueRead(obj, last, true);
+            return;
         }
-        if (error) throw EFilerError(*error);
+        if (!SkinValueAllowed(obj, last)) return;
+        if (ReadSkinDefined(obj, last, Value, literal)) SkinValueRead(obj, last, false);
     } catch (const forms::ParseError&) {
         if (Mode == TSkinMode::Raise) throw;
     } catch (const EFilerError&) {
@@ -454,6 +477,17 @@ void TReader::ReadSkinLine(TPersistent* Instance, std::string_view Path, std::st
     } catch (const EConvertError&) { // a setter refusing the value, as a list refuses no object
         if (Mode == TSkinMode::Raise) throw;
     }
+}
+
+bool TReader::ReadSkinDefined(TPersistent* Instance, std::string_view Name, std::string_view Value,
+                              bool Literal) {
+    // A native value offers its first value: an identifier, a number, a string...
+    TFiler filer(FRoot, true);
+    Instance->DefineProperties(filer);
+    const TFiler::Definition* d = filer.Find(Name);
+    if (!d || !d->read) return false;
+    d->read(forms::parseValue(Value, Literal));
+    return true;
 }
 
 void TReader::ReadSkinLines(TPersistent* Instance, std::string_view Text, TSkinMode Mode) {

@@ -47,8 +47,9 @@ class TReader {
     // converted by the property's kind: numbers, identifiers of integer types (colour
     // names), enumeration members, member names separated by commas for sets (empty: the
     // empty set), the text itself for strings, the first character for characters.
-    // Skip ignores lines that name no property, a read-only property or a collection item
-    // that is not there, and values that do not suit the property; Raise reports them.
+    // A line that names no property, a read-only property or a collection item that is not
+    // there changes nothing. A value that does not suit its property is passed over by
+    // Skip and raised by Raise.
     enum class TSkinMode { Skip, Raise };
     void ReadSkinLine(TPersistent* Instance, std::string_view Path, std::string_view Value,
                       TSkinMode Mode = TSkinMode::Skip);
@@ -56,7 +57,22 @@ class TReader {
     // not properties and are passed over.
     void ReadSkinLines(TPersistent* Instance, std::string_view Text, TSkinMode Mode = TSkinMode::Skip);
 
+    virtual ~TReader() = default;
+
+  protected:
+    // Skin lines are offered to these as their path is followed. A derived reader (the
+    // skin's) filters paths, guards pictures and marks what it set.
+    // True skips the line: asked for the whole path, for every dotted prefix of it, and
+    // for the bare name of a collection before an index.
+    virtual bool SkinPathIgnored(std::string_view Path) { return false; }
+    // Before a value goes to a defined property of Instance (Name is no published one);
+    // false skips the line.
+    virtual bool SkinValueAllowed(TPersistent* Instance, std::string_view Name) { return true; }
+    // After a value was set: a published property, or a defined one (Published false).
+    virtual void SkinValueRead(TPersistent* Instance, std::string_view Name, bool Published) {}
+
   private:
+    bool ReadSkinDefined(TPersistent* Instance, std::string_view Name, std::string_view Value, bool Literal);
     TComponent* ReadComponent(const forms::ObjectDescription& description);
     // Follows Parts up to (not including) the last one; null with Why set when a part names
     // no object or no item that is there.

@@ -57,6 +57,13 @@ void TFont::SetPixelsPerInch(int Value) {
     if (Value > 0) change(FPixelsPerInch, Value);
 }
 
+namespace {
+int gFontIncSize = 0;
+}
+
+int FontIncSize() { return gFontIncSize; }
+void SetFontIncSize(int Value) { gFontIncSize = Value; }
+
 int TFont::IncSizeOnBase(int N) {
     if (FBaseHeight == 0) FBaseHeight = FHeight;
     const int before = Size();

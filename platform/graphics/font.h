@@ -82,6 +82,11 @@ private:
 // handler. Null is ignored. Canvases and controls replace their fonts this way.
 void ReplaceFontKeepingValues(std::unique_ptr<TFont>& Slot, std::unique_ptr<TFont> Value);
 
+// The process-wide font size step: what IncSizeOnBase is given for every font that follows
+// the application's size setting (0: fonts at their base height).
+int FontIncSize();
+void SetFontIncSize(int Value);
+
 // Pixels per logical inch of the screen (LOGPIXELSY).
 int ScreenPixelsPerInch();
 
