@@ -36,7 +36,8 @@ const ClassInfo& TControl::StaticClass() {
             .ord("ParentCustomHint", BooleanType(), &TControl::ParentCustomHint, &TControl::SetParentCustomHint, 1)
             .ord("ParentFont", BooleanType(), &TControl::ParentFont, &TControl::SetParentFont, 1)
             .ord("ParentShowHint", BooleanType(), &TControl::ParentShowHint, &TControl::SetParentShowHint, 1)
-            .ord("ShowHint", BooleanType(), &TControl::ShowHint, &TControl::SetShowHint)
+            .ord("ShowHint", BooleanType(), &TControl::ShowHint, &TControl::SetShowHint, std::nullopt,
+                 &TControl::IsShowHintStored)
             .ord("Visible", BooleanType(), &TControl::Visible, &TControl::SetVisible, 1)
             .event("OnClick", &TControl::OnClick)
             .event("OnConstrainedResize", &TControl::OnConstrainedResize)

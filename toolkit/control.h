@@ -288,6 +288,7 @@ private:
     void ComputeAnchorRules();
     bool IsColorStored() const;
     bool IsFontStored() const;
+    bool IsShowHintStored() const { return !FParentShowHint; }
     bool IsBiDiModeStored() const { return !FParentBiDiMode; }
     void ParentFontChanged(TMessage& Message);
     void ParentColorChanged(TMessage& Message);
