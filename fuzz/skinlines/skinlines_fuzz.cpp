@@ -1,6 +1,6 @@
 // Skin lines from arbitrary bytes applied to a small component tree (nested objects, a
-// collection, string lists, sets, strings, a reference to a child): never a crash or a
-// hang. What the tree then holds must write out and read back: the description read into
+// collection, string lists, sets, strings, a reference to a child), by the plain reader and
+// by one that filters paths: never a crash or a hang. What the tree then holds must write out and read back: the description read into
 // a fresh tree writes the same text again, and its skin lines apply without an error.
 #include "core/component/writer.h"
 #include "tests/core/component/fixture.h"
@@ -27,9 +27,23 @@ struct Tree {
     }
 };
 
+// A reader that passes over some paths and defined properties, as the skin's reader does
+// for a skin class's ignored values and the pictures it keeps.
+class TFilteringReader : public TReader {
+  public:
+    using TReader::TReader;
+
+  protected:
+    bool SkinPathIgnored(std::string_view Path) override { return Path == "Items[1]" || Path == "Sub.Again"; }
+    bool SkinValueAllowed(TPersistent*, std::string_view Name) override { return Name != "Data"; }
+};
+
 void apply(TRoot& root, std::string_view text, TReader::TSkinMode mode) {
     try {
-        TReader(&root).ReadSkinLines(&root, text, mode);
+        if (mode == TReader::TSkinMode::Raise)
+            TFilteringReader(&root).ReadSkinLines(&root, text, mode);
+        else
+            TReader(&root).ReadSkinLines(&root, text, mode);
     } catch (const vell::forms::ParseError&) {
     } catch (const EFilerError&) {
     } catch (const EConvertError&) { // a setter refusing the value
