@@ -2,20 +2,40 @@
 
 #include "core/text/paths.h"
 #include "core/text/utf.h"
+#include "platform/graphics/graphics_types.h"
 #include "platform/win/environment.h"
 #include "platform/win/files.h"
 #include "rdcontrol/resource/resource.h"
+#include "rdcontrol/skinstyle/skin_class.h"
 #include "toolkit/forms.h"
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
+#include <vector>
 
 namespace vell::rd {
 
 namespace {
 
 TRdSkinStyle* gMainStyle = nullptr;
+TRdSkinStyle* gLastCandidate = nullptr;
 std::atomic<int> gStyleCount{0};
+TColor gFormColor2nd = clNone;
+
+void showMessageBox(const std::u16string& Text) {
+    const std::u16string title = tk::Application()->Title();
+    ::MessageBoxW(nullptr, text::wcs(Text), text::wcs(title), MB_OK);
+}
+
+TSkinStyleMessage& messageHook() {
+    static TSkinStyleMessage show = showMessageBox;
+    return show;
+}
+
+void showMessage(const std::u16string& Text) {
+    if (messageHook()) messageHook()(Text);
+}
 
 std::u16string programFolder() {
     return text::IncludeTrailingBackslash(text::fromWide(env::ProgramFolder()));
@@ -32,11 +52,34 @@ bool packageExists(const std::u16string& path) {
            win::DirectoryExists(text::ChangeFileExt(path, u""));
 }
 
-bool lessNoCase(const std::u16string& a, const std::u16string& b) {
-    auto fold = [](char16_t c) { return c < 128 ? char16_t(std::tolower(c)) : c; };
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [&](char16_t x, char16_t y) { return fold(x) < fold(y); });
+// Owner class + "." + name, or the name alone without an owner.
+std::u16string styleIdent(const TRdSkinStyle& style) {
+    const std::u16string name = text::utf8ToUtf16(style.Name());
+    if (!style.Owner()) return name;
+    return text::utf8ToUtf16(style.Owner()->ClassName()) + u"." + name;
 }
+
+// Every form of the screen, last to first: the skin-change notification, an invalidation
+// and, for a form with a window, a redraw with the given flags.
+void broadcast(UINT redrawFlags) {
+    tk::TScreen* screen = tk::Screen();
+    std::vector<tk::TCustomForm*> forms;
+    for (int i = 0; i < screen->FormCount(); ++i) forms.push_back(screen->Forms(i));
+    for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
+        tk::TCustomForm* form = *it;
+        // A form freed by an earlier form's handler is passed over.
+        bool live = false;
+        for (int i = 0; i < screen->FormCount() && !live; ++i) live = screen->Forms(i) == form;
+        if (!live) continue;
+        form->Perform(tk::CM_SYSCOLORCHANGE);
+        form->Invalidate();
+        if (form->HandleAllocated()) ::RedrawWindow(form->Handle(), nullptr, nullptr, redrawFlags);
+    }
+}
+
+constexpr UINT kSkinRedraw = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME;
+constexpr UINT kFormColorRedraw = RDW_ALLCHILDREN | RDW_ERASE | RDW_INVALIDATE;
+static_assert(kSkinRedraw == 0x583 && kFormColorRedraw == 0x85);
 
 } // namespace
 
@@ -44,24 +87,37 @@ const tk::ClassInfo& TRdSkinStyle::StaticClass() {
     using B = tk::ClassBuilder<TRdSkinStyle>;
     static const tk::ClassInfo info =
         B("TRdSkinStyle", &tk::TComponent::StaticClass())
-            .str("DesigntimePath", &TRdSkinStyle::DesigntimePath, &TRdSkinStyle::SetDesigntimePath)
+            .str("CurSkinRccFile", &TRdSkinStyle::CurSkinRccFile)
+            .str("CurSkinPath", &TRdSkinStyle::CurSkinPath)
+            .str("CurMainStyle", &TRdSkinStyle::CurMainStyle)
             .ord("MainSkin", tk::BooleanType(), &TRdSkinStyle::MainSkin, &TRdSkinStyle::SetMainSkin, 0)
+            .str("RuntimePath", &TRdSkinStyle::RuntimePath, &TRdSkinStyle::SetRuntimePath,
+                 &TRdSkinStyle::RuntimePathStored)
+            .str("DesigntimePath", &TRdSkinStyle::DesigntimePath, &TRdSkinStyle::SetDesigntimePath,
+                 &TRdSkinStyle::DesigntimePathStored)
             .obj("PublicRccFiles", tk::ClassTypeOf<tk::TStrings>(), &TRdSkinStyle::PublicRccFiles,
                  &TRdSkinStyle::SetPublicRccFiles)
-            .str("RuntimePath", &TRdSkinStyle::RuntimePath, &TRdSkinStyle::SetRuntimePath)
-            .str("SkinRccFile", &TRdSkinStyle::SkinRccFile, &TRdSkinStyle::SetSkinRccFile)
+            .str("SkinRccFile", &TRdSkinStyle::SkinRccFile, &TRdSkinStyle::SetSkinRccFile,
+                 &TRdSkinStyle::SkinRccFileStored)
+            .ord("RccTintColor", tk::ColorType(), &TRdSkinStyle::RccTintColor, &TRdSkinStyle::SetRccTintColor, clNone)
+            .ord("FormDefaultColor2nd", tk::ColorType(), &TRdSkinStyle::FormDefaultColor2nd,
+                 &TRdSkinStyle::SetFormDefaultColor2nd, clNone)
             .build();
     return info;
 }
 
 TRdSkinStyle::TRdSkinStyle(tk::TComponent* AOwner)
-    : tk::TComponent(AOwner), FPublicRccFile(std::make_unique<tk::TStrings>()) {
+    : tk::TComponent(AOwner), FPublicRccFile(std::make_unique<tk::TStringList>()) {
     ++gStyleCount;
+    FLoadedRccList.SetSorted(true);
+    FPublicRccFile->SetSorted(true);
     FPublicRccFile->Add(u"public.rcc");
-    FPublicRccFile->OnChange = [this](tk::TStrings*) { PublicChanged(); };
+    FPublicRccFile->OnChanging = [this](tk::TStrings*) { UnloadPublic(); };
+    FPublicRccFile->OnChange = [this](tk::TStrings* Sender) { LoadPublic(Sender); };
 }
 
 TRdSkinStyle::~TRdSkinStyle() {
+    FPublicRccFile->OnChanging = nullptr;
     FPublicRccFile->OnChange = nullptr;
     SetMainSkin(false);
     // The last style gives the packages back.
@@ -72,17 +128,57 @@ bool TRdSkinStyle::Acts() const {
     return !gMainStyle || gMainStyle == this;
 }
 
+// ---- the chain of main-style candidates ----
+
+void TRdSkinStyle::EnterChain() {
+    if (gLastCandidate && gLastCandidate != this) {
+        FLeft = gLastCandidate;
+        gLastCandidate->FRight = this;
+    }
+    gLastCandidate = this;
+}
+
+void TRdSkinStyle::LeaveChain() {
+    if (FLeft) FLeft->FRight = FRight;
+    if (FRight) FRight->FLeft = FLeft;
+    if (gMainStyle == this) gMainStyle = FRight;
+    if (gLastCandidate == this) gLastCandidate = FLeft;
+    FLeft = FRight = nullptr;
+}
+
 void TRdSkinStyle::SetMainSkin(bool Value) {
-    if (Value && !gMainStyle) gMainStyle = this;
-    if (!Value && gMainStyle == this) gMainStyle = nullptr;
+    if (Value) {
+        if (gMainStyle && gMainStyle != this) {
+            if (!FMainSkin) EnterChain();
+            const TRdSkinStyle& main = *gMainStyle;
+            if (main.Owner())
+                showMessage(u"warning: main.SkinStyle exists! must close unit: " + styleIdent(main) +
+                            u",\r\n\r\nand Re-open Current Form !!");
+            else
+                showMessage(u"warning: main.SkinStyle exists!");
+        } else if (!gMainStyle) {
+            FLeft = FRight = nullptr;
+            gMainStyle = this;
+            gLastCandidate = this;
+        }
+    } else if (FMainSkin) {
+        LeaveChain();
+    }
     FMainSkin = Value;
 }
+
+// ---- paths and packages ----
 
 void TRdSkinStyle::SetRuntimePath(const std::u16string& Value) {
     std::u16string candidate = programFolder() + Value;
     if (!win::DirectoryExists(candidate)) candidate = Value;
     if (TResource::RootPath().empty() || Acts()) TResource::SetRootPath(candidate);
     FRuntimePath = Value;
+}
+
+void TRdSkinStyle::SetDesigntimePath(const std::u16string& Value) {
+    if (LoadingOrReading() && Value == FDesigntimePath) return;
+    FDesigntimePath = Value;
 }
 
 void TRdSkinStyle::SetPublicRccFiles(tk::TStrings* Value) {
@@ -96,8 +192,7 @@ void TRdSkinStyle::SetSkinRccFile(const std::u16string& Value) {
     const std::uint32_t remembered = FLastRccTk ? FLastRccTk : TResource::ChangeStamp();
     FLastRccTk = 0;
     const std::u16string fileName = text::ExtractFileName(Value);
-    if (!Acts() || InState(tk::csLoading | tk::csReading)) {
-        // Loaded registers the package once the whole description is read.
+    if (!Acts()) {
         FRccFile = fileName;
         return;
     }
@@ -109,55 +204,42 @@ void TRdSkinStyle::SetSkinRccFile(const std::u16string& Value) {
         package = text::IncludeTrailingBackslash(TResource::RootPath()) + Value;
     }
     FRccFile = fileName;
-    // A name that exists in none of its forms leaves the registered skin as it is.
+    // Loaded registers the package once the whole description is read.
+    if (LoadingOrReading()) return;
+    // A name that exists in none of its forms leaves the registered skin as it is. An
+    // empty name is no package: the skin folder itself would pass as one.
     if (!fileName.empty() && hasFolder(package) && packageExists(package)) {
         TResource::SetRootPath(text::ExtractFilePath(package));
         TResource::Register(package, false);
     }
-    if (TResource::ChangeStamp() != remembered) Redraw();
+    if (TResource::ChangeStamp() != remembered) UpdateSkinClass();
 }
 
-std::u16string TRdSkinStyle::CurSkinRccFile() const {
-    return TResource::SkinPackagePath();
-}
-std::u16string TRdSkinStyle::CurSkinPath() const {
-    return TResource::RootPath();
-}
-
-void TRdSkinStyle::LoadPublic(bool AfterChange) {
+void TRdSkinStyle::LoadPublic(tk::TObject* Sender) {
     if (InState(tk::csReading | tk::csDestroying) || !Acts()) return;
-    std::vector<std::u16string> entries;
-    for (int i = 0; i < FPublicRccFile->Count(); ++i)
-        entries.push_back(FPublicRccFile->Strings(i));
-    std::sort(entries.begin(), entries.end(), lessNoCase);
-    for (const std::u16string& entry : entries) {
+    for (int i = 0; i < FPublicRccFile->Count(); ++i) {
+        const std::u16string& entry = FPublicRccFile->Strings(i);
         if (entry.empty()) continue;
         const std::u16string path =
             hasFolder(entry) ? entry : text::IncludeTrailingBackslash(TResource::RootPath()) + entry;
         TResource::Register(path, true);
-        FLoadedRccList.push_back(path);
+        FLoadedRccList.Add(path);
     }
-    if (AfterChange && !InState(tk::csLoading)) {
+    if (Sender && !InState(tk::csLoading)) {
         ReloadCache();
-        Redraw();
+        UpdateSkinClass();
     }
 }
 
 void TRdSkinStyle::UnloadPublic() {
-    for (const std::u16string& path : FLoadedRccList)
-        TResource::Unregister(path);
-    FLoadedRccList.clear();
-}
-
-void TRdSkinStyle::PublicChanged() {
-    if (InState(tk::csReading | tk::csDestroying)) return;
-    UnloadPublic();
-    LoadPublic(true);
+    for (int i = 0; i < FLoadedRccList.Count(); ++i) TResource::Unregister(FLoadedRccList.Strings(i));
+    FLoadedRccList.Clear();
 }
 
 void TRdSkinStyle::Loaded() {
     FLastRccTk = TResource::ChangeStamp();
-    LoadPublic(true); // registers only: the component is still loading
+    if (FRccFile.empty()) SetSkinRccFile(u"");
+    LoadPublic(this); // registers only: the component is still loading
     tk::TComponent::Loaded();
     if (TResource::RootPath().empty()) TResource::SetRootPath(programFolder());
     if (TResource::SkinPackagePath().empty() || !FRccFile.empty()) SetSkinRccFile(FRccFile);
@@ -168,27 +250,71 @@ void TRdSkinStyle::ReLoad() {
         gMainStyle->ReLoad();
         return;
     }
-    if (!gMainStyle && FMainSkin) gMainStyle = this;
+    if (!gMainStyle && FMainSkin) {
+        gMainStyle = this;
+        gLastCandidate = this;
+    }
     // Forget what is registered so that the packages are not skipped as known.
     TResource::RegisteredPackages().Clear();
     TResource::ClearSkinName();
     FLastRccTk = TResource::ChangeStamp();
-    LoadPublic(false);
+    LoadPublic(nullptr);
     SetSkinRccFile(FRccFile);
 }
 
-void TRdSkinStyle::Redraw() {
-    tk::TApplication* app = tk::Application();
-    for (int i = app->ComponentCount() - 1; i >= 0; --i) {
-        auto* form = dynamic_cast<tk::TCustomForm*>(app->Components(i));
-        if (!form) continue;
-        form->Perform(tk::CM_SYSCOLORCHANGE);
-        form->Invalidate();
-        if (form->HandleAllocated())
-            ::RedrawWindow(form->Handle(), nullptr, nullptr,
-                           RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+// ---- tint and form colour ----
+
+void TRdSkinStyle::SetRccTintColor(TColor Value) {
+    FRccTintColor = Value;
+    if (!Acts()) return;
+    if (LoadingOrReading()) {
+        TResource::SetSkinTintColor(Value);
+        return;
     }
+    SetTintColor(Value);
+    broadcast(kSkinRedraw);
 }
+
+void TRdSkinStyle::SetFormDefaultColor2nd(TColor Value) {
+    FFormDefaultColor2nd = Value;
+    if (!Acts() || Value == gFormColor2nd) return;
+    gFormColor2nd = Value;
+    if (!LoadingOrReading()) broadcast(kFormColorRedraw);
+}
+
+// ---- read-only values ----
+
+std::u16string TRdSkinStyle::CurSkinRccFile() const {
+    return TResource::SkinPackagePath();
+}
+
+std::u16string TRdSkinStyle::CurSkinPath() const {
+    return TResource::RootPath();
+}
+
+std::u16string TRdSkinStyle::CurMainStyle() const {
+    return gMainStyle ? styleIdent(*gMainStyle) : std::u16string();
+}
+
+// ---- repainting ----
+
+void TRdSkinStyle::Redraw() {
+    broadcast(kSkinRedraw);
+}
+
+void TRdSkinStyle::UpdateSkinClass() {
+    // A section the reader refuses still leaves every form repainted before it passes on.
+    std::exception_ptr failure;
+    try {
+        TRdSkinClass::ReloadAll();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    broadcast(kSkinRedraw);
+    if (failure) std::rethrow_exception(failure);
+}
+
+// ---- module ----
 
 void RegisterSkinStyle() {
     tk::RegisterClassInfo(TRdSkinStyle::StaticClass());
@@ -196,6 +322,20 @@ void RegisterSkinStyle() {
 
 TRdSkinStyle* MainSkinStyle() {
     return gMainStyle;
+}
+
+int SkinStyleCount() {
+    return gStyleCount;
+}
+
+TColor FormColor2nd() {
+    return gFormColor2nd;
+}
+
+TSkinStyleMessage SetSkinStyleMessage(TSkinStyleMessage Show) {
+    TSkinStyleMessage previous = std::move(messageHook());
+    messageHook() = std::move(Show);
+    return previous;
 }
 
 } // namespace vell::rd

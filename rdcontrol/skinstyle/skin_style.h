@@ -1,16 +1,24 @@
-// TRdSkinStyle: the form component that chooses the process's skin. The main style names
-// the skin folder (RuntimePath, below the program's folder), the public packages
-// (PublicRccFiles) and the skin package (SkinRccFile), registers them with the resource
-// module once its form description has been read, and repaints every form after a change
-// of packages. Styles that are not the main one only keep their values.
+// TRdSkinStyle: the form component that chooses the process's skin. It names the skin
+// folder (RuntimePath, below the program's folder), the public packages (PublicRccFiles)
+// and the skin package (SkinRccFile), registers them with the resource module, sets the
+// tint colour and the process-wide second form colour, and makes every skin class reload
+// and every form repaint after a change.
 //
-// This is the part a form like the loading box needs: one main style, its packages, the
-// skin package switch at run time and the repaint broadcast. Tint colours, the second
-// form colour, the owner font and the designer's paths are not handled here.
+// Several forms may carry a style; one is the main style and only it registers packages,
+// tints and sets the second form colour. The others keep their values. A style that asks
+// for MainSkin while another is main waits in a chain of candidates (FLeft/FRight, in the
+// order of their MainSkin assignments) and becomes main when those before it leave.
+//
+// There is no form designer in this program: the designer's skin folder, its missing
+// library warning and its notification hook are not here; DesigntimePath is kept as a
+// stored value.
 #pragma once
+#include "core/color/colors.h"
+#include "core/containers/string_list.h"
 #include "toolkit/controls.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,40 +30,69 @@ class TRdSkinStyle : public tk::TComponent {
     explicit TRdSkinStyle(tk::TComponent* AOwner);
     ~TRdSkinStyle() override;
 
+    // ---- published ----
+    // The resource module's skin package path and root folder.
+    std::u16string CurSkinRccFile() const;
+    std::u16string CurSkinPath() const;
+    // The main style as owner class + "." + name; its name alone without an owner; empty
+    // when there is none.
+    std::u16string CurMainStyle() const;
     bool MainSkin() const { return FMainSkin; }
     void SetMainSkin(bool Value);
     const std::u16string& RuntimePath() const { return FRuntimePath; }
     void SetRuntimePath(const std::u16string& Value);
     const std::u16string& DesigntimePath() const { return FDesigntimePath; }
-    void SetDesigntimePath(const std::u16string& Value) { FDesigntimePath = Value; }
-    tk::TStrings* PublicRccFiles() const { return FPublicRccFile.get(); }
+    void SetDesigntimePath(const std::u16string& Value);
+    // Sorted; a change unregisters what the list registered before and registers it anew.
+    tk::TStringList* PublicRccFiles() const { return FPublicRccFile.get(); }
     void SetPublicRccFiles(tk::TStrings* Value);
+    // The skin package's file name. Set to a name, a name with a folder (which becomes the
+    // runtime path) or a name that exists in none of its forms (.dll, .rcc, folder), which
+    // keeps the registered skin.
     const std::u16string& SkinRccFile() const { return FRccFile; }
     void SetSkinRccFile(const std::u16string& Value);
-    // The registered skin package and the skin folder, as the resource module has them.
-    std::u16string CurSkinRccFile() const;
-    std::u16string CurSkinPath() const;
-    // Full paths of the public packages this style registered.
-    const std::vector<std::u16string>& LoadedRccList() const { return FLoadedRccList; }
+    TColor RccTintColor() const { return FRccTintColor; }
+    void SetRccTintColor(TColor Value);
+    TColor FormDefaultColor2nd() const { return FFormDefaultColor2nd; }
+    void SetFormDefaultColor2nd(TColor Value);
+
+    // ---- public ----
+    // Full paths of the public packages this style registered (sorted).
+    const TStringListEx& LoadedRccList() const { return FLoadedRccList; }
+    TRdSkinStyle* Left() const { return FLeft; }
+    TRdSkinStyle* Right() const { return FRight; }
 
     void Loaded() override;
-    // Registers the packages again (on the main style).
+    // Registers the packages again as if none were registered (on the main style).
     void ReLoad();
     // Every form hears CM_SYSCOLORCHANGE and is repainted.
     static void Redraw();
+    // Every skin class reloads its section in creation order, then every form repaints.
+    static void UpdateSkinClass();
 
   private:
     bool Acts() const;
-    void LoadPublic(bool AfterChange);
+    void EnterChain();
+    void LeaveChain();
+    // Sender: the list after its change, or the style from Loaded; null from ReLoad and
+    // the skin package setter (no cache rebuild then).
+    void LoadPublic(tk::TObject* Sender);
     void UnloadPublic();
-    void PublicChanged();
+    bool LoadingOrReading() const { return InState(tk::csLoading | tk::csReading); }
+    bool RuntimePathStored() const { return !FRuntimePath.empty(); }
+    bool DesigntimePathStored() const { return !FDesigntimePath.empty(); }
+    bool SkinRccFileStored() const { return !FRccFile.empty(); }
 
-    std::unique_ptr<tk::TStrings> FPublicRccFile;
+    TRdSkinStyle* FLeft = nullptr;
+    TRdSkinStyle* FRight = nullptr;
+    std::unique_ptr<tk::TStringList> FPublicRccFile;
     std::u16string FRccFile;
     std::u16string FRuntimePath = u"skin";
     std::u16string FDesigntimePath;
-    std::vector<std::u16string> FLoadedRccList;
+    TStringListEx FLoadedRccList;
     bool FMainSkin = false;
+    TColor FRccTintColor = clNone;
+    TColor FFormDefaultColor2nd = clNone;
     std::uint32_t FLastRccTk = 0;
 };
 
@@ -63,5 +100,15 @@ class TRdSkinStyle : public tk::TComponent {
 void RegisterSkinStyle();
 // The main style, or null.
 TRdSkinStyle* MainSkinStyle();
+// The number of live styles.
+int SkinStyleCount();
+// The second default form colour the main style set (clNone: none), for controls that
+// paint a form-coloured background.
+TColor FormColor2nd();
+
+// How the style tells the user something (a second main style). A modal message box by
+// default; tests put their own in place. Returns the one it replaces.
+using TSkinStyleMessage = std::function<void(const std::u16string& Text)>;
+TSkinStyleMessage SetSkinStyleMessage(TSkinStyleMessage Show);
 
 } // namespace vell::rd

@@ -1,81 +1,17 @@
-// TRdSkinStyle on a form: once its description is read the main style registers the public
-// package and the skin package of its folder, the skin's colours and pictures come from
-// them, and every form is repainted; a later skin package switches the skin in place.
+// TRdSkinStyle on forms without windows: once its description is read the main style
+// registers the public packages and the skin package of its folder; later changes of the
+// skin package, the public list, the tint and the second form colour act only on the main
+// style; a second style asking to be main waits in a chain behind it.
+#include "core/text/paths.h"
 #include "rdcontrol/resource/resource.h"
-#include "rdcontrol/skinstyle/skin_style.h"
 #include "tests/win/resource/resource_fixture.h"
-#include "toolkit/forms.h"
+#include "tests/win/skinstyle/style_fixture.h"
 
-#include <gtest/gtest.h>
+#include <windows.h>
 
-using namespace vell;
+#include <algorithm>
 
-namespace {
-
-// A form that counts the skin-change broadcasts it hears.
-class TStyleForm : public tk::TForm {
-    VELL_CLASS_INFO()
-  public:
-    using tk::TForm::TForm;
-    int broadcasts = 0;
-
-  protected:
-    void WndProc(tk::TMessage& Message) override {
-        if (Message.Msg == tk::CM_SYSCOLORCHANGE) ++broadcasts;
-        tk::TForm::WndProc(Message);
-    }
-};
-const tk::ClassInfo& TStyleForm::StaticClass() {
-    static const tk::ClassInfo info =
-        tk::ClassBuilder<TStyleForm>("TStyleForm", &tk::TForm::StaticClass()).build();
-    return info;
-}
-
-std::string utf8(const std::u16string& s) {
-    std::string out;
-    for (char16_t c : s)
-        out += c < 128 ? char(c) : '?';
-    return out;
-}
-
-// A form owned by the application with one skin style.
-TStyleForm* formWithStyle(const std::u16string& runtimePath, const char* skinRccFile, bool mainSkin) {
-    auto* form = new TStyleForm(tk::Application());
-    std::string text = "object f: TStyleForm\n object style: TRdSkinStyle\n  MainSkin = " +
-                       std::string(mainSkin ? "True" : "False") + "\n  RuntimePath = '" + utf8(runtimePath) +
-                       "'\n  PublicRccFiles.Strings = (\n   'public.rcc')\n  SkinRccFile = '" + skinRccFile +
-                       "'\n end\nend";
-    form->ReadDescription(text);
-    return form;
-}
-
-// Package paths are kept without case.
-std::u16string lower(std::u16string s) {
-    for (char16_t& c : s)
-        if (c < 128) c = char16_t(std::tolower(c));
-    return s;
-}
-std::vector<std::u16string> lower(std::vector<std::u16string> v) {
-    for (auto& s : v)
-        s = lower(s);
-    return v;
-}
-
-rd::TRdSkinStyle* styleOf(TStyleForm* form) {
-    return dynamic_cast<rd::TRdSkinStyle*>(form->FindComponent("style"));
-}
-
-struct SkinStyleTest : ::testing::Test {
-    void SetUp() override {
-        rdtest::StartModulesOnce();
-        rd::RegisterSkinStyle();
-    }
-    void TearDown() override { tk::FreeApplication(); }
-    const std::u16string skin = rdtest::DemoSkinFolder();
-    const std::u16string folder = skin.substr(0, skin.size() - 1); // as a description gives it
-};
-
-} // namespace
+using namespace styletest;
 
 TEST_F(SkinStyleTest, LoadingRegistersThePackagesOfItsFolderAndRepaintsEveryForm) {
     auto* other = new TStyleForm(tk::Application());
@@ -83,9 +19,11 @@ TEST_F(SkinStyleTest, LoadingRegistersThePackagesOfItsFolderAndRepaintsEveryForm
     rd::TRdSkinStyle* style = styleOf(form);
     ASSERT_NE(style, nullptr);
     EXPECT_EQ(rd::MainSkinStyle(), style);
+    EXPECT_EQ(style->CurMainStyle(), u"TStyleForm.style");
     EXPECT_EQ(lower(rd::TResource::PublicPackagePath()), lower(skin + u"public.rcc"));
     EXPECT_EQ(lower(rd::TResource::SkinPackagePath()), lower(skin + u"black.dll"));
     EXPECT_EQ(lower(style->CurSkinRccFile()), lower(skin + u"black.dll"));
+    EXPECT_EQ(lower(style->CurSkinPath()), lower(skin));
     EXPECT_EQ(lower(style->LoadedRccList()), std::vector<std::u16string>{lower(skin + u"public.rcc")});
     // The skin's colour table and pictures are in place.
     EXPECT_EQ(rd::TResource::GetColor(u"text.cl_txt_hot", clNone, true), TColor(0xF7F4F2));
@@ -103,46 +41,216 @@ TEST_F(SkinStyleTest, LoadingRegistersThePackagesOfItsFolderAndRepaintsEveryForm
     EXPECT_EQ(icon->Width(), 160);
     EXPECT_EQ(form->broadcasts, 2);
 
-    // A package that exists in none of its forms changes the name only.
-    style->SetSkinRccFile(u"missing.dll");
-    EXPECT_EQ(style->SkinRccFile(), u"missing.dll");
-    EXPECT_EQ(lower(rd::TResource::SkinPackagePath()), lower(skin + u"black2.dll"));
-    EXPECT_EQ(form->broadcasts, 2);
+    // A package that exists in none of its forms changes the name only; so does an empty
+    // name, which must not take the skin folder itself for a package.
+    for (const char16_t* name : {u"missing.dll", u""}) {
+        style->SetSkinRccFile(name);
+        EXPECT_EQ(style->SkinRccFile(), name);
+        EXPECT_EQ(lower(rd::TResource::SkinPackagePath()), lower(skin + u"black2.dll"));
+        EXPECT_EQ(form->broadcasts, 2);
+    }
+
+    // A name with a folder makes that folder the runtime path.
+    style->SetSkinRccFile(skin + u"black.rcc");
+    EXPECT_EQ(style->SkinRccFile(), u"black.rcc");
+    EXPECT_EQ(lower(style->RuntimePath()), lower(folder));
+    EXPECT_EQ(lower(rd::TResource::SkinPackagePath()), lower(skin + u"black.dll"));
+    EXPECT_EQ(form->broadcasts, 3);
 
     // The last style to go gives every package back.
     tk::FreeApplication();
+    EXPECT_EQ(rd::SkinStyleCount(), 0);
     EXPECT_EQ(rd::MainSkinStyle(), nullptr);
     EXPECT_EQ(rd::TResource::SkinPackagePath(), u"");
     EXPECT_EQ(rd::TResource::PublicPackagePath(), u"");
+    EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(SkinStyleTest, OnlyTheMainStyleRegisters) {
+TEST_F(SkinStyleTest, ReLoadRegistersEverythingAgainThroughTheMainStyle) {
+    TStyleForm* main = formWithStyle(folder, "black.dll", true);
+    TStyleForm* second = formWithStyle(folder, "black.dll", false);
+    const std::uint32_t stamp = rd::TResource::ChangeStamp();
+    styleOf(second)->ReLoad();
+    EXPECT_NE(rd::TResource::ChangeStamp(), stamp);
+    EXPECT_EQ(lower(rd::TResource::SkinPackagePath()), lower(skin + u"black.dll"));
+    EXPECT_EQ(lower(rd::TResource::PublicPackagePath()), lower(skin + u"public.rcc"));
+    EXPECT_EQ(rd::TResource::GetColor(u"text.cl_txt_hot", clNone, true), TColor(0xF7F4F2));
+    EXPECT_EQ(main->broadcasts, 2);
+    EXPECT_TRUE(styleOf(second)->LoadedRccList().Count() == 0);
+}
+
+TEST_F(SkinStyleTest, TheBroadcastReachesEveryFormOfTheScreenLastToFirst) {
+    for (const char* name : {"a", "b", "c"}) {
+        auto* form = new TStyleForm(tk::Application());
+        form->SetName(name);
+    }
+    rd::TRdSkinStyle::Redraw();
+    // Forms without a window are listed in the order they were made.
+    EXPECT_EQ(TStyleForm::BroadcastOrder, (std::vector<std::string>{"c", "b", "a"}));
+}
+
+// ---- the chain of main-style candidates ----
+
+TEST_F(SkinStyleTest, OnlyTheMainStyleRegistersAndASecondOneWaitsWithAWarning) {
     TStyleForm* main = formWithStyle(folder, "black.dll", true);
     TStyleForm* second = formWithStyle(folder, "black2.dll", true);
-    EXPECT_EQ(rd::MainSkinStyle(), styleOf(main));
+    rd::TRdSkinStyle* mainStyle = styleOf(main);
+    rd::TRdSkinStyle* secondStyle = styleOf(second);
+    EXPECT_EQ(rd::MainSkinStyle(), mainStyle);
     EXPECT_EQ(lower(rd::TResource::SkinPackagePath()), lower(skin + u"black.dll"));
-    EXPECT_TRUE(styleOf(second)->LoadedRccList().empty());
-    styleOf(second)->SetSkinRccFile(u"black2.dll");
-    EXPECT_EQ(styleOf(second)->SkinRccFile(), u"black2.dll");
+    EXPECT_EQ(secondStyle->LoadedRccList().Count(), 0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], u"warning: main.SkinStyle exists! must close unit: TStyleForm.style,\r\n\r\n"
+                           u"and Re-open Current Form !!");
+    EXPECT_EQ(mainStyle->Right(), secondStyle);
+    EXPECT_EQ(secondStyle->Left(), mainStyle);
+    EXPECT_EQ(secondStyle->CurMainStyle(), u"TStyleForm.style");
+
+    // What a waiting style is given it only keeps.
+    const std::uint32_t stamp = rd::TResource::ChangeStamp();
+    secondStyle->SetSkinRccFile(skin + u"black2.dll");
+    EXPECT_EQ(secondStyle->SkinRccFile(), u"black2.dll");
+    secondStyle->SetRccTintColor(0x0000FF);
+    secondStyle->SetFormDefaultColor2nd(0x00FF00);
+    secondStyle->PublicRccFiles()->Add(u"other.rcc");
+    EXPECT_EQ(rd::TResource::ChangeStamp(), stamp);
+    EXPECT_EQ(rd::TResource::SkinTintColor(), clNone);
+    EXPECT_EQ(rd::FormColor2nd(), clNone);
     EXPECT_EQ(lower(rd::TResource::SkinPackagePath()), lower(skin + u"black.dll"));
+
+    // Destroying the main style makes the waiting one main; the packages stay.
+    delete main;
+    EXPECT_EQ(rd::MainSkinStyle(), secondStyle);
+    EXPECT_EQ(secondStyle->Left(), nullptr);
+    EXPECT_EQ(lower(rd::TResource::SkinPackagePath()), lower(skin + u"black.dll"));
+    secondStyle->SetSkinRccFile(u"black2.dll");
+    EXPECT_EQ(lower(rd::TResource::SkinPackagePath()), lower(skin + u"black2.dll"));
 }
 
-TEST_F(SkinStyleTest, PublicPackagesFollowTheirList) {
-    TStyleForm* form = formWithStyle(folder, "black.dll", true);
+TEST_F(SkinStyleTest, CandidatesQueueInTheOrderTheyAskedAndLeaveTheChainClosed) {
+    // Styles without an owner: the warning names no unit.
+    std::vector<std::unique_ptr<rd::TRdSkinStyle>> styles;
+    for (const char* name : {"s0", "s1", "s2", "s3"}) {
+        styles.push_back(std::make_unique<rd::TRdSkinStyle>(nullptr));
+        styles.back()->SetName(name);
+    }
+    for (int i : {0, 2, 1, 3}) styles[i]->SetMainSkin(true);
+    EXPECT_EQ(rd::MainSkinStyle(), styles[0].get());
+    EXPECT_EQ(styles[0]->CurMainStyle(), u"s0");
+    EXPECT_EQ(messages, std::vector<std::u16string>(3, u"warning: main.SkinStyle exists!"));
+    // Asking again warns again but does not queue twice.
+    styles[2]->SetMainSkin(true);
+    EXPECT_EQ(messages.size(), 4u);
+    auto chain = [&] {
+        std::vector<rd::TRdSkinStyle*> order;
+        for (rd::TRdSkinStyle* s = rd::MainSkinStyle(); s; s = s->Right()) order.push_back(s);
+        return order;
+    };
+    EXPECT_EQ(chain(), (std::vector<rd::TRdSkinStyle*>{styles[0].get(), styles[2].get(), styles[1].get(),
+                                                        styles[3].get()}));
+
+    styles[1]->SetMainSkin(false); // from the middle
+    EXPECT_EQ(styles[1]->Left(), nullptr);
+    EXPECT_EQ(styles[1]->Right(), nullptr);
+    EXPECT_EQ(chain(), (std::vector<rd::TRdSkinStyle*>{styles[0].get(), styles[2].get(), styles[3].get()}));
+    styles[3].reset(); // the last candidate: the one before it is last now
+    styles[1]->SetMainSkin(true);
+    EXPECT_EQ(messages.size(), 5u);
+    EXPECT_EQ(chain(), (std::vector<rd::TRdSkinStyle*>{styles[0].get(), styles[2].get(), styles[1].get()}));
+    styles[0]->SetMainSkin(false); // the main one
+    EXPECT_EQ(rd::MainSkinStyle(), styles[2].get());
+    EXPECT_EQ(chain(), (std::vector<rd::TRdSkinStyle*>{styles[2].get(), styles[1].get()}));
+    styles.clear();
+    EXPECT_EQ(rd::MainSkinStyle(), nullptr);
+    EXPECT_EQ(rd::SkinStyleCount(), 0);
+    // With no style left the next one is main at once.
+    rd::TRdSkinStyle alone(nullptr);
+    alone.SetMainSkin(true);
+    EXPECT_EQ(rd::MainSkinStyle(), &alone);
+    EXPECT_EQ(alone.Left(), nullptr);
+    EXPECT_EQ(alone.Right(), nullptr);
+    EXPECT_EQ(messages.size(), 5u);
+}
+
+// ---- public packages ----
+
+TEST_F(SkinStyleTest, PublicPackagesFollowTheirListAndExtraOnesAreAdditionalPackages) {
+    // An extra package beside the test, named with its folder.
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::u16string extra = text::fromWide(temp) + u"vell_style_extra.rcc";
+    rdtest::WriteBytes(extra, rdtest::PackageBytes({{"note.txt", "extra"}}));
+
+    TStyleForm* form = formWithStyle(folder, "black.dll", true,
+                                     "  PublicRccFiles.Strings = (\n   'public.rcc'\n   '" + ascii(extra) + "')\n");
     rd::TRdSkinStyle* style = styleOf(form);
+    std::vector<std::u16string> expected{lower(skin + u"public.rcc"), lower(extra)};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(lower(style->LoadedRccList()), expected);
+    EXPECT_EQ(lower(rd::TResource::PublicPackagePath()), lower(skin + u"public.rcc"));
+    EXPECT_EQ(rd::TResource::RegisteredPackages().Count(), 2);
+    EXPECT_EQ(rd::TResource::Size(u":/vell_style_extra/note.txt"), 5);
+    EXPECT_EQ(lower(rd::TResource::SkinPackagePath()), lower(skin + u"black.dll"));
+
+    // A change unregisters what the list gave before, registers the new entries, rebuilds
+    // the caches and repaints.
     const int before = form->broadcasts;
-    // Every change unregisters what the list gave before and registers the new entries.
     style->PublicRccFiles()->Clear();
-    EXPECT_TRUE(style->LoadedRccList().empty());
+    EXPECT_EQ(style->LoadedRccList().Count(), 0);
     EXPECT_EQ(rd::TResource::PublicPackagePath(), u"");
+    EXPECT_EQ(rd::TResource::RegisteredPackages().Count(), 0);
+    EXPECT_EQ(rd::TResource::Size(u":/vell_style_extra/note.txt"), 0);
+    // Without the public package its sections are gone from the rebuilt class table.
+    EXPECT_EQ(rd::ClassTable().Find(u"TRdLabel", u"label"), nullptr);
+    EXPECT_EQ(form->broadcasts, before + 1);
+
     style->PublicRccFiles()->Add(u"public.rcc");
     EXPECT_EQ(lower(style->LoadedRccList()), std::vector<std::u16string>{lower(skin + u"public.rcc")});
     EXPECT_EQ(lower(rd::TResource::PublicPackagePath()), lower(skin + u"public.rcc"));
-    EXPECT_GT(form->broadcasts, before);
+    EXPECT_NE(rd::ClassTable().Find(u"TRdLabel", u"label"), nullptr);
+    EXPECT_EQ(form->broadcasts, before + 2);
+    // The list stays sorted.
+    style->PublicRccFiles()->Add(u"a.rcc");
+    EXPECT_EQ(style->PublicRccFiles()->Strings(0), u"a.rcc");
+    ::DeleteFileW(reinterpret_cast<const wchar_t*>(extra.c_str()));
 }
+
+// ---- paths ----
 
 TEST_F(SkinStyleTest, ARuntimePathBelowTheProgramFolderThatDoesNotExistIsTakenAsItIs) {
     formWithStyle(u"no-such-skin-folder", "black.dll", true);
     EXPECT_EQ(rd::TResource::RootPath(), u"no-such-skin-folder");
     EXPECT_EQ(rd::TResource::SkinPackagePath(), u"");
+}
+
+TEST_F(SkinStyleTest, PathsAreStoredOnlyWhenSetAndTheDesignTimePathIsOnlyKept) {
+    TStyleForm* form = formWithStyle(folder, "black.dll", true, "  DesigntimePath = 'C:\\skins'\n");
+    rd::TRdSkinStyle* style = styleOf(form);
+    EXPECT_EQ(style->DesigntimePath(), u"C:\\skins");
+    EXPECT_EQ(lower(rd::TResource::RootPath()), lower(skin));
+    const tk::ClassInfo& info = rd::TRdSkinStyle::StaticClass();
+    EXPECT_TRUE(info.findProperty("DesigntimePath")->isStored(*style));
+    EXPECT_TRUE(info.findProperty("SkinRccFile")->isStored(*style));
+    style->SetDesigntimePath(u"");
+    style->SetRuntimePath(u"");
+    EXPECT_FALSE(info.findProperty("DesigntimePath")->isStored(*style));
+    EXPECT_FALSE(info.findProperty("RuntimePath")->isStored(*style));
+    // The read-only values have no setter.
+    for (const char* name : {"CurSkinRccFile", "CurSkinPath", "CurMainStyle"})
+        EXPECT_FALSE(info.findProperty(name)->setStr) << name;
+}
+
+// ---- second form colour ----
+
+TEST_F(SkinStyleTest, TheSecondFormColourIsProcessWideAndRepaintsOnlyOnAChange) {
+    TStyleForm* form = formWithStyle(folder, "black.dll", true, "  FormDefaultColor2nd = clRed\n");
+    rd::TRdSkinStyle* style = styleOf(form);
+    EXPECT_EQ(style->FormDefaultColor2nd(), TColor(0x0000FF));
+    EXPECT_EQ(rd::FormColor2nd(), TColor(0x0000FF));
+    const int before = form->broadcasts;
+    style->SetFormDefaultColor2nd(0x0000FF);
+    EXPECT_EQ(form->broadcasts, before);
+    style->SetFormDefaultColor2nd(clNone);
+    EXPECT_EQ(rd::FormColor2nd(), clNone);
+    EXPECT_EQ(form->broadcasts, before + 1);
 }
