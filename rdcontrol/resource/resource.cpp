@@ -16,6 +16,7 @@
 #include <float.h>
 
 #include <algorithm>
+#include <memory>
 #include <new>
 
 namespace vell::rd {
@@ -120,24 +121,15 @@ void TResource::LoadStream(TStream& stream, const std::u16string& path) {
         }
     }
     std::string sizeError;
-    std::int32_t size = 0;
+    const std::int32_t size = webres::ResourceSize(resourcePath, &sizeError);
+    if (size <= 0 || !sizeError.empty()) return; // a size reported by a faulting call is not trusted
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[std::size_t(size)]);
+    if (!buffer) throw Exception("Out of memory, len:" + std::to_string(size) + ", err:" + sizeError);
+    // A failed copy leaves the stream as it was; so does a stream that cannot take the bytes.
+    if (!webres::ResourceFill(resourcePath, buffer.get())) return;
     try {
-        size = webres::ResourceSize(resourcePath);
-    } catch (const std::exception& e) {
-        sizeError = e.what();
-    }
-    if (size <= 0) return;
-    std::string buffer;
-    try {
-        buffer.resize(std::size_t(size));
-    } catch (const std::bad_alloc&) {
-        throw Exception("Out of memory, len:" + std::to_string(size) + ", err:" + sizeError);
-    }
-    try {
-        webres::ResourceFill(resourcePath, buffer.data());
-        writeAtStart(stream, buffer.data(), size);
+        writeAtStart(stream, buffer.get(), size);
     } catch (const std::exception&) {
-        // A failed copy leaves the stream as it was.
     }
 }
 

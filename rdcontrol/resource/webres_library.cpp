@@ -1,11 +1,16 @@
 #include "rdcontrol/resource/webres_library.h"
 
 #include "core/text/utf.h"
+#include "platform/diag/seh_guard.h"
 #include "platform/win/handles.h"
+#include "services/log/log.h"
 
 #include <windows.h>
 
 #include <float.h>
+
+#include <cstdio>
+#include <cwchar>
 
 namespace vell::rd::webres {
 
@@ -56,22 +61,52 @@ void bind() {
     if (!g_handle) LoadWebResLibrary(u"");
 }
 
+std::string describe(const char* exportName, const win::SehFault& fault) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%s raised exception %08lX at %p", exportName,
+                  static_cast<unsigned long>(fault.code), fault.address);
+    return text;
+}
+
+// Runs one call into the library under the structured-exception guard. A fault inside the
+// library ends that call only, is written to the log (one line per fault) and described
+// in *error when given; the result is whether the call returned. The call should only call
+// the export: whatever it started is abandoned at a fault.
+template <typename Call> bool callLibrary(const char* exportName, Call&& call, std::string* error = nullptr) {
+    win::SehFault fault;
+    if (win::Guarded(call, &fault)) return true;
+    const std::string message = describe(exportName, fault);
+    WriteLogLine(u"webres.dll: " + text::utf8ToUtf16(message));
+    if (error) *error = message;
+    return false;
+}
+
 // Two text handles, closed on every way out.
 class TextHandle {
 public:
-    TextHandle() : h_(g_exports.QStringCreate ? g_exports.QStringCreate() : nullptr) {}
+    TextHandle() {
+        if (g_exports.QStringCreate) callLibrary("QStringCreate", [&] { h_ = g_exports.QStringCreate(); });
+    }
     TextHandle(const TextHandle&) = delete;
     TextHandle& operator=(const TextHandle&) = delete;
     ~TextHandle() {
-        if (h_ && g_exports.QStringClose) g_exports.QStringClose(h_);
+        if (h_ && g_exports.QStringClose) callLibrary("QStringClose", [&] { g_exports.QStringClose(h_); });
     }
     void* get() const { return h_; }
+    // The handle's text, read inside the guard; a text that cannot be read is no text.
     std::u16string text() const {
-        return h_ && g_exports.QStringGet ? text::fromWide(g_exports.QStringGet(h_)) : std::u16string();
+        if (!h_ || !g_exports.QStringGet) return {};
+        const wchar_t* chars = nullptr;
+        std::size_t length = 0;
+        const bool read = callLibrary("QStringGet", [&] {
+            chars = g_exports.QStringGet(h_);
+            length = chars ? std::wcslen(chars) : 0;
+        });
+        return read && chars ? text::fromWide(std::wstring_view(chars, length)) : std::u16string();
     }
 
 private:
-    void* h_;
+    void* h_ = nullptr;
 };
 
 } // namespace
@@ -109,30 +144,41 @@ bool RegisterBound() { return g_exports.WebUIResourceRegister != nullptr; }
 
 void ResourceRegister(const std::u16string& packagePath) {
     bind();
-    if (g_exports.WebUIResourceRegister) g_exports.WebUIResourceRegister(text::wcs(packagePath));
+    const wchar_t* path = text::wcs(packagePath);
+    if (RegisterFn fn = g_exports.WebUIResourceRegister) callLibrary("WebUIResourceRegister", [&] { fn(path); });
 }
 
 void ResourceUnregister(const std::u16string& packagePath) {
     bind();
-    if (g_exports.WebUIResourceUnregister) g_exports.WebUIResourceUnregister(text::wcs(packagePath));
+    const wchar_t* path = text::wcs(packagePath);
+    if (RegisterFn fn = g_exports.WebUIResourceUnregister) callLibrary("WebUIResourceUnregister", [&] { fn(path); });
 }
 
-std::int32_t ResourceSize(const std::u16string& resourcePath) {
+std::int32_t ResourceSize(const std::u16string& resourcePath, std::string* error) {
     std::int32_t size = 0;
-    if (g_exports.WebUIResourceData) g_exports.WebUIResourceData(text::wcs(resourcePath), nullptr, &size);
+    const wchar_t* path = text::wcs(resourcePath);
+    if (DataFn fn = g_exports.WebUIResourceData) {
+        if (!callLibrary("WebUIResourceData", [&] { fn(path, nullptr, &size); }, error)) return 0;
+    }
     return size;
 }
 
-void ResourceFill(const std::u16string& resourcePath, void* buffer) {
-    if (g_exports.WebUIResourceData) g_exports.WebUIResourceData(text::wcs(resourcePath), buffer, nullptr);
+bool ResourceFill(const std::u16string& resourcePath, void* buffer) {
+    const wchar_t* path = text::wcs(resourcePath);
+    DataFn fn = g_exports.WebUIResourceData;
+    return fn && callLibrary("WebUIResourceData", [&] { fn(path, buffer, nullptr); });
 }
 
 void ResourceEnum(const std::u16string& folder, std::u16string& dirs, std::u16string& files) {
     bind();
     TextHandle dirList, fileList;
-    if (g_exports.WebUIResourceEnum) g_exports.WebUIResourceEnum(text::wcs(folder), dirList.get(), fileList.get());
-    dirs = dirList.text();
-    files = fileList.text();
+    const wchar_t* path = text::wcs(folder);
+    bool listed = false;
+    if (EnumFn fn = g_exports.WebUIResourceEnum)
+        listed = callLibrary("WebUIResourceEnum", [&] { fn(path, dirList.get(), fileList.get()); });
+    // Lists a faulting call may have half filled are not read.
+    dirs = listed ? dirList.text() : std::u16string();
+    files = listed ? fileList.text() : std::u16string();
 }
 
 } // namespace vell::rd::webres

@@ -2,7 +2,9 @@
 // The library is bound on first use (or explicitly with LoadWebResLibrary) and stays bound
 // until CloseWebResLibrary, after which it is never bound again. Every wrapper binds first
 // with the standard search when nothing is bound yet; an export the library lacks turns its
-// wrapper into a no-op (QStringCreate yields 0, QStringGet no text).
+// wrapper into a no-op (QStringCreate yields 0, QStringGet no text). Every call into the
+// library runs under a structured-exception guard: a fault inside it (an access violation,
+// RaiseException) ends that call, which then yields nothing, and writes one log line.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -22,10 +24,12 @@ bool RegisterBound();
 
 void ResourceRegister(const std::u16string& packagePath);
 void ResourceUnregister(const std::u16string& packagePath);
-// The byte size of a resource (0 when absent or unbound). Does not bind.
-std::int32_t ResourceSize(const std::u16string& resourcePath);
+// The byte size of a resource (0 when absent or unbound). Does not bind. When the library
+// faults the result is 0 and *error (when given) describes the fault.
+std::int32_t ResourceSize(const std::u16string& resourcePath, std::string* error = nullptr);
 // Fills buffer with exactly the bytes whose size ResourceSize reported last for the path.
-void ResourceFill(const std::u16string& resourcePath, void* buffer);
+// False when the library is unbound or faulted (the buffer may then be partly written).
+bool ResourceFill(const std::u16string& resourcePath, void* buffer);
 // The sub-folder names and file names of a resource folder, each followed by "|".
 void ResourceEnum(const std::u16string& folder, std::u16string& dirs, std::u16string& files);
 

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include "core/package/package_store.h"
+#include "standins/webres/fault_point.h"
 #include "platform/win/handles.h"
 
 #include <algorithm>
@@ -106,6 +107,7 @@ std::wstring joinBar(const std::vector<std::string>& names) {
 extern "C" {
 
 void __stdcall WebUIResourceRegister(const wchar_t* path) {
+    if (WebResFaultPoint("WebUIResourceRegister")) return;
     try {
         if (!path || !*path) return;
         const std::string key = packageKey(path);
@@ -117,6 +119,7 @@ void __stdcall WebUIResourceRegister(const wchar_t* path) {
 }
 
 void __stdcall WebUIResourceUnregister(const wchar_t* path) {
+    if (WebResFaultPoint("WebUIResourceUnregister")) return;
     try {
         if (path && *path) store().remove(packageKey(path));
     } catch (...) {
@@ -124,6 +127,7 @@ void __stdcall WebUIResourceUnregister(const wchar_t* path) {
 }
 
 void __stdcall WebUIResourceData(const wchar_t* path, void* buffer, int* size) {
+    if (WebResFaultPoint(size ? "WebUIResourceData.size" : "WebUIResourceData.fill", size)) return;
     try {
         const std::string resource = toUtf8(path);
         if (size) {
@@ -151,6 +155,7 @@ void __stdcall WebUIResourceData(const wchar_t* path, void* buffer, int* size) {
 }
 
 void __stdcall WebUIResourceEnum(const wchar_t* folder, void* dirs, void* files) {
+    if (WebResFaultPoint("WebUIResourceEnum")) return;
     try {
         std::vector<std::string> folderNames, fileNames;
         store().list(toUtf8(folder), folderNames, fileNames);
@@ -162,6 +167,7 @@ void __stdcall WebUIResourceEnum(const wchar_t* folder, void* dirs, void* files)
 }
 
 void* __stdcall QStringCreate() {
+    if (WebResFaultPoint("QStringCreate")) return nullptr;
     try {
         auto* q = new QString;
         std::lock_guard guard(handlesLock);
@@ -173,6 +179,7 @@ void* __stdcall QStringCreate() {
 }
 
 void __stdcall QStringSet(void* handle, const wchar_t* text) {
+    if (WebResFaultPoint("QStringSet")) return;
     try {
         std::lock_guard guard(handlesLock);
         if (QString* q = liveHandle(handle)) q->text = text ? text : L"";
@@ -181,12 +188,14 @@ void __stdcall QStringSet(void* handle, const wchar_t* text) {
 }
 
 const wchar_t* __stdcall QStringGet(void* handle) {
+    if (WebResFaultPoint("QStringGet")) return L"";
     std::lock_guard guard(handlesLock);
     QString* q = liveHandle(handle);
     return q ? q->text.c_str() : L"";
 }
 
 void __stdcall QStringClose(void* handle) {
+    if (WebResFaultPoint("QStringClose")) return;
     try {
         std::lock_guard guard(handlesLock);
         if (QString* q = liveHandle(handle)) {

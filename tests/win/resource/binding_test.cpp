@@ -14,19 +14,8 @@ using namespace vell;
 using rd::TResource;
 
 TEST(WebResBinding, RunsInAFreshProcess) {
-    wchar_t exe[MAX_PATH];
-    ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring cmd = L"\"" + std::wstring(exe) +
-                       L"\" --gtest_also_run_disabled_tests --gtest_filter=WebResBindingChild.DISABLED_*";
-    STARTUPINFOW si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    ::WaitForSingleObject(pi.hProcess, 120000);
-    DWORD code = 1;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    EXPECT_EQ(code, 0u) << "the child's failures are in its own output";
+    EXPECT_EQ(rdtest::RunDisabledTestsInChild("WebResBindingChild.DISABLED_*"), 0u)
+        << "the child's failures are in its own output";
 }
 
 TEST(WebResBindingChild, DISABLED_WithoutTheLibraryThenBoundThenClosed) {

@@ -26,6 +26,22 @@ void StartModulesOnce() {
     (void)started;
 }
 
+unsigned long RunDisabledTestsInChild(const char* filter) {
+    wchar_t exe[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring cmd = L"\"" + std::wstring(exe) + L"\" --gtest_also_run_disabled_tests --gtest_filter=";
+    for (const char* c = filter; *c; ++c) cmd += wchar_t(*c);
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return ~0ul;
+    ::WaitForSingleObject(pi.hProcess, 120000);
+    DWORD code = 1;
+    ::GetExitCodeProcess(pi.hProcess, &code);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return code;
+}
+
 std::u16string DemoSkinFolder() { return u"" VELL_BINARY_DIR "\\product\\skin\\"; }
 
 std::string PackageBytes(Files files) {

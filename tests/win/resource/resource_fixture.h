@@ -11,6 +11,9 @@ namespace vell::rdtest {
 // The image engine and the resource module, started once per process; webres.dll is the
 // one in the build's product folder.
 void StartModulesOnce();
+// Runs this test program again in a child process with only the disabled tests that match
+// the gtest filter, so that they start with nothing bound; the child's exit code (0: passed).
+unsigned long RunDisabledTestsInChild(const char* filter);
 // The built demo packages' folder, with a trailing backslash.
 std::u16string DemoSkinFolder();
 
