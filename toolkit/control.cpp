@@ -132,10 +132,22 @@ void TControl::ConstrainedResize(int& MinWidth, int& MinHeight, int& MaxWidth, i
     OnConstrainedResize(this, MinWidth, MinHeight, MaxWidth, MaxHeight);
 }
 
-void TControl::ApplyConstraints(int& W, int& H) {
+void TControl::ApplyConstraints(int L, int T, int& W, int& H) {
     int minW = FConstraints->MinWidth(), minH = FConstraints->MinHeight();
     int maxW = FConstraints->MaxWidth(), maxH = FConstraints->MaxHeight();
-    ConstrainedResize(minW, minH, maxW, maxH);
+    const bool wasSizing = FSizing;
+    const POINT wasPosition = FSizingPosition;
+    FSizing = true;
+    FSizingPosition = POINT{L, T};
+    try {
+        ConstrainedResize(minW, minH, maxW, maxH);
+    } catch (...) {
+        FSizing = wasSizing;
+        FSizingPosition = wasPosition;
+        throw;
+    }
+    FSizing = wasSizing;
+    FSizingPosition = wasPosition;
     if (maxW > 0 && W > maxW) W = maxW;
     if (minW > 0 && W < minW) W = minW;
     if (maxH > 0 && H > maxH) H = maxH;
@@ -145,7 +157,7 @@ void TControl::ApplyConstraints(int& W, int& H) {
 }
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-    ApplyConstraints(AWidth, AHeight);
+    ApplyConstraints(ALeft, ATop, AWidth, AHeight);
     bool moved = ALeft != FLeft || ATop != FTop;
     bool resized = AWidth != FWidth || AHeight != FHeight;
     if (!moved && !resized) return;

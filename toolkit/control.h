@@ -266,17 +266,26 @@ protected:
     // Lets the control narrow its size limits before a resize (the constraints object's
     // AdjustLimits, then OnConstrainedResize).
     virtual void ConstrainedResize(int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight);
+  public:
+    // Where the control stands for its size limits: while it is being sized, the position
+    // it moves to; otherwise its position.
+    POINT SizingPosition() const { return FSizing ? FSizingPosition : POINT{FLeft, FTop}; }
+
+  protected:
     // Invalidates the control's area in its window (through the toolkit's seam).
     virtual void InvalidateControl(bool IsVisible, bool IsOpaque);
     virtual void FontChanged();
     virtual void ColorChanged();
     bool IsOpaque() const { return (FControlStyle & csOpaque) != 0; }
-    void ApplyConstraints(int& W, int& H);
+    // Applies the size limits to a size the control is about to take at (L, T).
+    void ApplyConstraints(int L, int T, int& W, int& H);
     // Initial visibility of a class (forms start hidden), without notifications.
     void InitVisible(bool Value) { FVisible = Value; }
 
     TWinControl* FParent = nullptr;
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+    POINT FSizingPosition{};
+    bool FSizing = false;
     uint32_t FControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
     uint32_t FControlState = 0;
 

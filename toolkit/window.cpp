@@ -309,7 +309,8 @@ void TWinControl::HandleWindowPosChanging(TMessage& m) {
     if (InState(csReading) || InState(csDestroying) || (wp->flags & SWP_NOSIZE)) return;
     // The size limits hold for the window too: a size they refuse becomes no size change.
     int w = wp->cx, h = wp->cy;
-    ApplyConstraints(w, h);
+    const bool moves = !(wp->flags & SWP_NOMOVE);
+    ApplyConstraints(moves ? wp->x : FLeft, moves ? wp->y : FTop, w, h);
     if (w == wp->cx && h == wp->cy) return;
     RECT r;
     ::GetWindowRect(FHandle, &r);
@@ -342,7 +343,7 @@ void TWinControl::UpdateBoundsFromWindow() {
 }
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-    ApplyConstraints(AWidth, AHeight);
+    ApplyConstraints(ALeft, ATop, AWidth, AHeight);
     bool moved = ALeft != FLeft || ATop != FTop;
     bool resized = AWidth != FWidth || AHeight != FHeight;
     if (!moved && !resized) return;
