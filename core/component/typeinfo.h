@@ -269,6 +269,7 @@ struct SetterArg<void (C::*)(A)> {
 template <class C>
 class ClassBuilder {
 public:
+    using Class = C;
     ClassBuilder(std::string name, const ClassInfo* parent) {
         info_.name = std::move(name);
         info_.parent = parent;
