@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <stdexcept>
 
 using namespace styletest;
 
@@ -178,4 +179,38 @@ TEST_F(SkinSwitchTest, ATintAndBackToNoneRestoresEveryTintableColourAndPicture) 
     EXPECT_EQ(rd::TResource::SkinTintColor(), TColor(0x3060C0));
     EXPECT_EQ(colours(), tinted);
     EXPECT_EQ(pictures(), tintedPictures);
+}
+
+namespace {
+
+// A probe whose "Transparent" (a line of the label sections) cannot be set.
+class TRefusingProbe : public TSkinProbe {
+    VELL_CLASS_INFO()
+  public:
+    using TSkinProbe::TSkinProbe;
+    bool Transparent() const { return false; }
+    void SetTransparent(bool) { throw std::runtime_error("refused"); }
+};
+
+const tk::ClassInfo& TRefusingProbe::StaticClass() {
+    static const tk::ClassInfo info =
+        tk::ClassBuilder<TRefusingProbe>("TRefusingProbe", &TSkinProbe::StaticClass())
+            .ord("Transparent", tk::BooleanType(), &TRefusingProbe::Transparent, &TRefusingProbe::SetTransparent, 0)
+            .build();
+    return info;
+}
+
+} // namespace
+
+TEST_F(SkinSwitchTest, ASectionThatCannotBeAppliedStillLetsEveryClassReloadAndEveryFormRepaint) {
+    TStyleForm* form = formWithStyle(folder, "black.dll", true);
+    TRefusingProbe refusing(nullptr);
+    refusing.SetName("refusing");
+    EXPECT_ANY_THROW(refusing.Skin().SetSkinClass(u"label_tip"));
+    makeProbes();
+    const int before = form->broadcasts;
+    EXPECT_ANY_THROW(styleOf(form)->SetSkinRccFile(u"black2.dll"));
+    EXPECT_EQ(TSkinProbe::Loads, (std::vector<std::string>{"refusing", "p1", "p2", "p3"}));
+    EXPECT_EQ(probes[2]->Font()->Height(), -30);
+    EXPECT_EQ(form->broadcasts, before + 1);
 }
