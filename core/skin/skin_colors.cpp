@@ -4,6 +4,7 @@
 #include "core/number/int_text.h"
 #include "core/text/strings.h"
 
+#include <algorithm>
 #include <functional>
 #include <queue>
 #include <unordered_map>
@@ -36,14 +37,41 @@ TRccColorItem* resolvedItem(std::uint32_t key) {
     return item && item->NameIndex != kUnresolvedColor ? item : nullptr;
 }
 
-// Appends the line to the skin colour names and enters its colour item.
-void enter(const std::u16string& line, std::u16string_view ident, std::uint32_t bgr, bool canTint) {
+} // namespace
+
+// Enters the colour item now (references resolve against it) and keeps its line for the
+// name list; the item's NameIndex is set when the line has its place.
+void SkinColorLoader::enter(std::u16string line, std::u16string_view ident, std::uint32_t bgr, bool canTint) {
     const std::uint32_t key = ColorNameKey(ident);
-    const int index = SkinColorNames().AddObject(line, PtrInt(key));
-    EnterSkinColor(ident, index, bgr, bgr, canTint);
+    EnterSkinColor(ident, 0, bgr, bgr, canTint);
+    lines_.push_back(Line{std::move(line), key});
 }
 
-} // namespace
+// One sort instead of one sorted insertion per line. The list orders and compares lines by
+// name; of lines with the same name only the first added stays (the list ignores later
+// duplicates), so a name the list already holds keeps its line.
+void SkinColorLoader::addLinesToNames() {
+    TStringValueList& names = SkinColorNames();
+    std::stable_sort(lines_.begin(), lines_.end(),
+                     [&](const Line& a, const Line& b) { return names.CompareStrings(a.text, b.text) < 0; });
+    std::vector<const Line*> fresh;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        int at;
+        if (i > 0 && names.CompareStrings(lines_[i - 1].text, lines_[i].text) == 0) continue;
+        if (names.Find(lines_[i].text, at)) continue;
+        fresh.push_back(&lines_[i]);
+    }
+    names.BeginUpdate();
+    names.SetSorted(false); // appends now; sorted again once below
+    for (const Line* line : fresh) names.AddObject(line->text, PtrInt(line->key));
+    names.SetSorted(true);
+    names.EndUpdate();
+    for (int i = 0; i < names.Count(); ++i) {
+        TRccColorItem* item = FindColorItem(TColor(names.Objects(i)));
+        if (item && item->NameIndex >= 0) item->NameIndex = i;
+    }
+    lines_.clear();
+}
 
 bool ParseSkinColor(std::u16string_view v, ColorOrder order, bool sectionTint, std::uint32_t& color, bool& canTint) {
     canTint = sectionTint;
@@ -171,6 +199,7 @@ void SkinColorLoader::ResolveReferences() {
         enter(line, std::u16string_view(line).substr(0, sep), target->BGR_org, canTint);
     }
     pending_.clear();
+    addLinesToNames();
 }
 
 SkinColorLock::SkinColorLock() {

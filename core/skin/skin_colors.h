@@ -30,12 +30,17 @@ bool ParseSkinColor(std::u16string_view value, ColorOrder order, bool sectionTin
 bool ColorReferenceTarget(std::u16string_view value, std::u16string_view& target);
 
 // Fills SkinColorNames and ColorItemTable (the caller holds their locks, in that order).
+// The colour items are entered as the sections come; their lines are gathered and go into
+// the sorted SkinColorNames in one step at the end, in the time of one sort.
 class SkinColorLoader {
 public:
     // A section's lines; its own "type" line overrides defaultOrder, its "class" and
     // "tint" lines are settings, not colours.
     void AddSection(std::u16string_view section, const std::vector<std::u16string>& lines, ColorOrder defaultOrder);
-    // Resolves the pending references; those whose target never appears are dropped.
+    // The last step: resolves the pending references (those whose target never appears
+    // are dropped), then adds every gathered line to SkinColorNames. A name the list
+    // already holds keeps its first line, as adding one by one would; each item's NameIndex
+    // is its line's place in the list.
     void ResolveReferences();
     std::size_t PendingCount() const { return pending_.size(); }
 
@@ -44,7 +49,15 @@ private:
         std::u16string line; // section + "." + the unchanged line
         std::uint32_t target;
     };
+    struct Line {
+        std::u16string text;
+        std::uint32_t key; // the colour item's key
+    };
+    void enter(std::u16string line, std::u16string_view ident, std::uint32_t bgr, bool canTint);
+    void addLinesToNames();
+
     std::vector<Pending> pending_;
+    std::vector<Line> lines_; // in the order they were entered
 };
 
 // Holds SkinColorNames' lock and then ColorItemTable's (their fixed order), released in

@@ -2,11 +2,13 @@
 
 #include "core/text/codec.h"
 #include "core/text/paths.h"
+#include "core/text/strings.h"
 #include "core/text/utf.h"
 #include "platform/win/handles.h"
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 
 namespace vell::win {
 
@@ -88,28 +90,95 @@ bool WriteWholeFile(const std::u16string& path, const std::string& bytes, DWORD*
     return true;
 }
 
+namespace {
+
+// The temporary file of a replacement sits beside its target and is named after it and
+// the writing process and thread: "<name>.~<pid>-<tid>.tmp" (hexadecimal ids).
+constexpr char16_t kReplacementMark[] = u".~";
+constexpr char16_t kReplacementExt[] = u".tmp";
+
+std::u16string hex(DWORD value) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%lX", static_cast<unsigned long>(value));
+    return text::u16(buf);
+}
+
+bool processIsGone(DWORD pid) {
+    UniqueKernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!process) return ::GetLastError() == ERROR_INVALID_PARAMETER; // no such process
+    return ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+}
+
+// Deletes the temporary files that processes which ended half-way through replacing this
+// file left behind. Those of running processes (this one included) stay.
+void removeStaleReplacements(const std::u16string& full) {
+    const std::u16string prefix = text::ExtractFileName(full) + kReplacementMark;
+    const std::u16string folder = text::ExtractFilePath(full);
+    WIN32_FIND_DATAW data;
+    UniqueFindHandle find(::FindFirstFileW(wcs(full + kReplacementMark + u"*" + kReplacementExt), &data));
+    if (!find) return;
+    do {
+        const std::u16string name = text::fromWide(data.cFileName);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (name.size() <= prefix.size() + 4 || !text::sameTextAscii(name.substr(0, prefix.size()), prefix) ||
+            !text::sameTextAscii(name.substr(name.size() - 4), kReplacementExt))
+            continue;
+        const std::u16string ids = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+        const std::size_t dash = ids.find(u'-');
+        unsigned long pid = 0;
+        std::size_t digits = 0;
+        for (; digits < dash && digits < ids.size(); ++digits) {
+            const char16_t c = ids[digits];
+            const int v = c >= u'0' && c <= u'9' ? c - u'0' : c >= u'A' && c <= u'F' ? c - u'A' + 10 : -1;
+            if (v < 0 || pid > 0x0FFFFFFFul) break;
+            pid = pid * 16 + unsigned(v);
+        }
+        if (digits == 0 || digits != dash || pid == ::GetCurrentProcessId() || !processIsGone(DWORD(pid))) continue;
+        ::DeleteFileW(wcs(folder + name));
+    } while (::FindNextFileW(find.get(), &data));
+}
+
+} // namespace
+
 bool ReplaceWholeFile(const std::u16string& path, const std::string& bytes, DWORD* error) {
     std::u16string full(MAX_PATH, u'\0');
     const DWORD n = ::GetFullPathNameW(wcs(path), MAX_PATH, reinterpret_cast<wchar_t*>(full.data()), nullptr);
     if (n == 0 || n >= MAX_PATH) return WriteWholeFile(path, bytes, error);
     full.resize(n);
-    const std::u16string folder = text::ExtractFilePath(full);
-    wchar_t temp[MAX_PATH];
-    if (!::GetTempFileNameW(wcs(folder), L"ini", 0, temp)) return WriteWholeFile(path, bytes, error);
+    const DWORD attributes = ::GetFileAttributesW(wcs(full));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return failWith(error, ERROR_ACCESS_DENIED); // a folder is never replaced by a file
+    removeStaleReplacements(full);
+    const std::u16string temp =
+        full + kReplacementMark + hex(::GetCurrentProcessId()) + u"-" + hex(::GetCurrentThreadId()) + kReplacementExt;
     {
-        UniqueKernelHandle file(::CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        const bool written = file && writeAll(file.get(), bytes) && ::FlushFileBuffers(file.get());
-        if (!written) {
+        UniqueKernelHandle file(
+            ::CreateFileW(wcs(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return WriteWholeFile(path, bytes, error); // the folder takes no new file
+        if (!writeAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) {
             const DWORD code = ::GetLastError();
             file.reset();
-            ::DeleteFileW(temp);
+            ::DeleteFileW(wcs(temp));
             return failWith(error, code);
         }
     }
-    if (::MoveFileExW(temp, wcs(full), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    // An existing file is replaced by the platform's call, which keeps its attributes,
+    // security descriptor and other identity; what that call cannot do, a rename does.
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        constexpr DWORD kIgnoreMergeErrors = 0x2, kIgnoreAclErrors = 0x4;
+        if (::ReplaceFileW(wcs(full), wcs(temp), nullptr, kIgnoreMergeErrors | kIgnoreAclErrors, nullptr, nullptr)) {
+            // Some file systems do not carry the attributes over: put them back.
+            if (::GetFileAttributesW(wcs(full)) != attributes) ::SetFileAttributesW(wcs(full), attributes);
+            return true;
+        }
+    }
+    if (::MoveFileExW(wcs(temp), wcs(full), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (attributes != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesW(wcs(full), attributes);
+        return true;
+    }
     // The folder allows new files but not replacing this one (or the file is in use
     // without delete sharing): write it in place as the last resort.
-    ::DeleteFileW(temp);
+    ::DeleteFileW(wcs(temp));
     return WriteWholeFile(full, bytes, error);
 }
 

@@ -21,7 +21,10 @@ bool ReadWholeFile(const std::u16string& path, std::string& out, DWORD* error = 
 // Creates or overwrites the file with `bytes`.
 bool WriteWholeFile(const std::u16string& path, const std::string& bytes, DWORD* error = nullptr);
 // As WriteWholeFile, but the bytes go to a new file in the same folder first, which then
-// replaces the old one: a failure half-way never leaves a truncated file behind.
+// replaces the old one: a failure half-way never leaves a truncated file behind. An
+// existing file keeps its attributes and security descriptor (the platform's replace-file
+// call). The new file is "<name>.~<pid>-<tid>.tmp"; such files that an ended process left
+// behind are removed on the next replacement of the same file.
 bool ReplaceWholeFile(const std::u16string& path, const std::string& bytes, DWORD* error = nullptr);
 
 // The full path of a loaded module (the program itself for null).

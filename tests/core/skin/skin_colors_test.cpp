@@ -215,3 +215,27 @@ TEST_F(SkinColors, TintPassRecoloursOnlyTintableColoursAndClNoneRestoresThem) {
     TintSkinColors(clNone);
     for (const char16_t* name : {u"c.bg", u"c.same", u"c.fixed", u"c.ref"}) EXPECT_EQ(item(name)->BGR, untinted);
 }
+
+TEST_F(SkinColors, NameListIsSortedKeepsTheFirstLineOfANameAndIndexesItsItems) {
+    SkinColorNames().AddObject(u"old.kept=010101", PtrInt(ColorNameKey(u"old.kept")));
+    SkinColorLoader loader;
+    loader.AddSection(u"old", {u"kept=020202"}, ColorOrder::RGB);
+    loader.AddSection(u"b", {u"z=111111", u"A=[b.z]", u"a=222222", u"m=333333"}, ColorOrder::RGB);
+    loader.ResolveReferences();
+    TStringValueList& names = SkinColorNames();
+    ASSERT_EQ(names.Count(), 4);
+    EXPECT_EQ(names.Strings(0), u"b.a=222222"); // the first line of a name, in any case, stays
+    EXPECT_EQ(names.Strings(1), u"b.m=333333");
+    EXPECT_EQ(names.Strings(2), u"b.z=111111");
+    EXPECT_EQ(names.Strings(3), u"old.kept=010101");
+    EXPECT_EQ(item(u"old.kept")->BGR, 0x00020202u); // while the item takes the later value
+    EXPECT_EQ(item(u"b.a")->BGR, 0x00111111u);      // the reference resolved last, after b.a
+    for (int i = 0; i < names.Count(); ++i) {
+        const std::u16string& line = names.Strings(i);
+        EXPECT_EQ(item(line.substr(0, line.find(u'=')))->NameIndex, i) << i;
+    }
+    // Adding by name afterwards still finds its place by binary search.
+    int at;
+    EXPECT_TRUE(names.Find(u"B.M", at));
+    EXPECT_EQ(at, 1);
+}

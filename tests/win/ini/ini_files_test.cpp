@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 using namespace vell;
 using vell::testing::TempDir;
 using vell::testing::readFile;
@@ -96,6 +98,59 @@ TEST(SafeIni, ReadOnlyAndHiddenFilesAreSavedAndKeepTheirFlags) {
         EXPECT_TRUE(attrs(path) & flag) << flag;
         EXPECT_EQ(readFile(path), utf16(u"[S]\r\nk=new\r\n\r\n"));
     }
+}
+
+TEST(SafeIni, SavingReplacesTheFileKeepingItsAttributesAndLeavesNoTemporaryFile) {
+    TempDir dir;
+    const auto path = dir / u"Config.ini";
+    writeFile(path, "[S]\r\nk=old\r\n");
+    const DWORD kept = FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN;
+    ::SetFileAttributesW(w(path), kept);
+    {
+        TSafeIniFile ini(path);
+        ini.WriteString(u"S", u"k", u"new");
+        ini.UpdateFile();
+        EXPECT_EQ(ini.LoadSaveFile_LastError, 0u);
+    }
+    EXPECT_EQ(readFile(path), utf16(u"[S]\r\nk=new\r\n\r\n"));
+    EXPECT_EQ(attrs(path) & kept, kept);
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW(w(dir / u"*.tmp"), &data);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "left behind: " << text::utf16ToUtf8(text::fromWide(data.cFileName));
+    if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+}
+
+TEST(SafeIni, SavingRemovesTheTemporaryFilesOfEndedProcessesOnly) {
+    TempDir dir;
+    const auto path = dir / u"Config.ini";
+    writeFile(path, "[S]\r\nk=old\r\n");
+    // Process ids are multiples of four: FFFFFFF1 never names a running process.
+    const std::u16string own = u"Config.ini.~" + text::u16([] {
+        char b[16];
+        std::snprintf(b, sizeof b, "%lX", static_cast<unsigned long>(::GetCurrentProcessId()));
+        return std::string(b);
+    }()) + u"-9.tmp";
+    struct Case {
+        const char16_t* name;
+        bool removed;
+    };
+    const Case cases[] = {
+        {u"Config.ini.~FFFFFFF1-4.tmp", true},  // ended half-way through a save
+        {u"config.INI.~FFFFFFF1-8.TMP", true},  // names compare without case
+        {own.c_str(), false},                    // this process may be saving it now
+        {u"Other.ini.~FFFFFFF1-4.tmp", false},  // another file's
+        {u"Config.ini.~zz-4.tmp", false},       // not ours
+        {u"ini12AB.tmp", false},                // someone else's
+    };
+    for (const Case& c : cases) writeFile(dir / c.name, "partial");
+    {
+        TSafeIniFile ini(path);
+        ini.WriteString(u"S", u"k", u"new");
+        ini.UpdateFile();
+        EXPECT_EQ(ini.LoadSaveFile_LastError, 0u);
+    }
+    for (const Case& c : cases) EXPECT_EQ(vell::testing::exists(dir / c.name), !c.removed) << text::utf16ToUtf8(c.name);
+    EXPECT_EQ(readFile(path), utf16(u"[S]\r\nk=new\r\n\r\n"));
 }
 
 TEST(SafeIni, FileThatFailedToLoadIsNeverOverwrittenAutomatically) {
