@@ -76,24 +76,47 @@ void TCanvasFont::Changed() {
     TFont::Changed();
 }
 
-int MeasureLineHeight(HFONT font, HDC dc, TEXTMETRICW& metrics) {
-    if (!font) return 0;
+namespace {
+// Runs measure with font selected into dc, or into a 1 x 1 scratch image's DC when dc is
+// null; false when there is no font or no DC.
+template <class Measure>
+bool withFontSelected(HFONT font, HDC dc, Measure measure) {
+    if (!font) return false;
     image::TPngImage* scratch = nullptr;
     if (!dc) {
         scratch = image::TPngImage::CreateCacheDC32(1, 1, true);
         dc = scratch ? scratch->CanvasHandle() : nullptr;
     }
-    int height = 0;
     if (dc) {
         HGDIOBJ old = ::SelectObject(dc, font);
-        SIZE size{};
-        ::GetTextExtentPoint32W(dc, L"`ghj_", 5, &size);
-        if (!::GetTextMetricsW(dc, &metrics)) metrics = TEXTMETRICW{};
+        measure(dc);
         ::SelectObject(dc, old);
-        height = size.cy != 0 ? size.cy : metrics.tmHeight;
     }
     if (scratch) scratch->Free();
+    return dc != nullptr;
+}
+} // namespace
+
+int MeasureLineHeight(HFONT font, HDC dc, TEXTMETRICW& metrics) {
+    int height = 0;
+    withFontSelected(font, dc, [&](HDC d) {
+        SIZE size{};
+        ::GetTextExtentPoint32W(d, L"`ghj_", 5, &size);
+        if (!::GetTextMetricsW(d, &metrics)) metrics = TEXTMETRICW{};
+        height = size.cy != 0 ? size.cy : metrics.tmHeight;
+    });
     return height;
+}
+
+int MeasureTextWidth(HFONT font, HDC dc, std::u16string_view text) {
+    int width = 0;
+    withFontSelected(font, dc, [&](HDC d) {
+        SIZE size{};
+        if (::GetTextExtentPoint32W(d, reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()),
+                                    &size))
+            width = size.cx;
+    });
+    return width;
 }
 
 int TCanvasFont::FontHeight() {

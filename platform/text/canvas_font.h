@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 
 namespace vell::image {
 class TPngImageCanvas;
@@ -38,6 +39,8 @@ class TRdShadowGlow : public tk::TPersistent {
 // when dc is null), else the metric height; the text metrics go to metrics. 0 when nothing
 // can be measured. Every font that caches a measured height measures this way.
 int MeasureLineHeight(HFONT font, HDC dc, TEXTMETRICW& metrics);
+// The width of text in font, measured the same way; 0 when nothing can be measured.
+int MeasureTextWidth(HFONT font, HDC dc, std::u16string_view text);
 
 class TCanvasFont : public tk::TFont {
     VELL_CLASS_INFO()
