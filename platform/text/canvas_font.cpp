@@ -67,7 +67,7 @@ void TCanvasFont::SetAntialiased(bool value) {
 
 LOGFONTW TCanvasFont::LogFont() const {
     LOGFONTW lf = TFont::LogFont();
-    lf.lfQuality = FAntialiased ? ANTIALIASED_QUALITY : DEFAULT_QUALITY;
+    lf.lfQuality = FontQualityFor(FAntialiased);
     return lf;
 }
 

@@ -42,6 +42,9 @@ int MeasureLineHeight(HFONT font, HDC dc, TEXTMETRICW& metrics);
 // The width of text in font, measured the same way; 0 when nothing can be measured.
 int MeasureTextWidth(HFONT font, HDC dc, std::u16string_view text);
 
+// The output quality of an antialiased font, and of one that is not.
+inline BYTE FontQualityFor(bool antialiased) { return antialiased ? ANTIALIASED_QUALITY : DEFAULT_QUALITY; }
+
 class TCanvasFont : public tk::TFont {
     VELL_CLASS_INFO()
   public:

@@ -154,7 +154,7 @@ void TRdFont::SetAntialiased(bool Value) {
 
 LOGFONTW TRdFont::LogFont() const {
     LOGFONTW lf = TFont::LogFont();
-    lf.lfQuality = FAntialiased ? ANTIALIASED_QUALITY : DEFAULT_QUALITY;
+    lf.lfQuality = text::FontQualityFor(FAntialiased);
     return lf;
 }
 
