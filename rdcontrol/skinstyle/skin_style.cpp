@@ -6,6 +6,7 @@
 #include "platform/win/environment.h"
 #include "platform/win/files.h"
 #include "rdcontrol/resource/resource.h"
+#include "rdcontrol/skinstyle/rd_font.h"
 #include "rdcontrol/skinstyle/skin_class.h"
 #include "toolkit/forms.h"
 
@@ -99,6 +100,8 @@ const tk::ClassInfo& TRdSkinStyle::StaticClass() {
                  &TRdSkinStyle::SetPublicRccFiles)
             .str("SkinRccFile", &TRdSkinStyle::SkinRccFile, &TRdSkinStyle::SetSkinRccFile,
                  &TRdSkinStyle::SkinRccFileStored)
+.obj("CurOwnerFont", tk::ClassTypeOf<tk::TFont>(), &TRdSkinStyle::CurOwnerFont,
+                 &TRdSkinStyle::SetCurOwnerFont, &TRdSkinStyle::NeverStored)
             .ord("RccTintColor", tk::ColorType(), &TRdSkinStyle::RccTintColor, &TRdSkinStyle::SetRccTintColor, clNone)
             .ord("FormDefaultColor2nd", tk::ColorType(), &TRdSkinStyle::FormDefaultColor2nd,
                  &TRdSkinStyle::SetFormDefaultColor2nd, clNone)
@@ -280,6 +283,54 @@ void TRdSkinStyle::SetFormDefaultColor2nd(TColor Value) {
     if (!Acts() || Value == gFormColor2nd) return;
     gFormColor2nd = Value;
     if (!LoadingOrReading()) broadcast(kFormColorRedraw);
+}
+
+// ---- the owner's font ----
+
+tk::TFont* TRdSkinStyle::OwnerFont() const {
+    if (auto* control = dynamic_cast<tk::TControl*>(Owner())) return control->Font();
+    return tk::Application()->DefaultFont();
+}
+
+tk::TFont* TRdSkinStyle::CurOwnerFont() const {
+    if (!FBakOwnerFont) FBakOwnerFont = std::make_unique<tk::TFont>();
+    FBakOwnerFont->OnChange = nullptr;
+    if (tk::TFont* base = OwnerFont()) FBakOwnerFont->Assign(base);
+    auto* self = const_cast<TRdSkinStyle*>(this);
+    FBakOwnerFont->OnChange = [self](tk::TGraphicsObject*) { self->SetCurOwnerFont(self->FBakOwnerFont.get()); };
+    return FBakOwnerFont.get();
+}
+
+void TRdSkinStyle::SetCurOwnerFont(tk::TFont* Value) {
+    tk::TFont* base = OwnerFont();
+    if (!Value || !base || Value == base) return;
+    TCNFontChangeParams params;
+    if (base->Name() != Value->Name()) {
+        params.FontSets += {cnfName};
+        params.FontName = Value->Name();
+    }
+    // Sub-components keep the styles of their own that the owner's font does not have.
+    const tk::TFontStyles oldStyle = base->Style();
+    if (oldStyle != Value->Style()) {
+        params.FontSets += {cnfStyle};
+        params.FontStyle = Value->Style();
+        params.OldFontStyle = &oldStyle;
+    }
+    if (base->Charset() != Value->Charset()) {
+        params.FontSets += {cnfCharset};
+        params.FontCharset = Value->Charset();
+    }
+    if (params.FontSets.empty()) return;
+    if (dynamic_cast<tk::TControl*>(Owner())) {
+        TRdFont::UpdateFormFont(Owner(), params);
+        return;
+    }
+    // The application's font, then every form with its sub-components.
+    UpdateFontFromParams(*base, params);
+    tk::TScreen* screen = tk::Screen();
+    std::vector<tk::TCustomForm*> forms;
+    for (int i = 0; i < screen->FormCount(); ++i) forms.push_back(screen->Forms(i));
+    for (tk::TCustomForm* form : forms) TRdFont::UpdateFormFont(form, params);
 }
 
 // ---- read-only values ----

@@ -55,6 +55,14 @@ class TRdSkinStyle : public tk::TComponent {
     void SetRccTintColor(TColor Value);
     TColor FormDefaultColor2nd() const { return FFormDefaultColor2nd; }
     void SetFormDefaultColor2nd(TColor Value);
+    // A copy of the owner's font (a control's) or of the application's default font. A
+    // change of its name, charset or style afterwards reaches the owner and every
+    // sub-component, or every form for the application's font, through the form-wide
+    // font update.
+    tk::TFont* CurOwnerFont() const;
+    // Carries the attributes in which Value differs from the owner's font (name, style,
+    // charset) to the owner and its sub-components; nothing when none differs.
+    void SetCurOwnerFont(tk::TFont* Value);
 
     // ---- public ----
     // Full paths of the public packages this style registered (sorted).
@@ -82,6 +90,9 @@ class TRdSkinStyle : public tk::TComponent {
     bool RuntimePathStored() const { return !FRuntimePath.empty(); }
     bool DesigntimePathStored() const { return !FDesigntimePath.empty(); }
     bool SkinRccFileStored() const { return !FRccFile.empty(); }
+    bool NeverStored() const { return false; }
+    // The owner's font when the owner is a control, else the application's default font.
+    tk::TFont* OwnerFont() const;
 
     TRdSkinStyle* FLeft = nullptr;
     TRdSkinStyle* FRight = nullptr;
@@ -94,6 +105,7 @@ class TRdSkinStyle : public tk::TComponent {
     TColor FRccTintColor = clNone;
     TColor FFormDefaultColor2nd = clNone;
     std::uint32_t FLastRccTk = 0;
+    mutable std::unique_ptr<tk::TFont> FBakOwnerFont;
 };
 
 // Makes TRdSkinStyle readable from form descriptions (the skin layer's start-up).

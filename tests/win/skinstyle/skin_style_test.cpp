@@ -254,3 +254,39 @@ TEST_F(SkinStyleTest, TheSecondFormColourIsProcessWideAndRepaintsOnlyOnAChange) 
     EXPECT_EQ(rd::FormColor2nd(), clNone);
     EXPECT_EQ(form->broadcasts, before + 1);
 }
+
+// ---- the owner's font ----
+
+TEST_F(SkinStyleTest, TheOwnersFontChangesWithEverySubComponentThatKeepsAFontOfItsOwn) {
+    tk::RegisterToolkitClasses();
+    auto* form = new TStyleForm(tk::Application());
+    form->ReadDescription("object f: TStyleForm\n ParentFont = False\n Font.Name = 'Tahoma'\n"
+                          " object pnl: TPanel\n  ParentFont = False\n  Font.Name = 'Tahoma'\n"
+                          "  Font.Style = [fsBold]\n end\n"
+                          " object style: TRdSkinStyle\n  MainSkin = True\n end\nend");
+    rd::TRdSkinStyle* style = styleOf(form);
+    auto* panel = dynamic_cast<tk::TControl*>(form->FindComponent("pnl"));
+    ASSERT_NE(panel, nullptr);
+    tk::TFont* font = style->CurOwnerFont();
+    EXPECT_EQ(font->Name(), u"Tahoma");
+    font->SetName(u"Arial");
+    EXPECT_EQ(form->Font()->Name(), u"Arial");
+    EXPECT_EQ(panel->Font()->Name(), u"Arial");
+    // A style change keeps the styles a sub-component has of its own.
+    font->SetStyle({tk::fsItalic});
+    EXPECT_EQ(form->Font()->Style(), tk::TFontStyles({tk::fsItalic}));
+    EXPECT_EQ(panel->Font()->Style(), tk::TFontStyles({tk::fsBold, tk::fsItalic}));
+    // Attributes other than name, style and charset are not carried.
+    font->SetHeight(-40);
+    EXPECT_NE(form->Font()->Height(), -40);
+    EXPECT_EQ(style->CurOwnerFont()->Name(), u"Arial");
+}
+
+TEST_F(SkinStyleTest, WithoutAControlAsOwnerTheApplicationsFontChanges) {
+    tk::TFont* appFont = tk::Application()->DefaultFont();
+    const std::u16string oldName = appFont->Name();
+    rd::TRdSkinStyle style(nullptr);
+    style.CurOwnerFont()->SetName(u"Courier New");
+    EXPECT_EQ(appFont->Name(), u"Courier New");
+    appFont->SetName(oldName);
+}
