@@ -279,6 +279,9 @@ protected:
     bool IsOpaque() const { return (FControlStyle & csOpaque) != 0; }
     // Applies the size limits to a size the control is about to take at (L, T).
     void ApplyConstraints(int L, int T, int& W, int& H);
+    // False once the control is destroyed: message handling that may destroy its own
+    // control checks it before touching the control again.
+    std::shared_ptr<bool> AliveFlag() const { return FAlive; }
     // Initial visibility of a class (forms start hidden), without notifications.
     void InitVisible(bool Value) { FVisible = Value; }
 
