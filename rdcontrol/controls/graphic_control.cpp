@@ -754,10 +754,4 @@ void TRdGraphicControl::DefineProperties(tk::TFiler& Filer) {
         DesignSizeNeeded());
 }
 
-void RegisterGraphicControls() {
-    tk::RegisterClassInfo(TRdGraphicControl::StaticClass());
-    tk::RegisterClassInfo(TRdSkinClass::StaticClass());
-    tk::RegisterClassInfo(TRdAutoAlign::StaticClass());
-}
-
 } // namespace vell::rd

@@ -156,7 +156,4 @@ class TRdGraphicControl : public tk::TGraphicControl, public ISkinnedControl {
     int FRdOrder = static_cast<int>(0x80000000u);
 };
 
-// Makes the windowless skinned classes known to form descriptions.
-void RegisterGraphicControls();
-
 } // namespace vell::rd

@@ -6,6 +6,7 @@
 #include "core/component/writer.h"
 #include "platform/image/engine_startup.h"
 #include "rdcontrol/controls/graphic_control.h"
+#include "rdcontrol/controls/register_controls.h"
 #include "tests/win/toolkit/helpers.h"
 #include "toolkit/forms.h"
 
@@ -174,7 +175,7 @@ TEST(GraphicControl, RanksKeepTheZOrder) {
 
 TEST(GraphicControl, NestedDescriptionsReadAndWriteBack) {
     tk::RegisterClassInfo(TBox::StaticClass());
-    rd::RegisterGraphicControls();
+    rd::RegisterSkinnedControls();
     tk::TForm form(nullptr);
     tk::TReader(&form).ReadRootComponent("object f: TForm\n"
                                          "  object a: TBox\n    Left = 5\n    Width = 300\n    Height = 200\n"

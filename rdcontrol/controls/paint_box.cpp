@@ -1,0 +1,20 @@
+#include "rdcontrol/controls/paint_box.h"
+
+namespace vell::rd {
+
+const tk::ClassInfo& TRdPaintBox::StaticClass() {
+    static const tk::ClassInfo info = tk::ClassBuilder<TRdPaintBox>("TRdPaintBox", &TRdGraphicControl::StaticClass())
+                                          .event("OnPaint", &TRdPaintBox::OnPaint)
+                                          .build();
+    return info;
+}
+
+TRdPaintBox::TRdPaintBox(tk::TComponent* AOwner) : TRdGraphicControl(AOwner) { SetBounds(Left(), Top(), 105, 105); }
+
+void TRdPaintBox::Paint() {
+    Canvas()->SetFont(Font());
+    Canvas()->Brush()->SetColor(Color());
+    OnPaint(this);
+}
+
+} // namespace vell::rd

@@ -1,0 +1,15 @@
+#include "rdcontrol/controls/register_controls.h"
+
+#include "rdcontrol/controls/image.h"
+#include "rdcontrol/controls/paint_box.h"
+
+namespace vell::rd {
+
+void RegisterSkinnedControls() {
+    for (const tk::ClassInfo* c : {&TRdGraphicControl::StaticClass(), &TRdImage::StaticClass(),
+                                   &TRdPaintBox::StaticClass(), &TRdSkinClass::StaticClass(),
+                                   &TRdAutoAlign::StaticClass()})
+        tk::RegisterClassInfo(*c);
+}
+
+} // namespace vell::rd
