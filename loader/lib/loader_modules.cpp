@@ -7,6 +7,7 @@
 #include "core/text/utf.h"
 #include "platform/image/engine_startup.h"
 #include "platform/win/environment.h"
+#include "rdcontrol/controls/register_controls.h"
 #include "rdcontrol/picture/picture_formats.h"
 #include "rdcontrol/resource/resource.h"
 #include "rdcontrol/skinstyle/skin_style.h"
@@ -34,6 +35,12 @@ void startImageEngine() {
     rd::RegisterPictureFormats();
 }
 
+// The skin style and the skinned controls, readable from form descriptions.
+void startSkinStyles() {
+    rd::RegisterSkinStyle();
+    rd::RegisterSkinnedControls();
+}
+
 void startLanguage() { InitProductLanguage(text::fromWide(env::GetProductDataFolder())); }
 
 constexpr Module kModules[] = {
@@ -42,7 +49,7 @@ constexpr Module kModules[] = {
     {"DPI awareness", dpi::Startup, nullptr},
     {"image engine", startImageEngine, nullptr},
     {"resource packages", rd::StartResourceModule, rd::StopResourceModule},
-    {"skin styles", rd::RegisterSkinStyle, nullptr},
+    {"skin styles", startSkinStyles, nullptr},
     {"hints", nullptr, nullptr},
     {"VLR_Comm", PlaceLogFile, nullptr},
     {"COM", startCom, stopCom},

@@ -1,6 +1,7 @@
 #include "loader/lib/loading_box_form.h"
 #include "loader/lib/dpi_awareness.h"
 #include "loader/lib/startup_signal.h"
+#include "rdcontrol/controls/skinned_control.h"
 #include "platform/image/png_image.h"
 #include "platform/win/environment.h"
 #include "platform/win/files.h"
@@ -185,10 +186,14 @@ void Tfrm_LoadingBox::UpdateLayer() {
 }
 
 void Tfrm_LoadingBox::applicationEvent_MainMessage(MSG& Msg, bool&) {
-    // Any message to the panel's window (its paint message after an invalidation, too)
-    // renders the panel into the layer again. A skinned panel in the middle of its own
-    // buffered paint is left alone; the plain panel never is.
-    if (pnl_Main && Visible() && pnl_Main->HandleAllocated() && Msg.hwnd == pnl_Main->Handle()) PaintBuffer();
+    // A message to the panel's window (its paint message after an invalidation, too) while
+    // the panel's rendering is stale renders the panel into the layer again. A skinned
+    // panel marks its draw buffer valid when it paints and stale when anything inside it
+    // changes, so the mouse moving over a current panel costs nothing; a panel without a
+    // skin is always rendered again.
+    if (!pnl_Main || !Visible() || !pnl_Main->HandleAllocated() || Msg.hwnd != pnl_Main->Handle()) return;
+    if (rd::TRdSkinClass* skin = rd::SkinOf(pnl_Main); skin && skin->DrawBufferTk != 0) return;
+    PaintBuffer();
 }
 
 } // namespace vell::loader

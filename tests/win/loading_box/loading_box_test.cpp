@@ -1,6 +1,8 @@
 #include "loader/lib/dpi_awareness.h"
 #include "loader/lib/loading_box_form.h"
 #include "platform/image/png_image.h"
+#include "rdcontrol/controls/image.h"
+#include "rdcontrol/controls/register_controls.h"
 #include "rdcontrol/picture/picture_formats.h"
 #include "rdcontrol/skinstyle/skin_style.h"
 #include "toolkit/stdctrls.h"
@@ -29,6 +31,7 @@ namespace {
 struct BoxFixture : ::testing::Test {
     void SetUp() override {
         tk::UseStandInControls();
+        rd::RegisterSkinnedControls();
         rd::RegisterPictureFormats();
         rd::RegisterSkinStyle();
         dpi::LargeScreen = false;
@@ -109,13 +112,13 @@ TEST_F(BoxFixture, TheDescriptionGivesTheComponentsTheirValues) {
     EXPECT_EQ(box->Position(), tk::poScreenCenter);
     EXPECT_FALSE(box->Scaled());
     EXPECT_EQ(box->pnl_Main->Color(), tk::clNone);
-    auto* bg = dynamic_cast<tk::TImage*>(box->img_BG);
+    auto* bg = dynamic_cast<rd::TRdImage*>(box->img_BG);
     ASSERT_NE(bg, nullptr);
     EXPECT_EQ(bg->Align(), tk::alClient);
     EXPECT_TRUE(bg->Stretch());
     EXPECT_EQ(bg->PictureOption()->Left(), 16);
     EXPECT_EQ(bg->PictureOption()->Bottom(), 16);
-    auto* icon = dynamic_cast<tk::TImage*>(box->img_Icon);
+    auto* icon = dynamic_cast<rd::TRdImage*>(box->img_Icon);
     ASSERT_NE(icon, nullptr);
     EXPECT_TRUE(icon->AutoSize());
     auto* tip = dynamic_cast<tk::TLabel*>(box->lbl_Tip);
