@@ -2,6 +2,7 @@
 #   make test   - set-up, both builds, every test (Windows tests under Wine on Xvfb)
 #   make bench  - every benchmark (native release build; Windows ones under Wine)
 #   make demo   - the loading box on an Xvfb display, screenshot in build/demo/
+#   make gallery - every page of the skinned library's gallery as an image in build/gallery/
 # BUILD chooses the build folder (default build/); JOBS the parallelism.
 BUILD ?= build
 JOBS ?= $(shell nproc)
@@ -12,7 +13,7 @@ NAT := $(BUILD)/native
 FUZ := $(BUILD)/fuzz
 BEN := $(BUILD)/bench
 
-.PHONY: all setup win32 native fuzz-build bench-build test test-native test-win32 test-fuzz bench demo clean
+.PHONY: all setup win32 native fuzz-build bench-build test test-native test-win32 test-fuzz bench demo gallery clean
 
 all: win32 native
 
@@ -62,6 +63,10 @@ bench: bench-build win32
 demo: $(W32)/build.ninja
 	cmake --build $(W32) -j $(JOBS) --target product
 	@bash scripts/demo.sh $(W32)
+
+gallery: $(W32)/build.ninja
+	cmake --build $(W32) -j $(JOBS) --target gallery
+	@bash scripts/gallery.sh $(W32)
 
 clean:
 	rm -rf $(BUILD)

@@ -1,7 +1,9 @@
 // The skinned picture control: where its picture goes (stretch, proportional, centre),
 // sizing to its picture, margins taken from the picture, and opacity.
 #include "platform/image/png_image.h"
+#include "platform/image/engine_startup.h"
 #include "rdcontrol/controls/image.h"
+#include "rdcontrol/controls/paint_box.h"
 
 #include <gtest/gtest.h>
 
@@ -70,4 +72,25 @@ TEST(RdImage, AutoSizeMarginsAndOpacity) {
     EXPECT_TRUE(image.ControlStyle() & tk::csOpaque); // filled with an opaque colour
     image.AllSkin()->Draw()->SetDrawAlpha(200);
     EXPECT_FALSE(image.ControlStyle() & tk::csOpaque);
+}
+
+TEST(RdPaintBox, PaintsWhatItsHandlerDraws) {
+    image::StartImageEngine();
+    rd::TRdPaintBox box(nullptr);
+    box.SetBounds(0, 0, 20, 10);
+    box.SetColor(0x00703010);
+    box.OnPaint = [&](tk::TObject*) {
+        box.Canvas()->Brush()->SetColor(box.Color());
+        box.Canvas()->FillRect(box.GetClientRect());
+    };
+    image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, 20, 10, true, false, true, false);
+    png->FillRect(RECT{0, 0, 20, 10}, 0xFFFFFFFFu);
+    box.DrawTo(png->CanvasHandle(), 0, 0);
+    ::GdiFlush();
+    const uint8_t* p = static_cast<const uint8_t*>(png->GetScanline(5)) + 5 * 4;
+    EXPECT_EQ(p[0], 0x70); // blue
+    EXPECT_EQ(p[1], 0x30);
+    EXPECT_EQ(p[2], 0x10);
+    EXPECT_EQ(p[3], 0xFF);
+    png->ReleaseRef();
 }

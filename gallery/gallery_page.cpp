@@ -1,0 +1,52 @@
+#include "gallery/gallery_page.h"
+
+#include "core/text/utf.h"
+#include "platform/image/png_image.h"
+#include "rdcontrol/controls/graphic_control.h"
+
+namespace vell::gallery {
+
+const tk::ClassInfo& TGalleryPage::StaticClass() {
+    static const tk::ClassInfo info = tk::ClassBuilder<TGalleryPage>("TGalleryPage", &tk::TForm::StaticClass())
+                                          .method("PaintStripes", &TGalleryPage::PaintStripes)
+                                          .build();
+    return info;
+}
+
+TGalleryPage::TGalleryPage(tk::TComponent* AOwner) : tk::TForm(AOwner) {}
+
+void TGalleryPage::PaintStripes(tk::TObject* Sender) {
+    auto* control = dynamic_cast<rd::TRdGraphicControl*>(Sender);
+    if (!control) return;
+    tk::TCanvas* c = control->Canvas();
+    const RECT r = control->GetClientRect();
+    c->Brush()->SetStyle(tk::bsSolid);
+    c->Brush()->SetColor(control->Color());
+    c->FillRect(r);
+    c->Pen()->SetColor(control->Font()->Color());
+    c->Pen()->SetWidth(3);
+    for (int x = -r.bottom; x < r.right; x += 12) {
+        c->MoveTo(x, r.bottom);
+        c->LineTo(x + r.bottom, 0);
+    }
+    c->Brush()->SetStyle(tk::bsClear);
+    c->Font()->Assign(control->Font());
+    c->TextOut(6, 4, text::utf8ToUtf16(control->Name()));
+}
+
+image::TPngImage* TGalleryPage::Render() {
+    const int w = Width(), h = Height();
+    image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, w, h, true, false, true, false);
+    // A checkerboard under the page, so that what is translucent shows as such.
+    for (int y = 0; y < h; y += 16)
+        for (int x = 0; x < w; x += 16)
+            png->FillRect(RECT{x, y, x + 16, y + 16}, ((x + y) / 16) % 2 ? 0xFFD8D8D8u : 0xFFFFFFFFu);
+    HDC dc = png->CanvasHandle();
+    PaintTo(dc, 0, 0);
+    ::GdiFlush();
+    return png;
+}
+
+void RegisterGalleryClasses() { tk::RegisterClassInfo(TGalleryPage::StaticClass()); }
+
+} // namespace vell::gallery

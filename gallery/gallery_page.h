@@ -1,0 +1,30 @@
+// A page of the gallery: a form read from a description, with the handlers its controls
+// bind to by name, rendered into a 32-bit image (its window and every child window, with
+// their alpha) over a checkerboard so that translucency shows.
+#pragma once
+#include "toolkit/forms.h"
+
+#include <string>
+
+namespace vell::image {
+class TPngImage;
+}
+
+namespace vell::gallery {
+
+class TGalleryPage : public tk::TForm {
+    VELL_CLASS_INFO()
+  public:
+    explicit TGalleryPage(tk::TComponent* AOwner);
+
+    // Paint-box handler: diagonal stripes in the sender's colour and font colour, with
+    // its name written over them.
+    void PaintStripes(tk::TObject* Sender);
+
+    // The page as it shows; the caller releases the image.
+    image::TPngImage* Render();
+};
+
+void RegisterGalleryClasses();
+
+} // namespace vell::gallery
