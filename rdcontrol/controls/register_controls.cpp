@@ -2,10 +2,12 @@
 
 #include "rdcontrol/controls/image.h"
 #include "rdcontrol/controls/paint_box.h"
+#include "rdcontrol/skinstyle/rd_font.h"
 
 namespace vell::rd {
 
 void RegisterSkinnedControls() {
+    RegisterRdFont();
     for (const tk::ClassInfo* c : {&TRdGraphicControl::StaticClass(), &TRdImage::StaticClass(),
                                    &TRdPaintBox::StaticClass(), &TRdSkinClass::StaticClass(),
                                    &TRdAutoAlign::StaticClass()})
