@@ -18,4 +18,9 @@ void StartImageEngine() {
     MergeVclColor();
 }
 
+void StopImageEngine() {
+    RemoveDrawingRedirects(); // with the text renderer plugged into them
+    SetSystemColorProvider(nullptr);
+}
+
 } // namespace vell::image

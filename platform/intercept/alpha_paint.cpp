@@ -52,6 +52,12 @@ void SetScratchOwnerThread() {
     gOwnerThread = ::GetCurrentThreadId();
 }
 
+void ReleaseScratchImages() {
+    gOwnerThread = 0;
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        if (!gBusy[slot]) gCache[slot].reset();
+}
+
 ScratchLease::ScratchLease(int slot, int w, int h) {
     if (w <= 0 || h <= 0 || static_cast<std::int64_t>(w) * h > kMaxScratchPixels) return;
     if (slot >= 0 && slot < kSlotCount && gOwnerThread == ::GetCurrentThreadId() && !gBusy[slot]) {

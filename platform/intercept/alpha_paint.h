@@ -60,6 +60,9 @@ enum : int { kSlotDraw = 0, kSlotPicture = 1, kSlotCount = 2 };
 
 // From now on the calling thread uses the cached scratch images.
 void SetScratchOwnerThread();
+// Frees the cached scratch images that are not leased and ends the owner thread's use of
+// the cache (shut-down).
+void ReleaseScratchImages();
 
 // Composites the premultiplied `src` area (sx, sy, sw, sh) onto the DC's `dst` rectangle
 // (logical units), nearest-pixel scaled, with `opacity`, inside the DC's clip box, through

@@ -491,28 +491,54 @@ void SetAlphaTextRenderer(const AlphaTextRenderer& renderer) {
     gText = renderer;
 }
 
+namespace {
+
+bool gInstalled = false;
+
+// Rewrites the import entries of one library for every redirected call whose slot is set:
+// to the replacement (installing) or back to the saved platform function (removing).
+template <typename Target> void rewriteImports(const char* library, Target target, void** saveInto) {
+    std::vector<const char*> names;
+    std::vector<void**> slots;
+    std::vector<void*> values;
+    for (int i = 0; i < static_cast<int>(DrawCall::Count); ++i) {
+        const auto call = static_cast<DrawCall>(i);
+        if (lstrcmpiA(RedirectTableEntry(call).Library, library) != 0) continue;
+        void* value = target(call);
+        if (!value) continue;
+        names.push_back(RedirectTableEntry(call).Name);
+        slots.push_back(saveInto ? saveInto : RedirectSlot(call));
+        values.push_back(value);
+    }
+    if (!names.empty()) RedirectImports(3, library, names.data(), slots.data(), values.data(), names.size());
+}
+
+constexpr const char* kRedirectedLibraries[] = {"user32.dll", "gdi32.dll", "comctl32.dll"};
+
+} // namespace
+
 void InstallDrawingRedirects() {
-    static bool installed = false;
-    if (installed) return;
-    installed = true;
+    if (gInstalled) return;
+    gInstalled = true;
     alpha::SetScratchOwnerThread();
     Platform(); // resolve the platform functions before any import changes
 
-    for (const char* library : {"user32.dll", "gdi32.dll", "comctl32.dll"}) {
-        std::vector<const char*> names;
-        std::vector<void**> slots;
-        std::vector<void*> replacements;
-        for (int i = 0; i < static_cast<int>(DrawCall::Count); ++i) {
-            const auto call = static_cast<DrawCall>(i);
-            if (lstrcmpiA(RedirectTableEntry(call).Library, library) != 0) continue;
-            if (*RedirectSlot(call)) continue; // already redirected
-            names.push_back(RedirectTableEntry(call).Name);
-            slots.push_back(RedirectSlot(call));
-            replacements.push_back(Replacement(call));
-        }
-        if (!names.empty())
-            RedirectImports(3, library, names.data(), slots.data(), replacements.data(), names.size());
+    for (const char* library : kRedirectedLibraries)
+        rewriteImports(
+            library, [](DrawCall call) { return *RedirectSlot(call) ? nullptr : Replacement(call); }, nullptr);
+}
+
+void RemoveDrawingRedirects() {
+    if (!gInstalled) return;
+    gInstalled = false;
+    void* unused = nullptr; // the entries being put back are not saved again
+    for (const char* library : kRedirectedLibraries) {
+        rewriteImports(library, [](DrawCall call) { return *RedirectSlot(call); }, &unused);
+        unused = nullptr;
     }
+    for (int i = 0; i < static_cast<int>(DrawCall::Count); ++i) *RedirectSlot(static_cast<DrawCall>(i)) = nullptr;
+    gText = AlphaTextRenderer{};
+    alpha::ReleaseScratchImages();
 }
 
 } // namespace vell

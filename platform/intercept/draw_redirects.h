@@ -13,6 +13,10 @@ namespace vell {
 // Installs the redirects once (later calls do nothing) and makes the calling thread the
 // owner of the cached scratch images. Run at start-up before any window is created.
 void InstallDrawingRedirects();
+// Puts the platform functions back into the import entries, forgets the text renderer and
+// frees the cached scratch images: InstallDrawingRedirects can start again afterwards.
+// Run at shut-down, after the last window is gone.
+void RemoveDrawingRedirects();
 
 // The alpha text renderer. The text replacements call these for alpha DCs; an empty entry
 // means the platform function. The renderer reaches the platform's own text functions
