@@ -3,17 +3,20 @@
 #   make bench  - every benchmark (native release build; Windows ones under Wine)
 #   make demo   - the loading box on an Xvfb display, screenshot in build/demo/
 #   make gallery - every page of the skinned library's gallery as an image in build/gallery/
+#   make fuzz   - every fuzz target for FUZZ_MINUTES (default 10) minutes; new inputs kept in fuzz/<name>/corpus
 # BUILD chooses the build folder (default build/); JOBS the parallelism.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+FUZZ_MINUTES ?= 10
+FUZZ_TARGETS ?= *
 CMAKE_GEN := -G Ninja
 W32 := $(BUILD)/win32
 NAT := $(BUILD)/native
 FUZ := $(BUILD)/fuzz
 BEN := $(BUILD)/bench
 
-.PHONY: all setup win32 native fuzz-build bench-build test test-native test-win32 test-fuzz bench demo gallery clean
+.PHONY: all setup win32 native fuzz-build bench-build test test-native test-win32 test-fuzz fuzz bench demo gallery clean
 
 all: win32 native
 
@@ -54,6 +57,20 @@ test:
 	$(MAKE) --no-print-directory test-fuzz || fail=1; \
 	python3 scripts/test-summary.py $(NAT) $(W32) $(FUZ); \
 	exit $$fail
+
+# Runs each fuzz target (FUZZ_TARGETS=png: only that one) for FUZZ_MINUTES minutes at the
+# lowest priority on its kept corpus and a work corpus in the build folder, then merges
+# the inputs that reach new code into the kept corpus fuzz/<name>/corpus. A fault stops
+# nothing: it is reported with its log, and the command fails at the end.
+fuzz: fuzz-build
+	@fail=0; for f in $(FUZ)/fuzz/fuzz_$(FUZZ_TARGETS); do \
+	  [ -x "$$f" ] || continue; name=$${f##*/fuzz_}; work=$(FUZ)/fuzz/corpus-$$name; kept=fuzz/$$name/corpus; \
+	  mkdir -p $$work $$kept; echo "== fuzz_$$name, $(FUZZ_MINUTES) min"; \
+	  nice -n 19 $$f -max_total_time=$$(( $(FUZZ_MINUTES) * 60 )) -rss_limit_mb=2048 -print_final_stats=1 \
+	    $$work $$kept > $$work.log 2>&1 || { fail=1; echo "fuzz_$$name found a fault: $$work.log"; }; \
+	  grep -E "^stat::number_of_executed_units|^stat::peak_rss_mb" $$work.log || true; \
+	  nice -n 19 $$f -merge=1 -rss_limit_mb=2048 $$kept $$work 2>&1 | grep -E "MERGE-OUTER: [0-9]+ new files" || true; \
+	done; exit $$fail
 
 bench: bench-build win32
 	@for b in $(BEN)/bench/bench_*; do [ -x "$$b" ] && { echo "== $$(basename $$b)"; "$$b"; }; done; \
