@@ -100,7 +100,7 @@ const tk::ClassInfo& TRdSkinStyle::StaticClass() {
                  &TRdSkinStyle::SetPublicRccFiles)
             .str("SkinRccFile", &TRdSkinStyle::SkinRccFile, &TRdSkinStyle::SetSkinRccFile,
                  &TRdSkinStyle::SkinRccFileStored)
-.obj("CurOwnerFont", tk::ClassTypeOf<tk::TFont>(), &TRdSkinStyle::CurOwnerFont,
+            .obj("CurOwnerFont", tk::ClassTypeOf<tk::TFont>(), &TRdSkinStyle::CurOwnerFont,
                  &TRdSkinStyle::SetCurOwnerFont, &TRdSkinStyle::NeverStored)
             .ord("RccTintColor", tk::ColorType(), &TRdSkinStyle::RccTintColor, &TRdSkinStyle::SetRccTintColor, clNone)
             .ord("FormDefaultColor2nd", tk::ColorType(), &TRdSkinStyle::FormDefaultColor2nd,
