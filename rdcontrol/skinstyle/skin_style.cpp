@@ -88,9 +88,9 @@ const tk::ClassInfo& TRdSkinStyle::StaticClass() {
     using B = tk::ClassBuilder<TRdSkinStyle>;
     static const tk::ClassInfo info =
         B("TRdSkinStyle", &tk::TComponent::StaticClass())
-            .str("CurSkinRccFile", &TRdSkinStyle::CurSkinRccFile)
-            .str("CurSkinPath", &TRdSkinStyle::CurSkinPath)
-            .str("CurMainStyle", &TRdSkinStyle::CurMainStyle)
+            .str("CurSkinRccFile", &TRdSkinStyle::CurSkinRccFile, nullptr, &TRdSkinStyle::NeverStored)
+            .str("CurSkinPath", &TRdSkinStyle::CurSkinPath, nullptr, &TRdSkinStyle::NeverStored)
+            .str("CurMainStyle", &TRdSkinStyle::CurMainStyle, nullptr, &TRdSkinStyle::NeverStored)
             .ord("MainSkin", tk::BooleanType(), &TRdSkinStyle::MainSkin, &TRdSkinStyle::SetMainSkin, 0)
             .str("RuntimePath", &TRdSkinStyle::RuntimePath, &TRdSkinStyle::SetRuntimePath,
                  &TRdSkinStyle::RuntimePathStored)

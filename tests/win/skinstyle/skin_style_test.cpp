@@ -2,6 +2,7 @@
 // registers the public packages and the skin package of its folder; later changes of the
 // skin package, the public list, the tint and the second form colour act only on the main
 // style; a second style asking to be main waits in a chain behind it.
+#include "core/component/writer.h"
 #include "core/text/paths.h"
 #include "rdcontrol/resource/resource.h"
 #include "tests/win/resource/resource_fixture.h"
@@ -289,4 +290,14 @@ TEST_F(SkinStyleTest, WithoutAControlAsOwnerTheApplicationsFontChanges) {
     style.CurOwnerFont()->SetName(u"Courier New");
     EXPECT_EQ(appFont->Name(), u"Courier New");
     appFont->SetName(oldName);
+}
+
+TEST_F(SkinStyleTest, ADescriptionWrittenBackHoldsTheStoredValuesOnly) {
+    TStyleForm* form = formWithStyle(folder, "black.dll", true, "  RccTintColor = clRed\n");
+    const std::string text = tk::TWriter(form).WriteRootComponent();
+    for (const char* line : {"MainSkin = True", "SkinRccFile = 'black.dll'", "RccTintColor = clRed", "'public.rcc'"})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+    for (const char* name : {"CurSkinRccFile", "CurSkinPath", "CurMainStyle", "CurOwnerFont", "FormDefaultColor2nd",
+                             "DesigntimePath"})
+        EXPECT_EQ(text.find(name), std::string::npos) << name;
 }
