@@ -5,12 +5,10 @@
 
 namespace vell::tk {
 
-namespace {
-const TypeInfo& textLayoutType() {
+const TypeInfo& TextLayoutType() {
     static const TypeInfo t = makeEnumType("TTextLayout", {"tlTop", "tlCenter", "tlBottom"});
     return t;
 }
-} // namespace
 
 // ---- TPanel ----
 
@@ -205,7 +203,7 @@ const ClassInfo& TLabel::StaticClass() {
         ClassBuilder<TLabel>("TLabel", &TGraphicControl::StaticClass())
             .ord("Alignment", AlignmentType(), &TLabel::Alignment, &TLabel::SetAlignment, taLeftJustify)
             .ord("AutoSize", BooleanType(), &TLabel::AutoSize, &TLabel::SetAutoSize, 1)
-            .ord("Layout", textLayoutType(), &TLabel::Layout, &TLabel::SetLayout, tlTop)
+            .ord("Layout", TextLayoutType(), &TLabel::Layout, &TLabel::SetLayout, tlTop)
             .ord("ShowAccelChar", BooleanType(), &TLabel::ShowAccelChar, &TLabel::SetShowAccelChar, 1)
             .ord("Transparent", BooleanType(), &TLabel::Transparent, &TLabel::SetTransparent, 1)
             .ord("WordWrap", BooleanType(), &TLabel::WordWrap, &TLabel::SetWordWrap, 0)

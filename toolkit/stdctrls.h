@@ -6,6 +6,7 @@
 namespace vell::tk {
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
+const TypeInfo& TextLayoutType();
 
 // A container that fills itself with its colour (clNone: not at all, it is transparent)
 // and may show its caption.

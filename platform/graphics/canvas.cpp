@@ -156,6 +156,23 @@ int TCanvas::DrawText(const std::u16string& Text, RECT& Rect, UINT Format) {
     return result;
 }
 
+int TCanvas::DrawTextModify(std::u16string& Text, RECT& Rect, UINT Format) {
+    if (!(Format & DT_MODIFYSTRING)) return DrawText(Text, Rect, Format);
+    RequiredState(kFontValid | kBrushValid);
+    const bool draws = !(Format & DT_CALCRECT);
+    if (draws) Changing();
+    // The routine may write up to four characters beyond the text: room for them, and NULs
+    // that end what it wrote.
+    std::u16string buffer = Text + std::u16string(8, u'\0');
+    int result = ::DrawTextW(FHandle, reinterpret_cast<wchar_t*>(buffer.data()), static_cast<int>(Text.size()), &Rect,
+                             Format);
+    if (draws) Changed();
+    const size_t end = buffer.find(u'\0');
+    buffer.resize(end == std::u16string::npos ? buffer.size() : end);
+    if (buffer != Text) Text = buffer;
+    return result;
+}
+
 void TCanvas::Draw(int X, int Y, image::TGraphic* Graphic) {
     if (!Graphic || Graphic->Empty()) return;
     RECT r{X, Y, X + Graphic->Width(), Y + Graphic->Height()};

@@ -50,6 +50,9 @@ public:
     int TextHeight(const std::u16string& Text) { return TextExtent(Text).cy; }
     // DrawTextW with the canvas's font and the font colour; Rect may be updated (DT_CALCRECT).
     int DrawText(const std::u16string& Text, RECT& Rect, UINT Format);
+    // The same with DT_MODIFYSTRING honoured: Text comes back as drawn (cut with "..."
+    // where an ellipsis format shortened it).
+    int DrawTextModify(std::u16string& Text, RECT& Rect, UINT Format);
     // The graphic at its own size, and stretched into Rect (nothing without a DC or graphic).
     void Draw(int X, int Y, image::TGraphic* Graphic);
     virtual void StretchDraw(const RECT& Rect, image::TGraphic* Graphic);

@@ -16,6 +16,7 @@ using ::vell::clWhite;
 using ::vell::clBtnFace;
 inline constexpr TColor clWindow = 0xFF000005;
 inline constexpr TColor clWindowText = 0xFF000008;
+inline constexpr TColor clGrayText = 0xFF000011;
 
 // The colour to draw with (0x00BBGGRR): system colours and colour names resolved, the
 // opacity byte dropped.

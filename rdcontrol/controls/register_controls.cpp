@@ -1,6 +1,7 @@
 #include "rdcontrol/controls/register_controls.h"
 
 #include "rdcontrol/controls/image.h"
+#include "rdcontrol/controls/label.h"
 #include "rdcontrol/controls/paint_box.h"
 #include "rdcontrol/skinstyle/rd_font.h"
 
@@ -9,7 +10,8 @@ namespace vell::rd {
 void RegisterSkinnedControls() {
     RegisterRdFont();
     for (const tk::ClassInfo* c : {&TRdGraphicControl::StaticClass(), &TRdImage::StaticClass(),
-                                   &TRdPaintBox::StaticClass(), &TRdSkinClass::StaticClass(),
+                                   &TRdPaintBox::StaticClass(), &TRdCustomLabel::StaticClass(),
+                                   &TRdLabel::StaticClass(), &TRdSkinClass::StaticClass(),
                                    &TRdAutoAlign::StaticClass()})
         tk::RegisterClassInfo(*c);
 }

@@ -2,6 +2,7 @@
 #include "loader/lib/loading_box_form.h"
 #include "platform/image/png_image.h"
 #include "rdcontrol/controls/image.h"
+#include "rdcontrol/controls/label.h"
 #include "rdcontrol/controls/register_controls.h"
 #include "rdcontrol/picture/picture_formats.h"
 #include "rdcontrol/skinstyle/skin_style.h"
@@ -121,7 +122,7 @@ TEST_F(BoxFixture, TheDescriptionGivesTheComponentsTheirValues) {
     auto* icon = dynamic_cast<rd::TRdImage*>(box->img_Icon);
     ASSERT_NE(icon, nullptr);
     EXPECT_TRUE(icon->AutoSize());
-    auto* tip = dynamic_cast<tk::TLabel*>(box->lbl_Tip);
+    auto* tip = dynamic_cast<rd::TRdLabel*>(box->lbl_Tip);
     ASSERT_NE(tip, nullptr);
     EXPECT_EQ(tip->Alignment(), tk::taCenter);
     EXPECT_TRUE(tip->WordWrap());
