@@ -132,11 +132,7 @@ TRdCustomLabel::~TRdCustomLabel() {
 
 // ---- setters ----
 
-void TRdCustomLabel::SetCaption(const std::u16string& Value) {
-    if (Value == FCaption) return;
-    FCaption = Value;
-    Perform(tk::CM_TEXTCHANGED, 0, -1);
-}
+void TRdCustomLabel::SetCaption(const std::u16string& Value) { SetText(Value); }
 
 void TRdCustomLabel::SetAlignment(tk::TAlignment Value) {
     if (Value == FAlignment) return;
@@ -498,7 +494,7 @@ void TRdCustomLabel::Loaded() {
 
 void TRdCustomLabel::SetName(const std::string& NewName) {
     const std::string old = Name();
-    const bool follows = !InState(tk::csLoading) && FCaption == text::utf8ToUtf16(old) &&
+    const bool follows = !InState(tk::csLoading) && Caption() == text::utf8ToUtf16(old) &&
                          !(Owner() && Owner()->InState(tk::csLoading));
     TRdGraphicControl::SetName(NewName);
     if (follows && !old.empty()) SetCaption(text::utf8ToUtf16(NewName));
@@ -532,7 +528,7 @@ void TRdCustomLabel::HintShow(tk::TMessage& m) {
         if (!FFoundTextEllipsis)
             info->HintStr.clear();
         else if (Hint().empty())
-            info->HintStr = FCaption;
+            info->HintStr = Caption();
     }
     TRdGraphicControl::WndProc(m);
     bool canShow = m.Result == 0;
@@ -544,12 +540,8 @@ void TRdCustomLabel::WndProc(tk::TMessage& m) {
     switch (m.Msg) {
     case tk::CM_TEXTCHANGED:
         TRdGraphicControl::WndProc(m);
-        if (m.LParam == -1) {
-            AdjustBounds();
-            Invalidate();
-        } else {
-            SetCaption(tk::TControl::Caption()); // the framework's own text was set
-        }
+        AdjustBounds();
+        Invalidate();
         return;
     case tk::CM_FONTCHANGED:
         TRdGraphicControl::WndProc(m);
@@ -579,7 +571,7 @@ void TRdCustomLabel::WndProc(tk::TMessage& m) {
         }
         return;
     case tk::CM_DIALOGCHAR:
-        if (FFocusControl && Enabled() && FShowAccelChar && isAccel(static_cast<WORD>(m.WParam), FCaption) &&
+        if (FFocusControl && Enabled() && FShowAccelChar && isAccel(static_cast<WORD>(m.WParam), Caption()) &&
             FFocusControl->CanFocus()) {
             FFocusControl->SetFocus();
             m.Result = 1;

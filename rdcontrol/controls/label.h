@@ -24,7 +24,8 @@ class TRdCustomLabel : public TRdGraphicControl {
     explicit TRdCustomLabel(tk::TComponent* AOwner);
     ~TRdCustomLabel() override;
 
-    const std::u16string& Caption() const { return FCaption; }
+    // The caption is the framework's text of the control: setting either is the same.
+    const std::u16string& Caption() const { return Text(); }
     virtual void SetCaption(const std::u16string& Value);
     tk::TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(tk::TAlignment Value);
@@ -74,7 +75,7 @@ class TRdCustomLabel : public TRdGraphicControl {
     // Lays out and draws the text in Rect; with DT_CALCRECT only measures it into Rect.
     virtual void DoDrawText(tk::TCanvas& Canvas, RECT& Rect, bool IgnoreEllipsis, UINT Flags);
     // The text to draw: the caption.
-    virtual std::u16string GetLabelText() const { return FCaption; }
+    virtual std::u16string GetLabelText() const { return Text(); }
     // The height of one line of the canvas's font.
     static int LineHeight(tk::TCanvas& Canvas);
 
@@ -117,7 +118,6 @@ class TRdCustomLabel : public TRdGraphicControl {
     tk::TColor FFontDownColor = tk::clDefault;
     bool FAutoShowHint = false;
     bool FTransparent = true;
-    std::u16string FCaption;
     std::function<void(tk::TSizeConstraints*)> FOldConstraintsChange;
     bool FAutoSize = true;
     bool FWordWrap = false;

@@ -140,3 +140,9 @@ TEST(RdLabel, StateColours) {
     l.paint();
     EXPECT_EQ(drawn, 0x00112233u);
 }
+
+TEST(RdLabel, TheFrameworksTextIsTheCaption) {
+    Label l;
+    static_cast<tk::TControl&>(l.label).SetCaption(u"through the framework");
+    EXPECT_EQ(l.label.Caption(), u"through the framework");
+}
