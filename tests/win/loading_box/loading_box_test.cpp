@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <vector>
+
 using namespace vell;
 using namespace vell::loader;
 
@@ -135,4 +138,38 @@ TEST_F(BoxFixture, TheDescriptionGivesTheComponentsTheirValues) {
     EXPECT_EQ(box->skinStyle_Main->SkinRccFile(), u"black.dll");
     EXPECT_EQ(box->skinStyle_Main->PublicRccFiles()->Text(), u"public.rcc\r\n");
     EXPECT_EQ(box->skinStyle_Main->DesignTop(), 48);
+}
+
+// Captions the box should survive: whatever the line holds, the box renders and nothing is
+// drawn outside the label's area.
+TEST_F(BoxFixture, BadCaptionsStayInsideTheLabel) {
+    auto* box = tk::Application()->CreateForm<Tfrm_LoadingBox>();
+    auto* tip = dynamic_cast<rd::TRdLabel*>(box->lbl_Tip);
+    ASSERT_NE(tip, nullptr);
+    auto render = [&](const std::u16string& caption) {
+        tip->SetCaption(caption);
+        image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, 560, 240, true, false, true, false);
+        box->pnl_Main->PaintTo(png->CanvasHandle(), 0, 0);
+        ::GdiFlush();
+        std::vector<uint32_t> pixels(560 * 240);
+        for (int y = 0; y < 240; ++y)
+            std::memcpy(&pixels[static_cast<size_t>(y) * 560], png->GetScanline(y), 560 * 4);
+        png->ReleaseRef();
+        return pixels;
+    };
+    const std::vector<uint32_t> empty = render(u"");
+    const RECT label = tip->GetBoundsRect();
+    std::u16string huge;
+    while (huge.size() < 32 * 1024) huge += u"wide words wrap ";
+    for (const std::u16string& caption : {std::u16string(u"&"), std::u16string(u"\r\n\r\n\n\r"), huge,
+                                          std::u16string(u"Launching %"), std::u16string(u"%s%s%")}) {
+        const std::vector<uint32_t> shot = render(caption);
+        int outside = 0;
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 560; ++x)
+                if (!::PtInRect(&label, POINT{x, y}) && shot[static_cast<size_t>(y) * 560 + x] !=
+                                                            empty[static_cast<size_t>(y) * 560 + x])
+                    ++outside;
+        EXPECT_EQ(outside, 0) << caption.size();
+    }
 }
