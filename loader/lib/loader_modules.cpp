@@ -41,13 +41,18 @@ void startSkinStyles() {
     rd::RegisterSkinnedControls();
 }
 
+void stopImageEngine() {
+    rd::UnregisterPictureFormats();
+    image::StopImageEngine();
+}
+
 void startLanguage() { InitProductLanguage(text::fromWide(env::GetProductDataFolder())); }
 
 constexpr Module kModules[] = {
     {"log service", nullptr, FreeLogManager},
     {"INI service", nullptr, nullptr}, // its date and number formats are constants
     {"DPI awareness", dpi::Startup, nullptr},
-    {"image engine", startImageEngine, nullptr},
+    {"image engine", startImageEngine, stopImageEngine},
     {"resource packages", rd::StartResourceModule, rd::StopResourceModule},
     {"skin styles", startSkinStyles, nullptr},
     {"hints", nullptr, nullptr},

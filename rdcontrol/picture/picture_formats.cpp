@@ -110,4 +110,11 @@ void RegisterPictureFormats() {
     tk::SetPictureDefinePropertiesHook(defineText);
 }
 
+void UnregisterPictureFormats() {
+    TPicture::UnregisterFormat("TPngImage");
+    TPicture::UnregisterFormat("TRdgImage");
+    tk::SetPictureDataClassHook(nullptr);
+    tk::SetPictureDefinePropertiesHook(nullptr);
+}
+
 } // namespace vell::rd

@@ -10,5 +10,7 @@
 namespace vell::rd {
 
 void RegisterPictureFormats();
+// Undoes it: the two formats and both hooks go (module shut-down).
+void UnregisterPictureFormats();
 
 } // namespace vell::rd
