@@ -72,7 +72,13 @@ void TWinControl::SetChildIndex(TControl* Control, int Index) {
         FControls.erase(FControls.begin() + cur);
         FControls.insert(FControls.begin() + Index, Control);
     }
-    if (auto* w = dynamic_cast<TWinControl*>(Control); w && w->HandleAllocated()) {
+    if (auto* w = dynamic_cast<TWinControl*>(Control)) PlaceChildWindow(w);
+    Control->Invalidate();
+}
+
+void TWinControl::PlaceChildWindow(TWinControl* w) {
+    const int Index = IndexOfControl(w);
+    if (Index >= 0 && w->HandleAllocated()) {
         // The window above which the control now lies: the next windowed sibling's.
         HWND after = HWND_BOTTOM;
         for (int i = Index - 1; i >= 0; --i)
@@ -86,7 +92,6 @@ void TWinControl::SetChildIndex(TControl* Control, int Index) {
         ::SetWindowPos(w->FHandle, insertAfter ? insertAfter : HWND_TOP, 0, 0, 0, 0,
                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    Control->Invalidate();
 }
 
 void TWinControl::Broadcast(TMessage& Message) {

@@ -47,6 +47,9 @@ public:
     TControl* Controls(int Index) const { return FControls.at(static_cast<size_t>(Index)); }
     int IndexOfControl(const TControl* Control) const;
     void SetChildIndex(TControl* Control, int Index);
+    // Puts a child's window where the child stands among its windowed siblings (later
+    // children above earlier ones).
+    void PlaceChildWindow(TWinControl* Child);
     // Sends Message to each child in list order until one answers non-zero.
     void Broadcast(TMessage& Message);
     void NotifyControls(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);

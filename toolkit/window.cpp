@@ -95,6 +95,8 @@ void TWinControl::CreateWnd() {
     }
     CreateWindowHandle(params);
     if (!FHandle) throw EInvalidOperation("Error creating window for " + ClassName());
+    // A new window does not land in z-order by itself.
+    if (FParent && (params.Style & WS_CHILD)) FParent->PlaceChildWindow(this);
     for (TControl* c : FControls)
         if (auto* w = dynamic_cast<TWinControl*>(c); w && w->Visible()) w->HandleNeeded();
 }

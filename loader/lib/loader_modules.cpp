@@ -9,6 +9,7 @@
 #include "platform/win/environment.h"
 #include "rdcontrol/controls/register_controls.h"
 #include "rdcontrol/picture/picture_formats.h"
+#include "rdcontrol/controls/skinned_paint.h"
 #include "rdcontrol/resource/resource.h"
 #include "rdcontrol/skinstyle/skin_style.h"
 #include "services/bugreport/send_bug_report.h"
@@ -54,7 +55,7 @@ constexpr Module kModules[] = {
     {"DPI awareness", dpi::Startup, nullptr},
     {"image engine", startImageEngine, stopImageEngine},
     {"resource packages", rd::StartResourceModule, rd::StopResourceModule},
-    {"skin styles", startSkinStyles, nullptr},
+    {"skin styles", startSkinStyles, rd::StopSkinnedPainting},
     {"hints", nullptr, nullptr},
     {"VLR_Comm", PlaceLogFile, nullptr},
     {"COM", startCom, stopCom},

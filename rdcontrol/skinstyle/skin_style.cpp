@@ -1,4 +1,5 @@
 #include "rdcontrol/skinstyle/skin_style.h"
+#include "rdcontrol/controls/skinned_paint.h"
 
 #include "core/text/paths.h"
 #include "core/text/utf.h"
@@ -369,6 +370,7 @@ void TRdSkinStyle::UpdateSkinClass() {
 
 void RegisterSkinStyle() {
     tk::RegisterClassInfo(TRdSkinStyle::StaticClass());
+    StartSkinnedPainting();
 }
 
 TRdSkinStyle* MainSkinStyle() {

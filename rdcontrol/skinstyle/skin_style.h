@@ -108,7 +108,8 @@ class TRdSkinStyle : public tk::TComponent {
     mutable std::unique_ptr<tk::TFont> FBakOwnerFont;
 };
 
-// Makes TRdSkinStyle readable from form descriptions (the skin layer's start-up).
+// The skin layer's start-up: makes TRdSkinStyle readable from form descriptions and
+// installs skinned painting in the toolkit (StopSkinnedPainting undoes that).
 void RegisterSkinStyle();
 // The main style, or null.
 TRdSkinStyle* MainSkinStyle();

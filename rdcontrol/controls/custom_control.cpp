@@ -1,0 +1,61 @@
+#include "rdcontrol/controls/custom_control.h"
+#include "rdcontrol/controls/skinned_paint.h"
+#include "rdcontrol/skinstyle/skin_style.h"
+#include "toolkit/form.h"
+
+namespace vell::rd {
+
+const tk::ClassInfo& TRdCustomControl::StaticClass() {
+    static const tk::ClassInfo info = [] {
+        using B = tk::ClassBuilder<TRdCustomControl>;
+        B b("TRdCustomControl", &tk::TCustomControl::StaticClass());
+        edges::publish(b)
+            .obj("AllSkin", tk::ClassTypeOf<TRdSkinClass>(), &TRdCustomControl::AllSkin, &TRdCustomControl::SetAllSkin)
+            .obj("AutoAlign", tk::ClassTypeOf<TRdAutoAlign>(), &TRdCustomControl::AutoAlign,
+                 &TRdCustomControl::SetAutoAlign);
+        return b.build();
+    }();
+    return info;
+}
+
+TRdCustomControl::TRdCustomControl(tk::TComponent* AOwner)
+    : tk::TCustomControl(AOwner), FSkin(this, [this] { return std::vector<TColor>{Color()}; }) {
+    SetDoubleBuffered(true);
+}
+
+TRdCustomControl::~TRdCustomControl() {
+    FSkin.FreeAutoAlign();
+}
+
+void TRdCustomControl::SetAllSkin(TRdSkinClass* Value) {
+    if (Value && !AllSkin()->Equals(*Value)) AllSkin()->Assign(Value);
+}
+
+void TRdCustomControl::Loaded() {
+    FSkin.Loaded();
+    tk::TCustomControl::Loaded();
+}
+
+void TRdCustomControl::WndProc(tk::TMessage& Message) {
+    tk::TCustomControl::WndProc(Message);
+    if (Message.Msg == tk::CM_COLORCHANGED) FSkin.UpdateParentBackground();
+}
+
+void TRdCustomControl::Paint() {
+    tk::TCustomControl::Paint();
+    FillControlColor(this, Canvas(), Color(), GetClientRect());
+}
+
+void FillControlColor(tk::TControl* Control, tk::TCanvas* Canvas, TColor Color, const RECT& Rect) {
+    HDC dc = Canvas->Handle();
+    tk::TCustomForm* form = tk::GetParentForm(Control);
+    if (!form || form == Control || Color != clDefault) {
+        FillAlphaColor(dc, Rect, Color);
+        return;
+    }
+    TColor formColor = form->Color();
+    FillAlphaColor(dc, Rect, formColor == clDefault ? clWhite : formColor);
+    if (FormColor2nd() != clNone) FillAlphaColor(dc, Rect, FormColor2nd());
+}
+
+} // namespace vell::rd

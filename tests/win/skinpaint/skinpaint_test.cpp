@@ -1,0 +1,303 @@
+// Skinned windowed controls on real windows: pixels read from the screen (or from a 32-bit
+// image the control painted into), invalidation followed through the background ticks of
+// the translucent windows it reaches.
+#include "platform/image/png_image.h"
+#include "rdcontrol/controls/custom_control.h"
+#include "rdcontrol/controls/layer_form.h"
+#include "rdcontrol/controls/panel.h"
+#include "rdcontrol/controls/register_windowed.h"
+#include "rdcontrol/controls/skinned_paint.h"
+#include "rdcontrol/skinstyle/skin_style.h"
+#include "tests/win/resource/resource_fixture.h"
+#include "toolkit/forms.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using namespace vell;
+using rd::TRdLayerForm;
+using rd::TRdPanel;
+
+constexpr TColor clBlue = 0x00FF0000;
+constexpr TColor clGreen = 0x00008000;
+
+void settle() {
+    for (int i = 0; i < 8; ++i) {
+        tk::Application()->ProcessMessages();
+        ::Sleep(10);
+    }
+}
+
+struct Rgb {
+    int r, g, b;
+};
+Rgb rgbOf(COLORREF c) {
+    return Rgb{GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+::testing::AssertionResult close(Rgb got, Rgb want, int tolerance = 3) {
+    if (std::abs(got.r - want.r) <= tolerance && std::abs(got.g - want.g) <= tolerance &&
+        std::abs(got.b - want.b) <= tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "got (" << got.r << ", " << got.g << ", " << got.b << "), want ("
+                                         << want.r << ", " << want.g << ", " << want.b << ")";
+}
+
+// The screen's pixel at a client point of a window.
+Rgb screenAt(tk::TWinControl* w, int x, int y) {
+    POINT p{x, y};
+    ::ClientToScreen(w->Handle(), &p);
+    HDC dc = ::GetDC(nullptr);
+    COLORREF c = ::GetPixel(dc, p.x, p.y);
+    ::ReleaseDC(nullptr, dc);
+    return rgbOf(c);
+}
+
+struct SkinPaintTest : ::testing::Test {
+    tk::TForm* form = nullptr;
+    void SetUp() override {
+        rdtest::StartModulesOnce();
+        rd::RegisterSkinStyle();
+        rd::RegisterWindowedControls();
+        ASSERT_TRUE(rd::SkinnedPaintingStarted());
+        form = new tk::TForm(tk::Application());
+        form->SetBorderStyle(tk::bsNone);
+        form->SetColor(clWhite);
+        form->SetBounds(40, 40, 320, 220);
+    }
+    void TearDown() override { tk::FreeApplication(); }
+
+    template <class T>
+    T* add(tk::TWinControl* parent, int l, int t, int w, int h, TColor color) {
+        auto* c = new T(form);
+        c->SetParent(parent);
+        c->SetBounds(l, t, w, h);
+        c->SetColor(color);
+        if constexpr (std::is_base_of_v<tk::TPanel, T>) c->SetShowCaption(false);
+        return c;
+    }
+    void show() {
+        form->Show();
+        settle();
+    }
+};
+
+// Half of blue over what lies beneath: premultiplied blue 128 over (1 - 128/255) of it.
+Rgb halfBlueOver(Rgb under) {
+    auto keep = [](int v) { return v * 127 / 255; };
+    return Rgb{keep(under.r), keep(under.g), 128 + keep(under.b)};
+}
+
+TEST_F(SkinPaintTest, TranslucentPanelShowsThePlainControlBeneathAtTheSkinsOpacityAlsoAfterItMoves) {
+    tk::TPanel* under = add<tk::TPanel>(form, 20, 20, 60, 60, clRed);
+    TRdPanel* glass = add<TRdPanel>(form, 10, 10, 280, 180, clBlue);
+    glass->AllSkin()->Draw()->SetDrawAlpha(128);
+    EXPECT_TRUE(glass->AllSkin()->DrawParentBg);
+    show();
+
+    const Rgb red{255, 0, 0}, white{255, 255, 255};
+    EXPECT_TRUE(close(screenAt(glass, 40, 40), halfBlueOver(red)));
+    EXPECT_TRUE(close(screenAt(glass, 200, 40), halfBlueOver(white)));
+
+    under->SetBounds(180, 20, 60, 60);
+    settle();
+    EXPECT_TRUE(close(screenAt(glass, 40, 40), halfBlueOver(white)));
+    EXPECT_TRUE(close(screenAt(glass, 200, 40), halfBlueOver(red)));
+
+    // Opaque again: the panel covers what lies beneath.
+    glass->AllSkin()->Draw()->SetDrawAlpha(255);
+    settle();
+    EXPECT_FALSE(glass->AllSkin()->DrawParentBg);
+    EXPECT_TRUE(close(screenAt(glass, 200, 40), Rgb{0, 0, 255}));
+}
+
+bool pendingPaint(tk::TWinControl* w) {
+    return ::GetUpdateRect(w->Handle(), nullptr, FALSE) != 0;
+}
+
+TEST_F(SkinPaintTest, PrivateRequestsReachTranslucentChildrenOrTheSiblingsAboveButNeverTheWindowItself) {
+    TRdPanel* below = add<TRdPanel>(form, 0, 0, 120, 120, clBlue);
+    tk::TPanel* host = add<tk::TPanel>(form, 20, 20, 200, 150, clWhite);
+    TRdPanel* child = add<TRdPanel>(host, 10, 10, 60, 60, clBlue);
+    TRdPanel* above = add<TRdPanel>(form, 100, 100, 150, 100, clBlue);
+    TRdPanel* opaque = add<TRdPanel>(form, 60, 60, 50, 50, clGreen);
+    for (TRdPanel* p : {below, child, above}) p->AllSkin()->Draw()->SetDrawAlpha(100);
+    show();
+    for (TRdPanel* p : {below, child, above}) ASSERT_NE(p->AllSkin()->DrawBufferBkgTk, 0u);
+    ASSERT_EQ(opaque->AllSkin()->DrawBufferBkgTk, 0u); // draws no background at all
+    auto stale = [](TRdPanel* p) { return p->AllSkin()->DrawBufferBkgTk == 0; };
+
+    rd::InvalidateRequest(host, rd::irChildren);
+    EXPECT_TRUE(stale(child));
+    EXPECT_FALSE(stale(above));
+    EXPECT_FALSE(stale(below));
+    EXPECT_TRUE(pendingPaint(child));
+    EXPECT_FALSE(pendingPaint(host));
+    settle();
+    EXPECT_FALSE(stale(child));
+
+    rd::InvalidateRequest(host, rd::irSiblings);
+    EXPECT_FALSE(stale(child));
+    EXPECT_TRUE(stale(above));
+    EXPECT_FALSE(stale(below));
+    EXPECT_FALSE(pendingPaint(opaque)); // opaque: not touched
+    EXPECT_TRUE(pendingPaint(above));
+    EXPECT_FALSE(pendingPaint(host));
+    settle();
+
+    // An ordinary invalidation of the form's area refreshes the translucent panels on it,
+    // but stops at the opaque host.
+    RECT r{0, 0, 320, 220};
+    form->InvalidateWindow(&r, true);
+    EXPECT_TRUE(stale(below));
+    EXPECT_TRUE(stale(above));
+    EXPECT_FALSE(stale(child));
+}
+
+// Pixels of a panel painted on its own into a 32-bit image (PaintTo).
+struct Painted {
+    image::TPngImage* img;
+    explicit Painted(tk::TWinControl* c) : img(image::TPngImage::CreateARGB32(c->Width(), c->Height(), true)) {
+        ::PatBlt(img->CanvasHandle(), 0, 0, c->Width(), c->Height(), BLACKNESS);
+        c->PaintTo(img->CanvasHandle(), 0, 0);
+        ::GdiFlush();
+    }
+    ~Painted() { img->ReleaseRef(); }
+    // Blue, green, red, alpha of a pixel.
+    std::uint32_t at(int x, int y) { return static_cast<std::uint32_t*>(img->GetScanline(y))[x]; }
+};
+
+TEST_F(SkinPaintTest, PanelFillsItsColourOrGradientWithAlpha) {
+    struct Case {
+        TColor from, to;
+        bool vertical;
+        std::uint32_t first, middle, last; // 0xAARRGGBB at the start, middle and end
+    };
+    const Case cases[] = {
+        {clRed, clBlue, false, 0xFFFF0000, 0xFF7F0080, 0xFF0000FF},
+        {clRed, clBlue, true, 0xFFFF0000, 0xFF7F0080, 0xFF0000FF},
+        {clRed, clDefault, false, 0xFFFF0000, 0xFFFF0000, 0xFFFF0000},
+        {clNone, clDefault, false, 0, 0, 0}, // the loading box's panel paints nothing itself
+        {clNone, clWhite, false, 0x00000000, 0x7F7F7F7F, 0xFFFFFFFF},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << std::hex << c.from << " to " << c.to << (c.vertical ? " vertical" : ""));
+        auto* panel = new TRdPanel(nullptr);
+        panel->SetShowCaption(false);
+        panel->SetBounds(0, 0, 101, 101);
+        panel->SetColor(c.from);
+        panel->SetColorTo(c.to);
+        panel->SetColorToVert(c.vertical);
+        {
+            Painted p(panel);
+            auto along = [&](int i) { return c.vertical ? p.at(50, i) : p.at(i, 50); };
+            EXPECT_EQ(along(0), c.first);
+            EXPECT_NEAR(static_cast<double>(along(50) >> 24), static_cast<double>(c.middle >> 24), 2);
+            EXPECT_NEAR(static_cast<double>((along(50) >> 16) & 0xFF), static_cast<double>((c.middle >> 16) & 0xFF), 2);
+            EXPECT_NEAR(static_cast<double>(along(50) & 0xFF), static_cast<double>(c.middle & 0xFF), 2);
+            EXPECT_EQ(along(100), c.last);
+        }
+        delete panel;
+    }
+}
+
+// Half of red as the display shows a layer: over the white form beneath, or over black
+// where the display has no compositor to blend layered windows with what lies beneath.
+bool halfRed(Rgb got) {
+    return close(got, Rgb{255, 127, 127}) || close(got, Rgb{128, 0, 0});
+}
+
+TEST_F(SkinPaintTest, LayerFormAtAlphaBlendValue128ShowsHalfOpacity) {
+    show(); // a white form beneath
+    auto* layer = new TRdLayerForm(tk::Application());
+    layer->SetColor(clRed);
+    layer->SetBounds(100, 100, 80, 60);
+    layer->Show();
+    settle();
+    EXPECT_GE(layer->RenderCount(), 1);
+    EXPECT_TRUE(::GetWindowLongW(layer->Handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
+    EXPECT_TRUE(close(screenAt(layer, 40, 30), Rgb{255, 0, 0}));
+
+    const int renders = layer->RenderCount();
+    layer->SetAlphaBlendValue(128);
+    settle();
+    EXPECT_EQ(layer->RenderCount(), renders); // the kept layer fades without rendering again
+    EXPECT_TRUE(halfRed(screenAt(layer, 40, 30)));
+    // Later renders keep the opacity.
+    layer->Invalidate();
+    settle();
+    EXPECT_TRUE(halfRed(screenAt(layer, 40, 30)));
+}
+
+TEST_F(SkinPaintTest, InvalidatingAControlOnALayerFormRendersTheLayerNotTheControlsWindow) {
+    auto* layer = new TRdLayerForm(tk::Application());
+    layer->SetColor(clWhite);
+    layer->SetBounds(100, 100, 200, 120);
+    auto* panel = new TRdPanel(layer);
+    panel->SetParent(layer);
+    panel->SetShowCaption(false);
+    panel->SetBounds(10, 10, 80, 50);
+    panel->SetColor(clBlue);
+    layer->Show();
+    settle();
+    EXPECT_TRUE(close(screenAt(layer, 30, 30), Rgb{0, 0, 255}));
+
+    const int renders = layer->RenderCount();
+    panel->SetColor(clGreen);
+    EXPECT_FALSE(pendingPaint(panel));
+    EXPECT_TRUE(pendingPaint(layer));
+    settle();
+    EXPECT_GT(layer->RenderCount(), renders);
+    EXPECT_TRUE(close(screenAt(layer, 30, 30), Rgb{0, 128, 0}));
+}
+
+TEST_F(SkinPaintTest, PanelWithHitTestFalseLetsTheMouseThroughToTheControlBehind) {
+    tk::TPanel* behind = add<tk::TPanel>(form, 20, 20, 100, 100, clRed);
+    TRdPanel* panel = add<TRdPanel>(form, 10, 10, 150, 150, clBlue);
+    show();
+    POINT p{50, 50};
+    ::ClientToScreen(form->Handle(), &p);
+    EXPECT_EQ(::WindowFromPoint(p), panel->Handle());
+    panel->SetHitTest(false);
+    EXPECT_EQ(::WindowFromPoint(p), behind->Handle());
+}
+
+TEST_F(SkinPaintTest, NoWindowOrGdiHandleLeaksOverAThousandPanels) {
+    show();
+    auto create = [this] {
+        TRdPanel* p = add<TRdPanel>(form, 10, 10, 120, 80, clBlue);
+        p->AllSkin()->Draw()->SetDrawAlpha(150);
+        p->Update();
+        delete p;
+    };
+    for (int i = 0; i < 20; ++i) create(); // caches warm up
+    settle();
+    const DWORD gdi = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    const DWORD user = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+    for (int i = 0; i < 1000; ++i) create();
+    settle();
+    EXPECT_LE(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), gdi + 5);
+    EXPECT_LE(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS), user + 5);
+}
+
+TEST_F(SkinPaintTest, CustomControlAndPanelReadFromADescription) {
+    form->ReadDescription("object f: TForm\n"
+                          " object cc: TRdCustomControl\n  Left = 5\n  Width = 50\n  Height = 40\n  Left_Invert = 10\n"
+                          "  AllSkin.Draw.DrawAlpha = 90\n end\n"
+                          " object p: TRdPanel\n  ColorTo = 16711680\n  ColorToVert = True\n  HitTest = False\n end\n"
+                          "end");
+    auto* cc = dynamic_cast<rd::TRdCustomControl*>(form->FindComponent("cc"));
+    auto* p = dynamic_cast<TRdPanel*>(form->FindComponent("p"));
+    ASSERT_TRUE(cc && p);
+    EXPECT_EQ(cc->Left(), 320 - 10 - 50);
+    EXPECT_EQ(cc->AllSkin()->Draw()->DrawAlpha(), 90);
+    EXPECT_TRUE(cc->AllSkin()->DrawParentBg);
+    EXPECT_EQ(p->ColorTo(), clBlue);
+    EXPECT_TRUE(p->ColorToVert());
+    EXPECT_FALSE(p->HitTest());
+}
+
+} // namespace
