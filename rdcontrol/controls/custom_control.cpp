@@ -27,10 +27,6 @@ TRdCustomControl::~TRdCustomControl() {
     FSkin.FreeAutoAlign();
 }
 
-void TRdCustomControl::SetAllSkin(TRdSkinClass* Value) {
-    if (Value && !AllSkin()->Equals(*Value)) AllSkin()->Assign(Value);
-}
-
 void TRdCustomControl::Loaded() {
     FSkin.Loaded();
     tk::TCustomControl::Loaded();

@@ -16,7 +16,7 @@ class TRdCustomControl : public tk::TCustomControl, public ISkinnedControl {
     ~TRdCustomControl() override;
 
     TRdSkinClass* AllSkin() const override { return FSkin.Skin(); }
-    void SetAllSkin(TRdSkinClass* Value);
+    void SetAllSkin(TRdSkinClass* Value) { FSkin.AssignSkin(Value); }
     TRdAutoAlign* AutoAlign() const { return FSkin.AutoAlign(); }
     void SetAutoAlign(TRdAutoAlign* Value) { FSkin.AutoAlign()->Assign(Value); }
     VELL_SKINNED_EDGES

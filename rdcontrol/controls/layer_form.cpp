@@ -31,10 +31,6 @@ void TRdLayerForm::ReleaseImage::operator()(image::TPngImage* Image) const {
     if (Image) Image->ReleaseRef();
 }
 
-void TRdLayerForm::SetAllSkin(TRdSkinClass* Value) {
-    if (Value && !AllSkin()->Equals(*Value)) AllSkin()->Assign(Value);
-}
-
 void TRdLayerForm::SetAlphaBlendValue(uint8_t Value) {
     if (FDrawBlend.SourceConstantAlpha == Value) return;
     FDrawBlend.SourceConstantAlpha = Value;

@@ -23,7 +23,7 @@ class TRdLayerForm : public tk::TForm, public ISkinnedControl {
     ~TRdLayerForm() override;
 
     TRdSkinClass* AllSkin() const override { return FSkin.Skin(); }
-    void SetAllSkin(TRdSkinClass* Value);
+    void SetAllSkin(TRdSkinClass* Value) { FSkin.AssignSkin(Value); }
 
     // Kept for descriptions; the layer is always blended per pixel.
     bool AlphaBlend() const { return FAlphaBlend; }

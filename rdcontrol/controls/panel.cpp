@@ -34,10 +34,6 @@ TRdPanel::~TRdPanel() {
     FSkin.FreeAutoAlign();
 }
 
-void TRdPanel::SetAllSkin(TRdSkinClass* Value) {
-    if (Value && !AllSkin()->Equals(*Value)) AllSkin()->Assign(Value);
-}
-
 void TRdPanel::SetColorTo(TColor Value) {
     if (FColorTo == Value) return;
     FColorTo = Value;

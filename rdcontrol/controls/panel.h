@@ -19,7 +19,7 @@ class TRdPanel : public tk::TPanel, public ISkinnedControl {
     ~TRdPanel() override;
 
     TRdSkinClass* AllSkin() const override { return FSkin.Skin(); }
-    void SetAllSkin(TRdSkinClass* Value);
+    void SetAllSkin(TRdSkinClass* Value) { FSkin.AssignSkin(Value); }
     TRdAutoAlign* AutoAlign() const { return FSkin.AutoAlign(); }
     void SetAutoAlign(TRdAutoAlign* Value) { FSkin.AutoAlign()->Assign(Value); }
     VELL_SKINNED_EDGES

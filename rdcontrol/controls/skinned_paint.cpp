@@ -10,6 +10,8 @@
 #include "toolkit/hooks.h"
 #include "toolkit/stdctrls.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <memory>
 
@@ -346,6 +348,15 @@ class TSkinnedPaintHooks final : public tk::TToolkitHooks {
     }
 
     static void skinPreProcess(tk::TWinControl* W, TRdSkinClass& S, tk::TMessage& Message) {
+        // A scaled window's mouse points go back to the unscaled control.
+        if (const int scale = S.Draw()->DrawScale(); scale != 100 && Message.Msg >= WM_MOUSEMOVE &&
+                                                       Message.Msg <= WM_MOUSELAST && Message.Msg != WM_MOUSEWHEEL &&
+                                                       Message.Msg != WM_MOUSEHWHEEL) {
+            const int x = ::MulDiv(GET_X_LPARAM(Message.LParam), 100, scale);
+            const int y = ::MulDiv(GET_Y_LPARAM(Message.LParam), 100, scale);
+            Message.LParam = MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
+            return;
+        }
         switch (Message.Msg) {
         case WM_WINDOWPOSCHANGED: {
             auto* wp = reinterpret_cast<const WINDOWPOS*>(Message.LParam);

@@ -20,6 +20,10 @@ class TWindowedSkin {
     ~TWindowedSkin();
 
     TRdSkinClass* Skin() const { return FSkin.get(); }
+    // Assigning AllSkin copies the value (nothing when equal).
+    void AssignSkin(TRdSkinClass* Value) {
+        if (Value && !FSkin->Equals(*Value)) FSkin->Assign(Value);
+    }
     TRdAutoAlign* AutoAlign() const { return FAutoAlign.get(); }
     // Frees the auto-aligner before the control goes (it refers to the control).
     void FreeAutoAlign() { FAutoAlign.reset(); }

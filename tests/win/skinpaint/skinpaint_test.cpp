@@ -301,3 +301,20 @@ TEST_F(SkinPaintTest, CustomControlAndPanelReadFromADescription) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SkinPaintTest, AScaledControlGetsMousePointsInItsUnscaledCoordinates) {
+    auto* cc = add<rd::TRdCustomControl>(form, 10, 10, 200, 100, clWhite);
+    show();
+    cc->AllSkin()->Draw()->SetDrawScale(50); // below 100 the window keeps its size
+    EXPECT_EQ(cc->Width(), 200);
+    POINT got{-1, -1};
+    cc->OnMouseDown = [&](tk::TObject*, tk::TMouseButton, tk::TShiftState, int x, int y) { got = POINT{x, y}; };
+    ::SendMessageW(cc->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 20));
+    ::SendMessageW(cc->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(40, 20));
+    EXPECT_EQ(got.x, 80);
+    EXPECT_EQ(got.y, 40);
+}
+
+} // namespace
