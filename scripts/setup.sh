@@ -8,6 +8,8 @@ PACKAGES=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 libz-mingw-w64-dev
   # running and looking at the Windows build
   wine wine32:i386 xvfb xauth x11-utils imagemagick
+  # the face the Wine prefix maps "Segoe UI" to: Latin, Hebrew and Arabic in one font
+  fonts-dejavu-core
   # build and test tools
   cmake ninja-build g++ make googletest clang libclang-rt-14-dev zlib1g-dev python3
   # reference libraries of the tests and benchmarks
