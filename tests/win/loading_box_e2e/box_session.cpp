@@ -304,6 +304,43 @@ RECT LaidOutText(const std::wstring& text, int width, int fontHeight) {
     return r;
 }
 
+RECT DrawnText(const std::wstring& text, int width, int fontHeight) {
+    const int height = 8 * -fontHeight;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC mem = ::CreateCompatibleDC(nullptr);
+    HBITMAP dib = ::CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HFONT font =
+        ::CreateFontW(fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+    HGDIOBJ oldBitmap = ::SelectObject(mem, dib);
+    HGDIOBJ oldFont = ::SelectObject(mem, font);
+    ::SetBkMode(mem, TRANSPARENT);
+    ::SetTextColor(mem, RGB(255, 255, 255));
+    RECT r{0, 0, width, height};
+    ::DrawTextW(mem, text.c_str(), int(text.size()), &r, DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS);
+    ::GdiFlush();
+    RECT ink{};
+    const auto* px = static_cast<const DWORD*>(bits);
+    for (int y = 0; px && y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (px[size_t(y) * width + x] & 0xFFFFFF) {
+                const RECT one{x, y, x + 1, y + 1};
+                ::UnionRect(&ink, &ink, &one);
+            }
+    ::SelectObject(mem, oldFont);
+    ::SelectObject(mem, oldBitmap);
+    ::DeleteObject(font);
+    ::DeleteObject(dib);
+    ::DeleteDC(mem);
+    return ink;
+}
+
 std::string Describe(const RECT& r) {
     char buf[96];
     std::snprintf(buf, sizeof buf, "(%ld,%ld)-(%ld,%ld) %ldx%ld", long(r.left), long(r.top), long(r.right),

@@ -110,6 +110,11 @@ RECT DifferenceBounds(const Shot& a, const Shot& b, const RECT& area, int thresh
 // (Segoe UI, height `fontHeight`), centred and word-wrapped.
 RECT LaidOutText(const std::wstring& text, int width, int fontHeight);
 
+// Bounds of the pixels DrawTextW itself draws for `text` with the same request, from the
+// label's top left. Under Wine the measured width of joined Arabic is wider than what is
+// drawn, and DrawTextW centres by the measured width: the box must land where it draws.
+RECT DrawnText(const std::wstring& text, int width, int fontHeight);
+
 std::string Describe(const RECT& r);
 
 } // namespace boxtest
