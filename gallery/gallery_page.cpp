@@ -34,15 +34,15 @@ void TGalleryPage::PaintStripes(tk::TObject* Sender) {
     c->TextOut(6, 4, text::utf8ToUtf16(control->Name()));
 }
 
-image::TPngImage* TGalleryPage::Render() {
-    const int w = Width(), h = Height();
+image::TPngImage* RenderPage(tk::TWinControl& Page) {
+    const int w = Page.Width(), h = Page.Height();
     image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, w, h, true, false, true, false);
     // A checkerboard under the page, so that what is translucent shows as such.
     for (int y = 0; y < h; y += 16)
         for (int x = 0; x < w; x += 16)
             png->FillRect(RECT{x, y, x + 16, y + 16}, ((x + y) / 16) % 2 ? 0xFFD8D8D8u : 0xFFFFFFFFu);
     HDC dc = png->CanvasHandle();
-    PaintTo(dc, 0, 0);
+    Page.PaintTo(dc, 0, 0);
     ::GdiFlush();
     return png;
 }

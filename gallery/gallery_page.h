@@ -21,9 +21,11 @@ class TGalleryPage : public tk::TForm {
     // its name written over them.
     void PaintStripes(tk::TObject* Sender);
 
-    // The page as it shows; the caller releases the image.
-    image::TPngImage* Render();
 };
+
+// A page as it shows (its window and every child window, with their alpha) over a
+// checkerboard; the caller releases the image.
+image::TPngImage* RenderPage(tk::TWinControl& Page);
 
 void RegisterGalleryClasses();
 

@@ -53,6 +53,18 @@ void pump() {
     }
 }
 
+// The form class the description's root names (a layer form, say); the gallery's page
+// class when it names none that is a form.
+tk::TCustomForm* createPage(const std::string& Text) {
+    const size_t colon = Text.find(':'), end = Text.find_first_of("\r\n");
+    std::string cls = colon < end ? Text.substr(colon + 1, end - colon - 1) : std::string();
+    cls.erase(0, cls.find_first_not_of(' '));
+    cls.erase(cls.find_last_not_of(' ') + 1);
+    if (const tk::ClassInfo* info = tk::FindClass(cls); info && info->createComponent)
+        if (auto* form = dynamic_cast<tk::TCustomForm*>(info->createComponent(tk::Application()))) return form;
+    return new gallery::TGalleryPage(tk::Application());
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -77,11 +89,12 @@ int wmain(int argc, wchar_t** argv) {
     for (const std::wstring& name : pageFiles(here + L"pages\\")) {
         const std::wstring stem = name.substr(0, name.size() - 5);
         try {
-            auto* page = new gallery::TGalleryPage(tk::Application());
-            page->ReadDescription(readFile(here + L"pages\\" + name));
+            const std::string text = readFile(here + L"pages\\" + name);
+            tk::TCustomForm* page = createPage(text);
+            page->ReadDescription(text);
             page->Show();
             pump();
-            image::TPngImage* png = page->Render();
+            image::TPngImage* png = gallery::RenderPage(*page);
             png->SaveToFile(out + stem + L".png");
             png->ReleaseRef();
             tk::Free(page);
