@@ -302,12 +302,4 @@ void TLabel::Paint() {
     c->DrawText(Caption(), r, flags);
 }
 
-// ---- stand-ins ----
-
-void UseStandInControls() {
-    RegisterClassAlias("TRdPanel", TPanel::StaticClass());
-    RegisterClassAlias("TRdImage", TImage::StaticClass());
-    RegisterClassAlias("TRdLabel", TLabel::StaticClass());
-}
-
 } // namespace vell::tk

@@ -112,8 +112,4 @@ private:
     bool FWordWrap = false, FAutoSize = true, FTransparent = true, FShowAccelChar = true;
 };
 
-// Makes the plain controls readable under the skinned library's class names (TRdPanel,
-// TRdImage, TRdLabel) until those are registered.
-void UseStandInControls();
-
 } // namespace vell::tk

@@ -6,8 +6,6 @@
 namespace vell::loader {
 
 void RunLoadingBox(const std::wstring& argument2) {
-    // Until the skinned controls are registered, the plain ones take their names.
-    tk::UseStandInControls();
     SetLoadingBoxArgument(text::fromWide(argument2));
     tk::TApplication* app = tk::Application();
     app->Initialize();

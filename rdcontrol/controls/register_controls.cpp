@@ -3,12 +3,14 @@
 #include "rdcontrol/controls/image.h"
 #include "rdcontrol/controls/label.h"
 #include "rdcontrol/controls/paint_box.h"
+#include "rdcontrol/controls/register_windowed.h"
 #include "rdcontrol/skinstyle/rd_font.h"
 
 namespace vell::rd {
 
 void RegisterSkinnedControls() {
     RegisterRdFont();
+    RegisterWindowedControls();
     for (const tk::ClassInfo* c : {&TRdGraphicControl::StaticClass(), &TRdImage::StaticClass(),
                                    &TRdPaintBox::StaticClass(), &TRdCustomLabel::StaticClass(),
                                    &TRdLabel::StaticClass(), &TRdSkinClass::StaticClass(),

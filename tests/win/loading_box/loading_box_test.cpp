@@ -3,6 +3,7 @@
 #include "platform/image/png_image.h"
 #include "rdcontrol/controls/image.h"
 #include "rdcontrol/controls/label.h"
+#include "rdcontrol/controls/panel.h"
 #include "rdcontrol/controls/register_controls.h"
 #include "rdcontrol/picture/picture_formats.h"
 #include "rdcontrol/skinstyle/skin_style.h"
@@ -34,7 +35,6 @@ TEST(LoadingBoxText, ChosenFromArgumentTwo) {
 namespace {
 struct BoxFixture : ::testing::Test {
     void SetUp() override {
-        tk::UseStandInControls();
         rd::RegisterSkinnedControls();
         rd::RegisterPictureFormats();
         rd::RegisterSkinStyle();
@@ -116,6 +116,8 @@ TEST_F(BoxFixture, TheDescriptionGivesTheComponentsTheirValues) {
     EXPECT_EQ(box->Position(), tk::poScreenCenter);
     EXPECT_FALSE(box->Scaled());
     EXPECT_EQ(box->pnl_Main->Color(), tk::clNone);
+    // Every control is the skinned library's own.
+    EXPECT_NE(dynamic_cast<rd::TRdPanel*>(box->pnl_Main), nullptr);
     auto* bg = dynamic_cast<rd::TRdImage*>(box->img_BG);
     ASSERT_NE(bg, nullptr);
     EXPECT_EQ(bg->Align(), tk::alClient);

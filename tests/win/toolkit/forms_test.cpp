@@ -211,7 +211,5 @@ TEST(Reflection, ToolkitClassesPublishTheirPropertiesBaseFirst) {
     TFont f;
     EXPECT_FALSE(TFont::StaticClass().findProperty("Size")->isStored(f));
     EXPECT_NE(FindClass("TApplicationEvents"), nullptr);
-    UseStandInControls();
-    EXPECT_EQ(FindClass("TRdPanel"), &TPanel::StaticClass());
 }
 
