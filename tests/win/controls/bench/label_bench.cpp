@@ -4,6 +4,8 @@
 #include "platform/image/png_image.h"
 #include "rdcontrol/controls/label.h"
 
+#include "tests/support/bench_timing.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -14,12 +16,8 @@ using namespace vell;
 
 namespace {
 
-double now() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return double(c.QuadPart) / double(f.QuadPart);
-}
+// Seconds on the benchmarks' shared clock.
+double now() { return benchtiming::NowMs() / 1e3; }
 
 double measure(rd::TRdLabel& label, const std::u16string& caption, image::TPngImage& png) {
     double best = 1e9;

@@ -5,6 +5,8 @@
 #include "rdcontrol/controls/graphic_control.h"
 #include "toolkit/forms.h"
 
+#include "tests/support/bench_timing.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -16,12 +18,8 @@ using rd::TRdGraphicControl;
 
 namespace {
 
-double now() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return double(c.QuadPart) / double(f.QuadPart);
-}
+// Seconds on the benchmarks' shared clock.
+double now() { return benchtiming::NowMs() / 1e3; }
 
 class TNode : public TRdGraphicControl {
   public:

@@ -3,6 +3,8 @@
 #include "rdcontrol/resource/resource.h"
 #include "tests/win/resource/resource_fixture.h"
 
+#include "tests/support/bench_timing.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -14,12 +16,8 @@ using rd::TResource;
 
 namespace {
 
-double now() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return double(c.QuadPart) / double(f.QuadPart);
-}
+// Seconds on the benchmarks' shared clock.
+double now() { return benchtiming::NowMs() / 1e3; }
 
 // The resource paths one rebuild reads.
 std::vector<std::u16string> pathsRead() {

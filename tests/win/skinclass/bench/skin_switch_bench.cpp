@@ -11,6 +11,8 @@
 #include "toolkit/forms.h"
 #include "toolkit/stdctrls.h"
 
+#include "tests/support/bench_timing.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -24,12 +26,8 @@ using rd::TResource;
 
 namespace {
 
-double now() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return double(c.QuadPart) / double(f.QuadPart);
-}
+// Seconds on the benchmarks' shared clock.
+double now() { return benchtiming::NowMs() / 1e3; }
 
 class TBenchBox : public tk::TPaintBox {
     VELL_CLASS_INFO()
