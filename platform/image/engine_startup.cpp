@@ -3,6 +3,7 @@
 #include "core/color/colors.h"
 #include "platform/color/system_colors.h"
 #include "platform/diag/debug_sink.h"
+#include "platform/image/png_image.h"
 #include "platform/intercept/draw_redirects.h"
 #include "platform/text/alpha_text.h"
 
@@ -21,6 +22,7 @@ void StartImageEngine() {
 void StopImageEngine() {
     RemoveDrawingRedirects(); // with the text renderer plugged into them
     SetSystemColorProvider(nullptr);
+    TPngImage::ClearBlankImageCache(); // its images hold a DC and a bitmap each
 }
 
 } // namespace vell::image

@@ -4,6 +4,7 @@
 #include "platform/image/engine_startup.h"
 #include "platform/win/dib_section.h"
 #include "platform/win/handles.h"
+#include "tests/support/gui_handles.h"
 
 #include <windows.h>
 
@@ -63,14 +64,12 @@ Behaviour draw() {
     return b;
 }
 
-DWORD guiObjects(DWORD kind) { return ::GetGuiResources(::GetCurrentProcess(), kind); }
-
 } // namespace
 
 TEST(ImageEngine, StartStopAndStartAgainBehaveTheSameAndReturnTheirHandles) {
     const Behaviour platform = draw();
     EXPECT_EQ(platform.fill >> 24, 0u) << "the platform's fill leaves the alpha byte alone";
-    const DWORD gdi = guiObjects(GR_GDIOBJECTS), user = guiObjects(GR_USEROBJECTS);
+    const DWORD gdi = testgui::GdiObjects(), user = testgui::UserObjects();
     Behaviour first{};
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
@@ -82,7 +81,7 @@ TEST(ImageEngine, StartStopAndStartAgainBehaveTheSameAndReturnTheirHandles) {
         EXPECT_EQ(started, first);
         image::StopImageEngine();
         EXPECT_EQ(draw(), platform);
-        EXPECT_EQ(guiObjects(GR_GDIOBJECTS), gdi);
-        EXPECT_EQ(guiObjects(GR_USEROBJECTS), user);
+        EXPECT_EQ(testgui::GdiObjects(), gdi);
+        EXPECT_EQ(testgui::UserObjects(), user);
     }
 }

@@ -8,6 +8,7 @@
 #include "rdcontrol/controls/register_windowed.h"
 #include "rdcontrol/controls/skinned_paint.h"
 #include "rdcontrol/skinstyle/skin_style.h"
+#include "tests/support/gui_handles.h"
 #include "tests/win/resource/resource_fixture.h"
 #include "toolkit/forms.h"
 
@@ -275,12 +276,11 @@ TEST_F(SkinPaintTest, NoWindowOrGdiHandleLeaksOverAThousandPanels) {
     };
     for (int i = 0; i < 20; ++i) create(); // caches warm up
     settle();
-    const DWORD gdi = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
-    const DWORD user = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+    const DWORD gdi = testgui::GdiObjects(), user = testgui::UserObjects();
     for (int i = 0; i < 1000; ++i) create();
     settle();
-    EXPECT_LE(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), gdi + 5);
-    EXPECT_LE(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS), user + 5);
+    EXPECT_LE(testgui::GdiObjects(), gdi + 5);
+    EXPECT_LE(testgui::UserObjects(), user + 5);
 }
 
 TEST_F(SkinPaintTest, CustomControlAndPanelReadFromADescription) {
