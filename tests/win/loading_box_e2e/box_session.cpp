@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace boxtest {
@@ -39,9 +40,9 @@ std::wstring makeProductFolder(const std::wstring& name, bool largeSkin) {
         copyOrFail(languages + f + L".lng", dir + L"Language\\" + f + L".lng");
     // A language whose launching line is too long for one line of the box.
     EXPECT_TRUE(writeFile(dir + L"Language\\Wrapping.lng",
-                          "\xEF\xBB\xBF[Main]\r\nDisplayName=Wrapping\r\n[VLR_MainBoxLan]\r\n"
-                          "Tip_Launching=%s is starting its desktop layout, its boxes and everything that "
-                          "belongs to them, which takes a moment...\r\n"));
+                          std::string("\xEF\xBB\xBF[Main]\r\nDisplayName=Wrapping\r\n[VLR_MainBoxLan]\r\n"
+                                      "Tip_Launching=%s") +
+                              kWrappingTail + "\r\n"));
     // Lines with the product name twice and not at all.
     EXPECT_TRUE(
         writeFile(dir + L"Language\\Twice.lng", "[VLR_MainBoxLan]\r\nTip_Launching=%s starts %s\r\n"));
@@ -269,15 +270,22 @@ Shot ShowAndCapture(const std::wstring& arguments, RECT* where, const std::wstri
     return shot;
 }
 
+namespace {
+
+bool differs(const Shot& a, const Shot& b, int x, int y, int threshold) {
+    const uint32_t p = a.At(x, y), q = b.At(x, y);
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(int((p >> shift) & 255) - int((q >> shift) & 255)) > threshold) return true;
+    return false;
+}
+
+} // namespace
+
 RECT DifferenceBounds(const Shot& a, const Shot& b, const RECT& area, int threshold) {
     RECT r{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
     for (int y = area.top; y < area.bottom; ++y)
         for (int x = area.left; x < area.right; ++x) {
-            const uint32_t p = a.At(x, y), q = b.At(x, y);
-            bool differs = false;
-            for (int shift = 0; shift < 24; shift += 8)
-                differs |= std::abs(int((p >> shift) & 255) - int((q >> shift) & 255)) > threshold;
-            if (!differs) continue;
+            if (!differs(a, b, x, y, threshold)) continue;
             r.left = std::min<LONG>(r.left, x);
             r.top = std::min<LONG>(r.top, y);
             r.right = std::max<LONG>(r.right, x + 1);
@@ -304,12 +312,14 @@ RECT LaidOutText(const std::wstring& text, int width, int fontHeight) {
     return r;
 }
 
-RECT DrawnText(const std::wstring& text, int width, int fontHeight) {
-    const int height = 8 * -fontHeight;
+TextMask PlatformText(const std::wstring& text, int width, int fontHeight) {
+    TextMask mask;
+    mask.width = width;
+    mask.height = 8 * -fontHeight;
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biHeight = -mask.height;
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
@@ -322,23 +332,66 @@ RECT DrawnText(const std::wstring& text, int width, int fontHeight) {
     HGDIOBJ oldFont = ::SelectObject(mem, font);
     ::SetBkMode(mem, TRANSPARENT);
     ::SetTextColor(mem, RGB(255, 255, 255));
-    RECT r{0, 0, width, height};
+    RECT r{0, 0, width, mask.height};
     ::DrawTextW(mem, text.c_str(), int(text.size()), &r, DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS);
     ::GdiFlush();
-    RECT ink{};
+    mask.ink.assign(size_t(width) * size_t(mask.height), 0);
     const auto* px = static_cast<const DWORD*>(bits);
-    for (int y = 0; px && y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (px[size_t(y) * width + x] & 0xFFFFFF) {
+    for (int y = 0; px && y < mask.height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const DWORD p = px[size_t(y) * width + x];
+            if (p & 0xFFFFFF) {
                 const RECT one{x, y, x + 1, y + 1};
-                ::UnionRect(&ink, &ink, &one);
+                ::UnionRect(&mask.bounds, &mask.bounds, &one);
             }
+            if (std::max({p & 255, (p >> 8) & 255, (p >> 16) & 255}) >= 51) mask.ink[size_t(y) * width + x] = 1;
+        }
     ::SelectObject(mem, oldFont);
     ::SelectObject(mem, oldBitmap);
     ::DeleteObject(font);
     ::DeleteObject(dib);
     ::DeleteDC(mem);
-    return ink;
+    return mask;
+}
+
+std::vector<RECT> InkLines(const Shot& a, const Shot& b, const RECT& area, int minGap, int threshold) {
+    std::vector<RECT> lines;
+    int gap = minGap;
+    for (int y = area.top; y < area.bottom; ++y) {
+        RECT row{LONG_MAX, y, LONG_MIN, y + 1};
+        for (int x = area.left; x < area.right; ++x)
+            if (differs(a, b, x, y, threshold)) {
+                row.left = std::min<LONG>(row.left, x);
+                row.right = x + 1;
+            }
+        if (row.left == LONG_MAX) {
+            ++gap;
+            continue;
+        }
+        if (gap >= minGap || lines.empty())
+            lines.push_back(row);
+        else
+            ::UnionRect(&lines.back(), &lines.back(), &row);
+        gap = 0;
+    }
+    return lines;
+}
+
+double InkAgreement(const Shot& empty, const Shot& shot, const RECT& ink, const TextMask& platform) {
+    const int w = std::max<int>(ink.right - ink.left, platform.bounds.right - platform.bounds.left);
+    const int h = std::max<int>(ink.bottom - ink.top, platform.bounds.bottom - platform.bounds.top);
+    int both = 0, either = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const bool onScreen = x < ink.right - ink.left && y < ink.bottom - ink.top &&
+                                  differs(empty, shot, ink.left + x, ink.top + y, 40);
+            const int px = platform.bounds.left + x, py = platform.bounds.top + y;
+            const bool drawn = px < platform.width && py < platform.height &&
+                               platform.ink[size_t(py) * platform.width + px];
+            both += onScreen && drawn;
+            either += onScreen || drawn;
+        }
+    return either ? double(both) / either : 0;
 }
 
 std::string Describe(const RECT& r) {

@@ -12,6 +12,11 @@ namespace boxtest {
 
 using loadertest::Started;
 
+// The launching line of the extra language "Wrapping" after the product name: too long for
+// one line of the box at either size.
+inline constexpr char kWrappingTail[] =
+    " is starting its desktop layout, its boxes and everything that belongs to them, which takes a moment...";
+
 // A product folder laid out like an installation, made once per test program:
 // VellLoading.exe, webres.dll, skin\ with the packages and Language\ with the language
 // files (plus the extra ones the tests add).
@@ -106,14 +111,33 @@ void ExpectSkinPictures(const Shot& shot, const RECT& box, int scale);
 // rectangle by more than `threshold` in some channel, inside `area`; empty when none.
 RECT DifferenceBounds(const Shot& a, const Shot& b, const RECT& area, int threshold = 40);
 
+// Ink of each text line in `area`: the pixels that differ as for DifferenceBounds, one
+// rectangle per band of rows; bands closer than `minGap` rows (dots, accents) are one line.
+std::vector<RECT> InkLines(const Shot& a, const Shot& b, const RECT& area, int minGap = 4,
+                           int threshold = 40);
+
+// Checks that the brightest pixels of the ink in `ink` show the skin's text colour
+// "text.cl_txt_hot" and that no pixel is tinted otherwise (skin_test.cpp).
+void ExpectSkinTextColour(const Shot& shot, const RECT& ink);
+
 // Bounds DrawTextW gives `text` in a label `width` pixels wide with the box's text font
 // (Segoe UI, height `fontHeight`), centred and word-wrapped.
 RECT LaidOutText(const std::wstring& text, int width, int fontHeight);
 
-// Bounds of the pixels DrawTextW itself draws for `text` with the same request, from the
-// label's top left. Under Wine the measured width of joined Arabic is wider than what is
-// drawn, and DrawTextW centres by the measured width: the box must land where it draws.
-RECT DrawnText(const std::wstring& text, int width, int fontHeight);
+// What DrawTextW itself draws for `text` with the same request, white on black from the
+// label's top left: which pixels are ink (`ink`, width x height) and their bounds.
+struct TextMask {
+    int width = 0, height = 0;
+    std::vector<uint8_t> ink; // 1 where a pixel is covered by at least a fifth
+    RECT bounds{};
+};
+TextMask PlatformText(const std::wstring& text, int width, int fontHeight);
+
+// How well the ink on the screen (pixels of `shot` that differ from `empty` inside `ink`)
+// matches the platform's drawing of the same text placed on it: shared ink pixels over
+// all ink pixels of either, aligned at the top left of their bounds (1 = the same glyphs
+// in the same order).
+double InkAgreement(const Shot& empty, const Shot& shot, const RECT& ink, const TextMask& platform);
 
 std::string Describe(const RECT& r);
 

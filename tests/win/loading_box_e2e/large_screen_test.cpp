@@ -1,35 +1,143 @@
 // The box on a large screen (run on a 3840x2160 display; skipped on smaller ones): twice
-// its size, centred, with its text line laid out at twice the font height and the large
-// skin's pictures.
+// its size and centred; the large skin's pictures where the layout puts them and nothing
+// outside the panel's picture; its text lines at twice the font height, each centred,
+// wrapped at word boundaries, drawn right to left where the language reads so, in the
+// skin's colour.
 #include "box_geometry.h"
 #include "box_session.h"
+#include "core/png/codec.h"
 
 #include <gtest/gtest.h>
 
-using namespace boxtest;
+#include <functional>
 
-TEST(LargeScreen, TheBoxIsDoubledAndCentred) {
+using namespace boxtest;
+using loadertest::Utf8ToWide;
+using loadertest::WideToUtf8;
+
+namespace {
+
+constexpr int kScale = 2;
+
+vell::png::BgraImage skinPicture(const wchar_t* skin, const wchar_t* name) {
+    const std::string file =
+        loadertest::ReadBytes(std::wstring(L"" VELL_SOURCE_DIR L"\\skins\\") + skin + L"\\images\\" + name);
+    return vell::png::decodeToBgra({reinterpret_cast<const uint8_t*>(file.data()), file.size()});
+}
+
+// The pixels of `from` (a rectangle of `picture`) drawn 1:1 with their top left at `at`, over
+// what `under` gives for a screen point: how many differ from the screen by more than
+// `tolerance` in some channel. The screen shows the layer's premultiplied colours as they
+// are (there is no compositor), so a fully transparent pixel reads black.
+int mismatches(const Shot& shot, const vell::png::BgraImage& picture, const RECT& from, POINT at,
+               const std::function<uint32_t(int, int)>& under, int tolerance) {
+    int bad = 0;
+    for (int y = from.top; y < from.bottom; ++y)
+        for (int x = from.left; x < from.right; ++x) {
+            const uint8_t* p = &picture.pixels[(size_t(y) * picture.width + size_t(x)) * 4];
+            const int sx = at.x + x - from.left, sy = at.y + y - from.top;
+            const uint32_t below = under(sx, sy), seen = shot.At(sx, sy);
+            for (int c = 0; c < 3; ++c) {
+                const int expected = p[c] + int((below >> (8 * c)) & 255) * (255 - p[3]) / 255;
+                if (std::abs(expected - int((seen >> (8 * c)) & 255)) > tolerance) {
+                    ++bad;
+                    break;
+                }
+            }
+        }
+    return bad;
+}
+
+void expectLargePictures(const Shot& shot, const RECT& box) {
+    // The panel's corners keep their 16 pixels: drawn 1:1 over nothing.
+    const vell::png::BgraImage panel = skinPicture(L"black2", L"img_preview_pannel.png");
+    ASSERT_EQ(panel.width, 128u);
+    const int pw = int(panel.width), ph = int(panel.height);
+    const auto nothing = [](int, int) { return 0u; };
+    for (const auto& [from, at] :
+         {std::pair{RECT{0, 0, 16, 16}, POINT{box.left, box.top}},
+          std::pair{RECT{pw - 16, 0, pw, 16}, POINT{box.right - 16, box.top}},
+          std::pair{RECT{0, ph - 16, 16, ph}, POINT{box.left, box.bottom - 16}},
+          std::pair{RECT{pw - 16, ph - 16, pw, ph}, POINT{box.right - 16, box.bottom - 16}}})
+        EXPECT_EQ(mismatches(shot, panel, from, at, nothing, 3), 0) << "corner at " << Describe(RECT{at.x, at.y, at.x + 16, at.y + 16});
+
+    // The icon: its whole picture (160x160 in the large skin) at the doubled place
+    // (480, 112), over the panel as it shows just left of the icon on the same row.
+    const vell::png::BgraImage icon = skinPicture(L"black2", L"app_icon_tip.png");
+    ASSERT_EQ(icon.width, 160u);
+    const POINT at{box.left + 240 * kScale, box.top + 56 * kScale};
+    const auto panelLeftOfIcon = [&](int, int y) { return shot.At(at.x - 8, y); };
+    const RECT whole{0, 0, LONG(icon.width), LONG(icon.height)};
+    EXPECT_EQ(mismatches(shot, icon, whole, at, panelLeftOfIcon, 4), 0);
+    // One pixel off in any direction and the picture no longer matches.
+    for (POINT off : {POINT{1, 0}, POINT{0, 1}, POINT{-1, 0}, POINT{0, -1}})
+        EXPECT_GT(mismatches(shot, icon, whole, POINT{at.x + off.x, at.y + off.y}, panelLeftOfIcon, 4), 100);
+}
+
+} // namespace
+
+TEST(LargeScreen, TheBoxAsDesignedAtTwiceItsSize) {
     const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
     if (sw < 3000) GTEST_SKIP() << "needs a large screen (VELL_SCREEN=3840x2160)";
-    ConfiguredLanguage english(L"");
     RECT box{};
-    const Shot empty = ShowAndCapture(L"VLR", &box);
-    const RECT centred = CentredBox(sw, sh, 2);
+    Shot empty;
+    {
+        ConfiguredLanguage english(L"");
+        empty = ShowAndCapture(L"VLR", &box); // no argument 2: an empty line
+    }
+    ASSERT_FALSE(empty.pixels.empty());
+    const RECT centred = CentredBox(sw, sh, kScale);
     EXPECT_TRUE(EqualRect(&box, &centred)) << Describe(box) << ", centred is " << Describe(centred);
+    expectLargePictures(empty, box);
 
-    RECT where{};
-    const Shot shot = ShowAndCapture(L"VLR Init", &where);
-    ASSERT_TRUE(EqualRect(&where, &box));
-    const RECT label = LabelArea(box, 2);
-    const RECT ink = DifferenceBounds(empty, shot, label);
-    ASSERT_FALSE(IsRectEmpty(&ink)) << "no text drawn";
-    const RECT layout = LaidOutText(L"Launching Vellora...", label.right - label.left, -30);
-    EXPECT_NEAR(ink.right - ink.left, layout.right - layout.left, 12)
-        << Describe(ink) << " layout " << Describe(layout);
-    EXPECT_NEAR((ink.left + ink.right) / 2, (label.left + label.right) / 2, 8) << Describe(ink);
-    EXPECT_GT(ink.bottom - ink.top, 15) << "the font is twice the height";
-    // The large skin's pictures, at twice their size.
-    ExpectSkinPictures(empty, box, 2);
+    struct Case {
+        const char* argument2;
+        const wchar_t* language;
+        const char* expected; // UTF-8; null: the Wrapping line
+        size_t lines;
+    };
+    const Case cases[] = {
+        {"Init", L"", "Launching Vellora...", 1},
+        {"Init", L"Wrapping", nullptr, 2},
+        {"Change", L"Arabic",
+         "\xD8\xAA\xD8\xAA\xD8\xBA\xD9\x8A\xD9\x91\xD8\xB1 \xD8\xA5\xD8\xB9\xD8\xAF\xD8\xA7\xD8\xAF\xD8\xA7\xD8\xAA "
+         "\xD8\xA7\xD9\x84\xD8\xB4\xD8\xA7\xD8\xB4\xD8\xA9. \xD8\xAC\xD8\xA7\xD8\xB1\xD9\x8D "
+         "\xD8\xA5\xD8\xB9\xD8\xA7\xD8\xAF\xD8\xA9 \xD8\xAA\xD9\x87\xD9\x8A\xD8\xA6\xD8\xA9 Vellora...",
+         1},
+        {"Init", L"Hebrew", "\xD7\x9E\xD7\xA4\xD7\xA2\xD7\x99\xD7\x9C \xD7\x90\xD7\xAA Vellora...", 1},
+    };
+    const RECT label = LabelArea(box, kScale);
+    const int labelWidth = label.right - label.left;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.argument2) + " / " + WideToUtf8(c.language));
+        ConfiguredLanguage language(c.language);
+        RECT where{};
+        const Shot shot = ShowAndCapture(L"VLR " + Utf8ToWide(c.argument2), &where);
+        if (shot.pixels.empty()) continue;
+        EXPECT_TRUE(EqualRect(&where, &box)) << Describe(where);
+        // Nothing but the text line changes.
+        const RECT changed = DifferenceBounds(empty, shot, box, 8);
+        RECT inLabel{};
+        IntersectRect(&inLabel, &changed, &label);
+        EXPECT_TRUE(EqualRect(&inLabel, &changed)) << "pixels outside the label changed: " << Describe(changed);
+
+        const std::wstring text = Utf8ToWide(c.expected ? c.expected : std::string("Vellora") + kWrappingTail);
+        const std::vector<RECT> lines = InkLines(empty, shot, label);
+        ASSERT_EQ(lines.size(), c.lines);
+        const TextMask platform = PlatformText(text, labelWidth, -30);
+        RECT ink{};
+        for (const RECT& line : lines)
+            UnionRect(&ink, &ink, &line);
+        // Centred where the platform centres the same text.
+        EXPECT_NEAR(ink.left + ink.right, 2 * label.left + platform.bounds.left + platform.bounds.right, 3)
+            << Describe(ink) << " platform " << Describe(platform.bounds);
+        // Twice the font height: the block is as tall as the platform's drawing at -30.
+        EXPECT_NEAR(ink.bottom - ink.top, platform.bounds.bottom - platform.bounds.top, 2) << Describe(ink);
+        // The same glyphs in the same order as the platform draws them, which is right to
+        // left for Arabic and Hebrew (and a wrapped text breaks where the platform breaks it).
+        EXPECT_GT(InkAgreement(empty, shot, ink, platform), 0.8) << Describe(ink);
+        ExpectSkinTextColour(shot, ink);
+    }
 }
 
 TEST(LargeScreen, WithoutTheLargeSkinTheBoxIsDoubledWithTheNormalSkin) {
