@@ -3,7 +3,10 @@
 // the translucent windows it reaches.
 #include "platform/image/png_image.h"
 #include "rdcontrol/controls/custom_control.h"
+#include "rdcontrol/controls/image.h"
+#include "rdcontrol/controls/label.h"
 #include "rdcontrol/controls/layer_form.h"
+#include "rdcontrol/controls/paint_box.h"
 #include "rdcontrol/controls/panel.h"
 #include "rdcontrol/controls/register_windowed.h"
 #include "rdcontrol/controls/skinned_paint.h"
@@ -15,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <string>
 
 namespace {
@@ -281,6 +285,92 @@ TEST_F(SkinPaintTest, NoWindowOrGdiHandleLeaksOverAThousandPanels) {
     settle();
     EXPECT_LE(testgui::GdiObjects(), gdi + 5);
     EXPECT_LE(testgui::UserObjects(), user + 5);
+}
+
+// A windowless paint box nested in Container (on the form when none) that fills itself with
+// its colour and counts its paints.
+rd::TRdPaintBox* countingBox(tk::TForm* form, rd::TRdGraphicControl* container, RECT r, TColor color,
+                             std::map<tk::TObject*, int>& paints) {
+    auto* b = new rd::TRdPaintBox(form);
+    if (container)
+        b->SetGraphicParent(container);
+    else
+        b->SetParent(form);
+    b->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    b->SetColor(color);
+    b->OnPaint = [&paints, b](tk::TObject*) {
+        ++paints[b];
+        b->Canvas()->FillRect(b->GetClientRect());
+    };
+    return b;
+}
+
+TEST_F(SkinPaintTest, InvalidatingOneNestedControlRepaintsOnlyItsArea) {
+    // A root holding a 3 x 3 grid of containers, each holding a 2 x 2 grid of leaves.
+    std::map<tk::TObject*, int> paints;
+    rd::TRdPaintBox* root = countingBox(form, nullptr, {10, 10, 310, 210}, clWhite, paints);
+    rd::TRdPaintBox* middle = nullptr;
+    rd::TRdPaintBox* leaf = nullptr;
+    for (int i = 0; i < 9; ++i) {
+        const int cl = (i % 3) * 100, ct = (i / 3) * 66;
+        rd::TRdPaintBox* c = countingBox(form, root, {cl, ct, cl + 90, ct + 60}, clGreen, paints);
+        rd::TRdPaintBox* last = nullptr;
+        for (int j = 0; j < 4; ++j) {
+            const int ll = (j % 2) * 45, lt = (j / 2) * 30;
+            last = countingBox(form, c, {ll, lt, ll + 40, lt + 25}, clBlue, paints);
+        }
+        if (i == 4) { // the middle container's last leaf is the one invalidated
+            middle = c;
+            leaf = last;
+        }
+    }
+    show();
+    paints.clear();
+
+    leaf->SetColor(0x000000FF); // red: invalidates the leaf
+    // The leaf sits at (45, 30) of the middle container at (100, 66) of the root at (10, 10).
+    const RECT want{155, 106, 195, 131};
+    RECT pending{};
+    ASSERT_TRUE(::GetUpdateRect(form->Handle(), &pending, FALSE));
+    EXPECT_TRUE(::EqualRect(&pending, &want)) << pending.left << "," << pending.top << "," << pending.right << ","
+                                               << pending.bottom;
+    settle();
+    // The leaf, and what lies behind it (its container and the root, clipped to its area).
+    EXPECT_EQ(paints, (std::map<tk::TObject*, int>{{root, 1}, {middle, 1}, {leaf, 1}}));
+    EXPECT_TRUE(close(screenAt(form, 175, 118), Rgb{255, 0, 0}));
+    EXPECT_TRUE(close(screenAt(form, 150, 118), Rgb{0, 128, 0})); // the container beside it
+}
+
+TEST_F(SkinPaintTest, NoHandleLeaksOverAThousandWindowlessTrees) {
+    show();
+    auto create = [&] {
+        auto* outer = new rd::TRdPaintBox(form);
+        outer->SetParent(form);
+        outer->SetBounds(10, 10, 200, 100);
+        outer->AllSkin()->Draw()->SetDrawAlpha(150); // paints through its draw buffer
+        auto* image = new rd::TRdImage(form);
+        image->SetGraphicParent(outer);
+        image->SetBounds(5, 5, 32, 32);
+        image->SetStretch(true);
+        image::TPngImage* picture = image::TPngImage::CreateARGB32(16, 16, false);
+        picture->FillRect(RECT{0, 0, 16, 16}, 0x80800000);
+        image->Picture()->SetGraphic(std::unique_ptr<image::TGraphic>(picture));
+        auto* label = new rd::TRdLabel(form);
+        label->SetGraphicParent(outer);
+        label->SetBounds(40, 5, 150, 40);
+        label->SetCaption(u"Launching Vellora...");
+        label->AllSkin()->Draw()->SetDrawScale(150);
+        form->Update();
+        delete outer; // its nested children with it
+    };
+    for (int i = 0; i < 20; ++i) create(); // caches warm up
+    settle();
+    const DWORD gdi = testgui::GdiObjects(), user = testgui::UserObjects();
+    for (int i = 0; i < 1000; ++i) create();
+    settle();
+    EXPECT_LE(testgui::GdiObjects(), gdi + 5);
+    EXPECT_LE(testgui::UserObjects(), user);
+    EXPECT_EQ(form->ControlCount(), 0);
 }
 
 TEST_F(SkinPaintTest, CustomControlAndPanelReadFromADescription) {
