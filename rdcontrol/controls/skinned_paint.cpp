@@ -189,6 +189,15 @@ void invalidateWindow(tk::TToolkitHooks& Next, tk::TWinControl* C, const RECT* R
 
 // ---- painting ----
 
+// Whether the first W x H pixels of a 32-bit image are all transparent black.
+bool transparentBlack(image::TPngImage& Image, int W, int H) {
+    for (int y = 0; y < H; ++y) {
+        const auto* row = static_cast<const std::uint32_t*>(Image.GetScanline(y));
+        if (std::any_of(row, row + W, [](std::uint32_t p) { return p != 0; })) return false;
+    }
+    return true;
+}
+
 void paintSkinned(tk::TWinControl* C, TRdSkinClass& S, HDC D) {
     const int w = C->Width(), h = C->Height();
     if (w <= 0 || h <= 0) return;
@@ -215,13 +224,16 @@ void paintSkinned(tk::TWinControl* C, TRdSkinClass& S, HDC D) {
                 blurred.UniquePng();
                 image::GaussBlur(blurred, blur, w, h, 0, 0);
             }
+            // A background that is transparent throughout adds nothing under the control
+            // (a blur of it neither): the control is then drawn as if it had none.
+            S.DrawBufferBkgClear = transparentBlack(bkg, w, h);
             S.DrawBufferBkgTk = validTick();
             if (draw.MergeBkg()) S.DrawBufferTk = 0;
         }
-        behind = blur > 0 && S.DrawBufferBkgBlur() ? S.DrawBufferBkgBlur() : &bkg;
-        ::BitBlt(D, 0, 0, w, h, behind->CanvasHandle(), 0, 0, SRCCOPY);
-    } else {
-        ::PatBlt(D, 0, 0, w, h, BLACKNESS);
+        if (!S.DrawBufferBkgClear) {
+            behind = blur > 0 && S.DrawBufferBkgBlur() ? S.DrawBufferBkgBlur() : &bkg;
+            ::BitBlt(D, 0, 0, w, h, behind->CanvasHandle(), 0, 0, SRCCOPY);
+        }
     }
 
     // The control's own rendering, redrawn only where it is stale.
@@ -253,6 +265,15 @@ void paintSkinned(tk::TWinControl* C, TRdSkinClass& S, HDC D) {
         S.DrawBufferRect = RECT{};
     }
 
+    // Without a background the control's area starts transparent black, and the buffer
+    // drawn over that at full opacity is the buffer itself: one copy does both.
+    if (!behind) {
+        if (draw.DrawAlpha() == 255 && scale == 100 && !draw.DrawGray()) {
+            ::BitBlt(D, 0, 0, w, h, buf.CanvasHandle(), 0, 0, SRCCOPY);
+            return;
+        }
+        ::PatBlt(D, 0, 0, w, h, BLACKNESS);
+    }
     image::TDrawRectParams p;
     p.DstW = ::MulDiv(uw, scale, 100);
     p.DstH = ::MulDiv(uh, scale, 100);
@@ -286,7 +307,8 @@ class TSkinnedPaintHooks final : public tk::TToolkitHooks {
 
     void EraseBackground(tk::TWinControl* Control, HDC DC) override {
         if (!DC) return;
-        if (dynamic_cast<TRdLayerForm*>(Control)) {
+        if (dynamic_cast<TRdLayerForm*>(Control) || perPixelLayer(Control)) {
+            // Its pixels are what its layer image says: nothing of its own lies behind them.
             RECT r = Control->GetClientRect();
             ::PatBlt(DC, r.left, r.top, r.right - r.left, r.bottom - r.top, BLACKNESS);
             return;
@@ -340,6 +362,15 @@ class TSkinnedPaintHooks final : public tk::TToolkitHooks {
     }
 
   private:
+    // A form shown through a per-pixel layer image (UpdateLayeredWindow), not through the
+    // window's own painting: layered, without the whole-window opacity or colour key of
+    // SetLayeredWindowAttributes.
+    static bool perPixelLayer(tk::TWinControl* Control) {
+        if (!dynamic_cast<tk::TCustomForm*>(Control) || !Control->HandleAllocated()) return false;
+        HWND w = Control->Handle();
+        return (::GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_LAYERED) && !::GetLayeredWindowAttributes(w, nullptr, nullptr, nullptr);
+    }
+
     // A plain window that moved: the translucent siblings above its new place refresh too.
     static void plainMoved(tk::TWinControl* W, const tk::TMessage& Message) {
         auto* wp = reinterpret_cast<const WINDOWPOS*>(Message.LParam);

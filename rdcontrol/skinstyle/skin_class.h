@@ -154,6 +154,7 @@ class TRdSkinClass : public tk::TPersistent {
     // Tick counts since which the buffers are valid; 0: stale.
     std::uint32_t DrawBufferTk = 0;
     std::uint32_t DrawBufferBkgTk = 0;
+    bool DrawBufferBkgClear = false; // the captured background is transparent black throughout
     RECT DrawBufferRect{}; // dirty rectangle of the draw buffer; empty: none recorded
     bool DrawParentBg = false;        // the owner needs its parent's background
     bool DrawParentBg_Custom = false; // the owner's code supplies that background

@@ -373,6 +373,38 @@ TEST_F(SkinPaintTest, NoHandleLeaksOverAThousandWindowlessTrees) {
     EXPECT_EQ(form->ControlCount(), 0);
 }
 
+TEST_F(SkinPaintTest, PanelWithoutColourShowsAPerPixelLayeredFormAsTransparent) {
+    // The loading box's arrangement: a black form, a panel of no colour, a picture in it.
+    form->SetColor(clBlack);
+    TRdPanel* panel = add<TRdPanel>(form, 0, 0, 100, 60, clNone);
+    auto* picture = new rd::TRdImage(form);
+    picture->SetParent(panel);
+    picture->SetBounds(20, 10, 40, 40);
+    picture->SetStretch(true);
+    auto* png = image::TPngImage::CreateARGB32(4, 4, false);
+    png->FillRect(RECT{0, 0, 4, 4}, 0xFFFF0000); // opaque red
+    picture->Picture()->SetGraphic(std::unique_ptr<image::TGraphic>(png));
+    form->HandleNeeded();
+    panel->HandleNeeded();
+    struct Case {
+        const char* form;
+        bool layered;
+        std::uint32_t outside;
+    } cases[] = {
+        {"per-pixel layered: nothing behind the panel", true, 0x00000000},
+        {"ordinary: the form's black", false, 0xFF000000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.form);
+        const LONG ex = ::GetWindowLongW(form->Handle(), GWL_EXSTYLE);
+        ::SetWindowLongW(form->Handle(), GWL_EXSTYLE, c.layered ? ex | WS_EX_LAYERED : ex & ~WS_EX_LAYERED);
+        panel->Repaint(); // what lies behind it is taken again
+        Painted p(panel);
+        EXPECT_EQ(p.at(5, 5), c.outside);
+        EXPECT_EQ(p.at(40, 30), 0xFFFF0000u); // the picture, opaque red (blue, green, red, alpha)
+    }
+}
+
 TEST_F(SkinPaintTest, CustomControlAndPanelReadFromADescription) {
     form->ReadDescription("object f: TForm\n"
                           " object cc: TRdCustomControl\n  Left = 5\n  Width = 50\n  Height = 40\n  Left_Invert = 10\n"
