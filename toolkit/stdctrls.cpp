@@ -3,6 +3,8 @@
 #include "platform/image/nine_slice_draw.h"
 #include "platform/win/handles.h"
 
+#include <algorithm>
+
 namespace vell::tk {
 
 const TypeInfo& TextLayoutType() {
@@ -16,6 +18,9 @@ const ClassInfo& TPanel::StaticClass() {
     static const ClassInfo info =
         ClassBuilder<TPanel>("TPanel", &TCustomControl::StaticClass())
             .ord("Alignment", AlignmentType(), &TPanel::Alignment, &TPanel::SetAlignment, taCenter)
+            .ord("BevelInner", BevelCutType(), &TPanel::BevelInner, &TPanel::SetBevelInner, bvNone)
+            .ord("BevelOuter", BevelCutType(), &TPanel::BevelOuter, &TPanel::SetBevelOuter, bvNone)
+            .ord("BevelWidth", IntegerType(), &TPanel::BevelWidth, &TPanel::SetBevelWidth, 1)
             .ord("FullRepaint", BooleanType(), &TPanel::FullRepaint, &TPanel::SetFullRepaint, 1)
             .ord("ShowCaption", BooleanType(), &TPanel::ShowCaption, &TPanel::SetShowCaption, 1)
             .ord("VerticalAlignment", VerticalAlignmentType(), &TPanel::VerticalAlignment,
@@ -41,6 +46,34 @@ void TPanel::SetVerticalAlignment(TVerticalAlignment Value) {
     FVerticalAlignment = Value;
     Invalidate();
 }
+void TPanel::SetBevelOuter(TBevelCut Value) {
+    if (FBevelOuter == Value) return;
+    FBevelOuter = Value;
+    Realign();
+    Invalidate();
+}
+void TPanel::SetBevelInner(TBevelCut Value) {
+    if (FBevelInner == Value) return;
+    FBevelInner = Value;
+    Realign();
+    Invalidate();
+}
+void TPanel::SetBevelWidth(int Value) {
+    Value = std::max(Value, 1);
+    if (FBevelWidth == Value) return;
+    FBevelWidth = Value;
+    Realign();
+    Invalidate();
+}
+
+void TPanel::AdjustClientRect(RECT& Rect) const {
+    TCustomControl::AdjustClientRect(Rect);
+    const int bevels = (FBevelOuter != bvNone) + (FBevelInner != bvNone);
+    ::InflateRect(&Rect, -bevels * FBevelWidth, -bevels * FBevelWidth);
+    if (Rect.right < Rect.left) Rect.right = Rect.left;
+    if (Rect.bottom < Rect.top) Rect.bottom = Rect.top;
+}
+
 void TPanel::SetShowCaption(bool Value) {
     if (FShowCaption == Value) return;
     FShowCaption = Value;
@@ -60,9 +93,17 @@ void TPanel::WndProc(TMessage& m) {
 }
 
 void TPanel::Paint() {
-    if (!FShowCaption || Caption().empty()) return;
-    RECT r = GetClientRect();
     TCanvas* c = Canvas();
+    RECT r = GetClientRect();
+    for (TBevelCut cut : {FBevelOuter, FBevelInner}) {
+        if (cut == bvNone) continue;
+        const UINT edge = cut == bvRaised ? BDR_RAISEDOUTER : cut == bvLowered ? BDR_SUNKENOUTER : 0;
+        for (int i = 0; i < FBevelWidth; ++i) {
+            if (edge) ::DrawEdge(c->Handle(), &r, edge, BF_RECT);
+            ::InflateRect(&r, -1, -1);
+        }
+    }
+    if (!FShowCaption || Caption().empty()) return;
     c->SetFont(Font());
     c->Brush()->SetStyle(bsClear);
     UINT flags = DT_SINGLELINE | DT_EXPANDTABS |

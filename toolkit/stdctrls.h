@@ -14,6 +14,15 @@ class TPanel : public TCustomControl {
     VELL_CLASS_INFO()
 public:
     explicit TPanel(TComponent* AOwner);
+    // The bevels drawn inside the panel's edge, outer first, each BevelWidth pixels wide;
+    // aligned children keep inside them. None by default: a plain panel is flat.
+    TBevelCut BevelOuter() const { return FBevelOuter; }
+    void SetBevelOuter(TBevelCut Value);
+    TBevelCut BevelInner() const { return FBevelInner; }
+    void SetBevelInner(TBevelCut Value);
+    int BevelWidth() const { return FBevelWidth; }
+    void SetBevelWidth(int Value);
+    void AdjustClientRect(RECT& Rect) const override;
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment Value);
     TVerticalAlignment VerticalAlignment() const { return FVerticalAlignment; }
@@ -32,6 +41,8 @@ private:
     TVerticalAlignment FVerticalAlignment = taVerticalCenter;
     bool FShowCaption = true;
     bool FFullRepaint = true;
+    TBevelCut FBevelOuter = bvNone, FBevelInner = bvNone;
+    int FBevelWidth = 1;
 };
 
 // A windowless control that paints what its OnPaint handler draws on its canvas.

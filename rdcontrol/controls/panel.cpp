@@ -12,6 +12,8 @@ const tk::ClassInfo& TRdPanel::StaticClass() {
         B b("TRdPanel", &tk::TPanel::StaticClass());
         edges::publish(b)
             .ord("HitTest", tk::BooleanType(), &TRdPanel::HitTest, &TRdPanel::SetHitTest, 1)
+            // Off from the start, so a description always says so.
+            .ord("ParentBackground", tk::BooleanType(), &TRdPanel::ParentBackground, &TRdPanel::SetParentBackground, 1)
             .ord("ColorTo", tk::ColorType(), &TRdPanel::ColorTo, &TRdPanel::SetColorTo, static_cast<int64_t>(clDefault))
             .ord("ColorToVert", tk::BooleanType(), &TRdPanel::ColorToVert, &TRdPanel::SetColorToVert, 0)
             .event("OnPaint", &TRdPanel::OnPaint)

@@ -1,5 +1,6 @@
 #include "rdcontrol/controls/windowed_skin.h"
 #include "core/color/colors.h"
+#include "rdcontrol/skinstyle/rd_font.h"
 
 namespace vell::rd {
 
@@ -7,6 +8,7 @@ TWindowedSkin::TWindowedSkin(tk::TWinControl* Owner, std::function<std::vector<T
     : FOwner(Owner), FColours(std::move(Colours)), FSkin(std::make_unique<TRdSkinClass>(Owner, Owner, nullptr)) {
     FSkin->Draw()->OnChanged = [this](tk::TObject*) { UpdateParentBackground(); };
     FSkin->CreateDrawBuffer();
+    Owner->ReplaceFont(std::make_unique<TRdFont>(Owner, FSkin.get()));
     if (WithAutoAlign) FAutoAlign = std::make_unique<TRdAutoAlign>(Owner);
     UpdateParentBackground();
 }

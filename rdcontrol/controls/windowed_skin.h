@@ -1,5 +1,6 @@
 // What the skinned windowed controls (TRdCustomControl, TRdPanel, TRdLayerForm) share: an
-// owned skin class with its draw buffers created at once, the auto-aligner, the rule for
+// owned skin class with its draw buffers created at once, the skinned font (a TRdFont whose
+// parent skin class is that skin class) in place of the framework's, the auto-aligner, the rule for
 // when the skin needs the parent's background, and the unscaled client size at a draw
 // scale other than 100.
 #pragma once

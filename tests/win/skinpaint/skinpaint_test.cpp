@@ -1,6 +1,7 @@
 // Skinned windowed controls on real windows: pixels read from the screen (or from a 32-bit
 // image the control painted into), invalidation followed through the background ticks of
 // the translucent windows it reaches.
+#include "core/component/writer.h"
 #include "platform/image/png_image.h"
 #include "rdcontrol/controls/custom_control.h"
 #include "rdcontrol/controls/image.h"
@@ -10,6 +11,7 @@
 #include "rdcontrol/controls/panel.h"
 #include "rdcontrol/controls/register_windowed.h"
 #include "rdcontrol/controls/skinned_paint.h"
+#include "rdcontrol/skinstyle/rd_font.h"
 #include "rdcontrol/skinstyle/skin_style.h"
 #include "tests/support/gui_handles.h"
 #include "tests/win/resource/resource_fixture.h"
@@ -409,7 +411,9 @@ TEST_F(SkinPaintTest, CustomControlAndPanelReadFromADescription) {
     form->ReadDescription("object f: TForm\n"
                           " object cc: TRdCustomControl\n  Left = 5\n  Width = 50\n  Height = 40\n  Left_Invert = 10\n"
                           "  AllSkin.Draw.DrawAlpha = 90\n end\n"
-                          " object p: TRdPanel\n  ColorTo = 16711680\n  ColorToVert = True\n  HitTest = False\n end\n"
+                          " object p: TRdPanel\n  ColorTo = 16711680\n  ColorToVert = True\n  HitTest = False\n"
+                          "  BevelOuter = bvLowered\n  BevelWidth = 2\n  Font.Antialiased = True\n end\n"
+                          " object lf: TRdLayerForm\n  Font.Antialiased = True\n end\n"
                           "end");
     auto* cc = dynamic_cast<rd::TRdCustomControl*>(form->FindComponent("cc"));
     auto* p = dynamic_cast<TRdPanel*>(form->FindComponent("p"));
@@ -420,6 +424,21 @@ TEST_F(SkinPaintTest, CustomControlAndPanelReadFromADescription) {
     EXPECT_EQ(p->ColorTo(), clBlue);
     EXPECT_TRUE(p->ColorToVert());
     EXPECT_FALSE(p->HitTest());
+    // The bevel keeps aligned children inside it.
+    EXPECT_EQ(p->BevelOuter(), tk::bvLowered);
+    RECT inside = p->GetClientRect();
+    p->AdjustClientRect(inside);
+    EXPECT_EQ(inside.left, 2);
+    // The skinned windowed controls draw with the skinned font, whose parent skin class is theirs.
+    auto* lf = dynamic_cast<TRdLayerForm*>(form->FindComponent("lf"));
+    ASSERT_TRUE(lf);
+    for (tk::TControl* c : std::initializer_list<tk::TControl*>{cc, p, lf}) {
+        auto* font = dynamic_cast<rd::TRdFont*>(c->Font());
+        ASSERT_TRUE(font) << c->Name();
+        EXPECT_EQ(font->Antialiased(), c != cc) << c->Name();
+    }
+    // Written back, the panel says ParentBackground is off (its default is on).
+    EXPECT_NE(tk::TWriter(form).WriteRootComponent().find("ParentBackground = False"), std::string::npos);
 }
 
 } // namespace
