@@ -290,15 +290,7 @@ void TRdCustomLabel::DoDrawText(tk::TCanvas& Canvas, RECT& Rect, bool IgnoreElli
         text = work;
     }
     const RECT start = Rect;
-    tk::TFont* font = Canvas.Font();
-    if (Enabled()) {
-        if (FMouseLDown && FFontDownColor != clDefault)
-            font->SetColor(FFontDownColor);
-        else if (FMouseEnter && FFontHoverColor != clDefault)
-            font->SetColor(FFontHoverColor);
-    } else {
-        font->SetColor(FFontDisabledColor);
-    }
+    ApplyStateColour(*Canvas.Font());
     const UINT drawFlags = Flags | (ellipsis && cutting ? DT_MODIFYSTRING : 0);
     const int h = Canvas.DrawTextModify(text, Rect, drawFlags);
     if (FBoundsAdjusting && (Flags & DT_CALCRECT) && (Flags & DT_RIGHT)) {
@@ -335,23 +327,43 @@ void TRdCustomLabel::DoDrawText(tk::TCanvas& Canvas, RECT& Rect, bool IgnoreElli
     }
 }
 
+void TRdCustomLabel::PaintBackground(tk::TCanvas& canvas, const RECT& r) {
+    if (!FTransparent) {
+        canvas.Brush()->SetStyle(tk::bsSolid);
+        canvas.Brush()->SetColor(Color());
+        canvas.FillRect(r);
+    } else if (InState(tk::csDesigning) && FBackground->Empty()) {
+        canvas.Pen()->SetStyle(tk::psDash);
+        canvas.Brush()->SetStyle(tk::bsClear);
+        canvas.Rectangle(r.left, r.top, r.right, r.bottom);
+    }
+    if (!FBackground->Empty()) DrawDesignGraphic(&canvas, FBackground->Graphic(), r, nullptr, FBackgroundOption.get());
+    OnPaintImage(this);
+}
+
+void TRdCustomLabel::ApplyStateColour(tk::TFont& font) const {
+    if (Enabled()) {
+        if (FMouseLDown && FFontDownColor != clDefault)
+            font.SetColor(FFontDownColor);
+        else if (FMouseEnter && FFontHoverColor != clDefault)
+            font.SetColor(FFontHoverColor);
+    } else {
+        font.SetColor(FFontDisabledColor);
+    }
+}
+
+void TRdCustomLabel::WithMeasuringDC(const std::function<void(HDC)>& Step) {
+    MeasureDC measure;
+    if (!measure.dc) return;
+    FlagScope adjusting(FBoundsAdjusting);
+    Step(measure.dc);
+}
+
 void TRdCustomLabel::Paint() {
     tk::TCanvas& canvas = *Canvas();
     RECT r = GetClientRect();
     canvas.SetFont(Font());
-    if (!FBoundsAdjusting) {
-        if (!FTransparent) {
-            canvas.Brush()->SetStyle(tk::bsSolid);
-            canvas.Brush()->SetColor(Color());
-            canvas.FillRect(r);
-        } else if (InState(tk::csDesigning) && FBackground->Empty()) {
-            canvas.Pen()->SetStyle(tk::psDash);
-            canvas.Brush()->SetStyle(tk::bsClear);
-            canvas.Rectangle(r.left, r.top, r.right, r.bottom);
-        }
-        if (!FBackground->Empty()) DrawDesignGraphic(&canvas, FBackground->Graphic(), r, nullptr, FBackgroundOption.get());
-        OnPaintImage(this);
-    }
+    if (!FBoundsAdjusting) PaintBackground(canvas, r);
     if (!FTransparent && ColorAlpha(Color()) == 255) {
         canvas.Brush()->SetStyle(tk::bsSolid);
         canvas.Brush()->SetColor(Color());

@@ -13,6 +13,8 @@
 #include "toolkit/application.h"
 #include "toolkit/stdctrls.h"
 
+#include <functional>
+
 namespace vell::rd {
 
 enum TEllipsisPosition { epNone, epPathEllipsis, epEndEllipsis, epWordEllipsis };
@@ -95,10 +97,21 @@ class TRdCustomLabel : public TRdGraphicControl {
     void MouseUp(tk::TMouseButton Button, tk::TShiftState Shift, int X, int Y) override;
     void Notification(tk::TComponent* AComponent, tk::TOperation Operation) override;
     void UpdateOpaque() override;
+    // The fill, design frame and background picture of a real paint, then OnPaintImage.
+    void PaintBackground(tk::TCanvas& Canvas, const RECT& R);
+    // Sends the paint message with a measuring DC (FBoundsAdjusting is set by the caller).
+    void ScratchPaint(HDC DC);
+    bool BoundsAdjusting() const { return FBoundsAdjusting; }
+    bool MouseInside() const { return FMouseEnter; }
+    bool MouseLeftDown() const { return FMouseLDown; }
+    // The canvas font's colour for the mouse and enabled state.
+    void ApplyStateColour(tk::TFont& Font) const;
+    void SetFoundTextDrawLine(int Value) { FFoundTextDrawLine = Value; }
+    // Runs Step with FBoundsAdjusting set and a memory DC (nothing when none can be made).
+    void WithMeasuringDC(const std::function<void(HDC)>& Step);
 
   private:
     UINT FormatBits() const;
-    void ScratchPaint(HDC DC);
     void BackgroundChanged();
     void ConstraintsChanged();
     void HintShow(tk::TMessage& Message);

@@ -1,5 +1,6 @@
 #include "rdcontrol/controls/register_controls.h"
 
+#include "rdcontrol/controls/html_label.h"
 #include "rdcontrol/controls/image.h"
 #include "rdcontrol/controls/label.h"
 #include "rdcontrol/controls/paint_box.h"
@@ -13,7 +14,8 @@ void RegisterSkinnedControls() {
     RegisterWindowedControls();
     for (const tk::ClassInfo* c : {&TRdGraphicControl::StaticClass(), &TRdImage::StaticClass(),
                                    &TRdPaintBox::StaticClass(), &TRdCustomLabel::StaticClass(),
-                                   &TRdLabel::StaticClass(), &TRdSkinClass::StaticClass(),
+                                   &TRdLabel::StaticClass(), &TRdHtmLabel::StaticClass(),
+                                   &TRdHtmLabelLink::StaticClass(), &TRdSkinClass::StaticClass(),
                                    &TRdAutoAlign::StaticClass()})
         tk::RegisterClassInfo(*c);
 }
