@@ -362,6 +362,7 @@ class Renderer {
         }
         if (p.Accel >= static_cast<int>(t.size()) - 3) p.Accel = -1;
         p.Width = FMeasure.TextWidth(p.F, t);
+        if (&l == &FLine) FX = p.X + p.Width; // what follows on this line goes after the "..."
     }
 
     // ---- tags ----

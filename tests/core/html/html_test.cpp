@@ -307,6 +307,9 @@ TEST(HtmlLayout, LineLimitsCutWithEllipsis) {
     EXPECT_TRUE(link.result.Links[0].Cut);
     EXPECT_EQ(link.result.Links[0].PlainText, u"aaaa bbbb cccc");
     EXPECT_EQ(link.rec.texts(), "aaaa bb...|after");
+    const Laid after = lay(u"<A>aaaa bbbb cccc</A>x", m); // goes on after the "...", here on the next line
+    EXPECT_EQ(after.rec.find("x")->x, 0);
+    EXPECT_EQ(after.rec.find("x")->y, 13);
     const Laid attr = lay(u"<A MAXLINE=2>aaaa bbbb cccc dddd eeee ffff</A>", m); // the attribute wins
     EXPECT_EQ(attr.result.Lines, 2);
 
