@@ -8,7 +8,9 @@
 #include "platform/intercept/platform_calls.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
+#include <vector>
 
 namespace vell {
 namespace {
@@ -96,6 +98,11 @@ struct TextJob {
     const RECT* bgClip;    // where a background may be painted (null: no limit)
     bool shadow;
     std::function<int()> draw; // the platform call with the DC's current colours
+    // Centred text: each of `lines` lines, `linePitch` pixels apart from box.top, has its
+    // ink put in the middle of [centreLeft, centreRight). linePitch 0: drawn as placed.
+    int linePitch = 0;
+    int lines = 1;
+    int centreLeft = 0, centreRight = 0;
 };
 
 // Fills the area white, draws the text black and copies the result into `mask`; the
@@ -179,6 +186,53 @@ void BuildTextMask(const alpha::ScratchImage& mask, int w, int h, bool antialias
             p[2] = pixel::preMul(a, GetRValue(color));
             p[3] = a;
         }
+    }
+}
+
+// Puts the ink of each line of a black-on-white capture of `area` in the middle of the
+// job's centring width. The platform centres a line by the width it measures, which is
+// not always the width it draws (Wine measures joined Arabic by its unjoined letters, up
+// to a fifth wider); centring the ink lands every line in the middle on every platform.
+// Lines move within the area and, unless the call draws unclipped, within its rectangle.
+void CentreLinesByInk(const TextJob& job, const RECT& area, const alpha::ScratchImage& mask) {
+    const int w = Width(area), h = Height(area);
+    const int lines = std::max(job.lines, 1);
+    auto lineOf = [&](int y) { return std::clamp<int>((area.top + y - job.box.top) / job.linePitch, 0, lines - 1); };
+    std::vector<int> first(size_t(lines), w), last(size_t(lines), -1);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* p = mask.row(y);
+        const size_t k = size_t(lineOf(y));
+        for (int x = 0; x < w; ++x)
+            if (!White(p + x * 4)) {
+                first[k] = std::min(first[k], x);
+                last[k] = std::max(last[k], x);
+            }
+    }
+    int keepFrom = 0, keepTo = w; // columns that may hold ink after the move
+    if (job.bgClip) {
+        keepFrom = std::clamp<int>(job.bgClip->left - area.left, 0, w);
+        keepTo = std::clamp<int>(job.bgClip->right - area.left, 0, w);
+    }
+    std::vector<int> shift(size_t(lines), 0);
+    for (size_t k = 0; k < size_t(lines); ++k) {
+        if (last[k] < 0) continue;
+        const int inkWidth = last[k] - first[k] + 1;
+        const int want = job.centreLeft - area.left + (job.centreRight - job.centreLeft - inkWidth) / 2;
+        shift[k] = std::clamp(want - first[k], -first[k], w - 1 - last[k]);
+    }
+    for (int y = 0; y < h; ++y) {
+        const int dx = shift[size_t(lineOf(y))];
+        if (dx == 0) continue;
+        uint8_t* row = mask.row(y);
+        if (dx > 0) {
+            std::memmove(row + dx * 4, row, size_t(w - dx) * 4);
+            std::memset(row, 255, size_t(dx) * 4);
+        } else {
+            std::memmove(row, row - dx * 4, size_t(w + dx) * 4);
+            std::memset(row + (w + dx) * 4, 255, size_t(-dx) * 4);
+        }
+        std::memset(row, 255, size_t(keepFrom) * 4);
+        std::memset(row + keepTo * 4, 255, size_t(w - keepTo) * 4);
     }
 }
 
@@ -299,14 +353,14 @@ int Render(const TextJob& job, const std::function<int()>& fallback) {
     ::GdiFlush();
 
     alpha::ScratchLease shadow(-1, job.shadow ? w : 0, job.shadow ? h : 0);
-    if (shadow) {
-        CaptureBlackOnWhite(job, area, *backup, *shadow, nullptr);
-        BuildShadow(*shadow, w, h, antialiased);
-    }
     const RECT shadowAt = Offset(area, kShadowOffset, kShadowOffset);
 
-    if (!antialiased && opacity == 255 && AllOpaque(*backup, w, h)) {
-        if (shadow) alpha::CompositeOntoDC(dc, shadowAt, *shadow, 0, 0, w, h, opacity);
+    if (!antialiased && opacity == 255 && job.linePitch == 0 && AllOpaque(*backup, w, h)) {
+        if (shadow) {
+            CaptureBlackOnWhite(job, area, *backup, *shadow, nullptr);
+            BuildShadow(*shadow, w, h, antialiased);
+            alpha::CompositeOntoDC(dc, shadowAt, *shadow, 0, 0, w, h, opacity);
+        }
         ::SetTextColor(dc, Plain(textColor));
         const int result = job.draw();
         ::GdiFlush();
@@ -316,6 +370,12 @@ int Render(const TextJob& job, const std::function<int()>& fallback) {
 
     int result = 0;
     CaptureBlackOnWhite(job, area, *backup, *mask, &result);
+    if (job.linePitch > 0) CentreLinesByInk(job, area, *mask);
+    if (shadow) {
+        for (int y = 0; y < h; ++y)
+            std::copy_n(mask->row(y), size_t(w) * 4, shadow->row(y));
+        BuildShadow(*shadow, w, h, antialiased);
+    }
     BuildTextMask(*mask, w, h, antialiased, Plain(textColor), opacity);
     if (shadow) alpha::CompositeOntoDC(dc, shadowAt, *shadow, 0, 0, w, h, opacity);
     alpha::CompositeOntoDC(dc, area, *mask, 0, 0, w, h, 255);
@@ -333,7 +393,8 @@ bool NeedsMeasuring(UINT format) {
 }
 
 // The shared body of DrawTextW and DrawTextExW; `call` runs the platform function.
-int DrawTextCommon(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format,
+// `centreByInk`: centred lines are put in the middle by their ink (not with margins).
+int DrawTextCommon(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format, bool centreByInk,
                    const std::function<int(LPCWSTR, int, LPRECT, UINT)>& call) {
     const UINT plainFormat = format & ~DT_VELL_SHADOW;
     auto platform = [&] {
@@ -379,6 +440,13 @@ int DrawTextCommon(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format,
                     RECT r = drawRect;
                     return call(drawText, drawCount, &r, plainFormat);
                 }};
+    TEXTMETRICW tm{};
+    if (centreByInk && (format & DT_CENTER) && ::GetTextMetricsW(dc, &tm)) {
+        job.linePitch = std::max<int>(tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0), 1);
+        job.lines = (format & DT_SINGLELINE) ? 1 : std::max(Height(box) / job.linePitch, 1);
+        job.centreLeft = rect->left;
+        job.centreRight = rect->right;
+    }
     const int result = Render(job, [&] {
         RECT r = *rect;
         InsideGuard inside;
@@ -455,13 +523,14 @@ BOOL TextOutCommon(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR
 } // namespace
 
 int WINAPI AlphaDrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
-    return DrawTextCommon(dc, text, count, rect, format, [dc](LPCWSTR t, int n, LPRECT r, UINT f) {
+    return DrawTextCommon(dc, text, count, rect, format, true, [dc](LPCWSTR t, int n, LPRECT r, UINT f) {
         return Platform().DrawTextW(dc, t, n, r, f);
     });
 }
 
 int WINAPI AlphaDrawTextExW(HDC dc, LPWSTR text, int count, LPRECT rect, UINT format, LPDRAWTEXTPARAMS params) {
-    return DrawTextCommon(dc, text, count, rect, format, [dc, text, params](LPCWSTR t, int n, LPRECT r, UINT f) {
+    const bool noMargins = !params || (params->iLeftMargin == 0 && params->iRightMargin == 0);
+    return DrawTextCommon(dc, text, count, rect, format, noMargins, [dc, text, params](LPCWSTR t, int n, LPRECT r, UINT f) {
         // The platform may write into a modifiable text; the caller's buffer when it is the caller's text.
         LPWSTR buffer = t == text ? text : const_cast<LPWSTR>(t);
         return Platform().DrawTextExW(dc, buffer, n, r, f, params);
