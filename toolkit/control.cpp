@@ -68,6 +68,7 @@ TControl::TControl(TComponent* AOwner)
 
 TControl::~TControl() {
     *FAlive = false;
+    if (ForceInvalidateControl() == this) SetForceInvalidateControl(nullptr);
     std::vector<TMessageHook*> hooks;
     hooks.swap(FMessageHooks);
     for (TMessageHook* h : hooks) h->ControlDestroying(this);

@@ -344,6 +344,14 @@ private:
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* Control);
 
+// A control whose invalidation goes through even while it (or a container of it) is
+// hidden, and a count of the window invalidations that reached it: its own window's, an
+// ancestor's or a descendant's. Setting one (or none) starts the count at 0; a control
+// that goes is forgotten.
+void SetForceInvalidateControl(TControl* Control);
+TControl* ForceInvalidateControl();
+int ForceInvalidateCount();
+
 // The full-precision point of a mouse message being sent to a windowless control (whose
 // coordinates may not fit the message's 16 bits): set for the duration of one send.
 class TPrecisePointScope {

@@ -4,22 +4,42 @@
 
 namespace vell::tk {
 
+namespace {
+TControl* gForceInvalidate = nullptr;
+int gForceInvalidateCount = 0;
+
+// A window invalidation reached Window: counted when it concerns the forced control.
+void CountForcedInvalidation(const TWinControl* Window) {
+    if (gForceInvalidate && (Window->ContainsControl(gForceInvalidate) || gForceInvalidate->ContainsControl(Window)))
+        ++gForceInvalidateCount;
+}
+} // namespace
+
+void SetForceInvalidateControl(TControl* Control) {
+    gForceInvalidate = Control;
+    gForceInvalidateCount = 0;
+}
+TControl* ForceInvalidateControl() { return gForceInvalidate; }
+int ForceInvalidateCount() { return gForceInvalidateCount; }
+
 // The bottom of the chain: what the framework does by itself.
 class TFrameworkHooks final : public TToolkitHooks {
 public:
     bool PreProcessMessage(TControl*, TMessage&) override { return false; }
     void InvalidateWindow(TWinControl* Control, const RECT* Rect, bool Erase) override {
-        if (Control->HandleAllocated()) ::InvalidateRect(Control->Handle(), Rect, Erase);
+        if (Control->HandleAllocated() && ::InvalidateRect(Control->Handle(), Rect, Erase))
+            CountForcedInvalidation(Control);
     }
     void InvalidateControl(TControl* Control, bool IsVisible, bool IsOpaque) override {
         TWinControl* window = Control->Parent();
-        if (!(IsVisible || Control->InState(csDesigning)) || !window || !window->HandleAllocated()) return;
+        const bool forced = Control == ForceInvalidateControl();
+        if (!(IsVisible || forced || Control->InState(csDesigning)) || !window || !window->HandleAllocated()) return;
         // The area in window coordinates, cut by every windowless container on the way.
         RECT r{0, 0, Control->Width(), Control->Height()};
         POINT at = Control->ClientToParent(POINT{0, 0}, window);
         ::OffsetRect(&r, at.x, at.y);
         for (TControl* c = Control->Container(); c && c != window; c = c->Container()) {
-            if (!c->Visible() && !c->InState(csDesigning)) return;
+            if (!c->Visible() && !forced && !c->InState(csDesigning)) return;
             POINT o = c->ClientToParent(POINT{0, 0}, window);
             RECT cr{o.x, o.y, o.x + c->Width(), o.y + c->Height()};
             if (!::IntersectRect(&r, &r, &cr)) return;

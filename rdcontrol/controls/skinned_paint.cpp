@@ -353,6 +353,15 @@ class TSkinnedPaintHooks final : public tk::TToolkitHooks {
         Next().WindowPosChanging(Control, Pos);
     }
 
+    void AlignRequested(tk::TControl* Control) override {
+        Next().AlignRequested(Control);
+        // A plain window whose alignment was asked for may move or show: the translucent
+        // windows around it refresh what they show of it.
+        auto* w = dynamic_cast<tk::TWinControl*>(Control);
+        if (w && w->HandleAllocated() && !SkinOf(w) && !w->InState(tk::csLoading | tk::csReading | tk::csDestroying))
+            InvalidateRequest(w, irChildrenAndSiblings);
+    }
+
     bool PreProcessMessage(tk::TControl* Control, tk::TMessage& Message) override {
         if (auto* w = dynamic_cast<tk::TWinControl*>(Control); w && w->HandleAllocated()) {
             if (TRdSkinClass* s = SkinOf(w)) skinPreProcess(w, *s, Message);

@@ -155,6 +155,13 @@ TEST_F(SkinPaintTest, PrivateRequestsReachTranslucentChildrenOrTheSiblingsAboveB
     EXPECT_FALSE(pendingPaint(host));
     settle();
 
+    // A plain window asking for its alignment refreshes the translucent windows around it.
+    host->RequestAlign();
+    EXPECT_TRUE(stale(child));
+    EXPECT_TRUE(stale(above));
+    EXPECT_FALSE(pendingPaint(host));
+    settle();
+
     // An ordinary invalidation of the form's area refreshes the translucent panels on it,
     // but stops at the opaque host.
     RECT r{0, 0, 320, 220};

@@ -120,6 +120,15 @@ TEST(Paint, InvalidationGoesThroughTheHooks) {
         recorder.rects.clear();
         b->Invalidate();
         EXPECT_TRUE(recorder.rects.empty());
+        // A forced control is invalidated while hidden, and the window invalidations that
+        // concern it (its window's, here) are counted.
+        SetForceInvalidateControl(b);
+        b->Invalidate();
+        ASSERT_EQ(recorder.rects.size(), 1u);
+        host.InvalidateWindow(nullptr, false);
+        EXPECT_EQ(ForceInvalidateCount(), 2);
+        delete b;
+        EXPECT_EQ(ForceInvalidateControl(), nullptr);
     }
     RemoveToolkitHooks(&recorder);
 }
