@@ -77,6 +77,10 @@ struct Propagation {
     int Request = 0;             // 0, or one of the private requests
     bool Layered = false;        // inside a layer form: the windows are not invalidated one by one
     RECT* LayerArea = nullptr;   // the area the layer form redraws, in its client coordinates
+    // The window an ordinary invalidation with a rectangle started from, and that rectangle
+    // (its client coordinates): a blurred child that shows it widens it by its blur.
+    tk::TWinControl* Origin = nullptr;
+    const RECT* OriginRect = nullptr;
 };
 
 void propagateChildren(tk::TWinControl* P, const RECT& Area, Propagation& Prop);
@@ -93,6 +97,14 @@ void refreshWindow(tk::TWinControl* K, const RECT& Area, Propagation& Prop, int 
     if (blur > BlurAbove) {
         ::InflateRect(&x, blur + 2, blur + 2);
         if (Prop.LayerArea) ::InflateRect(Prop.LayerArea, blur + 2, blur + 2);
+        if (Prop.OriginRect) {
+            // The blur reads that far around the change: the window it came from repaints
+            // the widened area too.
+            RECT o = *Prop.OriginRect;
+            ::InflateRect(&o, blur + 2, blur + 2);
+            ::InvalidateRect(Prop.Origin->Handle(), &o, FALSE);
+            if (TRdSkinClass* os = SkinOf(Prop.Origin)) addDirty(*os, o);
+        }
     }
     if (s) {
         s->DrawBufferBkgTk = 0;
@@ -172,7 +184,7 @@ void invalidateWindow(tk::TToolkitHooks& Next, tk::TWinControl* C, const RECT* R
     const bool children = Request != irSiblings && Request != irSiblingsNow;
     const bool siblings = Request != irChildren;
     if (!layer) {
-        Propagation prop{Request, false, nullptr};
+        Propagation prop{Request, false, nullptr, C, R && !priv ? &r : nullptr};
         if (children) propagateChildren(C, screen, prop);
         if (siblings) propagateSiblings(C, screen, prop);
         return;

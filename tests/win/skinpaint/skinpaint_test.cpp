@@ -184,6 +184,23 @@ struct Painted {
     std::uint32_t at(int x, int y) { return static_cast<std::uint32_t*>(img->GetScanline(y))[x]; }
 };
 
+TEST_F(SkinPaintTest, AChangeUnderABlurredChildRepaintsAsFarAsTheBlurReads) {
+    tk::TPanel* host = add<tk::TPanel>(form, 10, 10, 200, 150, clWhite);
+    TRdPanel* frosted = add<TRdPanel>(host, 20, 20, 160, 110, clBlue);
+    frosted->AllSkin()->Draw()->SetDrawAlpha(100);
+    frosted->AllSkin()->Draw()->SetDrawBkgBlur(4);
+    show();
+    ASSERT_FALSE(pendingPaint(host));
+    RECT changed{50, 50, 60, 60};
+    host->InvalidateWindow(&changed, true);
+    RECT pending{};
+    ::GetUpdateRect(host->Handle(), &pending, FALSE);
+    EXPECT_EQ(pending.left, 50 - 6);
+    EXPECT_EQ(pending.bottom, 60 + 6);
+    EXPECT_TRUE(frosted->AllSkin()->DrawBufferBkgTk == 0);
+    settle();
+}
+
 TEST_F(SkinPaintTest, PanelFillsItsColourOrGradientWithAlpha) {
     struct Case {
         TColor from, to;
