@@ -9,6 +9,7 @@ const tk::ClassInfo& TRdCustomControl::StaticClass() {
     static const tk::ClassInfo info = [] {
         using B = tk::ClassBuilder<TRdCustomControl>;
         B b("TRdCustomControl", &tk::TCustomControl::StaticClass());
+        publishStreamedSize(b);
         edges::publish(b)
             .obj("AllSkin", tk::ClassTypeOf<TRdSkinClass>(), &TRdCustomControl::AllSkin, &TRdCustomControl::SetAllSkin)
             .obj("AutoAlign", tk::ClassTypeOf<TRdAutoAlign>(), &TRdCustomControl::AutoAlign,

@@ -21,6 +21,9 @@ class TRdCustomControl : public tk::TCustomControl, public ISkinnedControl {
     void SetAutoAlign(TRdAutoAlign* Value) { FSkin.AutoAlign()->Assign(Value); }
     VELL_SKINNED_EDGES
 
+    // Descriptions hold the unscaled size while the skin scales the control.
+    int StreamedWidth() const { return FSkin.StreamedWidth(); }
+    int StreamedHeight() const { return FSkin.StreamedHeight(); }
     RECT GetClientRect() const override { return FSkin.ClientRect(tk::TCustomControl::GetClientRect()); }
     void Loaded() override;
     void WndProc(tk::TMessage& Message) override;

@@ -10,6 +10,7 @@ const tk::ClassInfo& TRdPanel::StaticClass() {
     static const tk::ClassInfo info = [] {
         using B = tk::ClassBuilder<TRdPanel>;
         B b("TRdPanel", &tk::TPanel::StaticClass());
+        publishStreamedSize(b);
         edges::publish(b)
             .ord("HitTest", tk::BooleanType(), &TRdPanel::HitTest, &TRdPanel::SetHitTest, 1)
             // Off from the start, so a description always says so.

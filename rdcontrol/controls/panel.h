@@ -31,6 +31,9 @@ class TRdPanel : public tk::TPanel, public ISkinnedControl {
     bool HitTest() const { return FHitTest; }
     void SetHitTest(bool Value) { FHitTest = Value; }
 
+    // Descriptions hold the unscaled size while the skin scales the control.
+    int StreamedWidth() const { return FSkin.StreamedWidth(); }
+    int StreamedHeight() const { return FSkin.StreamedHeight(); }
     RECT GetClientRect() const override { return FSkin.ClientRect(tk::TPanel::GetClientRect()); }
     void Loaded() override;
     void Repaint() override;

@@ -32,6 +32,16 @@ RECT TWindowedSkin::ClientRect(RECT Framework) const {
     return Framework;
 }
 
+int TWindowedSkin::StreamedWidth() const {
+    return FSkin->Draw()->DrawScale() != 100 && FSkin->DrawScale_OrgWidth > 0 ? FSkin->DrawScale_OrgWidth
+                                                                             : FOwner->Width();
+}
+
+int TWindowedSkin::StreamedHeight() const {
+    return FSkin->Draw()->DrawScale() != 100 && FSkin->DrawScale_OrgHeight > 0 ? FSkin->DrawScale_OrgHeight
+                                                                              : FOwner->Height();
+}
+
 void TWindowedSkin::Loaded() {
     FSkin->LoadSkinValue(true);
 }

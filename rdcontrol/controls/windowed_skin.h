@@ -34,6 +34,9 @@ class TWindowedSkin {
     void UpdateParentBackground();
     // The framework's client rectangle, or the unscaled size while the skin scales.
     RECT ClientRect(RECT Framework) const;
+    // The size descriptions hold: the owner's, or the unscaled one while the skin scales.
+    int StreamedWidth() const;
+    int StreamedHeight() const;
     // Loads the skin's values, the children's too (the owner's Loaded).
     void Loaded();
 
@@ -43,5 +46,14 @@ class TWindowedSkin {
     std::unique_ptr<TRdSkinClass> FSkin;
     std::unique_ptr<TRdAutoAlign> FAutoAlign;
 };
+
+// Publishes Width and Height of a skinned windowed control as the sizes descriptions hold
+// (StreamedWidth, StreamedHeight).
+template <class B>
+B& publishStreamedSize(B& Builder) {
+    using C = typename B::Class;
+    return Builder.ord("Width", tk::IntegerType(), &C::StreamedWidth, &tk::TControl::SetWidth)
+        .ord("Height", tk::IntegerType(), &C::StreamedHeight, &tk::TControl::SetHeight);
+}
 
 } // namespace vell::rd

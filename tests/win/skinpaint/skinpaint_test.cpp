@@ -482,4 +482,19 @@ TEST_F(SkinPaintTest, AScaledControlGetsMousePointsInItsUnscaledCoordinates) {
     EXPECT_EQ(got.y, 40);
 }
 
+TEST_F(SkinPaintTest, AScaledPanelAlignsAgainstAndWritesItsUnscaledSize) {
+    TRdPanel* p = add<TRdPanel>(form, 10, 10, 200, 100, clWhite);
+    p->SetName("p");
+    auto* child = new tk::TPanel(form);
+    child->SetParent(p);
+    child->SetAlign(tk::alClient);
+    p->AllSkin()->Draw()->SetDrawScale(150); // above 100 the window grows
+    EXPECT_EQ(p->Width(), 300);
+    EXPECT_EQ(child->Width(), 200);
+    EXPECT_EQ(child->Height(), 100);
+    const std::string text = tk::TWriter(form).WriteRootComponent();
+    EXPECT_NE(text.find("Width = 200"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Width = 300"), std::string::npos) << text;
+}
+
 } // namespace
