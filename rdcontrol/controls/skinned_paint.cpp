@@ -219,9 +219,12 @@ void paintSkinned(tk::TWinControl* C, TRdSkinClass& S, HDC D) {
     const int uh = scale != 100 && S.DrawScale_OrgHeight > 0 ? S.DrawScale_OrgHeight : h;
     const bool parentBg = S.DrawParentBg && C->Parent();
 
-    // What lies behind: captured once per background change, blurred once.
+    // What lies behind: captured once per background change, blurred once. A background
+    // that is transparent throughout adds nothing under the control (a blur of it
+    // neither): the control is then drawn as if it had none, and the captured pixels are
+    // let go (a window's buffers of that size cost over a megabyte each).
     image::TPngImage* behind = nullptr;
-    if (parentBg) {
+    if (parentBg && !(S.DrawBufferBkgClear && S.DrawBufferBkgTk != 0)) {
         image::TPngImage& bkg = *S.DrawBufferBkg();
         if (growWithSlack(bkg, w, h)) S.DrawBufferBkgTk = 0;
         const int blur = draw.DrawBkgBlur();
@@ -230,17 +233,16 @@ void paintSkinned(tk::TWinControl* C, TRdSkinClass& S, HDC D) {
             HDC bdc = bkg.CanvasHandle();
             DrawParentBackground(C, bdc);
             ::GdiFlush();
-            if (blur > 0) {
+            S.DrawBufferBkgClear = transparentBlack(bkg, w, h);
+            if (blur > 0 && !S.DrawBufferBkgClear) {
                 image::TPngImage& blurred = *S.EnsureDrawBufferBkgBlur();
                 blurred.AssignPng(bkg);
                 blurred.UniquePng();
                 image::GaussBlur(blurred, blur, w, h, 0, 0);
             }
-            // A background that is transparent throughout adds nothing under the control
-            // (a blur of it neither): the control is then drawn as if it had none.
-            S.DrawBufferBkgClear = transparentBlack(bkg, w, h);
             S.DrawBufferBkgTk = validTick();
             if (draw.MergeBkg()) S.DrawBufferTk = 0;
+            if (S.DrawBufferBkgClear) bkg.Resize(1, 1);
         }
         if (!S.DrawBufferBkgClear) {
             behind = blur > 0 && S.DrawBufferBkgBlur() ? S.DrawBufferBkgBlur() : &bkg;

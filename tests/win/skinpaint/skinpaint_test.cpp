@@ -427,6 +427,8 @@ TEST_F(SkinPaintTest, PanelWithoutColourShowsAPerPixelLayeredFormAsTransparent) 
         panel->Repaint(); // what lies behind it is taken again
         Painted p(panel);
         EXPECT_EQ(p.at(5, 5), c.outside);
+        // A background transparent throughout is not kept.
+        EXPECT_EQ(panel->AllSkin()->DrawBufferBkg()->Width() == 1, c.outside == 0);
         EXPECT_EQ(p.at(40, 30), 0xFFFF0000u); // the picture, opaque red (blue, green, red, alpha)
     }
 }
