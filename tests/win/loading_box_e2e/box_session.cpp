@@ -295,6 +295,25 @@ RECT DifferenceBounds(const Shot& a, const Shot& b, const RECT& area, int thresh
     return r;
 }
 
+Shot ShowEmptyLine(RECT* where) {
+    ConfiguredLanguage english(L"");
+    return ShowAndCapture(L"VLR", where);
+}
+
+Shot ShowLine(const std::string& argument2, const std::wstring& language, const Shot& empty, const RECT& box,
+              const RECT& label, int threshold) {
+    ConfiguredLanguage configured(language);
+    RECT where{};
+    Shot shot = ShowAndCapture(L"VLR " + Utf8ToWide(argument2), &where);
+    if (shot.pixels.empty()) return shot;
+    EXPECT_TRUE(EqualRect(&where, &box)) << Describe(where);
+    const RECT changed = DifferenceBounds(empty, shot, box, threshold);
+    RECT inLabel{};
+    IntersectRect(&inLabel, &changed, &label);
+    EXPECT_TRUE(EqualRect(&inLabel, &changed)) << "pixels outside the text line changed: " << Describe(changed);
+    return shot;
+}
+
 RECT LaidOutText(const std::wstring& text, int width, int fontHeight) {
     HDC screen = ::GetDC(nullptr);
     HDC mem = ::CreateCompatibleDC(screen);

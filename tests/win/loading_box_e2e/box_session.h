@@ -16,6 +16,10 @@ using loadertest::Started;
 // one line of the box at either size.
 inline constexpr char kWrappingTail[] =
     " is starting its desktop layout, its boxes and everything that belongs to them, which takes a moment...";
+// The same line as the box shows it (UTF-8).
+inline std::string WrappingLine() {
+    return std::string("Vellora") + kWrappingTail;
+}
 
 // A product folder laid out like an installation, made once per test program:
 // VellLoading.exe, webres.dll, skin\ with the packages and Language\ with the language
@@ -102,6 +106,15 @@ Shot SettledCapture(const RECT& rect);
 // the rectangle), then closes the box and checks the exit code 0. Empty without a box.
 Shot ShowAndCapture(const std::wstring& arguments, RECT* where = nullptr,
                     const std::wstring& folder = ProductFolder());
+
+// The box with an empty text line (no argument 2, no Config.ini): its screen and place.
+Shot ShowEmptyLine(RECT* where);
+
+// Shows the box for argument 2 with `language` configured (empty: no Config.ini) and
+// returns its screen. Checks that it lies at `box`, as the empty line's box, and that no
+// pixel outside `label` differs from `empty` by more than `threshold`.
+Shot ShowLine(const std::string& argument2, const std::wstring& language, const Shot& empty, const RECT& box,
+              const RECT& label, int threshold);
 
 // Checks the demo skin's panel picture and icon in a shot of a box at `box`, drawn at
 // `scale` times its size (skin_test.cpp).
