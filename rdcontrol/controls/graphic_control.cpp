@@ -1,6 +1,7 @@
 #include "rdcontrol/controls/graphic_control.h"
 
 #include "core/component/reader.h"
+#include "core/image/errors.h"
 #include "platform/image/draw_image.h"
 #include "platform/image/png_image.h"
 #include "platform/text/canvas_font.h"
@@ -477,14 +478,22 @@ void TRdGraphicControl::PaintMessage(HDC D) {
         region = unionRect(clip, skin.DrawBufferRect);
     ::IntersectRect(&region, &region, &whole);
     image::TPngImage* buffer = skin.DrawBuffer();
-    if (buffer->Width() < w || buffer->Height() < h) {
-        buffer->Resize(withSlack(buffer->Width(), w), withSlack(buffer->Height(), h), 0, false, 0, 0);
-        skin.DrawBufferTk = 0;
-        region = whole;
+    image::TPngImage* work = nullptr;
+    try {
+        if (buffer->Width() < w || buffer->Height() < h) {
+            skin.DrawBufferTk = 0;
+            region = whole;
+            buffer->Resize(withSlack(buffer->Width(), w), withSlack(buffer->Height(), h), 0, false, 0, 0);
+        }
+        if (region.right > region.left && region.bottom > region.top)
+            work = image::TPngImage::CreateBlank(6, 8, w, h, true, false, true, false);
+    } catch (const image::EPNGOutMemory&) {
+        // Too large to buffer: painted plainly, without the skin's effects.
+        paintOn(D, true);
+        return;
     }
     const int rw = region.right - region.left, rh = region.bottom - region.top;
-    if (rw <= 0 || rh <= 0) return;
-    image::TPngImage* work = image::TPngImage::CreateBlank(6, 8, w, h, true, false, true, false);
+    if (!work) return;
     work->SetAlphaPreMultiplied(true);
     try {
         const bool blur = draw.DrawBlur() > 0;

@@ -1,5 +1,6 @@
 #include "rdcontrol/controls/skinned_paint.h"
 #include "core/color/colors.h"
+#include "core/image/errors.h"
 #include "platform/image/draw_image.h"
 #include "platform/image/png_image.h"
 #include "platform/win/handles.h"
@@ -496,13 +497,30 @@ void DrawParentBackground(tk::TWinControl* Control, HDC DC) {
     ::RestoreDC(DC, saved);
 }
 
+namespace {
+
+// The skinned paint onto D; a control too large for its buffers paints plainly instead,
+// without the skin's effects.
+void paintSkinnedOrPlain(tk::TWinControl* C, TRdSkinClass& S, HDC D) {
+    try {
+        paintSkinned(C, S, D);
+    } catch (const image::EPNGOutMemory&) {
+        S.DrawBufferTk = 0;
+        S.DrawBufferBkgTk = 0;
+        tk::TMessage m{WM_PAINT, reinterpret_cast<WPARAM>(D), 0, 0};
+        C->DefaultPaint(m);
+    }
+}
+
+} // namespace
+
 void SkinnedWindowPaint(tk::TWinControl* Control, TRdSkinClass& Skin, tk::TMessage& Message) {
     if (!Skin.DrawBuffer()) {
         Control->DefaultPaint(Message);
         return;
     }
     if (HDC dc = reinterpret_cast<HDC>(Message.WParam)) {
-        paintSkinned(Control, Skin, dc);
+        paintSkinnedOrPlain(Control, Skin, dc);
         Message.Result = 0;
         return;
     }
@@ -512,14 +530,18 @@ void SkinnedWindowPaint(tk::TWinControl* Control, TRdSkinClass& Skin, tk::TMessa
     ::GetClientRect(Control->Handle(), &cr);
     const int w = std::max<LONG>(cr.right, 1), h = std::max<LONG>(cr.bottom, 1);
     // A 32-bit image, so that what is drawn keeps its alpha until it reaches the window.
-    ImagePtr img(image::TPngImage::CreateARGB32(w, h, true));
+    ImagePtr img;
+    try {
+        img.reset(image::TPngImage::CreateARGB32(w, h, true));
+    } catch (const image::EPNGOutMemory&) {
+    }
     HDC mem = img ? img->CanvasHandle() : nullptr;
     if (!mem) {
-        paintSkinned(Control, Skin, paint.get());
+        paintSkinnedOrPlain(Control, Skin, paint.get());
         return;
     }
     ::PatBlt(mem, 0, 0, w, h, BLACKNESS);
-    paintSkinned(Control, Skin, mem);
+    paintSkinnedOrPlain(Control, Skin, mem);
     ::GdiFlush();
     ::BitBlt(paint.get(), 0, 0, w, h, mem, 0, 0, SRCCOPY);
     Message.Result = 0;

@@ -433,6 +433,32 @@ TEST_F(SkinPaintTest, PanelWithoutColourShowsAPerPixelLayeredFormAsTransparent) 
     }
 }
 
+TEST_F(SkinPaintTest, ZeroNegativeAndHugeSizesPaintWithoutHarm) {
+    show();
+    struct Case {
+        int w, h;
+    } cases[] = {{0, 0}, {-20, -5}, {1, 1}, {60000, 40}, {40, 60000}, {30000, 30000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
+        // Translucent, scaled and blurred: every buffer is asked for.
+        TRdPanel* panel = add<TRdPanel>(form, 5, 5, c.w, c.h, clBlue);
+        panel->AllSkin()->Draw()->SetDrawAlpha(120);
+        panel->AllSkin()->Draw()->SetDrawBkgBlur(3);
+        auto* box = new rd::TRdPaintBox(form);
+        box->SetParent(form);
+        box->SetBounds(5, 5, c.w, c.h);
+        box->AllSkin()->Draw()->SetDrawScale(150);
+        form->Update();
+        image::TPngImage* img = image::TPngImage::CreateARGB32(64, 64, true);
+        panel->PaintTo(img->CanvasHandle(), 0, 0);
+        box->DrawTo(img->CanvasHandle(), 0, 0);
+        img->ReleaseRef();
+        delete box;
+        delete panel;
+    }
+    settle();
+}
+
 TEST_F(SkinPaintTest, CustomControlAndPanelReadFromADescription) {
     form->ReadDescription("object f: TForm\n"
                           " object cc: TRdCustomControl\n  Left = 5\n  Width = 50\n  Height = 40\n  Left_Invert = 10\n"
