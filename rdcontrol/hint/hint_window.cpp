@@ -205,7 +205,45 @@ void TRdSkinHintWindow::Place(const RECT& C) {
         in.ShowArrow = false;
     }
     FPlacement = hint::Place(in);
-    SetBounds(FPlacement.Body.Left, FPlacement.Body.Top, FPlacement.Body.Width(), FPlacement.Body.Height());
+    // Without a shadow layer around it the window itself holds the arrow: it grows by the
+    // arrow on the facing edge, and its region is the body and the arrow.
+    const hint::Placement& p = FPlacement;
+    hint::Box body{0, 0, p.Body.Width(), p.Body.Height()};
+    hint::Box window = p.Body;
+    FArrowBox = {};
+    if (p.ArrowShown) {
+        const int aw = p.Arrow.Width(), ah = p.Arrow.Height();
+        switch (p.Where) {
+        case hint::Side::Below:
+            window.Top -= ah;
+            body = {0, ah, body.Right, body.Bottom + ah};
+            FArrowBox = {p.Arrow.Left, 0, p.Arrow.Right, ah};
+            break;
+        case hint::Side::Above:
+            window.Bottom += ah;
+            FArrowBox = {p.Arrow.Left, body.Bottom, p.Arrow.Right, body.Bottom + ah};
+            break;
+        case hint::Side::Right:
+            window.Left -= aw;
+            body = {aw, 0, body.Right + aw, body.Bottom};
+            FArrowBox = {0, p.Arrow.Top, aw, p.Arrow.Bottom};
+            break;
+        case hint::Side::Left:
+            window.Right += aw;
+            FArrowBox = {body.Right, p.Arrow.Top, body.Right + aw, p.Arrow.Bottom};
+            break;
+        }
+    }
+    FBodyBox = body;
+    SetBounds(window.Left, window.Top, window.Width(), window.Height());
+    if (FHtmLabel) FHtmLabel->SetBounds(body.Left, body.Top, body.Width(), body.Height());
+    HRGN region = ::CreateRectRgn(body.Left, body.Top, body.Right, body.Bottom);
+    if (p.ArrowShown) {
+        HRGN arrow = ::CreateRectRgn(FArrowBox.Left, FArrowBox.Top, FArrowBox.Right, FArrowBox.Bottom);
+        ::CombineRgn(region, region, arrow, RGN_OR);
+        ::DeleteObject(arrow);
+    }
+    if (!::SetWindowRgn(Handle(), region, TRUE)) ::DeleteObject(region); // the window owns it once set
 }
 
 void TRdSkinHintWindow::ActivateHint(const RECT& Rect, const std::u16string& AHint) {
@@ -219,7 +257,6 @@ void TRdSkinHintWindow::ActivateHint(const RECT& Rect, const std::u16string& AHi
         SetBounds(Rect.left, Rect.top, FHtmLabel ? FHtmLabel->Width() : Rect.right - Rect.left,
                   FHtmLabel ? FHtmLabel->Height() : Rect.bottom - Rect.top);
     }
-    if (FHtmLabel) FHtmLabel->SetBounds(0, 0, Width(), Height());
     TRdSkinHint* style = FRdSkinHint && FRdSkinHint->Active() ? FRdSkinHint : nullptr;
     SetColor(style && style->HintColor() != tk::clDefault ? style->HintColor()
                                                           : (app ? app->HintColor() : tk::clDefault));
@@ -359,15 +396,30 @@ void TRdSkinHintWindow::ShowHint(const RECT& ControlScreenRct, const std::u16str
 void TRdSkinHintWindow::PaintWindow(HDC DC) {
     const RECT client = GetClientRect();
     TRdSkinHint* style = FRdSkinHint && FRdSkinHint->Active() ? FRdSkinHint : nullptr;
+    const RECT body = FBodyBox.Width() > 0 ? RECT{FBodyBox.Left, FBodyBox.Top, FBodyBox.Right, FBodyBox.Bottom} : client;
     HBRUSH brush = ::CreateSolidBrush(SkinColorToRGB(Color()) & 0xFFFFFF);
     ::FillRect(DC, &client, brush);
     ::DeleteObject(brush);
-    if (style && !style->BackgroundImage()->Empty()) {
-        tk::TCanvas canvas;
-        canvas.SetHandle(DC);
-        DrawDesignGraphic(&canvas, style->BackgroundImage()->Graphic(), client, nullptr, style->BackgroundOption());
-        canvas.SetHandle(nullptr);
+    if (!style) return;
+    tk::TCanvas canvas;
+    canvas.SetHandle(DC);
+    if (!style->BackgroundImage()->Empty())
+        DrawDesignGraphic(&canvas, style->BackgroundImage()->Graphic(), body, nullptr, style->BackgroundOption());
+    if (FPlacement.ArrowShown) {
+        // The picture of the facing edge, else the other one of the pair.
+        tk::TPicture* first = nullptr;
+        tk::TPicture* second = nullptr;
+        switch (FPlacement.Where) {
+        case hint::Side::Below: first = style->ArrowImageUp(), second = style->ArrowImageDown(); break;
+        case hint::Side::Above: first = style->ArrowImageDown(), second = style->ArrowImageUp(); break;
+        case hint::Side::Right: first = style->ArrowImageLeft(), second = style->ArrowImageRight(); break;
+        case hint::Side::Left: first = style->ArrowImageRight(), second = style->ArrowImageLeft(); break;
+        }
+        tk::TPicture* arrow = first && !first->Empty() ? first : second;
+        if (arrow && !arrow->Empty())
+            canvas.StretchDraw(RECT{FArrowBox.Left, FArrowBox.Top, FArrowBox.Right, FArrowBox.Bottom}, arrow->Graphic());
     }
+    canvas.SetHandle(nullptr);
 }
 
 void TRdSkinHintWindow::WndProc(tk::TMessage& m) {

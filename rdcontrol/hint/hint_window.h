@@ -73,6 +73,7 @@ class TRdSkinHintWindow : public tk::THintWindow {
     bool FDirect = false;
     RECT FDirectRect{};
     hint::Placement FPlacement;
+    hint::Box FBodyBox, FArrowBox; // in the window
     std::shared_ptr<THintFadeShared> FShared;
     std::unique_ptr<TRdHintShowHideThread> FShowHideThread;
 };

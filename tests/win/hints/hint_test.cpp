@@ -122,7 +122,22 @@ TEST_F(HintTest, QuarterAndEdgePlacement) {
         EXPECT_GE(r.top, wa.top);
         EXPECT_LE(r.bottom, wa.bottom);
         const bool edge = c.x == 0 || c.x == w - 60;
-        if (!edge) EXPECT_TRUE(win->LastPlacement().ArrowShown) << c.x << "," << c.y;
+        if (!edge) {
+            EXPECT_TRUE(win->LastPlacement().ArrowShown) << c.x << "," << c.y;
+            // The window holds the arrow and touches the control with it.
+            if (c.side == hint::Side::Below) EXPECT_EQ(r.top, ctl.bottom) << c.x << "," << c.y;
+            if (c.side == hint::Side::Above) EXPECT_EQ(r.bottom, ctl.top) << c.x << "," << c.y;
+            EXPECT_EQ(r.bottom - r.top, win->LastPlacement().Body.Height() + 8);
+            if (c.side == hint::Side::Below) { // the arrow picture's dark grey over the control's side
+                const hint::Box& a = win->LastPlacement().Arrow;
+                HDC dc = ::GetDC(nullptr);
+                const COLORREF arrow = ::GetPixel(dc, r.left + (a.Left + a.Right) / 2, r.top + 4);
+                const COLORREF body = ::GetPixel(dc, r.left + 2, r.top + 12);
+                ::ReleaseDC(nullptr, dc);
+                EXPECT_EQ(arrow, RGB(0x20, 0x20, 0x20)) << c.x << "," << c.y;
+                EXPECT_EQ(body, RGB(255, 255, 255)) << c.x << "," << c.y;
+            }
+        }
         style->HideHint();
         settle(2);
         EXPECT_FALSE(win->WindowVisible());
