@@ -4,6 +4,7 @@
 // was read and written, 1 otherwise (the failing page is named on standard error).
 #include "core/text/utf.h"
 #include "gallery/gallery_page.h"
+#include "gallery/hint_page.h"
 #include "platform/image/engine_startup.h"
 #include "platform/image/png_image.h"
 #include "platform/win/environment.h"
@@ -103,6 +104,15 @@ int wmain(int argc, wchar_t** argv) {
             std::fprintf(stderr, "gallery: page %ls: %s\n", name.c_str(), e.what());
             ++failures;
         }
+    }
+    try { // skinned hints show as windows of their own: the page is taken from the screen
+        image::TPngImage* png = gallery::RenderHintShowcase();
+        png->SaveToFile(out + L"05-hints.png");
+        png->ReleaseRef();
+        std::fprintf(stdout, "gallery: 05-hints.png\n");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "gallery: hints: %s\n", e.what());
+        ++failures;
     }
     rd::UnloadCache(true);
     return failures ? 1 : 0;
