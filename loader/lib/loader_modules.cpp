@@ -8,6 +8,7 @@
 #include "platform/image/engine_startup.h"
 #include "platform/win/environment.h"
 #include "rdcontrol/controls/register_controls.h"
+#include "rdcontrol/hint/skin_hint.h"
 #include "rdcontrol/picture/picture_formats.h"
 #include "rdcontrol/controls/skinned_paint.h"
 #include "rdcontrol/resource/resource.h"
@@ -56,7 +57,7 @@ constexpr Module kModules[] = {
     {"image engine", startImageEngine, stopImageEngine},
     {"resource packages", rd::StartResourceModule, rd::StopResourceModule},
     {"skin styles", startSkinStyles, rd::StopSkinnedPainting},
-    {"hints", nullptr, nullptr},
+    {"hints", rd::RegisterSkinHints, rd::StopSkinHints},
     {"VLR_Comm", PlaceLogFile, nullptr},
     {"COM", startCom, stopCom},
     {"crash-report bridge", bugreport::RegisterBugReportHandler, bugreport::ClearBugReportSettings},
