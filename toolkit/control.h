@@ -25,6 +25,14 @@ public:
     using ::vell::Exception::Exception;
 };
 
+// The silent exception: ends an operation quietly where a handler expects it (a control
+// that runs an event handler catches it and drops the rest of the operation).
+class EAbort : public ::vell::Exception {
+public:
+    using ::vell::Exception::Exception;
+};
+[[noreturn]] inline void Abort() { throw EAbort("Operation aborted"); }
+
 // Control styles.
 enum TControlStyleFlag : uint32_t {
     csAcceptsControls = 1u << 0,

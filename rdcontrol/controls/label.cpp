@@ -2,6 +2,7 @@
 
 #include "core/color/colors.h"
 #include "platform/text/canvas_font.h"
+#include "rdcontrol/controls/measure_dc.h"
 #include "rdcontrol/picture/design_graphic.h"
 #include "toolkit/application.h"
 
@@ -27,22 +28,6 @@ UINT alignmentBits(tk::TAlignment A) { return A == tk::taRightJustify ? DT_RIGHT
 
 int height(const RECT& R) { return R.bottom - R.top; }
 int width(const RECT& R) { return R.right - R.left; }
-
-// A memory context for measuring, deleted with the object.
-struct MeasureDC {
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    ~MeasureDC() {
-        if (dc) ::DeleteDC(dc);
-    }
-};
-
-// Sets a flag for a scope and restores what it was.
-struct FlagScope {
-    bool& flag;
-    bool was;
-    explicit FlagScope(bool& f) : flag(f), was(f) { flag = true; }
-    ~FlagScope() { flag = was; }
-};
 
 // The key is the caption's accelerator: the character after a single "&", without case.
 bool isAccel(WORD Key, const std::u16string& Caption) {

@@ -2,6 +2,7 @@
 
 #include "rdcontrol/controls/html_label.h"
 #include "rdcontrol/controls/image.h"
+#include "rdcontrol/controls/image_button.h"
 #include "rdcontrol/controls/label.h"
 #include "rdcontrol/controls/paint_box.h"
 #include "rdcontrol/controls/register_windowed.h"
@@ -15,7 +16,8 @@ void RegisterSkinnedControls() {
     for (const tk::ClassInfo* c : {&TRdGraphicControl::StaticClass(), &TRdImage::StaticClass(),
                                    &TRdPaintBox::StaticClass(), &TRdCustomLabel::StaticClass(),
                                    &TRdLabel::StaticClass(), &TRdHtmLabel::StaticClass(),
-                                   &TRdHtmLabelLink::StaticClass(), &TRdSkinClass::StaticClass(),
+                                   &TRdHtmLabelLink::StaticClass(), &TRdImageButton::StaticClass(),
+                                   &TRdSkinClass::StaticClass(),
                                    &TRdAutoAlign::StaticClass()})
         tk::RegisterClassInfo(*c);
 }
