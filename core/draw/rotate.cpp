@@ -12,10 +12,13 @@ int rotationFrameSide(int w, int h) {
 }
 
 void rotatePremultiplied(const PixelView& dst, const PixelView& src, double degrees) {
+    rotatePremultiplied(dst, src, degrees, dst.width / 2.0, dst.height / 2.0);
+}
+
+void rotatePremultiplied(const PixelView& dst, const PixelView& src, double degrees, double dcx, double dcy) {
     if (!dst.pixels || dst.width <= 0 || dst.height <= 0) return;
     const double rad = degrees * std::numbers::pi / 180.0;
     const double c = std::cos(rad), s = std::sin(rad);
-    const double dcx = dst.width / 2.0, dcy = dst.height / 2.0;
     const double scx = src.width / 2.0, scy = src.height / 2.0;
     const bool haveSource = src.pixels && src.width > 0 && src.height > 0;
     auto texel = [&](int x, int y) -> const uint8_t* {

@@ -14,5 +14,8 @@ int rotationFrameSide(int w, int h);
 // `degrees` about its centre, the source's centre placed at the centre of `dst`. Both
 // blocks are premultiplied BGRA; `dst` is overwritten, not blended.
 void rotatePremultiplied(const PixelView& dst, const PixelView& src, double degrees);
+// The same with the source's centre placed at (centreX, centreY) of `dst` (in pixels from
+// its top-left corner), so that `dst` may be any window onto the rotated picture.
+void rotatePremultiplied(const PixelView& dst, const PixelView& src, double degrees, double centreX, double centreY);
 
 } // namespace vell::draw

@@ -16,6 +16,14 @@ namespace {
 
 bool hasWidth(const tk::TPicture* P) { return P && P->Graphic() && P->Width() > 0; }
 
+// The rows of a 32-bit image as a block of pixels.
+draw::PixelView PixelsOf(image::TPngImage& I) {
+    auto* row0 = static_cast<uint8_t*>(I.GetScanline(0));
+    const ptrdiff_t stride =
+        I.Height() > 1 ? static_cast<uint8_t*>(I.GetScanline(1)) - row0 : static_cast<ptrdiff_t>(I.Width()) * 4;
+    return draw::PixelView{row0, stride, I.Width(), I.Height()};
+}
+
 void release(image::TPngImage*& Image) {
     if (Image) Image->ReleaseRef();
     Image = nullptr;
@@ -499,23 +507,24 @@ void TRdImageButton::BuildMask() {
 void TRdImageButton::DrawBusy(tk::TCanvas& Canvas) {
     if (!FBusyState || !FBusyPicture) return;
     const int w = FBusyPicture->Width(), h = FBusyPicture->Height();
-    const int side = draw::rotationFrameSide(w, h);
-    if (side <= 0) return;
-    if (!FBusyFrame || FBusyFrame->Width() != side) {
+    // The picture turns about the centre of its rectangle centred in the control; only the
+    // part of the turned picture inside the control is rendered.
+    const double cx = (Width() - w) / 2 + w / 2.0, cy = (Height() - h) / 2 + h / 2.0;
+    const int half = draw::rotationFrameSide(w, h) / 2 + 1;
+    RECT frame{static_cast<LONG>(cx) - half, static_cast<LONG>(cy) - half, static_cast<LONG>(cx) + half + 1,
+               static_cast<LONG>(cy) + half + 1};
+    const RECT client = GetClientRect();
+    if (!::IntersectRect(&frame, &frame, &client)) return;
+    const int fw = frame.right - frame.left, fh = frame.bottom - frame.top;
+    if (!FBusyFrame || FBusyFrame->Width() != fw || FBusyFrame->Height() != fh) {
         release(FBusyFrame);
-        FBusyFrame = image::TPngImage::CreateBlank(6, 8, side, side, false, false, true, false);
+        FBusyFrame = image::TPngImage::CreateBlank(6, 8, fw, fh, false, false, true, false);
         if (!FBusyFrame) return;
         FBusyFrame->SetAlphaPreMultiplied(true);
     }
-    auto view = [](image::TPngImage* I) {
-        auto* row0 = static_cast<uint8_t*>(I->GetScanline(0));
-        const ptrdiff_t stride = I->Height() > 1 ? static_cast<uint8_t*>(I->GetScanline(1)) - row0 : I->Width() * 4;
-        return draw::PixelView{row0, stride, I->Width(), I->Height()};
-    };
-    draw::rotatePremultiplied(view(FBusyFrame), view(FBusyPicture), FBusyRotate);
-    // The frame's centre is the centre of the picture's rectangle centred in the control.
-    const int x = (Width() - w) / 2 + w / 2 - side / 2, y = (Height() - h) / 2 + h / 2 - side / 2;
-    image::Draw(*FBusyFrame, Canvas.Handle(), RECT{x, y, x + side, y + side});
+    draw::rotatePremultiplied(PixelsOf(*FBusyFrame), PixelsOf(*FBusyPicture), FBusyRotate, cx - frame.left,
+                              cy - frame.top);
+    image::Draw(*FBusyFrame, Canvas.Handle(), frame);
 }
 
 void TRdImageButton::DrawIcon(tk::TPicture* Picture) {
@@ -608,7 +617,8 @@ void TRdImageButton::Paint() {
     tk::TPicture* icon = nullptr;
     PaintCaption(canvas, icon);
     if (FBoundsAdjusting) return;
-    DrawIcon(icon);
+    // Disabled, the set's own disabled icon or, without one, the normal icon in grey.
+    DrawIcon(Enabled() ? icon : FIcons[FExpand ? Up : Dn][isDisabled].get());
     DrawBusy(canvas);
     DrawCheckBox(canvas);
     OnPaintEnd(this);
@@ -757,12 +767,14 @@ bool TRdImageButton::TrackCheckBox(int X, int Y, bool MoveOnly) {
     }
     if (wasOver != FDrawCheckBoxOver && (hoverPicture || iconLeft)) Invalidate();
     if (MoveOnly || !(FCheckBoxFullClick || inside) || !(ControlStyle() & tk::csClickEvents)) return inside;
+    // A click inside the box without CheckBoxFullClick is the box's alone: the button's own
+    // click does not follow, also when a handler aborts.
+    if (inside && !FCheckBoxFullClick) FControlState &= ~tk::csClicked;
     auto alive = AliveFlag();
     try {
         CheckBoxBeforeClick(this);
         if (!*alive) return inside;
         FCheckState = FCheckState == cbChecked ? cbUnchecked : cbChecked; // grayed becomes checked
-        if (inside && !FCheckBoxFullClick) FControlState &= ~tk::csClicked;
         Invalidate();
         CheckBoxOnClick(this);
     } catch (const tk::EAbort&) {

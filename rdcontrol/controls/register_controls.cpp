@@ -3,9 +3,11 @@
 #include "rdcontrol/controls/html_label.h"
 #include "rdcontrol/controls/image.h"
 #include "rdcontrol/controls/image_button.h"
+#include "rdcontrol/controls/image_note.h"
 #include "rdcontrol/controls/label.h"
 #include "rdcontrol/controls/paint_box.h"
 #include "rdcontrol/controls/register_windowed.h"
+#include "rdcontrol/controls/transparent_label.h"
 #include "rdcontrol/skinstyle/rd_font.h"
 
 namespace vell::rd {
@@ -17,9 +19,12 @@ void RegisterSkinnedControls() {
                                    &TRdPaintBox::StaticClass(), &TRdCustomLabel::StaticClass(),
                                    &TRdLabel::StaticClass(), &TRdHtmLabel::StaticClass(),
                                    &TRdHtmLabelLink::StaticClass(), &TRdImageButton::StaticClass(),
+                                   &TRdImageNote::StaticClass(), &TPictureCollection::StaticClass(),
+                                   &TPictureItem::StaticClass(),
                                    &TRdSkinClass::StaticClass(),
                                    &TRdAutoAlign::StaticClass()})
         tk::RegisterClassInfo(*c);
+    RegisterTransparentLabel();
 }
 
 } // namespace vell::rd
