@@ -430,10 +430,6 @@ void TRdImageButton::Invalidate() {
     TRdGraphicControl::Invalidate();
 }
 
-void TRdImageButton::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-    TRdGraphicControl::SetBounds(ALeft, ATop, AWidth, AHeight);
-}
-
 void TRdImageButton::Loaded() {
     TRdGraphicControl::Loaded();
     AdjustBounds();

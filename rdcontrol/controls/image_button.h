@@ -233,7 +233,6 @@ class TRdImageButton : public TRdGraphicControl {
     // then lays the caption out again for the current bounds.
     void AdjustBounds();
     void Invalidate() override;
-    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     void Loaded() override;
     void SetName(const std::string& NewName) override;
     void WndProc(tk::TMessage& Message) override;

@@ -227,7 +227,9 @@ void TRdImageButton::PaintCaption(tk::TCanvas& Canvas, tk::TPicture*& Icon) {
     const RECT P = T;
     std::u16string copy = FCaption;
     bool ellipsis = false;
-    if (FWordWrap && FEllipsisByHeight) {
+    // Cut to the lines of the box with "..." (a line limit cuts too, also without
+    // EllipsisByHeight: drawn unclipped, the caption would run past its last line).
+    if (FWordWrap && (FEllipsisByHeight || FTextMaxLine > 0)) {
         copy = withRoom(FCaption);
         RECT off = X;
         ::OffsetRect(&off, 0, kOffScreen);

@@ -163,6 +163,80 @@ Canvas icon(int s) {
     return c;
 }
 
+// Distance to the segment from (ax, ay) to (bx, by).
+float segment(float x, float y, float ax, float ay, float bx, float by) {
+    const float px = x - ax, py = y - ay, dx = bx - ax, dy = by - ay;
+    const float t = std::clamp((px * dx + py * dy) / (dx * dx + dy * dy), 0.f, 1.f);
+    return std::hypot(px - dx * t, py - dy * t);
+}
+
+// A button background, 48 x 28 at scale 1, drawn with 8-pixel nine-slice margins: a
+// rounded body in one colour with a light top edge and a darker rim.
+Canvas button(int s, unsigned body, float alpha) {
+    const float k = float(s), w = 48 * k, h = 28 * k, radius = 6 * k;
+    Canvas c(48 * s, 28 * s);
+    auto shape = [=](float x, float y) { return roundedRect(x, y, 0, 0, w, h, radius); };
+    c.fill([&](float x, float y) { return cover(shape(x, y)); }, [=](float, float) { return hex(body, alpha); });
+    c.fill([&](float x, float y) { return cover(shape(x, y)); },
+           [=](float, float y) { return hex(0xFFFFFF, 0.10f * alpha * clamp01(1 - y / (8 * k))); });
+    c.fill([&](float x, float y) { return band(shape(x, y), -k, 0); },
+           [=](float, float) { return hex(0x000000, 0.35f * alpha); });
+    return c;
+}
+
+// A check box, 16 x 16 at scale 1: state 0 empty, 1 a tick, 2 a bar (grayed).
+Canvas checkBox(int s, int state, bool hover, bool disabled) {
+    const float k = float(s);
+    Canvas c(16 * s, 16 * s);
+    const float a = disabled ? 0.45f : 1.f;
+    auto box = [=](float x, float y) { return roundedRect(x, y, 1 * k, 1 * k, 15 * k, 15 * k, 3 * k); };
+    const unsigned fill = state == 0 ? 0x252A33 : (hover ? 0x5B8DEF : 0x2F74E0);
+    c.fill([&](float x, float y) { return cover(box(x, y)); }, [=](float, float) { return hex(fill, a); });
+    c.fill([&](float x, float y) { return band(box(x, y), -1.2f * k, 0); },
+           [=](float, float) { return hex(hover ? 0x9CC0FF : 0x8A94A6, a); });
+    if (state == 1)
+        c.fill([&](float x, float y) {
+                   const float d = std::min(segment(x, y, 4.5f * k, 8.5f * k, 7 * k, 11 * k),
+                                            segment(x, y, 7 * k, 11 * k, 11.5f * k, 5 * k));
+                   return cover(d - 1.1f * k);
+               },
+               [=](float, float) { return hex(0xFFFFFF, a); });
+    if (state == 2)
+        c.fill([&](float x, float y) { return cover(segment(x, y, 4.5f * k, 8 * k, 11.5f * k, 8 * k) - 1.1f * k); },
+               [=](float, float) { return hex(0xFFFFFF, a); });
+    return c;
+}
+
+// A chevron icon pointing right, 16 x 16 at scale 1.
+Canvas chevron(int s, unsigned colour) {
+    const float k = float(s);
+    Canvas c(16 * s, 16 * s);
+    c.fill([&](float x, float y) {
+               const float d = std::min(segment(x, y, 6 * k, 3.5f * k, 11 * k, 8 * k),
+                                        segment(x, y, 11 * k, 8 * k, 6 * k, 12.5f * k));
+               return cover(d - 1.3f * k);
+           },
+           [=](float, float) { return hex(colour); });
+    return c;
+}
+
+// The busy picture, 32 x 32 at scale 1: three quarters of a ring whose opacity rises
+// along it, so that a turning ring reads as motion.
+Canvas busy(int s) {
+    const float k = float(s), cx = 16 * k, cy = 16 * k, r = 11 * k;
+    Canvas c(32 * s, 32 * s);
+    c.fill([&](float x, float y) {
+               const float d = std::fabs(std::hypot(x - cx, y - cy) - r);
+               const float angle = std::atan2(y - cy, x - cx) + 3.14159265f; // 0 .. 2 pi
+               return angle > 1.5708f ? cover(d - 2.2f * k) : 0.f;
+           },
+           [=](float x, float y) {
+               const float angle = std::atan2(y - cy, x - cx) + 3.14159265f;
+               return hex(0x5B8DEF, clamp01((angle - 1.5708f) / 4.7124f));
+           });
+    return c;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -174,6 +248,22 @@ int main(int argc, char** argv) {
     for (auto [folder, scale] : {std::pair{"black", 1}, std::pair{"black2", 2}}) {
         writePng(panel(scale), root / folder / "images" / "img_preview_pannel.png");
         writePng(icon(scale), root / folder / "images" / "app_icon_tip.png");
+        const std::filesystem::path images = root / folder / "images";
+        writePng(button(scale, 0x3A4250, 1.f), images / "btn_normal.png");
+        writePng(button(scale, 0x4A6FA5, 1.f), images / "btn_hover.png");
+        writePng(button(scale, 0x2C4F80, 1.f), images / "btn_down.png");
+        writePng(button(scale, 0x3A4250, 0.45f), images / "btn_disabled.png");
+        writePng(button(scale, 0x2A9D8F, 1.f), images / "btn_selected.png");
+        const char* states[] = {"off", "on", "half"};
+        for (int state = 0; state < 3; ++state) {
+            const std::string name = std::string("chk_") + states[state];
+            writePng(checkBox(scale, state, false, false), images / (name + ".png"));
+            writePng(checkBox(scale, state, true, false), images / (name + "_hover.png"));
+            writePng(checkBox(scale, state, false, true), images / (name + "_disabled.png"));
+        }
+        writePng(chevron(scale, 0xC8D0DC), images / "icon_more.png");
+        writePng(chevron(scale, 0xFFFFFF), images / "icon_more_hover.png");
+        writePng(busy(scale), images / "busy_ring.png");
     }
     return 0;
 }

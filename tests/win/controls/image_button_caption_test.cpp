@@ -69,6 +69,14 @@ TEST(RdImageButtonCaption, LinesEllipsisAndWhatTheLayoutReports) {
         {"one line that fits", 200, 2, [](TRdImageButton& b) { b.SetCaption(u"OK"); }, 1, 1, false, false},
         {"line limit 2 on four lines", 120, 12,
          [](TRdImageButton& b) { b.SetWordWrap(true); b.SetTextMaxLine(2); b.SetCaption(kFour); }, 2, 2, true, true},
+        {"line limit 2 without ellipsis by height", 120, 12,
+         [](TRdImageButton& b) {
+             b.SetWordWrap(true);
+             b.SetEllipsisByHeight(false);
+             b.SetTextMaxLine(2);
+             b.SetCaption(kFour);
+         },
+         2, 2, true, true},
         {"line limit 0: none", 120, 12,
          [](TRdImageButton& b) { b.SetWordWrap(true); b.SetTextMaxLine(0); b.SetCaption(kFour); }, 3, 12, false, true},
         {"negative line limit: none", 120, 12,
@@ -94,7 +102,9 @@ TEST(RdImageButtonCaption, LinesEllipsisAndWhatTheLayoutReports) {
         const RECT r = t.b.LastTextRect();
         EXPECT_GE(r.left, 0) << c.name;
         EXPECT_LE(r.right, c.width) << c.name;
-        if (c.ellipsis && c.minLines == c.maxLines) EXPECT_EQ(r.bottom - r.top, c.minLines * line) << c.name;
+        if (c.ellipsis && c.minLines == c.maxLines) {
+            EXPECT_EQ(r.bottom - r.top, c.minLines * line) << c.name;
+        }
         // The measuring pass after a resize reports the same as the paint.
         const bool e = t.b.FoundTextEllipsis();
         t.b.SetBounds(0, 0, c.width, int(line * c.lines));
@@ -131,9 +141,15 @@ TEST(RdImageButtonCaption, TheCaptionStartsAfterTheOffsetOnTheAlignedSide) {
         t.b.SetCaption(u"Caption");
         t.paint();
         const RECT r = t.b.LastTextRect();
-        if (c.align == tk::taLeftJustify) EXPECT_EQ(r.left, c.offset);
-        if (c.align == tk::taRightJustify) EXPECT_EQ(r.right, 200 - c.offset);
-        if (c.align == tk::taCenter) EXPECT_LE(std::abs((r.left + r.right) / 2 - 100), 1);
+        if (c.align == tk::taLeftJustify) {
+            EXPECT_EQ(r.left, c.offset);
+        }
+        if (c.align == tk::taRightJustify) {
+            EXPECT_EQ(r.right, 200 - c.offset);
+        }
+        if (c.align == tk::taCenter) {
+            EXPECT_LE(std::abs((r.left + r.right) / 2 - 100), 1);
+        }
         EXPECT_GT(r.bottom, r.top);
     }
 }

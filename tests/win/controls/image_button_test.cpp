@@ -5,6 +5,7 @@
 #include "platform/image/engine_startup.h"
 #include "platform/image/png_image.h"
 #include "rdcontrol/controls/image_button.h"
+#include "tests/support/gui_handles.h"
 
 #include <gtest/gtest.h>
 
@@ -355,7 +356,7 @@ TEST(RdImageButton, TheClickMaskLetsBlackAndTransparentPointsThrough) {
 
 TEST(RdImageButton, BadPicturesAndDestructionWhileTicking) {
     const int timers = win::TRdTimer::LiveTimerCount();
-    const DWORD gdi = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    const DWORD gdi = testgui::GdiObjects();
     for (int round = 0; round < 60; ++round) {
         auto t = std::make_unique<Button>();
         // Zero-sized and empty pictures in every slot, a huge busy picture.
@@ -389,5 +390,5 @@ TEST(RdImageButton, BadPicturesAndDestructionWhileTicking) {
         EXPECT_EQ(win::TRdTimer::LiveTimerCount(), timers + 1) << "only the busy timer runs (the fade ends when disabled)";
     }
     EXPECT_EQ(win::TRdTimer::LiveTimerCount(), timers);
-    EXPECT_LE(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), gdi + 10);
+    EXPECT_LE(testgui::GdiObjects(), gdi + 10);
 }
