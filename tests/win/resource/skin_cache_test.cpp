@@ -142,8 +142,9 @@ TEST_F(SkinCache, TracesNameTheCachesAndPackagesWhenTheSwitchIsOn) {
     TResource::Register(DemoSkinFolder() + u"public.rcc", true);
     TResource::Register(DemoSkinFolder() + u"black.dll", false);
     EXPECT_TRUE(g_traces.empty()); // the switch is off
+    // Rdg: the black skin's image definitions (the panel, the icon and 17 image-button pictures).
     const std::u16string fields = u", Style:" + text::u16(std::to_string(rd::ClassTable().ClassCount())) +
-                                  u", Rdg:2, public:" + lower(DemoSkinFolder()) + u"public.rcc, rcc:" +
+                                  u", Rdg:19, public:" + lower(DemoSkinFolder()) + u"public.rcc, rcc:" +
                                   lower(DemoSkinFolder()) + u"black.dll, path:" + TResource::RootPath();
     SetSkinDebugTrace(true);
     rd::ReloadCache();
