@@ -1,6 +1,7 @@
 #include "rdcontrol/controls/html_label.h"
 
 #include "core/html/markup.h"
+#include "rdcontrol/controls/measure_dc.h"
 #include "rdcontrol/html/html_gdi.h"
 #include "rdcontrol/skinstyle/skin_class.h"
 #include "toolkit/application.h"
@@ -19,21 +20,6 @@ html::Ellipsis ellipsisMode(TEllipsisPosition P) {
     default: return html::Ellipsis::None;
     }
 }
-
-// A canvas on a memory DC with a skinned font, for the measuring passes.
-struct MeasuringCanvas {
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    tk::TCanvas canvas;
-    explicit MeasuringCanvas(tk::TComponent* Owner, const tk::TFont* Font) {
-        canvas.ReplaceFont(std::make_unique<TRdFont>(Owner));
-        if (dc) canvas.SetHandle(dc);
-        canvas.SetFont(Font);
-    }
-    ~MeasuringCanvas() {
-        canvas.SetHandle(nullptr);
-        if (dc) ::DeleteDC(dc);
-    }
-};
 
 } // namespace
 

@@ -633,13 +633,8 @@ RECT TRdImageButton::CheckBoxRect() {
     if (FLastCheckBoxRect.left == -1 && FLastCheckBoxRect.top == -1 && FLastCheckBoxRect.right == -1 &&
         FLastCheckBoxRect.bottom == -1) {
         tk::TPicture* p = FCheckImages[cbUnchecked][clNormalLook].get();
-        MeasureDC measure;
-        tk::TCanvas canvas;
-        canvas.ReplaceFont(std::make_unique<TRdFont>(this));
-        canvas.SetHandle(measure.dc);
-        canvas.SetFont(Font());
-        FLastCheckBoxRect = CalcCheckBoxRect(measure.dc ? &canvas : nullptr, FLastTextRect, p->Width(), p->Height());
-        canvas.SetHandle(nullptr);
+        MeasuringCanvas m(this, Font());
+        FLastCheckBoxRect = CalcCheckBoxRect(m.dc ? &m.canvas : nullptr, FLastTextRect, p->Width(), p->Height());
     }
     return FLastCheckBoxRect;
 }

@@ -335,16 +335,13 @@ void TRdImageButton::AdjustBounds() {
         if (FAutoSizeByText && !FCaption.empty()) {
             const int maxW = Constraints()->MaxWidth();
             if (maxW != 0) SetBounds(keepRight ? right - maxW : Left(), Top(), maxW, Height());
-            tk::TCanvas canvas;
-            canvas.ReplaceFont(std::make_unique<TRdFont>(this));
-            canvas.SetHandle(measure.dc);
-            canvas.SetFont(Font());
+            MeasuringCanvas m(this, Font());
+            if (!m.dc) return;
             RECT client = GetClientRect(), area{}, text{};
             int lh = 0;
             UINT format = 0;
             tk::TPicture* icon = nullptr;
-            CalcTextLayout(canvas, client, true, lh, format, icon, area, text);
-            canvas.SetHandle(nullptr);
+            CalcTextLayout(m.canvas, client, true, lh, format, icon, area, text);
             int W = text.right + (client.right - area.right), H = text.bottom, w = 0;
             if (FShowCheckBox) {
                 tk::TPicture* box = FCheckImages[cbUnchecked][clNormalLook].get();
