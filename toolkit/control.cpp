@@ -215,7 +215,10 @@ void TControl::SetVisible(bool Value) {
     if (FVisible == Value) return;
     if (!Value) Invalidate();
     FVisible = Value;
+    std::weak_ptr<bool> alive = FAlive;
     Perform(CM_VISIBLECHANGED, Value, 0);
+    // A control may go while it is shown or hidden (a form's OnShow frees it).
+    if (alive.expired() || !*alive.lock()) return;
     RequestAlign();
     if (Value) Invalidate();
 }

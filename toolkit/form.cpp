@@ -388,12 +388,24 @@ void TCustomForm::ShowingChanged() {
             FShownOnce = true;
             PlaceOnFirstShow();
         }
-        DoShow();
+        // The form may go during its own showing (its OnShow frees it).
+        std::weak_ptr<bool> alive = AliveFlag();
+        auto gone = [&] { return alive.expired() || !*alive.lock(); };
+        FShowingPhase = true;
+        try {
+            DoShow();
+        } catch (...) {
+            if (!gone()) FShowingPhase = false;
+            throw;
+        }
+        if (gone()) return;
         // DoShow may have shown the window its own way already.
         if (FHandle && Visible() && !::IsWindowVisible(FHandle))
             ::ShowWindow(FHandle, FWindowState == wsMinimized   ? SW_SHOWMINIMIZED
                                   : FWindowState == wsMaximized ? SW_SHOWMAXIMIZED
                                                                 : SW_SHOWNORMAL);
+        if (gone()) return;
+        FShowingPhase = false;
         ApplyFormStyle();
     } else {
         DoHide();

@@ -72,6 +72,10 @@ public:
     void Release();
     void SetVisible(bool Value) override;
     bool IsShowing() const override;
+    // True while the form is being shown (its OnShow and the window's showing run); a
+    // companion window (a shadow) may end the phase early to show itself.
+    bool ShowingPhase() const { return FShowingPhase; }
+    void SetShowingPhase(bool Value) { FShowingPhase = Value; }
 
     void WndProc(TMessage& Message) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -114,6 +118,7 @@ private:
     bool FOldCreateOrder = false;
     bool FKeyPreview = false;
     bool FShownOnce = false;
+    bool FShowingPhase = false;
     bool FCreated = false;
     int FPendingClientWidth = -1, FPendingClientHeight = -1;
     bool FAlphaBlend = false;

@@ -35,6 +35,7 @@ void TWinControl::InsertControl(TControl* AControl) {
     AControl->Perform(CM_PARENTCOLORCHANGED);
     AControl->Perform(CM_PARENTFONTCHANGED);
     AControl->Perform(CM_PARENTSHOWHINTCHANGED);
+    AControl->Perform(CM_PARENTBIDIMODECHANGED);
     AControl->UpdateAnchorRules();
     if (auto* w = dynamic_cast<TWinControl*>(AControl); w && FHandle && w->Visible()) w->HandleNeeded();
     Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(AControl), 1);

@@ -1,5 +1,7 @@
 #include "rdcontrol/controls/register_controls.h"
 
+#include "rdcontrol/controls/form_skin.h"
+#include "rdcontrol/controls/form_wnd_list.h"
 #include "rdcontrol/controls/html_label.h"
 #include "rdcontrol/controls/image.h"
 #include "rdcontrol/controls/image_button.h"
@@ -20,9 +22,9 @@ void RegisterSkinnedControls() {
                                    &TRdLabel::StaticClass(), &TRdHtmLabel::StaticClass(),
                                    &TRdHtmLabelLink::StaticClass(), &TRdImageButton::StaticClass(),
                                    &TRdImageNote::StaticClass(), &TPictureCollection::StaticClass(),
-                                   &TPictureItem::StaticClass(),
-                                   &TRdSkinClass::StaticClass(),
-                                   &TRdAutoAlign::StaticClass()})
+                                   &TPictureItem::StaticClass(), &TRdSkinClass::StaticClass(),
+                                   &TRdAutoAlign::StaticClass(), &TRdFormSkin::StaticClass(),
+                                   &TRdFormWndList::StaticClass()})
         tk::RegisterClassInfo(*c);
     RegisterTransparentLabel();
 }
