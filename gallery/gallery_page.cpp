@@ -1,15 +1,18 @@
 #include "gallery/gallery_page.h"
 
 #include "core/text/utf.h"
+#include "platform/image/draw_image.h"
 #include "platform/image/png_image.h"
+#include "rdcontrol/controls/form_skin.h"
 #include "rdcontrol/controls/graphic_control.h"
 
 namespace vell::gallery {
 
 const tk::ClassInfo& TGalleryPage::StaticClass() {
-    static const tk::ClassInfo info = tk::ClassBuilder<TGalleryPage>("TGalleryPage", &tk::TForm::StaticClass())
-                                          .method("PaintStripes", &TGalleryPage::PaintStripes)
-                                          .build();
+    static const tk::ClassInfo info =
+        tk::ClassBuilder<TGalleryPage>("TGalleryPage", &tk::TForm::StaticClass())
+            .method("PaintStripes", &TGalleryPage::PaintStripes)
+            .build();
     return info;
 }
 
@@ -35,18 +38,42 @@ void TGalleryPage::PaintStripes(tk::TObject* Sender) {
 }
 
 image::TPngImage* RenderPage(tk::TWinControl& Page) {
-    const int w = Page.Width(), h = Page.Height();
+    // A page with a form skin shows with its shadow around it, cut to its window region.
+    rd::TRdFormSkin* skin = rd::TRdFormSkin::Of(&Page);
+    const RECT m =
+        skin && skin->ShadowFrame()->Enabled() ? skin->ShadowFrame()->UsedMargins() : RECT{0, 0, 0, 0};
+    const int w = m.left + Page.Width() + m.right, h = m.top + Page.Height() + m.bottom;
     image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, w, h, true, false, true, false);
     // A checkerboard under the page, so that what is translucent shows as such.
     for (int y = 0; y < h; y += 16)
         for (int x = 0; x < w; x += 16)
             png->FillRect(RECT{x, y, x + 16, y + 16}, ((x + y) / 16) % 2 ? 0xFFD8D8D8u : 0xFFFFFFFFu);
     HDC dc = png->CanvasHandle();
-    Page.PaintTo(dc, 0, 0);
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    const bool shaped = Page.HandleAllocated() && ::GetWindowRgn(Page.Handle(), region) != ERROR;
+    if (shaped) {
+        ::OffsetRgn(region, m.left, m.top);
+        ::SelectClipRgn(dc, region);
+    }
+    Page.PaintTo(dc, m.left, m.top);
+    ::SelectClipRgn(dc, nullptr);
+    ::DeleteObject(region);
     ::GdiFlush();
+    if (skin && skin->ShadowFrame()->Enabled()) {
+        image::TPngImage* layer = image::TPngImage::CreateARGB32(w, h, true);
+        if (layer && skin->PaintShadowLayer(*layer, POINT{Page.Left() - m.left, Page.Top() - m.top})) {
+            image::TDrawRectParams p;
+            p.DstW = p.SrcW = w;
+            p.DstH = p.SrcH = h;
+            image::DrawRect(*layer, nullptr, p, png);
+        }
+        if (layer) layer->ReleaseRef();
+    }
     return png;
 }
 
-void RegisterGalleryClasses() { tk::RegisterClassInfo(TGalleryPage::StaticClass()); }
+void RegisterGalleryClasses() {
+    tk::RegisterClassInfo(TGalleryPage::StaticClass());
+}
 
 } // namespace vell::gallery

@@ -117,10 +117,8 @@ void TRdFormShadowBg::SetWindowPos(bool NoSize, bool NoOrder, bool NoMove, bool 
     while (T->Parent())
         T = T->Parent();
     const TShadowFrame& sf = *fs->ShadowFrame();
-    const int sfL = std::clamp(sf.Left(), 0, kMaxShadowMargin),
-              sfT = std::clamp(sf.Top(), 0, kMaxShadowMargin);
-    const int sfR = std::clamp(sf.Right(), 0, kMaxShadowMargin),
-              sfB = std::clamp(sf.Bottom(), 0, kMaxShadowMargin);
+    const RECT used = sf.UsedMargins();
+    const int sfL = used.left, sfT = used.top, sfR = used.right, sfB = used.bottom;
 
     // Where the owner's top-left corner is on the screen.
     auto sumOfPositions = [&] {

@@ -666,11 +666,16 @@ struct ImageRef {
 void TRdFormSkin::RedrawShadow() {
     TRdFormShadowBg* S = FFormShadowBg;
     if (!S || FCanvas || InState(tk::csDestroying | tk::csLoading) || !S->HandleAllocated()) return;
-    const int w = S->FDrawW, h = S->FDrawH;
-    ImageRef layer{image::TPngImage::CreateARGB32(w, h, true)};
-    if (!layer.p) return;
-    HDC dc = layer.p->CanvasHandle();
-    if (!dc) return;
+    ImageRef layer{image::TPngImage::CreateARGB32(S->FDrawW, S->FDrawH, true)};
+    if (!layer.p || !PaintShadowLayer(*layer.p, POINT{S->Left(), S->Top()})) return;
+    S->Present(layer.p->CanvasHandle(), !FShadowFrame->Enabled() || !S->Visible());
+}
+
+bool TRdFormSkin::PaintShadowLayer(image::TPngImage& Layer, POINT Origin) {
+    if (FCanvas) return false; // a drawing runs already
+    const int w = Layer.Width(), h = Layer.Height();
+    HDC dc = Layer.CanvasHandle();
+    if (!dc) return false;
     ::PatBlt(dc, 0, 0, w, h, BLACKNESS);
     OnShadowPaintBegin(this);
 
@@ -684,56 +689,54 @@ void TRdFormSkin::RedrawShadow() {
         }
     }
 
-    const int L = std::clamp(FShadowFrame->Left(), 0, kMaxShadowMargin);
-    const int T = std::clamp(FShadowFrame->Top(), 0, kMaxShadowMargin);
-    const int R = std::clamp(FShadowFrame->Right(), 0, kMaxShadowMargin);
-    const int B = std::clamp(FShadowFrame->Bottom(), 0, kMaxShadowMargin);
+    const RECT m = FShadowFrame->UsedMargins();
     if (FBorderLines->Check() && FBorderLines->Color() != clNone) {
         // The lines lie just outside the owner; a side switched off has none, so the frame
         // is clipped at the owner's edge on that side.
         const int bw = std::abs(FBorderLines->Width());
-        const RECT outer{L - bw, T - bw, w - R + bw, h - B + bw};
+        const RECT outer{m.left - bw, m.top - bw, w - m.right + bw, h - m.bottom + bw};
         ImageRef frame{image::TPngImage::CreateARGB32(w, h, false)};
         if (frame.p) {
             const bool round = FEllipseSize->Check();
             image::FillRoundRectSmooth(*frame.p, outer.left, outer.top, outer.right, outer.bottom,
                                        round ? FEllipseSize->Width() : 0, round ? FEllipseSize->Height() : 0,
                                        clNone, bw, FBorderLines->Color(), true);
-            const RECT clip{FBorderLines->Left() ? 0 : L, FBorderLines->Top() ? 0 : T,
-                            FBorderLines->Right() ? w : w - R, FBorderLines->Bottom() ? h : h - B};
+            const RECT clip{FBorderLines->Left() ? 0 : m.left, FBorderLines->Top() ? 0 : m.top,
+                            FBorderLines->Right() ? w : w - m.right,
+                            FBorderLines->Bottom() ? h : h - m.bottom};
             image::TDrawRectParams p;
             p.DstW = p.SrcW = w;
             p.DstH = p.SrcH = h;
             p.ClipRect = &clip;
-            image::DrawRect(*frame.p, nullptr, p, layer.p);
+            image::DrawRect(*frame.p, nullptr, p, &Layer);
         }
     }
 
     // The listed controls, and whoever draws at the end of the layer.
-    tk::TCanvas* canvas = &layer.p->Canvas();
-    FCanvas = canvas;
+    FCanvas = &Layer.Canvas();
     const int saved = ::SaveDC(dc);
+    auto done = [&] {
+        JumpHookBtnPaint = false;
+        ::RestoreDC(dc, saved);
+        FCanvas = nullptr;
+    };
     try {
         ::IntersectClipRect(dc, 0, 0, w, h);
         for (int i = 0; i < FDrawControlList->Count(); ++i) {
             auto* c = dynamic_cast<TRdGraphicControl*>(FDrawControlList->Objects(i));
             if (!c || !c->Visible() || !c->Parent() || !c->Parent()->HandleAllocated()) continue;
             const POINT at = c->ClientToScreen(POINT{0, 0});
-            c->DrawTo(dc, at.x - S->Left(), at.y - S->Top());
+            c->DrawTo(dc, at.x - Origin.x, at.y - Origin.y);
         }
         JumpHookBtnPaint = true;
         OnShadowPaintEnd(this);
     } catch (...) {
-        JumpHookBtnPaint = false;
-        ::RestoreDC(dc, saved);
-        FCanvas = nullptr;
+        done();
         throw;
     }
-    JumpHookBtnPaint = false;
-    ::RestoreDC(dc, saved);
-    FCanvas = nullptr;
+    done();
     ::GdiFlush();
-    S->Present(dc, !FShadowFrame->Enabled() || !S->Visible());
+    return true;
 }
 
 // ---- controls on the shadow layer ----

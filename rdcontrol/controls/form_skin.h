@@ -33,6 +33,9 @@ class TRdTimer;
 namespace vell::tk {
 class TCanvas;
 }
+namespace vell::image {
+class TPngImage;
+}
 
 namespace vell::rd {
 
@@ -138,6 +141,9 @@ class TRdFormSkin : public tk::TComponent {
     static TRdFormSkin* Of(const tk::TControl* Owner);
     // Applies (or removes) the window region for the owner's present size and state.
     void ApplyRegion();
+    // Draws the shadow layer into Layer (its size is the layer's; Origin: where its top-left
+    // corner is on the screen, for the listed controls); false while a drawing runs.
+    bool PaintShadowLayer(image::TPngImage& Layer, POINT Origin);
 
     void Loaded() override;
     void Notification(tk::TComponent* AComponent, tk::TOperation Operation) override;

@@ -1,6 +1,8 @@
 #include "rdcontrol/controls/form_skin_options.h"
 #include "toolkit/form.h"
 
+#include <algorithm>
+
 namespace vell::rd {
 
 const tk::ClassInfo& TFormSkinOption::StaticClass() {
@@ -98,6 +100,11 @@ void TShadowFrame::SetEnabled(bool Value) {
             form && form->InState(tk::csDesigning) && !form->InState(tk::csLoading | tk::csReading))
             form->SetBorderStyle(tk::bsNone);
     Changed();
+}
+
+RECT TShadowFrame::UsedMargins() const {
+    auto used = [](int v) { return std::clamp(v, 0, kMaxShadowMargin); };
+    return RECT{used(Left()), used(Top()), used(Right()), used(Bottom())};
 }
 
 void TShadowFrame::SetMargins(int L, int R, int T, int B) {

@@ -7,6 +7,8 @@
 #include "core/design/design_rect.h"
 #include "platform/graphics/graphics_types.h"
 
+#include <windows.h>
+
 #include <functional>
 
 namespace vell::rd {
@@ -110,6 +112,8 @@ class TShadowFrame : public TFormSkinOption {
     void SetBottom(int Value) { SetIndex(3, Value); }
     int Width() const { return Left() + Right(); }
     int Height() const { return Top() + Bottom(); }
+    // The margins the shadow is laid out with: each within 0..kMaxShadowMargin.
+    RECT UsedMargins() const;
     // Another shadow frame; a picture option (each margin plus its pad value); a plain
     // design rectangle (its margins).
     void Assign(const tk::TPersistent* Source) override;
