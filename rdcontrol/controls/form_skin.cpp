@@ -5,6 +5,7 @@
 
 #include "platform/image/draw_image.h"
 #include "platform/image/draw_shapes.h"
+#include "platform/image/nine_slice_draw.h"
 #include "platform/image/png_canvas.h"
 #include "platform/image/png_image.h"
 #include "platform/timer/rd_timer.h"
@@ -661,6 +662,38 @@ struct ImageRef {
         if (p) p->ReleaseRef();
     }
 };
+// Draws a picture into Dest by the nine-slice rules with margins (L, T, R, B), leaving out
+// its middle (which must be clear), within Clip: a frame then costs only its edges.
+void drawRing(image::TPngImage& Picture, const RECT& Dest, int L, int T, int R, int B,
+              design::TSuperStretchMode Mode, const RECT& Clip, image::TPngImage& Layer) {
+    const RECT inner{Dest.left + L, Dest.top + T, Dest.right - R, Dest.bottom - B};
+    const RECT bands[4] = {{Dest.left, Dest.top, Dest.right, inner.top},
+                           {Dest.left, inner.bottom, Dest.right, Dest.bottom},
+                           {Dest.left, inner.top, inner.left, inner.bottom},
+                           {inner.right, inner.top, Dest.right, inner.bottom}};
+    for (const RECT& band : bands) {
+        RECT c;
+        if (::IntersectRect(&c, &band, &Clip))
+            image::DrawNineSlice(nullptr, nullptr, &Picture, &c, &Layer, image::TDrawMaskMode::None, Mode, B,
+                                 R, T, L, Dest);
+    }
+}
+
+// The picture's middle piece (inside the option's margins) is fully transparent.
+bool middleClear(image::TPngImage& Picture, const design::TDesignRect& Option) {
+    const int w = Picture.Width(), h = Picture.Height();
+    if (Option.Left() <= 0 || Option.Top() <= 0 || Option.Right() <= 0 || Option.Bottom() <= 0 ||
+        Option.Left() + Option.Right() >= w || Option.Top() + Option.Bottom() >= h ||
+        !Picture.GetTransparent())
+        return false;
+    for (int y = Option.Top(); y < h - Option.Bottom(); ++y) {
+        const uint8_t* alpha = Picture.GetAlphaScanline(y);
+        for (int x = Option.Left(); x < w - Option.Right(); ++x)
+            if ((alpha ? alpha[x] : Picture.GetPixels(x, y) >> 24) != 0) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void TRdFormSkin::RedrawShadow() {
@@ -683,7 +716,13 @@ bool TRdFormSkin::PaintShadowLayer(image::TPngImage& Layer, POINT Origin) {
     const RECT r{opt.PadLeft(), opt.PadTop(), w - opt.PadRight(), h - opt.PadBottom()};
     if (!FPicShadow->Empty() && r.right > r.left && r.bottom > r.top) {
         try {
-            DrawDesignGraphic(nullptr, FPicShadow->Graphic(), r, dc, &opt);
+            // A shadow whose middle is clear is drawn around the owner only.
+            auto* png = dynamic_cast<image::TPngImage*>(FPicShadow->Graphic());
+            if (png && middleClear(*png, opt))
+                drawRing(*png, r, opt.Left(), opt.Top(), opt.Right(), opt.Bottom(), opt.StretchMode(),
+                         RECT{0, 0, w, h}, Layer);
+            else
+                DrawDesignGraphic(nullptr, FPicShadow->Graphic(), r, dc, &opt);
         } catch (const std::exception&) {
             // A picture that cannot be drawn leaves the shadow empty.
         }
@@ -695,20 +734,21 @@ bool TRdFormSkin::PaintShadowLayer(image::TPngImage& Layer, POINT Origin) {
         // is clipped at the owner's edge on that side.
         const int bw = std::abs(FBorderLines->Width());
         const RECT outer{m.left - bw, m.top - bw, w - m.right + bw, h - m.bottom + bw};
-        ImageRef frame{image::TPngImage::CreateARGB32(w, h, false)};
+        // The frame is drawn once at its smallest and laid around the owner by the nine-slice
+        // rules, its clear middle left out.
+        const bool round = FEllipseSize->Check();
+        const int rx = round ? (std::abs(FEllipseSize->Width()) + 1) / 2 : 0;
+        const int ry = round ? (std::abs(FEllipseSize->Height()) + 1) / 2 : 0;
+        const int cw = 2 * (bw + rx) + 1, ch = 2 * (bw + ry) + 1;
+        ImageRef frame{image::TPngImage::CreateARGB32(cw, ch, false)};
         if (frame.p) {
-            const bool round = FEllipseSize->Check();
-            image::FillRoundRectSmooth(*frame.p, outer.left, outer.top, outer.right, outer.bottom,
-                                       round ? FEllipseSize->Width() : 0, round ? FEllipseSize->Height() : 0,
-                                       clNone, bw, FBorderLines->Color(), true);
+            image::FillRoundRectSmooth(*frame.p, 0, 0, cw, ch, round ? FEllipseSize->Width() : 0,
+                                       round ? FEllipseSize->Height() : 0, clNone, bw, FBorderLines->Color(),
+                                       true);
             const RECT clip{FBorderLines->Left() ? 0 : m.left, FBorderLines->Top() ? 0 : m.top,
                             FBorderLines->Right() ? w : w - m.right,
                             FBorderLines->Bottom() ? h : h - m.bottom};
-            image::TDrawRectParams p;
-            p.DstW = p.SrcW = w;
-            p.DstH = p.SrcH = h;
-            p.ClipRect = &clip;
-            image::DrawRect(*frame.p, nullptr, p, &Layer);
+            drawRing(*frame.p, outer, bw + rx, bw + ry, bw + rx, bw + ry, design::sdmStretch, clip, Layer);
         }
     }
 
