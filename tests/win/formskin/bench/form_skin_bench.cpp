@@ -129,11 +129,14 @@ int main(int argc, char** argv) {
                 r[1].resize, r[1].resize / r[0].resize);
     const int sw = kW + 2 * kMargin, sh = kH + 2 * kMargin;
     std::printf(
-        "  shadow window: %d x %d layer = %d KiB of pixels; private memory of the shadowed form over the "
-        "plain one: %d KiB\n",
-        sw, sh, sw * sh * 4 / 1024,
-        static_cast<int>((static_cast<long long>(formBytes[1]) - static_cast<long long>(formBytes[0])) /
-                         1024));
+        "  shadow window: %d x %d layer = %d KiB of pixels (kept by the window manager; the drawing image "
+        "lives only while the layer is drawn)\n",
+        sw, sh, sw * sh * 4 / 1024);
+    if (formBytes[0] || formBytes[1])
+        std::printf("  private memory of the shadowed form over the plain one: %lld KiB\n",
+                    (static_cast<long long>(formBytes[1]) - static_cast<long long>(formBytes[0])) / 1024);
+    else
+        std::printf("  private memory: not reported by the platform\n");
     tk::FreeApplication();
     return 0;
 }
