@@ -140,6 +140,16 @@ void RegisterClasses(std::initializer_list<const ClassInfo*> infos) {
     for (const ClassInfo* c : infos) RegisterClassInfo(*c);
 }
 
+void UnregisterClassInfo(const ClassInfo& info) {
+    Registry& r = registry();
+    std::lock_guard<std::mutex> guard(r.lock);
+    std::erase_if(r.classes, [&](const auto& entry) { return entry.second == &info; });
+}
+
+void UnregisterClasses(std::initializer_list<const ClassInfo*> infos) {
+    for (const ClassInfo* c : infos) UnregisterClassInfo(*c);
+}
+
 void RegisterClassAlias(std::string_view alias, const ClassInfo& info, bool Replace) {
     Registry& r = registry();
     std::lock_guard<std::mutex> guard(r.lock);

@@ -165,6 +165,9 @@ void Free(TObject* object);
 // (Not "RegisterClass": windows.h makes that name a macro.)
 void RegisterClassInfo(const ClassInfo& info);
 void RegisterClasses(std::initializer_list<const ClassInfo*> infos);
+// Takes a class out of the factory under every name it is registered by (aliases too).
+void UnregisterClassInfo(const ClassInfo& info);
+void UnregisterClasses(std::initializer_list<const ClassInfo*> infos);
 // Makes a class readable under another name too (an existing registration of that name wins
 // unless Replace).
 void RegisterClassAlias(std::string_view alias, const ClassInfo& info, bool Replace = false);

@@ -10,7 +10,6 @@
 #include "rdcontrol/controls/register_controls.h"
 #include "rdcontrol/hint/skin_hint.h"
 #include "rdcontrol/picture/picture_formats.h"
-#include "rdcontrol/controls/skinned_paint.h"
 #include "rdcontrol/resource/resource.h"
 #include "rdcontrol/skinstyle/skin_style.h"
 #include "services/bugreport/send_bug_report.h"
@@ -43,6 +42,11 @@ void startSkinStyles() {
     rd::RegisterSkinnedControls();
 }
 
+void stopSkinStyles() {
+    rd::UnregisterSkinnedControls();
+    rd::UnregisterSkinStyle();
+}
+
 void stopImageEngine() {
     rd::UnregisterPictureFormats();
     image::StopImageEngine();
@@ -56,7 +60,7 @@ constexpr Module kModules[] = {
     {"DPI awareness", dpi::Startup, nullptr},
     {"image engine", startImageEngine, stopImageEngine},
     {"resource packages", rd::StartResourceModule, rd::StopResourceModule},
-    {"skin styles", startSkinStyles, rd::StopSkinnedPainting},
+    {"skin styles", startSkinStyles, stopSkinStyles},
     {"hints", rd::RegisterSkinHints, rd::StopSkinHints},
     {"VLR_Comm", PlaceLogFile, nullptr},
     {"COM", startCom, stopCom},

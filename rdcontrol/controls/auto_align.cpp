@@ -40,9 +40,13 @@ class TFollowHooks : public tk::TToolkitHooks {
     }
 };
 
-void followMoves() {
+TFollowHooks& followHooks() {
     static TFollowHooks hooks;
-    if (!hooks.Installed()) tk::InstallToolkitHooks(&hooks);
+    return hooks;
+}
+
+void followMoves() {
+    tk::InstallToolkitHooks(&followHooks());
 }
 
 int width(const RECT& r) { return r.right - r.left; }
@@ -292,6 +296,10 @@ void TRdAutoAlign::Assign(const tk::TPersistent* Source) {
     SetAlign(s->FAlign);
     SetAnchors(s->FAnchors);
     SetSource(s->FSource);
+}
+
+void StopFollowingMoves() {
+    tk::RemoveToolkitHooks(&followHooks());
 }
 
 bool TRdAutoAlign::Equals(const TRdAutoAlign& CmpTo) const {

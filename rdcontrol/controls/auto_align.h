@@ -64,5 +64,9 @@ class TRdAutoAlign : public tk::TComponent {
     std::unique_ptr<TRdSizeConstraints> FConstraints;
 };
 
+// Aligners follow their sources' moves through a toolkit hooks link installed when the
+// first source is set; this takes it out of the chain (the next source puts it back).
+void StopFollowingMoves();
+
 
 } // namespace vell::rd

@@ -1,5 +1,6 @@
 #include "rdcontrol/controls/register_controls.h"
 
+#include "rdcontrol/controls/auto_align.h"
 #include "rdcontrol/controls/form_skin.h"
 #include "rdcontrol/controls/form_wnd_list.h"
 #include "rdcontrol/controls/html_label.h"
@@ -14,9 +15,11 @@
 
 namespace vell::rd {
 
-void RegisterSkinnedControls() {
-    RegisterRdFont();
-    RegisterWindowedControls();
+namespace {
+
+template <class Visit> void forEachClass(Visit visit) {
+    for (const tk::ClassInfo* c : RdFontClasses()) visit(*c);
+    for (const tk::ClassInfo* c : WindowedControlClasses()) visit(*c);
     for (const tk::ClassInfo* c : {&TRdGraphicControl::StaticClass(), &TRdImage::StaticClass(),
                                    &TRdPaintBox::StaticClass(), &TRdCustomLabel::StaticClass(),
                                    &TRdLabel::StaticClass(), &TRdHtmLabel::StaticClass(),
@@ -24,9 +27,19 @@ void RegisterSkinnedControls() {
                                    &TRdImageNote::StaticClass(), &TPictureCollection::StaticClass(),
                                    &TPictureItem::StaticClass(), &TRdSkinClass::StaticClass(),
                                    &TRdAutoAlign::StaticClass(), &TRdFormSkin::StaticClass(),
-                                   &TRdFormWndList::StaticClass()})
-        tk::RegisterClassInfo(*c);
-    RegisterTransparentLabel();
+                                   &TRdFormWndList::StaticClass(), &TTransparentLabel::StaticClass()})
+        visit(*c);
+}
+
+} // namespace
+
+void RegisterSkinnedControls() {
+    forEachClass(tk::RegisterClassInfo);
+}
+
+void UnregisterSkinnedControls() {
+    forEachClass(tk::UnregisterClassInfo);
+    StopFollowingMoves();
 }
 
 } // namespace vell::rd

@@ -5,5 +5,8 @@
 namespace vell::rd {
 
 void RegisterSkinnedControls();
+// The skinned library's shut-down: the classes are unknown to form descriptions again and
+// the controls' toolkit hooks are out of the chain. RegisterSkinnedControls may run again.
+void UnregisterSkinnedControls();
 
 } // namespace vell::rd

@@ -5,8 +5,12 @@
 
 namespace vell::rd {
 
+std::array<const tk::ClassInfo*, 3> WindowedControlClasses() {
+    return {&TRdCustomControl::StaticClass(), &TRdPanel::StaticClass(), &TRdLayerForm::StaticClass()};
+}
+
 void RegisterWindowedControls() {
-    tk::RegisterClasses({&TRdCustomControl::StaticClass(), &TRdPanel::StaticClass(), &TRdLayerForm::StaticClass()});
+    for (const tk::ClassInfo* c : WindowedControlClasses()) tk::RegisterClassInfo(*c);
 }
 
 } // namespace vell::rd

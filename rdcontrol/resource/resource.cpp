@@ -225,6 +225,7 @@ bool ImageDefinition(const std::u16string& name, std::vector<std::u16string>& li
 void StartResourceModule() {
     _controlfp(_controlfp(0, 0) | _EM_INVALID, _MCW_EM);
     auto& s = State();
+    webres::ReopenWebResLibrary();
     detail::CreateImageCache();
     s.caches = std::make_unique<skin::SkinCaches>();
     {
@@ -244,6 +245,7 @@ void StopResourceModule() {
     s.caches.reset();
     detail::ClearTintPatterns();
     webres::CloseWebResLibrary();
+    image::SetImageResolver(nullptr, nullptr);
     // The roles are forgotten without unregistering anything: UnloadCache does that.
     std::lock_guard guard(s.rolesLock);
     s.roles = detail::NewPackageRoles();

@@ -139,6 +139,10 @@ void CloseWebResLibrary() {
     g_handle = kClosed;
 }
 
+void ReopenWebResLibrary() {
+    if (g_handle == kClosed) g_handle = nullptr;
+}
+
 bool LoadedByUs() { return bool(g_owned); }
 bool RegisterBound() { return g_exports.WebUIResourceRegister != nullptr; }
 

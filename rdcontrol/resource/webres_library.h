@@ -1,6 +1,6 @@
 // The binding to the product's resource library webres.dll and wrappers of its exports.
 // The library is bound on first use (or explicitly with LoadWebResLibrary) and stays bound
-// until CloseWebResLibrary, after which it is never bound again. Every wrapper binds first
+// until CloseWebResLibrary, after which it is not bound again until ReopenWebResLibrary. Every wrapper binds first
 // with the standard search when nothing is bound yet; an export the library lacks turns its
 // wrapper into a no-op (QStringCreate yields 0, QStringGet no text). Every call into the
 // library runs under a structured-exception guard: a fault inside it (an access violation,
@@ -16,8 +16,10 @@ namespace vell::rd::webres {
 // later call tries again. True at once when bound, and after CloseWebResLibrary.
 bool LoadWebResLibrary(const std::u16string& folder);
 // Unloads the library when this module loaded it, clears the exports and marks the
-// binding closed for good.
+// binding closed.
 void CloseWebResLibrary();
+// Lets a closed binding bind again (the resource module starting again); nothing otherwise.
+void ReopenWebResLibrary();
 // The library is bound and was loaded here (not found already loaded).
 bool LoadedByUs();
 bool RegisterBound();

@@ -381,8 +381,12 @@ void UpdateFontFromParams(tk::TFont& Font, TCNFontChangeParams& Params) {
     else applyParams(Font, Params, true, true);
 }
 
+std::array<const tk::ClassInfo*, 2> RdFontClasses() {
+    return {&TRdFont::StaticClass(), &text::TRdShadowGlow::StaticClass()};
+}
+
 void RegisterRdFont() {
-    tk::RegisterClasses({&TRdFont::StaticClass(), &text::TRdShadowGlow::StaticClass()});
+    for (const tk::ClassInfo* c : RdFontClasses()) tk::RegisterClassInfo(*c);
 }
 
 } // namespace vell::rd

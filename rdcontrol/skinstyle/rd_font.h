@@ -195,7 +195,8 @@ class TRdFont : public tk::TFont {
 // Applies Params to any font: a skinned font by UpdateFromParams, a plain one directly.
 void UpdateFontFromParams(tk::TFont& Font, TCNFontChangeParams& Params);
 
-// Makes TRdFont and its shadow class known to form descriptions.
+// TRdFont and its shadow class; RegisterRdFont makes them known to form descriptions.
+std::array<const tk::ClassInfo*, 2> RdFontClasses();
 void RegisterRdFont();
 
 } // namespace vell::rd

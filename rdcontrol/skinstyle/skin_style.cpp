@@ -373,6 +373,15 @@ void RegisterSkinStyle() {
     StartSkinnedPainting();
 }
 
+void UnregisterSkinStyle() {
+    StopSkinnedPainting();
+    tk::UnregisterClassInfo(TRdSkinStyle::StaticClass());
+    // The forms are gone and their styles with them; what the last main style left for
+    // the process goes too.
+    gFormColor2nd = clNone;
+    messageHook() = showMessageBox;
+}
+
 TRdSkinStyle* MainSkinStyle() {
     return gMainStyle;
 }

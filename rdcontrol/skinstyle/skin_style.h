@@ -109,8 +109,12 @@ class TRdSkinStyle : public tk::TComponent {
 };
 
 // The skin layer's start-up: makes TRdSkinStyle readable from form descriptions and
-// installs skinned painting in the toolkit (StopSkinnedPainting undoes that).
+// installs skinned painting in the toolkit.
 void RegisterSkinStyle();
+// Its shut-down, after the last form is gone: the class is unknown again, skinned painting
+// is out of the toolkit, the second form colour is none and the style's messages go to the
+// message box again. RegisterSkinStyle may run again afterwards.
+void UnregisterSkinStyle();
 // The main style, or null.
 TRdSkinStyle* MainSkinStyle();
 // The number of live styles.

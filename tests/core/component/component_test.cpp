@@ -33,6 +33,20 @@ TEST(Reflection, PropertiesInDeclarationOrderBaseFirst) {
     EXPECT_EQ(FindClass("tthing"), &TThing::StaticClass());
 }
 
+TEST(Reflection, UnregisteringAClassRemovesItUnderEveryNameAndRegisteringBringsItBack) {
+    RegisterClassAlias("TOldThing", TThing::StaticClass());
+    RegisterClassAlias("TOtherRoot", TRoot::StaticClass());
+    UnregisterClasses({&TThing::StaticClass()});
+    EXPECT_EQ(FindClass("TThing"), nullptr);
+    EXPECT_EQ(FindClass("TOldThing"), nullptr);
+    EXPECT_EQ(FindClass("TOtherRoot"), &TRoot::StaticClass()) << "other classes stay";
+    UnregisterClassInfo(TThing::StaticClass()); // not registered: nothing happens
+    RegisterClassInfo(TThing::StaticClass());
+    EXPECT_EQ(FindClass("tthing"), &TThing::StaticClass());
+    UnregisterClassInfo(TRoot::StaticClass());
+    RegisterClassInfo(TRoot::StaticClass());
+}
+
 TEST(Reflection, GettersSettersDefaultsAndStoredTests) {
     TThing t(nullptr);
     const ClassInfo& c = t.ClassType();

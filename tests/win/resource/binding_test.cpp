@@ -50,4 +50,12 @@ TEST(WebResBindingChild, DISABLED_WithoutTheLibraryThenBoundThenClosed) {
     EXPECT_FALSE(rd::webres::RegisterBound());
     TResource::Register(dir / u"black.dll", false);
     EXPECT_EQ(TResource::Size(u":/black/a.txt"), 0);
+
+    rd::StartResourceModule(); // started again, it binds again
+    ASSERT_TRUE(rd::LoadWebResLibrary(u"" VELL_BINARY_DIR "\\product\\"));
+    EXPECT_TRUE(rd::webres::RegisterBound());
+    TResource::Register(dir / u"black.dll", false);
+    EXPECT_EQ(TResource::Size(u":/black/a.txt"), 3);
+    rd::UnloadCache(true);
+    rd::StopResourceModule();
 }
