@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <vector>
 
 namespace vell::win {
 
@@ -93,9 +94,11 @@ bool WriteWholeFile(const std::u16string& path, const std::string& bytes, DWORD*
 namespace {
 
 // The temporary file of a replacement sits beside its target and is named after it and
-// the writing process and thread: "<name>.~<pid>-<tid>.tmp" (hexadecimal ids).
+// the writing process and thread: "<name>.~<pid>-<tid>.tmp" (hexadecimal ids) while it is
+// written, "<name>.~<pid>-<tid>.new" once it is whole and on disk.
 constexpr char16_t kReplacementMark[] = u".~";
-constexpr char16_t kReplacementExt[] = u".tmp";
+constexpr char16_t kPartialExt[] = u".tmp";
+constexpr char16_t kWholeExt[] = u".new";
 
 std::u16string hex(DWORD value) {
     char buf[16];
@@ -109,21 +112,28 @@ bool processIsGone(DWORD pid) {
     return ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
 }
 
-// Deletes the temporary files that processes which ended half-way through replacing this
-// file left behind. Those of running processes (this one included) stay.
-void removeStaleReplacements(const std::u16string& full) {
+struct StaleReplacement {
+    std::u16string path;
+    FILETIME written;
+};
+
+// The replacement files of this file with the extension `ext` that processes which ended
+// half-way through replacing it left behind. Those of running processes (this one
+// included) are not listed.
+std::vector<StaleReplacement> staleReplacements(const std::u16string& full, std::u16string_view ext) {
+    std::vector<StaleReplacement> found;
     const std::u16string prefix = text::ExtractFileName(full) + kReplacementMark;
     const std::u16string folder = text::ExtractFilePath(full);
     WIN32_FIND_DATAW data;
-    UniqueFindHandle find(::FindFirstFileW(wcs(full + kReplacementMark + u"*" + kReplacementExt), &data));
-    if (!find) return;
+    UniqueFindHandle find(::FindFirstFileW(wcs(full + kReplacementMark + u"*" + std::u16string(ext)), &data));
+    if (!find) return found;
     do {
         const std::u16string name = text::fromWide(data.cFileName);
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (name.size() <= prefix.size() + 4 || !text::sameTextAscii(name.substr(0, prefix.size()), prefix) ||
-            !text::sameTextAscii(name.substr(name.size() - 4), kReplacementExt))
+        if (name.size() <= prefix.size() + ext.size() || !text::sameTextAscii(name.substr(0, prefix.size()), prefix) ||
+            !text::sameTextAscii(name.substr(name.size() - ext.size()), ext))
             continue;
-        const std::u16string ids = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+        const std::u16string ids = name.substr(prefix.size(), name.size() - prefix.size() - ext.size());
         const std::size_t dash = ids.find(u'-');
         unsigned long pid = 0;
         std::size_t digits = 0;
@@ -134,34 +144,51 @@ void removeStaleReplacements(const std::u16string& full) {
             pid = pid * 16 + unsigned(v);
         }
         if (digits == 0 || digits != dash || pid == ::GetCurrentProcessId() || !processIsGone(DWORD(pid))) continue;
-        ::DeleteFileW(wcs(folder + name));
+        found.push_back({folder + name, data.ftLastWriteTime});
     } while (::FindNextFileW(find.get(), &data));
+    return found;
+}
+
+void removeStaleReplacements(const std::u16string& full) {
+    for (const std::u16string_view ext : {std::u16string_view(kPartialExt), std::u16string_view(kWholeExt)})
+        for (const StaleReplacement& r : staleReplacements(full, ext)) ::DeleteFileW(wcs(r.path));
+}
+
+std::u16string fullPathOf(const std::u16string& path) {
+    std::u16string full(MAX_PATH, u'\0');
+    const DWORD n = ::GetFullPathNameW(wcs(path), MAX_PATH, reinterpret_cast<wchar_t*>(full.data()), nullptr);
+    if (n == 0 || n >= MAX_PATH) return {};
+    full.resize(n);
+    return full;
 }
 
 } // namespace
 
 bool ReplaceWholeFile(const std::u16string& path, const std::string& bytes, DWORD* error) {
-    std::u16string full(MAX_PATH, u'\0');
-    const DWORD n = ::GetFullPathNameW(wcs(path), MAX_PATH, reinterpret_cast<wchar_t*>(full.data()), nullptr);
-    if (n == 0 || n >= MAX_PATH) return WriteWholeFile(path, bytes, error);
-    full.resize(n);
+    const std::u16string full = fullPathOf(path);
+    if (full.empty()) return WriteWholeFile(path, bytes, error);
     const DWORD attributes = ::GetFileAttributesW(wcs(full));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return failWith(error, ERROR_ACCESS_DENIED); // a folder is never replaced by a file
     removeStaleReplacements(full);
-    const std::u16string temp =
-        full + kReplacementMark + hex(::GetCurrentProcessId()) + u"-" + hex(::GetCurrentThreadId()) + kReplacementExt;
+    const std::u16string stem = full + kReplacementMark + hex(::GetCurrentProcessId()) + u"-" + hex(::GetCurrentThreadId());
+    const std::u16string partial = stem + kPartialExt;
     {
         UniqueKernelHandle file(
-            ::CreateFileW(wcs(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            ::CreateFileW(wcs(partial), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return WriteWholeFile(path, bytes, error); // the folder takes no new file
         if (!writeAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) {
             const DWORD code = ::GetLastError();
             file.reset();
-            ::DeleteFileW(wcs(temp));
+            ::DeleteFileW(wcs(partial));
             return failWith(error, code);
         }
     }
+    // From here the new content is whole under its own name: a process ended while the
+    // platform swaps the files (which may remove the old file before it moves the new one
+    // in) leaves it for RestoreInterruptedReplacement.
+    std::u16string temp = stem + kWholeExt;
+    if (!::MoveFileExW(wcs(partial), wcs(temp), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) temp = partial;
     // An existing file is replaced by the platform's call, which keeps its attributes,
     // security descriptor and other identity; what that call cannot do, a rename does.
     if (attributes != INVALID_FILE_ATTRIBUTES) {
@@ -180,6 +207,16 @@ bool ReplaceWholeFile(const std::u16string& path, const std::string& bytes, DWOR
     // without delete sharing): write it in place as the last resort.
     ::DeleteFileW(wcs(temp));
     return WriteWholeFile(full, bytes, error);
+}
+
+bool RestoreInterruptedReplacement(const std::u16string& path) {
+    const std::u16string full = fullPathOf(path);
+    if (full.empty() || ::GetFileAttributesW(wcs(full)) != INVALID_FILE_ATTRIBUTES) return false;
+    const std::vector<StaleReplacement> whole = staleReplacements(full, kWholeExt);
+    const auto newest = std::max_element(whole.begin(), whole.end(), [](const auto& a, const auto& b) {
+        return ::CompareFileTime(&a.written, &b.written) < 0;
+    });
+    return newest != whole.end() && ::MoveFileExW(wcs(newest->path), wcs(full), MOVEFILE_WRITE_THROUGH);
 }
 
 std::u16string ModuleFileName(HMODULE module) {

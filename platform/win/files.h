@@ -23,9 +23,13 @@ bool WriteWholeFile(const std::u16string& path, const std::string& bytes, DWORD*
 // As WriteWholeFile, but the bytes go to a new file in the same folder first, which then
 // replaces the old one: a failure half-way never leaves a truncated file behind. An
 // existing file keeps its attributes and security descriptor (the platform's replace-file
-// call). The new file is "<name>.~<pid>-<tid>.tmp"; such files that an ended process left
-// behind are removed on the next replacement of the same file.
+// call). The new file is "<name>.~<pid>-<tid>.tmp" while it is written and ".new" in place
+// of ".tmp" once it is whole; such files that an ended process left behind are removed on
+// the next replacement of the same file.
 bool ReplaceWholeFile(const std::u16string& path, const std::string& bytes, DWORD* error = nullptr);
+// When the file is missing because a process ended while a replacement swapped the files,
+// puts the newest whole new file of such an ended process in its place; true when it did.
+bool RestoreInterruptedReplacement(const std::u16string& path);
 
 // The full path of a loaded module (the program itself for null).
 std::u16string ModuleFileName(HMODULE module = nullptr);

@@ -138,6 +138,7 @@ void TSafeIniFile::LoadFromFile(const std::u16string& FileName) {
     try {
         std::string bytes;
         DWORD error = 0;
+        win::RestoreInterruptedReplacement(FileName);
         if (!win::FileExists(FileName))
             SetStrings({});
         else if (!win::ReadWholeFile(FileName, bytes, &error))

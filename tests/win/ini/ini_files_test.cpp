@@ -137,6 +137,7 @@ TEST(SafeIni, SavingRemovesTheTemporaryFilesOfEndedProcessesOnly) {
     const Case cases[] = {
         {u"Config.ini.~FFFFFFF1-4.tmp", true},  // ended half-way through a save
         {u"config.INI.~FFFFFFF1-8.TMP", true},  // names compare without case
+        {u"Config.ini.~FFFFFFF1-4.new", true},  // whole, ended while the files were swapped
         {own.c_str(), false},                    // this process may be saving it now
         {u"Other.ini.~FFFFFFF1-4.tmp", false},  // another file's
         {u"Config.ini.~zz-4.tmp", false},       // not ours
@@ -151,6 +152,57 @@ TEST(SafeIni, SavingRemovesTheTemporaryFilesOfEndedProcessesOnly) {
     }
     for (const Case& c : cases) EXPECT_EQ(vell::testing::exists(dir / c.name), !c.removed) << text::utf16ToUtf8(c.name);
     EXPECT_EQ(readFile(path), utf16(u"[S]\r\nk=new\r\n\r\n"));
+}
+
+// A save swaps its whole new file (".new") in; a process ended in the middle of the swap may
+// leave only that file. Loading puts it in place; a partly written ".tmp" never counts.
+TEST(SafeIni, AFileLostInAnInterruptedSwapIsLoadedFromItsWholeNewFile) {
+    const std::string own = [] {
+        char b[16];
+        std::snprintf(b, sizeof b, "%lX", static_cast<unsigned long>(::GetCurrentProcessId()));
+        return std::string(b);
+    }();
+    struct Left {
+        std::string name;
+        const char* content;
+        int ageSeconds;
+    };
+    struct Case {
+        const char* what;
+        bool fileThere;
+        std::vector<Left> left;
+        const char16_t* loaded;
+    };
+    const Case cases[] = {
+        {"a whole file of an ended save", false, {{"Config.ini.~FFFFFFF1-4.new", "[S]\r\nk=new\r\n", 0}}, u"new"},
+        {"the newest of two", false,
+         {{"Config.ini.~FFFFFFF1-4.new", "[S]\r\nk=newer\r\n", 0}, {"Config.ini.~FFFFFFF5-4.new", "[S]\r\nk=older\r\n", 60}},
+         u"newer"},
+        {"only a partly written file", false, {{"Config.ini.~FFFFFFF1-4.tmp", "[S]\r\nk=cut", 0}}, u"none"},
+        {"a running process's", false, {{"Config.ini.~" + own + "-4.new", "[S]\r\nk=mine\r\n", 0}}, u"none"},
+        {"the file is there", true, {{"Config.ini.~FFFFFFF1-4.new", "[S]\r\nk=new\r\n", 0}}, u"old"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const auto path = dir / u"Config.ini";
+        if (c.fileThere) writeFile(path, "[S]\r\nk=old\r\n");
+        for (const Left& l : c.left) {
+            const auto leftPath = dir / text::u16(l.name);
+            writeFile(leftPath, l.content);
+            HANDLE f = ::CreateFileW(w(leftPath), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            FILETIME t;
+            ::GetSystemTimeAsFileTime(&t);
+            ULARGE_INTEGER u{{t.dwLowDateTime, t.dwHighDateTime}};
+            u.QuadPart -= ULONGLONG(l.ageSeconds) * 10000000;
+            t = {u.LowPart, u.HighPart};
+            ::SetFileTime(f, nullptr, nullptr, &t);
+            ::CloseHandle(f);
+        }
+        TSafeIniFile ini(path);
+        EXPECT_EQ(ini.LoadSaveFile_LastError, 0u);
+        EXPECT_EQ(ini.ReadString(u"S", u"k", u"none"), c.loaded);
+    }
 }
 
 TEST(SafeIni, FileThatFailedToLoadIsNeverOverwrittenAutomatically) {
