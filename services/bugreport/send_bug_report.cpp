@@ -27,6 +27,7 @@ std::string toUtf8(const std::wstring& w) { return text::utf16ToUtf8(text::fromW
 bool readFile(const std::wstring& path, std::string& bytes) {
     bytes.clear();
     DWORD error = 0;
+    win::RestoreInterruptedReplacement(text::fromWide(path)); // a save the process's end cut short
     return win::ReadWholeFile(text::fromWide(path), bytes, &error) || error == ERROR_FILE_NOT_FOUND;
 }
 
