@@ -12,6 +12,7 @@
 #include "rdcontrol/resource/resource.h"
 #include "rdcontrol/skinstyle/skin_class.h"
 #include "rdcontrol/skinstyle/skin_style.h"
+#include "tests/support/gui_handles.h"
 #include "tests/win/resource/resource_fixture.h"
 #include "tests/win/skinstyle/style_fixture.h"
 #include "toolkit/hooks.h"
@@ -33,29 +34,6 @@ std::span<const loader::Module> skinModules() {
     };
     const auto first = named("image engine"), last = named("skin styles");
     return {first, last + 1};
-}
-
-// Live GDI objects of the process. Wine answers GetGuiResources with 0, but its object
-// table answers GetObjectType for a bare table index, so there the table is counted.
-size_t gdiObjects() {
-    if (DWORD n = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS)) return n;
-    size_t count = 0;
-    for (std::uintptr_t i = 1; i < 0x10000; ++i)
-        if (::GetObjectType(reinterpret_cast<HGDIOBJ>(i))) ++count;
-    return count;
-}
-
-BOOL CALLBACK countWindow(HWND w, LPARAM n) {
-    ++*reinterpret_cast<size_t*>(n);
-    ::EnumChildWindows(w, countWindow, n);
-    return TRUE;
-}
-
-// Windows of this thread with their children, and the user objects where the platform counts them.
-size_t userObjects() {
-    size_t n = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
-    ::EnumThreadWindows(::GetCurrentThreadId(), countWindow, reinterpret_cast<LPARAM>(&n));
-    return n;
 }
 
 // What start-up puts in place for the rest of the process to find.
@@ -84,8 +62,8 @@ Registries registries() {
     r.mainStyle = rd::MainSkinStyle();
     r.color2nd = rd::FormColor2nd();
     r.cachedGraphics = tk::CachedGraphicsObjectCount();
-    r.gdi = gdiObjects();
-    r.user = userObjects();
+    r.gdi = testgui::GdiObjects();
+    r.user = testgui::UserObjects();
     return r;
 }
 
