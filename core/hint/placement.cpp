@@ -131,6 +131,21 @@ struct Layout {
     }
 };
 
+// Shifts the body along one axis (Lo, Hi: its edges on that axis) into the work area's
+// WaLo..WaHi; the arrow, in the layer's coordinates, moves back by the same amount and is
+// dropped when it no longer lies over the body (FrameLo: the layer's margin before it).
+void shiftAlong(Placement& p, int Box::*Lo, int Box::*Hi, int WaLo, int WaHi, int FrameLo, int BodySize) {
+    int d = 0;
+    if (p.Body.*Hi > WaHi) d = WaHi - p.Body.*Hi;
+    if (p.Body.*Lo + d < WaLo) d = WaLo - p.Body.*Lo;
+    p.Body.*Lo += d;
+    p.Body.*Hi += d;
+    p.Arrow.*Lo -= d;
+    p.Arrow.*Hi -= d;
+    const int half = (p.Arrow.*Hi - p.Arrow.*Lo) / 2;
+    if (p.Arrow.*Lo < FrameLo - half || p.Arrow.*Hi > FrameLo + BodySize + half) p.ArrowShown = false;
+}
+
 } // namespace
 
 int QuadrantOf(const Box& Control, int ReferenceX, int ReferenceY) {
@@ -165,27 +180,10 @@ Placement Place(const PlacementInput& In) {
     }
     const Box& sf = In.ShadowFrame;
     // Along the edge: shifted into the work area, the arrow kept over the control.
-    if (vertical(p.Where)) {
-        int dx = 0;
-        if (p.Body.Right > wa.Right) dx = wa.Right - p.Body.Right;
-        if (p.Body.Left + dx < wa.Left) dx = wa.Left - p.Body.Left;
-        p.Body.Left += dx;
-        p.Body.Right += dx;
-        p.Arrow.Left -= dx;
-        p.Arrow.Right -= dx;
-        const int half = p.Arrow.Width() / 2;
-        if (p.Arrow.Left < sf.Left - half || p.Arrow.Right > sf.Left + In.BodyWidth + half) p.ArrowShown = false;
-    } else {
-        int dy = 0;
-        if (p.Body.Bottom > wa.Bottom) dy = wa.Bottom - p.Body.Bottom;
-        if (p.Body.Top + dy < wa.Top) dy = wa.Top - p.Body.Top;
-        p.Body.Top += dy;
-        p.Body.Bottom += dy;
-        p.Arrow.Top -= dy;
-        p.Arrow.Bottom -= dy;
-        const int half = p.Arrow.Height() / 2;
-        if (p.Arrow.Top < sf.Top - half || p.Arrow.Bottom > sf.Top + In.BodyHeight + half) p.ArrowShown = false;
-    }
+    if (vertical(p.Where))
+        shiftAlong(p, &Box::Left, &Box::Right, wa.Left, wa.Right, sf.Left, In.BodyWidth);
+    else
+        shiftAlong(p, &Box::Top, &Box::Bottom, wa.Top, wa.Bottom, sf.Top, In.BodyHeight);
     // Last, inside the work area whatever it costs; a moved hint no longer points.
     const Box before = p.Body;
     const int w = p.Body.Width(), h = p.Body.Height();
