@@ -35,9 +35,6 @@ RECT unionRect(const RECT& A, const RECT& B) {
     return r;
 }
 
-// Grows a buffer dimension with slack so that small size changes do not re-create it.
-int withSlack(int Old, int Needed) { return std::max(Old, Needed + std::max(Needed / 3, 200)); }
-
 std::uint32_t paintTick() {
     const std::uint32_t t = ::GetTickCount();
     return t ? t : 1;
@@ -480,10 +477,9 @@ void TRdGraphicControl::PaintMessage(HDC D) {
     image::TPngImage* buffer = skin.DrawBuffer();
     image::TPngImage* work = nullptr;
     try {
-        if (buffer->Width() < w || buffer->Height() < h) {
+        if (TRdSkinClass::GrowDrawBuffer(*buffer, w, h)) {
             skin.DrawBufferTk = 0;
             region = whole;
-            buffer->Resize(withSlack(buffer->Width(), w), withSlack(buffer->Height(), h), 0, false, 0, 0);
         }
         if (region.right > region.left && region.bottom > region.top)
             work = image::TPngImage::CreateBlank(6, 8, w, h, true, false, true, false);

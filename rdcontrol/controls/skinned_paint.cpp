@@ -60,18 +60,6 @@ bool isChildWindow(HWND Wnd) {
     return (::GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) != 0;
 }
 
-// Grows an image to hold W x H, with slack so that small size changes keep it; true when
-// it was re-created (its content is then blank).
-bool growWithSlack(image::TPngImage& Img, int W, int H) {
-    if (Img.Width() >= W && Img.Height() >= H) return false;
-    int nw = std::max(Img.Width(), W + std::max(W / 3, 200));
-    int nh = std::max(Img.Height(), H + std::max(H / 3, 200));
-    Img.Resize(nw, nh, 0, false, 0, 0);
-    Img.FillRect(RECT{0, 0, nw, nh}, 0);
-    Img.SetAlphaPreMultiplied(true);
-    return true;
-}
-
 // ---- invalidation ----
 
 struct Propagation {
@@ -227,7 +215,7 @@ void paintSkinned(tk::TWinControl* C, TRdSkinClass& S, HDC D) {
     image::TPngImage* behind = nullptr;
     if (parentBg && !(S.DrawBufferBkgClear && S.DrawBufferBkgTk != 0)) {
         image::TPngImage& bkg = *S.DrawBufferBkg();
-        if (growWithSlack(bkg, w, h)) S.DrawBufferBkgTk = 0;
+        if (TRdSkinClass::GrowDrawBuffer(bkg, w, h)) S.DrawBufferBkgTk = 0;
         const int blur = draw.DrawBkgBlur();
         if (S.DrawBufferBkgTk == 0) {
             bkg.FillRect(RECT{0, 0, w, h}, 0);
@@ -253,7 +241,7 @@ void paintSkinned(tk::TWinControl* C, TRdSkinClass& S, HDC D) {
 
     // The control's own rendering, redrawn only where it is stale.
     image::TPngImage& buf = *S.DrawBuffer();
-    bool whole = growWithSlack(buf, uw, uh);
+    bool whole = TRdSkinClass::GrowDrawBuffer(buf, uw, uh);
     if (S.DrawBufferTk == 0 || whole) {
         RECT region{0, 0, uw, uh};
         if (!whole && scale == 100 && !::IsRectEmpty(&S.DrawBufferRect))

@@ -423,6 +423,19 @@ void TRdSkinClass::CreateDrawBuffer() {
     if (!FDrawBufferBkg) FDrawBufferBkg = blankBuffer();
 }
 
+bool TRdSkinClass::GrowDrawBuffer(image::TPngImage& Buffer, int W, int H) {
+    if (Buffer.Width() >= W && Buffer.Height() >= H) return false;
+    const bool first = Buffer.Width() <= 1 && Buffer.Height() <= 1;
+    const auto grown = [first](int Old, int Needed) {
+        return first ? Needed : std::max(Old, Needed + std::max(Needed / 3, 200));
+    };
+    const int w = grown(Buffer.Width(), W), h = grown(Buffer.Height(), H);
+    Buffer.Resize(w, h, 0, false, 0, 0);
+    Buffer.FillRect(RECT{0, 0, w, h}, 0);
+    Buffer.SetAlphaPreMultiplied(true);
+    return true;
+}
+
 image::TPngImage* TRdSkinClass::EnsureDrawBufferBkgBlur() {
     if (!FDrawBufferBkgBlur) FDrawBufferBkgBlur = blankBuffer();
     return FDrawBufferBkgBlur;

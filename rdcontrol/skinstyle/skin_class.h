@@ -151,6 +151,10 @@ class TRdSkinClass : public tk::TPersistent {
     image::TPngImage* DrawBufferBkgBlur() const { return FDrawBufferBkgBlur; }
     // Which is created on first use.
     image::TPngImage* EnsureDrawBufferBkgBlur();
+    // Makes a draw buffer hold W x H; true when it was re-created (blank then). A buffer's
+    // first size is exact; one that must grow again belongs to a control being resized and
+    // gets slack (a third, at least 200 pixels) so the next small changes keep it.
+    static bool GrowDrawBuffer(image::TPngImage& Buffer, int W, int H);
     // Tick counts since which the buffers are valid; 0: stale.
     std::uint32_t DrawBufferTk = 0;
     std::uint32_t DrawBufferBkgTk = 0;

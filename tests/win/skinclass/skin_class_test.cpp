@@ -7,6 +7,7 @@
 #include "core/color/colors.h"
 #include "core/text/utf.h"
 #include "platform/graphics/font.h"
+#include "platform/image/png_image.h"
 #include "platform/image/rdg_image.h"
 
 #include <gtest/gtest.h>
@@ -280,4 +281,26 @@ TEST_F(SkinClassTest, TheRegistryReloadsInCreationOrder) {
     EXPECT_EQ(TRdSkinClass::RegisteredCount(), before - 1);
     TRdSkinClass::ReloadAll();
     EXPECT_EQ(controls[0]->countSets + controls[2]->countSets + controls[3]->countSets, 3);
+}
+
+// A draw buffer takes its first size exactly (a control shown at one size never pays for
+// slack); growing again means the control is being resized, and then it keeps slack.
+TEST(SkinClassDrawBuffer, FirstSizeIsExactLaterGrowthKeepsSlack) {
+    std::unique_ptr<image::TPngImage, void (*)(image::TPngImage*)> buffer(
+        image::TPngImage::CreateBlank(6, 8, 1, 1, true, false, true, false),
+        [](image::TPngImage* p) { p->ReleaseRef(); });
+    struct Step { int W, H; bool Recreated; int BufferW, BufferH; };
+    const Step steps[] = {
+        {560, 240, true, 560, 240},  // first size: exact
+        {500, 200, false, 560, 240}, // smaller: kept
+        {600, 240, true, 800, 440},  // growth: a third, at least 200 pixels more
+        {790, 430, false, 800, 440}, // within the slack: kept
+        {1200, 300, true, 1600, 500},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(std::to_string(s.W) + " x " + std::to_string(s.H));
+        EXPECT_EQ(TRdSkinClass::GrowDrawBuffer(*buffer, s.W, s.H), s.Recreated);
+        EXPECT_EQ(buffer->Width(), s.BufferW);
+        EXPECT_EQ(buffer->Height(), s.BufferH);
+    }
 }
