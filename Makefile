@@ -4,6 +4,8 @@
 #   make demo   - the loading box on an Xvfb display, screenshot in build/demo/
 #   make gallery - every page of the skinned library's gallery as an image in build/gallery/
 #   make fuzz   - every fuzz target for FUZZ_MINUTES (default 10) minutes; new inputs kept in fuzz/<name>/corpus
+#                 (FUZZ_FAST=1: the run itself without sanitizers, several times the executions;
+#                 the merge into the kept corpus still replays every input under them)
 # BUILD chooses the build folder (default build/); JOBS the parallelism.
 BUILD ?= build
 JOBS ?= $(shell nproc)
@@ -14,6 +16,7 @@ CMAKE_GEN := -G Ninja
 W32 := $(BUILD)/win32
 NAT := $(BUILD)/native
 FUZ := $(BUILD)/fuzz
+FUZ_FAST := $(BUILD)/fuzz-fast
 BEN := $(BUILD)/bench
 
 .PHONY: all setup win32 native fuzz-build bench-build test test-native test-win32 test-fuzz fuzz bench demo gallery clean
@@ -29,6 +32,8 @@ $(NAT)/build.ninja: | setup
 	cmake -S . -B $(NAT) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DVELL_SANITIZE=ON
 $(FUZ)/build.ninja: | setup
 	CC=clang CXX=clang++ cmake -S . -B $(FUZ) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELL_FUZZ=ON -DVELL_FUZZ_SECONDS=$(FUZZ_SECONDS)
+$(FUZ_FAST)/build.ninja: | setup
+	CC=clang CXX=clang++ cmake -S . -B $(FUZ_FAST) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVELL_FUZZ=ON -DVELL_FUZZ_SANITIZERS=
 $(BEN)/build.ninja: | setup
 	cmake -S . -B $(BEN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DVELL_BENCH=ON
 
@@ -62,11 +67,12 @@ test:
 # lowest priority on its kept corpus and a work corpus in the build folder, then merges
 # the inputs that reach new code into the kept corpus fuzz/<name>/corpus. A fault stops
 # nothing: it is reported with its log, and the command fails at the end.
-fuzz: fuzz-build
+fuzz: fuzz-build $(if $(FUZZ_FAST),$(FUZ_FAST)/build.ninja)
 	@fail=0; for f in $(FUZ)/fuzz/fuzz_$(FUZZ_TARGETS); do \
 	  [ -x "$$f" ] || continue; name=$${f##*/fuzz_}; work=$(FUZ)/fuzz/corpus-$$name; kept=fuzz/$$name/corpus; \
-	  mkdir -p $$work $$kept; echo "== fuzz_$$name, $(FUZZ_MINUTES) min"; \
-	  nice -n 19 $$f -max_total_time=$$(( $(FUZZ_MINUTES) * 60 )) -rss_limit_mb=2048 -print_final_stats=1 \
+	  mkdir -p $$work $$kept; echo "== fuzz_$$name, $(FUZZ_MINUTES) min"; run=$$f; \
+	  $(if $(FUZZ_FAST),cmake --build $(FUZ_FAST) --target fuzz_$$name >/dev/null && run=$(FUZ_FAST)/fuzz/fuzz_$$name;) \
+	  nice -n 19 $$run -max_total_time=$$(( $(FUZZ_MINUTES) * 60 )) -rss_limit_mb=2048 -print_final_stats=1 \
 	    $$work $$kept > $$work.log 2>&1 || { fail=1; echo "fuzz_$$name found a fault: $$work.log"; }; \
 	  grep -E "^stat::number_of_executed_units|^stat::peak_rss_mb" $$work.log || true; \
 	  nice -n 19 $$f -merge=1 -rss_limit_mb=2048 $$kept $$work 2>&1 | grep -E "MERGE-OUTER: [0-9]+ new files" || true; \
