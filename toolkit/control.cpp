@@ -1,6 +1,7 @@
 // TControl: parent and container, bounds, coordinates, appearance, message delivery and
 // streaming. Alignment lives in align.cpp, the mouse in mouse.cpp, painting in paint.cpp.
 #include "toolkit/control.h"
+#include "toolkit/accessible.h"
 #include "core/component/reader.h"
 #include "toolkit/form.h"
 #include "toolkit/hint.h"
@@ -437,6 +438,26 @@ void TControl::RemoveMessageHook(TMessageHook* Hook) {
     FMessageHooks.erase(std::remove(FMessageHooks.begin(), FMessageHooks.end(), Hook), FMessageHooks.end());
 }
 
+namespace {
+// What a reader hears of a change: windows announce their own showing and hiding.
+void raiseAccessibleEvent(TControl* C, UINT Msg) {
+    const bool windowed = dynamic_cast<TWinControl*>(C) != nullptr;
+    switch (Msg) {
+    case CM_VISIBLECHANGED:
+        if (!windowed) NotifyAccessibleEvent(C, C->Visible() ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE);
+        break;
+    case CM_ENABLEDCHANGED:
+        NotifyAccessibleEvent(C, EVENT_OBJECT_STATECHANGE);
+        break;
+    case CM_TEXTCHANGED:
+        NotifyAccessibleEvent(C, EVENT_OBJECT_NAMECHANGE);
+        break;
+    default:
+        break;
+    }
+}
+} // namespace
+
 void TControl::WndProc(TMessage& m) {
     if (m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST) {
         if (!InState(csDesigning)) ToolkitHooks().HintMouseMessage(this, m);
@@ -476,6 +497,9 @@ void TControl::WndProc(TMessage& m) {
         case CM_VISIBLECHANGED:
         case CM_ENABLEDCHANGED:
         case CM_TEXTCHANGED:
+            raiseAccessibleEvent(this, m.Msg);
+            if (!dynamic_cast<TWinControl*>(this)) Invalidate();
+            break;
         case CM_COLORCHANGED:
         case CM_FONTCHANGED:
             if (!dynamic_cast<TWinControl*>(this)) Invalidate();

@@ -19,6 +19,7 @@ namespace vell::tk {
 class TWinControl;
 class TCustomForm;
 class TCustomHint;
+struct TAccessibleInfo;
 
 class EInvalidOperation : public ::vell::Exception {
 public:
@@ -91,6 +92,11 @@ public:
     // The offset of the content this control contains: a child at content point (x, y)
     // shows at client point (x, y) - offset.
     virtual POINT ScrollOffset() const { return POINT{0, 0}; }
+    // The scale (percent) at which the control shows its client area: a client point
+    // (x, y) shows at (x, y) * scale / 100 from the client area's top-left corner (a skin
+    // may draw a control and its windowless children enlarged). Coordinates inside the
+    // control stay unscaled.
+    virtual int ContentScale() const { return 100; }
     // This control or one of its containers, through windowless containers and windowed
     // parents.
     bool ContainsControl(const TControl* Control) const;
@@ -247,6 +253,20 @@ public:
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
+    // ---- accessibility (toolkit/accessible.h) ----
+    // What assistive technology is told of the control; a class fills in what differs
+    // from its base (the base: the caption as name, a pane, or a client area for a form).
+    virtual void GetAccessibleInfo(TAccessibleInfo& Info) const;
+    // Carries out the default action named by the info (a button's click); false when
+    // the control has none.
+    virtual bool DoAccessibleDefaultAction() { return false; }
+    // The controls lying directly in this control's client area, windowed or windowless,
+    // bottom of the z-order first.
+    virtual void GetContainedControls(std::vector<TControl*>& List) const {}
+    // A number naming the control among the windowless children of its window (given on
+    // first use, never reused in the process).
+    long AccessibleId() const;
+
     // ---- streaming ----
     void ReadState(TReader& Reader) override;
     void Loaded() override;
@@ -303,6 +323,7 @@ protected:
 private:
     friend class TWinControl;
     friend class TFrameworkHooks;
+    friend class TAccessibleAccess;
     void HandleMouse(TMessage& Message);
     void HandleMouseWheel(TMessage& Message);
     void ComputeAnchorRules();
@@ -343,6 +364,7 @@ private:
     TBiDiMode FBiDiMode = bdLeftToRight;
     bool FParentBiDiMode = true;
     std::vector<TMessageHook*> FMessageHooks;
+    mutable long FAccessibleId = 0;
     // Lets message delivery notice that the control went away during its own handling.
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };

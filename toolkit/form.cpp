@@ -1,9 +1,11 @@
 #include "toolkit/form.h"
+#include "toolkit/accessible.h"
 #include "core/component/reader.h"
 #include "toolkit/application.h"
 #include "toolkit/screen.h"
 
 #include <algorithm>
+#include <oleacc.h>
 
 namespace vell::tk {
 
@@ -479,6 +481,11 @@ void TCustomForm::WndProc(TMessage& m) {
         break;
     }
     TWinControl::WndProc(m);
+}
+
+void TCustomForm::GetAccessibleInfo(TAccessibleInfo& Info) const {
+    TWinControl::GetAccessibleInfo(Info);
+    Info.Role = ROLE_SYSTEM_CLIENT;
 }
 
 } // namespace vell::tk

@@ -13,6 +13,7 @@ namespace vell::tk {
 class TCustomForm : public TWinControl {
     VELL_CLASS_INFO()
 public:
+    void GetAccessibleInfo(TAccessibleInfo& Info) const override;
     explicit TCustomForm(TComponent* AOwner);
     ~TCustomForm() override;
 

@@ -1,8 +1,10 @@
 #include "toolkit/hint.h"
+#include "toolkit/accessible.h"
 #include "toolkit/application.h"
 #include "toolkit/screen.h"
 
 #include <algorithm>
+#include <oleacc.h>
 
 namespace vell::tk {
 
@@ -167,6 +169,11 @@ void THintWindow::WndProc(TMessage& m) {
         break;
     }
     TCustomForm::WndProc(m);
+}
+
+void THintWindow::GetAccessibleInfo(TAccessibleInfo& Info) const {
+    TCustomForm::GetAccessibleInfo(Info);
+    Info.Role = ROLE_SYSTEM_TOOLTIP;
 }
 
 } // namespace vell::tk

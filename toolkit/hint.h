@@ -26,6 +26,7 @@ public:
 class THintWindow : public TCustomForm {
     VELL_CLASS_INFO()
 public:
+    void GetAccessibleInfo(TAccessibleInfo& Info) const override;
     explicit THintWindow(TComponent* AOwner);
 
     // The size the hint needs for AHint at most MaxWidth wide, as a rectangle at (0, 0).

@@ -1,9 +1,11 @@
 #include "toolkit/stdctrls.h"
+#include "toolkit/accessible.h"
 #include "platform/image/graphic.h"
 #include "platform/image/nine_slice_draw.h"
 #include "platform/win/handles.h"
 
 #include <algorithm>
+#include <oleacc.h>
 
 namespace vell::tk {
 
@@ -341,6 +343,31 @@ void TLabel::Paint() {
         r.top += offset;
     }
     c->DrawText(Caption(), r, flags);
+}
+
+// ---- accessibility ----
+
+void TPanel::GetAccessibleInfo(TAccessibleInfo& Info) const {
+    TCustomControl::GetAccessibleInfo(Info);
+    // A caption the panel does not show is a design name, nothing a reader should say.
+    if (!FShowCaption) Info.Name.clear();
+}
+
+// A picture or drawing is named by its hint.
+void TPaintBox::GetAccessibleInfo(TAccessibleInfo& Info) const {
+    Info.Name = Hint();
+    Info.Role = ROLE_SYSTEM_GRAPHIC;
+}
+
+void TImage::GetAccessibleInfo(TAccessibleInfo& Info) const {
+    Info.Name = Hint();
+    Info.Role = ROLE_SYSTEM_GRAPHIC;
+}
+
+void TLabel::GetAccessibleInfo(TAccessibleInfo& Info) const {
+    Info.Name = Caption();
+    Info.Role = ROLE_SYSTEM_STATICTEXT;
+    Info.State = STATE_SYSTEM_READONLY;
 }
 
 } // namespace vell::tk

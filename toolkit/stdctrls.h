@@ -13,6 +13,7 @@ const TypeInfo& TextLayoutType();
 class TPanel : public TCustomControl {
     VELL_CLASS_INFO()
 public:
+    void GetAccessibleInfo(TAccessibleInfo& Info) const override;
     explicit TPanel(TComponent* AOwner);
     // The bevels drawn inside the panel's edge, outer first, each BevelWidth pixels wide;
     // aligned children keep inside them. None by default: a plain panel is flat.
@@ -49,6 +50,7 @@ private:
 class TPaintBox : public TGraphicControl {
     VELL_CLASS_INFO()
 public:
+    void GetAccessibleInfo(TAccessibleInfo& Info) const override;
     explicit TPaintBox(TComponent* AOwner);
     TNotifyEvent OnPaint;
 
@@ -60,6 +62,7 @@ protected:
 class TImage : public TGraphicControl {
     VELL_CLASS_INFO()
 public:
+    void GetAccessibleInfo(TAccessibleInfo& Info) const override;
     explicit TImage(TComponent* AOwner);
     ~TImage() override;
     TPicture* Picture() const { return FPicture.get(); }
@@ -95,6 +98,7 @@ private:
 class TLabel : public TGraphicControl {
     VELL_CLASS_INFO()
 public:
+    void GetAccessibleInfo(TAccessibleInfo& Info) const override;
     explicit TLabel(TComponent* AOwner);
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment Value);

@@ -135,6 +135,7 @@ public:
     void Loaded() override;
     void DefineProperties(TFiler& Filer) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    void GetContainedControls(std::vector<TControl*>& List) const override;
 
 protected:
     virtual void CreateParams(TCreateParams& Params);

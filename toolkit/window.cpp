@@ -1,6 +1,7 @@
 // A windowed control's window: its creation and destruction, the window procedure that
 // delivers window messages to the control, the control's own handling of them, bounds
 // kept in step with the window, and showing.
+#include "toolkit/accessible.h"
 #include "toolkit/application.h"
 #include "toolkit/form.h"
 
@@ -234,6 +235,10 @@ void TWinControl::WndProc(TMessage& m) {
         break;
     case WM_SETFOCUS:
         if (TCustomForm* f = GetParentForm(this)) f->FocusedControlChanged(this);
+        NotifyAccessibleEvent(this, EVENT_OBJECT_FOCUS);
+        break;
+    case WM_GETOBJECT:
+        if (AnswerGetObject(this, m)) return;
         break;
     case WM_KILLFOCUS:
         break;

@@ -6,10 +6,12 @@
 #include "platform/win/environment.h"
 #include "platform/win/files.h"
 #include "services/language/product_language.h"
+#include "toolkit/accessible.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <oleacc.h>
 
 namespace vell::loader {
 
@@ -145,7 +147,19 @@ void Tfrm_LoadingBox::DoShow() {
     // FormShow has painted and handed over the buffer when its size was new: once is enough.
     if (!FLayerShown) UpdateLayer();
     ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+    // A screen reader says the box's text once, as an alert; the focus stays where it is.
+    if (!FAnnounced) {
+        FAnnounced = true;
+        tk::NotifyAccessibleEvent(this, EVENT_SYSTEM_ALERT);
+    }
     SetStartupSignal(L"VELL_SHOWN_SIGNAL");
+}
+
+// The box is an alert that says its line of text.
+void Tfrm_LoadingBox::GetAccessibleInfo(tk::TAccessibleInfo& Info) const {
+    tk::TForm::GetAccessibleInfo(Info);
+    Info.Name = lbl_Tip ? lbl_Tip->Caption() : std::u16string();
+    Info.Role = ROLE_SYSTEM_ALERT;
 }
 
 void Tfrm_LoadingBox::Resize() {

@@ -31,6 +31,7 @@ public:
     void FormCreate(tk::TObject* Sender);
     void FormShow(tk::TObject* Sender);
     void applicationEvent_MainMessage(MSG& Msg, bool& Handled);
+    void GetAccessibleInfo(tk::TAccessibleInfo& Info) const override;
 
     // The off-screen buffer and what was last prepared (for tests).
     image::TPngImage* DrawBuffer() const { return FDraw; }
@@ -56,6 +57,8 @@ private:
     int FDrawH = 1;
     // The window manager holds the buffer as last painted, at the shown opacity.
     bool FLayerShown = false;
+    // The alert that tells a screen reader the box's text was raised.
+    bool FAnnounced = false;
     image::TPngImage* FDraw = nullptr;
     BLENDFUNCTION FDrawBlend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
 };

@@ -16,6 +16,7 @@ class TRdCustomControl : public tk::TCustomControl, public ISkinnedControl {
     ~TRdCustomControl() override;
 
     TRdSkinClass* AllSkin() const override { return FSkin.Skin(); }
+    int ContentScale() const override { return FSkin.Skin()->Draw()->DrawScale(); }
     void SetAllSkin(TRdSkinClass* Value) { FSkin.AssignSkin(Value); }
     TRdAutoAlign* AutoAlign() const { return FSkin.AutoAlign(); }
     void SetAutoAlign(TRdAutoAlign* Value) { FSkin.AutoAlign()->Assign(Value); }

@@ -6,10 +6,12 @@
 #include "platform/image/png_image.h"
 #include "platform/text/canvas_font.h"
 #include "toolkit/forms.h"
+#include "toolkit/accessible.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
+#include <oleacc.h>
 
 namespace vell::rd {
 
@@ -757,6 +759,12 @@ void TRdGraphicControl::DefineProperties(tk::TFiler& Filer) {
             return v;
         },
         DesignSizeNeeded());
+}
+
+// ---- accessibility ----
+
+void TRdGraphicControl::GetContainedControls(std::vector<tk::TControl*>& List) const {
+    List.insert(List.end(), FControls.begin(), FControls.end());
 }
 
 } // namespace vell::rd

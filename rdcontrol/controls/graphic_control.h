@@ -34,6 +34,7 @@ class TRdGraphicControl : public tk::TGraphicControl, public ISkinnedControl {
     VELL_CLASS_INFO()
   public:
     explicit TRdGraphicControl(tk::TComponent* AOwner);
+    void GetContainedControls(std::vector<tk::TControl*>& List) const override;
     ~TRdGraphicControl() override;
     // Refused while the control's own message processing runs (a handler destroying its
     // control): "[depth]Can't Destroy "name" In Self.ProcessMsg!".
@@ -54,6 +55,7 @@ class TRdGraphicControl : public tk::TGraphicControl, public ISkinnedControl {
 
     // ---- content ----
     POINT ScrollOffset() const override { return POINT{FScrollX, FScrollY}; }
+    int ContentScale() const override { return FAllSkin->Draw()->DrawScale(); }
     int ScrollX() const { return FScrollX; }
     int ScrollY() const { return FScrollY; }
     virtual void SetScroll(int X, int Y);

@@ -5,8 +5,10 @@
 #include "rdcontrol/html/html_gdi.h"
 #include "rdcontrol/skinstyle/skin_class.h"
 #include "toolkit/application.h"
+#include "toolkit/accessible.h"
 
 #include <algorithm>
+#include <oleacc.h>
 
 namespace vell::rd {
 
@@ -471,6 +473,13 @@ void TRdHtmLabel::WndProc(tk::TMessage& m) {
     default: break;
     }
     TRdLabel::WndProc(m);
+}
+
+// A reader hears the text as shown, without the markup.
+void TRdHtmLabel::GetAccessibleInfo(tk::TAccessibleInfo& Info) const {
+    TRdLabel::GetAccessibleInfo(Info);
+    Info.Name = FPlainText;
+    if (FLinkItems->Count() > 0) Info.State |= STATE_SYSTEM_LINKED;
 }
 
 } // namespace vell::rd

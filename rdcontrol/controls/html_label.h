@@ -88,6 +88,7 @@ class TRdHtmLabel : public TRdLabel {
     VELL_CLASS_INFO()
   public:
     explicit TRdHtmLabel(tk::TComponent* AOwner);
+    void GetAccessibleInfo(tk::TAccessibleInfo& Info) const override;
     ~TRdHtmLabel() override;
 
     // Setting the caption splits it into the lines; the lines joined by "<BR>" are the caption.

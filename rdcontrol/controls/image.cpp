@@ -2,8 +2,10 @@
 
 #include "core/color/colors.h"
 #include "rdcontrol/picture/design_graphic.h"
+#include "toolkit/accessible.h"
 
 #include <cmath>
+#include <oleacc.h>
 
 namespace vell::rd {
 
@@ -164,6 +166,13 @@ void TRdImage::Paint() {
     }
     FDrawing = false;
     OnPaintEnd(this);
+}
+
+// A picture is named by its hint.
+void TRdImage::GetAccessibleInfo(tk::TAccessibleInfo& Info) const {
+    Info.Name = Hint();
+    Info.Role = ROLE_SYSTEM_GRAPHIC;
+    Info.State = STATE_SYSTEM_READONLY;
 }
 
 } // namespace vell::rd

@@ -12,6 +12,7 @@ class TRdImage : public TRdGraphicControl {
     VELL_CLASS_INFO()
   public:
     explicit TRdImage(tk::TComponent* AOwner);
+    void GetAccessibleInfo(tk::TAccessibleInfo& Info) const override;
     ~TRdImage() override;
 
     tk::TPicture* Picture() const { return FPicture.get(); }

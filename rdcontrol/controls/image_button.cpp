@@ -6,9 +6,11 @@
 #include "platform/image/rdg_image.h"
 #include "rdcontrol/controls/measure_dc.h"
 #include "rdcontrol/picture/design_graphic.h"
+#include "toolkit/accessible.h"
 #include "toolkit/hint.h"
 
 #include <algorithm>
+#include <oleacc.h>
 
 namespace vell::rd {
 
@@ -325,6 +327,7 @@ void TRdImageButton::SetCaption(const std::u16string& Value) {
         FLastTextRect = RECT{0, 0, 0, 0};
     }
     AdjustBounds();
+    tk::NotifyAccessibleEvent(this, EVENT_OBJECT_NAMECHANGE);
     auto alive = AliveFlag();
     OnCaptionChanged(this);
     if (*alive) Invalidate();
@@ -378,6 +381,7 @@ void TRdImageButton::SetShowCheckBox(bool Value) {
 void TRdImageButton::SetCheckState(TCheckBoxState Value) {
     if (Value < cbUnchecked || Value > cbGrayed || Value == FCheckState) return;
     FCheckState = Value;
+    tk::NotifyAccessibleEvent(this, EVENT_OBJECT_STATECHANGE);
     auto alive = AliveFlag();
     OnCheckedChanged(this);
     if (*alive && FShowCheckBox) Invalidate();
@@ -392,7 +396,10 @@ void TRdImageButton::SetButtonState(TImageButtonState Value) {
         else if (old == ibsSelected && Value == ibsNormal && FIconState == isSelected)
             SetIconState(isNormal);
     }
-    if (old != Value) Invalidate();
+    if (old != Value) {
+        Invalidate();
+        tk::NotifyAccessibleEvent(this, EVENT_OBJECT_STATECHANGE);
+    }
 }
 
 void TRdImageButton::SetIconState(TIconState Value) {
@@ -404,6 +411,7 @@ void TRdImageButton::SetIconState(TIconState Value) {
 }
 
 void TRdImageButton::SetIsMouseOver(bool Value) {
+    if (Value != FIsMouseOver) tk::NotifyAccessibleEvent(this, EVENT_OBJECT_STATECHANGE);
     FIsMouseOver = Value;
     if (!Enabled() || HasGraphic(FImageOver.get()) || FFontHoverColor != clDefault) Invalidate();
 }
@@ -761,17 +769,22 @@ bool TRdImageButton::TrackCheckBox(int X, int Y, bool MoveOnly) {
     // A click inside the box without CheckBoxFullClick is the box's alone: the button's own
     // click does not follow, also when a handler aborts.
     if (inside && !FCheckBoxFullClick) FControlState &= ~tk::csClicked;
+    ClickCheckBox();
+    return inside;
+}
+
+void TRdImageButton::ClickCheckBox() {
     auto alive = AliveFlag();
     try {
         CheckBoxBeforeClick(this);
-        if (!*alive) return inside;
+        if (!*alive) return;
         FCheckState = FCheckState == cbChecked ? cbUnchecked : cbChecked; // grayed becomes checked
         Invalidate();
+        tk::NotifyAccessibleEvent(this, EVENT_OBJECT_STATECHANGE);
         CheckBoxOnClick(this);
     } catch (const tk::EAbort&) {
         // an abort ends the check-box click quietly; other failures pass
     }
-    return inside;
 }
 
 void TRdImageButton::IconAfterPress() {
@@ -1067,6 +1080,30 @@ void TRdImageButton::WndProc(tk::TMessage& m) {
     default: break;
     }
     TRdGraphicControl::WndProc(m);
+}
+
+// ---- accessibility ----
+
+void TRdImageButton::GetAccessibleInfo(tk::TAccessibleInfo& Info) const {
+    Info.Name = FCaption.empty() ? (FBusyState ? FBusyCaption : Hint()) : FCaption;
+    Info.Role = FShowCheckBox ? ROLE_SYSTEM_CHECKBUTTON : ROLE_SYSTEM_PUSHBUTTON;
+    if (FButtonState == ibsDown || FButtonState == ibsSelected) Info.State |= STATE_SYSTEM_PRESSED;
+    if (FShowCheckBox && FCheckState == cbChecked) Info.State |= STATE_SYSTEM_CHECKED;
+    if (FShowCheckBox && FCheckState == cbGrayed) Info.State |= STATE_SYSTEM_MIXED;
+    if (FIsMouseOver) Info.State |= STATE_SYSTEM_HOTTRACKED;
+    if (FBusyState) Info.State |= STATE_SYSTEM_BUSY;
+    if (Enabled()) Info.DefaultAction = !FShowCheckBox ? u"Press" : FCheckState == cbChecked ? u"Uncheck" : u"Check";
+}
+
+// What a click on the button does: the check box's click for a check box, else the
+// button's own click.
+bool TRdImageButton::DoAccessibleDefaultAction() {
+    if (!Enabled() || !(ControlStyle() & tk::csClickEvents)) return false;
+    if (FShowCheckBox)
+        ClickCheckBox();
+    else
+        Click();
+    return true;
 }
 
 } // namespace vell::rd

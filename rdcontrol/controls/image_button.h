@@ -36,6 +36,8 @@ class TRdImageButton : public TRdGraphicControl {
     VELL_CLASS_INFO()
   public:
     explicit TRdImageButton(tk::TComponent* AOwner);
+    void GetAccessibleInfo(tk::TAccessibleInfo& Info) const override;
+    bool DoAccessibleDefaultAction() override;
     ~TRdImageButton() override;
 
     // ---- state ----
@@ -300,6 +302,8 @@ class TRdImageButton : public TRdGraphicControl {
     void AniTick();
     void BusyTick();
     bool TrackCheckBox(int X, int Y, bool MoveOnly);
+    // The check box's click: its handlers around the change of state (an abort ends it).
+    void ClickCheckBox();
     bool OnIcon(int X, int Y);
     void IconAfterPress();
     void MouseEnter();

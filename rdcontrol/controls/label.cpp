@@ -5,8 +5,10 @@
 #include "rdcontrol/controls/measure_dc.h"
 #include "rdcontrol/picture/design_graphic.h"
 #include "toolkit/application.h"
+#include "toolkit/accessible.h"
 
 #include <algorithm>
+#include <oleacc.h>
 
 namespace vell::rd {
 
@@ -578,6 +580,12 @@ void TRdCustomLabel::WndProc(tk::TMessage& m) {
     default: break;
     }
     TRdGraphicControl::WndProc(m);
+}
+
+void TRdCustomLabel::GetAccessibleInfo(tk::TAccessibleInfo& Info) const {
+    Info.Name = Caption();
+    Info.Role = ROLE_SYSTEM_STATICTEXT;
+    Info.State = STATE_SYSTEM_READONLY;
 }
 
 } // namespace vell::rd

@@ -24,6 +24,7 @@ class TRdCustomLabel : public TRdGraphicControl {
     VELL_CLASS_INFO()
   public:
     explicit TRdCustomLabel(tk::TComponent* AOwner);
+    void GetAccessibleInfo(tk::TAccessibleInfo& Info) const override;
     ~TRdCustomLabel() override;
 
     // The caption is the framework's text of the control: setting either is the same.

@@ -23,6 +23,7 @@ class TRdLayerForm : public tk::TForm, public ISkinnedControl {
     ~TRdLayerForm() override;
 
     TRdSkinClass* AllSkin() const override { return FSkin.Skin(); }
+    int ContentScale() const override { return FSkin.Skin()->Draw()->DrawScale(); }
     void SetAllSkin(TRdSkinClass* Value) { FSkin.AssignSkin(Value); }
 
     // Kept for descriptions; the layer is always blended per pixel.

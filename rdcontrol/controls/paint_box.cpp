@@ -1,4 +1,7 @@
 #include "rdcontrol/controls/paint_box.h"
+#include "toolkit/accessible.h"
+
+#include <oleacc.h>
 
 namespace vell::rd {
 
@@ -15,6 +18,12 @@ void TRdPaintBox::Paint() {
     Canvas()->SetFont(Font());
     Canvas()->Brush()->SetColor(Color());
     OnPaint(this);
+}
+
+// A drawing surface is named by its hint.
+void TRdPaintBox::GetAccessibleInfo(tk::TAccessibleInfo& Info) const {
+    Info.Name = Hint();
+    Info.Role = ROLE_SYSTEM_GRAPHIC;
 }
 
 } // namespace vell::rd

@@ -9,6 +9,7 @@ class TRdPaintBox : public TRdGraphicControl {
     VELL_CLASS_INFO()
   public:
     explicit TRdPaintBox(tk::TComponent* AOwner);
+    void GetAccessibleInfo(tk::TAccessibleInfo& Info) const override;
     tk::TNotifyEvent OnPaint;
 
   protected:

@@ -19,6 +19,7 @@ class TRdPanel : public tk::TPanel, public ISkinnedControl {
     ~TRdPanel() override;
 
     TRdSkinClass* AllSkin() const override { return FSkin.Skin(); }
+    int ContentScale() const override { return FSkin.Skin()->Draw()->DrawScale(); }
     void SetAllSkin(TRdSkinClass* Value) { FSkin.AssignSkin(Value); }
     TRdAutoAlign* AutoAlign() const { return FSkin.AutoAlign(); }
     void SetAutoAlign(TRdAutoAlign* Value) { FSkin.AutoAlign()->Assign(Value); }
