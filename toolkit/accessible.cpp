@@ -437,11 +437,16 @@ std::weak_ptr<bool> TAccessibleObject::AliveOf(const TControl* Control) { return
 long TControl::AccessibleId() const {
     if (FAccessibleId == 0) {
         FAccessibleId = ++gNextId;
-        idMap()[FAccessibleId] = IdEntry{this, AliveFlag()};
-        // Forget the controls that went (at most once per new id, so it stays cheap).
         auto& m = idMap();
-        for (auto it = m.begin(); it != m.end();)
-            it = it->second.alive.expired() ? m.erase(it) : std::next(it);
+        // Forget the controls that went whenever the map has doubled since the last look,
+        // so that ids cost constant time on average.
+        static size_t pruneAt = 64;
+        if (m.size() >= pruneAt) {
+            for (auto it = m.begin(); it != m.end();)
+                it = it->second.alive.expired() ? m.erase(it) : std::next(it);
+            pruneAt = std::max<size_t>(64, m.size() * 2);
+        }
+        m[FAccessibleId] = IdEntry{this, AliveFlag()};
     }
     return FAccessibleId;
 }

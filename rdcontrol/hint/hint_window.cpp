@@ -4,6 +4,7 @@
 #include "rdcontrol/controls/html_label.h"
 #include "rdcontrol/hint/skin_hint.h"
 #include "rdcontrol/picture/design_graphic.h"
+#include "toolkit/accessible.h"
 #include "toolkit/application.h"
 #include "toolkit/screen.h"
 
@@ -436,6 +437,11 @@ void TRdSkinHintWindow::WndProc(tk::TMessage& m) {
     }
     if (m.Msg == WM_ACTIVATEAPP && m.WParam == 0 && AutoHide) HideHint();
     tk::THintWindow::WndProc(m);
+}
+
+void TRdSkinHintWindow::GetAccessibleInfo(tk::TAccessibleInfo& Info) const {
+    tk::THintWindow::GetAccessibleInfo(Info);
+    if (FHtmLabel) Info.Name = FHtmLabel->PlainText();
 }
 
 } // namespace vell::rd

@@ -26,6 +26,8 @@ class TRdSkinHintWindow : public tk::THintWindow {
     void ActivateHint(const RECT& Rect, const std::u16string& AHint) override;
     bool ShouldHideHint() override;
     bool IsHintMsg(const MSG& Msg) override;
+    // A tooltip named by the text it shows, without markup.
+    void GetAccessibleInfo(tk::TAccessibleInfo& Info) const override;
     // The framework hides the hint: it goes unless the mouse is over it.
     void ReleaseHandle() override;
 

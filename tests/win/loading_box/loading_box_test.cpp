@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
 #include <cstring>
 #include <vector>
 
@@ -175,3 +177,100 @@ TEST_F(BoxFixture, BadCaptionsStayInsideTheLabel) {
         EXPECT_EQ(outside, 0) << caption.size();
     }
 }
+
+namespace {
+std::vector<HWND> gAlerts;
+void CALLBACK onAlert(HWINEVENTHOOK, DWORD, HWND W, LONG O, LONG C, DWORD, DWORD) {
+    if (O == OBJID_CLIENT && C == CHILDID_SELF) gAlerts.push_back(W);
+}
+
+std::u16string nameOf(IAccessible* A) {
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR b = nullptr;
+    if (A->get_accName(self, &b) != S_OK || !b) return u"";
+    std::u16string s(reinterpret_cast<const char16_t*>(b), ::SysStringLen(b));
+    ::SysFreeString(b);
+    return s;
+}
+} // namespace
+
+// A screen reader asks the box's window: the box is an alert named by its line of text,
+// announced once when it shows, and its tree holds the text as static text where the
+// label's pixels are. The box still takes no focus.
+TEST_F(BoxFixture, AScreenReaderHearsTheTextOnceWhereTheLabelShowsIt) {
+    ::CoInitialize(nullptr);
+    HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, &onAlert,
+                                           ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    gAlerts.clear();
+    SetLoadingBoxArgument(u"Init");
+    auto* box = tk::Application()->CreateForm<Tfrm_LoadingBox>();
+    HWND w = box->Handle();
+    HWND focusBefore = ::GetFocus();
+    box->SetVisible(true);
+    box->SetVisible(false);
+    box->SetVisible(true);
+    tk::Application()->ProcessMessages();
+    EXPECT_EQ(gAlerts, std::vector<HWND>{w});
+    EXPECT_NE(::GetForegroundWindow(), w);
+    EXPECT_EQ(::GetFocus(), focusBefore);
+
+    IAccessible* acc = nullptr;
+    ASSERT_EQ(::AccessibleObjectFromWindow(w, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&acc)), S_OK);
+    EXPECT_EQ(nameOf(acc), u"Launching Vellora...");
+    VARIANT self, role;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    ASSERT_EQ(acc->get_accRole(self, &role), S_OK);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_ALERT);
+
+    // The text, found the way a reader walks: by hit test at every point of the box's
+    // client area until static text answers, then its place.
+    POINT origin{0, 0};
+    ::ClientToScreen(w, &origin);
+    VARIANT hit;
+    ASSERT_EQ(acc->accHitTest(origin.x + 280, origin.y + 190, &hit), S_OK);
+    ASSERT_EQ(hit.vt, VT_DISPATCH);
+    IAccessible* text = nullptr;
+    hit.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&text));
+    hit.pdispVal->Release();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(nameOf(text), u"Launching Vellora...");
+    ASSERT_EQ(text->get_accRole(self, &role), S_OK);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_STATICTEXT);
+    long l = 0, t = 0, cx = 0, cy = 0;
+    ASSERT_EQ(text->accLocation(&l, &t, &cx, &cy, self), S_OK);
+    const RECT where{l - origin.x, t - origin.y, l - origin.x + cx, t - origin.y + cy};
+    EXPECT_EQ(where.left, 48);
+    EXPECT_EQ(where.top, 170);
+    EXPECT_EQ(cx, 465);
+    EXPECT_EQ(cy, 55);
+
+    // Every pixel the text changes in the box's picture lies in that place, and there are some.
+    auto render = [&](const std::u16string& caption) {
+        box->lbl_Tip->SetCaption(caption);
+        image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, 560, 240, true, false, true, false);
+        box->pnl_Main->PaintTo(png->CanvasHandle(), 0, 0);
+        ::GdiFlush();
+        std::vector<uint32_t> pixels(560 * 240);
+        for (int y = 0; y < 240; ++y)
+            std::memcpy(&pixels[static_cast<size_t>(y) * 560], png->GetScanline(y), 560 * 4);
+        png->ReleaseRef();
+        return pixels;
+    };
+    const std::vector<uint32_t> without = render(u""), with = render(u"Launching Vellora...");
+    int inside = 0, outside = 0;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 560; ++x)
+            if (with[static_cast<size_t>(y) * 560 + x] != without[static_cast<size_t>(y) * 560 + x])
+                ++(::PtInRect(&where, POINT{x, y}) ? inside : outside);
+    EXPECT_GT(inside, 50);
+    EXPECT_EQ(outside, 0);
+    text->Release();
+    acc->Release();
+    ::UnhookWinEvent(hook);
+    ::CoUninitialize();
+}
+
