@@ -111,6 +111,33 @@ std::vector<TControl*> contained(const TControl* C) {
     return list;
 }
 
+std::vector<TAccessiblePart> partsOf(const TControl* C) {
+    std::vector<TAccessiblePart> list;
+    C->GetAccessibleParts(list);
+    return list;
+}
+
+RECT partScreenRect(const TControl* C, const RECT& R) {
+    const POINT tl = clientToScreen(C, R.left, R.top), br = clientToScreen(C, R.right, R.bottom);
+    return RECT{tl.x, tl.y, br.x, br.y};
+}
+
+// What a child id names: a control, or a part of one (Part >= 0).
+struct Target {
+    const TControl* control = nullptr;
+    int part = -1;
+    bool operator==(const Target& O) const { return control == O.control && part == O.part; }
+};
+
+// The children of C as its object numbers them from 1: its controls, then its parts.
+std::vector<Target> childrenOf(const TControl* C) {
+    std::vector<Target> list;
+    for (const TControl* c : contained(C)) list.push_back(Target{c, -1});
+    const int parts = static_cast<int>(partsOf(C).size());
+    for (int i = 0; i < parts; ++i) list.push_back(Target{C, i});
+    return list;
+}
+
 // The deepest shown control under screen point P inside C (C when no child is there);
 // windows lie above windowless siblings, later siblings above earlier ones.
 const TControl* hitTest(const TControl* C, POINT P) {
@@ -188,16 +215,17 @@ public:
         if (!Out) return E_INVALIDARG;
         *Out = 0;
         return guarded([&](const TControl* self) {
-            *Out = static_cast<long>(contained(self).size());
+            *Out = static_cast<long>(childrenOf(self).size());
             return S_OK;
         });
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT Child, IDispatch** Out) override {
         return guarded(Out, [&](const TControl* self) -> HRESULT {
-            const TControl* c = nullptr;
-            if (HRESULT hr = resolve(self, Child, c); hr != S_OK) return hr;
-            if (c == self) return E_INVALIDARG;
-            *Out = For(c);
+            Target t;
+            if (HRESULT hr = resolve(self, Child, t); hr != S_OK) return hr;
+            if (t == Target{self, -1}) return E_INVALIDARG;
+            if (t.part >= 0) return S_FALSE; // a simple element: the parent answers for it
+            *Out = For(t.control);
             return S_OK;
         });
     }
@@ -205,22 +233,23 @@ public:
         if (!Out) return E_INVALIDARG;
         empty(Out);
         return guarded([&](const TControl* self) -> HRESULT {
-            const TControl* from = nullptr;
+            Target from;
             if (HRESULT hr = resolve(self, Start, from); hr != S_OK) return hr;
-            const TControl* to = nullptr;
+            Target to;
             switch (Dir) {
             case NAVDIR_FIRSTCHILD:
             case NAVDIR_LASTCHILD: {
-                if (from != self) return E_INVALIDARG;
-                const auto list = contained(self);
+                if (!(from == Target{self, -1})) return E_INVALIDARG;
+                const auto list = childrenOf(self);
                 if (!list.empty()) to = Dir == NAVDIR_FIRSTCHILD ? list.front() : list.back();
                 break;
             }
             case NAVDIR_NEXT:
             case NAVDIR_PREVIOUS: {
-                const TControl* k = from->Container();
+                // A part's siblings are its control's children; a control's, its container's.
+                const TControl* k = from.part >= 0 ? from.control : from.control->Container();
                 if (!k) break;
-                const auto list = contained(k);
+                const auto list = childrenOf(k);
                 auto it = std::find(list.begin(), list.end(), from);
                 if (it == list.end()) break;
                 if (Dir == NAVDIR_NEXT && it + 1 != list.end()) to = *(it + 1);
@@ -230,10 +259,8 @@ public:
             default:
                 return DISP_E_MEMBERNOTFOUND;
             }
-            if (!to) return S_FALSE;
-            Out->vt = VT_DISPATCH;
-            Out->pdispVal = For(to);
-            return S_OK;
+            if (!to.control) return S_FALSE;
+            return give(self, to, Out);
         });
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long X, long Y, VARIANT* Out) override {
@@ -244,21 +271,23 @@ public:
             const POINT p{X, Y};
             if (!::PtInRect(&r, p)) return S_FALSE;
             const TControl* hit = hitTest(self, p);
-            if (hit == self) {
-                Out->vt = VT_I4;
-                Out->lVal = CHILDID_SELF;
-            } else {
-                Out->vt = VT_DISPATCH;
-                Out->pdispVal = For(hit);
+            if (hit != self) return give(self, Target{hit, -1}, Out);
+            // A part of this control there, else the control itself.
+            const auto parts = partsOf(self);
+            for (size_t i = 0; i < parts.size(); ++i) {
+                const RECT pr = partScreenRect(self, parts[i].Bounds);
+                if (::PtInRect(&pr, p)) return give(self, Target{self, static_cast<int>(i)}, Out);
             }
+            Out->vt = VT_I4;
+            Out->lVal = CHILDID_SELF;
             return S_OK;
         });
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* L, long* T, long* W, long* H, VARIANT Child) override {
         if (!L || !T || !W || !H) return E_INVALIDARG;
         *L = *T = *W = *H = 0;
-        return withChild(Child, [&](const TControl* c) {
-            const RECT r = AccessibleScreenRect(c);
+        return withChild(Child, [&](const Target& t, const TAccessiblePart& part) {
+            const RECT r = t.part >= 0 ? partScreenRect(t.control, part.Bounds) : AccessibleScreenRect(t.control);
             *L = r.left, *T = r.top, *W = r.right - r.left, *H = r.bottom - r.top;
             return S_OK;
         });
@@ -280,20 +309,22 @@ public:
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT Child, VARIANT* Out) override {
         if (!Out) return E_INVALIDARG;
         empty(Out);
-        return withChild(Child, [&](const TControl* c) {
+        return withChild(Child, [&](const Target& t, const TAccessiblePart& part) {
             TAccessibleInfo info;
-            c->GetAccessibleInfo(info);
+            if (t.part < 0) t.control->GetAccessibleInfo(info);
             Out->vt = VT_I4;
-            Out->lVal = info.Role;
+            Out->lVal = t.part >= 0 ? part.Role : info.Role;
             return S_OK;
         });
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT Child, VARIANT* Out) override {
         if (!Out) return E_INVALIDARG;
         empty(Out);
-        return withChild(Child, [&](const TControl* c) {
+        return withChild(Child, [&](const Target& t, const TAccessiblePart& part) {
+            constexpr long kInherited = STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE;
+            const long state = AccessibleState(t.control);
             Out->vt = VT_I4;
-            Out->lVal = AccessibleState(c);
+            Out->lVal = t.part >= 0 ? part.State | (state & kInherited) : state;
             return S_OK;
         });
     }
@@ -314,13 +345,15 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT Child) override {
-        return withChild(Child, [&](const TControl* c) {
-            return const_cast<TControl*>(c)->DoAccessibleDefaultAction() ? S_OK : DISP_E_MEMBERNOTFOUND;
+        return withChild(Child, [&](const Target& t, const TAccessiblePart&) {
+            auto* c = const_cast<TControl*>(t.control);
+            const bool done = t.part >= 0 ? c->DoAccessiblePartAction(t.part) : c->DoAccessibleDefaultAction();
+            return done ? S_OK : DISP_E_MEMBERNOTFOUND;
         });
     }
     HRESULT STDMETHODCALLTYPE accSelect(long Flags, VARIANT Child) override {
-        return withChild(Child, [&](const TControl* c) -> HRESULT {
-            auto* w = dynamic_cast<TWinControl*>(const_cast<TControl*>(c));
+        return withChild(Child, [&](const Target& t, const TAccessiblePart&) -> HRESULT {
+            auto* w = t.part < 0 ? dynamic_cast<TWinControl*>(const_cast<TControl*>(t.control)) : nullptr;
             if (Flags != SELFLAG_TAKEFOCUS || !w || !w->CanFocus()) return DISP_E_MEMBERNOTFOUND;
             w->SetFocus();
             return S_OK;
@@ -370,17 +403,17 @@ private:
         return guarded(Body);
     }
 
-    // The control a child id names: CHILDID_SELF this one, 1..n a contained control, a
-    // negative id a windowless descendant raised in an event (-AccessibleId()).
-    static HRESULT resolve(const TControl* Self, const VARIANT& Child, const TControl*& Out) {
+    // What a child id names: CHILDID_SELF this control, 1..n its children (controls, then
+    // parts), a negative id a windowless descendant raised in an event (-AccessibleId()).
+    static HRESULT resolve(const TControl* Self, const VARIANT& Child, Target& Out) {
         if (Child.vt != VT_I4) return E_INVALIDARG;
         const long id = Child.lVal;
         if (id == CHILDID_SELF) {
-            Out = Self;
+            Out = Target{Self, -1};
             return S_OK;
         }
         if (id > 0) {
-            const auto list = contained(Self);
+            const auto list = childrenOf(Self);
             if (static_cast<size_t>(id) > list.size()) return E_INVALIDARG;
             Out = list[static_cast<size_t>(id) - 1];
             return S_OK;
@@ -389,25 +422,53 @@ private:
         auto it = m.find(-id);
         if (it == m.end() || it->second.alive.expired()) return E_INVALIDARG;
         if (it->second.control == Self || !Self->ContainsControl(it->second.control)) return E_INVALIDARG;
-        Out = it->second.control;
+        Out = Target{it->second.control, -1};
         return S_OK;
     }
 
+    // Body(target, part): Part is the part's description when the target is a part.
     template <class F>
     HRESULT withChild(const VARIANT& Child, F Body) const {
         return guarded([&](const TControl* self) -> HRESULT {
-            const TControl* c = nullptr;
-            if (HRESULT hr = resolve(self, Child, c); hr != S_OK) return hr;
-            return Body(c);
+            Target t;
+            if (HRESULT hr = resolve(self, Child, t); hr != S_OK) return hr;
+            TAccessiblePart part;
+            if (t.part >= 0) {
+                const auto parts = partsOf(t.control);
+                if (static_cast<size_t>(t.part) >= parts.size()) return E_INVALIDARG;
+                part = parts[static_cast<size_t>(t.part)];
+            }
+            return Body(t, part);
         });
+    }
+
+    // A child for a client: a control as an object of its own, a part of this control by
+    // its number here; S_FALSE for a part of another control.
+    HRESULT give(const TControl* Self, const Target& T, VARIANT* Out) const {
+        if (T.part < 0) {
+            Out->vt = VT_DISPATCH;
+            Out->pdispVal = For(T.control);
+            return S_OK;
+        }
+        if (T.control != Self) return S_FALSE;
+        const auto list = childrenOf(Self);
+        auto it = std::find(list.begin(), list.end(), T);
+        Out->vt = VT_I4;
+        Out->lVal = static_cast<long>(it - list.begin()) + 1;
+        return S_OK;
     }
 
     HRESULT text(const VARIANT& Child, BSTR* Out, std::u16string TAccessibleInfo::*Field) const {
         if (!Out) return E_INVALIDARG;
         *Out = nullptr;
-        return withChild(Child, [&](const TControl* c) {
+        return withChild(Child, [&](const Target& t, const TAccessiblePart& part) {
+            if (t.part >= 0) {
+                if (Field == &TAccessibleInfo::Name) return giveText(part.Name, Out);
+                if (Field == &TAccessibleInfo::DefaultAction) return giveText(part.DefaultAction, Out);
+                return S_FALSE;
+            }
             TAccessibleInfo info;
-            c->GetAccessibleInfo(info);
+            t.control->GetAccessibleInfo(info);
             return giveText(info.*Field, Out);
         });
     }

@@ -3,7 +3,8 @@
 // Every framework window answers WM_GETOBJECT (OBJID_CLIENT) with an accessible object
 // (IAccessible) of its control. The object describes one control, windowed or windowless,
 // by asking the control's virtuals: GetAccessibleInfo (name, role, value, default action,
-// the control's own state bits) and DoAccessibleDefaultAction. Its children are the
+// the control's own state bits), DoAccessibleDefaultAction, and for simple elements inside
+// it (links in a text) GetAccessibleParts and DoAccessiblePartAction. Its children are the
 // controls that lie in the control's client area (GetContainedControls), each again a full
 // accessible object, so windowless controls nested in windowless containers appear nested
 // as they are. Locations are screen rectangles through nesting, scroll offsets and the
@@ -35,6 +36,16 @@ struct TAccessibleInfo {
     long Role = 0;  // ROLE_SYSTEM_*
     long State = 0; // STATE_SYSTEM_* bits of the control's own (pressed, checked, hot...);
                     // visibility, availability and focus are added by the toolkit
+};
+
+// A simple element of a control that is no control of its own (a link in a text): a child
+// of the control's object numbered after its contained controls.
+struct TAccessiblePart {
+    std::u16string Name;
+    std::u16string DefaultAction;
+    long Role = 0;
+    long State = 0;  // the control's invisible and unavailable states are added
+    RECT Bounds{};   // in the control's client coordinates
 };
 
 // Answers WM_GETOBJECT for a framework window: the control's accessible object for

@@ -20,6 +20,7 @@ class TWinControl;
 class TCustomForm;
 class TCustomHint;
 struct TAccessibleInfo;
+struct TAccessiblePart;
 
 class EInvalidOperation : public ::vell::Exception {
 public:
@@ -263,6 +264,10 @@ public:
     // The controls lying directly in this control's client area, windowed or windowless,
     // bottom of the z-order first.
     virtual void GetContainedControls(std::vector<TControl*>& List) const {}
+    // Simple elements inside the control that are no controls (links in a text), and the
+    // default action of one of them by index; none by default.
+    virtual void GetAccessibleParts(std::vector<TAccessiblePart>& Parts) const {}
+    virtual bool DoAccessiblePartAction(int Index) { return false; }
     // A number naming the control among the windowless children of its window (given on
     // first use, never reused in the process).
     long AccessibleId() const;

@@ -482,4 +482,41 @@ void TRdHtmLabel::GetAccessibleInfo(tk::TAccessibleInfo& Info) const {
     if (FLinkItems->Count() > 0) Info.State |= STATE_SYSTEM_LINKED;
 }
 
+void TRdHtmLabel::GetAccessibleParts(std::vector<tk::TAccessiblePart>& Parts) const {
+    if (FLinkItems->Count() == 0) return;
+    // Laid out as painted; the layout needs the control's measuring canvas.
+    auto* self = const_cast<TRdHtmLabel*>(this);
+    MeasuringCanvas m(self, self->Font());
+    if (!m.dc) return;
+    const RECT box = self->TextBox(m.canvas);
+    const html::Result r = self->RenderInto(m.canvas, box, false);
+    const size_t count = std::min(r.Links.size(), static_cast<size_t>(FLinkItems->Count()));
+    for (size_t i = 0; i < count; ++i) {
+        const html::LinkResult& link = r.Links[i];
+        tk::TAccessiblePart part;
+        part.Name = link.PlainText;
+        part.Role = ROLE_SYSTEM_LINK;
+        part.State = STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSABLE;
+        if (FMouseHoverLinkId == static_cast<int>(i)) part.State |= STATE_SYSTEM_HOTTRACKED;
+        part.DefaultAction = u"Jump";
+        // Where its pieces are; a link cut off the text shows nowhere.
+        RECT where{};
+        for (const html::LinkPiece& p : link.Pieces) {
+            const RECT pr{p.Box.Left + box.left, p.Box.Top + box.top, p.Box.Right + box.left, p.Box.Bottom + box.top};
+            if (::IsRectEmpty(&where)) where = pr;
+            else ::UnionRect(&where, &where, &pr);
+        }
+        if (::IsRectEmpty(&where)) part.State |= STATE_SYSTEM_INVISIBLE;
+        part.Bounds = where;
+        Parts.push_back(part);
+    }
+}
+
+bool TRdHtmLabel::DoAccessiblePartAction(int Index) {
+    TRdHtmLabelLink* l = Enabled() ? Link(Index) : nullptr;
+    if (!l) return false;
+    l->OnClick(l);
+    return true;
+}
+
 } // namespace vell::rd

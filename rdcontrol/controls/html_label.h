@@ -89,6 +89,9 @@ class TRdHtmLabel : public TRdLabel {
   public:
     explicit TRdHtmLabel(tk::TComponent* AOwner);
     void GetAccessibleInfo(tk::TAccessibleInfo& Info) const override;
+    // The links (anchors with link items) as simple elements; their action is a click.
+    void GetAccessibleParts(std::vector<tk::TAccessiblePart>& Parts) const override;
+    bool DoAccessiblePartAction(int Index) override;
     ~TRdHtmLabel() override;
 
     // Setting the caption splits it into the lines; the lines joined by "<BR>" are the caption.

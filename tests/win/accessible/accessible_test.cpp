@@ -4,6 +4,7 @@
 // with child ids that map back to their controls, and objects that outlive their controls.
 #include "platform/image/engine_startup.h"
 #include "rdcontrol/controls/graphic_control.h"
+#include "rdcontrol/controls/html_label.h"
 #include "rdcontrol/controls/image_button.h"
 #include "rdcontrol/controls/label.h"
 #include "rdcontrol/controls/register_controls.h"
@@ -208,8 +209,9 @@ void walk(IAccessible* A, long Depth, std::map<std::u16string, Node>& Out) {
     if (count > 0) ASSERT_EQ(::AccessibleChildren(A, 0, count, children.data(), &got), S_OK);
     ASSERT_EQ(got, count);
     for (VARIANT& v : children) {
+        if (v.vt == VT_I4) continue; // a simple element (a link): see LinksAreSimpleElements
         IAccessible* c = take(v);
-        ASSERT_NE(c, nullptr) << "every child is an object of its own";
+        ASSERT_NE(c, nullptr) << "every control is an object of its own";
         Out[nameOf(c)] = Node{roleOf(c), stateOf(c), Depth, locationOf(c)};
         walk(c, Depth + 1, Out);
         c->Release();
@@ -564,6 +566,54 @@ TEST_F(AccessibleTest, ObjectsOfDestroyedControlsAnswerNotConnected) {
     allFail(inner);
     allFail(r);
     for (IAccessible* a : {deep, inner, r}) a->Release();
+}
+
+// The links of an HTML label are simple elements of its object: numbered children with the
+// link role, their place in the text, found by hit tests and followed by their action.
+TEST_F(AccessibleTest, LinksAreSimpleElements) {
+    auto* links = find<rd::TRdHtmLabel>("links");
+    ASSERT_NE(links, nullptr);
+    int clicks = 0;
+    links->LinkItems()->GetItem(0)->OnClick = [&](tk::TObject*) { ++clicks; };
+    IAccessible* r = root();
+    ASSERT_NE(r, nullptr);
+    IAccessible* label = hit(r, POINT{origin.x + 37, origin.y + 180});
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(nameOf(label), u"See the site");
+    VARIANT children[2];
+    long got = 0;
+    ASSERT_EQ(::AccessibleChildren(label, 0, 2, children, &got), S_FALSE);
+    ASSERT_EQ(got, 1);
+    ASSERT_EQ(children[0].vt, VT_I4);
+    const VARIANT link = children[0];
+    BSTR b = nullptr;
+    ASSERT_EQ(label->get_accName(link, &b), S_OK);
+    EXPECT_STREQ(b, L"the site");
+    ::SysFreeString(b);
+    ASSERT_EQ(label->get_accDefaultAction(link, &b), S_OK);
+    EXPECT_STREQ(b, L"Jump");
+    ::SysFreeString(b);
+    VARIANT v;
+    ASSERT_EQ(label->get_accRole(link, &v), S_OK);
+    EXPECT_EQ(v.lVal, ROLE_SYSTEM_LINK);
+    IDispatch* d = reinterpret_cast<IDispatch*>(1);
+    EXPECT_EQ(label->get_accChild(link, &d), S_FALSE);
+    EXPECT_EQ(d, nullptr);
+    long l = 0, t = 0, w = 0, h = 0;
+    ASSERT_EQ(label->accLocation(&l, &t, &w, &h, link), S_OK);
+    const RECT text = at(35, 170, 150, 20);
+    EXPECT_GT(w, 10);
+    EXPECT_GT(l, text.left + 10) << "after \"See \"";
+    EXPECT_LE(l + w, text.right);
+    EXPECT_GE(t, text.top);
+    EXPECT_LE(t + h, text.bottom);
+    ASSERT_EQ(label->accHitTest(l + w / 2, t + h / 2, &v), S_OK);
+    EXPECT_EQ(v.vt, VT_I4);
+    EXPECT_EQ(v.lVal, link.lVal);
+    EXPECT_EQ(label->accDoDefaultAction(link), S_OK);
+    EXPECT_EQ(clicks, 1);
+    label->Release();
+    r->Release();
 }
 
 } // namespace
