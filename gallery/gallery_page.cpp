@@ -6,6 +6,10 @@
 #include "rdcontrol/controls/form_skin.h"
 #include "rdcontrol/controls/graphic_control.h"
 
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
 namespace vell::gallery {
 
 const tk::ClassInfo& TGalleryPage::StaticClass() {
@@ -74,6 +78,43 @@ image::TPngImage* RenderPage(tk::TWinControl& Page) {
 
 void RegisterGalleryClasses() {
     tk::RegisterClassInfo(TGalleryPage::StaticClass());
+}
+
+std::vector<std::wstring> PageFiles(const std::wstring& Folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW f;
+    HANDLE h = ::FindFirstFileW((Folder + L"*.form").c_str(), &f);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(f.cFileName);
+    while (::FindNextFileW(h, &f));
+    ::FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string ReadPageFile(const std::wstring& Path) {
+    std::ifstream in(Path.c_str(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+tk::TCustomForm* LoadPage(const std::string& Text, tk::TComponent* Owner) {
+    const size_t colon = Text.find(':'), end = Text.find_first_of("\r\n");
+    std::string cls = colon < end ? Text.substr(colon + 1, end - colon - 1) : std::string();
+    cls.erase(0, cls.find_first_not_of(' '));
+    cls.erase(cls.find_last_not_of(' ') + 1);
+    tk::TCustomForm* page = nullptr;
+    if (const tk::ClassInfo* info = tk::FindClass(cls); info && info->createComponent)
+        page = dynamic_cast<tk::TCustomForm*>(info->createComponent(Owner));
+    if (!page) page = new TGalleryPage(Owner);
+    try {
+        page->ReadDescription(Text);
+    } catch (...) {
+        tk::Free(page);
+        throw;
+    }
+    return page;
 }
 
 } // namespace vell::gallery

@@ -5,6 +5,7 @@
 #include "toolkit/forms.h"
 
 #include <string>
+#include <vector>
 
 namespace vell::image {
 class TPngImage;
@@ -28,5 +29,13 @@ class TGalleryPage : public tk::TForm {
 image::TPngImage* RenderPage(tk::TWinControl& Page);
 
 void RegisterGalleryClasses();
+
+// The page descriptions in Folder (*.form): file names in name order.
+std::vector<std::wstring> PageFiles(const std::wstring& Folder);
+// A file's bytes (empty when it cannot be read).
+std::string ReadPageFile(const std::wstring& Path);
+// A page read from its description: an instance of the root's class when that is a form
+// (a layer form, say), else a TGalleryPage. A failure frees the page and passes on.
+tk::TCustomForm* LoadPage(const std::string& Text, tk::TComponent* Owner);
 
 } // namespace vell::gallery

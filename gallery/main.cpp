@@ -18,8 +18,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,43 +25,12 @@ using namespace vell;
 
 namespace {
 
-std::vector<std::wstring> pageFiles(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW f;
-    HANDLE h = ::FindFirstFileW((folder + L"*.form").c_str(), &f);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(f.cFileName);
-    while (::FindNextFileW(h, &f));
-    ::FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string readFile(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 void pump() {
     MSG m;
     for (int i = 0; i < 50 && ::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); ++i) {
         ::TranslateMessage(&m);
         ::DispatchMessageW(&m);
     }
-}
-
-// The form class the description's root names (a layer form, say); the gallery's page
-// class when it names none that is a form.
-tk::TCustomForm* createPage(const std::string& Text) {
-    const size_t colon = Text.find(':'), end = Text.find_first_of("\r\n");
-    std::string cls = colon < end ? Text.substr(colon + 1, end - colon - 1) : std::string();
-    cls.erase(0, cls.find_first_not_of(' '));
-    cls.erase(cls.find_last_not_of(' ') + 1);
-    if (const tk::ClassInfo* info = tk::FindClass(cls); info && info->createComponent)
-        if (auto* form = dynamic_cast<tk::TCustomForm*>(info->createComponent(tk::Application()))) return form;
-    return new gallery::TGalleryPage(tk::Application());
 }
 
 } // namespace
@@ -87,12 +54,11 @@ int wmain(int argc, wchar_t** argv) {
     rd::TResource::Register(skin + u"black.dll", false);
 
     int failures = 0;
-    for (const std::wstring& name : pageFiles(here + L"pages\\")) {
+    for (const std::wstring& name : gallery::PageFiles(here + L"pages\\")) {
         const std::wstring stem = name.substr(0, name.size() - 5);
         try {
-            const std::string text = readFile(here + L"pages\\" + name);
-            tk::TCustomForm* page = createPage(text);
-            page->ReadDescription(text);
+            tk::TCustomForm* page =
+                gallery::LoadPage(gallery::ReadPageFile(here + L"pages\\" + name), tk::Application());
             page->Show();
             pump();
             image::TPngImage* png = gallery::RenderPage(*page);

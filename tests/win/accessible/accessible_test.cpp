@@ -7,7 +7,9 @@
 #include "rdcontrol/controls/html_label.h"
 #include "rdcontrol/controls/image_button.h"
 #include "rdcontrol/controls/label.h"
+#include "rdcontrol/controls/panel.h"
 #include "rdcontrol/controls/register_controls.h"
+#include "rdcontrol/controls/skinned_paint.h"
 #include "toolkit/accessible.h"
 #include "toolkit/forms.h"
 
@@ -344,6 +346,15 @@ TEST_F(AccessibleTest, LocationsAndHitTestsFollowScrollingAndScale) {
         EXPECT_EQ(str(locationOf(deep)), str(c.deep));
         deep->Release();
     }
+    // A skinned window scales the windowless controls it hosts too.
+    rd::StartSkinnedPainting();
+    find<rd::TRdPanel>("side")->AllSkin()->Draw()->SetDrawScale(150);
+    IAccessible* onPanel = hit(r, POINT{origin.x + 355 + 90, origin.y + 35 + 15});
+    ASSERT_NE(onPanel, nullptr);
+    EXPECT_EQ(nameOf(onPanel), u"On a panel");
+    EXPECT_EQ(str(locationOf(onPanel)), str(at(355, 35, 180, 30)));
+    onPanel->Release();
+    rd::StopSkinnedPainting();
     r->Release();
 }
 
@@ -613,6 +624,36 @@ TEST_F(AccessibleTest, LinksAreSimpleElements) {
     EXPECT_EQ(label->accDoDefaultAction(link), S_OK);
     EXPECT_EQ(clicks, 1);
     label->Release();
+    r->Release();
+}
+
+// A windowed control with the focus says so in its state, in the focus of the objects
+// above it, and with a focus event.
+TEST_F(AccessibleTest, FocusIsAStateAndAnEvent) {
+    HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, &onEvent,
+                                           ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    gEvents.clear();
+    auto* side = find<tk::TWinControl>("side");
+    ::SetForegroundWindow(wnd);
+    side->SetFocus();
+    pump();
+    ::UnhookWinEvent(hook);
+    if (::GetFocus() != side->Handle()) GTEST_SKIP() << "this display gives no window the focus";
+    bool raised = false;
+    for (const Event& e : gEvents) raised |= e.wnd == side->Handle() && e.object == OBJID_CLIENT && e.child == CHILDID_SELF;
+    EXPECT_TRUE(raised);
+    IAccessible* r = root();
+    ASSERT_NE(r, nullptr);
+    VARIANT v;
+    ASSERT_EQ(r->get_accFocus(&v), S_OK);
+    IAccessible* focused = take(v);
+    ASSERT_NE(focused, nullptr);
+    EXPECT_EQ(str(locationOf(focused)), str(at(340, 20, 200, 150)));
+    EXPECT_EQ(stateOf(focused) & (STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE),
+              STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE);
+    EXPECT_EQ(stateOf(r) & STATE_SYSTEM_FOCUSED, 0);
+    focused->Release();
     r->Release();
 }
 

@@ -13,43 +13,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 using namespace vell;
 
 namespace {
-
-std::vector<std::wstring> pages(const std::wstring& Folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW f;
-    HANDLE h = ::FindFirstFileW((Folder + L"*.form").c_str(), &f);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(Folder + f.cFileName);
-    while (::FindNextFileW(h, &f));
-    ::FindClose(h);
-    return names;
-}
-
-std::string readFile(const std::wstring& Path) {
-    std::ifstream in(Path.c_str(), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// The page's form class as the gallery makes it: the root's class when it is a form.
-tk::TCustomForm* createPage(const std::string& Text) {
-    const size_t colon = Text.find(':'), end = Text.find_first_of("\r\n");
-    std::string cls = colon < end ? Text.substr(colon + 1, end - colon - 1) : std::string();
-    cls.erase(0, cls.find_first_not_of(' '));
-    cls.erase(cls.find_last_not_of(' ') + 1);
-    if (const tk::ClassInfo* info = tk::FindClass(cls); info && info->createComponent)
-        if (auto* form = dynamic_cast<tk::TCustomForm*>(info->createComponent(nullptr))) return form;
-    return new gallery::TGalleryPage(nullptr);
-}
 
 // The objects below A, counted the way a reader walks them.
 int countTree(IAccessible* A) {
@@ -91,13 +60,12 @@ TEST(GalleryTree, EveryControlOfEveryPageIsReachable) {
     rd::RegisterSkinnedControls();
     rd::RegisterPictureFormats();
     gallery::RegisterGalleryClasses();
-    const std::vector<std::wstring> files = pages(std::wstring(L"" VELL_SOURCE_DIR) + L"\\gallery\\pages\\");
+    const std::wstring folder = std::wstring(L"" VELL_SOURCE_DIR) + L"\\gallery\\pages\\";
+    const std::vector<std::wstring> files = gallery::PageFiles(folder);
     ASSERT_GE(files.size(), 7u);
     for (const std::wstring& file : files) {
         SCOPED_TRACE(std::string(file.begin(), file.end()));
-        const std::string text = readFile(file);
-        tk::TCustomForm* page = createPage(text);
-        page->ReadDescription(text);
+        tk::TCustomForm* page = gallery::LoadPage(gallery::ReadPageFile(folder + file), nullptr);
         page->Show();
         IAccessible* root = nullptr;
         ASSERT_EQ(::AccessibleObjectFromWindow(page->Handle(), OBJID_CLIENT, IID_IAccessible,

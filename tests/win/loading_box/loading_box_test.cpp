@@ -144,30 +144,31 @@ TEST_F(BoxFixture, TheDescriptionGivesTheComponentsTheirValues) {
     EXPECT_EQ(box->skinStyle_Main->DesignTop(), 48);
 }
 
+// The box's panel painted with the label showing Text: 560 x 240 pixels, row by row.
+static std::vector<uint32_t> renderWithText(Tfrm_LoadingBox* Box, const std::u16string& Text) {
+    Box->lbl_Tip->SetCaption(Text);
+    image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, 560, 240, true, false, true, false);
+    Box->pnl_Main->PaintTo(png->CanvasHandle(), 0, 0);
+    ::GdiFlush();
+    std::vector<uint32_t> pixels(560 * 240);
+    for (int y = 0; y < 240; ++y) std::memcpy(&pixels[static_cast<size_t>(y) * 560], png->GetScanline(y), 560 * 4);
+    png->ReleaseRef();
+    return pixels;
+}
+
 // Captions the box should survive: whatever the line holds, the box renders and nothing is
 // drawn outside the label's area.
 TEST_F(BoxFixture, BadCaptionsStayInsideTheLabel) {
     auto* box = tk::Application()->CreateForm<Tfrm_LoadingBox>();
     auto* tip = dynamic_cast<rd::TRdLabel*>(box->lbl_Tip);
     ASSERT_NE(tip, nullptr);
-    auto render = [&](const std::u16string& caption) {
-        tip->SetCaption(caption);
-        image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, 560, 240, true, false, true, false);
-        box->pnl_Main->PaintTo(png->CanvasHandle(), 0, 0);
-        ::GdiFlush();
-        std::vector<uint32_t> pixels(560 * 240);
-        for (int y = 0; y < 240; ++y)
-            std::memcpy(&pixels[static_cast<size_t>(y) * 560], png->GetScanline(y), 560 * 4);
-        png->ReleaseRef();
-        return pixels;
-    };
-    const std::vector<uint32_t> empty = render(u"");
+    const std::vector<uint32_t> empty = renderWithText(box, u"");
     const RECT label = tip->GetBoundsRect();
     std::u16string huge;
     while (huge.size() < 32 * 1024) huge += u"wide words wrap ";
     for (const std::u16string& caption : {std::u16string(u"&"), std::u16string(u"\r\n\r\n\n\r"), huge,
                                           std::u16string(u"Launching %"), std::u16string(u"%s%s%")}) {
-        const std::vector<uint32_t> shot = render(caption);
+        const std::vector<uint32_t> shot = renderWithText(box, caption);
         int outside = 0;
         for (int y = 0; y < 240; ++y)
             for (int x = 0; x < 560; ++x)
@@ -249,18 +250,8 @@ TEST_F(BoxFixture, AScreenReaderHearsTheTextOnceWhereTheLabelShowsIt) {
     EXPECT_EQ(cy, 55);
 
     // Every pixel the text changes in the box's picture lies in that place, and there are some.
-    auto render = [&](const std::u16string& caption) {
-        box->lbl_Tip->SetCaption(caption);
-        image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, 560, 240, true, false, true, false);
-        box->pnl_Main->PaintTo(png->CanvasHandle(), 0, 0);
-        ::GdiFlush();
-        std::vector<uint32_t> pixels(560 * 240);
-        for (int y = 0; y < 240; ++y)
-            std::memcpy(&pixels[static_cast<size_t>(y) * 560], png->GetScanline(y), 560 * 4);
-        png->ReleaseRef();
-        return pixels;
-    };
-    const std::vector<uint32_t> without = render(u""), with = render(u"Launching Vellora...");
+    const std::vector<uint32_t> without = renderWithText(box, u""),
+                                with = renderWithText(box, u"Launching Vellora...");
     int inside = 0, outside = 0;
     for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 560; ++x)
