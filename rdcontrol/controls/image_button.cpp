@@ -411,9 +411,11 @@ void TRdImageButton::SetIconState(TIconState Value) {
 }
 
 void TRdImageButton::SetIsMouseOver(bool Value) {
-    if (Value != FIsMouseOver) tk::NotifyAccessibleEvent(this, EVENT_OBJECT_STATECHANGE);
+    const bool changed = Value != FIsMouseOver;
     FIsMouseOver = Value;
     if (!Enabled() || HasGraphic(FImageOver.get()) || FFontHoverColor != clDefault) Invalidate();
+    // After the change: a reader's hook may ask the state at once.
+    if (changed) tk::NotifyAccessibleEvent(this, EVENT_OBJECT_STATECHANGE);
 }
 
 void TRdImageButton::SetBusy(bool Value) {
@@ -934,6 +936,7 @@ void TRdImageButton::MouseLeave() {
     const bool hadHover = FDrawCheckBoxOver;
     FIsCheckBoxOver = FDrawCheckBoxOver = false;
     if (hadHover && HasGraphic(FCheckImages[cbUnchecked][clHoverLook].get())) Invalidate();
+    const bool wasOver = FIsMouseOver;
     FIsMouseOver = false;
     FIsIconOver = false;
     if (FButtonState == ibsSelected) {
@@ -948,6 +951,7 @@ void TRdImageButton::MouseLeave() {
         Invalidate();
     }
     FMouseEnterIconState = FIconState;
+    if (wasOver) tk::NotifyAccessibleEvent(this, EVENT_OBJECT_STATECHANGE);
 }
 
 // ---- hit test and hints ----

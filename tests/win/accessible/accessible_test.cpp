@@ -503,16 +503,21 @@ TEST_F(AccessibleTest, ChangesRaiseEventsWhoseChildIdsLeadBackToTheControl) {
         std::function<void(tk::TControl*)> change;
         DWORD event;
         std::u16string name; // what the event's object is called afterwards
+        long state;          // and its state of kChanging
     } cases[] = {
-        {"title", [](tk::TControl* c) { c->SetCaption(u"New title"); }, EVENT_OBJECT_NAMECHANGE, u"New title"},
+        {"title", [](tk::TControl* c) { c->SetCaption(u"New title"); }, EVENT_OBJECT_NAMECHANGE, u"New title", 0},
         {"remember", [](tk::TControl* c) { static_cast<rd::TRdImageButton*>(c)->SetChecked(false); },
-         EVENT_OBJECT_STATECHANGE, u"Remember me"},
+         EVENT_OBJECT_STATECHANGE, u"Remember me", 0},
         {"ok", [](tk::TControl* c) { static_cast<rd::TRdImageButton*>(c)->SetCaption(u"Fine"); },
-         EVENT_OBJECT_NAMECHANGE, u"Fine"},
-        {"hidden", [](tk::TControl* c) { c->Show(); }, EVENT_OBJECT_SHOW, u"Hidden"},
-        {"deep", [](tk::TControl* c) { c->Hide(); }, EVENT_OBJECT_HIDE, u"Deep label"},
-        {"off", [](tk::TControl* c) { c->SetEnabled(true); }, EVENT_OBJECT_STATECHANGE, u"Off"},
+         EVENT_OBJECT_NAMECHANGE, u"Fine", 0},
+        {"ok", [](tk::TControl* c) { static_cast<rd::TRdImageButton*>(c)->SetIsMouseOver(true); },
+         EVENT_OBJECT_STATECHANGE, u"Fine", STATE_SYSTEM_HOTTRACKED},
+        {"hidden", [](tk::TControl* c) { c->Show(); }, EVENT_OBJECT_SHOW, u"Hidden", 0},
+        {"deep", [](tk::TControl* c) { c->Hide(); }, EVENT_OBJECT_HIDE, u"Deep label", STATE_SYSTEM_INVISIBLE},
+        {"off", [](tk::TControl* c) { c->SetEnabled(true); }, EVENT_OBJECT_STATECHANGE, u"Off", 0},
     };
+    constexpr long kChanging =
+        STATE_SYSTEM_CHECKED | STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_HOTTRACKED;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.control);
         gEvents.clear();
@@ -531,11 +536,9 @@ TEST_F(AccessibleTest, ChangesRaiseEventsWhoseChildIdsLeadBackToTheControl) {
         ASSERT_EQ(a->get_accName(child, &b), S_OK);
         EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(b)), c.name);
         ::SysFreeString(b);
-        if (c.event == EVENT_OBJECT_STATECHANGE || c.event == EVENT_OBJECT_SHOW) {
-            VARIANT state;
-            ASSERT_EQ(a->get_accState(child, &state), S_OK);
-            EXPECT_EQ(state.lVal & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_INVISIBLE), 0);
-        }
+        VARIANT state;
+        ASSERT_EQ(a->get_accState(child, &state), S_OK);
+        EXPECT_EQ(state.lVal & kChanging, c.state);
         a->Release();
     }
     ::UnhookWinEvent(hook);
