@@ -155,7 +155,7 @@ int QuadrantOf(const Box& Control, int ReferenceX, int ReferenceY) {
 }
 
 Placement Place(const PlacementInput& In) {
-    const int q = QuadrantOf(In.Control, In.ReferenceX, In.ReferenceY);
+    const int q = In.Quadrant >= 1 && In.Quadrant <= 4 ? In.Quadrant : QuadrantOf(In.Control, In.ReferenceX, In.ReferenceY);
     Side s;
     if (!In.HorizontalArrows) {
         s = q <= 2 ? Side::Below : Side::Above;
@@ -195,12 +195,25 @@ Placement Place(const PlacementInput& In) {
     if (!p.ArrowShown) {
         p.Arrow = {};
     } else {
-        p.Arrow.Left += In.ArrowOffX;
-        p.Arrow.Right += In.ArrowOffX;
-        p.Arrow.Top += In.ArrowOffY;
-        p.Arrow.Bottom += In.ArrowOffY;
+        const int dx = In.ArrowOffX + (p.Where == Side::Right ? In.ArrowOffsetLeftX
+                                       : p.Where == Side::Left ? In.ArrowOffsetRightX
+                                                               : 0);
+        const int dy = In.ArrowOffY + (p.Where == Side::Below ? In.ArrowOffsetUpY
+                                       : p.Where == Side::Above ? In.ArrowOffsetDownY
+                                                                : 0);
+        p.Arrow.Left += dx;
+        p.Arrow.Right += dx;
+        p.Arrow.Top += dy;
+        p.Arrow.Bottom += dy;
     }
     return p;
+}
+
+bool MonitorScaled(int MonitorWidth, int MonitorHeight, int ModeWidth, int ModeHeight) {
+    if (ModeWidth <= 0 || ModeHeight <= 0) return false; // no mode known: nothing to compare
+    const bool same = MonitorWidth == ModeWidth && MonitorHeight == ModeHeight;
+    const bool turned = MonitorWidth == ModeHeight && MonitorHeight == ModeWidth;
+    return !same && !turned;
 }
 
 int FadeStep(int Target, int Times) { return std::max(1, Times > 0 ? Target / Times : Target); }

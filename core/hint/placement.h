@@ -34,6 +34,10 @@ struct PlacementInput {
     bool ArrowAutoUp = false, ArrowAutoDown = false;
     int TipLeftOffX = 0, TipRightOffX = 0, TipUpOffY = 0, TipDownOffY = 0;
     int ArrowOffX = 0, ArrowOffY = 0; // added to the arrow's place
+    // Added to the arrow of the edge its picture belongs to: top (up picture), bottom,
+    // left, right.
+    int ArrowOffsetUpY = 0, ArrowOffsetDownY = 0, ArrowOffsetLeftX = 0, ArrowOffsetRightX = 0;
+    int Quadrant = 0; // 1..4 chosen by the caller; 0: from the reference point
 };
 
 struct Placement {
@@ -47,6 +51,10 @@ struct Placement {
 // 1..4 for the control's centre against the reference (on the reference: right, below).
 int QuadrantOf(const Box& Control, int ReferenceX, int ReferenceY);
 Placement Place(const PlacementInput& In);
+
+// Whether the system scales a monitor's pixels: its rectangle's size differs from its
+// display mode's pixel size (either way round, for a turned monitor).
+bool MonitorScaled(int MonitorWidth, int MonitorHeight, int ModeWidth, int ModeHeight);
 
 // The fade: the alpha values shown from Start up to Target in steps of Target / Times (at
 // least 1), the last capped at Target.

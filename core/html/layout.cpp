@@ -283,6 +283,7 @@ class Renderer {
             if (used >= FLinkMaxLine) {
                 CutLine(FLine);
                 FResult.Links[static_cast<size_t>(FLink)].Cut = true;
+                FResult.Links[static_cast<size_t>(FLink)].CutOnLine = used;
                 FResult.Cut = true;
                 FSkipLink = true;
                 return;
@@ -482,6 +483,8 @@ class Renderer {
         FLinkMaxLine = FLink < static_cast<int>(FOpt.Links.size()) ? FOpt.Links[static_cast<size_t>(FLink)].MaxLine : -1;
         if (auto m = t.IntAttr(u"MAXLINE")) FLinkMaxLine = *m;
         if (FLinkMaxLine == 0) FLinkMaxLine = -1;
+        if (FLinkMaxLine > 0 && FLink < static_cast<int>(FOpt.Links.size()))
+            FLinkMaxLine = std::max(1, FLinkMaxLine - FOpt.Links[static_cast<size_t>(FLink)].LimitLowered);
         FLinkFirstLine = static_cast<int>(FLines.size());
         FSkipLink = false;
     }
@@ -726,8 +729,22 @@ class Renderer {
 } // namespace
 
 Result Render(std::u16string_view Markup, const Options& Opt, TextMeasure& Measure, Painter* Paint) {
-    Renderer r(Opt, Measure);
-    return r.Run(Markup, Paint);
+    const bool fixed = std::any_of(Opt.Links.begin(), Opt.Links.end(), [](const LinkStyle& l) { return l.FixedWidth; });
+    if (!fixed) return Renderer(Opt, Measure).Run(Markup, Paint);
+    // Measuring passes: a fixed-width link cut on its second or a later line takes one line
+    // less, until none is.
+    Options o = Opt;
+    for (int pass = 0; pass < kMaxFixedWidthPasses; ++pass) {
+        Result measured = Renderer(o, Measure).Run(Markup, nullptr);
+        bool again = false;
+        for (size_t i = 0; i < measured.Links.size() && i < o.Links.size(); ++i)
+            if (o.Links[i].FixedWidth && measured.Links[i].Cut && measured.Links[i].CutOnLine >= 2) {
+                ++o.Links[i].LimitLowered;
+                again = true;
+            }
+        if (!again) return Paint ? Renderer(o, Measure).Run(Markup, Paint) : measured;
+    }
+    return Renderer(o, Measure).Run(Markup, Paint);
 }
 
 int HitTest(const Result& R, int X, int Y, Rect* PieceBox) {

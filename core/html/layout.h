@@ -74,6 +74,10 @@ struct LinkStyle {
     TColor ColorBg = clNone;
     int MaxLine = -1;     // -1: no limit
     int LineSpace = -9999; // -9999: the label's
+    // A link cut by its line limit on its second or a later line gets a limit one lower,
+    // and the text is measured again: a cut link keeps to one line.
+    bool FixedWidth = false;
+    int LimitLowered = 0; // by how much the limit is lowered now (Render's own passes)
 };
 
 struct Options {
@@ -102,6 +106,7 @@ struct LinkResult {
     std::u16string PlainText;
     std::vector<LinkPiece> Pieces;
     bool Cut = false;
+    int CutOnLine = 0; // the link's own line (from 1) its limit cut it on
 };
 
 struct Result {
@@ -111,7 +116,8 @@ struct Result {
     std::vector<LinkResult> Links;
 };
 
-// Lays the prepared markup out (see PrepareMarkup) and, with a painter, draws it.
+// Lays the prepared markup out (see PrepareMarkup) and, with a painter, draws it. Links with
+// FixedWidth are first measured until their limits hold (a bounded number of passes).
 Result Render(std::u16string_view Markup, const Options& Opt, TextMeasure& Measure, Painter* Paint);
 
 // The anchor whose piece holds (X, Y): its index, or -1.
@@ -119,5 +125,6 @@ int HitTest(const Result& R, int X, int Y, Rect* PieceBox = nullptr);
 
 // Limits that keep hostile markup bounded.
 inline constexpr int kMaxPointSize = 1000;
+inline constexpr int kMaxFixedWidthPasses = 32;
 
 } // namespace vell::html

@@ -222,6 +222,7 @@ html::Options TRdHtmLabel::LayoutOptions(const tk::TFont& Base, int BoxWidth, in
         s.ColorBg = l->ColorBg();
         s.MaxLine = l->MaxLine();
         s.LineSpace = l->LineSpace();
+        s.FixedWidth = l->FixedWidth();
         o.Links.push_back(std::move(s));
     }
     return o;

@@ -1,8 +1,15 @@
 // TRdSkinHintWindow: the skinned hint's popup. It lays the text out with an embedded HTML
-// label (a title before "##" is kept apart), places itself next to its control with the
-// arrow on the facing edge (core/hint/placement), fades in on the user-interface thread
-// and out on its TRdHintShowHideThread. While the mouse is over it, it stays; a hint shown
-// with auto-hide goes on the next key or click anywhere in the thread.
+// label (a title before "##" is kept apart), or shows a control instead of the text, places
+// itself next to its control with the arrow on the facing edge (core/hint/placement), fades
+// in on the user-interface thread and out on its TRdHintShowHideThread. While the mouse is
+// over it, it stays; a hint shown with auto-hide goes on the next key or click anywhere in
+// the thread.
+//
+// The skinned look (an active style with a background picture): the window is the hint's
+// body in the style's colour, and an embedded form skin carries the background picture's
+// margins (its frame and shadow) and the arrow on its shadow layer around the window; the
+// layer takes the window's opacity as it fades. Without a background picture the window
+// keeps the framework's place and plain look.
 #pragma once
 #include "core/hint/placement.h"
 #include "rdcontrol/hint/show_hide_thread.h"
@@ -15,6 +22,7 @@ namespace vell::rd {
 
 class TRdSkinHint;
 class TRdHtmLabel;
+class TRdFormSkin;
 
 class TRdSkinHintWindow : public tk::THintWindow {
     VELL_CLASS_INFO()
@@ -35,20 +43,41 @@ class TRdSkinHintWindow : public tk::THintWindow {
     void ShowHint(const RECT& ControlScreenRct, const std::u16string& Hint);
     // Hides now, or fades out when fading.
     void HideHint();
+    // Before each new hint: foreign controls shown in the window are hidden and let go,
+    // the arrow's offsets and orientation reset, and a hidden window forgets its text.
+    void ResetTipFormParams();
     virtual void HideWindowNow();
     virtual void ShowAnimated();
 
     TRdSkinHint* Style() const { return FRdSkinHint; }
     void SetStyle(TRdSkinHint* Value);
+    // A control shown instead of the text for the next hint (null: the style's TextControl,
+    // else the text).
+    tk::TControl* TextControl() const { return FTempTextControl; }
+    void SetTextControl(tk::TControl* Value);
     TRdHtmLabel* HtmLabel() const { return FHtmLabel; }
+    // The form skin whose shadow layer carries the background's margins and the arrow.
+    TRdFormSkin* FormSkin() const { return FFormShadow; }
     const std::u16string& Title() const { return FTitle; }
     const hint::Placement& LastPlacement() const { return FPlacement; }
+    // The arrow's place on the shadow layer (empty: no arrow).
+    const hint::Box& LastArrowRect() const { return FPlacement.Arrow; }
+    bool SkinnedLook() const;
+    // The system scales this window's monitor for this process.
+    bool WindowSmoothScaled() const { return FWindowSmoothScaled; }
     int CurrentAlpha() const { return FShared->Alpha; }
     bool NowShowing() const { return FShared->NowShow == 1; }
     bool WindowVisible() const;
+    // The fade-out worker is running.
+    bool FadeWorkerRunning() const { return FShowHideThread && FShowHideThread->Running(); }
     bool AutoHide = false;
     int HidePause = 0;
     void* CustomPtr = nullptr;
+    // Arrows on the left or right edge for the next placement (taken from the style when
+    // the text is laid out; OnCalcPosHint may change it).
+    bool ArrowHorz = false;
+    // Added to the arrow's place on the shadow layer.
+    int ArrowOffX = 0, ArrowOffY = 0;
 
     // The fade-in's clock (milliseconds) and pause; tests put their own in (null: the
     // tick count and Sleep).
@@ -62,20 +91,33 @@ class TRdSkinHintWindow : public tk::THintWindow {
     void WndProc(tk::TMessage& Message) override;
 
   private:
-    TRdSkinHint* StyleFor(tk::TControl* Control) const;
+    TRdSkinHint* ActiveStyle() const;
     void ApplyAlpha(int Alpha);
     void HideRequest();
+    // Lays the text (or the shown control) out; the content's size.
+    SIZE LayContent(int MaxWidth, int MaxHeight);
+    void ConfigureFormSkin();
     void Place(const RECT& ControlRect);
     void SetAutoHideRegistered(bool On);
+    void ShadowPaintBegin();
+    void ShadowPaintEnd();
+    void EndSession();
+    bool CursorOverHint() const;
+    RECT ShadowMargins() const;
 
     TRdSkinHint* FRdSkinHint = nullptr;
     TRdHtmLabel* FHtmLabel = nullptr;
+    TRdFormSkin* FFormShadow = nullptr;
+    tk::TControl* FTempTextControl = nullptr;
     std::u16string FHint, FTitle;
     bool FNeedHide = false;
     bool FDirect = false;
+    bool FWindowSmoothScaled = false;
+    bool FMarginsGrown = false;
+    int FNowMaxWidth = 0, FNowMaxHeight = 0;
+    const void* FShadowPictureSource = nullptr; // the style's picture the form skin copied
     RECT FDirectRect{};
     hint::Placement FPlacement;
-    hint::Box FBodyBox, FArrowBox; // in the window
     std::shared_ptr<THintFadeShared> FShared;
     std::unique_ptr<TRdHintShowHideThread> FShowHideThread;
 };

@@ -161,3 +161,52 @@ TEST(HintFade, StepsAndTiming) {
     EXPECT_EQ(out[10], 5);
     EXPECT_EQ(out[11], 0);
 }
+
+TEST(HintPlacement, ShadowFrameTipAndArrowOffsets) {
+    // A 10-pixel shadow layer around the body: the body keeps its place, the arrow lies in
+    // the layer's coordinates; tip offsets move the body, the edge's arrow offset the arrow.
+    const struct {
+        int x, y;
+        bool horizontal;
+        int tip;         // TipDownOffY, TipUpOffY, TipRightOffX or TipLeftOffX for the side
+        int arrowOffset; // ArrowOffsetUpY, DownY, LeftX or RightX for the side
+        int quadrant;    // forced (0: from the reference)
+        Side side;
+        Box body;
+        Box arrow;
+    } cases[] = {
+        {100, 100, false, 0, 0, 0, Side::Below, {70, 128, 170, 178}, {52, 0, 68, 8}},
+        {100, 100, false, 3, 2, 0, Side::Below, {70, 131, 170, 181}, {52, 2, 68, 10}},
+        {100, 600, false, -3, -2, 0, Side::Above, {70, 539, 170, 589}, {52, 60, 68, 68}},
+        {100, 100, true, 4, 1, 0, Side::Right, {152, 85, 252, 135}, {1, 27, 9, 43}},
+        {800, 100, true, -4, -1, 0, Side::Left, {688, 85, 788, 135}, {111, 27, 119, 43}},
+        // The caller's quarter wins over the reference: quarter 3 puts it above.
+        {100, 100, false, 0, 0, 3, Side::Above, {70, 42, 170, 92}, {52, 62, 68, 70}},
+    };
+    for (const auto& c : cases) {
+        PlacementInput in = at(c.x, c.y);
+        in.ShadowFrame = {10, 10, 10, 10};
+        in.HorizontalArrows = c.horizontal;
+        in.TipDownOffY = in.TipUpOffY = in.TipRightOffX = in.TipLeftOffX = c.tip;
+        in.ArrowOffsetUpY = in.ArrowOffsetDownY = in.ArrowOffsetLeftX = in.ArrowOffsetRightX = c.arrowOffset;
+        in.Quadrant = c.quadrant;
+        const Placement p = Place(in);
+        const std::string what = std::to_string(c.x) + "," + std::to_string(c.y) + " tip " + std::to_string(c.tip);
+        EXPECT_STREQ(name(p.Where), name(c.side)) << what;
+        EXPECT_EQ(p.Body, c.body) << what;
+        EXPECT_EQ(p.Arrow, c.arrow) << what;
+    }
+}
+
+TEST(HintPlacement, MonitorScaledBySystem) {
+    const struct {
+        int mw, mh, dw, dh;
+        bool scaled;
+    } cases[] = {
+        {1920, 1080, 1920, 1080, false}, {1080, 1920, 1920, 1080, false}, // turned
+        {1280, 720, 1920, 1080, true},   {1920, 1080, 3840, 2160, true},
+        {1920, 1080, 0, 0, false}, // no display mode known
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MonitorScaled(c.mw, c.mh, c.dw, c.dh), c.scaled) << c.mw << "x" << c.mh << " " << c.dw << "x" << c.dh;
+}

@@ -313,6 +313,30 @@ TEST(HtmlLayout, LineLimitsCutWithEllipsis) {
     const Laid attr = lay(u"<A MAXLINE=2>aaaa bbbb cccc dddd eeee ffff</A>", m); // the attribute wins
     EXPECT_EQ(attr.result.Lines, 2);
 
+    // A fixed-width link cut on its second or a later line is measured again with a lower
+    // limit: cut, it keeps to one line, and text after it follows on the next.
+    const struct {
+        const char16_t* markup;
+        bool fixed;
+        int lines;
+        size_t pieces;
+        bool cut;
+    } fixedCases[] = {
+        {u"<A MAXLINE=3>aaaa bbbb cccc dddd eeee ffff gggg</A>", false, 3, 3, true},
+        {u"<A MAXLINE=3>aaaa bbbb cccc dddd eeee ffff gggg</A>", true, 1, 1, true},
+        {u"<A MAXLINE=3>aaaa bbbb</A>", true, 1, 1, false},          // not cut: as it is
+        {u"<A MAXLINE=3>aaaa bbbb cccc dddd</A>", true, 2, 2, false}, // fits its limit
+        {u"xx <A MAXLINE=2>aaaa bbbb cccc dddd</A><BR>after", true, 2, 1, true},
+    };
+    for (const auto& c : fixedCases) {
+        Options f = m;
+        f.Links[0].FixedWidth = c.fixed;
+        const Laid r = lay(c.markup, f);
+        EXPECT_EQ(r.result.Lines, c.lines) << narrow(c.markup) << " fixed " << c.fixed;
+        EXPECT_EQ(r.result.Links[0].Pieces.size(), c.pieces) << narrow(c.markup) << " fixed " << c.fixed;
+        EXPECT_EQ(r.result.Links[0].Cut, c.cut) << narrow(c.markup) << " fixed " << c.fixed;
+    }
+
     // One line without wrapping: the run passing the right edge is cut there.
     Options single = box(30, 100);
     single.WordWrap = false;

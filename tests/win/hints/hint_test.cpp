@@ -1,8 +1,11 @@
 // Skinned hints on real windows.
 #include "platform/image/engine_startup.h"
 #include "platform/image/png_image.h"
+#include "rdcontrol/controls/form_shadow.h"
+#include "rdcontrol/controls/form_skin.h"
 #include "rdcontrol/controls/html_label.h"
 #include "rdcontrol/hint/hint_window.h"
+#include "rdcontrol/picture/picture_formats.h"
 #include "rdcontrol/hint/skin_hint.h"
 #include "toolkit/application.h"
 #include "toolkit/forms.h"
@@ -56,12 +59,39 @@ tk::TPicture* solid(tk::TPicture* p, int w, int h) {
     return p;
 }
 
+// A 30 x 30 background whose 10-pixel margins are a dark grey shadow and whose middle is
+// white.
+tk::TPicture* shadowed(tk::TPicture* p) {
+    auto* png = image::TPngImage::CreateARGB32(30, 30, false);
+    png->FillRect(RECT{0, 0, 30, 30}, 0xFF404040);
+    png->FillRect(RECT{10, 10, 20, 20}, 0xFFFFFFFF);
+    p->SetGraphic(std::unique_ptr<image::TGraphic>(png));
+    return p;
+}
+
+COLORREF screenPixel(int x, int y) {
+    HDC dc = ::GetDC(nullptr);
+    const COLORREF c = ::GetPixel(dc, x, y);
+    ::ReleaseDC(nullptr, dc);
+    return c;
+}
+
+RECT windowRect(tk::TWinControl* w) {
+    RECT r{};
+    if (w && w->HandleAllocated()) ::GetWindowRect(w->Handle(), &r);
+    return r;
+}
+
+rd::TRdFormShadowBg* shadowOf(TRdSkinHintWindow* w) {
+    return w && w->FormSkin() ? w->FormSkin()->FormShadowBg() : nullptr;
+}
+
 struct HintTest : ::testing::Test {
     tk::TForm* form = nullptr;
     TRdSkinHint* style = nullptr;
     RECT wa{};
     void SetUp() override {
-        static bool engine = (image::StartImageEngine(), true);
+        static bool engine = (image::StartImageEngine(), rd::RegisterPictureFormats(), true);
         (void)engine;
         rd::RegisterSkinHints();
         wa = tk::Screen()->WorkAreaRectAt(POINT{0, 0});
@@ -72,6 +102,13 @@ struct HintTest : ::testing::Test {
         style->SetAlphaBlendAnimation(false);
         solid(style->ArrowImageUp(), 16, 8);
         solid(style->ArrowImageDown(), 16, 8);
+        // The skinned look: a shadowed background whose 10-pixel margins lie around the
+        // window; the arrow's tip then touches the control.
+        shadowed(style->BackgroundImage());
+        style->BackgroundOption()->SetValue(10, 10, 10, 10);
+        style->BackgroundOption()->SetTipDownOffY(2);
+        style->BackgroundOption()->SetTipUpOffY(-2);
+        form->SetColor(0x00F0F0F0);
         form->Show();
         settle();
     }
@@ -124,26 +161,24 @@ TEST_F(HintTest, QuarterAndEdgePlacement) {
         const bool edge = c.x == 0 || c.x == w - 60;
         if (!edge) {
             EXPECT_TRUE(win->LastPlacement().ArrowShown) << c.x << "," << c.y;
-            // The window holds the arrow and touches the control with it.
-            if (c.side == hint::Side::Below) EXPECT_EQ(r.top, ctl.bottom) << c.x << "," << c.y;
-            if (c.side == hint::Side::Above) EXPECT_EQ(r.bottom, ctl.top) << c.x << "," << c.y;
-            EXPECT_EQ(r.bottom - r.top, win->LastPlacement().Body.Height() + 8);
-            if (c.side == hint::Side::Below) { // the arrow picture's dark grey over the control's side
-                const hint::Box& a = win->LastPlacement().Arrow;
-                HDC dc = ::GetDC(nullptr);
-                const COLORREF arrow = ::GetPixel(dc, r.left + (a.Left + a.Right) / 2, r.top + 4);
-                const COLORREF body = ::GetPixel(dc, r.left + 2, r.top + 12);
-                ::ReleaseDC(nullptr, dc);
-                EXPECT_EQ(arrow, RGB(0x20, 0x20, 0x20)) << c.x << "," << c.y;
-                EXPECT_EQ(body, RGB(255, 255, 255)) << c.x << "," << c.y;
-            }
+            // The window is the body; its shadow layer holds the arrow, whose tip touches
+            // the control.
+            EXPECT_EQ(r.bottom - r.top, win->LastPlacement().Body.Height());
+            const RECT layer = windowRect(shadowOf(win));
+            if (c.side == hint::Side::Below) EXPECT_EQ(layer.top, ctl.bottom) << c.x << "," << c.y;
+            if (c.side == hint::Side::Above) EXPECT_EQ(layer.bottom, ctl.top) << c.x << "," << c.y;
+            const hint::Box& a = win->LastArrowRect();
+            const int arrowY = c.side == hint::Side::Below ? layer.top + 4 : layer.top + a.Top + 4;
+            EXPECT_EQ(screenPixel(layer.left + (a.Left + a.Right) / 2, arrowY), RGB(0x20, 0x20, 0x20))
+                << c.x << "," << c.y;
+            EXPECT_EQ(screenPixel(r.left + 2, r.top + 2), RGB(255, 255, 255)) << c.x << "," << c.y;
         }
         style->HideHint();
         settle(2);
         EXPECT_FALSE(win->WindowVisible());
         delete p;
     }
-    style->SetArrowAutoUp(true);
+    style->ArrowOption()->SetArrowAutoUp(true);
     TRdSkinHintWindow* win = show(control(w / 4, h / 4));
     EXPECT_EQ(win->LastPlacement().Where, hint::Side::Above);
 }
@@ -259,4 +294,202 @@ TEST_F(HintTest, AThousandQuickShowsWhileControlsGo) {
     settle(5);
     EXPECT_EQ(threadCount(), threads);
     EXPECT_EQ(windowCount(), windows);
+}
+
+TEST_F(HintTest, ShadowLayerAroundTheBody) {
+    // The background's margins (or the ShadowFrame values that replace them) lie around the
+    // window on its shadow layer: shadow pixels there, the form's beyond; the layer takes
+    // the window's opacity; corners set the window's region.
+    const struct {
+        int frameLeft;    // ShadowFrameLeft (-1: the picture's margin, 10)
+        int alpha;        // the style's AlphaBlendValue
+        int ellipse;      // EllipseWidth and EllipseHeight
+        int layerLeft;    // the layer's left edge from the body's
+    } cases[] = {
+        {-1, 255, 0, 10},
+        {4, 255, 0, 4},
+        {-1, 128, 8, 10},
+    };
+    const COLORREF formColour = RGB(0xF0, 0xF0, 0xF0);
+    for (const auto& c : cases) {
+        style->BackgroundOption()->SetShadowFrameLeft(c.frameLeft);
+        style->SetAlphaBlendValue(c.alpha);
+        style->BackgroundOption()->SetEllipseWidth(c.ellipse);
+        style->BackgroundOption()->SetEllipseHeight(c.ellipse);
+        const std::string what = "frame " + std::to_string(c.frameLeft) + " alpha " + std::to_string(c.alpha);
+        tk::TPanel* p = control(400, 300);
+        TRdSkinHintWindow* win = show(p, u"shadowed");
+        ASSERT_TRUE(win && win->SkinnedLook()) << what;
+        rd::TRdFormShadowBg* shadow = shadowOf(win);
+        ASSERT_TRUE(shadow && shadow->ShadowVisible()) << what;
+        const RECT body = windowRect(win), layer = windowRect(shadow);
+        EXPECT_EQ(body.left - layer.left, c.layerLeft) << what;
+        EXPECT_EQ(layer.right - body.right, 10) << what;
+        EXPECT_EQ(layer.bottom - body.bottom, 10) << what;
+        EXPECT_EQ(shadow->ConstantAlpha(), c.alpha) << what;
+        // In the right margin, mid-height: the shadow (of an opaque hint); just beyond the
+        // layer: the form.
+        const int y = (body.top + body.bottom) / 2;
+        if (c.alpha == 255) EXPECT_EQ(screenPixel(body.right + 5, y), RGB(0x40, 0x40, 0x40)) << what;
+        EXPECT_EQ(screenPixel(layer.right + 2, y), formColour) << what;
+        HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
+        EXPECT_EQ(::GetWindowRgn(win->Handle(), rgn) != ERROR, c.ellipse != 0) << what;
+        ::DeleteObject(rgn);
+        style->HideHint();
+        settle(2);
+        EXPECT_FALSE(shadow->ShadowVisible()) << what;
+        delete p;
+    }
+    // Without a background picture: the plain look, no shadow layer shown, no arrow.
+    style->BackgroundImage()->SetGraphic(nullptr);
+    TRdSkinHintWindow* win = show(control(400, 300), u"plain");
+    EXPECT_FALSE(win->SkinnedLook());
+    EXPECT_FALSE(shadowOf(win)->ShadowVisible());
+    EXPECT_FALSE(win->LastPlacement().ArrowShown);
+}
+
+TEST_F(HintTest, EndOfSessionStopsTheFadeWorker) {
+    // A slow fade-out is running when the session ends: the hint goes at once and its worker
+    // is joined; a later hint shows with a new worker.
+    style->SetAlphaBlendAnimation(true);
+    style->SetAlphaBlendAnimationInterval(300);
+    unsigned clock = 0; // the fade-in passes at once
+    TRdSkinHintWindow::SetFadeClock([&] { return clock += 1000; }, [](int) {});
+    const struct {
+        UINT msg;
+        WPARAM wParam;
+        LRESULT result;
+    } cases[] = {{WM_QUERYENDSESSION, 0, 1}, {WM_ENDSESSION, 1, 0}};
+    const int threads = threadCount();
+    for (const auto& c : cases) {
+        TRdSkinHintWindow* win = show(control(100, 100), u"fading out");
+        ASSERT_TRUE(win->WindowVisible());
+        style->HideHint();
+        settle(2);
+        ASSERT_TRUE(win->FadeWorkerRunning()) << c.msg;
+        ASSERT_TRUE(win->WindowVisible()) << c.msg; // still fading
+        EXPECT_EQ(::SendMessageW(win->Handle(), c.msg, c.wParam, 0), c.result) << c.msg;
+        EXPECT_FALSE(win->WindowVisible()) << c.msg;
+        EXPECT_FALSE(win->FadeWorkerRunning()) << c.msg;
+        EXPECT_FALSE(shadowOf(win)->ShadowVisible()) << c.msg;
+        EXPECT_EQ(threadCount(), threads) << c.msg;
+        settle(5); // calls the worker queued before it ended do nothing
+        EXPECT_FALSE(win->WindowVisible()) << c.msg;
+    }
+    TRdSkinHintWindow* win = show(control(100, 100), u"again");
+    EXPECT_TRUE(win->WindowVisible());
+}
+
+TEST_F(HintTest, TextControlPositionEventsAndLinks) {
+    // A control shown instead of the text: in the window, the window its size; the next
+    // text hint lets it go, and so does a window that is freed.
+    auto* swatch = new tk::TPanel(form);
+    swatch->SetBounds(0, 0, 120, 40);
+    TRdSkinHintWindow* win = nullptr;
+    style->ShowHint(control(100, 100), swatch, nullptr, 0);
+    settle(2);
+    win = style->OwnWindow();
+    ASSERT_TRUE(win);
+    EXPECT_EQ(swatch->Parent(), win);
+    EXPECT_TRUE(swatch->Visible());
+    EXPECT_FALSE(win->HtmLabel()->Visible());
+    EXPECT_EQ(windowRect(win).right - windowRect(win).left, 120);
+    EXPECT_EQ(windowRect(win).bottom - windowRect(win).top, 40);
+    show(control(100, 100), u"text again");
+    EXPECT_EQ(swatch->Parent(), nullptr);
+    EXPECT_TRUE(win->HtmLabel()->Visible());
+    style->ShowHint(control(100, 100), swatch, nullptr, 0);
+    settle(2);
+    delete style; // the window goes, the control stays with its owner
+    style = nullptr;
+    EXPECT_EQ(swatch->Parent(), nullptr);
+    delete swatch;
+
+    // OnCalcPosHint chooses the quarter and moves the control's rectangle.
+    style = new TRdSkinHint(form);
+    style->SetAlphaBlendAnimation(false);
+    solid(style->ArrowImageUp(), 16, 8);
+    solid(style->ArrowImageDown(), 16, 8);
+    shadowed(style->BackgroundImage());
+    style->BackgroundOption()->SetValue(10, 10, 10, 10);
+    // posType 0 leaves the style's choice (centred on the control); a positive quarter puts
+    // the hint at the control's near corner as in that quarter, a negative one centres it.
+    const struct {
+        int posType, dx;
+        hint::Side side;
+        bool centred;
+    } cases[] = {{0, 0, hint::Side::Below, true}, {3, 0, hint::Side::Above, false}, {-1, 200, hint::Side::Below, true}};
+    for (const auto& c : cases) {
+        style->OnCalcPosHint = [&](tk::TControl*, TRdSkinHintWindow*, int& pos, int& x, int&, int&, int&,
+                                   std::u16string&) {
+            if (c.posType) pos = c.posType;
+            x += c.dx;
+        };
+        win = show(control(300, 200), u"placed");
+        EXPECT_EQ(win->LastPlacement().Where, c.side) << c.posType;
+        const RECT r = windowRect(win);
+        const int left = wa.left + 300 + c.dx;
+        if (c.centred)
+            EXPECT_NEAR((r.left + r.right) / 2, left + 30, 1) << c.posType;
+        else
+            EXPECT_EQ(r.left, left) << c.posType;
+    }
+    style->OnCalcPosHint = nullptr;
+
+    // A label's hint (through the framework) points at its text, not at the whole label.
+    auto* label = new tk::TLabel(form);
+    label->SetParent(form);
+    label->SetAutoSize(false);
+    label->SetBounds(300, 400, 400, 24);
+    label->SetCaption(u"Hi");
+    label->SetHint(u"at the text");
+    label->SetShowHint(true);
+    label->SetCustomHint(style);
+    tk::Application()->ShowHintFor(label, POINT{wa.left + 305, wa.top + 405});
+    settle(2);
+    auto* appWin = dynamic_cast<TRdSkinHintWindow*>(tk::Application()->HintWindow());
+    ASSERT_TRUE(appWin && appWin->WindowVisible());
+    const RECT r = windowRect(appWin);
+    EXPECT_LT((r.left + r.right) / 2, wa.left + 300 + 60);
+    tk::Application()->CancelHint();
+
+    // Every link of a hint is underlined in the link font.
+    win = show(control(300, 200), u"<A>one</A> and <a href=\"x\">two</a>");
+    ASSERT_EQ(win->HtmLabel()->LinkItems()->Count(), 2);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(win->HtmLabel()->LinkItems()->GetItem(i)->Font()->Style().has(tk::fsUnderline)) << i;
+}
+
+TEST_F(HintTest, ActiveHintEventAndShutDown) {
+    // OnActiveHint may change the framework's hint text or refuse the hint.
+    tk::TPanel* p = control(300, 200);
+    p->SetHint(u"framework hint");
+    p->SetShowHint(true);
+    p->SetCustomHint(style);
+    bool allow = true;
+    style->OnActiveHint = [&](std::u16string& text, bool& canShow, tk::THintInfo&) {
+        text = allow ? u"changed" : u"refused";
+        canShow = allow;
+    };
+    const POINT at{wa.left + 310, wa.top + 210};
+    tk::Application()->ShowHintFor(p, at);
+    settle(2);
+    auto* appWin = dynamic_cast<TRdSkinHintWindow*>(tk::Application()->HintWindow());
+    ASSERT_TRUE(appWin);
+    EXPECT_TRUE(appWin->WindowVisible());
+    EXPECT_EQ(appWin->HtmLabel()->Caption(), u"changed");
+    allow = false;
+    tk::Application()->ShowHintFor(p, at); // the shown hint goes, no other comes
+    const DWORD start = ::GetTickCount();
+    while (appWin->WindowVisible() && ::GetTickCount() - start < 1000) settle(2);
+    EXPECT_FALSE(appWin->WindowVisible());
+    EXPECT_EQ(appWin->HtmLabel()->Caption(), u"changed");
+
+    // Shut-down undoes start-up: the classes leave the registry and come back.
+    EXPECT_NE(tk::FindClass("TRdSkinHint"), nullptr);
+    rd::StopSkinHints();
+    EXPECT_EQ(tk::FindClass("TRdSkinHint"), nullptr);
+    EXPECT_EQ(tk::FindClass("TUseSkinHint"), nullptr);
+    rd::RegisterSkinHints();
+    EXPECT_NE(tk::FindClass("TUseSkinHint"), nullptr);
 }
