@@ -322,9 +322,12 @@ void TRdSkinHintWindow::ConfigureFormSkin() {
         return;
     }
     const TRdSkinHintBkgOption& o = *style->BackgroundOption();
-    if (FShadowPictureSource != style->BackgroundImage()->Graphic()) {
-        FShadowPictureSource = style->BackgroundImage()->Graphic();
-        fs->SetPicShadow(style->BackgroundImage());
+    try {
+        fs->SetPicShadow(style->BackgroundImage()); // shares the picture's pixels
+    } catch (const std::exception&) {
+        // A picture the form skin cannot take: the hint shows without its shadow layer.
+        fs->ShadowFrame()->SetEnabled(false);
+        return;
     }
     // The frame only: the window shows the middle.
     TRdFormSkinBkgOpt frame;

@@ -115,7 +115,6 @@ class TRdSkinHintWindow : public tk::THintWindow {
     bool FWindowSmoothScaled = false;
     bool FMarginsGrown = false;
     int FNowMaxWidth = 0, FNowMaxHeight = 0;
-    const void* FShadowPictureSource = nullptr; // the style's picture the form skin copied
     RECT FDirectRect{};
     hint::Placement FPlacement;
     std::shared_ptr<THintFadeShared> FShared;

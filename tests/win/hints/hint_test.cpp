@@ -98,19 +98,23 @@ struct HintTest : ::testing::Test {
         form = new tk::TForm(tk::Application());
         form->SetBorderStyle(tk::bsNone);
         form->SetBounds(wa.left, wa.top, wa.right - wa.left, wa.bottom - wa.top);
-        style = new TRdSkinHint(form);
-        style->SetAlphaBlendAnimation(false);
-        solid(style->ArrowImageUp(), 16, 8);
-        solid(style->ArrowImageDown(), 16, 8);
-        // The skinned look: a shadowed background whose 10-pixel margins lie around the
-        // window; the arrow's tip then touches the control.
-        shadowed(style->BackgroundImage());
-        style->BackgroundOption()->SetValue(10, 10, 10, 10);
-        style->BackgroundOption()->SetTipDownOffY(2);
-        style->BackgroundOption()->SetTipUpOffY(-2);
+        style = newStyle();
         form->SetColor(0x00F0F0F0);
         form->Show();
         settle();
+    }
+    // A style without fading whose skinned look is a shadowed background with 10-pixel
+    // margins around the window and 16 x 8 arrows whose tips touch the control.
+    TRdSkinHint* newStyle() {
+        auto* s = new TRdSkinHint(form);
+        s->SetAlphaBlendAnimation(false);
+        solid(s->ArrowImageUp(), 16, 8);
+        solid(s->ArrowImageDown(), 16, 8);
+        shadowed(s->BackgroundImage());
+        s->BackgroundOption()->SetValue(10, 10, 10, 10);
+        s->BackgroundOption()->SetTipDownOffY(2);
+        s->BackgroundOption()->SetTipUpOffY(-2);
+        return s;
     }
     void TearDown() override {
         TRdSkinHintWindow::SetFadeClock(nullptr, nullptr);
@@ -406,12 +410,7 @@ TEST_F(HintTest, TextControlPositionEventsAndLinks) {
     delete swatch;
 
     // OnCalcPosHint chooses the quarter and moves the control's rectangle.
-    style = new TRdSkinHint(form);
-    style->SetAlphaBlendAnimation(false);
-    solid(style->ArrowImageUp(), 16, 8);
-    solid(style->ArrowImageDown(), 16, 8);
-    shadowed(style->BackgroundImage());
-    style->BackgroundOption()->SetValue(10, 10, 10, 10);
+    style = newStyle();
     // posType 0 leaves the style's choice (centred on the control); a positive quarter puts
     // the hint at the control's near corner as in that quarter, a negative one centres it.
     const struct {
@@ -492,4 +491,46 @@ TEST_F(HintTest, ActiveHintEventAndShutDown) {
     EXPECT_EQ(tk::FindClass("TUseSkinHint"), nullptr);
     rd::RegisterSkinHints();
     EXPECT_NE(tk::FindClass("TUseSkinHint"), nullptr);
+}
+
+TEST_F(HintTest, StyleOptionsAndInnerShow) {
+    // The font quality is the font's antialiasing.
+    style->SetFontQuality(rd::fdqAntialiased);
+    EXPECT_TRUE(style->Font()->Antialiased());
+    EXPECT_EQ(style->FontQuality(), rd::fdqAntialiased);
+    style->SetFontQuality(rd::fdqDefault);
+    EXPECT_FALSE(style->Font()->Antialiased());
+    EXPECT_EQ(style->FontQuality(), rd::fdqClearType);
+    // A background option filled from its picture takes a third of the picture (30 x 30).
+    style->BackgroundOption()->SetEmpty(true);
+    style->BackgroundOption()->SetEmpty(false);
+    EXPECT_EQ(style->BackgroundOption()->Left(), 10);
+    EXPECT_EQ(style->BackgroundOption()->Bottom(), 10);
+
+    // InnerShow keeps a framework hint inside its control's form: one that prefers to go
+    // below a control near the form's bottom goes above it instead.
+    auto* small = new tk::TForm(tk::Application());
+    small->SetBorderStyle(tk::bsNone);
+    small->SetBounds(wa.left + 200, wa.top + 200, 300, 200);
+    auto* p = new tk::TPanel(small);
+    p->SetParent(small);
+    p->SetBounds(120, 160, 60, 24);
+    p->SetHint(u"inner");
+    p->SetShowHint(true);
+    p->SetCustomHint(style);
+    small->Show();
+    settle();
+    style->ArrowOption()->SetArrowAutoDown(true);
+    for (bool inner : {false, true}) {
+        style->ArrowOption()->SetInnerShow(inner);
+        tk::Application()->ShowHintFor(p, POINT{wa.left + 330, wa.top + 370});
+        settle(2);
+        auto* win = dynamic_cast<TRdSkinHintWindow*>(tk::Application()->HintWindow());
+        ASSERT_TRUE(win && win->WindowVisible()) << inner;
+        EXPECT_EQ(win->LastPlacement().Where, inner ? hint::Side::Above : hint::Side::Below) << inner;
+        if (inner) EXPECT_GE(windowRect(win).top, wa.top + 200);
+        tk::Application()->CancelHint();
+        win->HideHint();
+        settle(2);
+    }
 }
