@@ -516,10 +516,14 @@ void TRdSkinHintWindow::ShowAnimated() {
     FShared->Interval = interval;
     int alpha = fading ? FShared->Alpha.load() : target;
     ApplyAlpha(alpha);
+    // A layer that becomes visible now draws itself; one already shown needs this hint's
+    // arrow.
+    TRdFormShadowBg* layer = FFormShadow ? FFormShadow->FormShadowBg() : nullptr;
+    const bool layerShown = layer && layer->ShadowVisible();
     InitVisible(true);
     ::SetWindowPos(wnd, HWND_TOPMOST, Left(), Top(), Width(), Height(),
                    SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-    if (SkinnedLook() && FFormShadow) FFormShadow->Refresh(); // this hint's arrow
+    if (SkinnedLook() && layerShown) FFormShadow->Refresh();
     ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     if (!fading) return;
     unsigned last = fadeNow();
