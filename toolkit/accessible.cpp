@@ -96,6 +96,14 @@ POINT clientToScreen(const TControl* C, long X, long Y) {
     return clientToScreen(k, C->Left() - s.x + x, C->Top() - s.y + y);
 }
 
+// Whether a client may give W the focus: it can take it, and its top-level window is no
+// window that never activates (the loading box).
+bool takesFocus(const TWinControl* W) {
+    if (!W->CanFocus()) return false;
+    HWND top = ::GetAncestor(windowOf(W), GA_ROOT);
+    return !(::GetWindowLongW(top, GWL_EXSTYLE) & WS_EX_NOACTIVATE);
+}
+
 // Visible, and every container up to the top too.
 bool shown(const TControl* C) {
     for (const TControl* c = C; c; c = c->Container()) {
@@ -205,7 +213,7 @@ public:
                 return S_OK;
             }
             // A top-level control's parent is its window's frame object.
-            if (isWindowed(self) && SUCCEEDED(api().objectFromWindow(windowOf(self), OBJID_WINDOW, IID_IDispatch,
+            if (isWindowed(self) && api().objectFromWindow && SUCCEEDED(api().objectFromWindow(windowOf(self), OBJID_WINDOW, IID_IDispatch,
                                                                       reinterpret_cast<void**>(Out))))
                 return *Out ? S_OK : S_FALSE;
             return S_FALSE;
@@ -354,7 +362,7 @@ public:
     HRESULT STDMETHODCALLTYPE accSelect(long Flags, VARIANT Child) override {
         return withChild(Child, [&](const Target& t, const TAccessiblePart&) -> HRESULT {
             auto* w = t.part < 0 ? dynamic_cast<TWinControl*>(const_cast<TControl*>(t.control)) : nullptr;
-            if (Flags != SELFLAG_TAKEFOCUS || !w || !w->CanFocus()) return DISP_E_MEMBERNOTFOUND;
+            if (Flags != SELFLAG_TAKEFOCUS || !w || !takesFocus(w)) return DISP_E_MEMBERNOTFOUND;
             w->SetFocus();
             return S_OK;
         });
@@ -558,7 +566,7 @@ long AccessibleState(const TControl* Control) {
     if (!shown(Control)) state |= STATE_SYSTEM_INVISIBLE;
     if (!Control->Enabled()) state |= STATE_SYSTEM_UNAVAILABLE;
     if (auto* w = dynamic_cast<const TWinControl*>(Control)) {
-        if (w->CanFocus()) state |= STATE_SYSTEM_FOCUSABLE;
+        if (takesFocus(w)) state |= STATE_SYSTEM_FOCUSABLE;
         if (w->HandleAllocated() && ::GetFocus() == const_cast<TWinControl*>(w)->Handle())
             state |= STATE_SYSTEM_FOCUSED;
     }

@@ -226,6 +226,12 @@ TEST_F(BoxFixture, AScreenReaderHearsTheTextOnceWhereTheLabelShowsIt) {
     self.lVal = CHILDID_SELF;
     ASSERT_EQ(acc->get_accRole(self, &role), S_OK);
     EXPECT_EQ(role.lVal, ROLE_SYSTEM_ALERT);
+    // Nor can a client give it the focus.
+    VARIANT state;
+    ASSERT_EQ(acc->get_accState(self, &state), S_OK);
+    EXPECT_EQ(state.lVal & (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_INVISIBLE), 0);
+    EXPECT_EQ(acc->accSelect(SELFLAG_TAKEFOCUS, self), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(::GetFocus(), focusBefore);
 
     // The text, found the way a reader walks: by hit test at every point of the box's
     // client area until static text answers, then its place.
