@@ -2,6 +2,7 @@
 #include "toolkit/control_canvas.h"
 #include "toolkit/hint.h"
 #include "toolkit/screen.h"
+#include "toolkit/system_prefs.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -125,6 +126,10 @@ void TApplication::MainWndProc(TMessage& m) {
         return;
     case WM_ACTIVATEAPP:
         if (!m.WParam) CancelHint();
+        break;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        RefreshSystemPrefs();
         break;
     case CM_APPKEYDOWN:
     case CM_APPSYSCOMMAND:

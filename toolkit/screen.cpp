@@ -175,4 +175,19 @@ RECT TScreen::WorkAreaRectAt(POINT P) const {
     return WorkAreaRect();
 }
 
+void RepaintAllForms(UINT RedrawFlags) {
+    TScreen* screen = Screen();
+    std::vector<TCustomForm*> forms;
+    for (int i = 0; i < screen->FormCount(); ++i) forms.push_back(screen->Forms(i));
+    for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
+        TCustomForm* form = *it;
+        bool live = false;
+        for (int i = 0; i < screen->FormCount() && !live; ++i) live = screen->Forms(i) == form;
+        if (!live) continue;
+        form->Perform(CM_SYSCOLORCHANGE);
+        form->Invalidate();
+        if (form->HandleAllocated()) ::RedrawWindow(form->Handle(), nullptr, nullptr, RedrawFlags);
+    }
+}
+
 } // namespace vell::tk

@@ -68,4 +68,9 @@ private:
 // The process's screen object (created on first use, lives until the process ends).
 TScreen* Screen();
 
+// Every form of the screen, bottom to top, hears CM_SYSCOLORCHANGE (the notification of a
+// colour, skin or display-preference change), is invalidated and, when it has a window,
+// redrawn with RedrawFlags (RedrawWindow's). A form freed meanwhile is passed over.
+void RepaintAllForms(UINT RedrawFlags);
+
 } // namespace vell::tk

@@ -4,6 +4,7 @@
 #include "toolkit/accessible.h"
 #include "toolkit/application.h"
 #include "toolkit/form.h"
+#include "toolkit/system_prefs.h"
 
 #include <windowsx.h>
 
@@ -249,9 +250,13 @@ void TWinControl::WndProc(TMessage& m) {
                 return;
         break;
     case WM_SYSCOLORCHANGE:
+        // A scheme switched by the system reaches the top windows in turn: the first one
+        // to read the new preferences repaints every form.
+        RefreshSystemPrefs();
         NotifyControls(CM_SYSCOLORCHANGE);
         break;
     case WM_SETTINGCHANGE: // also WM_WININICHANGE
+        RefreshSystemPrefs();
         NotifyControls(CM_WININICHANGE, m.WParam, m.LParam);
         break;
     case WM_FONTCHANGE:

@@ -650,13 +650,16 @@ class Renderer {
     }
 
     void Draw(Painter& P) {
-        if (FBody.From != clNone) {
+        const std::optional<Options::FixedColors>& fixed = FOpt.Fixed;
+        auto ink = [&](TColor C) { return fixed ? fixed->Text : C; };
+        if (FBody.From != clNone && !fixed) {
             const Rect box{0, 0, FOpt.BoxWidth, FOpt.BoxHeight};
             if (FBody.To == clNone) P.FillRect(box, FBody.From);
             else P.Gradient(box, FBody.From, FBody.To, !FBody.Horizontal);
         }
         for (const PicturePlacement& pic : FPictures) P.Picture(pic.Source, pic.X, pic.Y);
         for (const Block& b : FBlocks) {
+            if (fixed) break;
             const Line& last = FLines[b.EndLine - 1];
             const Rect r{0, FLines[b.FirstLine].Top, FOpt.BoxWidth, last.Top + last.Height};
             if (b.To == clNone) P.FillRect(r, b.From);
@@ -668,9 +671,15 @@ class Renderer {
                 const Rect r = PieceRect(l, p);
                 switch (p.Kind) {
                 case PieceKind::Picture: P.Picture(p.Text, r.Left, r.Top); continue;
-                case PieceKind::Square: P.FillRect({r.Left, l.Top + 2, r.Left + 8, l.Top + 10}, p.Mark); continue;
-                case PieceKind::Circle: P.Ellipse({r.Left, l.Top + 2, r.Left + 8, l.Top + 10}, p.Mark); continue;
+                case PieceKind::Square: P.FillRect({r.Left, l.Top + 2, r.Left + 8, l.Top + 10}, ink(p.Mark)); continue;
+                case PieceKind::Circle: P.Ellipse({r.Left, l.Top + 2, r.Left + 8, l.Top + 10}, ink(p.Mark)); continue;
                 case PieceKind::Text: break;
+                }
+                if (fixed) {
+                    Font f = p.F;
+                    f.Color = p.Link >= 0 ? fixed->Link : fixed->Text;
+                    P.Text(f, r.Left, r.Top, p.Text, p.Accel);
+                    continue;
                 }
                 if (p.Bg != clNone) P.FillRect(r, p.Bg);
                 if (p.Shadow) {
@@ -682,7 +691,7 @@ class Renderer {
                 if (p.Error) Zigzag(P, r.Left, r.Right, l.Top + l.Height);
             }
         }
-        for (const Rule& rule : FRules) P.Polyline({{0, rule.Y}, {FOpt.BoxWidth, rule.Y}}, rule.Color);
+        for (const Rule& rule : FRules) P.Polyline({{0, rule.Y}, {FOpt.BoxWidth, rule.Y}}, ink(rule.Color));
     }
 
     // The error mark: points every 2 pixels from the even x at or left of Left, low where

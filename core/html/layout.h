@@ -6,6 +6,7 @@
 #include "core/color/colors.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,6 +94,13 @@ struct Options {
     int HoverLink = -1;
     int ShadowOffset = 2;
     TColor ShadowColor = clNone; // clNone: the default shadow grey
+    // Set (a high-contrast scheme): text, bullets and rules draw in Text, links in Link,
+    // without the markup's backgrounds and shadows.
+    struct FixedColors {
+        TColor Text = clBlack;
+        TColor Link = clBlack;
+    };
+    std::optional<FixedColors> Fixed;
 };
 
 struct LinkPiece {

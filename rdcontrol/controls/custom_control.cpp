@@ -1,4 +1,5 @@
 #include "rdcontrol/controls/custom_control.h"
+#include "rdcontrol/controls/contrast_paint.h"
 #include "rdcontrol/controls/skinned_paint.h"
 #include "rdcontrol/skinstyle/skin_style.h"
 #include "toolkit/form.h"
@@ -45,6 +46,10 @@ void TRdCustomControl::Paint() {
 
 void FillControlColor(tk::TControl* Control, tk::TCanvas* Canvas, TColor Color, const RECT& Rect) {
     HDC dc = Canvas->Handle();
+    if (HighContrastPaint()) {
+        FillContrastBackground(dc, Rect);
+        return;
+    }
     tk::TCustomForm* form = tk::GetParentForm(Control);
     if (!form || form == Control || Color != clDefault) {
         FillAlphaColor(dc, Rect, Color);

@@ -1,4 +1,5 @@
 #include "rdcontrol/controls/graphic_control.h"
+#include "rdcontrol/controls/contrast_paint.h"
 
 #include "core/component/reader.h"
 #include "core/image/errors.h"
@@ -443,7 +444,8 @@ void TRdGraphicControl::PaintMessage(HDC D) {
     const int w = Width(), h = Height();
     if (w <= 0 || h <= 0) return;
     const bool realBitmap = hasRealBitmap(D);
-    const bool effects = realBitmap && (skin.DrawBuffer() || NeedsEffects());
+    // A high-contrast scheme paints plainly, without the skin's effects.
+    const bool effects = realBitmap && !HighContrastPaint() && (skin.DrawBuffer() || NeedsEffects());
 
     tk::TCanvas* canvas = Canvas();
     auto paintOn = [&](HDC dc, bool ownPaint) {

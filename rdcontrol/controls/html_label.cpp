@@ -1,6 +1,7 @@
 #include "rdcontrol/controls/html_label.h"
 
 #include "core/html/markup.h"
+#include "rdcontrol/controls/contrast_paint.h"
 #include "rdcontrol/controls/measure_dc.h"
 #include "rdcontrol/html/html_gdi.h"
 #include "rdcontrol/skinstyle/skin_class.h"
@@ -225,6 +226,10 @@ html::Options TRdHtmLabel::LayoutOptions(const tk::TFont& Base, int BoxWidth, in
         s.FixedWidth = l->FixedWidth();
         o.Links.push_back(std::move(s));
     }
+    if (HighContrastPaint())
+        o.Fixed = html::Options::FixedColors{
+            ContrastTextColor(Enabled() ? TContrastState::Normal : TContrastState::Disabled),
+            ContrastTextColor(Enabled() ? TContrastState::Hot : TContrastState::Disabled)};
     return o;
 }
 

@@ -4,10 +4,12 @@
 #include "core/draw/rotate.h"
 #include "platform/image/draw_image.h"
 #include "platform/image/rdg_image.h"
+#include "rdcontrol/controls/contrast_paint.h"
 #include "rdcontrol/controls/measure_dc.h"
 #include "rdcontrol/picture/design_graphic.h"
 #include "toolkit/accessible.h"
 #include "toolkit/hint.h"
+#include "toolkit/system_prefs.h"
 
 #include <algorithm>
 #include <oleacc.h>
@@ -15,6 +17,9 @@
 namespace vell::rd {
 
 namespace {
+
+// Without client-area animation the busy picture still turns, by an eighth once a second.
+unsigned busyInterval() { return tk::ClientAreaAnimation() ? 30 : 1000; }
 
 bool hasWidth(const tk::TPicture* P) { return P && P->Graphic() && P->Width() > 0; }
 
@@ -431,6 +436,7 @@ void TRdImageButton::SetBusy(bool Value) {
         SetCaption(FBusyCaption);
         FBusyCaption.clear();
     }
+    FBusyTimer->SetInterval(busyInterval());
     FBusyTimer->SetEnabled(Value);
     Invalidate();
 }
@@ -448,7 +454,7 @@ void TRdImageButton::Loaded() {
 // ---- timers ----
 
 bool TRdImageButton::FadePossible() const {
-    return Enabled() && FHoverEffect != ibeNone && !FShowCheckBox && !FExpand && !FBoundsAdjusting &&
+    return Enabled() && tk::ClientAreaAnimation() && FHoverEffect != ibeNone && !FShowCheckBox && !FExpand && !FBoundsAdjusting &&
            HasGraphic(FImageNormal.get()) && HasGraphic(FImageOver.get());
 }
 
@@ -472,7 +478,9 @@ void TRdImageButton::AniTick() {
 }
 
 void TRdImageButton::BusyTick() {
-    float next = FBusyRotate + 5;
+    const bool calm = !tk::ClientAreaAnimation();
+    FBusyTimer->SetInterval(busyInterval());
+    float next = FBusyRotate + (calm ? 45 : 5);
     if (next > 360) next -= 360;
     FBusyRotate = next;
     Invalidate();
@@ -606,6 +614,11 @@ void TRdImageButton::Paint() {
     case ibsSelected: colour = FFontSelectedColor != clDefault ? FFontSelectedColor : Checked() ? FFontCheckedColor : clDefault; break;
     default: break;
     }
+    if (HighContrastPaint())
+        colour = ContrastTextColor(!Enabled() ? TContrastState::Disabled
+                                   : FIsMouseOver || FButtonState == ibsDown ? TContrastState::Hot
+                                                                             : TContrastState::Normal,
+                                   true);
     if (colour != clDefault) canvas.Font()->SetColor(colour);
     if (!FBoundsAdjusting) {
         if (InState(tk::csDesigning) && !HasGraphic(FImageNormal.get())) {
@@ -614,7 +627,9 @@ void TRdImageButton::Paint() {
             canvas.Rectangle(client.left, client.top, client.right, client.bottom);
         }
         const bool fading = !InState(tk::csDesigning) && Enabled() && FAniState != ibaNone;
-        if (!(fading && DrawFade(canvas, client)) && background && !background->Empty())
+        if (HighContrastPaint())
+            FillContrastBackground(canvas.Handle(), client, true, true);
+        else if (!(fading && DrawFade(canvas, client)) && background && !background->Empty())
             DrawDesignGraphic(&canvas, background, client, nullptr, FImageOption.get());
         BuildMask();
         OnPaintImage(this);

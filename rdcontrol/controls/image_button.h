@@ -5,7 +5,10 @@
 // (offsets, margins, wrap, a line limit, ellipsis by height, auto-hiding; image_button_caption.cpp).
 // It cross-fades between its normal and hover pictures on a 10 ms timer (HoverEffect),
 // rotates a busy picture by 5 degrees every 30 ms while Busy, and may limit its clickable
-// area to the lit pixels of a mask picture (ImageRange).
+// area to the lit pixels of a mask picture (ImageRange). When the system asks for no
+// client-area animation the hover goes straight to its picture and the busy picture turns
+// by 45 degrees once a second. In a high-contrast scheme it draws the system's button
+// colours and a frame instead of its state pictures (rdcontrol/controls/contrast_paint.h).
 #pragma once
 #include "core/design/design_rect.h"
 #include "platform/image/png_image.h"

@@ -7,6 +7,7 @@
 
 #include "platform/text/canvas_font.h"
 
+#include "rdcontrol/controls/contrast_paint.h"
 #include "rdcontrol/controls/label.h"
 #include "rdcontrol/controls/measure_dc.h"
 
@@ -16,7 +17,6 @@ namespace vell::rd {
 
 namespace {
 
-constexpr UINT kShadowGlow = 0x01000000; // the text interception adds the font's shadow
 constexpr int kOffScreen = 10000;
 // The fitting loop ends after this many rounds even if the measures do not settle.
 constexpr int kMaxFitRounds = 32;
@@ -65,8 +65,7 @@ int TRdImageButton::MeasureTextMaxLines(tk::TCanvas& Canvas, int MaxLines, int& 
 void TRdImageButton::CalcTextLayout(tk::TCanvas& Canvas, RECT& R, bool Measuring, int& LineHeight, UINT& Format,
                                     tk::TPicture*& Icon, RECT& Area, RECT& TextRect) {
     Format = FShowAccelChar ? 0 : DT_NOPREFIX;
-    if (auto* rd = dynamic_cast<TRdFont*>(Canvas.Font()); rd && rd->ShadowGlow() && rd->ShadowGlow()->Enabled())
-        Format |= kShadowGlow;
+    Format |= TextEffectFlags(Canvas);
     Format |= FWordWrap ? (DT_WORDBREAK | DT_NOCLIP | DT_EDITCONTROL) : (DT_SINGLELINE | DT_NOCLIP);
     Format |= alignBits(FTextWarpAlign);
     Area = R;

@@ -1,6 +1,7 @@
 #include "rdcontrol/controls/label.h"
 
 #include "core/color/colors.h"
+#include "rdcontrol/controls/contrast_paint.h"
 #include "platform/text/canvas_font.h"
 #include "rdcontrol/controls/measure_dc.h"
 #include "rdcontrol/picture/design_graphic.h"
@@ -14,7 +15,6 @@ namespace vell::rd {
 
 namespace {
 
-constexpr UINT kShadowGlow = 0x01000000; // the text interception adds the font's shadow
 constexpr UINT kEllipsisBits = DT_PATH_ELLIPSIS | DT_END_ELLIPSIS | DT_WORD_ELLIPSIS;
 
 UINT ellipsisBits(TEllipsisPosition P) {
@@ -315,7 +315,10 @@ void TRdCustomLabel::DoDrawText(tk::TCanvas& Canvas, RECT& Rect, bool IgnoreElli
 }
 
 void TRdCustomLabel::PaintBackground(tk::TCanvas& canvas, const RECT& r) {
-    if (!FTransparent) {
+    // In high contrast the text stands on the system's background, whatever lies behind.
+    if (HighContrastPaint()) {
+        FillContrastBackground(canvas.Handle(), r);
+    } else if (!FTransparent) {
         canvas.Brush()->SetStyle(tk::bsSolid);
         canvas.Brush()->SetColor(Color());
         canvas.FillRect(r);
@@ -329,6 +332,13 @@ void TRdCustomLabel::PaintBackground(tk::TCanvas& canvas, const RECT& r) {
 }
 
 void TRdCustomLabel::ApplyStateColour(tk::TFont& font) const {
+    if (HighContrastPaint()) {
+        const bool hot = (FMouseLDown && FFontDownColor != clDefault) || (FMouseEnter && FFontHoverColor != clDefault);
+        font.SetColor(ContrastTextColor(!Enabled() ? TContrastState::Disabled
+                                        : hot      ? TContrastState::Hot
+                                                   : TContrastState::Normal));
+        return;
+    }
     if (Enabled()) {
         if (FMouseLDown && FFontDownColor != clDefault)
             font.SetColor(FFontDownColor);
@@ -351,7 +361,7 @@ void TRdCustomLabel::Paint() {
     RECT r = GetClientRect();
     canvas.SetFont(Font());
     if (!FBoundsAdjusting) PaintBackground(canvas, r);
-    if (!FTransparent && ColorAlpha(Color()) == 255) {
+    if (!FTransparent && ColorAlpha(Color()) == 255 && !HighContrastPaint()) {
         canvas.Brush()->SetStyle(tk::bsSolid);
         canvas.Brush()->SetColor(Color());
     } else {
@@ -384,9 +394,7 @@ void TRdCustomLabel::Paint() {
     if (FWrapChar && FEllipsisPosition == epNone) f |= DT_NOCLIP;
     FFoundTextEllipsis = false;
     FFoundTextWordBreak = false;
-    if (auto* rd = dynamic_cast<TRdFont*>(canvas.Font()); rd && rd->ShadowGlow() && rd->ShadowGlow()->Enabled())
-        f |= kShadowGlow;
-    DoDrawText(canvas, r, false, f);
+    DoDrawText(canvas, r, false, f | TextEffectFlags(canvas));
     if (!FBoundsAdjusting) OnPaintEnd(this);
 }
 

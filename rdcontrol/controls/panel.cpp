@@ -1,6 +1,7 @@
 #include "rdcontrol/controls/panel.h"
 #include "core/color/colors.h"
 #include "platform/image/draw_image.h"
+#include "rdcontrol/controls/contrast_paint.h"
 #include "rdcontrol/controls/custom_control.h"
 #include "rdcontrol/controls/skinned_paint.h"
 
@@ -97,7 +98,7 @@ void TRdPanel::Paint() {
     HDC dc = Canvas()->Handle();
     const TColor from = Color();
     const bool gradient = FColorTo != from && from != clDefault && FColorTo != clDefault;
-    if (AllSkin()->DrawParentBg || gradient) FillAlphaGradient(dc, r, from, FColorTo, FColorToVert);
+    if ((AllSkin()->DrawParentBg || gradient) && !HighContrastPaint()) FillAlphaGradient(dc, r, from, FColorTo, FColorToVert);
     else FillControlColor(this, Canvas(), from, r);
     tk::TPanel::Paint();
     if (OnPaint) OnPaint(this);

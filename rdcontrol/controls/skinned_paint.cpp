@@ -4,6 +4,7 @@
 #include "platform/image/draw_image.h"
 #include "platform/image/png_image.h"
 #include "platform/win/handles.h"
+#include "rdcontrol/controls/contrast_paint.h"
 #include "rdcontrol/controls/layer_form.h"
 #include "rdcontrol/controls/skinned_control.h"
 #include "rdcontrol/skinstyle/skin_style.h"
@@ -488,8 +489,19 @@ void DrawParentBackground(tk::TWinControl* Control, HDC DC) {
 namespace {
 
 // The skinned paint onto D; a control too large for its buffers paints plainly instead,
-// without the skin's effects.
+// without the skin's effects, and so does every control in a high-contrast scheme, over a
+// solid background in the system's colours.
 void paintSkinnedOrPlain(tk::TWinControl* C, TRdSkinClass& S, HDC D) {
+    if (HighContrastPaint()) {
+        FillContrastBackground(D, C->GetClientRect());
+        tk::TMessage m{WM_PAINT, reinterpret_cast<WPARAM>(D), 0, 0};
+        C->DefaultPaint(m);
+        // Current until the next invalidation (the buffer itself is not used; a change of
+        // scheme makes every skin stale).
+        S.DrawBufferTk = validTick();
+        S.DrawBufferRect = RECT{};
+        return;
+    }
     try {
         paintSkinned(C, S, D);
     } catch (const image::EPNGOutMemory&) {
@@ -503,7 +515,7 @@ void paintSkinnedOrPlain(tk::TWinControl* C, TRdSkinClass& S, HDC D) {
 } // namespace
 
 void SkinnedWindowPaint(tk::TWinControl* Control, TRdSkinClass& Skin, tk::TMessage& Message) {
-    if (!Skin.DrawBuffer()) {
+    if (!Skin.DrawBuffer() && !HighContrastPaint()) {
         Control->DefaultPaint(Message);
         return;
     }

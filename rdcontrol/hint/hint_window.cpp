@@ -9,6 +9,7 @@
 #include "toolkit/accessible.h"
 #include "toolkit/application.h"
 #include "toolkit/screen.h"
+#include "toolkit/system_prefs.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -28,6 +29,11 @@ std::function<unsigned()> gFadeNow;
 std::function<void(int)> gFadePause;
 
 unsigned fadeNow() { return gFadeNow ? gFadeNow() : static_cast<unsigned>(::GetTickCount()); }
+// The style fades the hint in and out, and the system allows client-area animation.
+bool fades(const TRdSkinHint* Style) {
+    return Style && Style->AlphaBlend() && Style->AlphaBlendAnimation() && tk::ClientAreaAnimation();
+}
+
 void fadePause(int ms) {
     if (gFadePause)
         gFadePause(ms);
@@ -506,8 +512,7 @@ void TRdSkinHintWindow::ShowAnimated() {
     HWND wnd = Handle();
     FWindowSmoothScaled = smoothScaled(wnd);
     const int target = style ? (style->AlphaBlend() ? style->AlphaBlendValue() : 255) : 255;
-    const bool fading = style && style->AlphaBlend() && style->AlphaBlendAnimation() &&
-                        style->AlphaBlendAnimationTimes() > 0 &&
+    const bool fading = fades(style) && style->AlphaBlendAnimationTimes() > 0 &&
                         !(FWindowSmoothScaled && style->BackgroundOption()->ShadowFrameFixDPI());
     FShared->NowShow = 1;
     const int times = style ? style->AlphaBlendAnimationTimes() : 10;
@@ -546,7 +551,7 @@ void TRdSkinHintWindow::HideRequest() {
     if (FShared->NowShow <= 0) return;
     FShared->NowShow = 0;
     TRdSkinHint* style = FRdSkinHint;
-    if (style && style->AlphaBlend() && style->AlphaBlendAnimation() && FShowHideThread && FShowHideThread->Running())
+    if (fades(style) && FShowHideThread && FShowHideThread->Running())
         FShowHideThread->FadeOut();
     else
         HideWindowNow();

@@ -9,6 +9,7 @@
 #include "rdcontrol/resource/resource.h"
 #include "rdcontrol/skinstyle/rd_font.h"
 #include "rdcontrol/skinstyle/skin_class.h"
+#include "toolkit/screen.h"
 #include "toolkit/forms.h"
 
 #include <algorithm>
@@ -59,24 +60,6 @@ std::u16string styleIdent(const TRdSkinStyle& style) {
     const std::u16string name = text::utf8ToUtf16(style.Name());
     if (!style.Owner()) return name;
     return text::utf8ToUtf16(style.Owner()->ClassName()) + u"." + name;
-}
-
-// Every form of the screen, last to first: the skin-change notification, an invalidation
-// and, for a form with a window, a redraw with the given flags.
-void broadcast(UINT redrawFlags) {
-    tk::TScreen* screen = tk::Screen();
-    std::vector<tk::TCustomForm*> forms;
-    for (int i = 0; i < screen->FormCount(); ++i) forms.push_back(screen->Forms(i));
-    for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
-        tk::TCustomForm* form = *it;
-        // A form freed by an earlier form's handler is passed over.
-        bool live = false;
-        for (int i = 0; i < screen->FormCount() && !live; ++i) live = screen->Forms(i) == form;
-        if (!live) continue;
-        form->Perform(tk::CM_SYSCOLORCHANGE);
-        form->Invalidate();
-        if (form->HandleAllocated()) ::RedrawWindow(form->Handle(), nullptr, nullptr, redrawFlags);
-    }
 }
 
 constexpr UINT kSkinRedraw = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME;
@@ -276,14 +259,14 @@ void TRdSkinStyle::SetRccTintColor(TColor Value) {
         return;
     }
     SetTintColor(Value);
-    broadcast(kSkinRedraw);
+    tk::RepaintAllForms(kSkinRedraw);
 }
 
 void TRdSkinStyle::SetFormDefaultColor2nd(TColor Value) {
     FFormDefaultColor2nd = Value;
     if (!Acts() || Value == gFormColor2nd) return;
     gFormColor2nd = Value;
-    if (!LoadingOrReading()) broadcast(kFormColorRedraw);
+    if (!LoadingOrReading()) tk::RepaintAllForms(kFormColorRedraw);
 }
 
 // ---- the owner's font ----
@@ -351,7 +334,7 @@ std::u16string TRdSkinStyle::CurMainStyle() const {
 // ---- repainting ----
 
 void TRdSkinStyle::Redraw() {
-    broadcast(kSkinRedraw);
+    tk::RepaintAllForms(kSkinRedraw);
 }
 
 void TRdSkinStyle::UpdateSkinClass() {
@@ -362,7 +345,7 @@ void TRdSkinStyle::UpdateSkinClass() {
     } catch (...) {
         failure = std::current_exception();
     }
-    broadcast(kSkinRedraw);
+    tk::RepaintAllForms(kSkinRedraw);
     if (failure) std::rethrow_exception(failure);
 }
 

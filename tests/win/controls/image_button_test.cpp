@@ -6,6 +6,7 @@
 #include "platform/image/png_image.h"
 #include "rdcontrol/controls/image_button.h"
 #include "tests/support/gui_handles.h"
+#include "tests/support/system_prefs_scope.h"
 
 #include <gtest/gtest.h>
 
@@ -253,6 +254,7 @@ TEST(RdImageButton, DisabledWithoutADisabledIconDrawsTheNormalIconInGrey) {
 // Entering with HoverEffect ibeSingle: the hover picture at full strength, the normal one
 // over it at 255 - alpha; frames at alpha 90, 100, ... 210, the fade ending on the 14th tick.
 TEST(RdImageButton, HoverFadeFramesComeFromTheDrawBuffer) {
+    testprefs::Scope animate(testprefs::Scope::ClientAreaAnimation, true);
     for (bool pressMidway : {false, true}) {
         Button t;
         setPicture(t.b.ImageNormal(), 30, 21, kRed);
@@ -283,6 +285,33 @@ TEST(RdImageButton, HoverFadeFramesComeFromTheDrawBuffer) {
             const Bgra frame = pixelOf(t.b.AllSkin()->DrawBuffer(), 100, 20);
             EXPECT_TRUE(sameColour(frame, Bgra{alpha, 0, 255 - alpha, 255}, 3)) << "tick " << tick;
         }
+    }
+}
+
+// Without client-area animation a hover goes straight to the hover picture and the busy
+// picture turns an eighth once a second; with it, the fade and the quick turn as before.
+TEST(RdImageButton, ReducedMotionSkipsTheFadeAndSlowsTheBusyTurn) {
+    for (bool animate : {false, true}) {
+        SCOPED_TRACE(animate ? "animation on" : "animation off");
+        testprefs::Scope prefs(testprefs::Scope::ClientAreaAnimation, animate);
+        Button t;
+        setPicture(t.b.ImageNormal(), 30, 21, kRed);
+        setPicture(t.b.ImageOver(), 30, 21, kBlue);
+        t.b.SetHoverEffect(rd::ibeSingle);
+        t.enter();
+        EXPECT_EQ(t.b.AniTimer()->Enabled(), animate);
+        EXPECT_EQ(t.b.AniState(), animate ? rd::ibaMouseEnter : rd::ibaNone);
+        if (!animate) EXPECT_TRUE(sameColour(t.paint(100, 20), bgra(kBlue)));
+        t.leave();
+        EXPECT_EQ(t.b.AniState(), animate ? rd::ibaMouseLeave : rd::ibaNone);
+        if (!animate) EXPECT_TRUE(sameColour(t.paint(100, 20), bgra(kRed)));
+
+        t.b.SetBusy(true);
+        EXPECT_EQ(t.b.BusyTimer()->Interval(), animate ? 30u : 1000u);
+        t.b.BusyTimer()->Timer();
+        t.b.BusyTimer()->Timer();
+        EXPECT_FLOAT_EQ(t.b.BusyRotate(), animate ? 10.0f : 90.0f);
+        t.b.SetBusy(false);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "toolkit/forms.h"
 #include "toolkit/screen.h"
 #include "toolkit/stdctrls.h"
+#include "tests/support/system_prefs_scope.h"
 
 #include <gtest/gtest.h>
 
@@ -220,6 +221,7 @@ TEST_F(HintTest, TitleMaxWidthAndTheFrameworksPath) {
 }
 
 TEST_F(HintTest, FadeInStepsReadFromTheLayeredWindow) {
+    testprefs::Scope animate(testprefs::Scope::ClientAreaAnimation, true);
     style->SetAlphaBlendAnimation(true);
     std::vector<int> alphas;
     unsigned clock = 0;
@@ -247,6 +249,37 @@ TEST_F(HintTest, FadeInStepsReadFromTheLayeredWindow) {
     BYTE a = 0;
     ::GetLayeredWindowAttributes(win->Handle(), nullptr, &a, nullptr);
     EXPECT_EQ(a, 255);
+}
+
+// Without client-area animation a fading style shows the hint at its full opacity at once
+// and hides it at once; with it, the fade-out still runs after the hide request.
+TEST_F(HintTest, ReducedMotionShowsAndHidesAtOnce) {
+    style->SetAlphaBlendAnimation(true);
+    TRdSkinHintWindow* win = nullptr; // made by the first show
+    for (bool animate : {false, true}) {
+        SCOPED_TRACE(animate ? "animation on" : "animation off");
+        testprefs::Scope prefs(testprefs::Scope::ClientAreaAnimation, animate);
+        std::vector<int> alphas;
+        unsigned clock = 0;
+        TRdSkinHintWindow::SetFadeClock([&] { return clock; },
+                                        [&](int) {
+                                            clock += 30;
+                                            BYTE a = 0;
+                                            if (win && ::GetLayeredWindowAttributes(win->Handle(), nullptr, &a, nullptr))
+                                                alphas.push_back(a);
+                                        });
+        win = show(control(100, 100), u"calm");
+        ASSERT_NE(win, nullptr);
+        BYTE a = 0;
+        ::GetLayeredWindowAttributes(win->Handle(), nullptr, &a, nullptr);
+        EXPECT_EQ(a, 255);
+        EXPECT_EQ(alphas.empty(), !animate); // no step in between without animation
+        style->HideHint();
+        EXPECT_EQ(::IsWindowVisible(win->Handle()) != FALSE, animate);
+        TRdSkinHintWindow::SetFadeClock(nullptr, nullptr);
+        for (int i = 0; i < 400 && ::IsWindowVisible(win->Handle()); ++i) settle(1);
+        EXPECT_FALSE(::IsWindowVisible(win->Handle()));
+    }
 }
 
 TEST_F(HintTest, AutoHideOnKeysNotOnMouseMoves) {
@@ -278,6 +311,7 @@ TEST_F(HintTest, HoveringTheHintKeepsIt) {
 }
 
 TEST_F(HintTest, AThousandQuickShowsWhileControlsGo) {
+    testprefs::Scope animate(testprefs::Scope::ClientAreaAnimation, true);
     style->SetAlphaBlendAnimation(true);
     style->SetAlphaBlendAnimationTimes(3);
     style->SetAlphaBlendAnimationInterval(1);

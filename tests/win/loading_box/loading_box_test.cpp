@@ -7,12 +7,16 @@
 #include "rdcontrol/controls/register_controls.h"
 #include "rdcontrol/picture/picture_formats.h"
 #include "rdcontrol/skinstyle/skin_style.h"
+#include "rdcontrol/resource/resource.h"
+#include "tests/support/system_prefs_scope.h"
+#include "tests/win/resource/resource_fixture.h"
 #include "toolkit/stdctrls.h"
 
 #include <gtest/gtest.h>
 
 #include <oleacc.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -271,3 +275,75 @@ TEST_F(BoxFixture, AScreenReaderHearsTheTextOnceWhereTheLabelShowsIt) {
     ::CoUninitialize();
 }
 
+namespace {
+// Relative luminance of a 0x..RRGGBB pixel, and the contrast ratio of two of them.
+double luminance(uint32_t p) {
+    auto lin = [](uint32_t c) {
+        const double v = c / 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lin((p >> 16) & 0xFF) + 0.7152 * lin((p >> 8) & 0xFF) + 0.0722 * lin(p & 0xFF);
+}
+double contrast(uint32_t a, uint32_t b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+uint32_t sysPixel(int index) {
+    const COLORREF c = ::GetSysColor(index);
+    return 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
+} // namespace
+
+// In a high-contrast scheme the box with the demo skin is an opaque solid box: every pixel
+// of the layer it hands to the window manager is opaque, the system's window colour fills
+// it inside a frame in the text colour (where the skin's panel picture was), and its text
+// stands out from it at a contrast of 4.5:1 or more. The screen shows the same; a
+// screenshot goes to loading-box-high-contrast.png in the build folder for a look.
+TEST_F(BoxFixture, HighContrastShowsAnOpaqueBoxInTheSystemColours) {
+    rdtest::StartModulesOnce();
+    SetLoadingBoxArgument(u"Init");
+    testprefs::Scope hc(testprefs::Scope::HighContrast, true);
+    auto* box = tk::Application()->CreateForm<Tfrm_LoadingBox>();
+    rd::TResource::SetRootPath(rdtest::DemoSkinFolder());
+    rd::TResource::Register(rdtest::DemoSkinFolder() + u"public.rcc", true);
+    rd::TResource::Register(rdtest::DemoSkinFolder() + u"black.dll", false);
+    box->SetVisible(true);
+    testprefs::Pump();
+
+    image::TPngImage* layer = box->DrawBuffer();
+    const int w = box->DrawW(), h = box->DrawH();
+    auto at = [&](int x, int y) { return static_cast<const uint32_t*>(layer->GetScanline(y))[x]; };
+    int seeThrough = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) seeThrough += (at(x, y) >> 24) != 0xFF;
+    EXPECT_EQ(seeThrough, 0);
+    const uint32_t back = sysPixel(COLOR_WINDOW);
+    EXPECT_EQ(at(0, 0), sysPixel(COLOR_WINDOWTEXT));
+    EXPECT_EQ(at(w - 1, h / 2), sysPixel(COLOR_WINDOWTEXT));
+    EXPECT_EQ(at(8, 8), back);
+    // The text: enough ink in the label, its strongest pixel well apart from the background.
+    const RECT label = box->lbl_Tip->GetBoundsRect();
+    int ink = 0;
+    double strongest = 1;
+    for (int y = label.top; y < label.bottom; ++y)
+        for (int x = label.left; x < label.right; ++x)
+            if (at(x, y) != back) {
+                ++ink;
+                strongest = std::max(strongest, contrast(at(x, y), back));
+            }
+    EXPECT_GT(ink, 100);
+    EXPECT_GE(strongest, 4.5);
+
+    // The screen, through the window manager.
+    HDC screen = ::GetDC(nullptr);
+    image::TPngImage* shot = image::TPngImage::CreateBlank(6, 8, w, h, true, false, true, false);
+    ::BitBlt(shot->CanvasHandle(), 0, 0, w, h, screen, box->Left(), box->Top(), SRCCOPY);
+    ::ReleaseDC(nullptr, screen);
+    ::GdiFlush();
+    const uint32_t onScreen = static_cast<const uint32_t*>(shot->GetScanline(8))[8] & 0xFFFFFF;
+    EXPECT_EQ(onScreen, back & 0xFFFFFF);
+    for (int y = 0; y < h; ++y) // a screen capture carries no alpha: saved opaque
+        for (int x = 0; x < w; ++x) static_cast<uint32_t*>(shot->GetScanline(y))[x] |= 0xFF000000u;
+    EXPECT_NO_THROW(shot->SaveToFile(VELL_BINARY_DIR L"\\loading-box-high-contrast.png"));
+    shot->ReleaseRef();
+}
