@@ -14,10 +14,12 @@ constexpr UINT SPI_GETCLIENTAREAANIMATION = 0x1042;
 TSystemPrefs readSystem() {
     TSystemPrefs p;
     HIGHCONTRASTW hc{sizeof(hc)};
-    if (::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0)) p.HighContrast = (hc.dwFlags & HCF_HIGHCONTRASTON) != 0;
+    if (::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0))
+        p.HighContrast = (hc.dwFlags & HCF_HIGHCONTRASTON) != 0;
     // Before Windows 7 (and where the setting is unknown) animation stays on.
     BOOL animate = TRUE;
-    if (::SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animate, 0)) p.ClientAreaAnimation = animate != FALSE;
+    if (::SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animate, 0))
+        p.ClientAreaAnimation = animate != FALSE;
     return p;
 }
 

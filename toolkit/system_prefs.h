@@ -18,8 +18,12 @@ struct TSystemPrefs {
 };
 
 const TSystemPrefs& SystemPrefs();
-inline bool HighContrast() { return SystemPrefs().HighContrast; }
-inline bool ClientAreaAnimation() { return SystemPrefs().ClientAreaAnimation; }
+inline bool HighContrast() {
+    return SystemPrefs().HighContrast;
+}
+inline bool ClientAreaAnimation() {
+    return SystemPrefs().ClientAreaAnimation;
+}
 
 // Reads the system's settings again (an override stays in force); true when the
 // preferences changed, after every form was told.

@@ -11,20 +11,29 @@ namespace {
 constexpr UINT kShadowGlow = 0x01000000; // the text interception adds the font's shadow or glow
 
 // The system colour as a plain, opaque colour value.
-TColor sysColor(int Index) { return static_cast<TColor>(::GetSysColor(Index) & 0xFFFFFF); }
+TColor sysColor(int Index) {
+    return static_cast<TColor>(::GetSysColor(Index) & 0xFFFFFF);
+}
 } // namespace
 
-bool HighContrastPaint() { return tk::HighContrast(); }
+bool HighContrastPaint() {
+    return tk::HighContrast();
+}
 
 TColor ContrastTextColor(TContrastState State, bool Button) {
     switch (State) {
-    case TContrastState::Hot: return sysColor(COLOR_HIGHLIGHT);
-    case TContrastState::Disabled: return sysColor(COLOR_GRAYTEXT);
-    default: return sysColor(Button ? COLOR_BTNTEXT : COLOR_WINDOWTEXT);
+    case TContrastState::Hot:
+        return sysColor(COLOR_HIGHLIGHT);
+    case TContrastState::Disabled:
+        return sysColor(COLOR_GRAYTEXT);
+    default:
+        return sysColor(Button ? COLOR_BTNTEXT : COLOR_WINDOWTEXT);
     }
 }
 
-TColor ContrastBackColor(bool Button) { return sysColor(Button ? COLOR_BTNFACE : COLOR_WINDOW); }
+TColor ContrastBackColor(bool Button) {
+    return sysColor(Button ? COLOR_BTNFACE : COLOR_WINDOW);
+}
 
 void FillContrastBackground(HDC DC, const RECT& Rect, bool Button, bool Frame) {
     if (!DC || ::IsRectEmpty(&Rect)) return;
@@ -35,7 +44,8 @@ void FillContrastBackground(HDC DC, const RECT& Rect, bool Button, bool Frame) {
                            {Rect.left, Rect.bottom - 1, Rect.right, Rect.bottom},
                            {Rect.left, Rect.top, Rect.left + 1, Rect.bottom},
                            {Rect.right - 1, Rect.top, Rect.right, Rect.bottom}};
-    for (const RECT& e : edges) FillAlphaColor(DC, e, line);
+    for (const RECT& e : edges)
+        FillAlphaColor(DC, e, line);
 }
 
 UINT TextEffectFlags(tk::TCanvas& Canvas) {

@@ -1,14 +1,15 @@
 // Skinned painting under a high-contrast scheme. While the system runs one, skinned
 // controls draw without the skin's effects (opacity, scale, grey, blur, text shadows and
-// glows): every control lays a solid, opaque background in the system's colours under its
-// painting, draws its text in the system's text colours, and a skin frame (a picture laid
-// out by nine-slice margins) becomes a one-pixel frame in the text colour. Pictures drawn
-// at their own size (icons) are content and stay.
+// glows) and in the system's colours: windowed skinned controls, panels, labels and image
+// buttons stand on a solid, opaque background, text takes the system's text colours, and a
+// skin picture stretched over an area (a background or frame) becomes the background with
+// a one-pixel frame in the text colour. Pictures drawn at their own size (icons) are
+// content and stay.
 //
-// The decisions sit where each path draws: the windowless and windowed skinned paint (the
-// background, no effects), the colour fills of panels and controls, DrawDesignGraphic
-// (frames), the labels' state colour, the image button's caption colour, the HTML label's
-// runs and TextEffectFlags (shadows and glows).
+// The decisions sit where each path draws: the windowless and windowed skinned paint (no
+// effects; a windowed control's background), the colour fills of panels and controls, the
+// labels' background and state colour, DrawDesignGraphic (stretched pictures), the image
+// button's face and caption colour, the HTML label's runs and TextEffectFlags.
 #pragma once
 #include "core/color/colors.h"
 

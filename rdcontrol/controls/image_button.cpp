@@ -454,8 +454,8 @@ void TRdImageButton::Loaded() {
 // ---- timers ----
 
 bool TRdImageButton::FadePossible() const {
-    return Enabled() && tk::ClientAreaAnimation() && FHoverEffect != ibeNone && !FShowCheckBox && !FExpand && !FBoundsAdjusting &&
-           HasGraphic(FImageNormal.get()) && HasGraphic(FImageOver.get());
+    return Enabled() && tk::ClientAreaAnimation() && FHoverEffect != ibeNone && !FShowCheckBox && !FExpand &&
+           !FBoundsAdjusting && HasGraphic(FImageNormal.get()) && HasGraphic(FImageOver.get());
 }
 
 void TRdImageButton::AniTick() {

@@ -57,16 +57,19 @@ class Scope {
             return vell::tk::ClientAreaAnimation();
         }
         HIGHCONTRASTW hc{sizeof(hc)};
-        if (::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0)) return (hc.dwFlags & HCF_HIGHCONTRASTON) != 0;
+        if (::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0))
+            return (hc.dwFlags & HCF_HIGHCONTRASTON) != 0;
         return vell::tk::HighContrast();
     }
     bool set(bool On) const {
         if (FWhat == ClientAreaAnimation)
-            return ::SystemParametersInfoW(SPI_SETCLIENTAREAANIMATION, 0, reinterpret_cast<void*>(static_cast<UINT_PTR>(On)),
+            return ::SystemParametersInfoW(SPI_SETCLIENTAREAANIMATION, 0,
+                                           reinterpret_cast<void*>(static_cast<UINT_PTR>(On)),
                                            SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) != FALSE;
         HIGHCONTRASTW hc{sizeof(hc)};
         hc.dwFlags = On ? HCF_HIGHCONTRASTON : 0;
-        return ::SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof(hc), &hc, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) != FALSE;
+        return ::SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof(hc), &hc,
+                                       SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) != FALSE;
     }
     Kind FWhat;
     bool FWas;

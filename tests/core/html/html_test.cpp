@@ -39,6 +39,7 @@ struct Call {
     int x = 0, y = 0;
     Font font;
     size_t points = 0;
+    TColor colour = clNone; // of fills, lines and ellipses
 };
 
 struct Recorder : Painter {
@@ -46,12 +47,12 @@ struct Recorder : Painter {
     void Text(const Font& f, int x, int y, std::u16string_view t, int) override {
         calls.push_back({"text", narrow(t), x, y, f});
     }
-    void FillRect(const Rect& r, TColor) override { calls.push_back({"fill", "", r.Left, r.Top}); }
+    void FillRect(const Rect& r, TColor c) override { calls.push_back({"fill", "", r.Left, r.Top, {}, 0, c}); }
     void Gradient(const Rect& r, TColor, TColor, bool) override { calls.push_back({"gradient", "", r.Left, r.Top}); }
-    void Polyline(const std::vector<std::pair<int, int>>& p, TColor) override {
-        calls.push_back({"line", "", p.front().first, p.front().second, {}, p.size()});
+    void Polyline(const std::vector<std::pair<int, int>>& p, TColor c) override {
+        calls.push_back({"line", "", p.front().first, p.front().second, {}, p.size(), c});
     }
-    void Ellipse(const Rect& r, TColor) override { calls.push_back({"ellipse", "", r.Left, r.Top}); }
+    void Ellipse(const Rect& r, TColor c) override { calls.push_back({"ellipse", "", r.Left, r.Top, {}, 0, c}); }
     void Picture(std::u16string_view s, int x, int y) override { calls.push_back({"picture", narrow(s), x, y}); }
     std::string texts() const {
         std::string s;
@@ -241,6 +242,31 @@ TEST(HtmlLayout, PositionsAndDecorations) {
         return o;
     }());
     EXPECT_EQ(accel.rec.texts(), "File &more");
+}
+
+// Fixed colours (a high-contrast scheme): text, rules and bullets in the text colour, links
+// in the link colour, and none of the markup's backgrounds or shadows.
+TEST(HtmlLayout, FixedColoursDropBackgroundsAndShadows) {
+    Options o = box(300, 200);
+    o.Links.push_back({});
+    o.Fixed = Options::FixedColors{0x111111, 0x222222};
+    Laid l = lay(u"<BODY BGCOLOR=#ffffff><P BGCOLOR=#ff0000>p<FONT COLOR=#0000ff BGCOLOR=#00ff00>f</FONT><SHAD>s</SHAD>"
+                 u"<A HREF=x>a</A></P><HR COLOR=#00ff00><UL><LI TYPE=SQUARE COLOR=#ff0000>i</LI></UL>",
+                 o);
+    int texts = 0, marks = 0;
+    for (const Call& c : l.rec.calls) {
+        EXPECT_NE(c.kind, "gradient");
+        if (c.kind == "text") {
+            ++texts;
+            EXPECT_EQ(c.font.Color, c.text == "a" ? TColor(0x222222) : TColor(0x111111)) << c.text;
+        } else {
+            ++marks;
+            EXPECT_EQ(c.colour, TColor(0x111111)) << c.kind << " at " << c.x << "," << c.y;
+        }
+    }
+    EXPECT_EQ(l.rec.texts(), "p|f|s|a|i"); // the shadow's copy is gone
+    EXPECT_EQ(marks, 2);                   // the rule and the bullet
+    EXPECT_EQ(texts, 5);
 }
 
 TEST(HtmlLayout, LinksAndHitTest) {

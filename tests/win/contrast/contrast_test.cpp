@@ -26,7 +26,9 @@ namespace {
 // Counts the skin-change notifications a control hears.
 struct ColourChangeCounter : tk::TMessageHook {
     int Count = 0;
-    void AfterMessage(tk::TControl*, tk::TMessage& Message) override { Count += Message.Msg == tk::CM_SYSCOLORCHANGE; }
+    void AfterMessage(tk::TControl*, tk::TMessage& Message) override {
+        Count += Message.Msg == tk::CM_SYSCOLORCHANGE;
+    }
 };
 
 constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00C000; // 0xAARRGGBB
@@ -39,12 +41,17 @@ std::unique_ptr<image::TGraphic> solid(int w, int h, uint32_t argb) {
 }
 
 // A COLORREF (0x00BBGGRR) as the 0xAARRGGBB of an opaque pixel.
-uint32_t pixelOf(COLORREF c) { return 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
-uint32_t sysPixel(int index) { return pixelOf(::GetSysColor(index)); }
+uint32_t pixelOf(COLORREF c) {
+    return 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
+uint32_t sysPixel(int index) {
+    return pixelOf(::GetSysColor(index));
+}
 
 int distance(uint32_t a, uint32_t b) {
     int d = 0;
-    for (int shift = 0; shift < 32; shift += 8) d = std::max(d, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
+    for (int shift = 0; shift < 32; shift += 8)
+        d = std::max(d, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
     return d;
 }
 
@@ -56,7 +63,8 @@ struct Shot {
     // The pixel nearest to Colour anywhere in the image, and how near it is.
     int nearest(uint32_t colour) const {
         int best = 256;
-        for (uint32_t p : px) best = std::min(best, distance(p, colour));
+        for (uint32_t p : px)
+            best = std::min(best, distance(p, colour));
         return best;
     }
 };
@@ -148,52 +156,66 @@ TEST(HighContrastPaint, SystemColoursOverASolidBackground) {
         bool skinGone; // no red left (a picture at its own size is content and stays)
     };
     const Case cases[] = {
-        {"label with a shadow", [] {
+        {"label with a shadow",
+         [] {
              auto l = control<rd::TRdLabel>(220, 40);
              l->SetCaption(u"Readable words");
              l->Font()->SetColor(clRed);
              l->FontEx()->ShadowGlow()->SetEnabled(true);
              return l;
-         }, COLOR_WINDOW, COLOR_WINDOWTEXT, false, true},
-        {"disabled label", [] {
+         },
+         COLOR_WINDOW, COLOR_WINDOWTEXT, false, true},
+        {"disabled label",
+         [] {
              auto l = control<rd::TRdLabel>(220, 40);
              l->SetCaption(u"Unavailable words");
              l->SetFontDisabledColor(clRed);
              l->SetEnabled(false);
              return l;
-         }, COLOR_WINDOW, COLOR_GRAYTEXT, false, true},
-        {"hovered label", [] {
+         },
+         COLOR_WINDOW, COLOR_GRAYTEXT, false, true},
+        {"hovered label",
+         [] {
              auto l = control<rd::TRdLabel>(220, 40);
              l->SetCaption(u"Hot words");
              l->Font()->SetColor(clRed);
              l->SetFontHoverColor(clRed);
              l->Perform(tk::CM_MOUSEENTER);
              return l;
-         }, COLOR_WINDOW, COLOR_HIGHLIGHT, false, true},
-        {"HTML label's link", [] {
+         },
+         COLOR_WINDOW, COLOR_HIGHLIGHT, false, true},
+        {"HTML label's link",
+         [] {
              auto l = control<rd::TRdHtmLabel>(220, 40);
              l->LinkItems()->Add()->Font()->SetColor(clRed);
              l->SetCaption(u"<A HREF=x>a link only</A>");
              return l;
-         }, COLOR_WINDOW, COLOR_HIGHLIGHT, false, true},
-        {"HTML label's coloured run", [] {
+         },
+         COLOR_WINDOW, COLOR_HIGHLIGHT, false, true},
+        {"HTML label's coloured run",
+         [] {
              auto l = control<rd::TRdHtmLabel>(220, 40);
              l->SetCaption(u"<FONT COLOR=clRed BGCOLOR=clRed>red words</FONT>");
              return l;
-         }, COLOR_WINDOW, COLOR_WINDOWTEXT, false, true},
-        {"image button", [] {
+         },
+         COLOR_WINDOW, COLOR_WINDOWTEXT, false, true},
+        {"image button",
+         [] {
              auto b = control<rd::TRdImageButton>(160, 40);
              b->ImageNormal()->SetGraphic(solid(20, 20, kRed));
              b->SetCaption(u"Press");
              b->Font()->SetColor(clRed);
              return b;
-         }, COLOR_BTNFACE, COLOR_BTNTEXT, true, true},
-        {"stretched skin picture", [] {
+         },
+         COLOR_BTNFACE, COLOR_BTNTEXT, true, true},
+        {"stretched skin picture",
+         [] {
              auto i = control<rd::TRdImage>(120, 60);
              i->Picture()->SetGraphic(solid(12, 12, kRed));
              i->SetStretch(true);
              return i;
-         }, COLOR_WINDOW, COLOR_WINDOWTEXT, true, true},
+         },
+         COLOR_WINDOW, COLOR_WINDOWTEXT, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
