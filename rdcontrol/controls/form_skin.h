@@ -21,6 +21,7 @@
 #pragma once
 #include "rdcontrol/controls/form_skin_options.h"
 #include "rdcontrol/controls/graphic_control.h"
+#include "rdcontrol/controls/shadow_layer_control.h"
 #include "rdcontrol/skinstyle/skin_class.h"
 #include "toolkit/form.h"
 #include "toolkit/picture.h"
@@ -42,17 +43,6 @@ namespace vell::rd {
 class TRdFormShadowBg;
 class TRdFormSkin;
 class TRdFormWndList;
-
-// What a windowless control offers to be carried on a form skin's shadow layer. The
-// control raises ShadowPaintHook() with itself at the very start of every paint and
-// leaves the rest of that paint out when the handler sets Skip: the form skin then has
-// drawn it on the shadow layer instead. The form skin assigns the handler when it takes
-// the control into its list and sets it back to null when it lets it go.
-class IShadowLayerControl {
-  public:
-    virtual ~IShadowLayerControl() = default;
-    virtual tk::TEvent<tk::TObject*, bool&>& ShadowPaintHook() = 0;
-};
 
 // The names of the owner's controls drawn on the shadow layer; each line's object is the
 // control it resolved to. Every change, and the list's end, lets the resolved controls go

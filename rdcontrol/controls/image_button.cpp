@@ -594,10 +594,15 @@ void TRdImageButton::DrawCheckBox(tk::TCanvas& Canvas) {
 }
 
 void TRdImageButton::Paint() {
+    auto alive = AliveFlag();
+    if (!FBoundsAdjusting) { // a measuring pass only lays the caption out, on or off a layer
+        bool skip = false;
+        FShadowPaintHook(this, skip);
+        if (skip || !*alive) return;
+    }
     tk::TCanvas& canvas = *Canvas();
     const RECT client = GetClientRect();
     canvas.SetFont(Font());
-    auto alive = AliveFlag();
     OnPaint(this);
     if (!*alive) return;
     image::TGraphic* background = Background();

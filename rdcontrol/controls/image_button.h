@@ -14,6 +14,7 @@
 #include "platform/image/png_image.h"
 #include "platform/timer/rd_timer.h"
 #include "rdcontrol/controls/graphic_control.h"
+#include "rdcontrol/controls/shadow_layer_control.h"
 #include "toolkit/application.h"
 #include "toolkit/picture.h"
 #include "toolkit/stdctrls.h"
@@ -35,7 +36,7 @@ const tk::TypeInfo& IconStateType();
 const tk::TypeInfo& AniEffectType();
 const tk::TypeInfo& CheckBoxStateType();
 
-class TRdImageButton : public TRdGraphicControl {
+class TRdImageButton : public TRdGraphicControl, public IShadowLayerControl {
     VELL_CLASS_INFO()
   public:
     explicit TRdImageButton(tk::TComponent* AOwner);
@@ -241,6 +242,8 @@ class TRdImageButton : public TRdGraphicControl {
     void Loaded() override;
     void SetName(const std::string& NewName) override;
     void WndProc(tk::TMessage& Message) override;
+    // Set by a form skin that carries the button on its shadow layer.
+    tk::TEvent<tk::TObject*, bool&>& ShadowPaintHook() override { return FShadowPaintHook; }
 
   protected:
     void Paint() override;
@@ -317,6 +320,7 @@ class TRdImageButton : public TRdGraphicControl {
     void SetCursorKeeping(tk::TCursor Value, tk::TCursor& Saved);
     void RestoreCursor(tk::TCursor& Saved);
 
+    tk::TEvent<tk::TObject*, bool&> FShadowPaintHook;
     // fade and busy
     uint8_t FAniAlpha = 0;
     TImageButtonAniState FAniState = ibaNone;

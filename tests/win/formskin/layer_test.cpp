@@ -3,6 +3,7 @@
 #include "tests/win/formskin/formskin_fixture.h"
 
 #include "rdcontrol/controls/form_wnd_list.h"
+#include "rdcontrol/controls/image_button.h"
 #include "tests/win/resource/resource_fixture.h"
 #include "toolkit/application.h"
 #include "toolkit/stdctrls.h"
@@ -106,6 +107,56 @@ TEST_F(FormSkinTest, ListedControlIsDrawnOnlyOnTheShadowLayerAlsoBeyondTheOwners
     EXPECT_EQ(skin->DrawControlList()->Objects(0), nullptr);
     skin->Refresh();
     settle();
+}
+
+TEST_F(FormSkinTest, ListedImageButtonPaintsOnlyOnTheShadowLayerAndStillSizesToItsCaption) {
+    auto makeButton = [&](const char* name, int left) {
+        auto* b = new rd::TRdImageButton(form);
+        b->SetName(name);
+        b->SetParent(form);
+        b->SetBounds(left, 50, 28, 40);
+        b->ImageNormal()->SetGraphic(solidPicture(28, 40, clGreenOpaque));
+        return b;
+    };
+    rd::TRdImageButton* listed = makeButton("Btn1", 380); // 8 pixels beyond the right edge
+    rd::TRdImageButton* plain = makeButton("Btn2", 20);
+    int onOwner = 0, onLayer = 0;
+    listed->OnPaint = [&](tk::TObject*) { ++(skin->ShadowCanvas() ? onLayer : onOwner); };
+    skin->DrawControlList()->Add(u"Btn1");
+    ASSERT_EQ(skin->DrawControlList()->Objects(0), listed);
+    EXPECT_TRUE(listed->ShadowPaintHook());
+    show();
+    onOwner = onLayer = 0;
+    listed->Repaint();
+    plain->Repaint();
+    settle();
+    EXPECT_EQ(onOwner, 0) << "its paint on the owner is left out";
+    EXPECT_GT(onLayer, 0);
+    EXPECT_TRUE(closeTo(screenRgb(100 + 390, 100 + 70), 0x00C000)) << "over the owner";
+    EXPECT_TRUE(closeTo(screenRgb(100 + 404, 100 + 70), 0x00C000)) << "beyond the owner's edge";
+    EXPECT_TRUE(closeTo(screenRgb(100 + 30, 100 + 70), 0x00C000)) << "an unlisted button paints on the owner";
+    // A resize measures the caption by a paint on a memory device context; that measuring
+    // leaves the button on the layer as it was.
+    listed->SetBounds(380, 50, 28, 41);
+    EXPECT_TRUE(closeTo(screenRgb(100 + 404, 100 + 70), 0x00C000)) << "at once after a resize";
+
+    // Sized to its caption, the listed button measures like an unlisted one.
+    for (rd::TRdImageButton* b : {listed, plain}) {
+        b->SetCaption(u"A caption wider than the button");
+        b->SetAutoSizeByText(true);
+    }
+    EXPECT_GT(plain->Width(), 28);
+    EXPECT_EQ(listed->Width(), plain->Width());
+    EXPECT_EQ(listed->LastTextRect().right - listed->LastTextRect().left,
+              plain->LastTextRect().right - plain->LastTextRect().left);
+
+    // Out of the list, it paints on the owner again.
+    skin->DrawControlList()->Clear();
+    EXPECT_FALSE(listed->ShadowPaintHook());
+    onOwner = 0;
+    listed->Repaint();
+    settle();
+    EXPECT_GT(onOwner, 0);
 }
 
 TEST(FormSkinFlashFix, FormStaysTransparentForItsFirstMomentOnScreenAndItsOnShowRunsOnce) {
