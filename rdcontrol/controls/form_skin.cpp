@@ -41,9 +41,13 @@ class AlphaFollower : public tk::TToolkitHooks {
     }
 };
 
-void installAlphaFollower() {
+AlphaFollower& alphaFollower() {
     static AlphaFollower follower;
-    if (!follower.Installed()) tk::InstallToolkitHooks(&follower);
+    return follower;
+}
+
+void installAlphaFollower() {
+    tk::InstallToolkitHooks(&alphaFollower());
 }
 
 // The monitor nearest to a window and its work area (the system's work area on the primary
@@ -872,6 +876,10 @@ void TRdFormSkin::LimitMaximizedSize(WINDOWPOS& Pos) const {
     if (!monitorOf(FOwnerControl->Handle(), monitor, work, primary) || primary) return;
     Pos.cx = std::min<int>(Pos.cx, work.right - work.left);
     Pos.cy = std::min<int>(Pos.cy, work.bottom - work.top);
+}
+
+void StopFollowingAlpha() {
+    tk::RemoveToolkitHooks(&alphaFollower());
 }
 
 } // namespace vell::rd

@@ -200,4 +200,8 @@ class TRdFormSkin : public tk::TComponent {
     bool JumpHookBtnPaint = false;
 };
 
+// The skinned library's shut-down: the opacity follower that the first form skin put into
+// the toolkit's chain leaves it (the next form skin puts it back).
+void StopFollowingAlpha();
+
 } // namespace vell::rd

@@ -17,6 +17,9 @@ namespace vell::rd {
 
 namespace {
 
+// The class "TLabel" named before the transparent label took the name over.
+const tk::ClassInfo* gLabelBefore = nullptr;
+
 template <class Visit> void forEachClass(Visit visit) {
     for (const tk::ClassInfo* c : RdFontClasses()) visit(*c);
     for (const tk::ClassInfo* c : WindowedControlClasses()) visit(*c);
@@ -34,12 +37,17 @@ template <class Visit> void forEachClass(Visit visit) {
 } // namespace
 
 void RegisterSkinnedControls() {
+    if (const tk::ClassInfo* label = tk::FindClass("TLabel"); label != &TTransparentLabel::StaticClass())
+        gLabelBefore = label;
     forEachClass(tk::RegisterClassInfo);
 }
 
 void UnregisterSkinnedControls() {
     forEachClass(tk::UnregisterClassInfo);
+    if (gLabelBefore) tk::RegisterClassInfo(*gLabelBefore);
+    gLabelBefore = nullptr;
     StopFollowingMoves();
+    StopFollowingAlpha();
 }
 
 } // namespace vell::rd

@@ -5,8 +5,9 @@
 namespace vell::rd {
 
 void RegisterSkinnedControls();
-// The skinned library's shut-down: the classes are unknown to form descriptions again and
-// the controls' toolkit hooks are out of the chain. RegisterSkinnedControls may run again.
+// The skinned library's shut-down: the classes are unknown to form descriptions again ("TLabel"
+// names the class it named before), and the controls' toolkit hooks are out of the chain.
+// RegisterSkinnedControls may run again.
 void UnregisterSkinnedControls();
 
 } // namespace vell::rd

@@ -42,6 +42,4 @@ void TTransparentLabel::AdjustBounds() {
     SetBounds(left, Top(), w, h);
 }
 
-void RegisterTransparentLabel() { tk::RegisterClassInfo(TTransparentLabel::StaticClass()); }
-
 } // namespace vell::rd

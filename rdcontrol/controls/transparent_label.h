@@ -1,8 +1,8 @@
 // The framework's label class name ("TLabel") taken over by a label that is transparent,
 // draws its text with the plain DrawTextW (so that text drawn into 32-bit images gets the
 // image engine's alpha), measures its automatic size on a memory device context, and keeps
-// its right edge when right-justified. RegisterTransparentLabel makes form descriptions
-// that name "TLabel" create it.
+// its right edge when right-justified. The skinned library's start-up
+// (RegisterSkinnedControls) makes form descriptions that name "TLabel" create it.
 #pragma once
 #include "toolkit/stdctrls.h"
 
@@ -18,7 +18,5 @@ class TTransparentLabel : public tk::TLabel {
     void Paint() override;
     void AdjustBounds() override;
 };
-
-void RegisterTransparentLabel();
 
 } // namespace vell::rd

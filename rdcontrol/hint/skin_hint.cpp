@@ -142,7 +142,13 @@ void RegisterSkinHints() {
 
 void StopSkinHints() {
     if (!gManager) return;
-    if (tk::TApplication* app = tk::CurrentApplication()) app->CancelHint();
+    if (tk::TApplication* app = tk::CurrentApplication()) {
+        // The application's hint window and its class go back to the framework's.
+        app->CancelHint();
+        if (auto* w = dynamic_cast<TRdSkinHintWindow*>(app->HintWindow())) tk::Free(w);
+        if (const tk::ClassInfo* c = app->HintWindowClass(); c && c->inheritsFrom(TRdSkinHintWindow::StaticClass()))
+            app->SetHintWindowClass(nullptr);
+    }
     tk::RemoveToolkitHooks(gManager);
     delete gManager;
     gManager = nullptr;

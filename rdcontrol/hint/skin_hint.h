@@ -200,7 +200,8 @@ void UseSkinHint(tk::TControl* Control, TRdSkinHint* Style);
 
 // The hint module's start-up and shut-down: the hint seams, the 300-pixel default width.
 void RegisterSkinHints();
-// Shut-down undoes start-up: the seams leave the toolkit and the classes its registry.
+// Shut-down undoes start-up: the seams leave the toolkit and the classes its registry, and
+// the application's hint window and its class are the framework's again.
 void StopSkinHints();
 inline constexpr int DefaultHintMaxWidth = 300;
 
