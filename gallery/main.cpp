@@ -73,9 +73,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     try { // skinned hints show as windows of their own: the page is taken from the screen
         image::TPngImage* png = gallery::RenderHintShowcase();
-        png->SaveToFile(out + L"05-hints.png");
+        png->SaveToFile(out + L"07-hints.png");
         png->ReleaseRef();
-        std::fprintf(stdout, "gallery: 05-hints.png\n");
+        std::fprintf(stdout, "gallery: 07-hints.png\n");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "gallery: hints: %s\n", e.what());
         ++failures;

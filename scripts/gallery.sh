@@ -10,6 +10,7 @@ rc=0
 "$run" "$w32/gallery/gallery.exe" || rc=$?
 "$run" --stop || true
 mkdir -p "$out"
+rm -f "$out"/*.png
 cp "$w32"/gallery/shots/*.png "$out/" 2>/dev/null || true
 ls "$out"/*.png 2>/dev/null | sed 's/^/gallery: /'
 exit $rc
