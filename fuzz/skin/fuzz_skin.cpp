@@ -13,6 +13,7 @@
 using namespace vell;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const int builtIns = ColorItemTable().Counter(); // before any input's names
     // The input is two files: the sections, then after a NUL byte the colour settings.
     std::size_t split = 0;
     while (split < size && data[split] != 0) ++split;
@@ -34,8 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     skin::LoadSkinColors(table, &colours);
-    // The colour table is process-wide: start every input from the built-in colours.
-    MergeVclColor();
-    SkinColorNames().Clear();
+    // The colour table is process-wide: start every input from the built-in colours alone.
+    // Names an input left unresolved stay in it through MergeVclColor, so they would pile
+    // up from run to run (each run slower, and a run's outcome depending on earlier ones);
+    // a run that entered nothing leaves it as it was.
+    if (ColorItemTable().Counter() != builtIns || SkinColorNames().Count() != 0) {
+        SkinColorNames().Clear();
+        ColorItemTable().Clear();
+        MergeVclColor();
+    }
     return 0;
 }
