@@ -62,7 +62,10 @@ std::optional<forms::Value> ordinalValue(const TypeInfo& t, int64_t n) {
 }
 
 std::optional<forms::Value> floatValue(const TypeInfo& t, double d) {
-    if (d == 0 || !std::isfinite(d)) return std::nullopt; // 0 is the default; the others have no text
+    // 0 is the default; the others have no text. A currency goes by the value it is written
+    // as, whole ten-thousandths: one that writes as "0c" would read back as the default and
+    // then not be written at all.
+    if (d == 0 || !std::isfinite(d)) return std::nullopt;
     forms::Value v;
     v.number = d;
     switch (t.floatType) {
@@ -70,6 +73,7 @@ std::optional<forms::Value> floatValue(const TypeInfo& t, double d) {
         v.kind = forms::ValueKind::Single;
         break;
     case FloatType::Currency:
+        if (std::fabs(d) * 10000.0 < 0.5) return std::nullopt;
         v.kind = forms::ValueKind::Currency;
         break;
     case FloatType::Date:

@@ -89,6 +89,7 @@ TEST(Writer, LeavesOutDefaultsUnstoredAndEmptyValues) {
     TRoot root(nullptr);
     root.SetName("R");
     root.SetBig(3);
+    root.SetMoney(0.00004); // a currency is written in ten-thousandths: this one as the default
     EXPECT_EQ(TWriter(&root).WriteRootComponent(), "object R: TRoot\r\n"
                                                    "  Big = 3\r\n"
                                                    "  Shade = 0\r\n"
@@ -98,7 +99,9 @@ TEST(Writer, LeavesOutDefaultsUnstoredAndEmptyValues) {
     auto* c = new TComponent(&root);
     c->SetName("C");
     TReader::ReadDefinedProperty(*c, "Left", forms::parseValue("16"), &root);
+    root.SetMoney(-0.00005); // half a ten-thousandth rounds away from 0
     std::string text = TWriter(&root).WriteRootComponent();
+    EXPECT_NE(text.find("  Money = -1c\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("  object C: TComponent\r\n    Left = 16\r\n    Top = 0\r\n  end\r\n"),
               std::string::npos)
         << text;
