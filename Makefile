@@ -1,7 +1,10 @@
 # The project's commands. Every target does its own set-up on a fresh Debian 12 machine.
-#   make test   - set-up, both builds, every test (Windows tests under Wine on Xvfb)
+#   make test   - set-up, every build, every test (Windows tests under Wine on Xvfb: the
+#                 x86_64 build's always, the i686 build's where this machine runs 32-bit
+#                 programs; VELL_NO_32BIT=1 acts as if it did not)
 #   make bench  - every benchmark (native release build; Windows ones under Wine)
-#   make demo   - the loading box on an Xvfb display, screenshot in build/demo/
+#   make demo   - the loading box on an Xvfb display, screenshot in build/demo/ (the 32-bit
+#                 product where it runs, else the 64-bit one)
 #   make gallery - every page of the skinned library's gallery as an image in build/gallery/
 #   make fuzz   - every fuzz target for FUZZ_MINUTES (default 10) minutes; new inputs kept in fuzz/<name>/corpus
 #                 (FUZZ_FAST=1: the run itself without sanitizers, several times the executions;
@@ -14,20 +17,29 @@ FUZZ_MINUTES ?= 10
 FUZZ_TARGETS ?= *
 CMAKE_GEN := -G Ninja
 W32 := $(BUILD)/win32
+W64 := $(BUILD)/win64
 NAT := $(BUILD)/native
 FUZ := $(BUILD)/fuzz
 FUZ_FAST := $(BUILD)/fuzz-fast
 BEN := $(BUILD)/bench
 
-.PHONY: all setup win32 native fuzz-build bench-build test test-native test-win32 test-fuzz fuzz bench demo gallery clean
+.PHONY: all setup win32 win64 native fuzz-build bench-build test test-native test-win32 test-win64 test-fuzz fuzz bench demo gallery clean
 
-all: win32 native
+all: win32 win64 native
+
+# Shell: sets w to the Windows build that runs on this machine and says which: the 32-bit
+# product where 32-bit programs run (scripts/runs-32bit.sh finds out by trying), else the
+# 64-bit build.
+PICK_BUILD = if why=$$(bash scripts/runs-32bit.sh); then w=$(W32); echo "$@: the 32-bit build, $(W32)"; \
+	else w=$(W64); echo "$@: the 64-bit build, $(W64): $$why"; fi
 
 setup:
 	@bash scripts/setup.sh
 
 $(W32)/build.ninja: | setup
 	cmake -S . -B $(W32) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
+$(W64)/build.ninja: | setup
+	cmake -S . -B $(W64) $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
 $(NAT)/build.ninja: | setup
 	cmake -S . -B $(NAT) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DVELL_SANITIZE=ON
 $(FUZ)/build.ninja: | setup
@@ -39,6 +51,8 @@ $(BEN)/build.ninja: | setup
 
 win32: $(W32)/build.ninja
 	cmake --build $(W32) -j $(JOBS)
+win64: $(W64)/build.ninja
+	cmake --build $(W64) -j $(JOBS)
 native: $(NAT)/build.ninja
 	cmake --build $(NAT) -j $(JOBS)
 fuzz-build: $(FUZ)/build.ninja
@@ -50,17 +64,29 @@ test-native: native
 	cd $(NAT) && ctest --output-on-failure -j $(JOBS)
 test-fuzz: fuzz-build
 	cd $(FUZ) && ctest --output-on-failure
+# The i686 build is built whole on every machine; its tests run where 32-bit programs do.
+# Elsewhere the reason is kept in tests-not-run.txt, which the summary prints, and no result
+# of an earlier run is left to be counted.
 test-win32: win32
-	cd $(W32) && ctest --output-on-failure -j $(JOBS) -LE bench; rc=$$?; $(CURDIR)/$(W32)/wine-run.sh --stop; exit $$rc
+	@rm -f $(W32)/tests-not-run.txt; \
+	if why=$$(bash scripts/runs-32bit.sh); then \
+	  cd $(W32) && ctest --output-on-failure -j $(JOBS) -LE bench; rc=$$?; $(CURDIR)/$(W32)/wine-run.sh --stop; exit $$rc; \
+	else \
+	  rm -f $(W32)/Testing/Temporary/LastTest*.log; \
+	  echo "32-bit Windows tests not run: $$why; the i686 build was built whole" | tee $(W32)/tests-not-run.txt; \
+	fi
+test-win64: win64
+	cd $(W64) && ctest --output-on-failure -j $(JOBS) -LE bench; rc=$$?; $(CURDIR)/$(W64)/wine-run.sh --stop; exit $$rc
 
-# The last line printed is the summary of all three runs.
+# The last lines printed are what was not run, then the summary of every run.
 test:
 	@$(MAKE) --no-print-directory setup
 	@set -e; fail=0; \
 	$(MAKE) --no-print-directory test-native || fail=1; \
 	$(MAKE) --no-print-directory test-win32 || fail=1; \
+	$(MAKE) --no-print-directory test-win64 || fail=1; \
 	$(MAKE) --no-print-directory test-fuzz || fail=1; \
-	python3 scripts/test-summary.py $(NAT) $(W32) $(FUZ); \
+	python3 scripts/test-summary.py $(NAT) $(W32) $(W64) $(FUZ); \
 	exit $$fail
 
 # Runs each fuzz target (FUZZ_TARGETS=png: only that one) for FUZZ_MINUTES minutes at the
@@ -78,18 +104,24 @@ fuzz: fuzz-build $(if $(FUZZ_FAST),$(FUZ_FAST)/build.ninja)
 	  nice -n 19 $$f -merge=1 -use_counters=0 -use_cmp=0 -use_value_profile=0 -rss_limit_mb=2048 $$kept $$work 2>&1 | grep -E "MERGE-OUTER: [0-9]+ new files" || true; \
 	done; exit $$fail
 
-bench: bench-build win32
+# The Windows benchmarks run on the 64-bit build, and on the 32-bit one where it runs.
+bench: bench-build win32 win64
 	@for b in $(BEN)/bench/bench_*; do [ -x "$$b" ] && { echo "== $$(basename $$b)"; "$$b"; }; done; \
-	cd $(W32) && ctest --output-on-failure -L bench -V | grep -v '^[0-9]*: Test command' ; $(CURDIR)/$(W32)/wine-run.sh --stop
+	builds="$(W64)"; \
+	if why=$$(bash scripts/runs-32bit.sh); then builds="$(W32) $(W64)"; else echo "32-bit Windows benchmarks not run: $$why"; fi; \
+	for w in $$builds; do \
+	  echo "== Windows benchmarks, $$w"; \
+	  (cd $$w && ctest --output-on-failure -L bench -V | grep -v '^[0-9]*: Test command'); $(CURDIR)/$$w/wine-run.sh --stop; \
+	done
 
-# Builds only what the product folder needs.
-demo: $(W32)/build.ninja
-	cmake --build $(W32) -j $(JOBS) --target product
-	@bash scripts/demo.sh $(W32)
+# Builds only what the product folder needs, of the build that runs here.
+demo: setup
+	@$(PICK_BUILD); $(MAKE) --no-print-directory $$w/build.ninja && \
+	cmake --build $$w -j $(JOBS) --target product && bash scripts/demo.sh $$w
 
-gallery: $(W32)/build.ninja
-	cmake --build $(W32) -j $(JOBS) --target gallery
-	@bash scripts/gallery.sh $(W32)
+gallery: setup
+	@$(PICK_BUILD); $(MAKE) --no-print-directory $$w/build.ninja && \
+	cmake --build $$w -j $(JOBS) --target gallery && bash scripts/gallery.sh $$w
 
 clean:
 	rm -rf $(BUILD)

@@ -4,10 +4,12 @@
 set -euo pipefail
 
 PACKAGES=(
-  # cross toolchain for the 32-bit Windows build, and zlib for it
-  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 libz-mingw-w64-dev
-  # running and looking at the Windows build
-  wine wine32:i386 xvfb xauth x11-utils imagemagick
+  # cross toolchains for the 32-bit and the 64-bit Windows builds, and zlib for both
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
+  # running and looking at the Windows builds: 32-bit Wine installs everywhere but runs only
+  # where the kernel runs 32-bit programs (scripts/runs-32bit.sh); 64-bit Wine runs everywhere
+  wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick
   # the face the Wine prefix maps "Segoe UI" to: Latin, Hebrew and Arabic in one font
   fonts-dejavu-core
   # build and test tools

@@ -6,6 +6,8 @@
 
 #include "core/text/utf.h"
 #include "crash/engine/report.h"
+#include "crash/engine/stack_walk.h"
+#include "platform/diag/seh_guard.h"
 #include "platform/win/handles.h"
 
 #include <cxxabi.h>
@@ -51,36 +53,6 @@ std::wstring demangle(const std::type_info* type) {
     std::wstring result = widen(status == 0 && name ? name : type->name());
     std::free(name);
     return result;
-}
-
-struct StackBounds {
-    uintptr_t low, high;
-};
-
-StackBounds currentStackBounds() {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Warray-bounds" // the thread block is read through fs:, not an array
-    auto* tib = reinterpret_cast<NT_TIB*>(::NtCurrentTeb());
-#pragma GCC diagnostic pop
-    return {reinterpret_cast<uintptr_t>(tib->StackLimit), reinterpret_cast<uintptr_t>(tib->StackBase)};
-}
-
-// This thread's stack read from the given stack pointer up.
-ThreadStack stackFrom(uintptr_t sp) {
-    const StackBounds bounds = currentStackBounds();
-    ThreadStack stack;
-    stack.sp = sp;
-    stack.stackLow = bounds.low;
-    stack.stackHigh = bounds.high;
-    return stack;
-}
-
-// The stack of the caller, for failures that raise no exception record.
-ThreadStack callerStack() {
-    CONTEXT context{};
-    context.ContextFlags = CONTEXT_CONTROL;
-    ::RtlCaptureContext(&context);
-    return stackFrom(context.Esp);
 }
 
 // ---- dispatch ----
@@ -198,16 +170,12 @@ PendingFailure describeStructured(const EXCEPTION_POINTERS& info) {
             p.className = c.name;
             p.message = c.text;
         }
-    wchar_t where[96];
-    std::swprintf(where, 96, L" at address 0x%08lX", static_cast<unsigned long>(p.address));
-    p.message += where;
+    p.message += L" at address " + HexAddress(p.address);
     if (rec.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && rec.NumberParameters >= 2) {
         const wchar_t* kind = rec.ExceptionInformation[0] == 1 ? L"write of" : rec.ExceptionInformation[0] == 8 ? L"execution of" : L"read of";
-        std::swprintf(where, 96, L": %ls address 0x%08lX", kind,
-                      static_cast<unsigned long>(rec.ExceptionInformation[1]));
-        p.message += where;
+        p.message += std::wstring(L": ") + kind + L" address " + HexAddress(rec.ExceptionInformation[1]);
     }
-    p.stack = stackFrom(info.ContextRecord ? info.ContextRecord->Esp : 0);
+    if (info.ContextRecord) p.stack = StackAt(*info.ContextRecord);
     p.stack.ip = p.address;
     return p;
 }
@@ -215,6 +183,11 @@ PendingFailure describeStructured(const EXCEPTION_POINTERS& info) {
 LONG WINAPI unhandledFilter(EXCEPTION_POINTERS* info) {
     if (!info || !info->ExceptionRecord || !caughtOnThisThread(::GetCurrentThreadId()))
         return EXCEPTION_CONTINUE_SEARCH;
+    // An uncaught C++ throw on a thread without the start-up code's handler (x86_64): going on
+    // lets the runtime call std::terminate, which reports it as the C++ exception it is.
+    const EXCEPTION_RECORD& record = *info->ExceptionRecord;
+    if (record.ExceptionCode == win::kCxxThrowCode && !(record.ExceptionFlags & EXCEPTION_NONCONTINUABLE))
+        return EXCEPTION_CONTINUE_EXECUTION;
     enterReporting();
     PendingFailure pending = describeStructured(*info);
     if (info->ExceptionRecord->ExceptionCode == EXCEPTION_STACK_OVERFLOW) dispatchFromOverflow(pending);
@@ -239,7 +212,7 @@ PendingFailure describeCurrentException() {
         p.className = L"std::terminate";
         p.message = L"terminate called without an active exception";
     }
-    p.stack = callerStack();
+    p.stack = CallerStack();
     p.stack.startAt = p.address;
     return p;
 }
@@ -253,7 +226,7 @@ void onAbort(int) {
     p.threadId = ::GetCurrentThreadId();
     p.className = L"abort";
     p.message = L"abnormal program termination";
-    p.stack = callerStack();
+    p.stack = CallerStack();
     dispatch(p);
 }
 

@@ -13,7 +13,9 @@ namespace {
 
 constexpr std::uint8_t kJmpRel32 = 0xE9;
 constexpr std::uint8_t kPushImm32 = 0x68;
-constexpr std::size_t kCheckedBytes = 6;
+constexpr std::size_t kCheckedBytes = kPatchBytes > 6 ? kPatchBytes : 6;
+// FF 25 00000000 + address: the x86_64 far jump through the eight bytes that follow it.
+constexpr std::uint8_t kFarJump[6] = {0xFF, 0x25, 0, 0, 0, 0};
 
 bool ReadableProtection(DWORD protect) {
     if (protect & (PAGE_GUARD | PAGE_NOACCESS)) return false;
@@ -22,18 +24,25 @@ bool ReadableProtection(DWORD protect) {
     return (protect & readable) != 0;
 }
 
-std::uint32_t Read32(const std::uint8_t* p) {
-    std::uint32_t v;
+std::int32_t Read32(const std::uint8_t* p) {
+    std::int32_t v;
     std::memcpy(&v, p, 4);
     return v;
 }
 
+bool IsFarJump(const std::uint8_t* p) { return sizeof(void*) == 8 && std::memcmp(p, kFarJump, 6) == 0; }
+
 // Follows the stubs that stand for the real function.
 std::uint8_t* Resolve(std::uint8_t* target) {
-    if (IsReadableMemory(target, kCheckedBytes) && target[0] == kPushImm32 && target[5] == kJmpRel32)
-        return reinterpret_cast<std::uint8_t*>(static_cast<std::uintptr_t>(Read32(target + 1)));
-    if (IsReadableMemory(target, 6) && target[0] == 0xFF && target[1] == 0x25) {
-        auto* slot = reinterpret_cast<std::uint8_t**>(static_cast<std::uintptr_t>(Read32(target + 2)));
+    if (!IsReadableMemory(target, 6)) return target;
+    if (sizeof(void*) == 4 && target[0] == kPushImm32 && target[5] == kJmpRel32)
+        return reinterpret_cast<std::uint8_t*>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(Read32(target + 1))));
+    if (target[0] == 0xFF && target[1] == 0x25 && !IsFarJump(target)) {
+        // The operand is the slot's address on i686, its distance from the next instruction on x86_64.
+        const std::uintptr_t slotAt = sizeof(void*) == 4
+                                          ? static_cast<std::uintptr_t>(static_cast<std::uint32_t>(Read32(target + 2)))
+                                          : reinterpret_cast<std::uintptr_t>(target) + 6 + Read32(target + 2);
+        auto* slot = reinterpret_cast<std::uint8_t**>(slotAt);
         if (IsReadableMemory(slot, sizeof(void*))) return *slot;
     }
     return target;
@@ -46,14 +55,37 @@ bool CheckReadable(const void* p) {
     return false;
 }
 
-// Writes five code bytes with the page made writable around the write.
-bool WriteCode(void* at, const std::uint8_t (&bytes)[5]) {
+// Where the jump the target starts with leads (the target starts with one).
+std::uintptr_t JumpDestination(const std::uint8_t* target) {
+    if (target[0] == kJmpRel32) return reinterpret_cast<std::uintptr_t>(target) + 5 + Read32(target + 1);
+    std::uintptr_t dest;
+    std::memcpy(&dest, target + 6, sizeof dest);
+    return dest;
+}
+
+// The jump from `at` to `to`: the near form where the displacement fits, else the far form.
+void MakeJump(std::uint8_t (&code)[kPatchBytes], const std::uint8_t* at, const void* to) {
+    const std::intptr_t distance =
+        reinterpret_cast<std::intptr_t>(to) - reinterpret_cast<std::intptr_t>(at) - 5;
+    if (sizeof(void*) == 4 || (distance >= INT32_MIN && distance <= INT32_MAX)) {
+        const std::int32_t displacement = static_cast<std::int32_t>(distance);
+        code[0] = kJmpRel32;
+        std::memcpy(code + 1, &displacement, 4);
+        return;
+    }
+    std::memcpy(code, kFarJump, 6);
+    const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(to);
+    std::memcpy(code + 6, &address, sizeof address);
+}
+
+// Writes the code bytes with the page made writable around the write.
+bool WriteCode(void* at, const std::uint8_t (&bytes)[kPatchBytes]) {
     DWORD old = 0;
-    if (!::VirtualProtect(at, 5, PAGE_EXECUTE_READWRITE, &old)) return false;
-    std::memcpy(at, bytes, 5);
+    if (!::VirtualProtect(at, kPatchBytes, PAGE_EXECUTE_READWRITE, &old)) return false;
+    std::memcpy(at, bytes, kPatchBytes);
     DWORD ignored = 0;
-    ::VirtualProtect(at, 5, old, &ignored);
-    ::FlushInstructionCache(::GetCurrentProcess(), at, 5);
+    ::VirtualProtect(at, kPatchBytes, old, &ignored);
+    ::FlushInstructionCache(::GetCurrentProcess(), at, kPatchBytes);
     return true;
 }
 
@@ -77,24 +109,24 @@ bool HookCode(void* Target, const void* Replacement, TPatchRecord& Record) {
     std::uint8_t* target = Resolve(static_cast<std::uint8_t*>(Target));
     if (!CheckReadable(target)) return false;
 
-    std::memcpy(Record.Code, target, 5);
-    if (Record.Code[0] == kJmpRel32) {
+    std::memcpy(Record.Code, target, kPatchBytes);
+    if (Record.Code[0] == kJmpRel32 || IsFarJump(target)) {
         ::OutputDebugStringA("Rd_Hook: already hook?");
-        const std::uint32_t dest = reinterpret_cast<std::uintptr_t>(target) + 5 + Read32(target + 1);
+        const std::uintptr_t dest = JumpDestination(target);
         std::uint32_t code = 0;
-        if (IsReadableMemory(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(dest)), 4))
-            code = Read32(reinterpret_cast<const std::uint8_t*>(static_cast<std::uintptr_t>(dest)));
+        if (IsReadableMemory(reinterpret_cast<const void*>(dest), 4))
+            std::memcpy(&code, reinterpret_cast<const void*>(dest), 4);
+        const unsigned first = Record.Code[0];
         Record = TPatchRecord{};
-        char text[96];
-        std::snprintf(text, sizeof text, "Rd_Hook: already hook? jump=%X, dest=%X, code=%X", kJmpRel32,
-                      static_cast<unsigned>(dest), static_cast<unsigned>(code));
+        char text[128];
+        std::snprintf(text, sizeof text, "Rd_Hook: already hook? jump=%X, dest=%llX, code=%X", first,
+                      static_cast<unsigned long long>(dest), static_cast<unsigned>(code));
         throw EAssertionFailed(text);
     }
 
-    std::uint8_t jump[5] = {kJmpRel32};
-    const std::uint32_t displacement =
-        reinterpret_cast<std::uintptr_t>(Replacement) - reinterpret_cast<std::uintptr_t>(target) - 5;
-    std::memcpy(jump + 1, &displacement, 4);
+    std::uint8_t jump[kPatchBytes];
+    std::memcpy(jump, Record.Code, kPatchBytes);
+    MakeJump(jump, target, Replacement);
     if (!WriteCode(target, jump)) {
         Record = TPatchRecord{};
         return false;

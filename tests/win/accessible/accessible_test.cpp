@@ -190,7 +190,7 @@ std::string str(const RECT& r) {
 IAccessible* take(VARIANT& V) {
     IAccessible* a = nullptr;
     if (V.vt == VT_DISPATCH && V.pdispVal) {
-        V.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&a));
+        V.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&a));
         V.pdispVal->Release();
     }
     V.vt = VT_EMPTY;
@@ -255,7 +255,7 @@ struct AccessibleTest : ::testing::Test {
     }
     IAccessible* root() {
         IAccessible* a = nullptr;
-        EXPECT_EQ(::AccessibleObjectFromWindow(wnd, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&a)), S_OK);
+        EXPECT_EQ(::AccessibleObjectFromWindow(wnd, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&a)), S_OK);
         return a;
     }
     // Form client coordinates on the screen.
@@ -421,12 +421,12 @@ TEST_F(AccessibleTest, NavigationParentsAndChildIds) {
     IDispatch* up = nullptr;
     ASSERT_EQ(last->get_accParent(&up), S_OK);
     IAccessible* parent = nullptr;
-    up->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&parent));
+    up->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&parent));
     up->Release();
     EXPECT_EQ(nameOf(parent), u"Board");
     parent->Release();
     ASSERT_EQ(board->get_accParent(&up), S_OK);
-    up->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&parent));
+    up->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&parent));
     up->Release();
     EXPECT_EQ(nameOf(parent), u"Gallery");
     parent->Release();

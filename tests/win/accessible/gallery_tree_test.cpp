@@ -32,7 +32,7 @@ int countTree(IAccessible* A) {
         VARIANT& v = children[static_cast<size_t>(i)];
         if (v.vt != VT_DISPATCH) continue; // a simple element (a link), no control
         IAccessible* c = nullptr;
-        v.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&c));
+        v.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&c));
         v.pdispVal->Release();
         if (!c) continue;
         n += 1 + countTree(c);
@@ -68,7 +68,7 @@ TEST(GalleryTree, EveryControlOfEveryPageIsReachable) {
         tk::TCustomForm* page = gallery::LoadPage(gallery::ReadPageFile(folder + file), nullptr);
         page->Show();
         IAccessible* root = nullptr;
-        ASSERT_EQ(::AccessibleObjectFromWindow(page->Handle(), OBJID_CLIENT, IID_IAccessible,
+        ASSERT_EQ(::AccessibleObjectFromWindow(page->Handle(), OBJID_CLIENT, __uuidof(IAccessible),
                                                reinterpret_cast<void**>(&root)),
                   S_OK);
         const int controls = countControls(page);

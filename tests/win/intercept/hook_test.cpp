@@ -39,6 +39,19 @@ int ReturnsTwo() {
     return 2;
 }
 
+// FF 25: a jump through a pointer, as an import stub makes it (the slot's address on i686,
+// its distance from the next instruction on x86_64).
+void PutSlotJump(uint8_t* at, void** slot) {
+    at[0] = 0xFF;
+    at[1] = 0x25;
+    const uint32_t operand = sizeof(void*) == 4
+                                 ? uint32_t(reinterpret_cast<uintptr_t>(slot))
+                                 : uint32_t(reinterpret_cast<uintptr_t>(slot) - reinterpret_cast<uintptr_t>(at) - 6);
+    std::memcpy(at + 2, &operand, 4);
+}
+
+bool StartsWithJump(const uint8_t* p) { return p[0] == 0xE9 || (sizeof(void*) == 8 && p[0] == 0xFF && p[1] == 0x25); }
+
 void PutRel32Jump(uint8_t* at, const void* to) {
     at[0] = 0xE9;
     const uint32_t d = reinterpret_cast<uintptr_t>(to) - reinterpret_cast<uintptr_t>(at) - 5;
@@ -58,7 +71,7 @@ TEST(HookCode, PatchesAndRestores) {
     ASSERT_TRUE(HookCode(fn, reinterpret_cast<const void*>(&ReturnsTwo), rec));
     EXPECT_EQ(rec.Address, fn);
     EXPECT_EQ(rec.Code[0], 0xB8);
-    EXPECT_EQ(fn[0], 0xE9);
+    EXPECT_TRUE(StartsWithJump(fn));
     EXPECT_EQ(call(), 2);
 
     ASSERT_TRUE(UnhookCode(rec));
@@ -77,16 +90,14 @@ TEST(HookCode, FollowsImportAndPushJumpStubs) {
     uint8_t* slotStub = page.at(64);
     void** slot = reinterpret_cast<void**>(page.at(128));
     *slot = fn;
-    slotStub[0] = 0xFF;
-    slotStub[1] = 0x25;
-    const uint32_t slotAddr = reinterpret_cast<uintptr_t>(slot);
-    std::memcpy(slotStub + 2, &slotAddr, 4);
+    PutSlotJump(slotStub, slot);
 
     TPatchRecord rec;
     ASSERT_TRUE(HookCode(slotStub, reinterpret_cast<const void*>(&ReturnsTwo), rec));
     EXPECT_EQ(rec.Address, fn);
     EXPECT_EQ(reinterpret_cast<IntFn>(fn)(), 2);
     ASSERT_TRUE(UnhookCode(rec));
+    if (sizeof(void*) != 4) return; // push-jump stubs are i686 code
 
     // 68 addr E9 ...: push the real address, jump elsewhere.
     uint8_t* pushStub = page.at(256);
@@ -118,13 +129,39 @@ TEST(HookCode, AlreadyJumpingTargetIsReportedAndLeftAlone) {
         const std::string msg = e.what();
         EXPECT_EQ(msg.rfind("Rd_Hook: already hook? jump=", 0), 0u) << msg;
         char tail[64];
-        std::snprintf(tail, sizeof tail, "jump=E9, dest=%X, code=345678B8",
-                      static_cast<unsigned>(reinterpret_cast<uintptr_t>(dest)));
+        std::snprintf(tail, sizeof tail, "jump=E9, dest=%llX, code=345678B8",
+                      static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(dest)));
         EXPECT_NE(msg.find(tail), std::string::npos) << msg;
     }
     EXPECT_EQ(std::memcmp(before, target, sizeof before), 0);
     EXPECT_EQ(rec.Code[0], 0);
     EXPECT_EQ(rec.Address, nullptr);
+}
+
+TEST(HookCode, ReachesAReplacementAnywhereAndKnowsItsOwnPatch) {
+    // On x86_64 the replacement lies over 4 GB from the target, beyond a near jump's reach.
+    CodePage page;
+    uint8_t* fn = page.at(0);
+    WriteReturn(fn, 1);
+    void* distant = nullptr;
+    for (uintptr_t step = 1; !distant && step < 64 && sizeof(void*) == 8; ++step) {
+        const uint64_t hint = (uint64_t(reinterpret_cast<uintptr_t>(fn)) + (uint64_t(step) << 32)) & ~uint64_t(0xFFFF);
+        distant = ::VirtualAlloc(reinterpret_cast<void*>(uintptr_t(hint)), 4096, MEM_RESERVE | MEM_COMMIT,
+                             PAGE_EXECUTE_READWRITE);
+    }
+    if (!distant) distant = ::VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_EXECUTE_READWRITE);
+    ASSERT_NE(distant, nullptr);
+    WriteReturn(static_cast<uint8_t*>(distant), 7);
+
+    TPatchRecord rec;
+    ASSERT_TRUE(HookCode(fn, distant, rec));
+    EXPECT_EQ(reinterpret_cast<IntFn>(fn)(), 7);
+    TPatchRecord again;
+    EXPECT_THROW(HookCode(fn, reinterpret_cast<const void*>(&ReturnsTwo), again), EAssertionFailed);
+    EXPECT_EQ(reinterpret_cast<IntFn>(fn)(), 7);
+    ASSERT_TRUE(UnhookCode(rec));
+    EXPECT_EQ(reinterpret_cast<IntFn>(fn)(), 1);
+    ::VirtualFree(distant, 0, MEM_RELEASE);
 }
 
 TEST(HookCode, UnreadableTargetsAreLeftAlone) {

@@ -137,7 +137,8 @@ TEST(MainAppVersion, ReadsVellhubOrFallsBack) {
 TEST(Wow64, MatchesTheNativeArchitecture) {
     SYSTEM_INFO si{};
     ::GetNativeSystemInfo(&si);
-    EXPECT_EQ(IsWow64(), si.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64);
+    // Only a 32-bit process on 64-bit Windows runs under WOW64.
+    EXPECT_EQ(IsWow64(), sizeof(void*) == 4 && si.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64);
     EXPECT_EQ(IsWow64(), IsWow64()) << "cached";
     EXPECT_FALSE(GetLoginUserName().empty());
 }

@@ -223,7 +223,7 @@ TEST_F(BoxFixture, AScreenReaderHearsTheTextOnceWhereTheLabelShowsIt) {
     EXPECT_EQ(::GetFocus(), focusBefore);
 
     IAccessible* acc = nullptr;
-    ASSERT_EQ(::AccessibleObjectFromWindow(w, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&acc)), S_OK);
+    ASSERT_EQ(::AccessibleObjectFromWindow(w, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&acc)), S_OK);
     EXPECT_EQ(nameOf(acc), u"Launching Vellora...");
     VARIANT self, role;
     self.vt = VT_I4;
@@ -245,7 +245,7 @@ TEST_F(BoxFixture, AScreenReaderHearsTheTextOnceWhereTheLabelShowsIt) {
     ASSERT_EQ(acc->accHitTest(origin.x + 280, origin.y + 190, &hit), S_OK);
     ASSERT_EQ(hit.vt, VT_DISPATCH);
     IAccessible* text = nullptr;
-    hit.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&text));
+    hit.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&text));
     hit.pdispVal->Release();
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(nameOf(text), u"Launching Vellora...");

@@ -173,6 +173,7 @@ TEST(FaultyWebResChild, DISABLED_EveryExportFaultsInTurn) {
 }
 
 TEST(FaultyWebResChild, DISABLED_TheBufferOfAReportedSizeCannotBeHad) {
+    if (sizeof(void*) == 8) GTEST_SKIP() << "a 64-bit process can have a 2 GB buffer; the 32-bit build proves this path";
     image::StartImageEngine();
     rd::StartResourceModule();
     ASSERT_TRUE(rd::LoadWebResLibrary(u"" VELL_BINARY_DIR "\\faulty-webres\\"));

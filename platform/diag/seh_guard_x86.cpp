@@ -1,4 +1,7 @@
+// The i686 guard: a frame of our own on the thread's exception chain at FS:[0].
 #include "platform/diag/seh_guard.h"
+
+#if defined(__i386__)
 
 #include <windows.h>
 
@@ -56,3 +59,5 @@ bool CallGuarded(void (*fn)(void*) noexcept, void* context, SehFault* fault) {
 }
 
 } // namespace vell::win
+
+#endif // __i386__
