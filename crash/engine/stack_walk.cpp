@@ -1,5 +1,7 @@
 #include "crash/engine/stack_walk.h"
 
+#include <algorithm>
+
 namespace vell::crash {
 
 ThreadStack StackAt(const CONTEXT& context) {
@@ -20,6 +22,21 @@ ThreadStack CallerStack() {
     context.ContextFlags = CONTEXT_CONTROL;
     ::RtlCaptureContext(&context);
     return StackAt(context);
+}
+
+std::vector<uintptr_t> WalkStack(const ThreadStack& stack, const std::vector<LoadedModule>& modules,
+                                 size_t maxFrames) {
+    std::vector<uintptr_t> frames;
+    if (stack.ip) frames.push_back(stack.ip);
+    const std::vector<uintptr_t> callers = CallerFrames(stack, modules);
+    auto from = callers.begin();
+    if (stack.startAt) {
+        // The starting frame not found: the whole stack rather than nothing.
+        auto at = std::find(callers.begin(), callers.end(), stack.startAt);
+        if (at != callers.end()) from = at;
+    }
+    for (; from != callers.end() && frames.size() < maxFrames; ++from) frames.push_back(*from);
+    return frames;
 }
 
 } // namespace vell::crash

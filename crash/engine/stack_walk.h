@@ -29,6 +29,11 @@ struct ThreadStack {
 uintptr_t StackPointerOf(const CONTEXT& context);
 // x86_64: fills stack.unwound from the context (i686 code has no unwind data: nothing).
 void UnwindFrames(ThreadStack& stack, const CONTEXT& context);
+// The return addresses of the frames below the failing one, innermost first, in loaded
+// modules, at most ThreadStack::kMaxUnwound. On i686 every stack word from `sp` up that is a
+// return address into a loaded module (it points just behind a call instruction); on x86_64
+// the frames unwound with the modules' unwind data.
+std::vector<uintptr_t> CallerFrames(const ThreadStack& stack, const std::vector<LoadedModule>& modules);
 
 // The stack of the thread that raised the exception whose context this is; call it on that
 // thread (the bounds are the calling thread's).
@@ -38,10 +43,8 @@ ThreadStack StackAt(const CONTEXT& context);
 // no exception record. The first frames are the caller's own.
 ThreadStack CallerStack();
 
-// The failing instruction, then the return address of every frame below it, at most
-// maxFrames in all. On i686 every stack word from `sp` up that is a return address into a
-// loaded module (it points just behind a call instruction) is taken; on x86_64 the frames
-// are unwound with the modules' unwind data.
+// The failing instruction, then the caller frames from startAt on (all of them when startAt
+// is not among them), at most maxFrames in all.
 std::vector<uintptr_t> WalkStack(const ThreadStack& stack, const std::vector<LoadedModule>& modules,
                                  size_t maxFrames = 48);
 

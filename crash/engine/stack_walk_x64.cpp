@@ -44,24 +44,12 @@ void UnwindFrames(ThreadStack& stack, const CONTEXT& registers) {
     }
 }
 
-std::vector<uintptr_t> WalkStack(const ThreadStack& stack, const std::vector<LoadedModule>& modules,
-                                 size_t maxFrames) {
+std::vector<uintptr_t> CallerFrames(const ThreadStack& stack, const std::vector<LoadedModule>& modules) {
     std::vector<uintptr_t> frames;
-    if (stack.ip) frames.push_back(stack.ip);
-    bool started = stack.startAt == 0;
-    // The first frame is where the registers stood: the failing instruction itself when the
-    // stack is a failure's (already taken), else a frame of the caller's.
-    for (size_t i = stack.ip ? 1 : 0; i < stack.unwoundCount && frames.size() < maxFrames; ++i) {
-        const uintptr_t pc = stack.unwound[i];
-        if (!started && pc == stack.startAt) started = true;
-        if (started && ModuleOf(pc, modules)) frames.push_back(pc);
-    }
-    if (!started) {
-        // The starting frame was not found: keep the whole walk rather than nothing.
-        ThreadStack all = stack;
-        all.startAt = 0;
-        return WalkStack(all, modules, maxFrames);
-    }
+    // The first unwound frame is where the registers stood: the failing instruction itself
+    // when the stack is a failure's (its ip), else a frame of the caller's.
+    for (size_t i = stack.ip ? 1 : 0; i < stack.unwoundCount; ++i)
+        if (ModuleOf(stack.unwound[i], modules)) frames.push_back(stack.unwound[i]);
     return frames;
 }
 

@@ -45,27 +45,15 @@ uintptr_t StackPointerOf(const CONTEXT& context) { return context.Esp; }
 
 void UnwindFrames(ThreadStack&, const CONTEXT&) {}
 
-std::vector<uintptr_t> WalkStack(const ThreadStack& stack, const std::vector<LoadedModule>& modules,
-                                 size_t maxFrames) {
+std::vector<uintptr_t> CallerFrames(const ThreadStack& stack, const std::vector<LoadedModule>& modules) {
     std::vector<uintptr_t> frames;
-    if (stack.ip) frames.push_back(stack.ip);
     if (stack.sp < stack.stackLow || stack.sp >= stack.stackHigh) return frames;
-    bool started = stack.startAt == 0;
-    for (uintptr_t p = stack.sp & ~uintptr_t(3); p + 4 <= stack.stackHigh && frames.size() < maxFrames; p += 4) {
-        uintptr_t value = *reinterpret_cast<const uintptr_t*>(p);
-        if (!started) {
-            if (value != stack.startAt) continue;
-            started = true;
-        }
+    for (uintptr_t p = stack.sp & ~uintptr_t(3);
+         p + 4 <= stack.stackHigh && frames.size() < ThreadStack::kMaxUnwound; p += 4) {
+        const uintptr_t value = *reinterpret_cast<const uintptr_t*>(p);
         // A return address stored twice in a row (a saved copy beside the original) is one frame.
-        if (ModuleOf(value, modules) && followsCall(value) && (frames.empty() || frames.back() != value))
-            frames.push_back(value);
-    }
-    if (!started) {
-        // The starting frame was not found: keep the whole scan rather than nothing.
-        ThreadStack all = stack;
-        all.startAt = 0;
-        return WalkStack(all, modules, maxFrames);
+        const uintptr_t previous = frames.empty() ? stack.ip : frames.back();
+        if (value != previous && ModuleOf(value, modules) && followsCall(value)) frames.push_back(value);
     }
     return frames;
 }
