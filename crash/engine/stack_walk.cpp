@@ -35,7 +35,9 @@ std::vector<uintptr_t> WalkStack(const ThreadStack& stack, const std::vector<Loa
         auto at = std::find(callers.begin(), callers.end(), stack.startAt);
         if (at != callers.end()) from = at;
     }
-    for (; from != callers.end() && frames.size() < maxFrames; ++from) frames.push_back(*from);
+    // The throw site starts the callers and is already the failing address: one frame.
+    for (; from != callers.end() && frames.size() < maxFrames; ++from)
+        if (frames.empty() || frames.back() != *from) frames.push_back(*from);
     return frames;
 }
 
