@@ -73,20 +73,23 @@ bool enterReporting() {
     DWORD expected = 0;
     if (g_reportingThread.compare_exchange_strong(expected, me)) return true;
     if (expected == me) ::TerminateProcess(::GetCurrentProcess(), kUnreportedExitCode);
-    for (;;) ::Sleep(INFINITE);
+    for (;;)
+        ::Sleep(INFINITE);
 }
 
-bool caughtOnThisThread(DWORD threadId) { return threadId == g_mainThread || g_catchThreads.load(); }
+bool caughtOnThisThread(DWORD threadId) {
+    return threadId == g_mainThread || g_catchThreads.load();
+}
 
 // The engine's own handling: the report goes to the debugger output and the process ends.
 [[noreturn]] void handleItself(const Failure& failure) {
     if (failure.ShowPleaseWait) {
         // The please-wait box covers the time the engine spends on its own handling. It is a
         // plain static window; nothing waits for the user.
-        HWND box = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"STATIC",
-                                     L"Please wait...", WS_POPUP | WS_BORDER | SS_CENTER | SS_CENTERIMAGE,
-                                     ::GetSystemMetrics(SM_CXSCREEN) / 2 - 120, ::GetSystemMetrics(SM_CYSCREEN) / 2 - 30,
-                                     240, 60, nullptr, nullptr, nullptr, nullptr);
+        HWND box = ::CreateWindowExW(
+            WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"STATIC", L"Please wait...",
+            WS_POPUP | WS_BORDER | SS_CENTER | SS_CENTERIMAGE, ::GetSystemMetrics(SM_CXSCREEN) / 2 - 120,
+            ::GetSystemMetrics(SM_CYSCREEN) / 2 - 30, 240, 60, nullptr, nullptr, nullptr, nullptr);
         if (box) {
             ::ShowWindow(box, SW_SHOWNOACTIVATE);
             ::UpdateWindow(box);
@@ -94,9 +97,11 @@ bool caughtOnThisThread(DWORD threadId) { return threadId == g_mainThread || g_c
     }
     ::OutputDebugStringW(L"Unhandled failure, not reported:\r\n");
     const std::wstring& text = failure.ReportText;
-    for (size_t at = 0; at < text.size(); at += 4000) ::OutputDebugStringW(text.substr(at, 4000).c_str());
+    for (size_t at = 0; at < text.size(); at += 4000)
+        ::OutputDebugStringW(text.substr(at, 4000).c_str());
     ::TerminateProcess(::GetCurrentProcess(), kUnreportedExitCode);
-    for (;;) ::Sleep(INFINITE);
+    for (;;)
+        ::Sleep(INFINITE);
 }
 
 [[noreturn]] void dispatch(const PendingFailure& pending) {
@@ -124,13 +129,16 @@ bool caughtOnThisThread(DWORD threadId) { return threadId == g_mainThread || g_c
 }
 
 // The report needs stack space; a thread whose stack overflowed hands it to a fresh thread.
-DWORD WINAPI dispatchThread(void* param) { dispatch(*static_cast<PendingFailure*>(param)); }
+DWORD WINAPI dispatchThread(void* param) {
+    dispatch(*static_cast<PendingFailure*>(param));
+}
 
 [[noreturn]] void dispatchFromOverflow(PendingFailure& pending) {
     win::UniqueKernelHandle thread(::CreateThread(nullptr, 256 * 1024, dispatchThread, &pending, 0, nullptr));
     if (thread) ::WaitForSingleObject(thread.get(), INFINITE);
     ::TerminateProcess(::GetCurrentProcess(), kUnreportedExitCode);
-    for (;;) ::Sleep(INFINITE);
+    for (;;)
+        ::Sleep(INFINITE);
 }
 
 // ---- catching ----
@@ -146,7 +154,8 @@ constexpr CodeName kCodes[] = {
     {EXCEPTION_BREAKPOINT, L"EXCEPTION_BREAKPOINT", L"Breakpoint"},
     {EXCEPTION_DATATYPE_MISALIGNMENT, L"EXCEPTION_DATATYPE_MISALIGNMENT", L"Data type misalignment"},
     {EXCEPTION_FLT_DIVIDE_BY_ZERO, L"EXCEPTION_FLT_DIVIDE_BY_ZERO", L"Floating-point division by zero"},
-    {EXCEPTION_FLT_INVALID_OPERATION, L"EXCEPTION_FLT_INVALID_OPERATION", L"Invalid floating-point operation"},
+    {EXCEPTION_FLT_INVALID_OPERATION, L"EXCEPTION_FLT_INVALID_OPERATION",
+     L"Invalid floating-point operation"},
     {EXCEPTION_FLT_OVERFLOW, L"EXCEPTION_FLT_OVERFLOW", L"Floating-point overflow"},
     {EXCEPTION_ILLEGAL_INSTRUCTION, L"EXCEPTION_ILLEGAL_INSTRUCTION", L"Illegal instruction"},
     {EXCEPTION_IN_PAGE_ERROR, L"EXCEPTION_IN_PAGE_ERROR", L"In-page error"},
@@ -172,7 +181,9 @@ PendingFailure describeStructured(const EXCEPTION_POINTERS& info) {
         }
     p.message += L" at address " + HexAddress(p.address);
     if (rec.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && rec.NumberParameters >= 2) {
-        const wchar_t* kind = rec.ExceptionInformation[0] == 1 ? L"write of" : rec.ExceptionInformation[0] == 8 ? L"execution of" : L"read of";
+        const wchar_t* kind = rec.ExceptionInformation[0] == 1   ? L"write of"
+                              : rec.ExceptionInformation[0] == 8 ? L"execution of"
+                                                                 : L"read of";
         p.message += std::wstring(L": ") + kind + L" address " + HexAddress(rec.ExceptionInformation[1]);
     }
     if (info.ContextRecord) p.stack = StackAt(*info.ContextRecord);
@@ -260,19 +271,28 @@ void Install() {
     auto setPolicy = reinterpret_cast<SetPolicyFn>(
         reinterpret_cast<void*>(::GetProcAddress(kernel, "SetProcessUserModeExceptionPolicy")));
     DWORD flags = 0;
-    if (getPolicy && setPolicy && getPolicy(&flags)) setPolicy(flags & ~DWORD(1)); // PROCESS_CALLBACK_FILTER_ENABLED
+    if (getPolicy && setPolicy && getPolicy(&flags))
+        setPolicy(flags & ~DWORD(1)); // PROCESS_CALLBACK_FILTER_ENABLED
 }
 
-void SetHandler(Handler handler) { g_handler.store(handler); }
+void SetHandler(Handler handler) {
+    g_handler.store(handler);
+}
 
-void CatchNewThreads() { g_catchThreads.store(true); }
+void CatchNewThreads() {
+    g_catchThreads.store(true);
+}
 
 void HandleCurrentException() {
     enterReporting();
     dispatch(describeCurrentException());
 }
 
-uintptr_t LastThrowSite() { return t_lastThrowSite; }
-void NoteThrowSite(uintptr_t address) { t_lastThrowSite = address; }
+uintptr_t LastThrowSite() {
+    return t_lastThrowSite;
+}
+void NoteThrowSite(uintptr_t address) {
+    t_lastThrowSite = address;
+}
 
 } // namespace vell::crash

@@ -16,7 +16,8 @@ std::vector<LoadedModule> LoadedModules() {
     MODULEENTRY32W e{};
     e.dwSize = sizeof(e);
     for (BOOL ok = ::Module32FirstW(snap.get(), &e); ok; ok = ::Module32NextW(snap.get(), &e)) {
-        modules.push_back({reinterpret_cast<uintptr_t>(e.modBaseAddr), e.modBaseSize, e.szModule, e.szExePath});
+        modules.push_back(
+            {reinterpret_cast<uintptr_t>(e.modBaseAddr), e.modBaseSize, e.szModule, e.szExePath});
         e.dwSize = sizeof(e);
     }
     return modules;
@@ -30,7 +31,8 @@ const LoadedModule* ModuleOf(uintptr_t address, const std::vector<LoadedModule>&
 
 std::wstring HexAddress(uintptr_t address) {
     wchar_t text[24];
-    std::swprintf(text, 24, L"0x%0*llX", int(2 * sizeof(uintptr_t)), static_cast<unsigned long long>(address));
+    std::swprintf(text, 24, L"0x%0*llX", int(2 * sizeof(uintptr_t)),
+                  static_cast<unsigned long long>(address));
     return text;
 }
 

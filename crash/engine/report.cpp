@@ -34,7 +34,8 @@ void field(std::wstring& out, const wchar_t* name, const std::wstring& value) {
 std::wstring windowsVersion() {
     using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
     HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    auto get = reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")));
+    auto get =
+        reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")));
     OSVERSIONINFOEXW v{};
     v.dwOSVersionInfoSize = sizeof(v);
     std::wstring text = L"unknown";
@@ -43,7 +44,8 @@ std::wstring windowsVersion() {
         if (v.szCSDVersion[0]) text += std::wstring(L" ") + v.szCSDVersion;
     }
     using WineVersionFn = const char*(__cdecl*)();
-    if (auto wine = reinterpret_cast<WineVersionFn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "wine_get_version")))) {
+    if (auto wine = reinterpret_cast<WineVersionFn>(
+            reinterpret_cast<void*>(::GetProcAddress(ntdll, "wine_get_version")))) {
         const char* w = wine();
         if (w) text += L" (Wine " + std::wstring(w, w + std::strlen(w)) + L")";
     }
@@ -72,7 +74,7 @@ std::wstring processorText() {
     const wchar_t* arch = si.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64   ? L"x64"
                           : si.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL ? L"x86"
                           : si.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_ARM64 ? L"ARM64"
-                                                                                       : L"other";
+                                                                                      : L"other";
     return std::wstring(name.begin(), name.end()) +
            format(L", %lu logical processors, %ls", si.dwNumberOfProcessors, arch);
 }
@@ -94,8 +96,8 @@ BOOL CALLBACK addScreen(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
     if (!::GetMonitorInfoW(monitor, &mi)) return TRUE;
     const RECT& r = mi.rcMonitor;
     const RECT& w = mi.rcWork;
-    line(out, format(L"  %ls: %ldx%ld at (%ld,%ld), work area (%ld,%ld)-(%ld,%ld)%ls", mi.szDevice, r.right - r.left,
-                     r.bottom - r.top, r.left, r.top, w.left, w.top, w.right, w.bottom,
+    line(out, format(L"  %ls: %ldx%ld at (%ld,%ld), work area (%ld,%ld)-(%ld,%ld)%ls", mi.szDevice,
+                     r.right - r.left, r.bottom - r.top, r.left, r.top, w.left, w.top, w.right, w.bottom,
                      (mi.dwFlags & MONITORINFOF_PRIMARY) ? L", primary" : L""));
     return TRUE;
 }
@@ -103,8 +105,8 @@ BOOL CALLBACK addScreen(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
 std::wstring localTime() {
     SYSTEMTIME t{};
     ::GetLocalTime(&t);
-    return format(L"%04u-%02u-%02u %02u:%02u:%02u.%03u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond,
-                  t.wMilliseconds);
+    return format(L"%04u-%02u-%02u %02u:%02u:%02u.%03u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                  t.wSecond, t.wMilliseconds);
 }
 
 } // namespace
@@ -129,8 +131,9 @@ std::wstring BuildReportText(const FailureFacts& facts, const std::vector<Loaded
     line(out, L"Modules:");
     for (const LoadedModule& m : modules) {
         std::wstring version = vell::env::GetFileVersionString(m.path);
-        line(out, L"  " + HexAddress(m.base) + format(L" 0x%08lX %-14ls ", static_cast<unsigned long>(m.size),
-                                                     version.empty() ? L"-" : version.c_str()) +
+        line(out, L"  " + HexAddress(m.base) +
+                      format(L" 0x%08lX %-14ls ", static_cast<unsigned long>(m.size),
+                             version.empty() ? L"-" : version.c_str()) +
                       m.path);
     }
     line(out, L"");

@@ -6,7 +6,8 @@ namespace vell::crash {
 
 ThreadStack StackAt(const CONTEXT& context) {
 #pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Warray-bounds" // the thread block is read through a segment register, not an array
+#pragma GCC diagnostic ignored                                                                               \
+    "-Warray-bounds" // the thread block is read through a segment register, not an array
     auto* tib = reinterpret_cast<NT_TIB*>(::NtCurrentTeb());
 #pragma GCC diagnostic pop
     ThreadStack stack;

@@ -12,11 +12,11 @@ namespace vell::crash {
 
 // Where the failing thread stood.
 struct ThreadStack {
-    uintptr_t ip = 0;          // the instruction that failed (0 when unknown)
-    uintptr_t sp = 0;          // its stack pointer
-    uintptr_t stackLow = 0;    // the thread's stack bounds
+    uintptr_t ip = 0;       // the instruction that failed (0 when unknown)
+    uintptr_t sp = 0;       // its stack pointer
+    uintptr_t stackLow = 0; // the thread's stack bounds
     uintptr_t stackHigh = 0;
-    uintptr_t startAt = 0;     // drop frames above this return address (0: keep all)
+    uintptr_t startAt = 0; // drop frames above this return address (0: keep all)
     // x86_64: the code address of every frame from the registers down, unwound when the
     // stack was taken, while all its frames were still there (by the time of the walk the
     // frames of the functions that took it have returned and may be overwritten).

@@ -20,7 +20,8 @@ bool unwindOnce(const ThreadStack& stack, CONTEXT& context) {
     if (RUNTIME_FUNCTION* function = ::RtlLookupFunctionEntry(pc, &imageBase, nullptr)) {
         void* handlerData = nullptr;
         DWORD64 establisher = 0;
-        ::RtlVirtualUnwind(UNW_FLAG_NHANDLER, imageBase, pc, function, &context, &handlerData, &establisher, nullptr);
+        ::RtlVirtualUnwind(UNW_FLAG_NHANDLER, imageBase, pc, function, &context, &handlerData, &establisher,
+                           nullptr);
     } else {
         if (!onStack(stack, context.Rsp, sizeof(DWORD64))) return false;
         context.Rip = *reinterpret_cast<const DWORD64*>(context.Rsp);
@@ -31,7 +32,9 @@ bool unwindOnce(const ThreadStack& stack, CONTEXT& context) {
 
 } // namespace
 
-uintptr_t StackPointerOf(const CONTEXT& context) { return context.Rsp; }
+uintptr_t StackPointerOf(const CONTEXT& context) {
+    return context.Rsp;
+}
 
 void UnwindFrames(ThreadStack& stack, const CONTEXT& registers) {
     stack.unwoundCount = 0;

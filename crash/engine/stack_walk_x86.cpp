@@ -9,7 +9,8 @@ namespace vell::crash {
 namespace {
 
 bool executable(DWORD protect) {
-    return (protect & (PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)) != 0;
+    return (protect & (PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)) !=
+           0;
 }
 
 bool readableCode(uintptr_t from, uintptr_t to) {
@@ -30,18 +31,21 @@ bool followsCall(uintptr_t ret) {
     if (p[-5] == 0xE8) return true;
     if (p[-6] == 0xFF && p[-5] == 0x15) return true;
     auto isCallModrm = [](uint8_t modrm, int mod) { return (modrm & 0x38) == 0x10 && (modrm >> 6) == mod; };
-    if (p[-2] == 0xFF && isCallModrm(p[-1], 3)) return true;                          // call reg
-    if (p[-2] == 0xFF && isCallModrm(p[-1], 0) && (p[-1] & 7) != 4 && (p[-1] & 7) != 5) return true; // call [reg]
-    if (p[-3] == 0xFF && isCallModrm(p[-2], 1) && (p[-2] & 7) != 4) return true;    // call [reg+d8]
-    if (p[-4] == 0xFF && isCallModrm(p[-3], 1) && (p[-3] & 7) == 4) return true;    // call [sib+d8]
-    if (p[-6] == 0xFF && isCallModrm(p[-5], 2) && (p[-5] & 7) != 4) return true;    // call [reg+d32]
-    if (p[-7] == 0xFF && isCallModrm(p[-6], 2) && (p[-6] & 7) == 4) return true;    // call [sib+d32]
+    if (p[-2] == 0xFF && isCallModrm(p[-1], 3)) return true; // call reg
+    if (p[-2] == 0xFF && isCallModrm(p[-1], 0) && (p[-1] & 7) != 4 && (p[-1] & 7) != 5)
+        return true;                                                             // call [reg]
+    if (p[-3] == 0xFF && isCallModrm(p[-2], 1) && (p[-2] & 7) != 4) return true; // call [reg+d8]
+    if (p[-4] == 0xFF && isCallModrm(p[-3], 1) && (p[-3] & 7) == 4) return true; // call [sib+d8]
+    if (p[-6] == 0xFF && isCallModrm(p[-5], 2) && (p[-5] & 7) != 4) return true; // call [reg+d32]
+    if (p[-7] == 0xFF && isCallModrm(p[-6], 2) && (p[-6] & 7) == 4) return true; // call [sib+d32]
     return false;
 }
 
 } // namespace
 
-uintptr_t StackPointerOf(const CONTEXT& context) { return context.Esp; }
+uintptr_t StackPointerOf(const CONTEXT& context) {
+    return context.Esp;
+}
 
 void UnwindFrames(ThreadStack&, const CONTEXT&) {}
 

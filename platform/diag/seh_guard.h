@@ -23,7 +23,9 @@ namespace vell::win {
 // an exception that nothing catches is continued by the program's start-up code, after
 // which the runtime calls std::terminate; handlers that are not C++ leave them alone.
 inline constexpr std::uint32_t kCxxThrowCode = 0x20474343;
-constexpr bool IsCxxExceptionCode(std::uint32_t code) { return (code & 0x00FFFFFF) == 0x00474343; }
+constexpr bool IsCxxExceptionCode(std::uint32_t code) {
+    return (code & 0x00FFFFFF) == 0x00474343;
+}
 
 struct SehFault {
     std::uint32_t code = 0;        // the exception code, e.g. 0xC0000005 for an access violation
