@@ -5,9 +5,9 @@
 namespace vell::crash {
 
 ThreadStack StackAt(const CONTEXT& context) {
+    // The thread block is read through a segment register, not an array.
 #pragma GCC diagnostic push
-#pragma GCC diagnostic ignored                                                                               \
-    "-Warray-bounds" // the thread block is read through a segment register, not an array
+#pragma GCC diagnostic ignored "-Warray-bounds"
     auto* tib = reinterpret_cast<NT_TIB*>(::NtCurrentTeb());
 #pragma GCC diagnostic pop
     ThreadStack stack;
