@@ -52,17 +52,10 @@ TGraphicControl::~TGraphicControl() = default;
 
 void TGraphicControl::WndProc(TMessage& m) {
     if (m.Msg == WM_PAINT && m.WParam) {
-        FCanvas->Lock();
-        FCanvas->SetHandle(reinterpret_cast<HDC>(m.WParam));
-        try {
+        {
+            TCanvasBinding bound(*FCanvas, reinterpret_cast<HDC>(m.WParam));
             Paint();
-        } catch (...) {
-            FCanvas->SetHandle(nullptr);
-            FCanvas->Unlock();
-            throw;
         }
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
         m.Result = 0;
         return;
     }
@@ -224,19 +217,12 @@ TCustomControl::~TCustomControl() {
 
 void TCustomControl::PaintWindow(HDC DC) {
     FControlState |= csCustomPaint;
-    FCanvas->Lock();
-    FCanvas->SetHandle(DC);
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        FControlState &= ~csCustomPaint;
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-    FControlState &= ~csCustomPaint;
+    struct CustomPaint {
+        uint32_t& state;
+        ~CustomPaint() { state &= ~csCustomPaint; }
+    } flag{FControlState};
+    TCanvasBinding bound(*FCanvas, DC);
+    Paint();
 }
 
 } // namespace vell::tk

@@ -93,4 +93,23 @@ private:
     int FLockCount = 0;
 };
 
+// A canvas drawing on DC for the length of a scope: locked and bound to the DC, then
+// unbound and unlocked when the scope ends, thrown out of or not.
+class TCanvasBinding {
+public:
+    TCanvasBinding(TCanvas& Canvas, HDC DC) : FCanvas(Canvas) {
+        FCanvas.Lock();
+        FCanvas.SetHandle(DC);
+    }
+    TCanvasBinding(const TCanvasBinding&) = delete;
+    TCanvasBinding& operator=(const TCanvasBinding&) = delete;
+    ~TCanvasBinding() {
+        FCanvas.SetHandle(nullptr);
+        FCanvas.Unlock();
+    }
+
+private:
+    TCanvas& FCanvas;
+};
+
 } // namespace vell::tk

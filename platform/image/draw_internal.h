@@ -29,15 +29,6 @@ TChunkIHDR* targetPixels(TPngImage& image);
 // be had.
 bool ComposeOntoDC(HDC dc, const draw::DrawSource& source, draw::ComposeParams params);
 
-// Holds a reference to an image (a cached scratch image, say) and releases it at the end
-// of the scope.
-struct PngReleaser {
-    void operator()(TPngImage* p) const {
-        if (p) p->ReleaseRef();
-    }
-};
-using PngRef = std::unique_ptr<TPngImage, PngReleaser>;
-
 // A w x h premultiplied image holding a smooth rounded rectangle over its whole area
 // (FillRoundRectSmooth's parameters), from a small cache of recently used ones: the three
 // last distinct requests are kept. Null when w or h is not positive.

@@ -195,4 +195,12 @@ private:
 
 template <class E> void TPngImage::RaiseError(const std::string& text) { raiseError<E>(text); }
 
+// Holds one reference to an image and releases it at the end of the scope.
+struct PngReleaser {
+    void operator()(TPngImage* p) const {
+        if (p) p->ReleaseRef();
+    }
+};
+using PngRef = std::unique_ptr<TPngImage, PngReleaser>;
+
 } // namespace vell::image

@@ -113,4 +113,21 @@ private:
     HGDIOBJ old_;
 };
 
+// SaveDC / RestoreDC as a scope: whatever is changed on the DC (clip, origins, selected
+// objects) inside the scope is put back when it ends, thrown out of or not.
+class SavedDC {
+public:
+    explicit SavedDC(HDC dc) : dc_(dc), saved_(dc ? ::SaveDC(dc) : 0) {}
+    SavedDC(const SavedDC&) = delete;
+    SavedDC& operator=(const SavedDC&) = delete;
+    ~SavedDC() {
+        if (saved_) ::RestoreDC(dc_, saved_);
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+    int saved_;
+};
+
 } // namespace vell::win
