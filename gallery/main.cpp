@@ -8,10 +8,9 @@
 #include "platform/image/engine_startup.h"
 #include "platform/image/png_image.h"
 #include "platform/win/environment.h"
-#include "rdcontrol/controls/register_controls.h"
+#include "rdcontrol/library.h"
 #include "rdcontrol/picture/picture_formats.h"
 #include "rdcontrol/resource/resource.h"
-#include "rdcontrol/skinstyle/skin_style.h"
 #include "toolkit/forms.h"
 
 #include <windows.h>
@@ -45,8 +44,7 @@ int wmain(int argc, wchar_t** argv) {
     rd::RegisterPictureFormats();
     rd::StartResourceModule();
     rd::LoadWebResLibrary(text::fromWide(product));
-    rd::RegisterSkinStyle();
-    rd::RegisterSkinnedControls();
+    rd::StartSkinnedLibrary();
     gallery::RegisterGalleryClasses();
     const std::u16string skin = text::fromWide(product) + u"skin\\";
     rd::TResource::SetRootPath(skin);

@@ -1,6 +1,7 @@
 // TControl: parent and container, bounds, coordinates, appearance, message delivery and
 // streaming. Alignment lives in align.cpp, the mouse in mouse.cpp, painting in paint.cpp.
 #include "toolkit/control.h"
+#include "toolkit/application.h"
 #include "toolkit/accessible.h"
 #include "core/component/reader.h"
 #include "toolkit/form.h"
@@ -183,8 +184,15 @@ POINT TControl::GetClientOrigin() const {
     return POINT{o.x + FLeft - s.x, o.y + FTop - s.y};
 }
 
-POINT TControl::ClientToScreen(POINT P) const { return ToolkitHooks().ClientToScreen(this, P); }
-POINT TControl::ScreenToClient(POINT P) const { return ToolkitHooks().ScreenToClient(this, P); }
+POINT TControl::ClientToScreen(POINT P) const {
+    const POINT o = GetClientOrigin();
+    return POINT{P.x + o.x, P.y + o.y};
+}
+
+POINT TControl::ScreenToClient(POINT P) const {
+    const POINT o = GetClientOrigin();
+    return POINT{P.x - o.x, P.y - o.y};
+}
 
 // Walks from this control out to AParent: the control's own position and each container's
 // position on the way, less the scroll offsets of the containers passed (their content
@@ -400,6 +408,7 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
 
 void TControl::Perform(TMessage& m) {
     if (ToolkitHooks().PreProcessMessage(this, m)) return;
+    PrepareMessage(m);
     if (FMessageHooks.empty()) {
         WndProc(m);
         return;
@@ -460,7 +469,7 @@ void raiseAccessibleEvent(TControl* C, UINT Msg) {
 
 void TControl::WndProc(TMessage& m) {
     if (m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST) {
-        if (!InState(csDesigning)) ToolkitHooks().HintMouseMessage(this, m);
+        if (TApplication* app = CurrentApplication(); app && !InState(csDesigning)) app->HintMouseMessage(this, m);
         if (m.Msg != WM_MOUSEWHEEL && m.Msg != WM_MOUSEHWHEEL) HandleMouse(m);
     } else {
         switch (m.Msg) {
@@ -471,7 +480,7 @@ void TControl::WndProc(TMessage& m) {
             if (m.LParam == 0) OnMouseLeave(this);
             break;
         case CM_MOUSEWHEEL:
-            ToolkitHooks().MouseWheel(this, m);
+            HandleMouseWheel(m);
             return;
         case CM_HITTEST:
             m.Result = HTCLIENT;

@@ -305,8 +305,12 @@ protected:
     POINT SizingPosition() const { return FSizing ? FSizingPosition : POINT{FLeft, FTop}; }
 
   protected:
-    // Invalidates the control's area in its window (through the toolkit's seam).
+    // Invalidates the control's area in its window (the window's invalidation goes through
+    // the toolkit's seam).
     virtual void InvalidateControl(bool IsVisible, bool IsOpaque);
+    // Every message of the control, after the process-wide seam and before its message
+    // hooks and WndProc: a class's own conversion of what it receives (coordinates, say).
+    virtual void PrepareMessage(TMessage& Message) {}
     virtual void FontChanged();
     virtual void ColorChanged();
     bool IsOpaque() const { return (FControlStyle & csOpaque) != 0; }
@@ -380,12 +384,9 @@ TControl* GetCaptureControl();
 void SetCaptureControl(TControl* Control);
 
 // A control whose invalidation goes through even while it (or a container of it) is
-// hidden, and a count of the window invalidations that reached it: its own window's, an
-// ancestor's or a descendant's. Setting one (or none) starts the count at 0; a control
-// that goes is forgotten.
+// hidden; a control that goes is forgotten.
 void SetForceInvalidateControl(TControl* Control);
 TControl* ForceInvalidateControl();
-int ForceInvalidateCount();
 
 // The full-precision point of a mouse message being sent to a windowless control (whose
 // coordinates may not fit the message's 16 bits): set for the duration of one send.

@@ -2,8 +2,9 @@
 //
 // Two kinds, both composable:
 //
-// - TToolkitHooks: behaviour for every control of the process (invalidation, painting,
-//   mouse routing, coordinates, cursor, wheel, window positions, hints). Hooks objects form
+// - TToolkitHooks: behaviour for every control of the process (message pre-processing,
+//   invalidation, erasing, bounds and alignment, window positions, layered attributes,
+//   custom hints). What belongs to one class is that class's own virtual, not a link. Hooks objects form
 //   a chain: the last installed runs first, and each call's default passes it on to the
 //   link installed before, down to the framework's own behaviour at the bottom. A link
 //   changes what it needs and calls Next() for the rest, or stops there by not calling it.
@@ -33,33 +34,14 @@ public:
     virtual bool PreProcessMessage(TControl* Control, TMessage& Message);
     // Invalidation of a framework window (Rect null: the whole client area).
     virtual void InvalidateWindow(TWinControl* Control, const RECT* Rect, bool Erase);
-    // Invalidation of a windowless control's area in its window.
-    virtual void InvalidateControl(TControl* Control, bool IsVisible, bool IsOpaque);
-    // The paint message of a windowed control (a DC in WParam, or none: paint the window).
-    virtual void PaintMessage(TWinControl* Control, TMessage& Message);
     // The erase-background message of a windowed control.
     virtual void EraseBackground(TWinControl* Control, HDC DC);
-    // One windowless child painted by its windowed container, on DC with the origin and
-    // clip already moved to the child.
-    virtual void PaintChild(TWinControl* Container, TControl* Child, HDC DC);
     // After a control's bounds changed (moved and/or resized).
     virtual void BoundsChanged(TControl* Control, bool Moved, bool Resized);
     // After a control asked its container to realign it.
     virtual void AlignRequested(TControl* Control);
-    // Between a control's client coordinates and the screen.
-    virtual POINT ClientToScreen(const TControl* Control, POINT P);
-    virtual POINT ScreenToClient(const TControl* Control, POINT P);
-    // A mouse message of a window, routed to the control under it (or the capture control);
-    // true when a child took it, so the window's own handling stops.
-    virtual bool RouteMouse(TWinControl* Window, TMessage& Message);
-    // The cursor shown over ClientPos of Window (crDefault: the window class's).
-    virtual TCursor CursorAt(TWinControl* Window, POINT ClientPos);
-    // CM_MOUSEWHEEL at Control; true when handled.
-    virtual bool MouseWheel(TControl* Control, TMessage& Message);
     // WM_WINDOWPOSCHANGING of a windowed control, before the framework's handling.
     virtual void WindowPosChanging(TWinControl* Control, WINDOWPOS& Pos);
-    // Every mouse message a control handles, for the application's hint tracking.
-    virtual void HintMouseMessage(TControl* Control, const TMessage& Message);
     // A form's constant opacity or colour key given to its layered window (a shadow that
     // follows the form listens here); false when the platform refused.
     virtual bool SetLayeredAttributes(TWinControl* Control, COLORREF Key, BYTE Alpha, DWORD Flags);

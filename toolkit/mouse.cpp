@@ -310,7 +310,7 @@ void TWinControl::HandleSetCursor(TMessage& m) {
         if (cursor == crDefault) {
             POINT p;
             ::GetCursorPos(&p);
-            cursor = ToolkitHooks().CursorAt(this, ScreenToClient(p));
+            cursor = DefaultCursorAt(ScreenToClient(p));
         }
         if (cursor != crDefault) {
             ::SetCursor(Screen()->Cursors(cursor));

@@ -9,7 +9,20 @@
 namespace vell::tk {
 
 void TControl::InvalidateControl(bool IsVisible, bool IsOpaque) {
-    ToolkitHooks().InvalidateControl(this, IsVisible, IsOpaque);
+    TWinControl* window = Parent();
+    const bool forced = this == ForceInvalidateControl();
+    if (!(IsVisible || forced || InState(csDesigning)) || !window || !window->HandleAllocated()) return;
+    // The area in window coordinates, cut by every windowless container on the way.
+    RECT r{0, 0, FWidth, FHeight};
+    POINT at = ClientToParent(POINT{0, 0}, window);
+    ::OffsetRect(&r, at.x, at.y);
+    for (TControl* c = Container(); c && c != window; c = c->Container()) {
+        if (!c->Visible() && !forced && !c->InState(csDesigning)) return;
+        POINT o = c->ClientToParent(POINT{0, 0}, window);
+        RECT cr{o.x, o.y, o.x + c->Width(), o.y + c->Height()};
+        if (!::IntersectRect(&r, &r, &cr)) return;
+    }
+    window->InvalidateWindow(&r, !(IsOpaque || (window->ControlStyle() & csOpaque)));
 }
 
 HDC TControl::GetDeviceContext(HWND& WindowHandle) {
@@ -116,7 +129,7 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
         ::IntersectClipRect(DC, 0, 0, c->Width(), c->Height());
         if (FControlState & csPaintCopy) c->FControlState |= csPaintCopy;
         try {
-            ToolkitHooks().PaintChild(this, c, DC);
+            DefaultPaintChild(c, DC);
         } catch (...) {
             c->FControlState &= ~csPaintCopy;
             ::RestoreDC(DC, saved);

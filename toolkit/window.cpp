@@ -188,7 +188,7 @@ void TWinControl::WndProc(TMessage& m) {
             return;
         }
         if (m.Msg == WM_MOUSEMOVE) TrackMouse(MessagePoint(this, m));
-        if (m.Msg != WM_MOUSEHWHEEL && ToolkitHooks().RouteMouse(this, m)) return;
+        if (m.Msg != WM_MOUSEHWHEEL && DefaultRouteMouse(m)) return;
         TControl::WndProc(m);
         return;
     }
@@ -198,7 +198,7 @@ void TWinControl::WndProc(TMessage& m) {
         MouseLeftWindow();
         break;
     case WM_PAINT:
-        ToolkitHooks().PaintMessage(this, m);
+        DefaultPaint(m);
         return;
     case WM_ERASEBKGND:
         ToolkitHooks().EraseBackground(this, reinterpret_cast<HDC>(m.WParam));

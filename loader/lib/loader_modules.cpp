@@ -7,11 +7,10 @@
 #include "core/text/utf.h"
 #include "platform/image/engine_startup.h"
 #include "platform/win/environment.h"
-#include "rdcontrol/controls/register_controls.h"
+#include "rdcontrol/library.h"
 #include "rdcontrol/hint/skin_hint.h"
 #include "rdcontrol/picture/picture_formats.h"
 #include "rdcontrol/resource/resource.h"
-#include "rdcontrol/skinstyle/skin_style.h"
 #include "services/bugreport/send_bug_report.h"
 #include "services/language/product_language.h"
 #include "services/log/log.h"
@@ -36,17 +35,6 @@ void startImageEngine() {
     rd::RegisterPictureFormats();
 }
 
-// The skin style and the skinned controls, readable from form descriptions.
-void startSkinStyles() {
-    rd::RegisterSkinStyle();
-    rd::RegisterSkinnedControls();
-}
-
-void stopSkinStyles() {
-    rd::UnregisterSkinnedControls();
-    rd::UnregisterSkinStyle();
-}
-
 void stopImageEngine() {
     rd::UnregisterPictureFormats();
     image::StopImageEngine();
@@ -60,7 +48,7 @@ constexpr Module kModules[] = {
     {"DPI awareness", dpi::Startup, nullptr},
     {"image engine", startImageEngine, stopImageEngine},
     {"resource packages", rd::StartResourceModule, rd::StopResourceModule},
-    {"skin styles", startSkinStyles, stopSkinStyles},
+    {"skin styles", rd::StartSkinnedLibrary, rd::StopSkinnedLibrary},
     {"hints", rd::RegisterSkinHints, rd::StopSkinHints},
     {"VLR_Comm", PlaceLogFile, nullptr},
     {"COM", startCom, stopCom},

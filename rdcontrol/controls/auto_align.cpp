@@ -1,6 +1,7 @@
 #include "rdcontrol/controls/auto_align.h"
 
 #include "toolkit/hooks.h"
+#include "core/util/scope_exit.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -20,8 +21,7 @@ std::unordered_map<const tk::TControl*, TRdAutoAlign*>& aligners() {
     return map;
 }
 
-// Every control that moves or resizes updates the aligners following it; installed with
-// the first source.
+// Every control that moves or resizes updates the aligners following it.
 class TFollowHooks : public tk::TToolkitHooks {
   public:
     void BoundsChanged(tk::TControl* Control, bool Moved, bool Resized) override {
@@ -43,10 +43,6 @@ class TFollowHooks : public tk::TToolkitHooks {
 TFollowHooks& followHooks() {
     static TFollowHooks hooks;
     return hooks;
-}
-
-void followMoves() {
-    tk::InstallToolkitHooks(&followHooks());
 }
 
 int width(const RECT& r) { return r.right - r.left; }
@@ -167,7 +163,6 @@ void TRdAutoAlign::SetSource(tk::TControl* Value) {
     if (Value) AdjustOwnerAlign();
     FSource = Value;
     if (!FSource) return;
-    followMoves();
     FSource->FreeNotification(this);
     if (TRdAutoAlign* s = Of(FSource)) s->FChilds.push_back(this);
     FSource_LastRct = FSource->GetBoundsRect();
@@ -278,13 +273,8 @@ void TRdAutoAlign::UpdateAlign(bool IgnoreLastRct) {
     default: return;
     }
     FUpdateAligning = true;
-    try {
-        FOwner->SetBounds(x, y, w, h);
-    } catch (...) {
-        FUpdateAligning = false;
-        throw;
-    }
-    FUpdateAligning = false;
+    ScopeExit done([this] { FUpdateAligning = false; });
+    FOwner->SetBounds(x, y, w, h);
 }
 
 void TRdAutoAlign::Assign(const tk::TPersistent* Source) {
@@ -296,6 +286,10 @@ void TRdAutoAlign::Assign(const tk::TPersistent* Source) {
     SetAlign(s->FAlign);
     SetAnchors(s->FAnchors);
     SetSource(s->FSource);
+}
+
+void StartFollowingMoves() {
+    tk::InstallToolkitHooks(&followHooks());
 }
 
 void StopFollowingMoves() {

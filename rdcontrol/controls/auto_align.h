@@ -64,8 +64,9 @@ class TRdAutoAlign : public tk::TComponent {
     std::unique_ptr<TRdSizeConstraints> FConstraints;
 };
 
-// Aligners follow their sources' moves through a toolkit hooks link installed when the
-// first source is set; this takes it out of the chain (the next source puts it back).
+// Aligners follow their sources' moves through a toolkit hooks link, put into the chain
+// and taken out by the skinned library's start and stop.
+void StartFollowingMoves();
 void StopFollowingMoves();
 
 

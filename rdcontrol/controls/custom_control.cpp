@@ -60,4 +60,13 @@ void FillControlColor(tk::TControl* Control, tk::TCanvas* Canvas, TColor Color, 
     if (FormColor2nd() != clNone) FillAlphaColor(dc, Rect, FormColor2nd());
 }
 
+void TRdCustomControl::DefaultPaint(tk::TMessage& m) {
+    SkinnedWindowPaint(this, *AllSkin(), m, [this](tk::TMessage& p) { tk::TCustomControl::DefaultPaint(p); });
+}
+
+void TRdCustomControl::PrepareMessage(tk::TMessage& m) {
+    tk::TCustomControl::PrepareMessage(m);
+    SkinnedWindowPrepare(this, *AllSkin(), m);
+}
+
 } // namespace vell::rd

@@ -28,9 +28,14 @@ class TRdCustomControl : public tk::TCustomControl, public ISkinnedControl {
     RECT GetClientRect() const override { return FSkin.ClientRect(tk::TCustomControl::GetClientRect()); }
     void Loaded() override;
     void WndProc(tk::TMessage& Message) override;
+    // Painted through the skin's draw buffer; the skinned paint covers the whole area, so
+    // nothing is erased before it.
+    void DefaultPaint(tk::TMessage& Message) override;
+    void DefaultEraseBackground(HDC DC) override {}
 
   protected:
     void Paint() override;
+    void PrepareMessage(tk::TMessage& Message) override;
 
   private:
     TWindowedSkin FSkin;

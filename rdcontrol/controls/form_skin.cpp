@@ -46,10 +46,6 @@ AlphaFollower& alphaFollower() {
     return follower;
 }
 
-void installAlphaFollower() {
-    tk::InstallToolkitHooks(&alphaFollower());
-}
-
 // The monitor nearest to a window and its work area (the system's work area on the primary
 // monitor, which is what a taskbar reserves).
 bool monitorOf(HWND Wnd, RECT& Monitor, RECT& Work, bool& Primary) {
@@ -173,7 +169,6 @@ TRdFormSkin::TRdFormSkin(tk::TComponent* AOwner) : tk::TComponent(AOwner) {
     if (auto* control = dynamic_cast<tk::TControl*>(AOwner))
         if (TRdFormSkin* existing = Of(control))
             throw tk::EComponentError("can not create 2rd TRdFormSkin, exists: " + nameOf(existing));
-    if (!InState(tk::csDesigning)) installAlphaFollower();
     FDrawControlList = std::make_unique<TRdFormSkinDrawControlList>(this);
     FDrawControlList->OnChanging = [this](tk::TStrings*) { FDrawControlList->ReleaseControls(); };
     FDrawControlList->OnChange = [this](tk::TStrings*) {
@@ -876,6 +871,10 @@ void TRdFormSkin::LimitMaximizedSize(WINDOWPOS& Pos) const {
     if (!monitorOf(FOwnerControl->Handle(), monitor, work, primary) || primary) return;
     Pos.cx = std::min<int>(Pos.cx, work.right - work.left);
     Pos.cy = std::min<int>(Pos.cy, work.bottom - work.top);
+}
+
+void StartFollowingAlpha() {
+    tk::InstallToolkitHooks(&alphaFollower());
 }
 
 void StopFollowingAlpha() {

@@ -200,8 +200,9 @@ class TRdFormSkin : public tk::TComponent {
     bool JumpHookBtnPaint = false;
 };
 
-// The skinned library's shut-down: the opacity follower that the first form skin put into
-// the toolkit's chain leaves it (the next form skin puts it back).
+// A form's shadow follows the opacity the form gives its layered window through a toolkit
+// hooks link, put into the chain and taken out by the skinned library's start and stop.
+void StartFollowingAlpha();
 void StopFollowingAlpha();
 
 } // namespace vell::rd

@@ -2,6 +2,7 @@
 #include "rdcontrol/controls/contrast_paint.h"
 
 #include "core/component/reader.h"
+#include "core/util/scope_exit.h"
 #include "core/image/errors.h"
 #include "platform/image/draw_image.h"
 #include "platform/image/png_image.h"
@@ -18,30 +19,7 @@ namespace vell::rd {
 
 namespace {
 
-// A context that draws into a bitmap of its own (a memory DC with a DIB, an image's DC),
-// not the stock 1 x 1 bitmap of a bare memory DC or a window's DC.
-bool hasRealBitmap(HDC DC) {
-    HGDIOBJ bitmap = ::GetCurrentObject(DC, OBJ_BITMAP);
-    if (!bitmap) return false;
-    BITMAP info{};
-    if (!::GetObjectW(bitmap, sizeof info, &info)) return false;
-    return info.bmWidth > 1 || info.bmHeight > 1;
-}
-
 bool isMouseMessage(UINT Msg) { return Msg >= WM_MOUSEFIRST && Msg <= WM_MOUSELAST; }
-
-RECT unionRect(const RECT& A, const RECT& B) {
-    if (::IsRectEmpty(&A)) return B;
-    if (::IsRectEmpty(&B)) return A;
-    RECT r;
-    ::UnionRect(&r, &A, &B);
-    return r;
-}
-
-std::uint32_t paintTick() {
-    const std::uint32_t t = ::GetTickCount();
-    return t ? t : 1;
-}
 
 } // namespace
 
@@ -294,13 +272,8 @@ void TRdGraphicControl::Realign() {
     FAlignRequested = false;
     RECT r = GetClientRect();
     DisableAlign();
-    try {
-        AlignControls(nullptr, r);
-    } catch (...) {
-        --FAlignLevel;
-        throw;
-    }
-    --FAlignLevel;
+    ScopeExit enable([this] { --FAlignLevel; });
+    AlignControls(nullptr, r);
 }
 
 void TRdGraphicControl::AdjustClientRect(RECT& Rect) const {
@@ -334,224 +307,6 @@ void TRdGraphicControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) 
 }
 
 void TRdGraphicControl::PosChanged() { OnPosChanged(this); }
-
-bool TRdGraphicControl::NeedsEffects() const {
-    const TRdSkinClassDraw* d = FAllSkin->Draw();
-    return d->DrawAlpha() < 255 || d->DrawScale() != 100 || d->DrawGray() || d->DrawBlur() > 0;
-}
-
-void TRdGraphicControl::UpdateOpaque() {
-    const TRdSkinClassDraw* d = FAllSkin->Draw();
-    if (IsOpaque() && (d->DrawScale() < 100 || d->DrawAlpha() < 255 || d->DrawBlur() > 0))
-        SetControlStyle(ControlStyle() & ~tk::csOpaque);
-    FAllSkin->DrawBufferTk = 0;
-}
-
-// ---- painting ----
-
-void TRdGraphicControl::Invalidate() {
-    FAllSkin->DrawBufferTk = 0;
-    FAllSkin->DrawBufferRect = GetClientRect();
-    tk::TGraphicControl::Invalidate();
-}
-
-void TRdGraphicControl::Update() {
-    if (FGraphicParent)
-        Outermost()->Update();
-    else
-        tk::TGraphicControl::Update();
-}
-
-void TRdGraphicControl::Repaint() {
-    if (!Visible() && !InState(tk::csDesigning)) return;
-    tk::TWinControl* window = Parent();
-    if (!window || !window->HandleAllocated()) return;
-    Invalidate();
-    Update();
-}
-
-void TRdGraphicControl::DrawTo(HDC DstDC, int DstX, int DstY) {
-    const DWORD type = ::GetObjectType(DstDC);
-    if (type != OBJ_DC && type != OBJ_MEMDC) return;
-    const bool wasCopy = ControlState() & tk::csPaintCopy;
-    if (!wasCopy) SetControlState(ControlState() | tk::csPaintCopy);
-    const int saved = ::SaveDC(DstDC);
-    try {
-        ::OffsetViewportOrgEx(DstDC, DstX, DstY, nullptr);
-        RECT clip;
-        if (::IntersectClipRect(DstDC, 0, 0, Width(), Height()) != NULLREGION && ::GetClipBox(DstDC, &clip) != NULLREGION)
-            Perform(WM_PAINT, reinterpret_cast<WPARAM>(DstDC));
-    } catch (...) {
-        ::RestoreDC(DstDC, saved);
-        if (!wasCopy) SetControlState(ControlState() & ~tk::csPaintCopy);
-        throw;
-    }
-    ::RestoreDC(DstDC, saved);
-    if (!wasCopy) SetControlState(ControlState() & ~tk::csPaintCopy);
-}
-
-void TRdGraphicControl::PaintNested(HDC DC) {
-    if (FControls.empty()) return;
-    const int outer = ::SaveDC(DC);
-    ::OffsetWindowOrgEx(DC, FScrollX, FScrollY, nullptr);
-    const bool copy = ControlState() & tk::csPaintCopy;
-    const std::vector<TRdGraphicControl*> list = FControls;
-    try {
-        for (TRdGraphicControl* c : list) {
-            if (!c->Visible() && !c->InState(tk::csDesigning)) continue;
-            RECT b = c->GetBoundsRect();
-            if (!::RectVisible(DC, &b)) continue;
-            const int saved = ::SaveDC(DC);
-            ::OffsetWindowOrgEx(DC, -c->Left(), -c->Top(), nullptr);
-            ::IntersectClipRect(DC, 0, 0, c->Width(), c->Height());
-            if (copy) c->SetControlState(c->ControlState() | tk::csPaintCopy);
-            try {
-                const int blur = c->AllSkin()->Draw()->DrawBkgBlur();
-                if (blur > 0) {
-                    // What lies behind the child, blurred.
-                    RECT clip;
-                    if (::GetClipBox(DC, &clip) != NULLREGION) {
-                        const int w = clip.right - clip.left, h = clip.bottom - clip.top;
-                        image::TPngImage* bkg = image::TPngImage::CreateBlank(6, 8, w, h, true, false, true, false);
-                        ::BitBlt(bkg->CanvasHandle(), 0, 0, w, h, DC, clip.left, clip.top, SRCCOPY);
-                        image::GaussBlur(*bkg, blur);
-                        ::BitBlt(DC, clip.left, clip.top, w, h, bkg->CanvasHandle(), 0, 0, SRCCOPY);
-                        bkg->ReleaseRef();
-                    }
-                }
-                c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC));
-            } catch (...) {
-                if (copy) c->SetControlState(c->ControlState() & ~tk::csPaintCopy);
-                ::RestoreDC(DC, saved);
-                throw;
-            }
-            if (copy) c->SetControlState(c->ControlState() & ~tk::csPaintCopy);
-            ::RestoreDC(DC, saved);
-        }
-    } catch (...) {
-        ::RestoreDC(DC, outer);
-        throw;
-    }
-    ::RestoreDC(DC, outer);
-}
-
-void TRdGraphicControl::PaintMessage(HDC D) {
-    if (!D || InState(tk::csDestroying)) return;
-    TRdSkinClass& skin = *FAllSkin;
-    skin.DrawParentBg = !IsOpaque();
-    RECT clip;
-    if (::GetClipBox(D, &clip) == NULLREGION) return;
-    const int w = Width(), h = Height();
-    if (w <= 0 || h <= 0) return;
-    const bool realBitmap = hasRealBitmap(D);
-    // A high-contrast scheme paints plainly, without the skin's effects.
-    const bool effects = realBitmap && !HighContrastPaint() && (skin.DrawBuffer() || NeedsEffects());
-
-    tk::TCanvas* canvas = Canvas();
-    auto paintOn = [&](HDC dc, bool ownPaint) {
-        canvas->Lock();
-        canvas->SetHandle(dc);
-        try {
-            if (ownPaint) Paint();
-            PaintNested(dc);
-            OnPaintFinally(this);
-        } catch (...) {
-            canvas->SetHandle(nullptr);
-            canvas->Unlock();
-            throw;
-        }
-        canvas->SetHandle(nullptr);
-        canvas->Unlock();
-    };
-    if (!effects) {
-        paintOn(D, true);
-        return;
-    }
-
-    const TRdSkinClassDraw& draw = *skin.Draw();
-    const int scale = draw.DrawScale();
-    skin.CreateDrawBuffer();
-    const RECT whole{0, 0, w, h};
-    RECT region;
-    if (scale != 100 || (skin.DrawBufferTk == 0 && ::IsRectEmpty(&skin.DrawBufferRect)))
-        region = whole;
-    else
-        region = unionRect(clip, skin.DrawBufferRect);
-    ::IntersectRect(&region, &region, &whole);
-    image::TPngImage* buffer = skin.DrawBuffer();
-    image::TPngImage* work = nullptr;
-    try {
-        if (TRdSkinClass::GrowDrawBuffer(*buffer, w, h)) {
-            skin.DrawBufferTk = 0;
-            region = whole;
-        }
-        if (region.right > region.left && region.bottom > region.top)
-            work = image::TPngImage::CreateBlank(6, 8, w, h, true, false, true, false);
-    } catch (const image::EPNGOutMemory&) {
-        // Too large to buffer: painted plainly, without the skin's effects.
-        paintOn(D, true);
-        return;
-    }
-    const int rw = region.right - region.left, rh = region.bottom - region.top;
-    if (!work) return;
-    work->SetAlphaPreMultiplied(true);
-    try {
-        const bool blur = draw.DrawBlur() > 0;
-        if (blur)
-            image::CopyBitBlt(*work, *buffer, w, h, 0, 0, 0, 0);
-        else
-            image::CopyBitBlt(*work, *buffer, rw, rh, region.left, region.top, region.left, region.top);
-        const bool ownPaint = skin.DrawBufferTk == 0;
-        if (ownPaint) {
-            skin.DrawBufferTk = paintTick();
-            work->FillRect(region, 0);
-        }
-        HDC wdc = work->CanvasHandle();
-        const int saved = ::SaveDC(wdc);
-        ::IntersectClipRect(wdc, region.left, region.top, region.right, region.bottom);
-        // The control's own painting goes into the buffer; its children are drawn over it
-        // on every paint.
-        canvas->Lock();
-        canvas->SetHandle(wdc);
-        try {
-            if (ownPaint) {
-                Paint();
-                ::GdiFlush();
-                image::CopyBitBlt(*buffer, *work, rw, rh, region.left, region.top, region.left, region.top);
-            }
-            PaintNested(wdc);
-            OnPaintFinally(this);
-        } catch (...) {
-            canvas->SetHandle(nullptr);
-            canvas->Unlock();
-            ::RestoreDC(wdc, saved);
-            throw;
-        }
-        canvas->SetHandle(nullptr);
-        canvas->Unlock();
-        ::RestoreDC(wdc, saved);
-        ::GdiFlush();
-        skin.DrawBufferRect = RECT{};
-        if (blur) image::GaussBlur(*work, draw.DrawBlur());
-        image::TDrawRectParams p;
-        p.DstX = ::MulDiv(region.left, scale, 100);
-        p.DstY = ::MulDiv(region.top, scale, 100);
-        p.DstW = ::MulDiv(rw, scale, 100);
-        p.DstH = ::MulDiv(rh, scale, 100);
-        p.SrcX = region.left;
-        p.SrcY = region.top;
-        p.SrcW = rw;
-        p.SrcH = rh;
-        p.Alpha = static_cast<uint8_t>(draw.DrawAlpha());
-        p.Gray = draw.DrawGray();
-        p.Smooth = draw.SmoothFilter();
-        image::DrawRect(*work, D, p);
-    } catch (...) {
-        work->ReleaseRef();
-        throw;
-    }
-    work->ReleaseRef();
-}
 
 // ---- messages ----
 

@@ -131,6 +131,9 @@ class TRdGraphicControl : public tk::TGraphicControl, public ISkinnedControl {
 
   private:
     void PaintMessage(HDC DC);
+    // Paints on DC: the control's own painting (with OwnPaint), its nested children, and
+    // OnPaintFinally.
+    void PaintOn(HDC DC, bool OwnPaint);
     void PaintNested(HDC DC);
     void RouteMouse(tk::TMessage& Message);
     void TrackNestedMouse(POINT P);

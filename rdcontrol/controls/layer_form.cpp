@@ -1,4 +1,5 @@
 #include "rdcontrol/controls/layer_form.h"
+#include "rdcontrol/controls/skinned_paint.h"
 #include "platform/image/png_image.h"
 
 #include <algorithm>
@@ -26,10 +27,6 @@ TRdLayerForm::TRdLayerForm(tk::TComponent* AOwner)
 }
 
 TRdLayerForm::~TRdLayerForm() = default;
-
-void TRdLayerForm::ReleaseImage::operator()(image::TPngImage* Image) const {
-    if (Image) Image->ReleaseRef();
-}
 
 void TRdLayerForm::SetAlphaBlendValue(uint8_t Value) {
     if (FDrawBlend.SourceConstantAlpha == Value) return;
@@ -89,14 +86,15 @@ void TRdLayerForm::RenderLayer() {
     FDrawingDC = FLayer->CanvasHandle();
     if (!FDrawingDC) return;
     ::PatBlt(FDrawingDC, 0, 0, w, h, BLACKNESS);
-    try {
+    {
+        // The DC is the layer's only while the tree renders into it.
+        struct Drawing {
+            HDC& dc;
+            ~Drawing() { dc = nullptr; }
+        } drawing{FDrawingDC};
         PaintTo(FDrawingDC, 0, 0);
-    } catch (...) {
-        FDrawingDC = nullptr;
-        throw;
+        ::GdiFlush();
     }
-    ::GdiFlush();
-    FDrawingDC = nullptr;
     if (HandLayer()) ++FRenderCount;
 }
 
@@ -138,6 +136,19 @@ void TRdLayerForm::WndProc(tk::TMessage& m) {
         break;
     }
     tk::TForm::WndProc(m);
+}
+
+void TRdLayerForm::DefaultPaint(tk::TMessage& m) {
+    SkinnedWindowPaint(this, *AllSkin(), m, [this](tk::TMessage& p) { tk::TForm::DefaultPaint(p); });
+}
+
+void TRdLayerForm::PrepareMessage(tk::TMessage& m) {
+    tk::TForm::PrepareMessage(m);
+    SkinnedWindowPrepare(this, *AllSkin(), m);
+}
+
+void TRdLayerForm::DefaultEraseBackground(HDC DC) {
+    if (DC) EraseLayer(this, DC);
 }
 
 } // namespace vell::rd

@@ -8,11 +8,7 @@
 #include "rdcontrol/controls/windowed_skin.h"
 #include "toolkit/form.h"
 
-#include <memory>
-
-namespace vell::image {
-class TPngImage;
-}
+#include "platform/image/png_image.h"
 
 namespace vell::rd {
 
@@ -45,9 +41,14 @@ class TRdLayerForm : public tk::TForm, public ISkinnedControl {
     RECT GetClientRect() const override { return FSkin.ClientRect(tk::TForm::GetClientRect()); }
     void Loaded() override;
     void WndProc(tk::TMessage& Message) override;
+    // Painted through the skin's draw buffer (into the layer image); its own pixels start
+    // as transparent black.
+    void DefaultPaint(tk::TMessage& Message) override;
+    void DefaultEraseBackground(HDC DC) override;
 
   protected:
     void CreateParams(tk::TCreateParams& Params) override;
+    void PrepareMessage(tk::TMessage& Message) override;
     void CreateWnd() override;
     void PaintWindow(HDC DC) override;
     void DoShow() override;
@@ -59,10 +60,7 @@ class TRdLayerForm : public tk::TForm, public ISkinnedControl {
     void SyncSize();
     // Hands the last layer to the window manager with the present blend.
     bool HandLayer();
-    struct ReleaseImage {
-        void operator()(image::TPngImage* Image) const;
-    };
-    std::unique_ptr<image::TPngImage, ReleaseImage> FLayer;
+    image::PngRef FLayer;
     bool NotStoredFlag() const { return false; }
 
     bool FAlphaBlend = true;

@@ -1,6 +1,7 @@
 #include "rdcontrol/controls/panel.h"
 #include "core/color/colors.h"
 #include "platform/image/draw_image.h"
+#include "platform/image/png_image.h"
 #include "rdcontrol/controls/contrast_paint.h"
 #include "rdcontrol/controls/custom_control.h"
 #include "rdcontrol/controls/skinned_paint.h"
@@ -134,7 +135,7 @@ void FillAlphaGradient(HDC DC, const RECT& Rect, TColor From, TColor To, bool Ve
     }
     // One row (or column) of premultiplied pixels along the gradient, stretched across.
     const int n = Vertical ? h : w;
-    image::TPngImage* line = image::TPngImage::CreateARGB32(Vertical ? 1 : n, Vertical ? n : 1, false);
+    image::PngRef line(image::TPngImage::CreateARGB32(Vertical ? 1 : n, Vertical ? n : 1, false));
     if (!line) return;
     for (int i = 0; i < n; ++i) {
         const int a = lerp(s.a, e.a, i, n);
@@ -152,7 +153,15 @@ void FillAlphaGradient(HDC DC, const RECT& Rect, TColor From, TColor To, bool Ve
     p.SrcW = line->Width();
     p.SrcH = line->Height();
     image::DrawRect(*line, DC, p);
-    line->ReleaseRef();
+}
+
+void TRdPanel::DefaultPaint(tk::TMessage& m) {
+    SkinnedWindowPaint(this, *AllSkin(), m, [this](tk::TMessage& p) { tk::TPanel::DefaultPaint(p); });
+}
+
+void TRdPanel::PrepareMessage(tk::TMessage& m) {
+    tk::TPanel::PrepareMessage(m);
+    SkinnedWindowPrepare(this, *AllSkin(), m);
 }
 
 } // namespace vell::rd

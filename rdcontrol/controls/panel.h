@@ -39,6 +39,10 @@ class TRdPanel : public tk::TPanel, public ISkinnedControl {
     void Loaded() override;
     void Repaint() override;
     void WndProc(tk::TMessage& Message) override;
+    // Painted through the skin's draw buffer; the skinned paint covers the whole area, so
+    // nothing is erased before it.
+    void DefaultPaint(tk::TMessage& Message) override;
+    void DefaultEraseBackground(HDC DC) override {}
 
     tk::TNotifyEvent OnPaint;
     // An external painter: the panel's window is then only validated; uiUpdate tells
@@ -47,6 +51,7 @@ class TRdPanel : public tk::TPanel, public ISkinnedControl {
 
   protected:
     void Paint() override;
+    void PrepareMessage(tk::TMessage& Message) override;
 
   private:
     TColor FColorTo = clDefault;

@@ -46,8 +46,6 @@ void UnregisterSkinnedControls() {
     forEachClass(tk::UnregisterClassInfo);
     if (gLabelBefore) tk::RegisterClassInfo(*gLabelBefore);
     gLabelBefore = nullptr;
-    StopFollowingMoves();
-    StopFollowingAlpha();
 }
 
 } // namespace vell::rd

@@ -125,14 +125,8 @@ void ReloadCachedImages(bool tintOnly) {
         image::TRdGraphic* graphic = cache.Graphic(i);
         if (!isExactly(*graphic, typeid(image::TPngImage))) continue;
         if (tintOnly && !IsTintablePicture(cache.Name(i))) continue;
-        image::TPngImage* fresh = loadPicture(cache.Name(i));
-        try {
-            graphic->Assign(fresh);
-        } catch (...) {
-            fresh->ReleaseRef();
-            throw;
-        }
-        fresh->ReleaseRef();
+        image::PngRef fresh(loadPicture(cache.Name(i)));
+        graphic->Assign(fresh.get());
     }
     if (tintOnly) return;
     for (std::size_t i = 0; i < cache.Count(); ++i) {

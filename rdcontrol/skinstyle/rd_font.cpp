@@ -1,6 +1,7 @@
 #include "rdcontrol/skinstyle/rd_font.h"
 
 #include "core/color/colors.h"
+#include "core/util/scope_exit.h"
 #include "platform/graphics/canvas.h"
 #include "platform/text/canvas_font.h"
 #include "rdcontrol/skinstyle/skin_class.h"
@@ -187,13 +188,8 @@ void TRdFont::SetParentFont(tk::TFont* P, bool CallCopy) {
     }
     if (CallCopy && !FInCallCopy) {
         FInCallCopy = true;
-        try {
-            Assign(P);
-        } catch (...) {
-            FInCallCopy = false;
-            throw;
-        }
-        FInCallCopy = false;
+        ScopeExit done([this] { FInCallCopy = false; });
+        Assign(P);
     }
     SetAllLocal(false);
     if (!dynamic_cast<TRdFont*>(P)) {
@@ -224,22 +220,18 @@ void TRdFont::DoParentFontChange(const tk::TFont* ChgFont) {
     UpdateScope bracket(*this);
     // What is taken from the parent stays the parent's.
     const TRdFontChgProperty local = FChgProperty;
-    try {
-        if (!local[rfaCharset]) SetCharset(src->Charset());
-        if (!local[rfaColor]) SetColor(src->Color());
-        if (!local[rfaHeight]) SetHeight(src->Height());
-        if (!local[rfaName]) SetName(src->Name());
-        if (!local[rfaStyle]) SetStyle(src->Style());
-        if (auto* rd = dynamic_cast<const TRdFont*>(src)) {
-            if (!local[rfaAntialiased]) SetAntialiased(rd->FAntialiased);
-            if (!local[rfaShadowGlow]) FShadowGlow->Assign(rd->FShadowGlow.get());
-            if (!local[rfaAllSkin]) FAllSkin->Assign(rd->FAllSkin.get());
-        }
-    } catch (...) {
-        FChgProperty = local;
-        throw;
+    ScopeExit restore([this, &local] { FChgProperty = local; });
+    if (!local[rfaCharset]) SetCharset(src->Charset());
+    if (!local[rfaColor]) SetColor(src->Color());
+    if (!local[rfaHeight]) SetHeight(src->Height());
+    if (!local[rfaName]) SetName(src->Name());
+    if (!local[rfaStyle]) SetStyle(src->Style());
+    if (auto* rd = dynamic_cast<const TRdFont*>(src)) {
+        if (!local[rfaAntialiased]) SetAntialiased(rd->FAntialiased);
+        if (!local[rfaShadowGlow]) FShadowGlow->Assign(rd->FShadowGlow.get());
+        if (!local[rfaAllSkin]) FAllSkin->Assign(rd->FAllSkin.get());
     }
-    FChgProperty = local;
+
 }
 
 // ---- copying ----

@@ -1,6 +1,7 @@
 #include "rdcontrol/skinstyle/skin_class.h"
 
 #include "core/skin/value_strings.h"
+#include "core/util/scope_exit.h"
 #include "core/text/strings.h"
 #include "core/text/utf.h"
 #include "platform/image/png_image.h"
@@ -270,16 +271,11 @@ void TRdSkinClass::LoadSkinValue(bool UpdateChild) {
         {
             skin::SkinClassTable& table = ClassTable();
             table.Lock();
-            try {
-                if (skin::TRdValueStrings* section = table.Find(text::utf8ToUtf16(LookupClassName()), FSkinClass)) {
-                    section->AssignTo(lines);
-                    found = true;
-                }
-            } catch (...) {
-                table.UnLock();
-                throw;
+            ScopeExit unlock([&table] { table.UnLock(); });
+            if (skin::TRdValueStrings* section = table.Find(text::utf8ToUtf16(LookupClassName()), FSkinClass)) {
+                section->AssignTo(lines);
+                found = true;
             }
-            table.UnLock();
         }
         if (found) {
             FSkinValues->BeginUpdate();
@@ -324,17 +320,12 @@ void TRdSkinClass::LoadSkinValue(bool UpdateChild) {
 tk::TStrings* TRdSkinClass::CurrentValues() {
     if (FInnerGetCurValues || !FOwner) return FCurrentValues.get();
     FInnerGetCurValues = true;
-    try {
-        std::string section = text::utf16ToUtf8(FSkinClass);
-        if (section.empty() && FComponent) section = FComponent->Name();
-        if (section.empty()) section = FOwner->ClassName().substr(std::min<size_t>(1, FOwner->ClassName().size()));
-        tk::TComponent* root = FComponent && FComponent->Owner() ? FComponent->Owner() : FComponent;
-        FCurrentValues->SetText(TSkinWriter(root).SectionText(*FOwner, section, LookupClassName()));
-    } catch (...) {
-        FInnerGetCurValues = false;
-        throw;
-    }
-    FInnerGetCurValues = false;
+    ScopeExit done([this] { FInnerGetCurValues = false; });
+    std::string section = text::utf16ToUtf8(FSkinClass);
+    if (section.empty() && FComponent) section = FComponent->Name();
+    if (section.empty()) section = FOwner->ClassName().substr(std::min<size_t>(1, FOwner->ClassName().size()));
+    tk::TComponent* root = FComponent && FComponent->Owner() ? FComponent->Owner() : FComponent;
+    FCurrentValues->SetText(TSkinWriter(root).SectionText(*FOwner, section, LookupClassName()));
     return FCurrentValues.get();
 }
 
@@ -392,62 +383,13 @@ void TRdSkinClass::ApplyDrawScale(int OldScale, int NewScale) {
     if (OldScale > 100 && NewScale < 100) scale = 100;
     if (scale < 100) scale = 100;
     if (OldScale <= 100 && NewScale < 100) return;
-    control->DisableAlign();
-    try {
+    {
+        control->DisableAlign();
+        ScopeExit enable([control] { control->EnableAlign(); });
         control->SetBounds(control->Left(), control->Top(), ::MulDiv(DrawScale_OrgWidth, scale, 100),
                            ::MulDiv(DrawScale_OrgHeight, scale, 100));
-    } catch (...) {
-        control->EnableAlign();
-        throw;
     }
-    control->EnableAlign();
     control->Realign();
-}
-
-// ---- draw buffers ----
-
-namespace {
-image::TPngImage* blankBuffer() {
-    image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, 1, 1, true, false, true, false);
-    png->SetAlphaPreMultiplied(true);
-    return png;
-}
-void release(image::TPngImage*& png) {
-    if (png) png->ReleaseRef();
-    png = nullptr;
-}
-} // namespace
-
-void TRdSkinClass::CreateDrawBuffer() {
-    if (!FDrawBuffer) FDrawBuffer = blankBuffer();
-    if (!FDrawBufferBkg) FDrawBufferBkg = blankBuffer();
-}
-
-bool TRdSkinClass::GrowDrawBuffer(image::TPngImage& Buffer, int W, int H) {
-    if (Buffer.Width() >= W && Buffer.Height() >= H) return false;
-    const bool first = Buffer.Width() <= 1 && Buffer.Height() <= 1;
-    const auto grown = [first](int Old, int Needed) {
-        return first ? Needed : std::max(Old, Needed + std::max(Needed / 3, 200));
-    };
-    const int w = grown(Buffer.Width(), W), h = grown(Buffer.Height(), H);
-    Buffer.Resize(w, h, 0, false, 0, 0);
-    Buffer.FillRect(RECT{0, 0, w, h}, 0);
-    Buffer.SetAlphaPreMultiplied(true);
-    return true;
-}
-
-image::TPngImage* TRdSkinClass::EnsureDrawBufferBkgBlur() {
-    if (!FDrawBufferBkgBlur) FDrawBufferBkgBlur = blankBuffer();
-    return FDrawBufferBkgBlur;
-}
-
-void TRdSkinClass::FreeDrawBuffer() {
-    DrawBufferTk = 0;
-    DrawBufferBkgTk = 0;
-    DrawBufferRect = RECT{};
-    release(FDrawBuffer);
-    release(FDrawBufferBkg);
-    release(FDrawBufferBkgBlur);
 }
 
 // ---- the registry ----

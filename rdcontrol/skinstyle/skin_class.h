@@ -12,6 +12,7 @@
 // so that a skin change reloads them all (ReloadAll), parents before their children.
 #pragma once
 #include "core/component/classes.h"
+#include "platform/image/draw_image.h"
 #include "platform/image/png_types.h"
 
 #include <windows.h>
@@ -155,6 +156,24 @@ class TRdSkinClass : public tk::TPersistent {
     // first size is exact; one that must grow again belongs to a control being resized and
     // gets slack (a third, at least 200 pixels) so the next small changes keep it.
     static bool GrowDrawBuffer(image::TPngImage& Buffer, int W, int H);
+    // A tick count for the buffers' ticks: never 0, which marks a stale buffer.
+    static std::uint32_t CurrentTick();
+    // What RenderDrawBuffer did: whether the buffer had to grow (and so was drawn whole),
+    // and the part it rendered again (empty: the buffer was current).
+    struct TBufferRender {
+        bool Grown = false;
+        RECT Rendered{};
+    };
+    // Keeps the owner's own rendering, W x H unscaled, in the draw buffer (CreateDrawBuffer
+    // first). Where it is stale (all of it after growing, at a scale other than 100 or
+    // without a dirty rectangle; else the dirty rectangle) the buffer is cleared, given
+    // Under's pixels when Under is set, and painted by Paint on the buffer's DC clipped to
+    // that part. The buffer counts as current from before Paint runs, so what Paint
+    // invalidates is painted the next time.
+    TBufferRender RenderDrawBuffer(int W, int H, image::TPngImage* Under, const std::function<void(HDC)>& Paint);
+    // The parameters that draw Src of a buffer with the skin's opacity, grey and smoothing,
+    // at the skin's scale (Src's corners scaled).
+    image::TDrawRectParams EffectParams(const RECT& Src) const;
     // Tick counts since which the buffers are valid; 0: stale.
     std::uint32_t DrawBufferTk = 0;
     std::uint32_t DrawBufferBkgTk = 0;

@@ -353,11 +353,9 @@ void TRdSkinStyle::UpdateSkinClass() {
 
 void RegisterSkinStyle() {
     tk::RegisterClassInfo(TRdSkinStyle::StaticClass());
-    StartSkinnedPainting();
 }
 
 void UnregisterSkinStyle() {
-    StopSkinnedPainting();
     tk::UnregisterClassInfo(TRdSkinStyle::StaticClass());
     // The forms are gone and their styles with them; what the last main style left for
     // the process goes too.

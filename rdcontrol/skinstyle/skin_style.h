@@ -108,12 +108,11 @@ class TRdSkinStyle : public tk::TComponent {
     mutable std::unique_ptr<tk::TFont> FBakOwnerFont;
 };
 
-// The skin layer's start-up: makes TRdSkinStyle readable from form descriptions and
-// installs skinned painting in the toolkit.
+// Makes TRdSkinStyle readable from form descriptions (part of the skinned library's start).
 void RegisterSkinStyle();
-// Its shut-down, after the last form is gone: the class is unknown again, skinned painting
-// is out of the toolkit, the second form colour is none and the style's messages go to the
-// message box again. RegisterSkinStyle may run again afterwards.
+// After the last form is gone: the class is unknown again, the second form colour is none
+// and the style's messages go to the message box again. RegisterSkinStyle may run again
+// afterwards.
 void UnregisterSkinStyle();
 // The main style, or null.
 TRdSkinStyle* MainSkinStyle();

@@ -9,6 +9,7 @@
 #include "rdcontrol/controls/label.h"
 #include "rdcontrol/controls/panel.h"
 #include "rdcontrol/controls/register_controls.h"
+#include "rdcontrol/controls/skinned_link.h"
 #include "rdcontrol/controls/skinned_paint.h"
 #include "toolkit/accessible.h"
 #include "toolkit/forms.h"

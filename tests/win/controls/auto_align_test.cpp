@@ -47,6 +47,7 @@ struct Pair {
     TDocked* source;
     TDocked* owner;
     Pair() {
+        rd::StartFollowingMoves(); // the skinned library's start puts it in place
         host.SetBounds(0, 0, 1000, 1000);
         source = new TDocked(&host);
         source->SetParent(&host);

@@ -79,6 +79,7 @@ void TLayerSwatch::Paint() {
 
 void FormSkinTest::SetUp() {
     rdtest::StartModulesOnce();
+    rd::StartFollowingAlpha(); // the skinned library's start puts it in place
     form = new tk::TForm(tk::Application());
     form->SetBorderStyle(tk::bsNone);
     form->SetColor(clWhite);

@@ -3,6 +3,7 @@
 // pictures.
 #include "platform/image/png_image.h"
 #include "platform/timer/rd_timer.h"
+#include "rdcontrol/library.h"
 #include "rdcontrol/controls/image_button.h"
 #include "rdcontrol/controls/register_controls.h"
 #include "rdcontrol/picture/picture_formats.h"
@@ -66,8 +67,7 @@ struct ImageButtonScreen : ::testing::Test {
     void SetUp() override {
         rdtest::StartModulesOnce();
         rd::RegisterPictureFormats();
-        rd::RegisterSkinStyle();
-        rd::RegisterSkinnedControls();
+        rd::StartSkinnedLibrary();
         rd::TResource::SetRootPath(rdtest::DemoSkinFolder());
         rd::TResource::Register(rdtest::DemoSkinFolder() + u"public.rcc", true);
         rd::TResource::Register(rdtest::DemoSkinFolder() + u"black.dll", false);

@@ -1,6 +1,7 @@
 #include "loader/lib/dpi_awareness.h"
 #include "loader/lib/loading_box_form.h"
 #include "platform/image/png_image.h"
+#include "rdcontrol/library.h"
 #include "rdcontrol/controls/image.h"
 #include "rdcontrol/controls/label.h"
 #include "rdcontrol/controls/panel.h"
@@ -41,9 +42,8 @@ TEST(LoadingBoxText, ChosenFromArgumentTwo) {
 namespace {
 struct BoxFixture : ::testing::Test {
     void SetUp() override {
-        rd::RegisterSkinnedControls();
+        rd::StartSkinnedLibrary();
         rd::RegisterPictureFormats();
-        rd::RegisterSkinStyle();
         dpi::LargeScreen = false;
     }
     void TearDown() override { tk::FreeApplication(); }

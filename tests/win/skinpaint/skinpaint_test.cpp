@@ -3,6 +3,7 @@
 // the translucent windows it reaches.
 #include "core/component/writer.h"
 #include "platform/image/png_image.h"
+#include "rdcontrol/library.h"
 #include "rdcontrol/controls/custom_control.h"
 #include "rdcontrol/controls/image.h"
 #include "rdcontrol/controls/label.h"
@@ -10,6 +11,7 @@
 #include "rdcontrol/controls/paint_box.h"
 #include "rdcontrol/controls/panel.h"
 #include "rdcontrol/controls/register_windowed.h"
+#include "rdcontrol/controls/skinned_link.h"
 #include "rdcontrol/controls/skinned_paint.h"
 #include "rdcontrol/skinstyle/rd_font.h"
 #include "rdcontrol/skinstyle/skin_style.h"
@@ -67,8 +69,7 @@ struct SkinPaintTest : ::testing::Test {
     tk::TForm* form = nullptr;
     void SetUp() override {
         rdtest::StartModulesOnce();
-        rd::RegisterSkinStyle();
-        rd::RegisterWindowedControls();
+        rd::StartSkinnedLibrary();
         ASSERT_TRUE(rd::SkinnedPaintingStarted());
         form = new tk::TForm(tk::Application());
         form->SetBorderStyle(tk::bsNone);

@@ -9,6 +9,7 @@
 #include "core/text/paths.h"
 #include "core/text/utf.h"
 #include "platform/image/engine_startup.h"
+#include "rdcontrol/library.h"
 #include "rdcontrol/controls/register_controls.h"
 #include "rdcontrol/picture/picture_formats.h"
 #include "rdcontrol/resource/resource.h"
@@ -33,8 +34,7 @@ int wmain(int argc, wchar_t** argv) {
     rd::RegisterPictureFormats();
     rd::StartResourceModule();
     rd::LoadWebResLibrary(text::ExtractFilePath(text::ExcludeTrailingBackslash(skin)));
-    rd::RegisterSkinStyle();
-    rd::RegisterSkinnedControls();
+    rd::StartSkinnedLibrary();
     rd::SetSkinStyleMessage(nullptr);
 
     auto* form = new tk::TForm(tk::Application());

@@ -6,6 +6,7 @@
 #include "platform/image/engine_startup.h"
 #include "platform/image/nine_slice_draw.h"
 #include "platform/image/png_image.h"
+#include "rdcontrol/library.h"
 #include "rdcontrol/controls/image.h"
 #include "rdcontrol/controls/label.h"
 #include "rdcontrol/controls/panel.h"
@@ -50,8 +51,7 @@ double best(const std::function<void()>& once) {
 
 int main() {
     image::StartImageEngine();
-    rd::RegisterSkinStyle();
-    rd::RegisterWindowedControls();
+    rd::StartSkinnedLibrary();
 
     image::TPngImage* layer = image::TPngImage::CreateBlank(6, 8, kW, kH, true, false, true, false);
     HDC dc = layer->CanvasHandle();
