@@ -94,6 +94,7 @@ struct HintTest : ::testing::Test {
     void SetUp() override {
         static bool engine = (image::StartImageEngine(), rd::RegisterPictureFormats(), true);
         (void)engine;
+        rd::StartFollowingAlpha(); // the skinned library's start puts it in place
         rd::RegisterSkinHints();
         wa = tk::Screen()->WorkAreaRectAt(POINT{0, 0});
         form = new tk::TForm(tk::Application());
