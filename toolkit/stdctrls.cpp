@@ -1,5 +1,6 @@
 #include "toolkit/stdctrls.h"
 #include "toolkit/accessible.h"
+#include "core/geometry/fit_rect.h"
 #include "platform/image/graphic.h"
 #include "platform/image/nine_slice_draw.h"
 #include "platform/win/handles.h"
@@ -85,8 +86,10 @@ void TPanel::SetShowCaption(bool Value) {
 void TPanel::WndProc(TMessage& m) {
     // Without a colour of its own the panel lets what lies beneath show through.
     if (m.Msg == CM_COLORCHANGED) {
-        if (Color() == clNone) FControlStyle &= ~csOpaque;
-        else FControlStyle |= csOpaque;
+        if (Color() == clNone)
+            FControlStyle &= ~csOpaque;
+        else
+            FControlStyle |= csOpaque;
     }
     TCustomControl::WndProc(m);
     // A panel that repaints fully redraws all of itself when its size changes (its caption
@@ -109,9 +112,12 @@ void TPanel::Paint() {
     c->SetFont(Font());
     c->Brush()->SetStyle(bsClear);
     UINT flags = DT_SINGLELINE | DT_EXPANDTABS |
-                 (FAlignment == taCenter ? DT_CENTER : FAlignment == taRightJustify ? DT_RIGHT : DT_LEFT) |
+                 (FAlignment == taCenter         ? DT_CENTER
+                  : FAlignment == taRightJustify ? DT_RIGHT
+                                                 : DT_LEFT) |
                  (FVerticalAlignment == taVerticalCenter ? DT_VCENTER
-                                                         : FVerticalAlignment == taAlignBottom ? DT_BOTTOM : DT_TOP);
+                  : FVerticalAlignment == taAlignBottom  ? DT_BOTTOM
+                                                         : DT_TOP);
     c->DrawText(Caption(), r, flags);
 }
 
@@ -124,7 +130,9 @@ const ClassInfo& TPaintBox::StaticClass() {
     return info;
 }
 
-TPaintBox::TPaintBox(TComponent* AOwner) : TGraphicControl(AOwner) { SetBounds(0, 0, 105, 105); }
+TPaintBox::TPaintBox(TComponent* AOwner) : TGraphicControl(AOwner) {
+    SetBounds(0, 0, 105, 105);
+}
 
 void TPaintBox::Paint() {
     if (InState(csDesigning)) {
@@ -161,7 +169,9 @@ TImage::TImage(TComponent* AOwner)
     SetBounds(0, 0, 105, 105);
 }
 
-TImage::~TImage() { FPicture->OnChange = nullptr; }
+TImage::~TImage() {
+    FPicture->OnChange = nullptr;
+}
 
 void TImage::SetStretch(bool v) {
     if (FStretch == v) return;
@@ -202,26 +212,10 @@ void TImage::Loaded() {
 }
 
 RECT TImage::DestRect() const {
-    int pw = FPicture->Width(), ph = FPicture->Height();
-    int cw = Width(), ch = Height();
-    int w = pw, h = ph;
-    if (FStretch || (FProportional && (pw > cw || ph > ch))) {
-        if (FProportional && pw > 0 && ph > 0) {
-            // Fit inside the control keeping the picture's proportions.
-            if (static_cast<int64_t>(cw) * ph > static_cast<int64_t>(ch) * pw) {
-                h = ch;
-                w = ::MulDiv(pw, ch, ph);
-            } else {
-                w = cw;
-                h = ::MulDiv(ph, cw, pw);
-            }
-        } else {
-            w = cw, h = ch;
-        }
-    }
-    RECT r{0, 0, w, h};
-    if (FCenter) ::OffsetRect(&r, (cw - w) / 2, (ch - h) / 2);
-    return r;
+    const geometry::Rect r =
+        geometry::FitRect(FPicture->Width(), FPicture->Height(), Width(), Height(),
+                          {FStretch, FProportional, FCenter}, geometry::FitRounding::Nearest);
+    return RECT{r.Left, r.Top, r.Right, r.Bottom};
 }
 
 void TImage::Paint() {
@@ -235,7 +229,8 @@ void TImage::Paint() {
     }
     // The margins keep their size when the picture is stretched (nine-slice).
     design::TDesignRect option;
-    option.SetValue(FPictureOption->Left(), FPictureOption->Top(), FPictureOption->Right(), FPictureOption->Bottom());
+    option.SetValue(FPictureOption->Left(), FPictureOption->Top(), FPictureOption->Right(),
+                    FPictureOption->Bottom());
     if (HDC dc = Canvas()->Handle()) image::DrawDesignGraphic(FPicture->Graphic(), DestRect(), dc, &option);
 }
 
@@ -317,10 +312,13 @@ void TLabel::AdjustBounds() {
     win::SelectObjectGuard font(screen.get(), Font()->Handle());
     RECT r{0, 0, FWordWrap ? Width() : 0, 0};
     std::u16string text = Caption().empty() ? u" " : Caption();
-    ::DrawTextW(screen.get(), text::wcs(text), static_cast<int>(text.size()), &r, DrawTextFlags() | DT_CALCRECT);
+    ::DrawTextW(screen.get(), text::wcs(text), static_cast<int>(text.size()), &r,
+                DrawTextFlags() | DT_CALCRECT);
     int x = Left();
-    if (!FWordWrap && FAlignment == taRightJustify) x += Width() - r.right;
-    else if (!FWordWrap && FAlignment == taCenter) x += (Width() - r.right) / 2;
+    if (!FWordWrap && FAlignment == taRightJustify)
+        x += Width() - r.right;
+    else if (!FWordWrap && FAlignment == taCenter)
+        x += (Width() - r.right) / 2;
     SetBounds(x, Top(), r.right, r.bottom);
 }
 

@@ -1,5 +1,5 @@
-// A clean-up written once: the function runs when the scope ends, whether it ends
-// normally or by an exception.
+// Clean-ups written once: they run when the scope ends, whether it ends normally or by an
+// exception.
 #pragma once
 #include <utility>
 
@@ -15,6 +15,16 @@ public:
 
 private:
     F FFn;
+};
+
+// Sets a flag for a scope and restores what it was.
+struct FlagScope {
+    bool& flag;
+    bool was;
+    explicit FlagScope(bool& f) : flag(f), was(f) { flag = true; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+    ~FlagScope() { flag = was; }
 };
 
 } // namespace vell

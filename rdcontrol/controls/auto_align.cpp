@@ -272,8 +272,7 @@ void TRdAutoAlign::UpdateAlign(bool IgnoreLastRct) {
         break;
     default: return;
     }
-    FUpdateAligning = true;
-    ScopeExit done([this] { FUpdateAligning = false; });
+    FlagScope aligning(FUpdateAligning);
     FOwner->SetBounds(x, y, w, h);
 }
 

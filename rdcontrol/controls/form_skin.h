@@ -144,30 +144,38 @@ class TRdFormSkin : public tk::TComponent {
     class OwnerHook;
     class RootHook;
 
+    // the owner, its hooks and the set-up (form_skin.cpp)
     void Setup();
     void HookOwner();
     void UnhookOwner();
     void TakeOwner(tk::TWinControl* Value);
-    void ResolveDrawControls();
-    void ReleaseDrawControl(tk::TObject* Control);
-    void ButtonPaintHook(tk::TObject* Sender, bool& Skip);
+    void AttachRootHook();
+    void DetachRootHook();
+    void FreeShadow();
+    // following the owner (form_skin_follow.cpp)
     void FollowBefore(tk::TWinControl* W, tk::TMessage& Message, bool Root);
     void FollowAfter(tk::TWinControl* W, tk::TMessage& Message, bool Root);
     void Deactivated(tk::TWinControl* W, bool Root);
-    void AttachRootHook();
-    void DetachRootHook();
     void Reposition(bool NoSize = false, bool NoOrder = false, bool NoMove = false, bool ForceShow = false,
                     bool ForceHide = false, HWND* ForceZOrder = nullptr);
+    bool OwnerIsMainFormOnTaskBar() const;
+    // the region (form_skin_region.cpp)
+    bool OwnerMaximized() const;
+    // the shadow layer (form_skin_layer.cpp) and the controls on it (form_skin_layer_controls.cpp)
     void RedrawShadow();
     void PictureChanged();
+    void ResolveDrawControls();
+    void ReleaseDrawControl(tk::TObject* Control);
+    void ButtonPaintHook(tk::TObject* Sender, bool& Skip);
+    // the flash fix (form_skin_flash.cpp)
+    void ArmFixFlashBlack();
+    void StartFlashHold();
     void ShowHandler(tk::TObject* Sender);
     void HoldAlpha();
     void FlashTimerTick();
-    bool OwnerMaximized() const;
-    bool OwnerIsMainFormOnTaskBar() const;
+    // the maximised bounds (form_skin_maximize.cpp)
     void MaximizeBounds(MINMAXINFO& Info) const;
     void LimitMaximizedSize(WINDOWPOS& Pos) const;
-    void FreeShadow();
 
     std::unique_ptr<TEllipseSize> FEllipseSize;
     std::unique_ptr<TBorderLines> FBorderLines;

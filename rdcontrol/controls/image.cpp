@@ -1,10 +1,11 @@
 #include "rdcontrol/controls/image.h"
 
 #include "core/color/colors.h"
+#include "core/geometry/fit_rect.h"
+#include "rdcontrol/controls/measure_dc.h"
 #include "rdcontrol/picture/design_graphic.h"
 #include "toolkit/accessible.h"
 
-#include <cmath>
 #include <oleacc.h>
 
 namespace vell::rd {
@@ -15,9 +16,11 @@ const tk::ClassInfo& TRdImage::StaticClass() {
         tk::ClassBuilder<T>("TRdImage", &TRdGraphicControl::StaticClass())
             .ord("AutoSize", tk::BooleanType(), &T::AutoSize, &T::SetAutoSize, 0)
             .ord("Center", tk::BooleanType(), &T::Center, &T::SetCenter, 0)
-            .ord("IncrementalDisplay", tk::BooleanType(), &T::IncrementalDisplay, &T::SetIncrementalDisplay, 0)
+            .ord("IncrementalDisplay", tk::BooleanType(), &T::IncrementalDisplay, &T::SetIncrementalDisplay,
+                 0)
             .obj("Picture", tk::ClassTypeOf<tk::TPicture>(), &T::Picture, &T::SetPicture)
-            .obj("PictureOption", tk::ClassTypeOf<design::TDesignRect>(), &T::PictureOption, &T::SetPictureOption)
+            .obj("PictureOption", tk::ClassTypeOf<design::TDesignRect>(), &T::PictureOption,
+                 &T::SetPictureOption)
             .ord("Proportional", tk::BooleanType(), &T::Proportional, &T::SetProportional, 0)
             .ord("Stretch", tk::BooleanType(), &T::Stretch, &T::SetStretch, 0)
             .ord("Transparent", tk::BooleanType(), &T::Transparent, &T::SetTransparent, 1)
@@ -84,38 +87,11 @@ void TRdImage::OptionChanged() {
 }
 
 void TRdImage::DestRect(RECT& Rect) const {
-    const int w0 = FPicture->Width(), h0 = FPicture->Height();
     const RECT client = GetClientRect();
-    const int cw = client.right - client.left, ch = client.bottom - client.top;
-    int w = w0, h = h0;
-    if (FStretch || (FProportional && (w0 > cw || h0 > ch))) {
-        if (FProportional && w0 > 0 && h0 > 0) {
-            const double r = static_cast<double>(w0) / h0;
-            if (w0 > h0) {
-                w = cw;
-                h = static_cast<int>(cw / r);
-                if (h > ch) {
-                    h = ch;
-                    w = static_cast<int>(r * ch);
-                }
-            } else {
-                h = ch;
-                w = static_cast<int>(r * ch);
-                if (w > cw) {
-                    w = cw;
-                    h = static_cast<int>(cw / r);
-                }
-            }
-        } else {
-            w = cw;
-            h = ch;
-        }
-    }
-    Rect = RECT{0, 0, w, h};
-    if (FCenter) {
-        const auto half = [](int v) { return static_cast<int>(std::floor(v / 2.0)); };
-        ::OffsetRect(&Rect, half(cw - w), half(ch - h));
-    }
+    const geometry::Rect r = geometry::FitRect(
+        FPicture->Width(), FPicture->Height(), client.right - client.left, client.bottom - client.top,
+        {FStretch, FProportional, FCenter}, geometry::FitRounding::Truncate);
+    Rect = RECT{r.Left, r.Top, r.Right, r.Bottom};
 }
 
 void TRdImage::UpdateOpaque() {
@@ -132,7 +108,8 @@ void TRdImage::UpdateOpaque() {
 }
 
 void TRdImage::PictureChanged(tk::TObject*) {
-    if (FAutoSize && FPicture->Width() > 0 && FPicture->Height() > 0 && !InState(tk::csLoading | tk::csReading))
+    if (FAutoSize && FPicture->Width() > 0 && FPicture->Height() > 0 &&
+        !InState(tk::csLoading | tk::csReading))
         SetBounds(Left(), Top(), FPicture->Width(), FPicture->Height());
     UpdateOpaque();
     if (!FDrawing) Invalidate();
@@ -157,14 +134,12 @@ void TRdImage::Paint() {
         canvas->Brush()->SetStyle(tk::bsClear);
         canvas->Rectangle(client.left, client.top, client.right, client.bottom);
     }
-    FDrawing = true;
-    try {
-        if (!FPicture->Empty()) DrawDesignGraphic(canvas, FPicture->Graphic(), DestRect(), nullptr, FPictureOption.get());
-    } catch (...) {
-        FDrawing = false;
-        throw;
+    {
+        // A picture that changes while it is drawn does not invalidate the control.
+        FlagScope drawing(FDrawing);
+        if (!FPicture->Empty())
+            DrawDesignGraphic(canvas, FPicture->Graphic(), DestRect(), nullptr, FPictureOption.get());
     }
-    FDrawing = false;
     OnPaintEnd(this);
 }
 

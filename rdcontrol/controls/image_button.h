@@ -190,9 +190,15 @@ class TRdImageButton : public TRdGraphicControl, public IShadowLayerControl {
     // ---- check box ----
     // The pictures by check state (rows) and look (normal, hover, disabled).
     enum TCheckLook { clNormalLook, clHoverLook, clDisabledLook };
-    tk::TPicture* CheckBoxImage(TCheckBoxState State, TCheckLook Look) const { return FCheckImages[State][Look].get(); }
-    template <int State, int Look> tk::TPicture* CheckImageAt() const { return FCheckImages[State][Look].get(); }
-    template <int State, int Look> void SetCheckImageAt(tk::TPicture* Value) { FCheckImages[State][Look]->Assign(Value); }
+    tk::TPicture* CheckBoxImage(TCheckBoxState State, TCheckLook Look) const {
+        return FCheckImages[State][Look].get();
+    }
+    template <int State, int Look> tk::TPicture* CheckImageAt() const {
+        return FCheckImages[State][Look].get();
+    }
+    template <int State, int Look> void SetCheckImageAt(tk::TPicture* Value) {
+        FCheckImages[State][Look]->Assign(Value);
+    }
     bool ShowCheckBox() const { return FShowCheckBox; }
     void SetShowCheckBox(bool Value);
     bool Checked() const { return FCheckState == cbChecked; }
@@ -210,7 +216,9 @@ class TRdImageButton : public TRdGraphicControl, public IShadowLayerControl {
     bool CheckBoxAlignYByFont() const { return FCheckBoxAlignYByFont; }
     void SetCheckBoxAlignYByFont(bool Value) { SetCheckLayoutValue(FCheckBoxAlignYByFont, Value); }
     tk::TTextLayout CheckBoxAlignYByFontLine() const { return FCheckBoxAlignYByFontLine; }
-    void SetCheckBoxAlignYByFontLine(tk::TTextLayout Value) { SetCheckLayoutValue(FCheckBoxAlignYByFontLine, Value); }
+    void SetCheckBoxAlignYByFontLine(tk::TTextLayout Value) {
+        SetCheckLayoutValue(FCheckBoxAlignYByFontLine, Value);
+    }
     int CheckBoxOffset() const { return FCheckBoxOffset; }
     void SetCheckBoxOffset(int Value) { SetCheckLayoutValue(FCheckBoxOffset, Value); }
     int CheckBoxOffsetY() const { return FCheckBoxOffsetY; }
@@ -282,31 +290,34 @@ class TRdImageButton : public TRdGraphicControl, public IShadowLayerControl {
         Invalidate();
     }
 
-    // pictures and their change handlers
+    // pictures (image_button_pictures.cpp)
     void BackgroundChanged(tk::TPicture* Sender);
-    void BusyPictureChanged();
     tk::TPicture* StateIcon(TIconState State) const;
     image::TGraphic* Background() const;
     image::TGraphic* PrivateOr(tk::TPicture* Picture, image::TPngImage* Copy) const;
+    // The picture has a graphic that draws something (HasGraphic), or one with a width.
     bool HasGraphic(const tk::TPicture* Picture) const;
+    static bool HasWidth(const tk::TPicture* Picture);
+    // the hover fade and the busy picture (image_button_animation.cpp)
+    bool FadePossible() const;
+    void AniTick();
+    bool DrawFade(tk::TCanvas& Canvas, const RECT& Client);
+    void BusyTick();
+    void BusyPictureChanged();
+    void DrawBusy(tk::TCanvas& Canvas);
     // caption layout (image_button_caption.cpp)
     int MeasureTextMaxLines(tk::TCanvas& Canvas, int MaxLines, int& LineHeight, UINT Format,
                             const std::u16string& Text, RECT& Rect);
     void CalcTextLayout(tk::TCanvas& Canvas, RECT& R, bool Measuring, int& LineHeight, UINT& Format,
                         tk::TPicture*& Icon, RECT& Area, RECT& TextRect);
-    // painting
     void PaintCaption(tk::TCanvas& Canvas, tk::TPicture*& Icon);
     void MeasuringPaint();
-    bool DrawFade(tk::TCanvas& Canvas, const RECT& Client);
-    void DrawBusy(tk::TCanvas& Canvas);
+    // painting (image_button_paint.cpp)
     void DrawCheckBox(tk::TCanvas& Canvas);
-    void BuildMask();
+    // where the icon and the check box go (image_button_placement.cpp)
     RECT CalcIconRect(int W, int H, bool Layout) const;
     RECT CalcCheckBoxRect(tk::TCanvas* Canvas, const RECT& TextRect, int W, int H) const;
-    // timers and mouse
-    bool FadePossible() const;
-    void AniTick();
-    void BusyTick();
+    // the mouse (image_button_input.cpp)
     bool TrackCheckBox(int X, int Y, bool MoveOnly);
     // The check box's click: its handlers around the change of state (an abort ends it).
     void ClickCheckBox();
@@ -314,11 +325,14 @@ class TRdImageButton : public TRdGraphicControl, public IShadowLayerControl {
     void IconAfterPress();
     void MouseEnter();
     void MouseLeave();
-    void HitTest(tk::TMessage& Message);
     void HintShow(tk::TMessage& Message);
-    void ConstraintsChanged();
     void SetCursorKeeping(tk::TCursor Value, tk::TCursor& Saved);
     void RestoreCursor(tk::TCursor& Saved);
+    // the click mask (image_button_mask.cpp)
+    void BuildMask();
+    void HitTest(tk::TMessage& Message);
+    // the constraints' change handler (image_button.cpp)
+    void ConstraintsChanged();
 
     tk::TEvent<tk::TObject*, bool&> FShadowPaintHook;
     // fade and busy
@@ -327,8 +341,8 @@ class TRdImageButton : public TRdGraphicControl, public IShadowLayerControl {
     std::unique_ptr<win::TRdTimer> FAniTimer;
     bool FBusyState = false;
     std::unique_ptr<win::TRdTimer> FBusyTimer;
-    image::TPngImage* FBusyPicture = nullptr; // premultiplied 32-bit copy of ImageBusy
-    image::TPngImage* FBusyFrame = nullptr;   // the rotated frame
+    image::PngRef FBusyPicture; // premultiplied 32-bit copy of ImageBusy
+    image::PngRef FBusyFrame;   // the rotated frame
     float FBusyRotate = 0;
     std::u16string FBusyCaption;
     // state
@@ -337,9 +351,9 @@ class TRdImageButton : public TRdGraphicControl, public IShadowLayerControl {
     TImageButtonState FButtonState = ibsNormal;
     TImageButtonState FButtonStateBeforeDisable = ibsNormal;
     std::function<void(tk::TSizeConstraints*)> FOldConstraintsChange;
-    image::TPngImage* FMemImageRange = nullptr;
-    image::TPngImage* FMemImageNormal = nullptr;
-    image::TPngImage* FMemImageOver = nullptr;
+    image::PngRef FMemImageRange;  // the click mask at client size
+    image::PngRef FMemImageNormal; // private copies of the normal and hover pictures
+    image::PngRef FMemImageOver;
     RECT FLastTextRect{0, 0, 0, 0};
     RECT FLastCheckBoxRect{-1, -1, -1, -1};
     TIconState FMouseEnterIconState = isNormal;
@@ -353,7 +367,8 @@ class TRdImageButton : public TRdGraphicControl, public IShadowLayerControl {
     std::u16string FCaption;
     tk::TAlignment FCaptionAlignment = tk::taCenter;
     int FTextOffset = 20;
-    int FTextLeftMargin = 0, FTextRightMargin = 0, FTextTopMargin = 0, FTextBottomMargin = 0, FTextTopOffset = 0;
+    int FTextLeftMargin = 0, FTextRightMargin = 0, FTextTopMargin = 0, FTextBottomMargin = 0,
+        FTextTopOffset = 0;
     tk::TVerticalAlignment FTextAlignY = tk::taVerticalCenter;
     int FTextMaxLine = 0;
     tk::TAlignment FTextWarpAlign = tk::taLeftJustify;
@@ -369,8 +384,8 @@ class TRdImageButton : public TRdGraphicControl, public IShadowLayerControl {
     int FSubCaptionOffset = 50;
     std::unique_ptr<TRdFont> FSubCaptionFont, FSubCaptionDataFont;
     // pictures
-    std::unique_ptr<tk::TPicture> FImageNormal, FImageDown, FImageOver, FImageDisabled, FImageSelected, FExpandImage,
-        FImageRange, FImageBusy;
+    std::unique_ptr<tk::TPicture> FImageNormal, FImageDown, FImageOver, FImageDisabled, FImageSelected,
+        FExpandImage, FImageRange, FImageBusy;
     std::unique_ptr<design::TDesignRect> FImageOption;
     bool FExpand = false;
     TImageButtonAniEffect FHoverEffect = ibeNone;

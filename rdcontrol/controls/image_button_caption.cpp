@@ -6,12 +6,14 @@
 #include "rdcontrol/controls/image_button.h"
 
 #include "platform/text/canvas_font.h"
+#include "platform/win/handles.h"
 
 #include "rdcontrol/controls/contrast_paint.h"
 #include "rdcontrol/controls/label.h"
 #include "rdcontrol/controls/measure_dc.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace vell::rd {
 
@@ -21,21 +23,33 @@ constexpr int kOffScreen = 10000;
 // The fitting loop ends after this many rounds even if the measures do not settle.
 constexpr int kMaxFitRounds = 32;
 
-int width(const RECT& R) { return R.right - R.left; }
-int height(const RECT& R) { return R.bottom - R.top; }
-void moveTo(RECT& R, int Left, int Top) { ::OffsetRect(&R, Left - R.left, Top - R.top); }
-void moveX(RECT& R, int Left) { moveTo(R, Left, R.top); }
-void moveY(RECT& R, int Top) { moveTo(R, R.left, Top); }
+int width(const RECT& R) {
+    return R.right - R.left;
+}
+int height(const RECT& R) {
+    return R.bottom - R.top;
+}
+void moveTo(RECT& R, int Left, int Top) {
+    ::OffsetRect(&R, Left - R.left, Top - R.top);
+}
+void moveX(RECT& R, int Left) {
+    moveTo(R, Left, R.top);
+}
+void moveY(RECT& R, int Top) {
+    moveTo(R, R.left, Top);
+}
 
 // A copy with room for the "..." DT_MODIFYSTRING writes, and the text up to its first NUL.
-std::u16string withRoom(const std::u16string& S) { return S + std::u16string(8, u'\0'); }
+std::u16string withRoom(const std::u16string& S) {
+    return S + std::u16string(8, u'\0');
+}
 void cutAtNul(std::u16string& S) {
     if (const size_t p = S.find(u'\0'); p != std::u16string::npos) S.resize(p);
 }
 
-UINT alignBits(tk::TAlignment A) { return A == tk::taRightJustify ? DT_RIGHT : A == tk::taCenter ? DT_CENTER : 0; }
-
-bool hasWidth(const tk::TPicture* P) { return P && P->Graphic() && P->Width() > 0; }
+UINT alignBits(tk::TAlignment A) {
+    return A == tk::taRightJustify ? DT_RIGHT : A == tk::taCenter ? DT_CENTER : 0;
+}
 
 } // namespace
 
@@ -52,8 +66,9 @@ int TRdImageButton::MeasureTextMaxLines(tk::TCanvas& Canvas, int MaxLines, int& 
     off.right = right;
     ::OffsetRect(&off, 0, kOffScreen);
     std::u16string copy = withRoom(Text);
-    const int drawn = Canvas.DrawTextModify(
-        copy, off, (Format | DT_END_ELLIPSIS | DT_MODIFYSTRING) & ~static_cast<UINT>(DT_NOCLIP | DT_CALCRECT));
+    const int drawn = Canvas.DrawTextModify(copy, off,
+                                            (Format | DT_END_ELLIPSIS | DT_MODIFYSTRING) &
+                                                ~static_cast<UINT>(DT_NOCLIP | DT_CALCRECT));
     cutAtNul(copy);
     Canvas.DrawText(copy, off, Format | DT_CALCRECT);
     ::OffsetRect(&off, 0, -kOffScreen);
@@ -62,8 +77,8 @@ int TRdImageButton::MeasureTextMaxLines(tk::TCanvas& Canvas, int MaxLines, int& 
     return drawn;
 }
 
-void TRdImageButton::CalcTextLayout(tk::TCanvas& Canvas, RECT& R, bool Measuring, int& LineHeight, UINT& Format,
-                                    tk::TPicture*& Icon, RECT& Area, RECT& TextRect) {
+void TRdImageButton::CalcTextLayout(tk::TCanvas& Canvas, RECT& R, bool Measuring, int& LineHeight,
+                                    UINT& Format, tk::TPicture*& Icon, RECT& Area, RECT& TextRect) {
     Format = FShowAccelChar ? 0 : DT_NOPREFIX;
     Format |= TextEffectFlags(Canvas);
     Format |= FWordWrap ? (DT_WORDBREAK | DT_NOCLIP | DT_EDITCONTROL) : (DT_SINGLELINE | DT_NOCLIP);
@@ -76,7 +91,9 @@ void TRdImageButton::CalcTextLayout(tk::TCanvas& Canvas, RECT& R, bool Measuring
         Area.right = std::min<LONG>(R.right - FTextRightMargin, Area.right);
         // An icon placed by the text and pushed outside it reserves the room it needs.
         auto iconRoom = [&](tk::TVerticalAlignment Side) {
-            return FIconVisible && FIconAlignY == Side && FIconAlignYByText && FIconOffsetY < 0 ? -FIconOffsetY : 0;
+            return FIconVisible && FIconAlignY == Side && FIconAlignYByText && FIconOffsetY < 0
+                       ? -FIconOffsetY
+                       : 0;
         };
         const LONG top = Area.top;
         if (FTextAlignY == tk::taAlignTop)
@@ -94,19 +111,20 @@ void TRdImageButton::CalcTextLayout(tk::TCanvas& Canvas, RECT& R, bool Measuring
         const TIconSet set = FExpand ? Up : Dn;
         Icon = FIcons[set][Enabled() ? FIconState : isDisabled].get();
         if (!HasGraphic(Icon)) Icon = FIcons[set][isNormal].get();
-        if (hasWidth(Icon)) {
+        if (HasWidth(Icon)) {
             const RECT ir = CalcIconRect(Icon->Width(), Icon->Height(), true);
             if (width(ir) > 0) {
                 if (FIconAlign == tk::taLeftJustify)
-                    Area.left = std::max<LONG>(ir.right + (FCaptionAlignment == tk::taLeftJustify ? FTextOffset : 0),
-                                               Area.left);
+                    Area.left = std::max<LONG>(
+                        ir.right + (FCaptionAlignment == tk::taLeftJustify ? FTextOffset : 0), Area.left);
                 else if (FIconAlign == tk::taRightJustify)
-                    Area.right = std::min<LONG>(ir.left - (FCaptionAlignment == tk::taRightJustify ? FTextOffset : 0),
-                                                Area.right);
+                    Area.right = std::min<LONG>(
+                        ir.left - (FCaptionAlignment == tk::taRightJustify ? FTextOffset : 0), Area.right);
             }
         }
     }
-    TextRect = (FCaptionAlignment == tk::taCenter && FTextAlignCenterIgnoreIcon && !Measuring) ? beforeIcon : Area;
+    TextRect =
+        (FCaptionAlignment == tk::taCenter && FTextAlignCenterIgnoreIcon && !Measuring) ? beforeIcon : Area;
     MeasureTextMaxLines(Canvas, FTextMaxLine, LineHeight, Format, FCaption, TextRect);
 }
 
@@ -120,8 +138,10 @@ void TRdImageButton::PaintCaption(tk::TCanvas& Canvas, tk::TPicture*& Icon) {
     const int Lmin = std::max({C.left + FTextLeftMargin, C.left, A.left});
     const int Rmax = std::min({C.right - FTextRightMargin, C.right, A.right});
     const int Tmin = C.top + FTextTopMargin, Bmax = C.bottom - FTextBottomMargin;
-    const bool top = FTextAlignY == tk::taAlignTop, bottom = FTextAlignY == tk::taAlignBottom, middle = !top && !bottom;
-    const bool capLeft = FCaptionAlignment == tk::taLeftJustify, capRight = FCaptionAlignment == tk::taRightJustify;
+    const bool top = FTextAlignY == tk::taAlignTop, bottom = FTextAlignY == tk::taAlignBottom,
+               middle = !top && !bottom;
+    const bool capLeft = FCaptionAlignment == tk::taLeftJustify,
+               capRight = FCaptionAlignment == tk::taRightJustify;
     const int V = bottom ? -FTextTopOffset : FTextTopOffset;
     int maxLines = FTextMaxLine;
     FFoundTextEllipsis = false;
@@ -282,9 +302,10 @@ void TRdImageButton::PaintCaption(tk::TCanvas& Canvas, tk::TPicture*& Icon) {
     RECT Q = T;
     UINT G = F | DT_END_ELLIPSIS | (ellipsis ? 0 : DT_NOCLIP);
     HDC dc = Canvas.Handle();
-    int saved = 0;
+    // Without ellipsis by height, wrapped text below Bmax is clipped away while it is drawn.
+    std::optional<win::SavedDC> clipped;
     if (FWordWrap && !FEllipsisByHeight && Q.bottom > Bmax && dc) {
-        saved = ::SaveDC(dc);
+        clipped.emplace(dc);
         ::ExcludeClipRect(dc, C.left, Bmax - 1, C.right, C.bottom);
     }
     RECT single = P;
@@ -303,7 +324,7 @@ void TRdImageButton::PaintCaption(tk::TCanvas& Canvas, tk::TPicture*& Icon) {
     }
     R.right = std::min<LONG>(R.right, Rmax);
     const int hh = draw ? Canvas.DrawText(FCaption, Q, G) : 0;
-    if (saved) ::RestoreDC(dc, saved);
+    clipped.reset();
     R.bottom = R.top + hh;
     FFoundTextDrawLine = hh / lh;
     FFoundTextEllipsis = ellipsis || (!FWordWrap && width(X) < width(single));
@@ -326,8 +347,8 @@ void TRdImageButton::AdjustBounds() {
     {
         FlagScope adjusting(FBoundsAdjusting);
         const tk::TAnchors anchors = Anchors();
-        const bool keepRight = FCaptionAlignment == tk::taRightJustify ||
-                               (anchors.has(tk::akRight) && !anchors.has(tk::akLeft));
+        const bool keepRight =
+            FCaptionAlignment == tk::taRightJustify || (anchors.has(tk::akRight) && !anchors.has(tk::akLeft));
         const bool keepBottom =
             FTextAlignY == tk::taAlignBottom || (anchors.has(tk::akBottom) && !anchors.has(tk::akTop));
         const int right = Left_Right(), bottomEdge = Top_Bottom();
@@ -346,26 +367,30 @@ void TRdImageButton::AdjustBounds() {
                 tk::TPicture* box = FCheckImages[cbUnchecked][clNormalLook].get();
                 H = std::max(H, box->Height() + FCheckBoxOffsetY);
                 w = box->Width() + FCheckBoxOffset;
-                const bool opposite = (FCaptionAlignment == tk::taRightJustify && FCheckBoxAlignX == tk::taLeftJustify) ||
-                                      (FCaptionAlignment == tk::taLeftJustify && FCheckBoxAlignX == tk::taRightJustify);
+                const bool opposite =
+                    (FCaptionAlignment == tk::taRightJustify && FCheckBoxAlignX == tk::taLeftJustify) ||
+                    (FCaptionAlignment == tk::taLeftJustify && FCheckBoxAlignX == tk::taRightJustify);
                 if (FCheckBoxAlignXByText && opposite) W += w;
             }
-            if (hasWidth(icon)) {
+            if (HasWidth(icon)) {
                 const int offsets = FIconAlignY == tk::taVerticalCenter ? 2 * FIconOffsetY : FIconOffsetY;
                 H = std::max(H, icon->Height() + offsets);
                 w = std::max(w, icon->Width() + FIconOffset);
             }
             W = std::max(W, w);
             const tk::TAlign align = Align();
-            const int newW = (align == tk::alNone || align == tk::alLeft || align == tk::alRight) ? W : Width();
-            const int newH = (align == tk::alNone || align == tk::alTop || align == tk::alBottom) ? H : Height();
-            TRdGraphicControl::SetBounds(keepRight ? right - newW : Left(), keepBottom ? bottomEdge - newH : Top(),
-                                         newW, newH);
+            const int newW =
+                (align == tk::alNone || align == tk::alLeft || align == tk::alRight) ? W : Width();
+            const int newH =
+                (align == tk::alNone || align == tk::alTop || align == tk::alBottom) ? H : Height();
+            TRdGraphicControl::SetBounds(keepRight ? right - newW : Left(),
+                                         keepBottom ? bottomEdge - newH : Top(), newW, newH);
             if (keepRight) SetLeft_Right(right);
             if (keepBottom) SetTop_Bottom(bottomEdge);
         } else if (FAutoSize && FImageNormal->Width() > 0 && FImageNormal->Height() > 0) {
             const int w = FImageNormal->Width(), h = FImageNormal->Height();
-            TRdGraphicControl::SetBounds(keepRight ? right - w : Left(), keepBottom ? bottomEdge - h : Top(), w, h);
+            TRdGraphicControl::SetBounds(keepRight ? right - w : Left(), keepBottom ? bottomEdge - h : Top(),
+                                         w, h);
         }
     }
     MeasuringPaint();

@@ -2,6 +2,7 @@
 // for measuring, a canvas on one with a skinned font, and a flag set for a scope (a
 // measuring pass).
 #pragma once
+#include "core/util/scope_exit.h"
 #include "rdcontrol/skinstyle/rd_font.h"
 #include "toolkit/graphics.h"
 
@@ -39,16 +40,6 @@ struct MeasuringCanvas {
         canvas.SetHandle(nullptr);
         if (dc) ::DeleteDC(dc);
     }
-};
-
-// Sets a flag for a scope and restores what it was.
-struct FlagScope {
-    bool& flag;
-    bool was;
-    explicit FlagScope(bool& f) : flag(f), was(f) { flag = true; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-    ~FlagScope() { flag = was; }
 };
 
 } // namespace vell::rd

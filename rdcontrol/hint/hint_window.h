@@ -92,18 +92,22 @@ class TRdSkinHintWindow : public tk::THintWindow {
 
   private:
     TRdSkinHint* ActiveStyle() const;
-    void ApplyAlpha(int Alpha);
-    void HideRequest();
-    // Lays the text (or the shown control) out; the content's size.
+    RECT ShadowMargins() const;
+    // Lays the text (or the shown control) out; the content's size (hint_window_content.cpp).
     SIZE LayContent(int MaxWidth, int MaxHeight);
+    // the skinned look (hint_window_look.cpp)
     void ConfigureFormSkin();
-    void Place(const RECT& ControlRect);
-    void SetAutoHideRegistered(bool On);
     void ShadowPaintBegin();
     void ShadowPaintEnd();
+    // hint_window_place.cpp
+    void Place(const RECT& ControlRect);
+    // showing and hiding (hint_window_fade.cpp)
+    void ApplyAlpha(int Alpha);
+    void HideRequest();
     void EndSession();
+    // what ends a hint by itself (hint_window_auto_hide.cpp)
+    void SetAutoHideRegistered(bool On);
     bool CursorOverHint() const;
-    RECT ShadowMargins() const;
 
     TRdSkinHint* FRdSkinHint = nullptr;
     TRdHtmLabel* FHtmLabel = nullptr;

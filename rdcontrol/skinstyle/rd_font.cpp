@@ -187,8 +187,7 @@ void TRdFont::SetParentFont(tk::TFont* P, bool CallCopy) {
         return;
     }
     if (CallCopy && !FInCallCopy) {
-        FInCallCopy = true;
-        ScopeExit done([this] { FInCallCopy = false; });
+        FlagScope copying(FInCallCopy);
         Assign(P);
     }
     SetAllLocal(false);

@@ -319,8 +319,7 @@ void TRdSkinClass::LoadSkinValue(bool UpdateChild) {
 
 tk::TStrings* TRdSkinClass::CurrentValues() {
     if (FInnerGetCurValues || !FOwner) return FCurrentValues.get();
-    FInnerGetCurValues = true;
-    ScopeExit done([this] { FInnerGetCurValues = false; });
+    FlagScope inner(FInnerGetCurValues);
     std::string section = text::utf16ToUtf8(FSkinClass);
     if (section.empty() && FComponent) section = FComponent->Name();
     if (section.empty()) section = FOwner->ClassName().substr(std::min<size_t>(1, FOwner->ClassName().size()));
