@@ -70,9 +70,9 @@ void TRdImage::SetAutoSize(bool Value) {
     if (Value) PictureChanged(this);
 }
 
-void TRdImage::ColorChanged() {
-    TRdGraphicControl::ColorChanged();
-    PictureChanged(this);
+void TRdImage::WndProc(tk::TMessage& m) {
+    TRdGraphicControl::WndProc(m);
+    if (m.Msg == tk::CM_COLORCHANGED) PictureChanged(this);
 }
 
 // An option marked empty takes margins from the picture: a third of its size on the left

@@ -46,13 +46,14 @@ class TRdImage : public TRdGraphicControl {
     tk::TNotifyEvent OnPaintEnd; // after it was drawn
 
     void Loaded() override;
+    // A colour change (CM_COLORCHANGED) re-settles the picture.
+    void WndProc(tk::TMessage& Message) override;
 
   protected:
     // Sizes to the picture (AutoSize), settles opacity, repaints.
     virtual void PictureChanged(tk::TObject* Sender);
     void Paint() override;
     void UpdateOpaque() override;
-    void ColorChanged() override;
 
   private:
     void OptionChanged();
