@@ -7,7 +7,7 @@
 #include "platform/image/engine_startup.h"
 #include "rdcontrol/controls/graphic_control.h"
 #include "rdcontrol/controls/register_controls.h"
-#include "tests/win/toolkit/helpers.h"
+#include "tests/support/toolkit_helpers.h"
 #include "toolkit/forms.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "tests/win/formskin/formskin_fixture.h"
 #include "platform/image/draw_shapes.h"
-#include "tests/win/resource/resource_fixture.h"
+#include "tests/support/resource_fixture.h"
 
 #include <cstdlib>
 

@@ -4,7 +4,7 @@
 
 #include "rdcontrol/controls/form_wnd_list.h"
 #include "rdcontrol/controls/image_button.h"
-#include "tests/win/resource/resource_fixture.h"
+#include "tests/support/resource_fixture.h"
 #include "toolkit/application.h"
 #include "toolkit/stdctrls.h"
 

@@ -8,7 +8,7 @@
 #include "rdcontrol/picture/picture_formats.h"
 #include "rdcontrol/resource/resource.h"
 #include "rdcontrol/skinstyle/skin_style.h"
-#include "tests/win/resource/resource_fixture.h"
+#include "tests/support/resource_fixture.h"
 #include "toolkit/forms.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include "rdcontrol/skinstyle/skin_style.h"
 #include "rdcontrol/resource/resource.h"
 #include "tests/support/system_prefs_scope.h"
-#include "tests/win/resource/resource_fixture.h"
+#include "tests/support/resource_fixture.h"
 #include "toolkit/stdctrls.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "rdcontrol/skinstyle/rd_font.h"
 #include "rdcontrol/skinstyle/skin_class.h"
 #include "rdcontrol/skinstyle/skin_style.h"
-#include "tests/win/resource/resource_fixture.h"
+#include "tests/support/resource_fixture.h"
 #include "toolkit/forms.h"
 #include "toolkit/stdctrls.h"
 

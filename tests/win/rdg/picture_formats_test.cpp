@@ -3,8 +3,8 @@
 #include "rdcontrol/picture/picture_formats.h"
 #include "rdg_helpers.h"
 #include "toolkit/picture.h"
-#include "../../support/temp_dir.h"
-#include "../toolkit/helpers.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/toolkit_helpers.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "rdcontrol/resource/resource.h"
 #include "rdcontrol/resource/webres_library.h"
 #include "tests/support/temp_dir.h"
-#include "tests/win/resource/resource_fixture.h"
+#include "tests/support/resource_fixture.h"
 
 #include <windows.h>
 

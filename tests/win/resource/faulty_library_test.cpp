@@ -9,7 +9,7 @@
 #include "rdcontrol/resource/resource.h"
 #include "services/log/log.h"
 #include "tests/support/temp_dir.h"
-#include "tests/win/resource/resource_fixture.h"
+#include "tests/support/resource_fixture.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 #pragma once
 #include "rdcontrol/resource/resource.h"
 #include "tests/support/temp_dir.h"
-#include "tests/win/resource/resource_fixture.h"
+#include "tests/support/resource_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -14,7 +14,7 @@
 #include "rdcontrol/skinstyle/rd_font.h"
 #include "rdcontrol/skinstyle/skin_style.h"
 #include "tests/support/gui_handles.h"
-#include "tests/win/resource/resource_fixture.h"
+#include "tests/support/resource_fixture.h"
 #include "toolkit/forms.h"
 
 #include <gtest/gtest.h>

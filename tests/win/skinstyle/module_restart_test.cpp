@@ -22,7 +22,7 @@
 #include "rdcontrol/skinstyle/skin_class.h"
 #include "rdcontrol/skinstyle/skin_style.h"
 #include "tests/support/gui_handles.h"
-#include "tests/win/resource/resource_fixture.h"
+#include "tests/support/resource_fixture.h"
 #include "tests/win/skinstyle/style_fixture.h"
 #include "toolkit/application.h"
 #include "toolkit/forms.h"

@@ -5,7 +5,7 @@
 #include "core/component/writer.h"
 #include "core/text/paths.h"
 #include "rdcontrol/resource/resource.h"
-#include "tests/win/resource/resource_fixture.h"
+#include "tests/support/resource_fixture.h"
 #include "tests/win/skinstyle/style_fixture.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 #include "tests/win/skinstyle/style_fixture.h"
 
 #include "rdcontrol/resource/resource.h"
-#include "tests/win/resource/resource_fixture.h"
+#include "tests/support/resource_fixture.h"
 
 namespace styletest {
 

@@ -1,6 +1,6 @@
 // Focus and keys, the screen's forms, form alpha and window state, calls from worker
 // threads, and the framework's hints.
-#include "helpers.h"
+#include "tests/support/toolkit_helpers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The toolkit's seams: hook chains that compose, pre-processing before a control's own
 // handling, and per-control message hooks that see Perform-sent notifications.
-#include "helpers.h"
+#include "tests/support/toolkit_helpers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Windowless controls nested in windowless containers: coordinates through scrolled
 // containers, hit tests, precise points beyond 16 bits, hover and capture that survive the
 // controls going away, the wheel bubbling out, and cursors.
-#include "helpers.h"
+#include "tests/support/toolkit_helpers.h"
 
 #include <gtest/gtest.h>
 

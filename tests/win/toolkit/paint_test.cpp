@@ -1,4 +1,4 @@
-#include "helpers.h"
+#include "tests/support/toolkit_helpers.h"
 
 #include <gtest/gtest.h>
 

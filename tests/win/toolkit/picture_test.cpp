@@ -1,6 +1,6 @@
 #include "core/component/reader.h"
 #include "core/io/stream.h"
-#include "helpers.h"
+#include "tests/support/toolkit_helpers.h"
 #include "platform/image/graphic.h"
 #include "platform/image/png_image.h"
 

@@ -1,7 +1,7 @@
 // ReloadCache on the demo skins and on a generated skin with 500 sections and 200 colours:
 // the time of one rebuild, and its ratio to reading the same INI bytes out of the packages.
 #include "rdcontrol/resource/resource.h"
-#include "tests/win/resource/resource_fixture.h"
+#include "tests/support/resource_fixture.h"
 
 #include "tests/support/bench_timing.h"
 

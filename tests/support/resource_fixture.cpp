@@ -1,4 +1,4 @@
-#include "tests/win/resource/resource_fixture.h"
+#include "tests/support/resource_fixture.h"
 
 #include "core/io/stream.h"
 #include "core/zip/zip_writer.h"

@@ -1,5 +1,5 @@
-// Shared pieces of the toolkit tests: a windowless block that fills itself and records its
-// mouse traffic, and a 32-bit DIB to paint into.
+// Shared pieces of the toolkit tests and of the tests of the layers above it: a windowless
+// block that fills itself and records its mouse traffic, and a 32-bit DIB to paint into.
 #pragma once
 #include "platform/win/dib_section.h"
 #include "toolkit/forms.h"

@@ -1,4 +1,4 @@
-// Helpers shared by the resource tests and the benchmark: module start-up bound to the
+// Helpers shared by the skinned library's tests and benchmarks: module start-up bound to the
 // built webres.dll, small packages written with the core's ZIP writer, and PNG bytes.
 #pragma once
 #include <cstdint>
