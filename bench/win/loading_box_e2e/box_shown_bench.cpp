@@ -5,7 +5,7 @@
 // either program starts). Runs alternate between the three; each is closed through its
 // window before the next starts. Also reports the private memory of each process while
 // its window is shown, and its committed memory by owner.
-#include "tests/support/bench_timing.h"
+#include "bench/win/bench_timing.h"
 
 #include <windows.h>
 

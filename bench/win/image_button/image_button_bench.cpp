@@ -5,7 +5,7 @@
 #include "platform/image/png_image.h"
 #include "rdcontrol/controls/image_button.h"
 
-#include "tests/support/bench_timing.h"
+#include "bench/win/bench_timing.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 #include "rdcontrol/controls/graphic_control.h"
 #include "toolkit/forms.h"
 
-#include "tests/support/bench_timing.h"
+#include "bench/win/bench_timing.h"
 
 #include <windows.h>
 

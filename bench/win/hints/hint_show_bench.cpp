@@ -11,7 +11,7 @@
 #include "toolkit/forms.h"
 #include "toolkit/stdctrls.h"
 
-#include "tests/support/bench_timing.h"
+#include "bench/win/bench_timing.h"
 
 #include <windows.h>
 

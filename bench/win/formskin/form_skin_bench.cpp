@@ -8,7 +8,7 @@
 #include "rdcontrol/controls/form_skin.h"
 #include "toolkit/forms.h"
 
-#include "tests/support/bench_timing.h"
+#include "bench/win/bench_timing.h"
 
 #include <psapi.h>
 #include <windows.h>

@@ -3,7 +3,7 @@
 #include "platform/intercept/draw_redirects.h"
 #include "platform/intercept/platform_calls.h"
 #include "platform/win/handles.h"
-#include "tests/support/bench_timing.h"
+#include "bench/win/bench_timing.h"
 
 #include <windows.h>
 

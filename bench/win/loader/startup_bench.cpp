@@ -2,7 +2,7 @@
 // do-nothing program started the same way, and the same for the whole run (argument 1
 // without "VLR": start-up, version, mutex, shut-down). Runs alternate between the two
 // programs; the report gives medians, means and the ratio of the medians.
-#include "tests/support/bench_timing.h"
+#include "bench/win/bench_timing.h"
 
 #include <windows.h>
 

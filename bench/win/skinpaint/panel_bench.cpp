@@ -13,7 +13,7 @@
 #include "rdcontrol/skinstyle/skin_style.h"
 #include "toolkit/forms.h"
 
-#include "tests/support/bench_timing.h"
+#include "bench/win/bench_timing.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 #include "platform/image/draw_shapes.h"
 #include "platform/win/dib_section.h"
 #include "platform/win/handles.h"
-#include "tests/support/bench_timing.h"
+#include "bench/win/bench_timing.h"
 
 #include <windows.h>
 

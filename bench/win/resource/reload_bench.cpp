@@ -3,7 +3,7 @@
 #include "rdcontrol/resource/resource.h"
 #include "tests/support/resource_fixture.h"
 
-#include "tests/support/bench_timing.h"
+#include "bench/win/bench_timing.h"
 
 #include <windows.h>
 
