@@ -57,8 +57,8 @@ std::wstring classOf(HWND w) {
 } // namespace
 
 TEST_F(BoxFixture, WindowIsALayeredToolWindowThatNeverTakesTheFocus) {
-    SetLoadingBoxArgument(u"Change");
     auto* box = tk::Application()->CreateForm<Tfrm_LoadingBox>();
+    box->SetArgument2(u"Change");
     ASSERT_TRUE(box->pnl_Main && box->lbl_Tip && box->img_Icon && box->img_BG && box->skinStyle_Main &&
                 box->applicationEvent_Main);
     HWND w = box->Handle();
@@ -210,8 +210,8 @@ TEST_F(BoxFixture, AScreenReaderHearsTheTextOnceWhereTheLabelShowsIt) {
                                            ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     ASSERT_NE(hook, nullptr);
     gAlerts.clear();
-    SetLoadingBoxArgument(u"Init");
     auto* box = tk::Application()->CreateForm<Tfrm_LoadingBox>();
+    box->SetArgument2(u"Init");
     HWND w = box->Handle();
     HWND focusBefore = ::GetFocus();
     box->SetVisible(true);
@@ -301,9 +301,9 @@ uint32_t sysPixel(int index) {
 // screenshot goes to loading-box-high-contrast.png in the build folder for a look.
 TEST_F(BoxFixture, HighContrastShowsAnOpaqueBoxInTheSystemColours) {
     rdtest::StartModulesOnce();
-    SetLoadingBoxArgument(u"Init");
     testprefs::Scope hc(testprefs::Scope::HighContrast, true);
     auto* box = tk::Application()->CreateForm<Tfrm_LoadingBox>();
+    box->SetArgument2(u"Init");
     rd::TResource::SetRootPath(rdtest::DemoSkinFolder());
     rd::TResource::Register(rdtest::DemoSkinFolder() + u"public.rcc", true);
     rd::TResource::Register(rdtest::DemoSkinFolder() + u"black.dll", false);
