@@ -6,6 +6,8 @@
 #   make demo   - the loading box on an Xvfb display, screenshot in build/demo/ (the 32-bit
 #                 product where it runs, else the 64-bit one)
 #   make gallery - every page of the skinned library's gallery as an image in build/gallery/
+#   make format - clang-format (.clang-format) rewrites the project's own C and C++ sources in place
+#   make format-check - names every source file clang-format would change; fails if there is one
 #   make fuzz   - every fuzz target for FUZZ_MINUTES (default 10) minutes; new inputs kept in fuzz/<name>/corpus
 #                 (FUZZ_FAST=1: the run itself without sanitizers, several times the executions;
 #                 the merge into the kept corpus still replays every input under them)
@@ -23,7 +25,7 @@ FUZ := $(BUILD)/fuzz
 FUZ_FAST := $(BUILD)/fuzz-fast
 BEN := $(BUILD)/bench
 
-.PHONY: all setup win32 win64 native fuzz-build bench-build test test-native test-win32 test-win64 test-fuzz fuzz bench demo gallery clean
+.PHONY: all setup win32 win64 native fuzz-build bench-build test test-native test-win32 test-win64 test-fuzz fuzz bench demo gallery format format-check clean
 
 all: win32 win64 native
 
@@ -122,6 +124,27 @@ demo: setup
 gallery: setup
 	@$(PICK_BUILD); $(MAKE) --no-print-directory $$w/build.ninja && \
 	cmake --build $$w -j $(JOBS) --target gallery && bash scripts/gallery.sh $$w
+
+# The project's own C and C++ sources: the layers, the stand-ins, the gallery, the tools, the
+# tests, the benchmarks and the fuzz targets (build folders are not among them, and nothing
+# here is third-party). FORMAT_FILES="a.cpp b.h" takes those files alone.
+CLANG_FORMAT ?= clang-format
+FORMAT_DIRS := core platform crash services toolkit rdcontrol loader standins gallery tools tests bench fuzz
+FORMAT_FILES ?= $(shell find $(FORMAT_DIRS) -type f \( -name '*.c' -o -name '*.cpp' -o -name '*.h' \) | LC_ALL=C sort)
+
+HAVE_CLANG_FORMAT = command -v $(CLANG_FORMAT) >/dev/null || { echo "$@: $(CLANG_FORMAT) not found"; exit 2; }
+
+format: setup
+	@$(HAVE_CLANG_FORMAT); $(CLANG_FORMAT) -i $(FORMAT_FILES)
+
+# One clang-format run over every file, at most one finding per file: the files it names.
+format-check: setup
+	@$(HAVE_CLANG_FORMAT); \
+	out=$$($(CLANG_FORMAT) --dry-run --ferror-limit=1 $(FORMAT_FILES) 2>&1) || { echo "$$out"; exit 2; }; \
+	differ=$$(echo "$$out" | sed -n 's/^\(.*\):[0-9]*:[0-9]*: warning: code should be clang-formatted.*/\1/p' | uniq); \
+	[ -z "$$differ" ] && exit 0; \
+	echo "$$differ"; echo "format-check: clang-format would change the files above ($$(echo "$$differ" | wc -l); make format rewrites them)"; \
+	exit 1
 
 clean:
 	rm -rf $(BUILD)

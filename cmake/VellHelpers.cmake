@@ -37,13 +37,16 @@ function(vell_test_paths target)
   endif()
 endfunction()
 
-# vell_program_folders(CALLBACK): for every sub-folder of the current source folder, one
-# program. A sub-folder with a CMakeLists.txt of its own is added as it is; otherwise
-# CALLBACK(name folder sources) is called with its .cpp files. Used by bench/ and fuzz/.
+# vell_program_folders(CALLBACK [EXCLUDE folder...]): for every sub-folder of the current
+# source folder but the excluded ones, one program. A sub-folder with a CMakeLists.txt of
+# its own is added as it is; otherwise CALLBACK(name folder sources) is called with its .cpp
+# files. Used by bench/ and fuzz/.
 function(vell_program_folders callback)
+  cmake_parse_arguments(P "" "" "EXCLUDE" ${ARGN})
   file(GLOB subdirs LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
   foreach(sub ${subdirs})
-    if(NOT IS_DIRECTORY ${sub})
+    get_filename_component(sub_name ${sub} NAME)
+    if(NOT IS_DIRECTORY ${sub} OR sub_name IN_LIST P_EXCLUDE)
       continue()
     endif()
     if(EXISTS ${sub}/CMakeLists.txt)

@@ -13,7 +13,7 @@ PACKAGES=(
   # the face the Wine prefix maps "Segoe UI" to: Latin, Hebrew and Arabic in one font
   fonts-dejavu-core
   # build and test tools
-  cmake ninja-build g++ make googletest clang libclang-rt-14-dev zlib1g-dev python3
+  cmake ninja-build g++ make googletest clang libclang-rt-14-dev clang-format zlib1g-dev python3
   # reference libraries of the tests and benchmarks
   libpng-dev libspng-dev libstb-dev libpixman-1-dev libopencv-imgproc-dev
 )

@@ -30,7 +30,7 @@
 #include "core/png/codec.h"
 #include "core/png/format.h"
 #include "core/png/chunks.h"
-#include "tests/core/png/libpng_io.h"
+#include "tests/support/libpng_io.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tests/core/inflate/zlib_reference.h"
+#include "tests/support/zlib_reference.h"
 
 namespace {
 

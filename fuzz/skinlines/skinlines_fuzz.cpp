@@ -3,7 +3,7 @@
 // by one that filters paths: never a crash or a hang. What the tree then holds must write out and read back: the description read into
 // a fresh tree writes the same text again, and its skin lines apply without an error.
 #include "core/component/writer.h"
-#include "tests/core/component/fixture.h"
+#include "tests/support/component_fixture.h"
 
 #include <cstddef>
 #include <cstdint>

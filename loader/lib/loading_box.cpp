@@ -6,12 +6,11 @@
 namespace vell::loader {
 
 void RunLoadingBox(const std::wstring& argument2) {
-    SetLoadingBoxArgument(text::fromWide(argument2));
     tk::TApplication* app = tk::Application();
     app->Initialize();
     // The hidden application window, not the box, owns the taskbar entry (and hides it).
     app->SetMainFormOnTaskBar(false);
-    app->CreateForm<Tfrm_LoadingBox>();
+    app->CreateForm<Tfrm_LoadingBox>()->SetArgument2(text::fromWide(argument2));
     app->Run();
     tk::FreeApplication();
 }

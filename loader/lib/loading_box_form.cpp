@@ -17,8 +17,6 @@ namespace vell::loader {
 
 namespace {
 
-std::u16string gArgument2;
-
 bool containsNoCase(const std::u16string& text, std::u16string_view word) {
     auto fold = [](char16_t c) { return c < 128 ? static_cast<char16_t>(std::tolower(c)) : c; };
     if (word.size() > text.size()) return false;
@@ -38,8 +36,6 @@ std::u16string readText(const char16_t* key, const char16_t* fallback) {
 constexpr DWORD kBoxExStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
 
 } // namespace
-
-void SetLoadingBoxArgument(const std::u16string& Argument2) { gArgument2 = Argument2; }
 
 std::u16string LoadingBoxText(const std::u16string& Argument2) {
     std::u16string text;
@@ -136,7 +132,7 @@ void Tfrm_LoadingBox::FormCreate(tk::TObject*) {
 }
 
 void Tfrm_LoadingBox::FormShow(tk::TObject*) {
-    if (lbl_Tip) lbl_Tip->SetCaption(LoadingBoxText(gArgument2));
+    if (lbl_Tip) lbl_Tip->SetCaption(LoadingBoxText(FArgument2));
     ::ShowWindow(tk::Application()->Handle(), SW_HIDE);
     CheckBufferSize();
     if (pnl_Main) pnl_Main->BringToFront();

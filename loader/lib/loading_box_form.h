@@ -33,6 +33,11 @@ public:
     void applicationEvent_MainMessage(MSG& Msg, bool& Handled);
     void GetAccessibleInfo(tk::TAccessibleInfo& Info) const override;
 
+    // Argument 2 of the command line: the line of text the box shows comes from it
+    // (LoadingBoxText) when it is shown.
+    const std::u16string& Argument2() const { return FArgument2; }
+    void SetArgument2(const std::u16string& Value) { FArgument2 = Value; }
+
     // The off-screen buffer and what was last prepared (for tests).
     image::TPngImage* DrawBuffer() const { return FDraw; }
     int DrawW() const { return FDrawW; }
@@ -53,6 +58,7 @@ private:
     void UpdateLayer();
     void EnsureLayeredStyle();
 
+    std::u16string FArgument2;
     int FDrawW = 1;
     int FDrawH = 1;
     // The window manager holds the buffer as last painted, at the shown opacity.
@@ -63,8 +69,6 @@ private:
     BLENDFUNCTION FDrawBlend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
 };
 
-// Argument 2 of the command line, as the box reads it when shown.
-void SetLoadingBoxArgument(const std::u16string& Argument2);
 // The line's text for argument 2: "Init" (first) or "Change", without case, anywhere in it;
 // the product name in place of every "%s"; empty for anything else.
 std::u16string LoadingBoxText(const std::u16string& Argument2);

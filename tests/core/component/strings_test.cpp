@@ -1,4 +1,4 @@
-#include "tests/core/component/fixture.h"
+#include "tests/support/component_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "core/component/writer.h"
 #include "core/forms/format.h"
-#include "tests/core/component/fixture.h"
+#include "tests/support/component_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/core/inflate/zlib_reference.h"
+#include "tests/support/zlib_reference.h"
 
 using namespace vell::inflate;
 using namespace vell::inflate::reference;

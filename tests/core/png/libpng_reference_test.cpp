@@ -9,7 +9,7 @@
 
 #include "core/pixel/tables.h"
 #include "core/png/codec.h"
-#include "libpng_io.h"
+#include "tests/support/libpng_io.h"
 #include "stored_image.h"
 
 using namespace vell::png::reference;
