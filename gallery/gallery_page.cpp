@@ -3,8 +3,8 @@
 #include "core/text/utf.h"
 #include "platform/image/draw_image.h"
 #include "platform/image/png_image.h"
-#include "rdcontrol/controls/form_skin.h"
-#include "rdcontrol/controls/graphic_control.h"
+#include "rdcontrol/formskin/form_skin.h"
+#include "rdcontrol/base/graphic_control.h"
 
 #include <algorithm>
 #include <fstream>

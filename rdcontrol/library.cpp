@@ -1,9 +1,9 @@
 #include "rdcontrol/library.h"
 
-#include "rdcontrol/controls/auto_align.h"
-#include "rdcontrol/controls/form_skin.h"
-#include "rdcontrol/controls/register_controls.h"
-#include "rdcontrol/controls/skinned_link.h"
+#include "rdcontrol/base/auto_align.h"
+#include "rdcontrol/formskin/form_skin.h"
+#include "rdcontrol/register_controls.h"
+#include "rdcontrol/paint/skinned_link.h"
 #include "rdcontrol/skinstyle/skin_style.h"
 
 namespace vell::rd {

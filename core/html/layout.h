@@ -1,7 +1,7 @@
 // The HTML label's renderer: one routine that lays the markup out in a box and either only
 // measures it (sizes, lines, link texts and rectangles) or also draws it through a painter.
 // Text and pictures are measured through TextMeasure, so the layout is portable; the
-// Windows side measures with GDI and paints on a canvas (rdcontrol/controls/html_gdi.*).
+// Windows side measures with GDI and paints on a canvas (rdcontrol/html/html_gdi.*).
 #pragma once
 #include "core/color/colors.h"
 

@@ -1,7 +1,7 @@
 #include "loader/lib/loading_box_form.h"
 #include "loader/lib/dpi_awareness.h"
 #include "loader/lib/startup_signal.h"
-#include "rdcontrol/controls/skinned_control.h"
+#include "rdcontrol/base/skinned_control.h"
 #include "platform/image/png_image.h"
 #include "platform/win/environment.h"
 #include "platform/win/files.h"

@@ -5,8 +5,8 @@
 // hiding (hint_window_fade.cpp) and what ends a hint by itself (hint_window_auto_hide.cpp).
 #include "rdcontrol/hint/hint_window.h"
 
-#include "rdcontrol/controls/form_skin.h"
-#include "rdcontrol/controls/html_label.h"
+#include "rdcontrol/formskin/form_skin.h"
+#include "rdcontrol/labels/html_label.h"
 #include "rdcontrol/hint/hint_window_internal.h"
 #include "rdcontrol/hint/skin_hint.h"
 #include "toolkit/accessible.h"

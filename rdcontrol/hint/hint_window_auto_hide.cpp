@@ -3,8 +3,8 @@
 // anywhere in the thread (a message hook of the thread).
 #include "rdcontrol/hint/hint_window.h"
 
-#include "rdcontrol/controls/form_shadow.h"
-#include "rdcontrol/controls/form_skin.h"
+#include "rdcontrol/formskin/form_shadow.h"
+#include "rdcontrol/formskin/form_skin.h"
 
 #include <algorithm>
 #include <vector>

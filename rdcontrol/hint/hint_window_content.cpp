@@ -2,7 +2,7 @@
 // HTML label with the style's fonts and links, or a control shown instead of the text.
 #include "rdcontrol/hint/hint_window.h"
 
-#include "rdcontrol/controls/html_label.h"
+#include "rdcontrol/labels/html_label.h"
 #include "rdcontrol/hint/skin_hint.h"
 #include "toolkit/application.h"
 #include "toolkit/screen.h"

@@ -4,8 +4,8 @@
 #include "rdcontrol/hint/hint_window.h"
 
 #include "platform/win/handles.h"
-#include "rdcontrol/controls/form_shadow.h"
-#include "rdcontrol/controls/form_skin.h"
+#include "rdcontrol/formskin/form_shadow.h"
+#include "rdcontrol/formskin/form_skin.h"
 #include "rdcontrol/hint/hint_window_internal.h"
 #include "rdcontrol/hint/skin_hint.h"
 #include "toolkit/application.h"

@@ -5,7 +5,7 @@
 #include "core/color/colors.h"
 #include "platform/graphics/canvas.h"
 #include "platform/win/handles.h"
-#include "rdcontrol/controls/form_skin.h"
+#include "rdcontrol/formskin/form_skin.h"
 #include "rdcontrol/hint/skin_hint.h"
 #include "rdcontrol/picture/design_graphic.h"
 

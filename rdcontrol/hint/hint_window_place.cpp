@@ -2,8 +2,8 @@
 // offsets and the style's handler go to the portable placement (core/hint/placement).
 #include "rdcontrol/hint/hint_window.h"
 
-#include "rdcontrol/controls/form_skin.h"
-#include "rdcontrol/controls/html_label.h"
+#include "rdcontrol/formskin/form_skin.h"
+#include "rdcontrol/labels/html_label.h"
 #include "rdcontrol/hint/hint_window_internal.h"
 #include "rdcontrol/hint/skin_hint.h"
 #include "toolkit/application.h"

@@ -1,8 +1,8 @@
 #include "rdcontrol/hint/skin_hint.h"
 
 #include "core/text/utf.h"
-#include "rdcontrol/controls/label.h"
-#include "rdcontrol/controls/measure_dc.h"
+#include "rdcontrol/labels/label.h"
+#include "rdcontrol/paint/measure_dc.h"
 #include "rdcontrol/hint/hint_window.h"
 #include "rdcontrol/skinstyle/skin_class.h"
 #include "toolkit/application.h"

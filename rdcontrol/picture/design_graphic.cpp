@@ -2,7 +2,7 @@
 
 #include "platform/image/nine_slice_draw.h"
 #include "platform/graphics/canvas.h"
-#include "rdcontrol/controls/contrast_paint.h"
+#include "rdcontrol/paint/contrast_paint.h"
 
 namespace vell::rd {
 

@@ -2,7 +2,7 @@
 // by the nine-slice rules of Option (platform/image/nine_slice_draw.h), onto DC when given,
 // else onto the canvas's DC, whose canvas then hears that it changed. In a high-contrast
 // scheme a picture stretched over DestRect on a canvas draws as the system's background
-// with a frame in the text colour (rdcontrol/controls/contrast_paint.h).
+// with a frame in the text colour (rdcontrol/paint/contrast_paint.h).
 #pragma once
 #include "core/design/design_rect.h"
 #include "platform/image/graphic.h"

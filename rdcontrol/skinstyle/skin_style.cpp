@@ -1,5 +1,5 @@
 #include "rdcontrol/skinstyle/skin_style.h"
-#include "rdcontrol/controls/skinned_paint.h"
+#include "rdcontrol/paint/skinned_paint.h"
 
 #include "core/text/paths.h"
 #include "core/text/utf.h"

@@ -3,7 +3,7 @@
 #include "core/html/markup.h"
 #include "platform/image/engine_startup.h"
 #include "platform/image/png_image.h"
-#include "rdcontrol/controls/html_label.h"
+#include "rdcontrol/labels/html_label.h"
 
 #include "bench/win/bench_timing.h"
 

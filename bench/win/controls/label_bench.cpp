@@ -2,7 +2,7 @@
 // a one-line and a ten-line caption, each laid out again (caption set) and drawn.
 #include "platform/image/engine_startup.h"
 #include "platform/image/png_image.h"
-#include "rdcontrol/controls/label.h"
+#include "rdcontrol/labels/label.h"
 
 #include "bench/win/bench_timing.h"
 

@@ -2,7 +2,7 @@
 // one leaf was invalidated against a full repaint of the tree (the cost should follow the
 // dirty area, not the tree's size), and finding the deepest control under a point.
 #include "platform/image/engine_startup.h"
-#include "rdcontrol/controls/graphic_control.h"
+#include "rdcontrol/base/graphic_control.h"
 #include "toolkit/forms.h"
 
 #include "bench/win/bench_timing.h"

@@ -4,8 +4,8 @@
 #include "platform/image/draw_shapes.h"
 #include "platform/image/engine_startup.h"
 #include "platform/image/png_image.h"
-#include "rdcontrol/controls/form_shadow.h"
-#include "rdcontrol/controls/form_skin.h"
+#include "rdcontrol/formskin/form_shadow.h"
+#include "rdcontrol/formskin/form_skin.h"
 #include "toolkit/forms.h"
 
 #include "bench/win/bench_timing.h"

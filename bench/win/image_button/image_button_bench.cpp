@@ -3,7 +3,7 @@
 // the busy rotation of a 64 x 64 picture against a plain draw of that picture.
 #include "platform/image/engine_startup.h"
 #include "platform/image/png_image.h"
-#include "rdcontrol/controls/image_button.h"
+#include "rdcontrol/buttons/image_button.h"
 
 #include "bench/win/bench_timing.h"
 

@@ -3,14 +3,14 @@
 // locations (also scrolled and scaled), hit tests, navigation, default actions, events
 // with child ids that map back to their controls, and objects that outlive their controls.
 #include "platform/image/engine_startup.h"
-#include "rdcontrol/controls/graphic_control.h"
-#include "rdcontrol/controls/html_label.h"
-#include "rdcontrol/controls/image_button.h"
-#include "rdcontrol/controls/label.h"
-#include "rdcontrol/controls/panel.h"
-#include "rdcontrol/controls/register_controls.h"
-#include "rdcontrol/controls/skinned_link.h"
-#include "rdcontrol/controls/skinned_paint.h"
+#include "rdcontrol/base/graphic_control.h"
+#include "rdcontrol/labels/html_label.h"
+#include "rdcontrol/buttons/image_button.h"
+#include "rdcontrol/labels/label.h"
+#include "rdcontrol/panels/panel.h"
+#include "rdcontrol/register_controls.h"
+#include "rdcontrol/paint/skinned_link.h"
+#include "rdcontrol/paint/skinned_paint.h"
 #include "toolkit/accessible.h"
 #include "toolkit/forms.h"
 

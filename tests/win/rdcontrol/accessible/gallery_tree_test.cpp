@@ -2,7 +2,7 @@
 // tree, each once: the tree has as many objects as the page has controls.
 #include "gallery/gallery_page.h"
 #include "platform/image/engine_startup.h"
-#include "rdcontrol/controls/register_controls.h"
+#include "rdcontrol/register_controls.h"
 #include "rdcontrol/picture/picture_formats.h"
 #include "toolkit/accessible.h"
 #include "toolkit/forms.h"

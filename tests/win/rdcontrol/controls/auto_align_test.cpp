@@ -3,7 +3,7 @@
 // and the size limits by right and bottom edge.
 #include "core/component/reader.h"
 #include "core/component/writer.h"
-#include "rdcontrol/controls/auto_align.h"
+#include "rdcontrol/base/auto_align.h"
 #include "toolkit/stdctrls.h"
 
 #include <gtest/gtest.h>

@@ -5,8 +5,8 @@
 #include "core/component/reader.h"
 #include "core/component/writer.h"
 #include "platform/image/engine_startup.h"
-#include "rdcontrol/controls/graphic_control.h"
-#include "rdcontrol/controls/register_controls.h"
+#include "rdcontrol/base/graphic_control.h"
+#include "rdcontrol/register_controls.h"
 #include "tests/support/toolkit_helpers.h"
 #include "toolkit/forms.h"
 

@@ -3,7 +3,7 @@
 // collections that do not match the anchors.
 #include "platform/image/engine_startup.h"
 #include "platform/image/png_image.h"
-#include "rdcontrol/controls/html_label.h"
+#include "rdcontrol/labels/html_label.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 #include "core/component/reader.h"
 #include "platform/image/engine_startup.h"
 #include "platform/image/png_image.h"
-#include "rdcontrol/controls/image_note.h"
-#include "rdcontrol/controls/register_controls.h"
-#include "rdcontrol/controls/transparent_label.h"
+#include "rdcontrol/buttons/image_note.h"
+#include "rdcontrol/register_controls.h"
+#include "rdcontrol/labels/transparent_label.h"
 #include "rdcontrol/picture/picture_formats.h"
 
 #include <gtest/gtest.h>

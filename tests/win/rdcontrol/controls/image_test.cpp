@@ -2,8 +2,8 @@
 // sizing to its picture, margins taken from the picture, and opacity.
 #include "platform/image/png_image.h"
 #include "platform/image/engine_startup.h"
-#include "rdcontrol/controls/image.h"
-#include "rdcontrol/controls/paint_box.h"
+#include "rdcontrol/panels/image.h"
+#include "rdcontrol/panels/paint_box.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // "...", what its last layout reports, the caption as a hint only when cut, state colours.
 #include "platform/image/engine_startup.h"
 #include "platform/image/png_image.h"
-#include "rdcontrol/controls/label.h"
+#include "rdcontrol/labels/label.h"
 
 #include <gtest/gtest.h>
 

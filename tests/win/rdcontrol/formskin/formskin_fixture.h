@@ -3,9 +3,9 @@
 // shadow-like picture, and a control that can be carried on the shadow layer.
 #pragma once
 #include "platform/image/png_image.h"
-#include "rdcontrol/controls/form_shadow.h"
-#include "rdcontrol/controls/form_skin.h"
-#include "rdcontrol/controls/image.h"
+#include "rdcontrol/formskin/form_shadow.h"
+#include "rdcontrol/formskin/form_skin.h"
+#include "rdcontrol/panels/image.h"
 #include "toolkit/forms.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // fix, an owner inside a form, and bad input: no crash and no window left behind.
 #include "tests/win/rdcontrol/formskin/formskin_fixture.h"
 
-#include "rdcontrol/controls/form_wnd_list.h"
-#include "rdcontrol/controls/image_button.h"
+#include "rdcontrol/formskin/form_wnd_list.h"
+#include "rdcontrol/buttons/image_button.h"
 #include "tests/support/resource_fixture.h"
 #include "toolkit/application.h"
 #include "toolkit/stdctrls.h"

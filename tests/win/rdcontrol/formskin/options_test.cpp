@@ -1,6 +1,6 @@
 // The form skin's option objects and the hook list, without windows shown.
-#include "rdcontrol/controls/form_skin_options.h"
-#include "rdcontrol/controls/form_wnd_list.h"
+#include "rdcontrol/formskin/form_skin_options.h"
+#include "rdcontrol/formskin/form_wnd_list.h"
 #include "toolkit/forms.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Skinned hints on real windows.
 #include "platform/image/engine_startup.h"
 #include "platform/image/png_image.h"
-#include "rdcontrol/controls/form_shadow.h"
-#include "rdcontrol/controls/form_skin.h"
-#include "rdcontrol/controls/html_label.h"
+#include "rdcontrol/formskin/form_shadow.h"
+#include "rdcontrol/formskin/form_skin.h"
+#include "rdcontrol/labels/html_label.h"
 #include "rdcontrol/hint/hint_window.h"
 #include "rdcontrol/picture/picture_formats.h"
 #include "rdcontrol/hint/skin_hint.h"

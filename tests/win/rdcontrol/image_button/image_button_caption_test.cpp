@@ -3,8 +3,8 @@
 // layout reports, and sizing to the caption.
 #include "platform/image/engine_startup.h"
 #include "platform/image/png_image.h"
-#include "rdcontrol/controls/image_button.h"
-#include "rdcontrol/controls/label.h"
+#include "rdcontrol/buttons/image_button.h"
+#include "rdcontrol/labels/label.h"
 
 #include <gtest/gtest.h>
 

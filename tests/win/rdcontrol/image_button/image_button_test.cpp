@@ -4,7 +4,7 @@
 // destruction while its timers run.
 #include "platform/image/engine_startup.h"
 #include "platform/image/png_image.h"
-#include "rdcontrol/controls/image_button.h"
+#include "rdcontrol/buttons/image_button.h"
 #include "tests/support/gui_handles.h"
 #include "tests/support/system_prefs_scope.h"
 

@@ -10,7 +10,7 @@
 #include "core/text/utf.h"
 #include "platform/image/engine_startup.h"
 #include "rdcontrol/library.h"
-#include "rdcontrol/controls/register_controls.h"
+#include "rdcontrol/register_controls.h"
 #include "rdcontrol/picture/picture_formats.h"
 #include "rdcontrol/resource/resource.h"
 #include "rdcontrol/skinstyle/skin_style.h"
