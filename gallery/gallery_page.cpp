@@ -85,7 +85,8 @@ std::vector<std::wstring> PageFiles(const std::wstring& Folder) {
     WIN32_FIND_DATAW f;
     HANDLE h = ::FindFirstFileW((Folder + L"*.form").c_str(), &f);
     if (h == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(f.cFileName);
+    do
+        names.push_back(f.cFileName);
     while (::FindNextFileW(h, &f));
     ::FindClose(h);
     std::sort(names.begin(), names.end());

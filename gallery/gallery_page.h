@@ -21,7 +21,6 @@ class TGalleryPage : public tk::TForm {
     // Paint-box handler: diagonal stripes in the sender's colour and font colour, with
     // its name written over them.
     void PaintStripes(tk::TObject* Sender);
-
 };
 
 // A page as it shows (its window and every child window, with their alpha) over a

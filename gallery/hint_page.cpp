@@ -20,11 +20,13 @@ namespace vell::gallery {
 
 namespace {
 
-constexpr uint32_t kEdge = 0xFF9AA0AE;  // the hint's outline
-constexpr uint32_t kFill = 0xFFFFFFFF;  // the hint's colour
+constexpr uint32_t kEdge = 0xFF9AA0AE; // the hint's outline
+constexpr uint32_t kFill = 0xFFFFFFFF; // the hint's colour
 constexpr int kMargin = 10;            // the shadow band around the hint
 
-uint32_t shade(int Alpha) { return static_cast<uint32_t>(Alpha) << 24; } // premultiplied black
+uint32_t shade(int Alpha) {
+    return static_cast<uint32_t>(Alpha) << 24;
+} // premultiplied black
 
 // The background: a white middle, a one-pixel outline around it and a soft shadow that
 // fades out over the rest of the margin, a little heavier below.
@@ -37,8 +39,10 @@ image::TPngImage* background() {
             const int dy = std::max({kMargin - y, y - (n - 1 - kMargin), 0});
             const int d = std::max(dx, dy);
             uint32_t c = kFill;
-            if (d == 1) c = kEdge;
-            else if (d > 1) c = shade(std::max(0, 70 * (kMargin + 1 - d) / kMargin - (y < kMargin ? 20 : 0)));
+            if (d == 1)
+                c = kEdge;
+            else if (d > 1)
+                c = shade(std::max(0, 70 * (kMargin + 1 - d) / kMargin - (y < kMargin ? 20 : 0)));
             png->FillRect(RECT{x, y, x + 1, y + 1}, c);
         }
     return png;
@@ -84,7 +88,8 @@ image::TPngImage* screenShot(const RECT& wa) {
     ::GdiFlush();
     for (int y = 0; y < h; ++y) {
         auto* row = static_cast<uint8_t*>(png->GetScanline(y));
-        for (int x = 0; x < w; ++x) row[4 * x + 3] = 255;
+        for (int x = 0; x < w; ++x)
+            row[4 * x + 3] = 255;
     }
     return png;
 }
@@ -146,7 +151,8 @@ image::TPngImage* RenderHintShowcase() {
     pump();
     // The page under the hints, taken from the screen.
     image::TPngImage* png = screenShot(wa);
-    for (size_t i = 0; i < shown.size(); ++i) shown[i].second->ShowHint(shown[i].first, spots[i].text, nullptr, 0);
+    for (size_t i = 0; i < shown.size(); ++i)
+        shown[i].second->ShowHint(shown[i].first, spots[i].text, nullptr, 0);
     pump();
     // Each hint over it: its body as the screen shows it (within its window region), then
     // its shadow layer composited the way a compositing window manager would.

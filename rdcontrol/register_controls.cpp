@@ -21,16 +21,17 @@ namespace {
 const tk::ClassInfo* gLabelBefore = nullptr;
 
 template <class Visit> void forEachClass(Visit visit) {
-    for (const tk::ClassInfo* c : RdFontClasses()) visit(*c);
-    for (const tk::ClassInfo* c : WindowedControlClasses()) visit(*c);
-    for (const tk::ClassInfo* c : {&TRdGraphicControl::StaticClass(), &TRdImage::StaticClass(),
-                                   &TRdPaintBox::StaticClass(), &TRdCustomLabel::StaticClass(),
-                                   &TRdLabel::StaticClass(), &TRdHtmLabel::StaticClass(),
-                                   &TRdHtmLabelLink::StaticClass(), &TRdImageButton::StaticClass(),
-                                   &TRdImageNote::StaticClass(), &TPictureCollection::StaticClass(),
-                                   &TPictureItem::StaticClass(), &TRdSkinClass::StaticClass(),
-                                   &TRdAutoAlign::StaticClass(), &TRdFormSkin::StaticClass(),
-                                   &TRdFormWndList::StaticClass(), &TTransparentLabel::StaticClass()})
+    for (const tk::ClassInfo* c : RdFontClasses())
+        visit(*c);
+    for (const tk::ClassInfo* c : WindowedControlClasses())
+        visit(*c);
+    for (const tk::ClassInfo* c :
+         {&TRdGraphicControl::StaticClass(), &TRdImage::StaticClass(), &TRdPaintBox::StaticClass(),
+          &TRdCustomLabel::StaticClass(), &TRdLabel::StaticClass(), &TRdHtmLabel::StaticClass(),
+          &TRdHtmLabelLink::StaticClass(), &TRdImageButton::StaticClass(), &TRdImageNote::StaticClass(),
+          &TPictureCollection::StaticClass(), &TPictureItem::StaticClass(), &TRdSkinClass::StaticClass(),
+          &TRdAutoAlign::StaticClass(), &TRdFormSkin::StaticClass(), &TRdFormWndList::StaticClass(),
+          &TTransparentLabel::StaticClass()})
         visit(*c);
 }
 

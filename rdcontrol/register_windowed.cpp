@@ -10,7 +10,8 @@ std::array<const tk::ClassInfo*, 3> WindowedControlClasses() {
 }
 
 void RegisterWindowedControls() {
-    for (const tk::ClassInfo* c : WindowedControlClasses()) tk::RegisterClassInfo(*c);
+    for (const tk::ClassInfo* c : WindowedControlClasses())
+        tk::RegisterClassInfo(*c);
 }
 
 } // namespace vell::rd

@@ -8,4 +8,4 @@
 namespace vell::rd {
 std::array<const tk::ClassInfo*, 3> WindowedControlClasses();
 void RegisterWindowedControls();
-}
+} // namespace vell::rd

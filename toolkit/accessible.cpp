@@ -36,18 +36,21 @@ const AccessibilityApi& api() {
         if (HMODULE acc = ::LoadLibraryW(L"oleacc.dll")) {
             r.lresultFromObject =
                 reinterpret_cast<decltype(r.lresultFromObject)>(::GetProcAddress(acc, "LresultFromObject"));
-            r.objectFromWindow =
-                reinterpret_cast<decltype(r.objectFromWindow)>(::GetProcAddress(acc, "AccessibleObjectFromWindow"));
+            r.objectFromWindow = reinterpret_cast<decltype(r.objectFromWindow)>(
+                ::GetProcAddress(acc, "AccessibleObjectFromWindow"));
         }
         if (HMODULE aut = ::LoadLibraryW(L"oleaut32.dll"))
-            r.allocString = reinterpret_cast<decltype(r.allocString)>(::GetProcAddress(aut, "SysAllocStringLen"));
+            r.allocString =
+                reinterpret_cast<decltype(r.allocString)>(::GetProcAddress(aut, "SysAllocStringLen"));
         return r;
     }();
     return a;
 }
 
 // VariantInit without oleaut32.
-void empty(VARIANT* V) { V->vt = VT_EMPTY; }
+void empty(VARIANT* V) {
+    V->vt = VT_EMPTY;
+}
 
 // A text for a client: S_FALSE and no string for an empty one.
 HRESULT giveText(const std::u16string& Text, BSTR* Out) {
@@ -79,7 +82,9 @@ bool isWindowed(const TControl* C) {
     return w && w->HandleAllocated();
 }
 
-HWND windowOf(const TControl* C) { return const_cast<TWinControl*>(static_cast<const TWinControl*>(C))->Handle(); }
+HWND windowOf(const TControl* C) {
+    return const_cast<TWinControl*>(static_cast<const TWinControl*>(C))->Handle();
+}
 
 // The screen point of client point (X, Y) of C (unscaled client coordinates).
 POINT clientToScreen(const TControl* C, long X, long Y) {
@@ -87,8 +92,10 @@ POINT clientToScreen(const TControl* C, long X, long Y) {
     const long x = ::MulDiv(X, scale, 100), y = ::MulDiv(Y, scale, 100);
     if (isWindowed(C) || !C->Container()) {
         POINT o{0, 0};
-        if (isWindowed(C)) ::ClientToScreen(windowOf(C), &o);
-        else o = POINT{C->Left(), C->Top()};
+        if (isWindowed(C))
+            ::ClientToScreen(windowOf(C), &o);
+        else
+            o = POINT{C->Left(), C->Top()};
         return POINT{o.x + x, o.y + y};
     }
     const TControl* k = C->Container();
@@ -140,9 +147,11 @@ struct Target {
 // The children of C as its object numbers them from 1: its controls, then its parts.
 std::vector<Target> childrenOf(const TControl* C) {
     std::vector<Target> list;
-    for (const TControl* c : contained(C)) list.push_back(Target{c, -1});
+    for (const TControl* c : contained(C))
+        list.push_back(Target{c, -1});
     const int parts = static_cast<int>(partsOf(C).size());
-    for (int i = 0; i < parts; ++i) list.push_back(Target{C, i});
+    for (int i = 0; i < parts; ++i)
+        list.push_back(Target{C, i});
     return list;
 }
 
@@ -163,8 +172,10 @@ const TControl* hitTest(const TControl* C, POINT P) {
 // ---- [object] ----
 
 class TAccessibleObject final : public IAccessible {
-public:
-    explicit TAccessibleObject(const TControl* Control) : FControl(Control), FAlive(AliveOf(Control)) { ++gLiveObjects; }
+  public:
+    explicit TAccessibleObject(const TControl* Control) : FControl(Control), FAlive(AliveOf(Control)) {
+        ++gLiveObjects;
+    }
     ~TAccessibleObject() { --gLiveObjects; }
     TAccessibleObject(const TAccessibleObject&) = delete;
     TAccessibleObject& operator=(const TAccessibleObject&) = delete;
@@ -200,8 +211,11 @@ public:
         if (Out) *Out = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
         return E_NOTIMPL;
     }
 
@@ -213,8 +227,9 @@ public:
                 return S_OK;
             }
             // A top-level control's parent is its window's frame object.
-            if (isWindowed(self) && api().objectFromWindow && SUCCEEDED(api().objectFromWindow(windowOf(self), OBJID_WINDOW, IID_IDispatch,
-                                                                      reinterpret_cast<void**>(Out))))
+            if (isWindowed(self) && api().objectFromWindow &&
+                SUCCEEDED(api().objectFromWindow(windowOf(self), OBJID_WINDOW, IID_IDispatch,
+                                                 reinterpret_cast<void**>(Out))))
                 return *Out ? S_OK : S_FALSE;
             return S_FALSE;
         });
@@ -295,7 +310,8 @@ public:
         if (!L || !T || !W || !H) return E_INVALIDARG;
         *L = *T = *W = *H = 0;
         return withChild(Child, [&](const Target& t, const TAccessiblePart& part) {
-            const RECT r = t.part >= 0 ? partScreenRect(t.control, part.Bounds) : AccessibleScreenRect(t.control);
+            const RECT r =
+                t.part >= 0 ? partScreenRect(t.control, part.Bounds) : AccessibleScreenRect(t.control);
             *L = r.left, *T = r.top, *W = r.right - r.left, *H = r.bottom - r.top;
             return S_OK;
         });
@@ -355,7 +371,8 @@ public:
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT Child) override {
         return withChild(Child, [&](const Target& t, const TAccessiblePart&) {
             auto* c = const_cast<TControl*>(t.control);
-            const bool done = t.part >= 0 ? c->DoAccessiblePartAction(t.part) : c->DoAccessibleDefaultAction();
+            const bool done =
+                t.part >= 0 ? c->DoAccessiblePartAction(t.part) : c->DoAccessibleDefaultAction();
             return done ? S_OK : DISP_E_MEMBERNOTFOUND;
         });
     }
@@ -383,7 +400,7 @@ public:
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return DISP_E_MEMBERNOTFOUND; }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return DISP_E_MEMBERNOTFOUND; }
 
-private:
+  private:
     static std::weak_ptr<bool> AliveOf(const TControl* Control);
 
     // The control while it lives and is not being destroyed, else null.
@@ -394,8 +411,7 @@ private:
     }
 
     // Runs Body with the live control; nothing escapes to the client.
-    template <class F>
-    HRESULT guarded(F Body) const {
+    template <class F> HRESULT guarded(F Body) const {
         const TControl* self = live();
         if (!self) return CO_E_OBJNOTCONNECTED;
         try {
@@ -404,8 +420,7 @@ private:
             return E_FAIL;
         }
     }
-    template <class F>
-    HRESULT guarded(IDispatch** Out, F Body) const {
+    template <class F> HRESULT guarded(IDispatch** Out, F Body) const {
         if (!Out) return E_INVALIDARG;
         *Out = nullptr;
         return guarded(Body);
@@ -435,8 +450,7 @@ private:
     }
 
     // Body(target, part): Part is the part's description when the target is a part.
-    template <class F>
-    HRESULT withChild(const VARIANT& Child, F Body) const {
+    template <class F> HRESULT withChild(const VARIANT& Child, F Body) const {
         return guarded([&](const TControl* self) -> HRESULT {
             Target t;
             if (HRESULT hr = resolve(self, Child, t); hr != S_OK) return hr;
@@ -495,11 +509,13 @@ private:
 
 // A friend's view of the control's life flag.
 class TAccessibleAccess {
-public:
+  public:
     static std::weak_ptr<bool> Alive(const TControl* C) { return C->AliveFlag(); }
 };
 
-std::weak_ptr<bool> TAccessibleObject::AliveOf(const TControl* Control) { return TAccessibleAccess::Alive(Control); }
+std::weak_ptr<bool> TAccessibleObject::AliveOf(const TControl* Control) {
+    return TAccessibleAccess::Alive(Control);
+}
 
 // ---- [entry points] ----
 
@@ -529,7 +545,8 @@ bool AnswerGetObject(TWinControl* Control, TMessage& Message) {
 }
 
 void NotifyAccessibleEvent(TControl* Control, DWORD Event) {
-    if (!Control || Control->InState(csLoading) || Control->InState(csReading) || Control->InState(csDestroying))
+    if (!Control || Control->InState(csLoading) || Control->InState(csReading) ||
+        Control->InState(csDestroying))
         return;
     if (auto* w = dynamic_cast<TWinControl*>(Control); w && w->HandleAllocated()) {
         ::NotifyWinEvent(Event, w->Handle(), OBJID_CLIENT, CHILDID_SELF);
@@ -550,8 +567,9 @@ RECT AccessibleScreenRect(const TControl* Control) {
         return r;
     }
     const TControl* k = Control->Container();
-    if (!k) return RECT{Control->Left(), Control->Top(), Control->Left() + Control->Width(),
-                        Control->Top() + Control->Height()};
+    if (!k)
+        return RECT{Control->Left(), Control->Top(), Control->Left() + Control->Width(),
+                    Control->Top() + Control->Height()};
     const POINT s = k->ScrollOffset();
     const long x = Control->Left() - s.x, y = Control->Top() - s.y;
     const POINT tl = clientToScreen(k, x, y);
@@ -573,7 +591,9 @@ long AccessibleState(const TControl* Control) {
     return state;
 }
 
-long LiveAccessibleObjects() { return gLiveObjects.load(); }
+long LiveAccessibleObjects() {
+    return gLiveObjects.load();
+}
 
 // ---- the framework's own answers ----
 

@@ -44,8 +44,8 @@ struct TAccessiblePart {
     std::u16string Name;
     std::u16string DefaultAction;
     long Role = 0;
-    long State = 0;  // the control's invisible and unavailable states are added
-    RECT Bounds{};   // in the control's client coordinates
+    long State = 0; // the control's invisible and unavailable states are added
+    RECT Bounds{};  // in the control's client coordinates
 };
 
 // Answers WM_GETOBJECT for a framework window: the control's accessible object for

@@ -13,16 +13,23 @@ void TControl::SetAlign(TAlign Value) {
     FAlign = Value;
     FAnchors = [Value] {
         switch (Value) {
-        case alTop: return TAnchors{akLeft, akTop, akRight};
-        case alBottom: return TAnchors{akLeft, akRight, akBottom};
-        case alLeft: return TAnchors{akLeft, akTop, akBottom};
-        case alRight: return TAnchors{akRight, akTop, akBottom};
-        case alClient: return TAnchors{akLeft, akTop, akRight, akBottom};
-        default: return kDefaultAnchors;
+        case alTop:
+            return TAnchors{akLeft, akTop, akRight};
+        case alBottom:
+            return TAnchors{akLeft, akRight, akBottom};
+        case alLeft:
+            return TAnchors{akLeft, akTop, akBottom};
+        case alRight:
+            return TAnchors{akRight, akTop, akBottom};
+        case alClient:
+            return TAnchors{akLeft, akTop, akRight, akBottom};
+        default:
+            return kDefaultAnchors;
         }
     }();
     // Leaving alignment puts the control back where it was before.
-    if (old != alNone && Value == alNone && !InState(csLoading) && FExplicitBounds.right > FExplicitBounds.left)
+    if (old != alNone && Value == alNone && !InState(csLoading) &&
+        FExplicitBounds.right > FExplicitBounds.left)
         SetBounds(FExplicitBounds.left, FExplicitBounds.top, FExplicitBounds.right - FExplicitBounds.left,
                   FExplicitBounds.bottom - FExplicitBounds.top);
     UpdateAnchorRules();
@@ -62,10 +69,14 @@ void TControl::UpdateAnchorRules() {
 }
 
 void TControl::ComputeAnchorRules() {
-    if (FAnchors.has(akRight)) FAnchorRules.x = FAnchors.has(akLeft) ? FWidth : FLeft;
-    else FAnchorRules.x = FLeft + FWidth / 2;
-    if (FAnchors.has(akBottom)) FAnchorRules.y = FAnchors.has(akTop) ? FHeight : FTop;
-    else FAnchorRules.y = FTop + FHeight / 2;
+    if (FAnchors.has(akRight))
+        FAnchorRules.x = FAnchors.has(akLeft) ? FWidth : FLeft;
+    else
+        FAnchorRules.x = FLeft + FWidth / 2;
+    if (FAnchors.has(akBottom))
+        FAnchorRules.y = FAnchors.has(akTop) ? FHeight : FTop;
+    else
+        FAnchorRules.y = FTop + FHeight / 2;
 }
 
 void TControl::RequestAlign() {
@@ -87,7 +98,8 @@ void TControl::ChangeScale(int M, int D) {
         FParent->UpdateControlOriginalParentSize(this, ps);
         rulesMatchBounds = ps.x == FOriginalParentSize.x && ps.y == FOriginalParentSize.y;
     }
-    if (!rulesMatchBounds) FAnchorRules = POINT{::MulDiv(FAnchorRules.x, M, D), ::MulDiv(FAnchorRules.y, M, D)};
+    if (!rulesMatchBounds)
+        FAnchorRules = POINT{::MulDiv(FAnchorRules.x, M, D), ::MulDiv(FAnchorRules.y, M, D)};
     FOriginalParentSize = POINT{::MulDiv(FOriginalParentSize.x, M, D), ::MulDiv(FOriginalParentSize.y, M, D)};
     FExplicitBounds = RECT{::MulDiv(FExplicitBounds.left, M, D), ::MulDiv(FExplicitBounds.top, M, D),
                            ::MulDiv(FExplicitBounds.right, M, D), ::MulDiv(FExplicitBounds.bottom, M, D)};
@@ -113,7 +125,6 @@ void TControl::ChangeScale(int M, int D) {
     if (rulesMatchBounds) ComputeAnchorRules();
 }
 
-
 void TWinControl::EnableAlign() {
     if (FAlignLevel > 0 && --FAlignLevel == 0 && (FControlState & csAlignmentNeeded)) {
         FControlState &= ~csAlignmentNeeded;
@@ -121,7 +132,9 @@ void TWinControl::EnableAlign() {
     }
 }
 
-void TWinControl::Realign() { AlignControl(nullptr); }
+void TWinControl::Realign() {
+    AlignControl(nullptr);
+}
 
 void TWinControl::AlignControl(TControl* AControl) {
     if (InState(csDestroying) || (FControlState & csAligning)) return;
@@ -177,11 +190,16 @@ void TWinControl::AlignControls(TControl* AControl, RECT& Rect) {
         // first among equals.
         auto key = [align](TControl* c) {
             switch (align) {
-            case alTop: return c->Top();
-            case alBottom: return -(c->Top() + c->Height());
-            case alLeft: return c->Left();
-            case alRight: return -(c->Left() + c->Width());
-            default: return 0;
+            case alTop:
+                return c->Top();
+            case alBottom:
+                return -(c->Top() + c->Height());
+            case alLeft:
+                return c->Left();
+            case alRight:
+                return -(c->Left() + c->Width());
+            default:
+                return 0;
             }
         };
         std::stable_sort(list.begin(), list.end(), [&](TControl* a, TControl* b) {
@@ -191,27 +209,48 @@ void TWinControl::AlignControls(TControl* AControl, RECT& Rect) {
         });
         for (TControl* c : list) {
             TMargins* m = c->AlignWithMargins() ? c->Margins() : nullptr;
-            int ml = m ? m->Left() : 0, mt = m ? m->Top() : 0, mr = m ? m->Right() : 0, mb = m ? m->Bottom() : 0;
+            int ml = m ? m->Left() : 0, mt = m ? m->Top() : 0, mr = m ? m->Right() : 0,
+                mb = m ? m->Bottom() : 0;
             int w = c->Width(), h = c->Height();
             int x = c->Left(), y = c->Top();
             int rw = Rect.right - Rect.left - ml - mr, rh = Rect.bottom - Rect.top - mt - mb;
             switch (align) {
-            case alTop: x = Rect.left + ml, y = Rect.top + mt, w = rw; break;
-            case alBottom: x = Rect.left + ml, y = Rect.bottom - mb - h, w = rw; break;
-            case alLeft: x = Rect.left + ml, y = Rect.top + mt, h = rh; break;
-            case alRight: x = Rect.right - mr - w, y = Rect.top + mt, h = rh; break;
-            case alClient: x = Rect.left + ml, y = Rect.top + mt, w = rw, h = rh; break;
-            default: break;
+            case alTop:
+                x = Rect.left + ml, y = Rect.top + mt, w = rw;
+                break;
+            case alBottom:
+                x = Rect.left + ml, y = Rect.bottom - mb - h, w = rw;
+                break;
+            case alLeft:
+                x = Rect.left + ml, y = Rect.top + mt, h = rh;
+                break;
+            case alRight:
+                x = Rect.right - mr - w, y = Rect.top + mt, h = rh;
+                break;
+            case alClient:
+                x = Rect.left + ml, y = Rect.top + mt, w = rw, h = rh;
+                break;
+            default:
+                break;
             }
             if (align == alCustom) continue; // placed by the container's own rules
             c->SetBounds(x, y, std::max(w, 0), std::max(h, 0));
             // Constraints may have refused the size: the space taken is the real one.
             switch (align) {
-            case alTop: Rect.top += c->Height() + mt + mb; break;
-            case alBottom: Rect.bottom -= c->Height() + mt + mb; break;
-            case alLeft: Rect.left += c->Width() + ml + mr; break;
-            case alRight: Rect.right -= c->Width() + ml + mr; break;
-            default: break;
+            case alTop:
+                Rect.top += c->Height() + mt + mb;
+                break;
+            case alBottom:
+                Rect.bottom -= c->Height() + mt + mb;
+                break;
+            case alLeft:
+                Rect.left += c->Width() + ml + mr;
+                break;
+            case alRight:
+                Rect.right -= c->Width() + ml + mr;
+                break;
+            default:
+                break;
             }
         }
     }
@@ -229,14 +268,18 @@ void TWinControl::DoPosition(TControl* c, const RECT& Rect) {
     TAnchors a = c->Anchors();
     int left = c->Left(), top = c->Top(), w = c->Width(), h = c->Height();
     if (a.has(akRight)) {
-        if (a.has(akLeft)) w = ps.x - (orig.x - c->FAnchorRules.x);
-        else left = c->FAnchorRules.x + (ps.x - orig.x);
+        if (a.has(akLeft))
+            w = ps.x - (orig.x - c->FAnchorRules.x);
+        else
+            left = c->FAnchorRules.x + (ps.x - orig.x);
     } else if (!a.has(akLeft) && orig.x != 0) {
         left = ::MulDiv(c->FAnchorRules.x, ps.x, orig.x) - w / 2;
     }
     if (a.has(akBottom)) {
-        if (a.has(akTop)) h = ps.y - (orig.y - c->FAnchorRules.y);
-        else top = c->FAnchorRules.y + (ps.y - orig.y);
+        if (a.has(akTop))
+            h = ps.y - (orig.y - c->FAnchorRules.y);
+        else
+            top = c->FAnchorRules.y + (ps.y - orig.y);
     } else if (!a.has(akTop) && orig.y != 0) {
         top = ::MulDiv(c->FAnchorRules.y, ps.y, orig.y) - h / 2;
     }

@@ -38,13 +38,15 @@ struct TApplication::SyncState {
 };
 
 const ClassInfo& TApplication::StaticClass() {
-    static const ClassInfo info = ClassBuilder<TApplication>("TApplication", &TComponent::StaticClass()).build();
+    static const ClassInfo info =
+        ClassBuilder<TApplication>("TApplication", &TComponent::StaticClass()).build();
     return info;
 }
 
 TApplication::TApplication(TComponent* AOwner)
     : TComponent(AOwner), FDefaultFont(std::make_unique<TFont>()), FSync(std::make_shared<SyncState>()),
-      FHintColor(static_cast<TColor>(0xFF000000 | COLOR_INFOBK)), FHintWindowClass(&THintWindow::StaticClass()) {
+      FHintColor(static_cast<TColor>(0xFF000000 | COLOR_INFOBK)),
+      FHintWindowClass(&THintWindow::StaticClass()) {
     RegisterToolkitClasses();
     CreateWindowHandle();
 }
@@ -54,7 +56,8 @@ TApplication::~TApplication() {
     {
         std::lock_guard<std::mutex> g(FSync->lock);
         FSync->closed = true;
-        for (auto& call : FSync->queue) call->done = true;
+        for (auto& call : FSync->queue)
+            call->done = true;
         FSync->queue.clear();
     }
     FSync->finished.notify_all();
@@ -71,7 +74,9 @@ TApplication* Application() {
     return gApplication;
 }
 
-TApplication* CurrentApplication() { return gApplication; }
+TApplication* CurrentApplication() {
+    return gApplication;
+}
 
 void FreeApplication() {
     if (!gApplication) return;
@@ -95,8 +100,8 @@ void TApplication::CreateWindowHandle() {
     }
     int x = ::GetSystemMetrics(SM_CXSCREEN) / 2, y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
     FHandle = ::CreateWindowExW(0, kClass, text::wcs(FTitle),
-                                WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
-                                nullptr, nullptr, inst, nullptr);
+                                WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y,
+                                0, 0, nullptr, nullptr, inst, nullptr);
     if (FHandle) ::SetWindowLongPtrW(FHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     FSync->window = FHandle;
 }
@@ -261,11 +266,15 @@ void TApplication::Run() {
     }
 }
 
-void TApplication::Terminate() { ::PostQuitMessage(0); }
+void TApplication::Terminate() {
+    ::PostQuitMessage(0);
+}
 
 // ---- threads ----
 
-bool TApplication::InMainThread() const { return ::GetCurrentThreadId() == FSync->mainThread; }
+bool TApplication::InMainThread() const {
+    return ::GetCurrentThreadId() == FSync->mainThread;
+}
 
 void TApplication::Synchronize(std::function<void()> Call) {
     if (!Call) return;
@@ -314,8 +323,10 @@ void TApplication::CheckSynchronize() {
         try {
             call->fn();
         } catch (const std::exception& e) {
-            if (call->wait) call->error = std::current_exception();
-            else HandleException(e);
+            if (call->wait)
+                call->error = std::current_exception();
+            else
+                HandleException(e);
         } catch (...) {
             if (call->wait) call->error = std::current_exception();
         }
@@ -372,7 +383,8 @@ void TApplication::StartHintTimer(UINT_PTR Id, int Milliseconds) {
 
 void TApplication::StopHintTimers() {
     if (!FHandle) return;
-    for (UINT_PTR id : {kHintShowTimer, kHintHideTimer, kHintReshowTimer}) ::KillTimer(FHandle, id);
+    for (UINT_PTR id : {kHintShowTimer, kHintHideTimer, kHintReshowTimer})
+        ::KillTimer(FHandle, id);
 }
 
 // Free notifications are not counted: a control stays linked while either field holds it.
@@ -458,9 +470,10 @@ void TApplication::ActivateHint(POINT CursorPos) {
         FHintActive = false;
         return;
     }
-    const ClassInfo* cls = info.HintWindowClass && info.HintWindowClass->inheritsFrom(THintWindow::StaticClass())
-                               ? info.HintWindowClass
-                               : &THintWindow::StaticClass();
+    const ClassInfo* cls =
+        info.HintWindowClass && info.HintWindowClass->inheritsFrom(THintWindow::StaticClass())
+            ? info.HintWindowClass
+            : &THintWindow::StaticClass();
     if (FHintWindow && &FHintWindow->ClassType() != cls) {
         THintWindow* old = FHintWindow;
         FHintWindow = nullptr;
@@ -508,10 +521,11 @@ void TApplication::CancelHint() {
 // ---- TApplicationEvents ----
 
 const ClassInfo& TApplicationEvents::StaticClass() {
-    static const ClassInfo info = ClassBuilder<TApplicationEvents>("TApplicationEvents", &TComponent::StaticClass())
-                                      .event("OnIdle", &TApplicationEvents::OnIdle)
-                                      .event("OnMessage", &TApplicationEvents::OnMessage)
-                                      .build();
+    static const ClassInfo info =
+        ClassBuilder<TApplicationEvents>("TApplicationEvents", &TComponent::StaticClass())
+            .event("OnIdle", &TApplicationEvents::OnIdle)
+            .event("OnMessage", &TApplicationEvents::OnMessage)
+            .build();
     return info;
 }
 

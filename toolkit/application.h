@@ -35,14 +35,13 @@ struct THintInfo {
 
 class TApplication : public TComponent {
     VELL_CLASS_INFO()
-public:
+  public:
     explicit TApplication(TComponent* AOwner = nullptr);
     ~TApplication() override;
 
     void Initialize() {}
     // Creates a form owned by the application; the first one becomes the main form.
-    template <class F>
-    F* CreateForm();
+    template <class F> F* CreateForm();
     TCustomForm* MainForm() const { return FMainForm; }
 
     // ---- the message loop ----
@@ -134,7 +133,7 @@ public:
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
-private:
+  private:
     friend class TApplicationEvents;
     friend class TCustomForm;
     struct SyncState;
@@ -185,15 +184,14 @@ void FreeApplication();
 // A component that receives the application's events, any number per program.
 class TApplicationEvents : public TComponent {
     VELL_CLASS_INFO()
-public:
+  public:
     explicit TApplicationEvents(TComponent* AOwner);
     ~TApplicationEvents() override;
     TEvent<MSG&, bool&> OnMessage;
     TNotifyEvent OnIdle;
 };
 
-template <class F>
-F* TApplication::CreateForm() {
+template <class F> F* TApplication::CreateForm() {
     F* form = tk::CreateForm<F>(this);
     AddForm(form);
     return form;

@@ -59,14 +59,16 @@ void TSizeConstraints::Change() {
 // ---- TMargins ----
 
 const ClassInfo& TMargins::StaticClass() {
-    static const ClassInfo info =
-        ClassBuilder<TMargins>("TMargins", &TPersistent::StaticClass())
-            .ord("Left", IntegerType(), &TMargins::Left, &TMargins::SetLeft, std::nullopt, &TMargins::IsLeftStored)
-            .ord("Top", IntegerType(), &TMargins::Top, &TMargins::SetTop, std::nullopt, &TMargins::IsTopStored)
-            .ord("Right", IntegerType(), &TMargins::Right, &TMargins::SetRight, std::nullopt, &TMargins::IsRightStored)
-            .ord("Bottom", IntegerType(), &TMargins::Bottom, &TMargins::SetBottom, std::nullopt,
-                 &TMargins::IsBottomStored)
-            .build();
+    static const ClassInfo info = ClassBuilder<TMargins>("TMargins", &TPersistent::StaticClass())
+                                      .ord("Left", IntegerType(), &TMargins::Left, &TMargins::SetLeft,
+                                           std::nullopt, &TMargins::IsLeftStored)
+                                      .ord("Top", IntegerType(), &TMargins::Top, &TMargins::SetTop,
+                                           std::nullopt, &TMargins::IsTopStored)
+                                      .ord("Right", IntegerType(), &TMargins::Right, &TMargins::SetRight,
+                                           std::nullopt, &TMargins::IsRightStored)
+                                      .ord("Bottom", IntegerType(), &TMargins::Bottom, &TMargins::SetBottom,
+                                           std::nullopt, &TMargins::IsBottomStored)
+                                      .build();
     return info;
 }
 void TMargins::set(int& field, int v) {

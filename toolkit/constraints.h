@@ -13,7 +13,7 @@ class TControl;
 // AdjustLimits (limits that depend on where the control is, say).
 class TSizeConstraints : public TPersistent {
     VELL_CLASS_INFO()
-public:
+  public:
     explicit TSizeConstraints(TControl* Control) : FControl(Control) {}
     int MaxHeight() const { return FMaxHeight; }
     int MaxWidth() const { return FMaxWidth; }
@@ -30,10 +30,10 @@ public:
                               int& MaxHeight) const {}
     std::function<void(TSizeConstraints*)> OnChange;
 
-protected:
+  protected:
     virtual void Change();
 
-private:
+  private:
     TControl* FControl;
     int FMaxHeight = 0, FMaxWidth = 0, FMinHeight = 0, FMinWidth = 0;
 };
@@ -41,8 +41,9 @@ private:
 // Margins around an aligned control and a container's padding.
 class TMargins : public TPersistent {
     VELL_CLASS_INFO()
-public:
-    explicit TMargins(int Default) : FDefault(Default), FLeft(Default), FTop(Default), FRight(Default), FBottom(Default) {}
+  public:
+    explicit TMargins(int Default)
+        : FDefault(Default), FLeft(Default), FTop(Default), FRight(Default), FBottom(Default) {}
     int Left() const { return FLeft; }
     int Top() const { return FTop; }
     int Right() const { return FRight; }
@@ -55,7 +56,7 @@ public:
     void Assign(const TPersistent* Source) override;
     std::function<void(TMargins*)> OnChange;
 
-private:
+  private:
     bool IsLeftStored() const { return FLeft != FDefault; }
     bool IsTopStored() const { return FTop != FDefault; }
     bool IsRightStored() const { return FRight != FDefault; }

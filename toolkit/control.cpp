@@ -20,13 +20,16 @@ const ClassInfo& TControl::StaticClass() {
             .ord("Width", IntegerType(), &TControl::Width, &TControl::SetWidth)
             .ord("Height", IntegerType(), &TControl::Height, &TControl::SetHeight)
             .ord("Align", AlignType(), &TControl::Align, &TControl::SetAlign, alNone)
-            .ord("AlignWithMargins", BooleanType(), &TControl::AlignWithMargins, &TControl::SetAlignWithMargins, 0)
+            .ord("AlignWithMargins", BooleanType(), &TControl::AlignWithMargins,
+                 &TControl::SetAlignWithMargins, 0)
             .ord("Anchors", AnchorsType(), &TControl::Anchors, &TControl::SetAnchors, kDefaultAnchors.bits())
             .ord("BiDiMode", BiDiModeType(), &TControl::BiDiMode, &TControl::SetBiDiMode, std::nullopt,
                  &TControl::IsBiDiModeStored)
             .str("Caption", &TControl::Caption, &TControl::SetCaption)
-            .ord("Color", ColorType(), &TControl::Color, &TControl::SetColor, std::nullopt, &TControl::IsColorStored)
-            .obj("Constraints", ClassTypeOf<TSizeConstraints>(), &TControl::Constraints, &TControl::SetConstraints)
+            .ord("Color", ColorType(), &TControl::Color, &TControl::SetColor, std::nullopt,
+                 &TControl::IsColorStored)
+            .obj("Constraints", ClassTypeOf<TSizeConstraints>(), &TControl::Constraints,
+                 &TControl::SetConstraints)
             .ord("Cursor", CursorType(), &TControl::Cursor, &TControl::SetCursor, crDefault)
             .obj("CustomHint", ClassTypeOf<TCustomHint>(), &TControl::CustomHint, &TControl::SetCustomHint)
             .ord("Enabled", BooleanType(), &TControl::Enabled, &TControl::SetEnabled, 1)
@@ -35,7 +38,8 @@ const ClassInfo& TControl::StaticClass() {
             .obj("Margins", ClassTypeOf<TMargins>(), &TControl::Margins, &TControl::SetMargins)
             .ord("ParentBiDiMode", BooleanType(), &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode, 1)
             .ord("ParentColor", BooleanType(), &TControl::ParentColor, &TControl::SetParentColor)
-            .ord("ParentCustomHint", BooleanType(), &TControl::ParentCustomHint, &TControl::SetParentCustomHint, 1)
+            .ord("ParentCustomHint", BooleanType(), &TControl::ParentCustomHint,
+                 &TControl::SetParentCustomHint, 1)
             .ord("ParentFont", BooleanType(), &TControl::ParentFont, &TControl::SetParentFont, 1)
             .ord("ParentShowHint", BooleanType(), &TControl::ParentShowHint, &TControl::SetParentShowHint, 1)
             .ord("ShowHint", BooleanType(), &TControl::ShowHint, &TControl::SetShowHint, std::nullopt,
@@ -73,8 +77,10 @@ TControl::~TControl() {
     if (ForceInvalidateControl() == this) SetForceInvalidateControl(nullptr);
     std::vector<TMessageHook*> hooks;
     hooks.swap(FMessageHooks);
-    for (TMessageHook* h : hooks) h->ControlDestroying(this);
-    if (TControl* capture = GetCaptureControl(); capture && ContainsControl(capture)) SetCaptureControl(nullptr);
+    for (TMessageHook* h : hooks)
+        h->ControlDestroying(this);
+    if (TControl* capture = GetCaptureControl(); capture && ContainsControl(capture))
+        SetCaptureControl(nullptr);
     if (FParent) {
         FParent->ControlGone(this);
         FParent->RemoveControl(this);
@@ -90,7 +96,9 @@ void TControl::SetParent(TWinControl* AParent) {
     if (AParent) AParent->InsertControl(this);
 }
 
-TControl* TControl::Container() const { return FParent; }
+TControl* TControl::Container() const {
+    return FParent;
+}
 
 bool TControl::ContainsControl(const TControl* Control) const {
     for (const TControl* c = Control; c; c = c->Container())
@@ -98,9 +106,13 @@ bool TControl::ContainsControl(const TControl* Control) const {
     return false;
 }
 
-TControl* TControl::ControlAtPos(POINT, bool, bool, bool) { return nullptr; }
+TControl* TControl::ControlAtPos(POINT, bool, bool, bool) {
+    return nullptr;
+}
 
-TComponent* TControl::GetParentComponent() const { return Container(); }
+TComponent* TControl::GetParentComponent() const {
+    return Container();
+}
 
 void TControl::SetParentComponent(TComponent* Value) {
     if (auto* w = dynamic_cast<TWinControl*>(Value)) SetParent(w);
@@ -123,8 +135,12 @@ int TControl::ClientHeight() const {
     RECT r = GetClientRect();
     return r.bottom - r.top;
 }
-void TControl::SetClientWidth(int Value) { SetClientSize(Value, ClientHeight()); }
-void TControl::SetClientHeight(int Value) { SetClientSize(ClientWidth(), Value); }
+void TControl::SetClientWidth(int Value) {
+    SetClientSize(Value, ClientHeight());
+}
+void TControl::SetClientHeight(int Value) {
+    SetClientSize(ClientWidth(), Value);
+}
 void TControl::SetClientSize(int W, int H) {
     RECT r = GetClientRect();
     SetBounds(FLeft, FTop, FWidth - (r.right - r.left) + W, FHeight - (r.bottom - r.top) + H);
@@ -215,8 +231,12 @@ POINT walkToParent(const TControl* self, POINT P, const TControl* AParent, int s
 }
 } // namespace
 
-POINT TControl::ClientToParent(POINT P, const TControl* AParent) const { return walkToParent(this, P, AParent, 1); }
-POINT TControl::ParentToClient(POINT P, const TControl* AParent) const { return walkToParent(this, P, AParent, -1); }
+POINT TControl::ClientToParent(POINT P, const TControl* AParent) const {
+    return walkToParent(this, P, AParent, 1);
+}
+POINT TControl::ParentToClient(POINT P, const TControl* AParent) const {
+    return walkToParent(this, P, AParent, -1);
+}
 
 // ---- appearance ----
 
@@ -238,8 +258,12 @@ void TControl::SetEnabled(bool Value) {
     Perform(CM_ENABLEDCHANGED);
 }
 
-bool TControl::IsColorStored() const { return !FParentColor; }
-bool TControl::IsFontStored() const { return !FParentFont; }
+bool TControl::IsColorStored() const {
+    return !FParentColor;
+}
+bool TControl::IsFontStored() const {
+    return !FParentFont;
+}
 
 void TControl::SetColor(TColor Value) {
     FParentColor = false;
@@ -248,7 +272,9 @@ void TControl::SetColor(TColor Value) {
     ColorChanged();
 }
 
-void TControl::ColorChanged() { Perform(CM_COLORCHANGED); }
+void TControl::ColorChanged() {
+    Perform(CM_COLORCHANGED);
+}
 
 void TControl::SetParentColor(bool Value) {
     if (FParentColor == Value) return;
@@ -267,7 +293,9 @@ void TControl::SetParentFont(bool Value) {
     if (Value && Container() && !InState(csReading)) Perform(CM_PARENTFONTCHANGED);
 }
 
-void TControl::ReplaceFont(std::unique_ptr<TFont> Value) { ReplaceFontKeepingValues(FFont, std::move(Value)); }
+void TControl::ReplaceFont(std::unique_ptr<TFont> Value) {
+    ReplaceFontKeepingValues(FFont, std::move(Value));
+}
 
 namespace {
 // Copies the attributes of Source that Mask names into Dest, in one change.
@@ -293,7 +321,8 @@ void copyFontAttributes(TFont& Dest, const TFont& Source, uint32_t Mask) {
 void TControl::ParentFontChanged(TMessage& Message) {
     if (!FParentFont) return;
     TControl* c = Container();
-    const TFont* src = Message.WParam ? reinterpret_cast<const TFont*>(Message.LParam) : (c ? c->Font() : nullptr);
+    const TFont* src =
+        Message.WParam ? reinterpret_cast<const TFont*>(Message.LParam) : (c ? c->Font() : nullptr);
     if (!src) return;
     FInParentFontChange = true;
     try {
@@ -308,7 +337,8 @@ void TControl::ParentFontChanged(TMessage& Message) {
 void TControl::ParentColorChanged(TMessage& Message) {
     if (!FParentColor) return;
     TControl* container = Container();
-    TColor c = Message.WParam ? static_cast<TColor>(Message.LParam) : (container ? container->Color() : FColor);
+    TColor c =
+        Message.WParam ? static_cast<TColor>(Message.LParam) : (container ? container->Color() : FColor);
     if (c == FColor) return;
     FColor = c;
     ColorChanged();
@@ -469,7 +499,8 @@ void raiseAccessibleEvent(TControl* C, UINT Msg) {
 
 void TControl::WndProc(TMessage& m) {
     if (m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST) {
-        if (TApplication* app = CurrentApplication(); app && !InState(csDesigning)) app->HintMouseMessage(this, m);
+        if (TApplication* app = CurrentApplication(); app && !InState(csDesigning))
+            app->HintMouseMessage(this, m);
         if (m.Msg != WM_MOUSEWHEEL && m.Msg != WM_MOUSEHWHEEL) HandleMouse(m);
     } else {
         switch (m.Msg) {
@@ -546,9 +577,12 @@ void TControl::DefineProperties(TFiler& Filer) {
             name,
             [this, field, isSize](const forms::Value& v) {
                 if (v.kind != forms::ValueKind::Integer) throw EFilerError("Invalid property value");
-                if (isSize) FExplicitBounds.*field = (field == &RECT::right ? FExplicitBounds.left : FExplicitBounds.top) +
-                                                     static_cast<LONG>(v.integer);
-                else FExplicitBounds.*field = static_cast<LONG>(v.integer);
+                if (isSize)
+                    FExplicitBounds.*field =
+                        (field == &RECT::right ? FExplicitBounds.left : FExplicitBounds.top) +
+                        static_cast<LONG>(v.integer);
+                else
+                    FExplicitBounds.*field = static_cast<LONG>(v.integer);
             },
             [this, field, isSize] {
                 forms::Value v;
@@ -565,6 +599,5 @@ void TControl::DefineProperties(TFiler& Filer) {
     define("ExplicitWidth", &RECT::right, true);
     define("ExplicitHeight", &RECT::bottom, true);
 }
-
 
 } // namespace vell::tk

@@ -23,17 +23,19 @@ struct TAccessibleInfo;
 struct TAccessiblePart;
 
 class EInvalidOperation : public ::vell::Exception {
-public:
+  public:
     using ::vell::Exception::Exception;
 };
 
 // The silent exception: ends an operation quietly where a handler expects it (a control
 // that runs an event handler catches it and drops the rest of the operation).
 class EAbort : public ::vell::Exception {
-public:
+  public:
     using ::vell::Exception::Exception;
 };
-[[noreturn]] inline void Abort() { throw EAbort("Operation aborted"); }
+[[noreturn]] inline void Abort() {
+    throw EAbort("Operation aborted");
+}
 
 // Control styles.
 enum TControlStyleFlag : uint32_t {
@@ -80,7 +82,7 @@ enum TParentFontAttribute : uint32_t {
 
 class TControl : public TComponent {
     VELL_CLASS_INFO()
-public:
+  public:
     explicit TControl(TComponent* AOwner);
     ~TControl() override;
 
@@ -122,7 +124,9 @@ public:
     // realign and raises Resize when the size changed.
     virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
     virtual RECT GetBoundsRect() const { return RECT{FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
-    virtual void SetBoundsRect(const RECT& R) { SetBounds(R.left, R.top, R.right - R.left, R.bottom - R.top); }
+    virtual void SetBoundsRect(const RECT& R) {
+        SetBounds(R.left, R.top, R.right - R.left, R.bottom - R.top);
+    }
     virtual RECT GetClientRect() const { return RECT{0, 0, FWidth, FHeight}; }
     int ClientWidth() const;
     int ClientHeight() const;
@@ -285,7 +289,7 @@ public:
     TEvent<TObject*, TShiftState, POINT, bool&> OnMouseWheelDown, OnMouseWheelUp;
     TEvent<TObject*, int&, int&, int&, int&> OnConstrainedResize;
 
-protected:
+  protected:
     virtual void Click();
     virtual void DblClick();
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
@@ -299,6 +303,7 @@ protected:
     // Lets the control narrow its size limits before a resize (the constraints object's
     // AdjustLimits, then OnConstrainedResize).
     virtual void ConstrainedResize(int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight);
+
   public:
     // Where the control stands for its size limits: while it is being sized, the position
     // it moves to; otherwise its position.
@@ -329,7 +334,7 @@ protected:
     uint32_t FControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
     uint32_t FControlState = 0;
 
-private:
+  private:
     friend class TWinControl;
     friend class TFrameworkHooks;
     friend class TAccessibleAccess;
@@ -391,13 +396,13 @@ TControl* ForceInvalidateControl();
 // The full-precision point of a mouse message being sent to a windowless control (whose
 // coordinates may not fit the message's 16 bits): set for the duration of one send.
 class TPrecisePointScope {
-public:
+  public:
     TPrecisePointScope(const TControl* Target, POINT P);
     ~TPrecisePointScope();
     TPrecisePointScope(const TPrecisePointScope&) = delete;
     TPrecisePointScope& operator=(const TPrecisePointScope&) = delete;
 
-private:
+  private:
     const TControl* FSavedTarget;
     POINT FSavedPoint;
 };
@@ -420,18 +425,18 @@ TShiftState KeyboardStateToShiftState();
 
 class TGraphicControl : public TControl {
     VELL_CLASS_INFO()
-public:
+  public:
     explicit TGraphicControl(TComponent* AOwner);
     ~TGraphicControl() override;
     TCanvas* Canvas() const { return FCanvas.get(); }
     void WndProc(TMessage& Message) override;
 
-protected:
+  protected:
     virtual void Paint() {}
     // Replaces the canvas by a derived one.
     void ReplaceCanvas(std::unique_ptr<TCanvas> Value) { FCanvas = std::move(Value); }
 
-private:
+  private:
     std::unique_ptr<TCanvas> FCanvas;
 };
 

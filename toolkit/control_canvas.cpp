@@ -11,11 +11,14 @@ std::vector<TControlCanvas*> gCanvasesWithDC;
 } // namespace
 
 const ClassInfo& TControlCanvas::StaticClass() {
-    static const ClassInfo info = ClassBuilder<TControlCanvas>("TControlCanvas", &TCanvas::StaticClass()).build();
+    static const ClassInfo info =
+        ClassBuilder<TControlCanvas>("TControlCanvas", &TCanvas::StaticClass()).build();
     return info;
 }
 
-TControlCanvas::~TControlCanvas() { FreeHandle(); }
+TControlCanvas::~TControlCanvas() {
+    FreeHandle();
+}
 
 void TControlCanvas::CreateHandle() {
     if (!FControl) return;
@@ -44,7 +47,8 @@ void TControlCanvas::FreeHandle() {
     ::ReleaseDC(FWindowHandle, FDeviceContext);
     FDeviceContext = nullptr;
     FWindowHandle = nullptr;
-    gCanvasesWithDC.erase(std::remove(gCanvasesWithDC.begin(), gCanvasesWithDC.end(), this), gCanvasesWithDC.end());
+    gCanvasesWithDC.erase(std::remove(gCanvasesWithDC.begin(), gCanvasesWithDC.end(), this),
+                          gCanvasesWithDC.end());
 }
 
 void FreeDeviceContexts() {

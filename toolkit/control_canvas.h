@@ -9,16 +9,16 @@ class TControl;
 
 class TControlCanvas : public TCanvas {
     VELL_CLASS_INFO()
-public:
+  public:
     explicit TControlCanvas(TControl* Control) : FControl(Control) {}
     ~TControlCanvas() override;
     TControl* Control() const { return FControl; }
     void FreeHandle();
 
-protected:
+  protected:
     void CreateHandle() override;
 
-private:
+  private:
     TControl* FControl;
     HDC FDeviceContext = nullptr;
     HWND FWindowHandle = nullptr;

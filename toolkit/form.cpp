@@ -28,21 +28,27 @@ const ClassInfo& TCustomForm::StaticClass() {
     static const ClassInfo info =
         ClassBuilder<TCustomForm>("TCustomForm", &TWinControl::StaticClass())
             .ord("AlphaBlend", BooleanType(), &TCustomForm::AlphaBlend, &TCustomForm::SetAlphaBlend, 0)
-            .ord("AlphaBlendValue", ByteType(), &TCustomForm::AlphaBlendValue, &TCustomForm::SetAlphaBlendValue, 255)
-            .ord("BorderStyle", BorderStyleType(), &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle, bsSizeable)
+            .ord("AlphaBlendValue", ByteType(), &TCustomForm::AlphaBlendValue,
+                 &TCustomForm::SetAlphaBlendValue, 255)
+            .ord("BorderStyle", BorderStyleType(), &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle,
+                 bsSizeable)
             .ord("ClientHeight", IntegerType(), &TCustomForm::ClientHeight, &TCustomForm::SetClientHeight)
             .ord("ClientWidth", IntegerType(), &TCustomForm::ClientWidth, &TCustomForm::SetClientWidth)
             .ord("FormStyle", FormStyleType(), &TCustomForm::FormStyle, &TCustomForm::SetFormStyle, fsNormal)
             .ord("KeyPreview", BooleanType(), &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview, 0)
-            .ord("OldCreateOrder", BooleanType(), &TCustomForm::OldCreateOrder, &TCustomForm::SetOldCreateOrder)
+            .ord("OldCreateOrder", BooleanType(), &TCustomForm::OldCreateOrder,
+                 &TCustomForm::SetOldCreateOrder)
             .ord("PixelsPerInch", IntegerType(), &TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch)
-            .ord("Position", PositionType(), &TCustomForm::Position, &TCustomForm::SetPosition, poDefaultPosOnly)
+            .ord("Position", PositionType(), &TCustomForm::Position, &TCustomForm::SetPosition,
+                 poDefaultPosOnly)
             .ord("Scaled", BooleanType(), &TCustomForm::Scaled, &TCustomForm::SetScaled, 1)
             .ord("TextHeight", IntegerType(), &TCustomForm::TextHeight, &TCustomForm::SetTextHeight)
-            .ord("TransparentColor", BooleanType(), &TCustomForm::TransparentColor, &TCustomForm::SetTransparentColor, 0)
+            .ord("TransparentColor", BooleanType(), &TCustomForm::TransparentColor,
+                 &TCustomForm::SetTransparentColor, 0)
             .ord("TransparentColorValue", ColorType(), &TCustomForm::TransparentColorValue,
                  &TCustomForm::SetTransparentColorValue, clBlack)
-            .ord("WindowState", WindowStateType(), &TCustomForm::WindowState, &TCustomForm::SetWindowState, wsNormal)
+            .ord("WindowState", WindowStateType(), &TCustomForm::WindowState, &TCustomForm::SetWindowState,
+                 wsNormal)
             .event("OnActivate", &TCustomForm::OnActivate)
             .event("OnClose", &TCustomForm::OnClose)
             .event("OnCloseQuery", &TCustomForm::OnCloseQuery)
@@ -76,13 +82,16 @@ TCustomForm::~TCustomForm() {
 
 void TCustomForm::InitInheritedComponent() {
     std::u16string name;
-    for (char c : ClassName()) name += static_cast<char16_t>(std::toupper(static_cast<unsigned char>(c)));
+    for (char c : ClassName())
+        name += static_cast<char16_t>(std::toupper(static_cast<unsigned char>(c)));
     std::string text = LoadResourceData(name);
     if (text.empty()) throw EResNotFound("Resource " + ClassName() + " not found");
     ReadDescription(text);
 }
 
-void TCustomForm::ReadDescription(std::string_view Text) { TReader(this).ReadRootComponent(Text); }
+void TCustomForm::ReadDescription(std::string_view Text) {
+    TReader(this).ReadRootComponent(Text);
+}
 
 void TCustomForm::AfterConstruction() {
     TWinControl::AfterConstruction();
@@ -99,13 +108,27 @@ void TCustomForm::BeforeDestruction() {
     DestroyHandle();
 }
 
-void TCustomForm::DoCreate() { OnCreate(this); }
-void TCustomForm::DoDestroy() { OnDestroy(this); }
-void TCustomForm::DoShow() { OnShow(this); }
-void TCustomForm::DoHide() { OnHide(this); }
-void TCustomForm::DoClose(TCloseAction& Action) { OnClose(this, Action); }
-void TCustomForm::Activate() { OnActivate(this); }
-void TCustomForm::Deactivate() { OnDeactivate(this); }
+void TCustomForm::DoCreate() {
+    OnCreate(this);
+}
+void TCustomForm::DoDestroy() {
+    OnDestroy(this);
+}
+void TCustomForm::DoShow() {
+    OnShow(this);
+}
+void TCustomForm::DoHide() {
+    OnHide(this);
+}
+void TCustomForm::DoClose(TCloseAction& Action) {
+    OnClose(this, Action);
+}
+void TCustomForm::Activate() {
+    OnActivate(this);
+}
+void TCustomForm::Deactivate() {
+    OnDeactivate(this);
+}
 
 bool TCustomForm::CloseQuery() {
     bool canClose = true;
@@ -143,13 +166,17 @@ void TCustomForm::SetClientSize(int W, int H) {
 }
 
 void TCustomForm::SetClientWidth(int Value) {
-    if (InState(csReading)) FPendingClientWidth = Value;
-    else TWinControl::SetClientWidth(Value);
+    if (InState(csReading))
+        FPendingClientWidth = Value;
+    else
+        TWinControl::SetClientWidth(Value);
 }
 
 void TCustomForm::SetClientHeight(int Value) {
-    if (InState(csReading)) FPendingClientHeight = Value;
-    else TWinControl::SetClientHeight(Value);
+    if (InState(csReading))
+        FPendingClientHeight = Value;
+    else
+        TWinControl::SetClientHeight(Value);
 }
 
 void TCustomForm::ReadState(TReader& Reader) {
@@ -168,13 +195,16 @@ void TCustomForm::ReadState(TReader& Reader) {
     SetState(csReading);
 }
 
-void TCustomForm::Loaded() { TWinControl::Loaded(); }
+void TCustomForm::Loaded() {
+    TWinControl::Loaded();
+}
 
 void TCustomForm::ChangeScale(int M, int D) {
     if (D == 0) return;
     DisableAlign();
     try {
-        for (int i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(M, D);
+        for (int i = 0; i < ControlCount(); ++i)
+            Controls(i)->ChangeScale(M, D);
         if (!ParentFont()) Font()->SetHeight(::MulDiv(Font()->Height(), M, D));
         TWinControl::SetClientSize(::MulDiv(ClientWidth(), M, D), ::MulDiv(ClientHeight(), M, D));
     } catch (...) {
@@ -191,9 +221,15 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
     Params.Style &= ~(WS_CHILD | WS_VISIBLE);
     Params.Style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     switch (FBorderStyle) {
-    case bsNone: Params.Style |= WS_POPUP; break;
-    case bsSingle: Params.Style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX; break;
-    case bsSizeable: Params.Style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME; break;
+    case bsNone:
+        Params.Style |= WS_POPUP;
+        break;
+    case bsSingle:
+        Params.Style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+        break;
+    case bsSizeable:
+        Params.Style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
+        break;
     case bsDialog:
         Params.Style |= WS_POPUP | WS_CAPTION | WS_SYSMENU;
         Params.ExStyle |= WS_EX_DLGMODALFRAME;
@@ -282,14 +318,18 @@ TWindowState TCustomForm::WindowState() const {
 void TCustomForm::SetWindowState(TWindowState Value) {
     FWindowState = Value;
     if (!FHandle || Parent() || !::IsWindowVisible(FHandle) || WindowState() == Value) return;
-    ::ShowWindow(FHandle, Value == wsMinimized ? SW_MINIMIZE : Value == wsMaximized ? SW_MAXIMIZE : SW_RESTORE);
+    ::ShowWindow(FHandle, Value == wsMinimized   ? SW_MINIMIZE
+                          : Value == wsMaximized ? SW_MAXIMIZE
+                                                 : SW_RESTORE);
 }
 
 void TCustomForm::SetActiveControl(TWinControl* Control) {
     if (Control && (!ContainsControl(Control) || Control == this))
         throw EInvalidOperation("Invalid ActiveControl");
-    if (Control && Control->CanFocus() && FActive) Control->SetFocus();
-    else FocusedControlChanged(Control);
+    if (Control && Control->CanFocus() && FActive)
+        Control->SetFocus();
+    else
+        FocusedControlChanged(Control);
 }
 
 void TCustomForm::FocusedControlChanged(TWinControl* Control) {
@@ -304,7 +344,8 @@ void TCustomForm::FocusedControlChanged(TWinControl* Control) {
     std::vector<TWinControl*> entered;
     for (TWinControl* c = Control; c && c != this && !(old && c->ContainsControl(old)); c = c->Parent())
         entered.push_back(c);
-    for (auto it = entered.rbegin(); it != entered.rend(); ++it) (*it)->Perform(CM_ENTER);
+    for (auto it = entered.rbegin(); it != entered.rend(); ++it)
+        (*it)->Perform(CM_ENTER);
     // Every control of the form hears which control has the focus now.
     TMessage m{CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control), 0};
     Broadcast(m);
@@ -329,7 +370,8 @@ bool TCustomForm::HandleDialogKey(TMessage& m) {
     case VK_UP:
     case VK_DOWN:
         if (FActiveControl && FActiveControl->Parent()) {
-            FActiveControl->Parent()->SelectNext(FActiveControl, m.WParam == VK_RIGHT || m.WParam == VK_DOWN, false);
+            FActiveControl->Parent()->SelectNext(FActiveControl, m.WParam == VK_RIGHT || m.WParam == VK_DOWN,
+                                                 false);
             m.Result = 1;
             return true;
         }
@@ -423,10 +465,14 @@ void TCustomForm::Close() {
     DoClose(action);
     if (action == caNone) return;
     TApplication* app = CurrentApplication();
-    if (app && app->MainForm() == this) app->Terminate();
-    else if (action == caHide) SetVisible(false);
-    else if (action == caMinimize && FHandle) ::ShowWindow(FHandle, SW_MINIMIZE);
-    else if (action == caFree) Release();
+    if (app && app->MainForm() == this)
+        app->Terminate();
+    else if (action == caHide)
+        SetVisible(false);
+    else if (action == caMinimize && FHandle)
+        ::ShowWindow(FHandle, SW_MINIMIZE);
+    else if (action == caFree)
+        Release();
 }
 
 void TCustomForm::Release() {
@@ -462,9 +508,10 @@ void TCustomForm::WndProc(TMessage& m) {
         Deactivate();
         return;
     case WM_SIZE:
-        if (!Parent()) FWindowState = m.WParam == SIZE_MINIMIZED   ? wsMinimized
-                                      : m.WParam == SIZE_MAXIMIZED ? wsMaximized
-                                                                   : wsNormal;
+        if (!Parent())
+            FWindowState = m.WParam == SIZE_MINIMIZED   ? wsMinimized
+                           : m.WParam == SIZE_MAXIMIZED ? wsMaximized
+                                                        : wsNormal;
         break;
     case WM_WINDOWPOSCHANGED:
         if (auto* wp = reinterpret_cast<const WINDOWPOS*>(m.LParam); wp && !(wp->flags & SWP_NOZORDER))

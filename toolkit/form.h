@@ -12,7 +12,7 @@ namespace vell::tk {
 
 class TCustomForm : public TWinControl {
     VELL_CLASS_INFO()
-public:
+  public:
     void GetAccessibleInfo(TAccessibleInfo& Info) const override;
     explicit TCustomForm(TComponent* AOwner);
     ~TCustomForm() override;
@@ -85,7 +85,7 @@ public:
     TEvent<TObject*, TCloseAction&> OnClose;
     TEvent<TObject*, bool&> OnCloseQuery;
 
-protected:
+  protected:
     void CreateParams(TCreateParams& Params) override;
     HWND CreationParentWindow() override;
     void CreateWnd() override;
@@ -103,7 +103,7 @@ protected:
     // Where the form goes when it is first shown (Position).
     virtual void PlaceOnFirstShow();
 
-private:
+  private:
     friend class TWinControl;
     void ShowingChanged();
     void ApplyLayeredAttributes();
@@ -133,12 +133,12 @@ private:
 
 class TForm : public TCustomForm {
     VELL_CLASS_INFO()
-public:
+  public:
     using TCustomForm::TCustomForm;
 };
 
 class EResNotFound : public ::vell::Exception {
-public:
+  public:
     using ::vell::Exception::Exception;
 };
 
@@ -147,8 +147,7 @@ std::string LoadResourceData(const std::u16string& Name, HMODULE Module = nullpt
 
 // Constructs a form, reads its description and completes the construction; a failure
 // frees what was built and passes the error on.
-template <class F>
-F* CreateForm(TComponent* Owner) {
+template <class F> F* CreateForm(TComponent* Owner) {
     F* form = new F(Owner);
     try {
         form->InitInheritedComponent();

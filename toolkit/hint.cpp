@@ -15,7 +15,8 @@ constexpr int kTextMargin = 2;
 // ---- TCustomHint ----
 
 const ClassInfo& TCustomHint::StaticClass() {
-    static const ClassInfo info = ClassBuilder<TCustomHint>("TCustomHint", &TComponent::StaticClass()).build();
+    static const ClassInfo info =
+        ClassBuilder<TCustomHint>("TCustomHint", &TComponent::StaticClass()).build();
     return info;
 }
 
@@ -37,7 +38,8 @@ void TCustomHint::PaintHint(THintWindow* HintWindow) {
 // ---- THintWindow ----
 
 const ClassInfo& THintWindow::StaticClass() {
-    static const ClassInfo info = ClassBuilder<THintWindow>("THintWindow", &TCustomForm::StaticClass()).build();
+    static const ClassInfo info =
+        ClassBuilder<THintWindow>("THintWindow", &TCustomForm::StaticClass()).build();
     return info;
 }
 
@@ -90,7 +92,9 @@ void THintWindow::ActivateHint(const RECT& Rect, const std::u16string& AHint) {
     Screen()->ZOrderChanged();
 }
 
-void THintWindow::ActivateHintData(const RECT& Rect, const std::u16string& AHint, void*) { ActivateHint(Rect, AHint); }
+void THintWindow::ActivateHintData(const RECT& Rect, const std::u16string& AHint, void*) {
+    ActivateHint(Rect, AHint);
+}
 
 bool THintWindow::IsHintMsg(const MSG& Msg) {
     switch (Msg.message) {
@@ -150,7 +154,8 @@ void THintWindow::PaintDefault(HDC DC) {
     HGDIOBJ old = ::SelectObject(DC, Font()->Handle());
     ::SetBkMode(DC, TRANSPARENT);
     ::SetTextColor(DC, ColorToRGB(Font()->Color()));
-    ::DrawTextW(DC, text::wcs(Caption()), static_cast<int>(Caption().size()), &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    ::DrawTextW(DC, text::wcs(Caption()), static_cast<int>(Caption().size()), &r,
+                DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     ::SelectObject(DC, old);
 }
 

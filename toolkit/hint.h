@@ -12,7 +12,7 @@ class THintWindow;
 // for the window's size and paints through it. A library derives its own styles.
 class TCustomHint : public TComponent {
     VELL_CLASS_INFO()
-public:
+  public:
     explicit TCustomHint(TComponent* AOwner) : TComponent(AOwner) {}
     // Shows Control's hint now, at the mouse (through the application's hint machinery).
     virtual void ShowHint(TControl* Control);
@@ -25,7 +25,7 @@ public:
 
 class THintWindow : public TCustomForm {
     VELL_CLASS_INFO()
-public:
+  public:
     void GetAccessibleInfo(TAccessibleInfo& Info) const override;
     explicit THintWindow(TComponent* AOwner);
 
@@ -50,13 +50,13 @@ public:
     HDC PaintingDC() const { return FPaintDC; }
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
-protected:
+  protected:
     void CreateParams(TCreateParams& Params) override;
     HWND CreationParentWindow() override;
     void PaintWindow(HDC DC) override;
     void WndProc(TMessage& Message) override;
 
-private:
+  private:
     TCustomHint* FCustomHint = nullptr;
     HDC FPaintDC = nullptr;
 };

@@ -8,12 +8,16 @@ namespace {
 TControl* gForceInvalidate = nullptr;
 } // namespace
 
-void SetForceInvalidateControl(TControl* Control) { gForceInvalidate = Control; }
-TControl* ForceInvalidateControl() { return gForceInvalidate; }
+void SetForceInvalidateControl(TControl* Control) {
+    gForceInvalidate = Control;
+}
+TControl* ForceInvalidateControl() {
+    return gForceInvalidate;
+}
 
 // The bottom of the chain: what the framework does by itself.
 class TFrameworkHooks final : public TToolkitHooks {
-public:
+  public:
     bool PreProcessMessage(TControl*, TMessage&) override { return false; }
     void InvalidateWindow(TWinControl* Control, const RECT* Rect, bool Erase) override {
         if (Control->HandleAllocated()) ::InvalidateRect(Control->Handle(), Rect, Erase);
@@ -23,7 +27,8 @@ public:
     void AlignRequested(TControl*) override {}
     void WindowPosChanging(TWinControl*, WINDOWPOS&) override {}
     bool SetLayeredAttributes(TWinControl* Control, COLORREF Key, BYTE Alpha, DWORD Flags) override {
-        return Control->HandleAllocated() && ::SetLayeredWindowAttributes(Control->Handle(), Key, Alpha, Flags);
+        return Control->HandleAllocated() &&
+               ::SetLayeredWindowAttributes(Control->Handle(), Key, Alpha, Flags);
     }
     void CustomHintChanging(TControl*, TCustomHint*&) override {}
 };
@@ -34,14 +39,18 @@ TFrameworkHooks& framework() {
     return f;
 }
 TToolkitHooks* gTop = nullptr;
-TToolkitHooks* top() { return gTop ? gTop : &framework(); }
+TToolkitHooks* top() {
+    return gTop ? gTop : &framework();
+}
 } // namespace
 
 TToolkitHooks::~TToolkitHooks() {
     if (FInstalled) RemoveToolkitHooks(this);
 }
 
-TToolkitHooks& TToolkitHooks::Next() const { return FNext ? *FNext : framework(); }
+TToolkitHooks& TToolkitHooks::Next() const {
+    return FNext ? *FNext : framework();
+}
 
 bool TToolkitHooks::PreProcessMessage(TControl* Control, TMessage& Message) {
     return Next().PreProcessMessage(Control, Message);
@@ -49,12 +58,18 @@ bool TToolkitHooks::PreProcessMessage(TControl* Control, TMessage& Message) {
 void TToolkitHooks::InvalidateWindow(TWinControl* Control, const RECT* Rect, bool Erase) {
     Next().InvalidateWindow(Control, Rect, Erase);
 }
-void TToolkitHooks::EraseBackground(TWinControl* Control, HDC DC) { Next().EraseBackground(Control, DC); }
+void TToolkitHooks::EraseBackground(TWinControl* Control, HDC DC) {
+    Next().EraseBackground(Control, DC);
+}
 void TToolkitHooks::BoundsChanged(TControl* Control, bool Moved, bool Resized) {
     Next().BoundsChanged(Control, Moved, Resized);
 }
-void TToolkitHooks::AlignRequested(TControl* Control) { Next().AlignRequested(Control); }
-void TToolkitHooks::WindowPosChanging(TWinControl* Control, WINDOWPOS& Pos) { Next().WindowPosChanging(Control, Pos); }
+void TToolkitHooks::AlignRequested(TControl* Control) {
+    Next().AlignRequested(Control);
+}
+void TToolkitHooks::WindowPosChanging(TWinControl* Control, WINDOWPOS& Pos) {
+    Next().WindowPosChanging(Control, Pos);
+}
 void TToolkitHooks::CustomHintChanging(TControl* Control, TCustomHint*& Value) {
     Next().CustomHintChanging(Control, Value);
 }
@@ -84,6 +99,8 @@ void RemoveToolkitHooks(TToolkitHooks* Hooks) {
     Hooks->FInstalled = false;
 }
 
-TToolkitHooks& ToolkitHooks() { return *top(); }
+TToolkitHooks& ToolkitHooks() {
+    return *top();
+}
 
 } // namespace vell::tk

@@ -22,7 +22,7 @@ class TWinControl;
 class TCustomHint;
 
 class TToolkitHooks {
-public:
+  public:
     TToolkitHooks() = default;
     TToolkitHooks(const TToolkitHooks&) = delete;
     TToolkitHooks& operator=(const TToolkitHooks&) = delete;
@@ -51,11 +51,11 @@ public:
 
     bool Installed() const { return FInstalled; }
 
-protected:
+  protected:
     // The link installed before this one (the framework at the bottom).
     TToolkitHooks& Next() const;
 
-private:
+  private:
     friend void InstallToolkitHooks(TToolkitHooks* Hooks);
     friend void RemoveToolkitHooks(TToolkitHooks* Hooks);
     TToolkitHooks* FNext = nullptr;
@@ -70,7 +70,7 @@ void RemoveToolkitHooks(TToolkitHooks* Hooks);
 TToolkitHooks& ToolkitHooks();
 
 class TMessageHook {
-public:
+  public:
     virtual ~TMessageHook() = default;
     // Before the control handles Message; true: handled, the control does not see it (the
     // after step still runs for the hooks that saw it before).

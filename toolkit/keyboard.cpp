@@ -19,7 +19,9 @@ bool TWinControl::CanFocus() const {
     return top && top->FHandle && ::IsWindowVisible(top->FHandle) && ::IsWindowEnabled(top->FHandle);
 }
 
-bool TWinControl::Focused() const { return FHandle && ::GetFocus() == FHandle; }
+bool TWinControl::Focused() const {
+    return FHandle && ::GetFocus() == FHandle;
+}
 
 void TWinControl::SetFocus() {
     if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
@@ -27,8 +29,12 @@ void TWinControl::SetFocus() {
     if (::GetFocus() != wnd) ::SetFocus(wnd);
 }
 
-void TWinControl::DoEnter() { OnEnter(this); }
-void TWinControl::DoExit() { OnExit(this); }
+void TWinControl::DoEnter() {
+    OnEnter(this);
+}
+void TWinControl::DoExit() {
+    OnExit(this);
+}
 
 // ---- tab order ----
 
@@ -95,9 +101,15 @@ void TWinControl::SelectNext(TWinControl* CurControl, bool GoForward, bool Check
 
 // ---- key events ----
 
-void TWinControl::KeyDown(WORD& Key, TShiftState Shift) { OnKeyDown(this, Key, Shift); }
-void TWinControl::KeyUp(WORD& Key, TShiftState Shift) { OnKeyUp(this, Key, Shift); }
-void TWinControl::KeyPress(char16_t& Key) { OnKeyPress(this, Key); }
+void TWinControl::KeyDown(WORD& Key, TShiftState Shift) {
+    OnKeyDown(this, Key, Shift);
+}
+void TWinControl::KeyUp(WORD& Key, TShiftState Shift) {
+    OnKeyUp(this, Key, Shift);
+}
+void TWinControl::KeyPress(char16_t& Key) {
+    OnKeyPress(this, Key);
+}
 
 namespace {
 // A form with KeyPreview sees its controls' keys first.
@@ -120,8 +132,12 @@ bool TWinControl::DoKey(TMessage& m, void (TWinControl::*Step)(WORD&, TShiftStat
     return key == 0;
 }
 
-bool TWinControl::DoKeyDown(TMessage& m) { return DoKey(m, &TWinControl::KeyDown); }
-bool TWinControl::DoKeyUp(TMessage& m) { return DoKey(m, &TWinControl::KeyUp); }
+bool TWinControl::DoKeyDown(TMessage& m) {
+    return DoKey(m, &TWinControl::KeyDown);
+}
+bool TWinControl::DoKeyUp(TMessage& m) {
+    return DoKey(m, &TWinControl::KeyUp);
+}
 
 bool TWinControl::DoKeyPress(TMessage& m) {
     char16_t key = static_cast<char16_t>(m.WParam);
@@ -157,16 +173,23 @@ bool TWinControl::HandleKeyMessage(TMessage& m) {
         if (Perform(CM_CHILDKEY, m.WParam, reinterpret_cast<LPARAM>(this)) != 0) return true;
         UINT mask = 0;
         switch (m.WParam) {
-        case VK_TAB: mask = DLGC_WANTTAB; break;
+        case VK_TAB:
+            mask = DLGC_WANTTAB;
+            break;
         case VK_LEFT:
         case VK_RIGHT:
         case VK_UP:
-        case VK_DOWN: mask = DLGC_WANTARROWS; break;
+        case VK_DOWN:
+            mask = DLGC_WANTARROWS;
+            break;
         case VK_RETURN:
         case VK_EXECUTE:
         case VK_ESCAPE:
-        case VK_CANCEL: mask = DLGC_WANTALLKEYS; break;
-        default: break;
+        case VK_CANCEL:
+            mask = DLGC_WANTALLKEYS;
+            break;
+        default:
+            break;
         }
         if (mask && Perform(CM_WANTSPECIALKEY, m.WParam) == 0 && (Perform(WM_GETDLGCODE) & mask) == 0)
             if (TCustomForm* f = GetParentForm(this); f && f->Perform(CM_DIALOGKEY, m.WParam, m.LParam) != 0)

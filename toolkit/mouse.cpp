@@ -15,7 +15,9 @@ TControl* gCaptureControl = nullptr;
 const TControl* gPreciseTarget = nullptr;
 POINT gPrecisePoint{0, 0};
 
-LPARAM pointParam(POINT p) { return MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)); }
+LPARAM pointParam(POINT p) {
+    return MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y));
+}
 
 TWinControl* hostWindow(TControl* c) {
     auto* w = dynamic_cast<TWinControl*>(c);
@@ -43,10 +45,14 @@ void SetCaptureControl(TControl* Control) {
     if (::GetCapture() != win->Handle()) ::SetCapture(win->Handle());
 }
 
-bool TControl::MouseCapture() const { return GetCaptureControl() == this; }
+bool TControl::MouseCapture() const {
+    return GetCaptureControl() == this;
+}
 void TControl::SetMouseCapture(bool Value) {
-    if (Value) SetCaptureControl(this);
-    else if (MouseCapture()) SetCaptureControl(nullptr);
+    if (Value)
+        SetCaptureControl(this);
+    else if (MouseCapture())
+        SetCaptureControl(nullptr);
 }
 
 // ---- precise points ----
@@ -98,12 +104,24 @@ TShiftState KeyboardStateToShiftState() {
 
 // ---- a control's mouse events ----
 
-void TControl::Click() { OnClick(this); }
-void TControl::DblClick() { OnDblClick(this); }
-void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) { OnMouseDown(this, Button, Shift, X, Y); }
-void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) { OnMouseUp(this, Button, Shift, X, Y); }
-void TControl::MouseMove(TShiftState Shift, int X, int Y) { OnMouseMove(this, Shift, X, Y); }
-void TControl::Resize() { OnResize(this); }
+void TControl::Click() {
+    OnClick(this);
+}
+void TControl::DblClick() {
+    OnDblClick(this);
+}
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    OnMouseDown(this, Button, Shift, X, Y);
+}
+void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    OnMouseUp(this, Button, Shift, X, Y);
+}
+void TControl::MouseMove(TShiftState Shift, int X, int Y) {
+    OnMouseMove(this, Shift, X, Y);
+}
+void TControl::Resize() {
+    OnResize(this);
+}
 
 void TControl::HandleMouse(TMessage& m) {
     if (m.Msg == WM_MOUSELEAVE || (FControlStyle & csNoStdEvents)) return;
@@ -216,7 +234,8 @@ TControl* TWinControl::ControlAtPos(POINT Pos, bool AllowDisabled, bool AllowWin
         POINT local{Pos.x - c->Left(), Pos.y - c->Top()};
         if (!win && SendPointMessage(c, CM_HITTEST, 0, local) == 0) continue;
         if (AllLevels)
-            if (TControl* deeper = c->ControlAtPos(local, AllowDisabled, AllowWinControls, true)) return deeper;
+            if (TControl* deeper = c->ControlAtPos(local, AllowDisabled, AllowWinControls, true))
+                return deeper;
         return c;
     }
     return nullptr;
@@ -234,7 +253,8 @@ void TWinControl::TrackMouse(POINT P) {
     TControl* hover = nullptr;
     if (gCaptureControl && gCaptureControl->Parent() == this) {
         hover = gCaptureControl;
-        while (hover && hover->Container() != this) hover = hover->Container();
+        while (hover && hover->Container() != this)
+            hover = hover->Container();
     } else {
         hover = ControlAtPos(P, false);
     }
@@ -261,8 +281,10 @@ void TWinControl::ControlGone(TControl* Control) {
 bool TWinControl::DefaultRouteMouse(TMessage& m) {
     POINT p = MessagePoint(this, m);
     TControl* target = nullptr;
-    if (gCaptureControl && gCaptureControl->Parent() == this) target = gCaptureControl;
-    else target = ControlAtPos(p, false);
+    if (gCaptureControl && gCaptureControl->Parent() == this)
+        target = gCaptureControl;
+    else
+        target = ControlAtPos(p, false);
     if (!target) return false;
     m.Result = SendPointMessage(target, m.Msg, m.WParam, target->ParentToClient(p, this));
     return true;

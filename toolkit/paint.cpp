@@ -42,7 +42,9 @@ HDC TWinControl::GetDeviceContext(HWND& WindowHandle) {
     return ::GetDC(WindowHandle);
 }
 
-void TControl::Invalidate() { InvalidateControl(FVisible, IsOpaque()); }
+void TControl::Invalidate() {
+    InvalidateControl(FVisible, IsOpaque());
+}
 
 void TControl::Update() {
     if (FParent) FParent->Update();
@@ -54,7 +56,8 @@ void TControl::Repaint() {
 }
 
 const ClassInfo& TGraphicControl::StaticClass() {
-    static const ClassInfo info = ClassBuilder<TGraphicControl>("TGraphicControl", &TControl::StaticClass()).build();
+    static const ClassInfo info =
+        ClassBuilder<TGraphicControl>("TGraphicControl", &TControl::StaticClass()).build();
     return info;
 }
 
@@ -108,7 +111,8 @@ void TWinControl::PaintTo(HDC DC, int X, int Y) {
     ::RestoreDC(DC, saved);
     std::vector<TControl*> list = FControls;
     for (TControl* c : list)
-        if (auto* w = dynamic_cast<TWinControl*>(c); w && w->Visible()) w->PaintTo(DC, X + w->Left(), Y + w->Top());
+        if (auto* w = dynamic_cast<TWinControl*>(c); w && w->Visible())
+            w->PaintTo(DC, X + w->Left(), Y + w->Top());
     FControlState &= ~csPaintCopy;
 }
 
@@ -140,7 +144,9 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
     }
 }
 
-void TWinControl::DefaultPaintChild(TControl* Child, HDC DC) { Child->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC)); }
+void TWinControl::DefaultPaintChild(TControl* Child, HDC DC) {
+    Child->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC));
+}
 
 void TWinControl::PaintWindow(HDC DC) {}
 
@@ -171,7 +177,8 @@ void TWinControl::DefaultPaint(TMessage& m) {
     RECT cr;
     ::GetClientRect(FHandle, &cr);
     win::UniqueMemoryDC mem(::CreateCompatibleDC(paint.get()));
-    win::UniqueBitmap bmp(::CreateCompatibleBitmap(paint.get(), std::max<LONG>(cr.right, 1), std::max<LONG>(cr.bottom, 1)));
+    win::UniqueBitmap bmp(
+        ::CreateCompatibleBitmap(paint.get(), std::max<LONG>(cr.right, 1), std::max<LONG>(cr.bottom, 1)));
     if (!mem || !bmp) {
         PaintHandler(paint.get());
         return;
@@ -216,7 +223,8 @@ void TWinControl::DefaultEraseBackground(HDC DC) {
 
 // ---- TCustomControl ----
 const ClassInfo& TCustomControl::StaticClass() {
-    static const ClassInfo info = ClassBuilder<TCustomControl>("TCustomControl", &TWinControl::StaticClass()).build();
+    static const ClassInfo info =
+        ClassBuilder<TCustomControl>("TCustomControl", &TWinControl::StaticClass()).build();
     return info;
 }
 

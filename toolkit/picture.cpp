@@ -38,13 +38,21 @@ bool sameExtension(std::u16string_view a, std::u16string_view b) {
 } // namespace
 
 void TGraphicRelease::operator()(image::TGraphic* Graphic) const {
-    if (auto* png = dynamic_cast<image::TPngImage*>(Graphic)) png->ReleaseRef();
-    else delete Graphic;
+    if (auto* png = dynamic_cast<image::TPngImage*>(Graphic))
+        png->ReleaseRef();
+    else
+        delete Graphic;
 }
 
-void SetPictureDefinePropertiesHook(TPictureDefinePropertiesHook Hook) { definePropertiesHook() = std::move(Hook); }
-bool HasPictureDefinePropertiesHook() { return static_cast<bool>(definePropertiesHook()); }
-void SetPictureDataClassHook(TPictureDataClassHook Hook) { dataClassHook() = std::move(Hook); }
+void SetPictureDefinePropertiesHook(TPictureDefinePropertiesHook Hook) {
+    definePropertiesHook() = std::move(Hook);
+}
+bool HasPictureDefinePropertiesHook() {
+    return static_cast<bool>(definePropertiesHook());
+}
+void SetPictureDataClassHook(TPictureDataClassHook Hook) {
+    dataClassHook() = std::move(Hook);
+}
 
 void TPicture::RegisterFormat(TPictureFormat Format) {
     UnregisterFormat(Format.ClassName);
@@ -53,8 +61,9 @@ void TPicture::RegisterFormat(TPictureFormat Format) {
 
 void TPicture::UnregisterFormat(const std::string& ClassName) {
     auto& f = formats();
-    f.erase(std::remove_if(f.begin(), f.end(), [&](const TPictureFormat& x) { return x.ClassName == ClassName; }),
-            f.end());
+    f.erase(
+        std::remove_if(f.begin(), f.end(), [&](const TPictureFormat& x) { return x.ClassName == ClassName; }),
+        f.end());
 }
 
 const TPictureFormat* TPicture::FindFormatByExtension(std::u16string_view Extension) {
@@ -87,7 +96,9 @@ TPicture::~TPicture() {
     if (FGraphic) FGraphic->OnChange = nullptr;
 }
 
-void TPicture::SetGraphic(std::unique_ptr<image::TGraphic> Value) { TakeGraphic(TGraphicHolder(Value.release())); }
+void TPicture::SetGraphic(std::unique_ptr<image::TGraphic> Value) {
+    TakeGraphic(TGraphicHolder(Value.release()));
+}
 
 void TPicture::TakeGraphic(TGraphicHolder Value) {
     // A graphic that lives on elsewhere must not call back into this picture.
@@ -97,9 +108,15 @@ void TPicture::TakeGraphic(TGraphicHolder Value) {
     Changed();
 }
 
-int TPicture::Width() const { return FGraphic ? FGraphic->Width() : 0; }
-int TPicture::Height() const { return FGraphic ? FGraphic->Height() : 0; }
-bool TPicture::Empty() const { return !FGraphic || FGraphic->Empty(); }
+int TPicture::Width() const {
+    return FGraphic ? FGraphic->Width() : 0;
+}
+int TPicture::Height() const {
+    return FGraphic ? FGraphic->Height() : 0;
+}
+bool TPicture::Empty() const {
+    return !FGraphic || FGraphic->Empty();
+}
 
 void TPicture::Changed() {
     if (OnChange) OnChange(this);
@@ -114,7 +131,8 @@ void TPicture::LoadFromFile(const std::u16string& FileName) {
     const TPictureFormat* f = FindFormatByExtension(ext);
     if (!f) {
         std::string e;
-        for (char16_t c : ext) e += c < 128 ? static_cast<char>(c) : '?';
+        for (char16_t c : ext)
+            e += c < 128 ? static_cast<char>(c) : '?';
         throw EInvalidGraphic("Unknown picture file extension (." + e + ")");
     }
     TGraphicHolder g(f->Create().release());

@@ -16,7 +16,7 @@ class TGraphic;
 namespace vell::tk {
 
 class EInvalidGraphic : public ::vell::Exception {
-public:
+  public:
     using ::vell::Exception::Exception;
 };
 
@@ -37,7 +37,7 @@ struct TPictureFormat {
 
 class TPicture : public TPersistent {
     VELL_CLASS_INFO()
-public:
+  public:
     TPicture();
     ~TPicture() override;
 
@@ -59,7 +59,8 @@ public:
 
     // Registration of a graphic class for an extension.
     template <class G>
-    static void RegisterFileFormat(std::u16string Extension, std::u16string Description, std::string ClassName) {
+    static void RegisterFileFormat(std::u16string Extension, std::u16string Description,
+                                   std::string ClassName) {
         RegisterFormat(TPictureFormat{std::move(Extension), std::move(Description), std::move(ClassName),
                                       typeid(G), [] { return std::make_unique<G>(); }});
     }
@@ -70,7 +71,7 @@ public:
     static const TPictureFormat* FindFormatByClassName(std::string_view ClassName);
     static const TPictureFormat* FindFormatOf(const image::TGraphic& Graphic);
 
-private:
+  private:
     void TakeGraphic(TGraphicHolder Value);
     void ReadData(const std::vector<uint8_t>& Bytes);
     std::vector<uint8_t> WriteData() const;
@@ -85,8 +86,8 @@ bool HasPictureDefinePropertiesHook();
 // Chooses the graphic that reads a "Data" block, from the class name stored before the
 // graphic's data and that data; null leaves the picture empty. Without a hook the
 // registered format of that class name reads it, and an unknown class is an error.
-using TPictureDataClassHook =
-    std::function<std::unique_ptr<image::TGraphic>(std::string_view ClassName, std::span<const uint8_t> Data)>;
+using TPictureDataClassHook = std::function<std::unique_ptr<image::TGraphic>(std::string_view ClassName,
+                                                                             std::span<const uint8_t> Data)>;
 void SetPictureDataClassHook(TPictureDataClassHook Hook);
 
 } // namespace vell::tk

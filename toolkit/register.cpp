@@ -5,8 +5,9 @@ namespace vell::tk {
 
 void RegisterToolkitClasses() {
     static const bool done = [] {
-        RegisterClasses({&TPanel::StaticClass(), &TPaintBox::StaticClass(), &TImage::StaticClass(), &TLabel::StaticClass(),
-                         &TApplicationEvents::StaticClass(), &TForm::StaticClass(), &TCustomHint::StaticClass()});
+        RegisterClasses({&TPanel::StaticClass(), &TPaintBox::StaticClass(), &TImage::StaticClass(),
+                         &TLabel::StaticClass(), &TApplicationEvents::StaticClass(), &TForm::StaticClass(),
+                         &TCustomHint::StaticClass()});
         return true;
     }();
     (void)done;

@@ -30,25 +30,42 @@ int CALLBACK collectFontName(const LOGFONTW* Font, const TEXTMETRICW*, DWORD, LP
 // The platform cursor behind a standard cursor number.
 const wchar_t* standardCursor(TCursor Index) {
     switch (Index) {
-    case crArrow: return IDC_ARROW;
-    case crCross: return IDC_CROSS;
-    case crIBeam: return IDC_IBEAM;
-    case crSizeNESW: return IDC_SIZENESW;
-    case crSizeNS: return IDC_SIZENS;
-    case crSizeNWSE: return IDC_SIZENWSE;
-    case crSizeWE: return IDC_SIZEWE;
-    case crUpArrow: return IDC_UPARROW;
+    case crArrow:
+        return IDC_ARROW;
+    case crCross:
+        return IDC_CROSS;
+    case crIBeam:
+        return IDC_IBEAM;
+    case crSizeNESW:
+        return IDC_SIZENESW;
+    case crSizeNS:
+        return IDC_SIZENS;
+    case crSizeNWSE:
+        return IDC_SIZENWSE;
+    case crSizeWE:
+        return IDC_SIZEWE;
+    case crUpArrow:
+        return IDC_UPARROW;
     case crHourGlass:
-    case crSQLWait: return IDC_WAIT;
+    case crSQLWait:
+        return IDC_WAIT;
     case crNo:
-    case crNoDrop: return IDC_NO;
-    case crAppStart: return IDC_APPSTARTING;
-    case crHelp: return IDC_HELP;
-    case crHandPoint: return IDC_HAND;
-    case crSizeAll: return IDC_SIZEALL;
-    case crHSplit: return IDC_SIZEWE;
-    case crVSplit: return IDC_SIZENS;
-    default: return IDC_ARROW;
+    case crNoDrop:
+        return IDC_NO;
+    case crAppStart:
+        return IDC_APPSTARTING;
+    case crHelp:
+        return IDC_HELP;
+    case crHandPoint:
+        return IDC_HAND;
+    case crSizeAll:
+        return IDC_SIZEALL;
+    case crHSplit:
+        return IDC_SIZEWE;
+    case crVSplit:
+        return IDC_SIZENS;
+    default:
+        return IDC_ARROW;
     }
 }
 } // namespace
@@ -88,21 +105,25 @@ void TScreen::SetActiveForm(TCustomForm* Form) {
     FZOrderDirty = true;
 }
 
-TWinControl* TScreen::ActiveControl() const { return FActiveForm ? FActiveForm->ActiveControl() : nullptr; }
+TWinControl* TScreen::ActiveControl() const {
+    return FActiveForm ? FActiveForm->ActiveControl() : nullptr;
+}
 
 void TScreen::SortForms() const {
     if (!FZOrderDirty) return;
     FZOrderDirty = false;
     // The windows' z-order, top first: the rank of each form that has a window.
     std::vector<HWND> order;
-    for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) order.push_back(w);
+    for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT))
+        order.push_back(w);
     auto rank = [&](TCustomForm* f) -> size_t {
         if (!f->HandleAllocated()) return order.size();
         HWND top = ::GetAncestor(f->Handle(), GA_ROOT);
         auto it = std::find(order.begin(), order.end(), top ? top : f->Handle());
         return static_cast<size_t>(it - order.begin());
     };
-    std::stable_sort(FForms.begin(), FForms.end(), [&](TCustomForm* a, TCustomForm* b) { return rank(a) < rank(b); });
+    std::stable_sort(FForms.begin(), FForms.end(),
+                     [&](TCustomForm* a, TCustomForm* b) { return rank(a) < rank(b); });
 }
 
 TCustomForm* TScreen::Forms(int Index) const {
@@ -127,8 +148,10 @@ HCURSOR TScreen::Cursors(TCursor Index) const {
 }
 
 void TScreen::SetCursors(TCursor Index, HCURSOR Value) {
-    if (Value) FCursorMap[Index] = Value;
-    else FCursorMap.erase(Index);
+    if (Value)
+        FCursorMap[Index] = Value;
+    else
+        FCursorMap.erase(Index);
 }
 
 // ---- fonts ----
@@ -142,7 +165,8 @@ void TScreen::ResetFonts() {
         assignLogFont(*FMessageFont, ncm.lfMessageFont);
     }
     LOGFONTW icon{};
-    if (::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(icon), &icon, 0)) assignLogFont(*FIconFont, icon);
+    if (::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(icon), &icon, 0))
+        assignLogFont(*FIconFont, icon);
     FHintFont->SetColor(static_cast<TColor>(0xFF000000 | COLOR_INFOTEXT));
 }
 
@@ -155,13 +179,16 @@ TStrings* TScreen::Fonts() {
     ::EnumFontFamiliesExW(dc, &lf, &collectFontName, reinterpret_cast<LPARAM>(&names), 0);
     ::ReleaseDC(nullptr, dc);
     FFonts = std::make_unique<TStrings>();
-    for (const auto& n : names) FFonts->Add(n);
+    for (const auto& n : names)
+        FFonts->Add(n);
     return FFonts.get();
 }
 
 // ---- metrics ----
 
-int TScreen::PixelsPerInch() const { return ScreenPixelsPerInch(); }
+int TScreen::PixelsPerInch() const {
+    return ScreenPixelsPerInch();
+}
 
 RECT TScreen::WorkAreaRect() const {
     RECT r{0, 0, Width(), Height()};
@@ -171,18 +198,21 @@ RECT TScreen::WorkAreaRect() const {
 
 RECT TScreen::WorkAreaRectAt(POINT P) const {
     MONITORINFO mi{sizeof(mi)};
-    if (HMONITOR m = ::MonitorFromPoint(P, MONITOR_DEFAULTTONEAREST); m && ::GetMonitorInfoW(m, &mi)) return mi.rcWork;
+    if (HMONITOR m = ::MonitorFromPoint(P, MONITOR_DEFAULTTONEAREST); m && ::GetMonitorInfoW(m, &mi))
+        return mi.rcWork;
     return WorkAreaRect();
 }
 
 void RepaintAllForms(UINT RedrawFlags) {
     TScreen* screen = Screen();
     std::vector<TCustomForm*> forms;
-    for (int i = 0; i < screen->FormCount(); ++i) forms.push_back(screen->Forms(i));
+    for (int i = 0; i < screen->FormCount(); ++i)
+        forms.push_back(screen->Forms(i));
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
         TCustomForm* form = *it;
         bool live = false;
-        for (int i = 0; i < screen->FormCount() && !live; ++i) live = screen->Forms(i) == form;
+        for (int i = 0; i < screen->FormCount() && !live; ++i)
+            live = screen->Forms(i) == form;
         if (!live) continue;
         form->Perform(CM_SYSCOLORCHANGE);
         form->Invalidate();

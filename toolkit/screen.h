@@ -10,7 +10,7 @@ namespace vell::tk {
 
 class TScreen : public TComponent {
     VELL_CLASS_INFO()
-public:
+  public:
     explicit TScreen(TComponent* AOwner = nullptr);
     ~TScreen() override;
 
@@ -53,7 +53,7 @@ public:
     // The z-order changed (a form was shown, activated or moved in z-order).
     void ZOrderChanged() { FZOrderDirty = true; }
 
-private:
+  private:
     void SortForms() const;
 
     mutable std::vector<TCustomForm*> FForms;

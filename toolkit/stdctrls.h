@@ -12,7 +12,7 @@ const TypeInfo& TextLayoutType();
 // and may show its caption.
 class TPanel : public TCustomControl {
     VELL_CLASS_INFO()
-public:
+  public:
     void GetAccessibleInfo(TAccessibleInfo& Info) const override;
     explicit TPanel(TComponent* AOwner);
     // The bevels drawn inside the panel's edge, outer first, each BevelWidth pixels wide;
@@ -34,10 +34,10 @@ public:
     void SetFullRepaint(bool Value) { FFullRepaint = Value; }
     void WndProc(TMessage& Message) override;
 
-protected:
+  protected:
     void Paint() override;
 
-private:
+  private:
     TAlignment FAlignment = taCenter;
     TVerticalAlignment FVerticalAlignment = taVerticalCenter;
     bool FShowCaption = true;
@@ -49,19 +49,19 @@ private:
 // A windowless control that paints what its OnPaint handler draws on its canvas.
 class TPaintBox : public TGraphicControl {
     VELL_CLASS_INFO()
-public:
+  public:
     void GetAccessibleInfo(TAccessibleInfo& Info) const override;
     explicit TPaintBox(TComponent* AOwner);
     TNotifyEvent OnPaint;
 
-protected:
+  protected:
     void Paint() override;
 };
 
 // Shows a picture: at its size, centred, or stretched (proportionally if asked).
 class TImage : public TGraphicControl {
     VELL_CLASS_INFO()
-public:
+  public:
     void GetAccessibleInfo(TAccessibleInfo& Info) const override;
     explicit TImage(TComponent* AOwner);
     ~TImage() override;
@@ -84,10 +84,10 @@ public:
     RECT DestRect() const;
     void Loaded() override;
 
-protected:
+  protected:
     void Paint() override;
 
-private:
+  private:
     void PictureChanged();
     std::unique_ptr<TPicture> FPicture;
     std::unique_ptr<TMargins> FPictureOption;
@@ -97,7 +97,7 @@ private:
 // Draws its caption with DrawTextW: aligned, optionally word-wrapped, optionally sized to it.
 class TLabel : public TGraphicControl {
     VELL_CLASS_INFO()
-public:
+  public:
     void GetAccessibleInfo(TAccessibleInfo& Info) const override;
     explicit TLabel(TComponent* AOwner);
     TAlignment Alignment() const { return FAlignment; }
@@ -117,11 +117,11 @@ public:
     void WndProc(TMessage& Message) override;
     void Loaded() override;
 
-protected:
+  protected:
     void Paint() override;
     virtual void AdjustBounds();
 
-private:
+  private:
     TAlignment FAlignment = taLeftJustify;
     TTextLayout FLayout = tlTop;
     bool FWordWrap = false, FAutoSize = true, FTransparent = true, FShowAccelChar = true;

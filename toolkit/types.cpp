@@ -7,11 +7,11 @@ namespace vell::tk {
 namespace {
 
 constexpr IdentEntry kCursors[] = {
-    {"crDefault", 0},      {"crNone", -1},       {"crArrow", -2},     {"crCross", -3},     {"crIBeam", -4},
-    {"crSizeNESW", -6},    {"crSizeNS", -7},     {"crSizeNWSE", -8},  {"crSizeWE", -9},    {"crUpArrow", -10},
-    {"crHourGlass", -11},  {"crDrag", -12},      {"crNoDrop", -13},   {"crHSplit", -14},   {"crVSplit", -15},
-    {"crMultiDrag", -16},  {"crSQLWait", -17},   {"crNo", -18},       {"crAppStart", -19}, {"crHelp", -20},
-    {"crHandPoint", -21},  {"crSizeAll", -22},
+    {"crDefault", 0},     {"crNone", -1},     {"crArrow", -2},    {"crCross", -3},     {"crIBeam", -4},
+    {"crSizeNESW", -6},   {"crSizeNS", -7},   {"crSizeNWSE", -8}, {"crSizeWE", -9},    {"crUpArrow", -10},
+    {"crHourGlass", -11}, {"crDrag", -12},    {"crNoDrop", -13},  {"crHSplit", -14},   {"crVSplit", -15},
+    {"crMultiDrag", -16}, {"crSQLWait", -17}, {"crNo", -18},      {"crAppStart", -19}, {"crHelp", -20},
+    {"crHandPoint", -21}, {"crSizeAll", -22},
 };
 
 } // namespace
@@ -26,7 +26,8 @@ const TypeInfo& CursorType() {
         static const TypeInfo t = makeEnumType(Name, {__VA_ARGS__});                                         \
         return t;                                                                                            \
     }
-VELL_ENUM_TYPE(AlignType, "TAlign", "alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom")
+VELL_ENUM_TYPE(AlignType, "TAlign", "alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient",
+               "alCustom")
 VELL_ENUM_TYPE(AlignmentType, "TAlignment", "taLeftJustify", "taRightJustify", "taCenter")
 VELL_ENUM_TYPE(VerticalAlignmentType, "TVerticalAlignment", "taAlignTop", "taAlignBottom", "taVerticalCenter")
 VELL_ENUM_TYPE(BorderStyleType, "TFormBorderStyle", "bsNone", "bsSingle", "bsSizeable", "bsDialog",

@@ -83,7 +83,8 @@ void TWinControl::PlaceChildWindow(TWinControl* w) {
         // The window above which the control now lies: the next windowed sibling's.
         HWND after = HWND_BOTTOM;
         for (int i = Index - 1; i >= 0; --i)
-            if (auto* s = dynamic_cast<TWinControl*>(FControls[static_cast<size_t>(i)]); s && s->HandleAllocated()) {
+            if (auto* s = dynamic_cast<TWinControl*>(FControls[static_cast<size_t>(i)]);
+                s && s->HandleAllocated()) {
                 after = s->FHandle;
                 break;
             }
@@ -113,7 +114,8 @@ void TWinControl::ChangeScale(int M, int D) {
     DisableAlign();
     try {
         std::vector<TControl*> list = FControls;
-        for (TControl* c : list) c->ChangeScale(M, D);
+        for (TControl* c : list)
+            c->ChangeScale(M, D);
         FDesignSize = POINT{::MulDiv(FDesignSize.x, M, D), ::MulDiv(FDesignSize.y, M, D)};
         TControl::ChangeScale(M, D);
     } catch (...) {
@@ -176,8 +178,10 @@ void TWinControl::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TWinControl::SetParentBackground(bool Value) {
     if (ParentBackground() == Value) return;
-    if (Value) FControlStyle |= csParentBackground;
-    else FControlStyle &= ~csParentBackground;
+    if (Value)
+        FControlStyle |= csParentBackground;
+    else
+        FControlStyle &= ~csParentBackground;
     Invalidate();
 }
 
@@ -187,7 +191,8 @@ void TWinControl::SetZOrder(bool TopMost) {
         return;
     }
     if (FHandle)
-        ::SetWindowPos(FHandle, TopMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        ::SetWindowPos(FHandle, TopMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 } // namespace vell::tk

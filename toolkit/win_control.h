@@ -22,7 +22,7 @@ struct TCreateParams {
 
 class TWinControl : public TControl {
     VELL_CLASS_INFO()
-public:
+  public:
     explicit TWinControl(TComponent* AOwner);
     ~TWinControl() override;
 
@@ -107,7 +107,8 @@ public:
     // children after each (depth first).
     void GetTabOrderList(std::vector<TWinControl*>& List);
     // The next (or previous) control after CurControl that can take the focus.
-    TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop, bool CheckParent);
+    TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
+                                 bool CheckParent);
     void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
     TKeyEvent OnKeyDown, OnKeyUp;
     TKeyPressEvent OnKeyPress;
@@ -137,7 +138,7 @@ public:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void GetContainedControls(std::vector<TControl*>& List) const override;
 
-protected:
+  protected:
     virtual void CreateParams(TCreateParams& Params);
     // The window the new window is a child of or owned by.
     virtual HWND CreationParentWindow();
@@ -167,7 +168,7 @@ protected:
 
     HWND FHandle = nullptr;
 
-private:
+  private:
     friend class TControl;
     friend class TCustomForm;
     static LRESULT CALLBACK WindowProcedure(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
@@ -208,17 +209,17 @@ private:
 
 class TCustomControl : public TWinControl {
     VELL_CLASS_INFO()
-public:
+  public:
     explicit TCustomControl(TComponent* AOwner);
     ~TCustomControl() override;
     TCanvas* Canvas() const { return FCanvas.get(); }
 
-protected:
+  protected:
     virtual void Paint() {}
     void PaintWindow(HDC DC) override;
     void ReplaceCanvas(std::unique_ptr<TCanvas> Value) { FCanvas = std::move(Value); }
 
-private:
+  private:
     std::unique_ptr<TCanvas> FCanvas;
 };
 

@@ -26,9 +26,11 @@ thread_local TWinControl* tCreating = nullptr;
 const ClassInfo& TWinControl::StaticClass() {
     static const ClassInfo info =
         ClassBuilder<TWinControl>("TWinControl", &TControl::StaticClass())
-            .ord("DoubleBuffered", BooleanType(), &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered)
+            .ord("DoubleBuffered", BooleanType(), &TWinControl::DoubleBuffered,
+                 &TWinControl::SetDoubleBuffered)
             .obj("Padding", ClassTypeOf<TMargins>(), &TWinControl::Padding, &TWinControl::SetPadding)
-            .ord("ParentBackground", BooleanType(), &TWinControl::ParentBackground, &TWinControl::SetParentBackground)
+            .ord("ParentBackground", BooleanType(), &TWinControl::ParentBackground,
+                 &TWinControl::SetParentBackground)
             .ord("ParentDoubleBuffered", BooleanType(), &TWinControl::ParentDoubleBuffered,
                  &TWinControl::SetParentDoubleBuffered, 1)
             .ord("TabOrder", IntegerType(), &TWinControl::TabOrder, &TWinControl::SetTabOrder, -1)
@@ -78,7 +80,9 @@ void TWinControl::CreateParams(TCreateParams& Params) {
     Params.WinClassName = std::u16string(ClassName().begin(), ClassName().end());
 }
 
-HWND TWinControl::CreationParentWindow() { return FParent ? FParent->Handle() : FParentWindow; }
+HWND TWinControl::CreationParentWindow() {
+    return FParent ? FParent->Handle() : FParentWindow;
+}
 
 void TWinControl::CreateWnd() {
     TCreateParams params;
@@ -106,9 +110,9 @@ void TWinControl::CreateWnd() {
 void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
     TWinControl* saved = tCreating;
     tCreating = this;
-    HWND wnd = ::CreateWindowExW(Params.ExStyle, text::wcs(Params.WinClassName), text::wcs(Params.Caption), Params.Style,
-                                 Params.X, Params.Y, Params.Width, Params.Height, Params.WndParent, nullptr,
-                                 ::GetModuleHandleW(nullptr), Params.Param);
+    HWND wnd = ::CreateWindowExW(Params.ExStyle, text::wcs(Params.WinClassName), text::wcs(Params.Caption),
+                                 Params.Style, Params.X, Params.Y, Params.Width, Params.Height,
+                                 Params.WndParent, nullptr, ::GetModuleHandleW(nullptr), Params.Param);
     tCreating = saved;
     if (wnd && !FHandle) {
         FHandle = wnd;
@@ -165,8 +169,10 @@ LRESULT CALLBACK TWinControl::WindowProcedure(HWND Wnd, UINT Msg, WPARAM WParam,
         c->Perform(m);
     } catch (const std::exception& e) {
         // Nothing escapes a window procedure.
-        if (TApplication* app = CurrentApplication()) app->HandleException(e);
-        else ::OutputDebugStringA(e.what());
+        if (TApplication* app = CurrentApplication())
+            app->HandleException(e);
+        else
+            ::OutputDebugStringA(e.what());
     } catch (...) {
         ::OutputDebugStringA("unknown exception in a window procedure");
     }
@@ -246,7 +252,8 @@ void TWinControl::WndProc(TMessage& m) {
     case WM_SYSCOMMAND:
         // The keyboard's menu access goes to the form first (and from there to the application).
         if ((m.WParam & 0xFFF0) == SC_KEYMENU && !dynamic_cast<TCustomForm*>(this))
-            if (TCustomForm* f = GetParentForm(this); f && f->Perform(CM_APPSYSCOMMAND, 0, reinterpret_cast<LPARAM>(&m)))
+            if (TCustomForm* f = GetParentForm(this);
+                f && f->Perform(CM_APPSYSCOMMAND, 0, reinterpret_cast<LPARAM>(&m)))
                 return;
         break;
     case WM_SYSCOLORCHANGE:

@@ -58,7 +58,8 @@ void fill(Picture& p, unsigned seed) {
             const int band = ((x / 97) + (y / 61)) % 3;
             const uint32_t a = band == 0 ? 255 : band == 1 ? 0 : rng() % 256;
             uint32_t c[3];
-            for (uint32_t& v : c) v = a ? rng() % (a + 1) : 0;
+            for (uint32_t& v : c)
+                v = a ? rng() % (a + 1) : 0;
             p.pixels[static_cast<size_t>(y) * p.width + x] = c[0] | c[1] << 8 | c[2] << 16 | a << 24;
         }
 }
@@ -72,8 +73,7 @@ double threadMs() {
 }
 
 // Best of `runs` timings in milliseconds; `reset` runs untimed before each.
-template <typename Reset, typename F>
-double best(int runs, Reset reset, F f) {
+template <typename Reset, typename F> double best(int runs, Reset reset, F f) {
     double bestMs = 1e300;
     for (int i = 0; i < runs; ++i) {
         reset();
@@ -89,8 +89,7 @@ double best(int runs, Reset reset, F f) {
 struct Times {
     double ours, ref;
 };
-template <typename Reset, typename A, typename B>
-Times duel(int runs, Reset reset, A ours, B ref) {
+template <typename Reset, typename A, typename B> Times duel(int runs, Reset reset, A ours, B ref) {
     Times t{1e300, 1e300};
     for (int i = 0; i < runs; ++i) {
         t.ours = std::min(t.ours, best(1, reset, ours));
@@ -109,7 +108,9 @@ void report(const char* name, Times t, long long blendPixels = 0) {
     std::printf("\n");
 }
 
-pixman_fixed_t fx(double v) { return pixman_double_to_fixed(v); }
+pixman_fixed_t fx(double v) {
+    return pixman_double_to_fixed(v);
+}
 
 void setScale(pixman_image_t* img, double sx, double sy, double tx, double ty, pixman_filter_t filter) {
     pixman_transform_t t;
@@ -156,7 +157,8 @@ void benchBlends(Picture& src, Picture& dst, const Picture& dstStart) {
     const uint32_t colour = 0xFF204080u;
     const pixman_color_t pc = {0x8080, 0x4040, 0x2020, 0xFFFF};
     pixman_image_t* solid = pixman_image_create_solid_fill(&pc);
-    pixman_image_t* a8 = pixman_image_create_bits(PIXMAN_a8, w, h, reinterpret_cast<uint32_t*>(coverage.data()), w);
+    pixman_image_t* a8 =
+        pixman_image_create_bits(PIXMAN_a8, w, h, reinterpret_cast<uint32_t*>(coverage.data()), w);
     t = duel(
         31, reset, [&] { drawSolidMask(dst.target(), colour, coverage.data(), w, 0, 0, w, h); },
         [&] { pixman_image_composite32(PIXMAN_OP_OVER, solid, a8, pd, 0, 0, 0, 0, 0, 0, w, h); });
@@ -190,7 +192,8 @@ void benchScaling(Picture& big, Picture& small, Picture& bigDst, Picture& smallD
         pixman_image_t* pd = c.dst->pixman();
         const double sx = static_cast<double>(c.src->width) / c.dst->width;
         const double sy = static_cast<double>(c.src->height) / c.dst->height;
-        setScale(ps, sx, sy, 0, 0, c.filter == SmoothFilter::None ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR);
+        setScale(ps, sx, sy, 0, 0,
+                 c.filter == SmoothFilter::None ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR);
         const Times t = duel(
             15, reset, [&] { compose(c.dst->target(), c.src->source(), p); },
             [&] {
@@ -215,7 +218,8 @@ std::vector<Piece> nineSlice(int dw, int dh, int sw, int sh, int m) {
     const int sys[3] = {0, m, sh - m}, shs[3] = {m, sh - 2 * m, m};
     std::vector<Piece> pieces;
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) pieces.push_back({dxs[c], dys[r], dws[c], dhs[r], sxs[c], sys[r], sws[c], shs[r]});
+        for (int c = 0; c < 3; ++c)
+            pieces.push_back({dxs[c], dys[r], dws[c], dhs[r], sxs[c], sys[r], sws[c], shs[r]});
     return pieces;
 }
 
@@ -228,7 +232,8 @@ void benchNineSlice() {
     for (SmoothFilter filter : {SmoothFilter::None, SmoothFilter::FastSmooth}) {
         pixman_image_t* ps = pic.pixman();
         pixman_image_t* pd = panel.pixman();
-        const pixman_filter_t pf = filter == SmoothFilter::None ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR;
+        const pixman_filter_t pf =
+            filter == SmoothFilter::None ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR;
         auto ours = [&] {
             for (const Piece& q : pieces) {
                 ComposeParams p;
@@ -240,11 +245,13 @@ void benchNineSlice() {
         };
         auto ref = [&] {
             for (const Piece& q : pieces) {
-                setScale(ps, static_cast<double>(q.sw) / q.dw, static_cast<double>(q.sh) / q.dh, q.sx, q.sy, pf);
+                setScale(ps, static_cast<double>(q.sw) / q.dw, static_cast<double>(q.sh) / q.dh, q.sx, q.sy,
+                         pf);
                 pixman_image_composite32(PIXMAN_OP_OVER, ps, nullptr, pd, 0, 0, 0, 0, q.dx, q.dy, q.dw, q.dh);
             }
         };
-        report(filter == SmoothFilter::None ? "nine-slice 560x240 from 64x64, nearest" : "nine-slice 560x240, bilinear",
+        report(filter == SmoothFilter::None ? "nine-slice 560x240 from 64x64, nearest"
+                                            : "nine-slice 560x240, bilinear",
                duel(301, reset, ours, ref));
         pixman_image_unref(ps);
         pixman_image_unref(pd);
@@ -280,9 +287,11 @@ void benchBlur(Picture& src) {
 void measureMemcpy() {
     const size_t bytes = 1920u * 1080u * 4u;
     std::vector<uint8_t> a(bytes, 1), b(bytes, 2);
-    const double ms = best(31, [] {}, [&] { std::memcpy(b.data(), a.data(), bytes); });
+    const double ms = best(
+        31, [] {}, [&] { std::memcpy(b.data(), a.data(), bytes); });
     gMemcpyBytesPerMs = 2.0 * bytes / ms;
-    std::printf("memcpy of %zu bytes: %.3f ms (%.1f GB/s read + write)\n", bytes, ms, gMemcpyBytesPerMs / 1e6);
+    std::printf("memcpy of %zu bytes: %.3f ms (%.1f GB/s read + write)\n", bytes, ms,
+                gMemcpyBytesPerMs / 1e6);
 }
 
 void runAll() {

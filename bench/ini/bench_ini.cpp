@@ -14,7 +14,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-std::u16string makeLanguageText(size_t minBytes, std::vector<std::pair<std::u16string, std::u16string>>* keys) {
+std::u16string makeLanguageText(size_t minBytes,
+                                std::vector<std::pair<std::u16string, std::u16string>>* keys) {
     std::u16string t = u"; generated language file\r\n[Main]\r\nDisplayName=Bench\r\n";
     for (int form = 0; t.size() * 2 < minBytes; ++form) {
         const std::u16string section = u"VLR_frm_Form" + text::u16(std::to_string(form));
@@ -29,7 +30,9 @@ std::u16string makeLanguageText(size_t minBytes, std::vector<std::pair<std::u16s
     return t;
 }
 
-double seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+double seconds(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double>(b - a).count();
+}
 
 } // namespace
 
@@ -62,19 +65,23 @@ int main() {
         }
     t1 = Clock::now();
     const double lookups = static_cast<double>(keys.size()) * lookRounds;
-    std::printf("lookup section+key (first use builds the indexes): %8.2f M/s\n", lookups / seconds(t0, t1) / 1e6);
+    std::printf("lookup section+key (first use builds the indexes): %8.2f M/s\n",
+                lookups / seconds(t0, t1) / 1e6);
 
     t0 = Clock::now();
     TIniSections built;
     const int writes = 100000;
     for (int i = 0; i < writes; ++i)
-        built.Write(u"Section" + text::u16(std::to_string(i % 10)), u"key" + text::u16(std::to_string(i)), u"v");
+        built.Write(u"Section" + text::u16(std::to_string(i % 10)), u"key" + text::u16(std::to_string(i)),
+                    u"v");
     t1 = Clock::now();
-    std::printf("write  %d new keys into 10 sections:          %8.2f M/s\n", writes, writes / seconds(t0, t1) / 1e6);
+    std::printf("write  %d new keys into 10 sections:          %8.2f M/s\n", writes,
+                writes / seconds(t0, t1) / 1e6);
 
     t0 = Clock::now();
     std::string out;
-    for (int i = 0; i < rounds; ++i) out = text::encodeText(ini.GetText(), text::TextEncoding::Utf16LE, true);
+    for (int i = 0; i < rounds; ++i)
+        out = text::encodeText(ini.GetText(), text::TextEncoding::Utf16LE, true);
     t1 = Clock::now();
     std::printf("write-out as UTF-16:                           %8.1f MiB/s\n",
                 static_cast<double>(out.size()) / (1 << 20) * rounds / seconds(t0, t1));

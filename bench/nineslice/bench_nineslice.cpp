@@ -43,7 +43,8 @@ void fill(Picture& p, unsigned seed) {
             const int edge = std::min({x, y, p.width - 1 - x, p.height - 1 - y});
             const uint32_t a = edge < 4 ? 40u + 50u * uint32_t(edge) : 255u;
             uint32_t c[3];
-            for (uint32_t& v : c) v = rng() % (a + 1);
+            for (uint32_t& v : c)
+                v = rng() % (a + 1);
             p.pixels[size_t(y) * size_t(p.width) + size_t(x)] = c[0] | c[1] << 8 | c[2] << 16 | a << 24;
         }
 }
@@ -59,7 +60,8 @@ template <typename F> double bestPerCall(int runs, int reps, F f) {
     double best = 1e300;
     for (int i = 0; i < runs; ++i) {
         const double start = threadMs();
-        for (int r = 0; r < reps; ++r) f();
+        for (int r = 0; r < reps; ++r)
+            f();
         best = std::min(best, (threadMs() - start) / reps);
     }
     return best;

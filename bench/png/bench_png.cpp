@@ -65,14 +65,17 @@ Bytes writePng(const Picture& pic, int level = 6) {
     png_write_info(p, info);
     const size_t rb = png_get_rowbytes(p, info);
     std::vector<png_bytep> rows(pic.height);
-    for (uint32_t y = 0; y < pic.height; ++y) rows[y] = const_cast<png_bytep>(pic.samples.data() + y * rb);
+    for (uint32_t y = 0; y < pic.height; ++y)
+        rows[y] = const_cast<png_bytep>(pic.samples.data() + y * rb);
     png_write_image(p, rows.data());
     png_write_end(p, info);
     png_destroy_write_struct(&p, &info);
     return out;
 }
 
-uint32_t rnd(uint32_t& s) { return (s = s * 1664525u + 1013904223u) >> 16; }
+uint32_t rnd(uint32_t& s) {
+    return (s = s * 1664525u + 1013904223u) >> 16;
+}
 
 // A skin picture: transparent margin, soft shadow, a rounded panel with a vertical
 // gradient title bar, flat body, a few thin lines.
@@ -83,7 +86,8 @@ Picture skin(uint32_t w, uint32_t h, const std::string& name) {
         for (uint32_t x = 0; x < w; ++x) {
             uint8_t* px = &p.samples[(size_t(y) * w + x) * 4];
             // Distance outside the rounded rectangle [m, w-m) x [m, h-m).
-            const double cx = std::clamp<double>(x + 0.5, m + r, w - m - r), cy = std::clamp<double>(y + 0.5, m + r, h - m - r);
+            const double cx = std::clamp<double>(x + 0.5, m + r, w - m - r),
+                         cy = std::clamp<double>(y + 0.5, m + r, h - m - r);
             const double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy) - r;
             if (d > 0) { // shadow fading out
                 const double a = std::max(0.0, 1.0 - d / m) * 90;
@@ -124,7 +128,8 @@ Picture rgba16(uint32_t n) {
     uint32_t s = 3;
     for (uint32_t y = 0; y < n; ++y)
         for (uint32_t x = 0; x < n; ++x) {
-            const uint16_t v[4] = {uint16_t(x * 65535 / n), uint16_t(y * 65535 / n), uint16_t((x + y) * 32767 / n + rnd(s) % 64),
+            const uint16_t v[4] = {uint16_t(x * 65535 / n), uint16_t(y * 65535 / n),
+                                   uint16_t((x + y) * 32767 / n + rnd(s) % 64),
                                    uint16_t(65535 - x * 40000 / n)};
             for (int c = 0; c < 4; ++c) {
                 p.samples[(size_t(y) * n + x) * 8 + 2 * c] = uint8_t(v[c] >> 8);
@@ -136,10 +141,12 @@ Picture rgba16(uint32_t n) {
 
 Picture palette(uint32_t n) {
     Picture p{"palette 256x256", n, n, PNG_COLOR_TYPE_PALETTE, 8, false, Bytes(size_t(n) * n), {}};
-    for (int i = 0; i < 256; ++i) p.palette.push_back({uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)});
+    for (int i = 0; i < 256; ++i)
+        p.palette.push_back({uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)});
     uint32_t s = 11;
     for (uint32_t y = 0; y < n; ++y)
-        for (uint32_t x = 0; x < n; ++x) p.samples[size_t(y) * n + x] = uint8_t(((x / 16) * 16 + y / 16) + (rnd(s) % 3));
+        for (uint32_t x = 0; x < n; ++x)
+            p.samples[size_t(y) * n + x] = uint8_t(((x / 16) * 16 + y / 16) + (rnd(s) % 3));
     return p;
 }
 
@@ -147,7 +154,8 @@ Picture grey(uint32_t n) {
     Picture p{"grey 256x256", n, n, PNG_COLOR_TYPE_GRAY, 8, false, Bytes(size_t(n) * n), {}};
     uint32_t s = 5;
     for (uint32_t y = 0; y < n; ++y)
-        for (uint32_t x = 0; x < n; ++x) p.samples[size_t(y) * n + x] = uint8_t((x + y) / 2 + rnd(s) % 5);
+        for (uint32_t x = 0; x < n; ++x)
+            p.samples[size_t(y) * n + x] = uint8_t((x + y) / 2 + rnd(s) % 5);
     return p;
 }
 
@@ -155,7 +163,8 @@ Picture grey(uint32_t n) {
 
 // The references' output pass: RGBA to premultiplied BGRA.
 void toPremultipliedBgra(uint8_t* px, size_t n) {
-    for (size_t i = 0; i < n; ++i) std::swap(px[i * 4], px[i * 4 + 2]);
+    for (size_t i = 0; i < n; ++i)
+        std::swap(px[i * 4], px[i * 4 + 2]);
     vell::pixel::premultiplyBgra(px, px, n);
 }
 
@@ -187,7 +196,9 @@ Bytes decodeStb(const Bytes& file) {
     return out;
 }
 
-Bytes decodeOurs(const Bytes& file) { return vell::png::decodeToBgra(file).pixels; }
+Bytes decodeOurs(const Bytes& file) {
+    return vell::png::decodeToBgra(file).pixels;
+}
 
 // Best time in milliseconds of repeated runs (at least 5 runs and about 0.3 s).
 double best(const std::function<void()>& f) {
@@ -207,8 +218,10 @@ double best(const std::function<void()>& f) {
 Bytes idatStream(const Bytes& file) {
     Bytes out;
     for (size_t at = 8; at + 12 <= file.size();) {
-        const uint32_t length = uint32_t(file[at]) << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
-        if (std::memcmp(&file[at + 4], "IDAT", 4) == 0) out.insert(out.end(), &file[at + 8], &file[at + 8 + length]);
+        const uint32_t length =
+            uint32_t(file[at]) << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
+        if (std::memcmp(&file[at + 4], "IDAT", 4) == 0)
+            out.insert(out.end(), &file[at + 8], &file[at + 8 + length]);
         at += size_t(length) + 12;
     }
     return out;
@@ -272,13 +285,15 @@ void decodeCase(const std::string& name, const std::vector<Bytes>& files, Totals
             std::printf("  (%s: inflate incomplete)\n", name.c_str());
     }
     const double io = best([&] {
-        for (size_t i = 0; i < streams.size(); ++i) ourInflateAll(streams[i], inflated[i].size());
+        for (size_t i = 0; i < streams.size(); ++i)
+            ourInflateAll(streams[i], inflated[i].size());
     });
     const double iz = best([&] {
-        for (size_t i = 0; i < streams.size(); ++i) zlibInflateAll(streams[i], inflated[i]);
+        for (size_t i = 0; i < streams.size(); ++i)
+            zlibInflateAll(streams[i], inflated[i]);
     });
-    std::printf("%-30s %8.3f %8.3f %8.3f %8.3f  %5.2fx %5.2fx   %8.3f %8.3f %5.2fx\n", name.c_str(), o, l, s, b, o / l,
-                o / fastest, io, iz, io / iz);
+    std::printf("%-30s %8.3f %8.3f %8.3f %8.3f  %5.2fx %5.2fx   %8.3f %8.3f %5.2fx\n", name.c_str(), o, l, s,
+                b, o / l, o / fastest, io, iz, io / iz);
     t.logLibpng += std::log(o / l);
     t.logFastest += std::log(o / fastest);
     t.logZlib += std::log(io / iz);
@@ -300,7 +315,8 @@ void encodeCase(const Picture& rgba, int level) {
         bgra[i + 3] = rgba.samples[i + 3];
     size_t oursSize = 0, libSize = 0;
     const double o = best([&] {
-        oursSize = vell::png::encodeBgra(bgra.data(), rgba.width, rgba.height, rgba.width * 4, false, level).size();
+        oursSize =
+            vell::png::encodeBgra(bgra.data(), rgba.width, rgba.height, rgba.width * 4, false, level).size();
     });
     const double l = best([&] { libSize = writePng(rgba, level).size(); });
     std::printf("encode %-17s %9.3f %9.3f   %5.2fx   size %zu vs %zu (%.3fx)\n",
@@ -314,18 +330,23 @@ int main(int argc, char** argv) {
     // An argument picks one part: "encode", "premultiply", or decode cases whose name
     // contains it ("decode" for all of them).
     const std::string only = argc > 1 ? argv[1] : "";
-    const bool all = only.empty(), encode = all || only == "encode", premultiply = all || only == "premultiply";
+    const bool all = only.empty(), encode = all || only == "encode",
+               premultiply = all || only == "premultiply";
     const bool decode = all || (!encode && !premultiply);
     const std::string filter = only == "decode" ? "" : only;
     std::vector<Picture> pictures;
     if (decode || encode)
-        pictures = {skin(1024, 768, "skin rgba 1024x768"), photo(1920, 1080, false, "photo rgb 1920x1080"),
-                    photo(1920, 1080, true, "photo adam7 1920x1080"), rgba16(512), palette(256), grey(256)};
+        pictures = {skin(1024, 768, "skin rgba 1024x768"),
+                    photo(1920, 1080, false, "photo rgb 1920x1080"),
+                    photo(1920, 1080, true, "photo adam7 1920x1080"),
+                    rgba16(512),
+                    palette(256),
+                    grey(256)};
 
     if (decode) {
         std::printf("decode to premultiplied BGRA, best of runs, ms; then inflate alone, ours and zlib\n");
-        std::printf("%-30s %8s %8s %8s %8s  %6s %6s   %8s %8s %6s\n", "case", "ours", "libpng", "spng", "stb", "/libpng",
-                    "/best", "inflate", "zlib", "/zlib");
+        std::printf("%-30s %8s %8s %8s %8s  %6s %6s   %8s %8s %6s\n", "case", "ours", "libpng", "spng", "stb",
+                    "/libpng", "/best", "inflate", "zlib", "/zlib");
         Totals t;
         for (const Picture& p : pictures)
             if (p.name.find(filter) != std::string::npos) decodeCase(p.name, {writePng(p)}, t);
@@ -357,8 +378,8 @@ int main(int argc, char** argv) {
         const Bytes& rgb = pictures[1].samples;
         photoRgba.samples.resize(size_t(1920) * 1080 * 4);
         for (size_t i = 0, j = 0; i < rgb.size(); i += 3, j += 4)
-            photoRgba.samples[j] = rgb[i], photoRgba.samples[j + 1] = rgb[i + 1], photoRgba.samples[j + 2] = rgb[i + 2],
-            photoRgba.samples[j + 3] = 255;
+            photoRgba.samples[j] = rgb[i], photoRgba.samples[j + 1] = rgb[i + 1],
+            photoRgba.samples[j + 2] = rgb[i + 2], photoRgba.samples[j + 3] = 255;
         for (int level : {1, 6}) {
             encodeCase(pictures[0], level);
             encodeCase(photoRgba, level);
@@ -369,10 +390,12 @@ int main(int argc, char** argv) {
         const size_t n = size_t(4096) * 4096;
         Bytes src(n * 4), dst(n * 4);
         uint32_t s = 1;
-        for (size_t i = 0; i < src.size(); ++i) src[i] = uint8_t(rnd(s));
+        for (size_t i = 0; i < src.size(); ++i)
+            src[i] = uint8_t(rnd(s));
         const double pm = best([&] { vell::pixel::premultiplyBgra(src.data(), dst.data(), n); });
         const double mc = best([&] { std::memcpy(dst.data(), src.data(), src.size()); });
-        std::printf("\npremultiply 4096x4096 (random alpha): %.2f ms, memcpy %.2f ms: %.2fx\n", pm, mc, pm / mc);
+        std::printf("\npremultiply 4096x4096 (random alpha): %.2f ms, memcpy %.2f ms: %.2fx\n", pm, mc,
+                    pm / mc);
     }
     return 0;
 }

@@ -20,10 +20,13 @@ using Sections = std::vector<std::pair<std::u16string, std::vector<std::u16strin
 Sections makeSections(int colours) {
     Sections sections;
     for (int i = 0; i < colours; ++i) {
-        if (i % 50 == 0) sections.emplace_back(u"sec" + text::u16(std::to_string(i / 50)), std::vector<std::u16string>());
+        if (i % 50 == 0)
+            sections.emplace_back(u"sec" + text::u16(std::to_string(i / 50)), std::vector<std::u16string>());
         char line[64];
-        if (i % 5 == 4) std::snprintf(line, sizeof line, "cl_%d=[#sec%d.cl_%d]", i, (i - 3) / 50, i - 3);
-        else std::snprintf(line, sizeof line, "cl_%d=%06X", i, (i * 2654435761u) & 0xFFFFFF);
+        if (i % 5 == 4)
+            std::snprintf(line, sizeof line, "cl_%d=[#sec%d.cl_%d]", i, (i - 3) / 50, i - 3);
+        else
+            std::snprintf(line, sizeof line, "cl_%d=%06X", i, (i * 2654435761u) & 0xFFFFFF);
         sections.back().second.push_back(text::u16(line));
     }
     return sections;
@@ -42,14 +45,16 @@ int main() {
                 skin::SkinColorLock lock;
                 SkinColorNames().Clear();
                 skin::SkinColorLoader loader;
-                for (const auto& [name, lines] : sections) loader.AddSection(name, lines, skin::ColorOrder::RGB);
+                for (const auto& [name, lines] : sections)
+                    loader.AddSection(name, lines, skin::ColorOrder::RGB);
                 loader.ResolveReferences();
                 sink += std::size_t(SkinColorNames().Count());
             }
             skin::TintSkinColors(clNone);
         }
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count() / rounds;
-        std::printf("skin colours %6d: %8.2f ms per load (%zu names)\n", colours, ms, sink / std::size_t(rounds));
+        std::printf("skin colours %6d: %8.2f ms per load (%zu names)\n", colours, ms,
+                    sink / std::size_t(rounds));
     }
     return 0;
 }

@@ -48,11 +48,12 @@ Bytes readLoose(const std::string& path) {
     return out;
 }
 
-template <typename F>
-double nsPerCall(int iterations, F&& f) {
-    for (int i = 0; i < iterations / 10; ++i) f(); // warm up
+template <typename F> double nsPerCall(int iterations, F&& f) {
+    for (int i = 0; i < iterations / 10; ++i)
+        f(); // warm up
     auto start = Clock::now();
-    for (int i = 0; i < iterations; ++i) f();
+    for (int i = 0; i < iterations; ++i)
+        f();
     return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / iterations;
 }
 
@@ -67,10 +68,12 @@ void compare(const char* label, vell::zip::ZipWriter::Method method) {
         w.add("images/picture_" + std::to_string(i) + ".png", picture(i, kSize), method);
     const Bytes package = w.finish();
     const std::string packagePath = (dir / "bench.dll").string();
-    std::ofstream(packagePath, std::ios::binary).write(reinterpret_cast<const char*>(package.data()), package.size());
+    std::ofstream(packagePath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(package.data()), package.size());
     const Bytes target = picture(500, kSize);
     const std::string loosePath = (dir / "picture_500.png").string();
-    std::ofstream(loosePath, std::ios::binary).write(reinterpret_cast<const char*>(target.data()), target.size());
+    std::ofstream(loosePath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(target.data()), target.size());
 
     vell::package::PackageStore store;
     auto openStart = Clock::now();
@@ -83,9 +86,10 @@ void compare(const char* label, vell::zip::ZipWriter::Method method) {
     if (out != target) std::printf("  package read returned wrong bytes!\n");
     const double loose = nsPerCall(n, [&] { out = readLoose(loosePath); });
     if (out != target) std::printf("  loose read returned wrong bytes!\n");
-    std::printf("%-9s package %7.0f KiB, registered in %7.0f us; one %zu-byte picture: package %7.1f us, loose "
-                "file %7.1f us, ratio %.2f\n",
-                label, package.size() / 1024.0, openUs, kSize, pkg / 1000, loose / 1000, pkg / loose);
+    std::printf(
+        "%-9s package %7.0f KiB, registered in %7.0f us; one %zu-byte picture: package %7.1f us, loose "
+        "file %7.1f us, ratio %.2f\n",
+        label, package.size() / 1024.0, openUs, kSize, pkg / 1000, loose / 1000, pkg / loose);
     fs::remove_all(dir);
 }
 

@@ -9,28 +9,29 @@ namespace vell::checksum {
 
 namespace {
 
-template <typename T>
-struct SliceTables {
+template <typename T> struct SliceTables {
     T t[8][256];
     explicit SliceTables(T poly) {
         for (unsigned n = 0; n < 256; ++n) {
             T c = n;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? poly ^ (c >> 1) : c >> 1;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? poly ^ (c >> 1) : c >> 1;
             t[0][n] = c;
         }
         for (unsigned n = 0; n < 256; ++n)
-            for (int k = 1; k < 8; ++k) t[k][n] = (t[k - 1][n] >> 8) ^ t[0][t[k - 1][n] & 0xFF];
+            for (int k = 1; k < 8; ++k)
+                t[k][n] = (t[k - 1][n] >> 8) ^ t[0][t[k - 1][n] & 0xFF];
     }
 };
 
 inline uint64_t load64le(const uint8_t* p) {
     uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = v << 8 | p[i];
+    for (int i = 7; i >= 0; --i)
+        v = v << 8 | p[i];
     return v;
 }
 
-template <typename T>
-T update(const SliceTables<T>& s, T c, const uint8_t* p, size_t n) {
+template <typename T> T update(const SliceTables<T>& s, T c, const uint8_t* p, size_t n) {
     while (n >= 8) {
         uint64_t word = load64le(p);
         if constexpr (sizeof(T) == 8) {
@@ -47,7 +48,8 @@ T update(const SliceTables<T>& s, T c, const uint8_t* p, size_t n) {
         p += 8;
         n -= 8;
     }
-    while (n--) c = s.t[0][(c ^ *p++) & 0xFF] ^ (c >> 8);
+    while (n--)
+        c = s.t[0][(c ^ *p++) & 0xFF] ^ (c >> 8);
     return c;
 }
 

@@ -10,6 +10,8 @@ namespace vell::checksum {
 // crc32Update(crc32Update(0, a), b) == crc32 of a followed by b.
 uint32_t crc32Update(uint32_t crc, const void* data, size_t size);
 
-inline uint32_t crc32(const void* data, size_t size) { return crc32Update(0, data, size); }
+inline uint32_t crc32(const void* data, size_t size) {
+    return crc32Update(0, data, size);
+}
 
 } // namespace vell::checksum

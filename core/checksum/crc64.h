@@ -11,6 +11,8 @@ namespace vell::checksum {
 // crc64Update(crc64Update(0, a), b) == crc64 of a followed by b.
 uint64_t crc64Update(uint64_t crc, const void* data, size_t size);
 
-inline uint64_t crc64(const void* data, size_t size) { return crc64Update(0, data, size); }
+inline uint64_t crc64(const void* data, size_t size) {
+    return crc64Update(0, data, size);
+}
 
 } // namespace vell::checksum

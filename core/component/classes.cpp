@@ -55,7 +55,9 @@ void TPersistent::AssignTo(TPersistent* Dest) const {
     throw EConvertError("Cannot assign a " + ClassName() + " to a " + (Dest ? Dest->ClassName() : "nil"));
 }
 
-std::string TPersistent::GetNamePath() const { return ClassName(); }
+std::string TPersistent::GetNamePath() const {
+    return ClassName();
+}
 
 void TPersistent::AssignPublished(const TPersistent& Source) {
     if (!Source.InheritsFrom(ClassType())) {
@@ -63,19 +65,23 @@ void TPersistent::AssignPublished(const TPersistent& Source) {
         return;
     }
     for (const PropInfo* p : ClassType().propertyList()) {
-        if (p->setOrd && p->getOrd) p->setOrd(*this, p->getOrd(Source));
-        else if (p->setFloat && p->getFloat) p->setFloat(*this, p->getFloat(Source));
-        else if (p->setStr && p->getStr) p->setStr(*this, p->getStr(Source));
+        if (p->setOrd && p->getOrd)
+            p->setOrd(*this, p->getOrd(Source));
+        else if (p->setFloat && p->getFloat)
+            p->setFloat(*this, p->getFloat(Source));
+        else if (p->setStr && p->getStr)
+            p->setStr(*this, p->getStr(Source));
     }
 }
 
 // ---- TComponent ----
 
 const ClassInfo& TComponent::StaticClass() {
-    static const ClassInfo info = ClassBuilder<TComponent>("TComponent", &TPersistent::StaticClass())
-                                      .str("Name", &TComponent::Name, &TComponent::SetName, &TComponent::NeverStored)
-                                      .ord("Tag", IntegerType(), &TComponent::Tag, &TComponent::SetTag, 0)
-                                      .build();
+    static const ClassInfo info =
+        ClassBuilder<TComponent>("TComponent", &TPersistent::StaticClass())
+            .str("Name", &TComponent::Name, &TComponent::SetName, &TComponent::NeverStored)
+            .ord("Tag", IntegerType(), &TComponent::Tag, &TComponent::SetTag, 0)
+            .build();
     return info;
 }
 
@@ -122,10 +128,12 @@ void TComponent::SetReference(bool Enable) {
     if (const FieldInfo* f = FOwner->ClassType().findField(FName)) f->set(*FOwner, Enable ? this : nullptr);
 }
 
-void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurName, const std::string& NewName) {
+void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurName,
+                                const std::string& NewName) {
     if (NewName.empty() || sameText(CurName, NewName)) return;
     TComponent* found = FindComponent(NewName);
-    if (found && found != AComponent) throw EComponentError("A component named " + NewName + " already exists");
+    if (found && found != AComponent)
+        throw EComponentError("A component named " + NewName + " already exists");
 }
 
 int TComponent::ComponentIndex() const {
@@ -178,15 +186,20 @@ void TComponent::DestroyComponents() {
 }
 
 void TComponent::SetSubComponent(bool Value) {
-    if (Value) FComponentStyle |= csSubComponent;
-    else FComponentStyle &= ~csSubComponent;
+    if (Value)
+        FComponentStyle |= csSubComponent;
+    else
+        FComponentStyle &= ~csSubComponent;
 }
 
 void TComponent::SetDesigning(bool Value, bool Children) {
-    if (Value) FComponentState |= csDesigning;
-    else FComponentState &= ~csDesigning;
+    if (Value)
+        FComponentState |= csDesigning;
+    else
+        FComponentState &= ~csDesigning;
     if (Children)
-        for (TComponent* c : FComponents) c->SetDesigning(Value, true);
+        for (TComponent* c : FComponents)
+            c->SetDesigning(Value, true);
 }
 
 void TComponent::FreeNotification(TComponent* AComponent) {
@@ -200,7 +213,8 @@ void TComponent::FreeNotification(TComponent* AComponent) {
 
 void TComponent::RemoveFreeNotification(TComponent* AComponent) {
     if (!AComponent) return;
-    FFreeNotifies.erase(std::remove(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent), FFreeNotifies.end());
+    FFreeNotifies.erase(std::remove(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent),
+                        FFreeNotifies.end());
     auto& theirs = AComponent->FFreeNotifies;
     theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
 }
@@ -236,14 +250,19 @@ void TComponent::DefineProperties(TFiler& Filer) {
     define("Top", &TComponent::FDesignTop);
 }
 
-void TComponent::Loaded() { FComponentState &= ~csLoading; }
+void TComponent::Loaded() {
+    FComponentState &= ~csLoading;
+}
 
-void TComponent::ReadState(TReader& Reader) { Reader.ReadData(this); }
+void TComponent::ReadState(TReader& Reader) {
+    Reader.ReadData(this);
+}
 
 void TComponent::Destroying() {
     if (InState(csDestroying)) return;
     FComponentState |= csDestroying;
-    for (TComponent* c : FComponents) c->Destroying();
+    for (TComponent* c : FComponents)
+        c->Destroying();
 }
 
 void TComponent::BeforeDestruction() {
@@ -262,11 +281,14 @@ void TComponent::GetChildren(const std::function<void(TComponent*)>& Proc, TComp
 // ---- TCollectionItem ----
 
 const ClassInfo& TCollectionItem::StaticClass() {
-    static const ClassInfo info = ClassBuilder<TCollectionItem>("TCollectionItem", &TPersistent::StaticClass()).build();
+    static const ClassInfo info =
+        ClassBuilder<TCollectionItem>("TCollectionItem", &TPersistent::StaticClass()).build();
     return info;
 }
 
-TCollectionItem::TCollectionItem(TCollection* Collection) { SetCollection(Collection); }
+TCollectionItem::TCollectionItem(TCollection* Collection) {
+    SetCollection(Collection);
+}
 
 TCollectionItem::~TCollectionItem() {
     if (FCollection) FCollection->RemoveItem(this);
@@ -305,7 +327,9 @@ std::string TCollectionItem::GetNamePath() const {
     return FCollection->GetNamePath() + "[" + std::to_string(Index()) + "]";
 }
 
-TPersistent* TCollectionItem::GetOwner() const { return FCollection; }
+TPersistent* TCollectionItem::GetOwner() const {
+    return FCollection;
+}
 
 void TCollectionItem::Assign(const TPersistent* Source) {
     if (Source && Source->InheritsFrom(ClassType())) {
@@ -322,7 +346,8 @@ void TCollectionItem::Changed(bool AllItems) {
 // ---- TCollection ----
 
 const ClassInfo& TCollection::StaticClass() {
-    static const ClassInfo info = ClassBuilder<TCollection>("TCollection", &TPersistent::StaticClass()).build();
+    static const ClassInfo info =
+        ClassBuilder<TCollection>("TCollection", &TPersistent::StaticClass()).build();
     return info;
 }
 
@@ -331,7 +356,8 @@ TCollection::TCollection(const ClassInfo& ItemClass, ItemFactory Factory, TPersi
 
 TCollection::~TCollection() {
     ++FUpdateCount; // no change notifications while going away
-    while (!FItems.empty()) delete FItems.back();
+    while (!FItems.empty())
+        delete FItems.back();
 }
 
 TCollectionItem* TCollection::Add() {
@@ -353,17 +379,21 @@ TCollectionItem* TCollection::Insert(int Index) {
     return item;
 }
 
-void TCollection::Delete(int Index) { delete Items(Index); }
+void TCollection::Delete(int Index) {
+    delete Items(Index);
+}
 
 void TCollection::Clear() {
     if (FItems.empty()) return;
     BeginUpdate();
-    while (!FItems.empty()) delete FItems.back();
+    while (!FItems.empty())
+        delete FItems.back();
     EndUpdate();
 }
 
 TCollectionItem* TCollection::Items(int Index) const {
-    if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    if (Index < 0 || Index >= Count())
+        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
     return FItems[static_cast<size_t>(Index)];
 }
 
@@ -389,7 +419,8 @@ void TCollection::Assign(const TPersistent* Source) {
     BeginUpdate();
     try {
         Clear();
-        for (TCollectionItem* it : src->FItems) Add()->Assign(it);
+        for (TCollectionItem* it : src->FItems)
+            Add()->Assign(it);
     } catch (...) {
         EndUpdate();
         throw;
@@ -439,7 +470,8 @@ TStrings::TStrings() {
 }
 
 void TStrings::CheckIndex(int Index) const {
-    if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    if (Index < 0 || Index >= Count())
+        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
 }
 
 const std::u16string& TStrings::Strings(int Index) const {
@@ -462,10 +494,13 @@ void TStrings::PutObject(int Index, TObject* Obj) {
     FList.PutObject(Index, reinterpret_cast<PtrInt>(Obj));
 }
 
-int TStrings::Add(const std::u16string& S, TObject* Obj) { return FList.AddObject(S, reinterpret_cast<PtrInt>(Obj)); }
+int TStrings::Add(const std::u16string& S, TObject* Obj) {
+    return FList.AddObject(S, reinterpret_cast<PtrInt>(Obj));
+}
 
 void TStrings::Insert(int Index, const std::u16string& S, TObject* Obj) {
-    if (Index < 0 || Index > Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    if (Index < 0 || Index > Count())
+        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
     FList.InsertObject(Index, S, reinterpret_cast<PtrInt>(Obj));
 }
 
@@ -474,13 +509,18 @@ void TStrings::Delete(int Index) {
     FList.Delete(Index);
 }
 
-void TStrings::Clear() { FList.Clear(); }
+void TStrings::Clear() {
+    FList.Clear();
+}
 
-int TStrings::IndexOf(const std::u16string& S) const { return FList.IndexOf(S); }
+int TStrings::IndexOf(const std::u16string& S) const {
+    return FList.IndexOf(S);
+}
 
 std::u16string TStrings::Text() const {
     std::u16string out;
-    for (int i = 0; i < Count(); ++i) out += FList.Strings(i) + u"\r\n";
+    for (int i = 0; i < Count(); ++i)
+        out += FList.Strings(i) + u"\r\n";
     return out;
 }
 
@@ -514,7 +554,8 @@ void TStrings::Assign(const TPersistent* Source) {
     try {
         Clear();
         // A sorted list takes the lines in its own order, by its Duplicates rule.
-        for (int i = 0; i < src->Count(); ++i) Add(src->FList.Strings(i), src->Objects(i));
+        for (int i = 0; i < src->Count(); ++i)
+            Add(src->FList.Strings(i), src->Objects(i));
     } catch (...) {
         EndUpdate();
         throw;
@@ -539,7 +580,8 @@ void TStrings::DefineProperties(TFiler& Filer) {
             BeginUpdate();
             try {
                 Clear();
-                for (const forms::Value& e : v.list) Add(e.text);
+                for (const forms::Value& e : v.list)
+                    Add(e.text);
             } catch (...) {
                 EndUpdate();
                 throw;

@@ -15,26 +15,26 @@ class TComponent;
 
 // Failures of the component model and of reading descriptions.
 class EComponentError : public ::vell::Exception {
-public:
+  public:
     using ::vell::Exception::Exception;
 };
 class EFilerError : public ::vell::Exception {
-public:
+  public:
     using ::vell::Exception::Exception;
 };
 class EConvertError : public ::vell::Exception {
-public:
+  public:
     using ::vell::Exception::Exception;
 };
 class EListError : public ::vell::Exception {
-public:
+  public:
     using ::vell::Exception::Exception;
 };
 
 // Properties an object streams beyond its published ones (a picture's data, a string
 // list's lines, a control's design size). DefineProperties declares them to a filer.
 class TFiler {
-public:
+  public:
     using ReadProc = std::function<void(const forms::Value&)>;
     using WriteProc = std::function<forms::Value()>;
     using ReadBinary = std::function<void(const std::vector<uint8_t>&)>;
@@ -57,7 +57,7 @@ public:
     const std::vector<Definition>& Definitions() const { return defs_; }
     const Definition* Find(std::string_view name) const;
 
-private:
+  private:
     TComponent* root_;
     bool reading_;
     std::vector<Definition> defs_;
@@ -65,7 +65,7 @@ private:
 
 class TPersistent : public TObject {
     VELL_CLASS_INFO()
-public:
+  public:
     // Copies Source into this object; the base asks Source to AssignTo this and fails with
     // "Cannot assign a <source class> to a <class>".
     virtual void Assign(const TPersistent* Source);
@@ -73,7 +73,7 @@ public:
     virtual std::string GetNamePath() const;
     virtual TPersistent* GetOwner() const { return nullptr; }
 
-protected:
+  protected:
     virtual void AssignTo(TPersistent* Dest) const;
     // Stored test of properties that are never written.
     bool NeverStored() const { return false; }
@@ -107,7 +107,7 @@ enum TComponentStyleFlag : uint32_t {
 
 class TComponent : public TPersistent {
     VELL_CLASS_INFO()
-public:
+  public:
     explicit TComponent(TComponent* AOwner);
     ~TComponent() override;
 
@@ -165,12 +165,13 @@ public:
     void SetState(uint32_t flags) { FComponentState |= flags; }
     void ClearState(uint32_t flags) { FComponentState &= ~flags; }
 
-protected:
+  protected:
     // Stores this component in (or clears it from) the owner's published field of its name.
     void SetReference(bool Enable);
-    virtual void ValidateRename(TComponent* AComponent, const std::string& CurName, const std::string& NewName);
+    virtual void ValidateRename(TComponent* AComponent, const std::string& CurName,
+                                const std::string& NewName);
 
-private:
+  private:
     TComponent* FOwner = nullptr;
     std::string FName;
     int32_t FTag = 0;
@@ -185,7 +186,7 @@ class TCollection;
 
 class TCollectionItem : public TPersistent {
     VELL_CLASS_INFO()
-public:
+  public:
     explicit TCollectionItem(TCollection* Collection);
     ~TCollectionItem() override;
 
@@ -200,10 +201,10 @@ public:
     // Items of the same class copy their published properties.
     void Assign(const TPersistent* Source) override;
 
-protected:
+  protected:
     void Changed(bool AllItems);
 
-private:
+  private:
     friend class TCollection;
     TCollection* FCollection = nullptr;
     int FID = 0;
@@ -211,10 +212,9 @@ private:
 
 class TCollection : public TPersistent {
     VELL_CLASS_INFO()
-public:
+  public:
     using ItemFactory = std::function<TCollectionItem*(TCollection*)>;
-    template <class Item>
-    static ItemFactory factoryOf() {
+    template <class Item> static ItemFactory factoryOf() {
         return [](TCollection* c) -> TCollectionItem* { return new Item(c); };
     }
 
@@ -236,11 +236,11 @@ public:
 
     std::function<void(TCollectionItem*)> OnUpdate; // null item: all items changed
 
-protected:
+  protected:
     virtual void Update(TCollectionItem* Item);
     void Changed();
 
-private:
+  private:
     friend class TCollectionItem;
     void InsertItem(TCollectionItem* Item);
     void RemoveItem(TCollectionItem* Item);
@@ -261,7 +261,7 @@ private:
 // EndUpdate closes it, and not at all for a bracket that changed nothing.
 class TStrings : public TPersistent {
     VELL_CLASS_INFO()
-public:
+  public:
     TStrings();
     int Count() const { return FList.Count(); }
     const std::u16string& Strings(int Index) const;
@@ -289,11 +289,11 @@ public:
     std::function<void(TStrings*)> OnChanging;
     std::function<void(TStrings*)> OnChange;
 
-protected:
+  protected:
     // The lines; mutable because look-ups of the container may refresh its caches.
     mutable ::vell::TStringListEx FList;
 
-private:
+  private:
     void CheckIndex(int Index) const;
 };
 
@@ -302,7 +302,7 @@ private:
 // (CaseSensitive; otherwise ASCII letters fold). Streams its lines like TStrings.
 class TStringList : public TStrings {
     VELL_CLASS_INFO()
-public:
+  public:
     bool Sorted() const { return FList.Sorted(); }
     void SetSorted(bool Value) { FList.SetSorted(Value); }
     ::vell::TDuplicates Duplicates() const { return FList.Duplicates; }

@@ -15,8 +15,7 @@ struct IdentEntry {
 };
 
 // Table must have static storage duration: the type's conversions are plain functions.
-template <const auto& Table>
-TypeInfo IntegerTypeWithIdents(std::string name) {
+template <const auto& Table> TypeInfo IntegerTypeWithIdents(std::string name) {
     TypeInfo t;
     t.kind = TypeKind::Integer;
     t.name = std::move(name);

@@ -56,7 +56,8 @@ Registry& registry() {
 }
 std::string lower(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -93,7 +94,8 @@ bool ClassInfo::inheritsFrom(const ClassInfo& other) const {
 
 std::vector<const PropInfo*> ClassInfo::propertyList() const {
     std::vector<const ClassInfo*> chain;
-    for (const ClassInfo* c = this; c; c = c->parent) chain.push_back(c);
+    for (const ClassInfo* c = this; c; c = c->parent)
+        chain.push_back(c);
     std::vector<const PropInfo*> out;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it)
         for (const PropInfo& p : (*it)->properties) {
@@ -137,7 +139,8 @@ void RegisterClassInfo(const ClassInfo& info) {
 }
 
 void RegisterClasses(std::initializer_list<const ClassInfo*> infos) {
-    for (const ClassInfo* c : infos) RegisterClassInfo(*c);
+    for (const ClassInfo* c : infos)
+        RegisterClassInfo(*c);
 }
 
 void UnregisterClassInfo(const ClassInfo& info) {
@@ -147,7 +150,8 @@ void UnregisterClassInfo(const ClassInfo& info) {
 }
 
 void UnregisterClasses(std::initializer_list<const ClassInfo*> infos) {
-    for (const ClassInfo* c : infos) UnregisterClassInfo(*c);
+    for (const ClassInfo* c : infos)
+        UnregisterClassInfo(*c);
 }
 
 void RegisterClassAlias(std::string_view alias, const ClassInfo& info, bool Replace) {
@@ -173,9 +177,13 @@ const ClassInfo& TObject::StaticClass() {
     return info;
 }
 
-const std::string& TObject::ClassName() const { return ClassType().name; }
+const std::string& TObject::ClassName() const {
+    return ClassType().name;
+}
 
-bool TObject::InheritsFrom(const ClassInfo& c) const { return ClassType().inheritsFrom(c); }
+bool TObject::InheritsFrom(const ClassInfo& c) const {
+    return ClassType().inheritsFrom(c);
+}
 
 void Free(TObject* object) {
     if (!object) return;

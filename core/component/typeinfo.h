@@ -54,8 +54,7 @@ TypeInfo makeEnumType(std::string name, std::vector<std::string> names);
 TypeInfo makeSetType(std::string name, const TypeInfo& element);
 
 // The type of an object property whose declared class is T.
-template <class T>
-const TypeInfo& ClassTypeOf() {
+template <class T> const TypeInfo& ClassTypeOf() {
     static const TypeInfo t = [] {
         TypeInfo i;
         i.kind = TypeKind::Class;
@@ -141,7 +140,7 @@ struct ClassInfo {
 
 // Root of every class with class information.
 class TObject {
-public:
+  public:
     TObject() = default;
     TObject(const TObject&) = delete;
     TObject& operator=(const TObject&) = delete;
@@ -176,9 +175,8 @@ const ClassInfo* FindClass(std::string_view name);
 bool sameText(std::string_view a, std::string_view b);
 
 // Events: a callable and the name of the published method it was bound to (if any).
-template <class... Args>
-class TEvent {
-public:
+template <class... Args> class TEvent {
+  public:
     using Function = std::function<void(Args...)>;
     TEvent() = default;
     TEvent(Function f) : fn_(std::move(f)) {}
@@ -197,7 +195,7 @@ public:
     }
     const std::string& methodName() const { return name_; }
 
-private:
+  private:
     Function fn_;
     std::string name_;
 };
@@ -205,12 +203,12 @@ private:
 using TNotifyEvent = TEvent<TObject*>;
 
 // Small bit sets over enumerations; bit n is the member with ordinal n.
-template <class E>
-class TSet {
-public:
+template <class E> class TSet {
+  public:
     constexpr TSet() = default;
     constexpr TSet(std::initializer_list<E> members) {
-        for (E m : members) bits_ |= bit(m);
+        for (E m : members)
+            bits_ |= bit(m);
     }
     static constexpr TSet fromBits(uint32_t b) {
         TSet s;
@@ -227,51 +225,53 @@ public:
     constexpr TSet& operator-=(TSet o) { return *this = *this - o; }
     constexpr bool operator==(const TSet&) const = default;
 
-private:
+  private:
     static constexpr uint32_t bit(E m) { return uint32_t{1} << static_cast<int>(m); }
     uint32_t bits_ = 0;
 };
 
 namespace detail {
 
-template <class T>
-int64_t toOrd(T v) {
-    if constexpr (requires { v.bits(); }) return static_cast<int64_t>(v.bits());
-    else return static_cast<int64_t>(v);
+template <class T> int64_t toOrd(T v) {
+    if constexpr (requires { v.bits(); })
+        return static_cast<int64_t>(v.bits());
+    else
+        return static_cast<int64_t>(v);
 }
-template <class T>
-T fromOrd(int64_t v) {
-    if constexpr (requires { T::fromBits(0u); }) return T::fromBits(static_cast<uint32_t>(v));
-    else if constexpr (std::is_same_v<T, bool>) return v != 0;
-    else return static_cast<T>(v);
+template <class T> T fromOrd(int64_t v) {
+    if constexpr (requires { T::fromBits(0u); })
+        return T::fromBits(static_cast<uint32_t>(v));
+    else if constexpr (std::is_same_v<T, bool>)
+        return v != 0;
+    else
+        return static_cast<T>(v);
 }
 
 // String properties are UTF-16; names (std::string) are ASCII identifiers.
-inline std::u16string toText(const std::u16string& s) { return s; }
-inline std::u16string toText(const std::string& s) { return std::u16string(s.begin(), s.end()); }
-template <class A>
-A fromText(const std::u16string& s) {
+inline std::u16string toText(const std::u16string& s) {
+    return s;
+}
+inline std::u16string toText(const std::string& s) {
+    return std::u16string(s.begin(), s.end());
+}
+template <class A> A fromText(const std::u16string& s) {
     if constexpr (std::is_same_v<A, std::string>) {
         std::string out;
-        for (char16_t c : s) out += c < 128 ? static_cast<char>(c) : '?';
+        for (char16_t c : s)
+            out += c < 128 ? static_cast<char>(c) : '?';
         return out;
     } else {
         return s;
     }
 }
 
-template <class S>
-struct SetterArg;
-template <class C, class A>
-struct SetterArg<void (C::*)(A)> {
-    using type = std::remove_cvref_t<A>;
-};
+template <class S> struct SetterArg;
+template <class C, class A> struct SetterArg<void (C::*)(A)> { using type = std::remove_cvref_t<A>; };
 
 } // namespace detail
 
-template <class C>
-class ClassBuilder {
-public:
+template <class C> class ClassBuilder {
+  public:
     using Class = C;
     ClassBuilder(std::string name, const ClassInfo* parent) {
         info_.name = std::move(name);
@@ -297,7 +297,8 @@ public:
         return *this;
     }
     template <class G, class S = std::nullptr_t>
-    ClassBuilder& flt(std::string name, const TypeInfo& type, G get, S set = nullptr, StoredFn stored = nullptr) {
+    ClassBuilder& flt(std::string name, const TypeInfo& type, G get, S set = nullptr,
+                      StoredFn stored = nullptr) {
         PropInfo& p = add(std::move(name), type, stored);
         p.getFloat = [get](const TObject& o) { return static_cast<double>((self(o).*get)()); };
         if constexpr (!std::is_same_v<S, std::nullptr_t>) {
@@ -319,19 +320,17 @@ public:
     // Object property: a nested persistent object or a reference to a component. With a
     // setter, a value of the wrong class is refused by the reader.
     template <class G, class S = std::nullptr_t>
-    ClassBuilder& obj(std::string name, const TypeInfo& type, G get, S set = nullptr, StoredFn stored = nullptr) {
+    ClassBuilder& obj(std::string name, const TypeInfo& type, G get, S set = nullptr,
+                      StoredFn stored = nullptr) {
         PropInfo& p = add(std::move(name), type, stored);
         p.getObj = [get](const TObject& o) -> TObject* { return (self(o).*get)(); };
         if constexpr (!std::is_same_v<S, std::nullptr_t>) {
             using A = typename detail::SetterArg<S>::type; // T*
-            p.setObj = [set](TObject& o, TObject* v) {
-                (self(o).*set)(v ? dynamic_cast<A>(v) : nullptr);
-            };
+            p.setObj = [set](TObject& o, TObject* v) { (self(o).*set)(v ? dynamic_cast<A>(v) : nullptr); };
         }
         return *this;
     }
-    template <class... Args>
-    ClassBuilder& event(std::string name, TEvent<Args...> C::*field) {
+    template <class... Args> ClassBuilder& event(std::string name, TEvent<Args...> C::*field) {
         static const TypeInfo type = [] {
             TypeInfo t;
             t.kind = TypeKind::Method;
@@ -356,8 +355,7 @@ public:
         return *this;
     }
     // A published method that events can be bound to by name.
-    template <class... Args>
-    ClassBuilder& method(std::string name, void (C::*fn)(Args...)) {
+    template <class... Args> ClassBuilder& method(std::string name, void (C::*fn)(Args...)) {
         MethodInfo m;
         m.name = std::move(name);
         m.signature = typeid(void (*)(Args...));
@@ -369,16 +367,16 @@ public:
         return *this;
     }
     // A published field for the owned component of that name.
-    template <class T>
-    ClassBuilder& field(std::string name, T* C::*member) {
+    template <class T> ClassBuilder& field(std::string name, T* C::*member) {
         info_.fields.push_back(FieldInfo{std::move(name), [member](TObject& root, TComponent* component) {
-                                             self(root).*member = component ? dynamic_cast<T*>(component) : nullptr;
+                                             self(root).*member =
+                                                 component ? dynamic_cast<T*>(component) : nullptr;
                                          }});
         return *this;
     }
     ClassInfo build() { return std::move(info_); }
 
-private:
+  private:
     static C& self(TObject& o) { return static_cast<C&>(o); }
     static const C& self(const TObject& o) { return static_cast<const C&>(o); }
     PropInfo& add(std::string name, const TypeInfo& type, StoredFn stored) {
@@ -393,8 +391,10 @@ private:
 
 // Declares the class information of a class inside its body.
 #define VELL_CLASS_INFO()                                                                                    \
-public:                                                                                                      \
+  public:                                                                                                    \
     static const ::vell::tk::ClassInfo& StaticClass();                                                       \
-    const ::vell::tk::ClassInfo& ClassType() const override { return StaticClass(); }
+    const ::vell::tk::ClassInfo& ClassType() const override {                                                \
+        return StaticClass();                                                                                \
+    }
 
 } // namespace vell::tk

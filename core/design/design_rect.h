@@ -66,7 +66,7 @@ class TDesignRect : public tk::TPersistent {
   protected:
     virtual void Changed();
 
-private:
+  private:
     bool EmptyStored() const { return !Empty(); }
 
     int FRight = 0;

@@ -17,7 +17,9 @@ bool fitsInt(const Rect64& r) {
     return ok(r.x) && ok(r.y) && ok(r.w) && ok(r.h) && ok(r.x + r.w) && ok(r.y + r.h);
 }
 
-SliceRect narrow(const Rect64& r) { return SliceRect{int(r.x), int(r.y), int(r.w), int(r.h)}; }
+SliceRect narrow(const Rect64& r) {
+    return SliceRect{int(r.x), int(r.y), int(r.w), int(r.h)};
+}
 
 constexpr int kMinTile = 4; // smaller source pieces are stretched even in sdmFill
 
@@ -50,17 +52,20 @@ std::vector<SlicePiece> nineSlicePieces(int srcW, int srcH, const SliceRect& des
     add(SlicePart::TopRight, {DX + DW - R, DY, R, T}, {SW - R, 0, R, T}, false);
     if (edges) {
         add(SlicePart::Left, {DX, DY + T, L, midDH}, {0, T, L, midSH}, fill && midSH >= kMinTile);
-        add(SlicePart::Right, {DX + DW - R, DY + T, R, midDH}, {SW - R, T, R, midSH}, fill && midSH >= kMinTile);
+        add(SlicePart::Right, {DX + DW - R, DY + T, R, midDH}, {SW - R, T, R, midSH},
+            fill && midSH >= kMinTile);
     }
     add(SlicePart::BottomLeft, {DX, DY + DH - B, L, B}, {0, SH - B, L, B}, false);
     if (edges)
-        add(SlicePart::Bottom, {DX + L, DY + DH - B, midDW, B}, {L, SH - B, midSW, B}, fill && midSW >= kMinTile);
+        add(SlicePart::Bottom, {DX + L, DY + DH - B, midDW, B}, {L, SH - B, midSW, B},
+            fill && midSW >= kMinTile);
     add(SlicePart::BottomRight, {DX + DW - R, DY + DH - B, R, B}, {SW - R, SH - B, R, B}, false);
     return pieces;
 }
 
 void paintNineSlice(int srcW, int srcH, const SliceRect& dest, SliceMargins margins, TSuperStretchMode mode,
-                    const SliceRect* clip, const std::function<void(const SliceRect&, const SliceRect&)>& paint) {
+                    const SliceRect* clip,
+                    const std::function<void(const SliceRect&, const SliceRect&)>& paint) {
     for (const SlicePiece& p : nineSlicePieces(srcW, srcH, dest, margins, mode)) {
         if (!p.tiled) {
             paint(p.dst, p.src);
@@ -74,7 +79,8 @@ void paintNineSlice(int srcW, int srcH, const SliceRect& dest, SliceMargins marg
         if (clip) {
             const std::int64_t cx0 = std::int64_t(clip->x) - p.dst.x, cx1 = cx0 + clip->w;
             const std::int64_t cy0 = std::int64_t(clip->y) - p.dst.y, cy1 = cy0 + clip->h;
-            if (clip->w <= 0 || clip->h <= 0 || cx1 <= 0 || cy1 <= 0 || cx0 >= p.dst.w || cy0 >= p.dst.h) continue;
+            if (clip->w <= 0 || clip->h <= 0 || cx1 <= 0 || cy1 <= 0 || cx0 >= p.dst.w || cy0 >= p.dst.h)
+                continue;
             firstCol = std::max<std::int64_t>(0, cx0 / tw);
             lastCol = std::min(lastCol, (cx1 - 1) / tw);
             firstRow = std::max<std::int64_t>(0, cy0 / th);

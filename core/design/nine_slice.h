@@ -20,7 +20,17 @@ struct SliceMargins {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 
-enum class SlicePart : std::uint8_t { Centre, TopLeft, Top, TopRight, Left, Right, BottomLeft, Bottom, BottomRight };
+enum class SlicePart : std::uint8_t {
+    Centre,
+    TopLeft,
+    Top,
+    TopRight,
+    Left,
+    Right,
+    BottomLeft,
+    Bottom,
+    BottomRight
+};
 
 struct SlicePiece {
     SlicePart part;
@@ -40,6 +50,7 @@ std::vector<SlicePiece> nineSlicePieces(int srcW, int srcH, const SliceRect& des
 // cropped to what is left). With a clip, tiles entirely outside it are not visited, so
 // the work stays bounded by the clip's area whatever the destination's size.
 void paintNineSlice(int srcW, int srcH, const SliceRect& dest, SliceMargins margins, TSuperStretchMode mode,
-                    const SliceRect* clip, const std::function<void(const SliceRect& dst, const SliceRect& src)>& paint);
+                    const SliceRect* clip,
+                    const std::function<void(const SliceRect& dst, const SliceRect& src)>& paint);
 
 } // namespace vell::design

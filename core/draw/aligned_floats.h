@@ -9,7 +9,7 @@
 namespace vell::draw {
 
 class AlignedFloats {
-public:
+  public:
     AlignedFloats() = default;
     explicit AlignedFloats(size_t count) : raw_(new float[count + 15]()), size_(count) {
         const uintptr_t p = reinterpret_cast<uintptr_t>(raw_.get());
@@ -21,7 +21,7 @@ public:
     float& operator[](size_t i) { return data_[i]; }
     const float& operator[](size_t i) const { return data_[i]; }
 
-private:
+  private:
     std::unique_ptr<float[]> raw_;
     float* data_ = nullptr;
     size_t size_ = 0;

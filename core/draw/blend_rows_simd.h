@@ -17,8 +17,7 @@
 namespace vell::draw {
 namespace {
 
-template <typename V>
-struct BlendRows {
+template <typename V> struct BlendRows {
     using R = typename V::Reg;
 
     static R div255(R x) { return V::mulhiU16(V::add16(x, V::set16(128)), V::set16(257)); }
@@ -122,7 +121,8 @@ struct BlendRows {
         const R threshold = V::set32(firstVisibleAlpha(ca));
         // With no colour byte above the alpha, a pixel of E = 0 adds PreMul[m][c] = 0 and
         // keeps d anyway (c * m <= ca * m < 128), so it needs no masking.
-        const bool valid = static_cast<int>(colour & 0xFF) <= ca && static_cast<int>(colour >> 8 & 0xFF) <= ca &&
+        const bool valid = static_cast<int>(colour & 0xFF) <= ca &&
+                           static_cast<int>(colour >> 8 & 0xFF) <= ca &&
                            static_cast<int>(colour >> 16 & 0xFF) <= ca;
         int i = 0;
         for (; i + V::kPixels <= count; i += V::kPixels, dst += 4 * V::kPixels) {

@@ -13,16 +13,22 @@ namespace {
 
 using pixel::preMul;
 
-inline int clampInt(long long v, int lo, int hi) { return static_cast<int>(v < lo ? lo : v > hi ? hi : v); }
+inline int clampInt(long long v, int lo, int hi) {
+    return static_cast<int>(v < lo ? lo : v > hi ? hi : v);
+}
 
 inline uint32_t load32(const uint8_t* p) {
     uint32_t v;
     std::memcpy(&v, p, 4);
     return v;
 }
-inline void store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+inline void store32(uint8_t* p, uint32_t v) {
+    std::memcpy(p, &v, 4);
+}
 
-bool isIndexed(SourceLayout l) { return l != SourceLayout::Bgra32 && l != SourceLayout::Bgr24; }
+bool isIndexed(SourceLayout l) {
+    return l != SourceLayout::Bgra32 && l != SourceLayout::Bgr24;
+}
 
 // The pixel at column x of a source row, as blue | green << 8 | red << 16 | alpha << 24.
 inline uint32_t readPixel(const DrawSource& s, const uint8_t* row, const uint8_t* alphaRow, int x) {
@@ -52,12 +58,13 @@ inline uint32_t readPixel(const DrawSource& s, const uint8_t* row, const uint8_t
 // Reads `count` source pixels of row y at the given columns into `out` (4 bytes each).
 // Pixels of the key colour become transparent black; with `premultiply`, straight
 // colours are premultiplied by their alpha on the way.
-void fetchRow(const DrawSource& s, const ComposeParams& p, int y, const int32_t* cols, int count, uint8_t* out,
-              bool premultiply) {
+void fetchRow(const DrawSource& s, const ComposeParams& p, int y, const int32_t* cols, int count,
+              uint8_t* out, bool premultiply) {
     const uint8_t* row = s.pixels + static_cast<ptrdiff_t>(y) * s.stride;
     const uint8_t* alphaRow = s.alpha ? s.alpha + static_cast<ptrdiff_t>(y) * s.alphaStride : nullptr;
     if (s.layout == SourceLayout::Bgra32 && !p.hasKey && !premultiply) {
-        for (int i = 0; i < count; ++i) std::memcpy(out + 4 * i, row + 4 * static_cast<ptrdiff_t>(cols[i]), 4);
+        for (int i = 0; i < count; ++i)
+            std::memcpy(out + 4 * i, row + 4 * static_cast<ptrdiff_t>(cols[i]), 4);
         return;
     }
     for (int i = 0; i < count; ++i) {
@@ -112,15 +119,17 @@ bool workArea(const DrawTarget& t, const ComposeParams& p, Work& w) {
 
 // Nearest source index of destination index i on one axis.
 inline int nearest(int i, int srcPos, int srcSize, int dstSize, bool rounded, int last) {
-    const long long off = rounded ? mulDiv(i, srcSize, dstSize)
-                                  : static_cast<long long>(i) * srcSize / dstSize;
+    const long long off =
+        rounded ? mulDiv(i, srcSize, dstSize) : static_cast<long long>(i) * srcSize / dstSize;
     return clampInt(srcPos + off, 0, last);
 }
 
-void composeNearest(const DrawTarget& t, const DrawSource& s, const ComposeParams& p, const Work& w, bool rounded) {
+void composeNearest(const DrawTarget& t, const DrawSource& s, const ComposeParams& p, const Work& w,
+                    bool rounded) {
     const int n = w.i1 - w.i0;
     std::vector<int32_t> cols(n);
-    for (int i = 0; i < n; ++i) cols[i] = nearest(w.i0 + i, p.srcX, p.srcW, p.dstW, rounded, s.width - 1);
+    for (int i = 0; i < n; ++i)
+        cols[i] = nearest(w.i0 + i, p.srcX, p.srcW, p.dstW, rounded, s.width - 1);
     // An unscaled 32-bit row inside the image is blended straight from the source.
     const bool direct = s.layout == SourceLayout::Bgra32 && !p.hasKey && p.srcW == p.dstW &&
                         static_cast<long long>(p.srcX) + w.i0 >= 0 &&
@@ -131,13 +140,15 @@ void composeNearest(const DrawTarget& t, const DrawSource& s, const ComposeParam
         const int sy = nearest(j, p.srcY, p.srcH, p.dstH, rounded, s.height - 1);
         const uint8_t* src;
         if (direct) {
-            src = s.pixels + static_cast<ptrdiff_t>(sy) * s.stride + 4 * (static_cast<ptrdiff_t>(p.srcX) + w.i0);
+            src = s.pixels + static_cast<ptrdiff_t>(sy) * s.stride +
+                  4 * (static_cast<ptrdiff_t>(p.srcX) + w.i0);
         } else {
             if (sy != fetched) fetchRow(s, p, sy, cols.data(), n, buffer.data(), false);
             fetched = sy;
             src = buffer.data();
         }
-        uint8_t* dst = t.pixels + static_cast<ptrdiff_t>(p.dstY + j) * t.stride + 4 * static_cast<ptrdiff_t>(p.dstX + w.i0);
+        uint8_t* dst = t.pixels + static_cast<ptrdiff_t>(p.dstY + j) * t.stride +
+                       4 * static_cast<ptrdiff_t>(p.dstX + w.i0);
         blendRow(dst, src, n, p, s.premultiplied && !isIndexed(s.layout), t.premultiplied);
     }
 }
@@ -174,13 +185,15 @@ void composeBilinear(const DrawTarget& t, const DrawSource& s, const ComposePara
     // colour removed) over the columns the outputs touch; two converted rows are kept.
     const bool direct = s.layout == SourceLayout::Bgra32 && s.premultiplied && !p.hasKey;
     const int span = maxX - minX + 1;
-    for (int32_t& c : cols) c -= minX; // relative to the span
+    for (int32_t& c : cols)
+        c -= minX; // relative to the span
     std::vector<int32_t> spanCols;
     std::vector<uint8_t> rows[2];
     int rowY[2] = {-1, -1};
     if (!direct) {
         spanCols.resize(span);
-        for (int i = 0; i < span; ++i) spanCols[i] = minX + i;
+        for (int i = 0; i < span; ++i)
+            spanCols[i] = minX + i;
         rows[0].resize(static_cast<size_t>(span) * 4);
         rows[1].resize(static_cast<size_t>(span) * 4);
     }
@@ -210,7 +223,8 @@ void composeBilinear(const DrawTarget& t, const DrawSource& s, const ComposePara
             k.bilinearHorizontal(out.data(), vertical.data(), cols.data(), weights.data(), n);
             lastPos = pos;
         }
-        uint8_t* dst = t.pixels + static_cast<ptrdiff_t>(p.dstY + j) * t.stride + 4 * static_cast<ptrdiff_t>(p.dstX + w.i0);
+        uint8_t* dst = t.pixels + static_cast<ptrdiff_t>(p.dstY + j) * t.stride +
+                       4 * static_cast<ptrdiff_t>(p.dstX + w.i0);
         blendRow(dst, out.data(), n, p, true, t.premultiplied);
     }
 }
@@ -239,7 +253,8 @@ void composeBox(const DrawTarget& t, const DrawSource& s, const ComposeParams& p
     const int maxX = *std::max_element(cx1.begin(), cx1.end());
     const int span = maxX - minX + 1;
     std::vector<int32_t> spanCols(span);
-    for (int i = 0; i < span; ++i) spanCols[i] = minX + i;
+    for (int i = 0; i < span; ++i)
+        spanCols[i] = minX + i;
     std::vector<uint8_t> row(static_cast<size_t>(span) * 4), out(static_cast<size_t>(n) * 4);
     std::vector<unsigned long long> sums(static_cast<size_t>(n) * 5);
     const bool weighted = !s.premultiplied; // straight colours are averaged weighted by alpha
@@ -266,7 +281,8 @@ void composeBox(const DrawTarget& t, const DrawSource& s, const ComposeParams& p
             const unsigned long long count = sum[4];
             const unsigned long long div = weighted ? sum[3] : count;
             uint8_t* o = &out[static_cast<size_t>(i) * 4];
-            for (int c = 0; c < 3; ++c) o[c] = div ? static_cast<uint8_t>((sum[c] + div / 2) / div) : 0;
+            for (int c = 0; c < 3; ++c)
+                o[c] = div ? static_cast<uint8_t>((sum[c] + div / 2) / div) : 0;
             o[3] = static_cast<uint8_t>((sum[3] + count / 2) / count);
         }
         uint8_t* dst = t.pixels + static_cast<ptrdiff_t>(p.dstY + w.j0 + j) * t.stride +
@@ -312,8 +328,8 @@ void compose(const DrawTarget& t, const DrawSource& s, const ComposeParams& p) {
     }
 }
 
-void drawSolidMask(const DrawTarget& t, uint32_t colour, const uint8_t* mask, ptrdiff_t maskStride, int x, int y,
-                   int w, int h) {
+void drawSolidMask(const DrawTarget& t, uint32_t colour, const uint8_t* mask, ptrdiff_t maskStride, int x,
+                   int y, int w, int h) {
     if (!t.pixels || !mask || w <= 0 || h <= 0) return;
     const long long left = std::max<long long>(0, x), top = std::max<long long>(0, y);
     const long long right = std::min<long long>(t.width, static_cast<long long>(x) + w);

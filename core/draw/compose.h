@@ -67,8 +67,8 @@ void compose(const DrawTarget& target, const DrawSource& source, const ComposePa
 
 // A premultiplied solid colour (blue | green << 8 | red << 16 | alpha << 24) through an
 // 8-bit coverage mask of size w x h, placed at (x, y) of the target and clipped to it.
-void drawSolidMask(const DrawTarget& target, uint32_t colour, const uint8_t* mask, ptrdiff_t maskStride, int x, int y,
-                   int w, int h);
+void drawSolidMask(const DrawTarget& target, uint32_t colour, const uint8_t* mask, ptrdiff_t maskStride,
+                   int x, int y, int w, int h);
 
 // Windows' MulDiv: a * b / c rounded half away from zero, -1 when c is 0 or the result
 // does not fit 32 bits.

@@ -15,7 +15,9 @@ namespace {
 
 // Floats of a line of `pixels` pixels, four floats a pixel, rounded up to whole 64-byte
 // lines so that every line starts aligned.
-size_t lineFloats(long long pixels) { return (4 * static_cast<size_t>(pixels) + 15) & ~size_t{15}; }
+size_t lineFloats(long long pixels) {
+    return (4 * static_cast<size_t>(pixels) + 15) & ~size_t{15};
+}
 
 // Output rows made per pass of the vertical kernel: the ring's rows are read once for all
 // of them.
@@ -26,7 +28,8 @@ constexpr int kLinesPerPass = 8;
 // refused as out of memory before anything is computed, as is one whose lines cannot be.
 void checkBlurSize(int width, int height, long long r) {
     const long long w = width + 2 * r, h = height + 2 * r;
-    if (w > INT_MAX / 16 || h > INT_MAX / 16 || w * h > (1LL << 28)) raiseKernelError(KernelErrorCode::OutOfMemory);
+    if (w > INT_MAX / 16 || h > INT_MAX / 16 || w * h > (1LL << 28))
+        raiseKernelError(KernelErrorCode::OutOfMemory);
 }
 
 // The blur of a block, a few rows at a time. The source rows the output rows need are
@@ -43,7 +46,8 @@ void blurRows(const TPixelData& src, int width, int height, const GaussWeights& 
     const int r = k.radius();
     checkBlurSize(width, height, r);
     const int taps = 2 * r + 1, slots = std::min(taps - 1 + kLinesPerPass, height);
-    const size_t ringStride = lineFloats(width), lineStride = lineFloats(static_cast<long long>(width) + 2 * r);
+    const size_t ringStride = lineFloats(width),
+                 lineStride = lineFloats(static_cast<long long>(width) + 2 * r);
     AlignedFloats ring, lines;
     try {
         ring = AlignedFloats(ringStride * static_cast<size_t>(slots));
@@ -56,15 +60,18 @@ void blurRows(const TPixelData& src, int width, int height, const GaussWeights& 
     int converted = -1;
     for (int y = 0; y < height; y += kLinesPerPass) {
         const int n = std::min(kLinesPerPass, height - y);
-        const int need = static_cast<int>(std::min<long long>(static_cast<long long>(y) + n - 1 + r, height - 1));
+        const int need =
+            static_cast<int>(std::min<long long>(static_cast<long long>(y) + n - 1 + r, height - 1));
         while (converted < need) {
             ++converted;
             kernels.toFloats(slot(converted), src.row(converted), width, straight);
         }
         for (int t = 0; t < taps - 1 + n; ++t)
-            rows[t] = slot(static_cast<int>(std::clamp<long long>(static_cast<long long>(y) - r + t, 0, height - 1)));
+            rows[t] = slot(
+                static_cast<int>(std::clamp<long long>(static_cast<long long>(y) - r + t, 0, height - 1)));
         float* firstLine = lines.data() + 4 * static_cast<size_t>(r);
-        kernels.gaussColumns(firstLine, static_cast<ptrdiff_t>(lineStride), n, rows.data(), 0, width, k.weights(), r);
+        kernels.gaussColumns(firstLine, static_cast<ptrdiff_t>(lineStride), n, rows.data(), 0, width,
+                             k.weights(), r);
         for (int l = 0; l < n; ++l) {
             float* line = lines.data() + l * lineStride;
             float* first = line + 4 * static_cast<size_t>(r);
@@ -78,7 +85,9 @@ void blurRows(const TPixelData& src, int width, int height, const GaussWeights& 
     }
 }
 
-inline uint8_t sat(long long v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
+inline uint8_t sat(long long v) {
+    return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+}
 
 } // namespace
 
@@ -90,7 +99,8 @@ GaussWeights GaussKernel(int radius, double sigma) {
     if (radius < 1) {
         long long r = std::llrint(std::nearbyint(s + 1.0L));
         long double sum = 0.0L;
-        for (long long j = 1; j <= r; ++j) sum += std::exp(-static_cast<long double>(j * j) / q);
+        for (long long j = 1; j <= r; ++j)
+            sum += std::exp(-static_cast<long double>(j * j) / q);
         for (;;) {
             const long double e = std::exp(-static_cast<long double>(r * r) / q);
             if (std::nearbyint(e / (2.0L * sum + 1.0L) * 255.0L) == 0.0L) break;

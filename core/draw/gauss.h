@@ -6,16 +6,16 @@
 namespace vell::draw {
 
 // The weights of a symmetric kernel: radius + 1 weights, each four times (one per
-// channel) in 16-byte aligned slots, ordered from distance `radius` down to distance 0. Counted twice except the
-// centre, they sum to 1.
+// channel) in 16-byte aligned slots, ordered from distance `radius` down to distance 0. Counted twice except
+// the centre, they sum to 1.
 class GaussWeights {
-public:
+  public:
     int radius() const { return radius_; }
     const float* weights() const { return weights_.data(); }
     // The weight at distance k (0..radius).
     float at(int k) const { return weights_[4 * (radius_ - k)]; }
 
-private:
+  private:
     friend GaussWeights GaussKernel(int radius, double sigma);
     int radius_ = 0;
     AlignedFloats weights_;

@@ -46,7 +46,9 @@ const char* kernelErrorMessage(KernelErrorCode code) {
     return i >= 0 && i < 10 ? kMessages[i] : kMessages[0];
 }
 
-void raiseKernelError(KernelErrorCode code) { throw KernelError(code); }
+void raiseKernelError(KernelErrorCode code) {
+    throw KernelError(code);
+}
 
 int bitsPerPixel(int format) {
     static const uint8_t bits[] = {0, 1, 4, 8, 16, 16, 24, 32};

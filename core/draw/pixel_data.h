@@ -55,11 +55,11 @@ enum class KernelErrorCode {
 };
 
 class KernelError : public ::vell::Exception {
-public:
+  public:
     explicit KernelError(KernelErrorCode code);
     KernelErrorCode code() const { return code_; }
 
-private:
+  private:
     KernelErrorCode code_;
 };
 
@@ -83,11 +83,11 @@ void pairPixelData(const TPixelData& a, const TPixelData& b, int& width, int& he
 
 // A zero-filled block the library allocated; its descriptor carries pdOwnsMemory.
 class PixelBlock {
-public:
+  public:
     PixelBlock(int width, int height, int format);
     const TPixelData& data() const { return data_; }
 
-private:
+  private:
     std::unique_ptr<uint8_t[]> memory_;
     TPixelData data_;
 };

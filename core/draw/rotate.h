@@ -16,6 +16,7 @@ int rotationFrameSide(int w, int h);
 void rotatePremultiplied(const PixelView& dst, const PixelView& src, double degrees);
 // The same with the source's centre placed at (centreX, centreY) of `dst` (in pixels from
 // its top-left corner), so that `dst` may be any window onto the rotated picture.
-void rotatePremultiplied(const PixelView& dst, const PixelView& src, double degrees, double centreX, double centreY);
+void rotatePremultiplied(const PixelView& dst, const PixelView& src, double degrees, double centreX,
+                         double centreY);
 
 } // namespace vell::draw

@@ -15,7 +15,9 @@ using pixel::preMul;
 using pixel::screen;
 using pixel::unPreMul;
 
-inline uint8_t addSat(int a, int b) { return static_cast<uint8_t>(a + b > 255 ? 255 : a + b); }
+inline uint8_t addSat(int a, int b) {
+    return static_cast<uint8_t>(a + b > 255 ? 255 : a + b);
+}
 
 // The blend of one pixel: colour weight g, effective alpha e (1..255). A premultiplied
 // source whose bytes exceed its alpha could overflow a byte: the sum saturates.
@@ -55,15 +57,18 @@ void solidMaskExact(uint8_t* dst, uint32_t colour, const uint8_t* mask, int coun
 }
 
 void bilinearVerticalExact(int16_t* out, const uint8_t* top, const uint8_t* bottom, int count, int fy) {
-    for (int i = 0; i < 4 * count; ++i) out[i] = static_cast<int16_t>((top[i] * (32768 - fy) + bottom[i] * fy + 128) >> 8);
+    for (int i = 0; i < 4 * count; ++i)
+        out[i] = static_cast<int16_t>((top[i] * (32768 - fy) + bottom[i] * fy + 128) >> 8);
 }
 
-void bilinearHorizontalExact(uint8_t* out, const int16_t* v, const int32_t* cols, const int16_t* weights, int count) {
+void bilinearHorizontalExact(uint8_t* out, const int16_t* v, const int32_t* cols, const int16_t* weights,
+                             int count) {
     for (int i = 0; i < count; ++i, out += 4) {
         const int16_t* a = v + 4 * static_cast<ptrdiff_t>(cols[i]);
         const int16_t* b = a + 4;
         const int fx = weights[i];
-        for (int c = 0; c < 4; ++c) out[c] = static_cast<uint8_t>((a[c] * (32768 - fx) + b[c] * fx + (1 << 21)) >> 22);
+        for (int c = 0; c < 4; ++c)
+            out[c] = static_cast<uint8_t>((a[c] * (32768 - fx) + b[c] * fx + (1 << 21)) >> 22);
     }
 }
 
@@ -77,7 +82,8 @@ void toFloatsExact(float* out, const uint8_t* in, int count, bool premultiply) {
     for (int i = 0; i < count; ++i, in += 4, out += 4) {
         const float a = static_cast<float>(in[3]);
         for (int c = 0; c < 3; ++c)
-            out[c] = premultiply ? std::nearbyint(static_cast<float>(in[c]) * a / 255.0f) : static_cast<float>(in[c]);
+            out[c] = premultiply ? std::nearbyint(static_cast<float>(in[c]) * a / 255.0f)
+                                 : static_cast<float>(in[c]);
         out[3] = a;
     }
 }
@@ -85,9 +91,11 @@ void toFloatsExact(float* out, const uint8_t* in, int count, bool premultiply) {
 // Rounds one accumulated pixel to bytes.
 void roundSums(uint8_t* o, const float* sum, bool straight) {
     if (straight) {
-        for (int c = 0; c < 3; ++c) o[c] = sum[3] == 0.0f ? 0 : roundToByte(sum[c] * 255.0f / sum[3]);
+        for (int c = 0; c < 3; ++c)
+            o[c] = sum[3] == 0.0f ? 0 : roundToByte(sum[c] * 255.0f / sum[3]);
     } else {
-        for (int c = 0; c < 3; ++c) o[c] = roundToByte(sum[c]);
+        for (int c = 0; c < 3; ++c)
+            o[c] = roundToByte(sum[c]);
     }
     o[3] = roundToByte(sum[3]);
 }
@@ -97,23 +105,27 @@ void roundSums(uint8_t* o, const float* sum, bool straight) {
 void gaussSum(float* sum, const float* const* rows, const float* line, ptrdiff_t at, const float* weights,
               int radius) {
     auto tap = [&](int t) { return rows ? rows[t] + at : line + at + 4 * static_cast<ptrdiff_t>(t); };
-    for (int c = 0; c < 4; ++c) sum[c] = 0.0f;
+    for (int c = 0; c < 4; ++c)
+        sum[c] = 0.0f;
     for (int k = 0; k < radius; ++k) {
         const float* a = tap(k);
         const float* b = tap(2 * radius - k);
-        for (int c = 0; c < 4; ++c) sum[c] += (a[c] + b[c]) * weights[4 * k];
+        for (int c = 0; c < 4; ++c)
+            sum[c] += (a[c] + b[c]) * weights[4 * k];
     }
     const float* centre = tap(radius);
-    for (int c = 0; c < 4; ++c) sum[c] += centre[c] * weights[4 * radius];
+    for (int c = 0; c < 4; ++c)
+        sum[c] += centre[c] * weights[4 * radius];
 }
 
-void gaussColumnsExact(float* out, ptrdiff_t outStride, int lines, const float* const* rows, int first, int end,
-                       const float* weights, int radius) {
+void gaussColumnsExact(float* out, ptrdiff_t outStride, int lines, const float* const* rows, int first,
+                       int end, const float* weights, int radius) {
     for (int l = 0; l < lines; ++l)
         for (int j = first; j < end; ++j) {
             float sum[4];
             gaussSum(sum, rows + l, nullptr, 4 * static_cast<ptrdiff_t>(j), weights, radius);
-            for (int c = 0; c < 4; ++c) out[l * outStride + 4 * j + c] = static_cast<float>(roundToByte(sum[c]));
+            for (int c = 0; c < 4; ++c)
+                out[l * outStride + 4 * j + c] = static_cast<float>(roundToByte(sum[c]));
         }
 }
 
@@ -126,9 +138,9 @@ void gaussRowExact(uint8_t* out, const float* row, int first, int end, const flo
     }
 }
 
-const RowKernels kExact = {overPremulExact,       overStraightExact,       solidMaskExact,
-                           bilinearVerticalExact, bilinearHorizontalExact, toFloatsExact,
-                           gaussColumnsExact,     gaussRowExact};
+const RowKernels kExact = {
+    overPremulExact,         overStraightExact, solidMaskExact,    bilinearVerticalExact,
+    bilinearHorizontalExact, toFloatsExact,     gaussColumnsExact, gaussRowExact};
 
 RowKernels buildFast() {
     RowKernels k = kExact;
@@ -142,7 +154,9 @@ std::atomic<const RowKernels*> gChosen{nullptr};
 
 } // namespace
 
-const RowKernels& exactKernels() { return kExact; }
+const RowKernels& exactKernels() {
+    return kExact;
+}
 
 std::vector<KernelTable> vectorKernelTables() {
     std::vector<KernelTable> tables;
@@ -171,11 +185,18 @@ const RowKernels& activeKernels() {
     return chosen ? *chosen : fastKernels();
 }
 
-void setFastPathsEnabled(bool enabled) { gFastEnabled.store(enabled, std::memory_order_relaxed); }
-bool fastPathsEnabled() { return gFastEnabled.load(std::memory_order_relaxed); }
-void useKernels(const RowKernels* kernels) { gChosen.store(kernels, std::memory_order_relaxed); }
+void setFastPathsEnabled(bool enabled) {
+    gFastEnabled.store(enabled, std::memory_order_relaxed);
+}
+bool fastPathsEnabled() {
+    return gFastEnabled.load(std::memory_order_relaxed);
+}
+void useKernels(const RowKernels* kernels) {
+    gChosen.store(kernels, std::memory_order_relaxed);
+}
 
-void overRowGeneral(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha, bool premultiplied, bool gray) {
+void overRowGeneral(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha, bool premultiplied,
+                    bool gray) {
     if (!gray) {
         (premultiplied ? overPremulExact : overStraightExact)(dst, src, count, alpha);
         return;
@@ -189,13 +210,15 @@ void overRowGeneral(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha, 
     }
 }
 
-void maskAlphaRow(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha, int mode, bool dstPremultiplied) {
+void maskAlphaRow(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha, int mode,
+                  bool dstPremultiplied) {
     for (int i = 0; i < count; ++i, dst += 4, src += 4) {
         const uint8_t m = preMul(src[3], alpha);
         const uint8_t old = dst[3];
         const uint8_t now = mode == 1 ? m : mul(m, old);
         if (dstPremultiplied) {
-            for (int c = 0; c < 3; ++c) dst[c] = preMul(now, unPreMul(old, dst[c]));
+            for (int c = 0; c < 3; ++c)
+                dst[c] = preMul(now, unPreMul(old, dst[c]));
         }
         dst[3] = now;
     }

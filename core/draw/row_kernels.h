@@ -27,7 +27,8 @@ struct RowKernels {
     // (v[x] * (32768 - f) + v[x + 1] * f + 2^21) >> 22 with x = cols[i] and the right
     // neighbour's weight f = weights[i] (0..32767); `v` must hold pixel x + 1 too.
     void (*bilinearVertical)(int16_t* out, const uint8_t* top, const uint8_t* bottom, int count, int fy);
-    void (*bilinearHorizontal)(uint8_t* out, const int16_t* v, const int32_t* cols, const int16_t* weights, int count);
+    void (*bilinearHorizontal)(uint8_t* out, const int16_t* v, const int32_t* cols, const int16_t* weights,
+                               int count);
     // The Gaussian passes work on pixels converted to four floats each (16-byte aligned
     // rows); a pair of taps added as floats equals the pair added as integers, so the
     // results are those of integer pairs converted and weighted. With `premultiply`, each
@@ -39,8 +40,8 @@ struct RowKernels {
     // weights (weights[0] for the outermost pair, weights[R] for the centre), accumulated
     // outside in, in single precision, rounded to nearest even and saturated to 0..255;
     // the rounded values are stored as floats.
-    void (*gaussColumns)(float* out, ptrdiff_t outStride, int lines, const float* const* rows, int first, int end,
-                         const float* weights, int radius);
+    void (*gaussColumns)(float* out, ptrdiff_t outStride, int lines, const float* const* rows, int first,
+                         int end, const float* weights, int radius);
     // The same along one row: output pixel j sums row pixels j .. j + 2R. With `straight`,
     // the colour sums are multiplied by 255 and divided by the alpha sum before rounding.
     void (*gaussRow)(uint8_t* out, const float* row, int first, int end, const float* weights, int radius,
@@ -68,16 +69,20 @@ void useKernels(const RowKernels* kernels);
 const char* fastKernelsName();
 
 // Exact helpers shared by the kernels and the compositor.
-inline uint8_t grey(const uint8_t* p) { return static_cast<uint8_t>((p[2] * 77 + p[1] * 151 + p[0] * 28) >> 8); }
+inline uint8_t grey(const uint8_t* p) {
+    return static_cast<uint8_t>((p[2] * 77 + p[1] * 151 + p[0] * 28) >> 8);
+}
 
 // Source-over of one row with greyscale and every other option the vector rows leave
 // out; exact only.
-void overRowGeneral(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha, bool premultiplied, bool gray);
+void overRowGeneral(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha, bool premultiplied,
+                    bool gray);
 
 // The alpha-only variant of the compositor: m = PreMul[src alpha][alpha]; mode 1 sets the
 // destination alpha to m, mode 2 multiplies it (MulTable). Premultiplied destinations get
 // their colour un-premultiplied by the old alpha and premultiplied by the new one.
-void maskAlphaRow(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha, int mode, bool dstPremultiplied);
+void maskAlphaRow(uint8_t* dst, const uint8_t* src, int count, uint8_t alpha, int mode,
+                  bool dstPremultiplied);
 
 // Every pixel's three colour bytes become (R*77 + G*151 + B*28) >> 8; `bytesPerPixel` is
 // 3 or 4 (the fourth byte is left alone).

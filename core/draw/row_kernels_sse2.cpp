@@ -70,10 +70,14 @@ struct Sse2PairOps {
     };
     static constexpr int kPixels = 8;
     static constexpr unsigned kAllLanes = 0xFFFFFFFFu;
-#define VELL_EACH1(op) \
-    static Reg op(Reg a) { return {Sse2Ops::op(a.lo), Sse2Ops::op(a.hi)}; }
-#define VELL_EACH2(op) \
-    static Reg op(Reg a, Reg b) { return {Sse2Ops::op(a.lo, b.lo), Sse2Ops::op(a.hi, b.hi)}; }
+#define VELL_EACH1(op)                                                                                       \
+    static Reg op(Reg a) {                                                                                   \
+        return {Sse2Ops::op(a.lo), Sse2Ops::op(a.hi)};                                                       \
+    }
+#define VELL_EACH2(op)                                                                                       \
+    static Reg op(Reg a, Reg b) {                                                                            \
+        return {Sse2Ops::op(a.lo, b.lo), Sse2Ops::op(a.hi, b.hi)};                                           \
+    }
     VELL_EACH2(add16)
     VELL_EACH2(sub16)
     VELL_EACH2(mullo16)
@@ -95,15 +99,25 @@ struct Sse2PairOps {
     VELL_EACH1(alphaLanes)
 #undef VELL_EACH1
 #undef VELL_EACH2
-    static Reg load(const uint8_t* p) { return {Sse2Ops::load(p), Sse2Ops::load(p + 16)}; }
+    static Reg load(const uint8_t* p) {
+        return {Sse2Ops::load(p), Sse2Ops::load(p + 16)};
+    }
     static void store(uint8_t* p, Reg v) {
         Sse2Ops::store(p, v.lo);
         Sse2Ops::store(p + 16, v.hi);
     }
-    static Reg zero() { return {_mm_setzero_si128(), _mm_setzero_si128()}; }
-    static Reg set16(int v) { return {Sse2Ops::set16(v), Sse2Ops::set16(v)}; }
-    static Reg set32(int v) { return {Sse2Ops::set32(v), Sse2Ops::set32(v)}; }
-    static unsigned movemask(Reg a) { return Sse2Ops::movemask(a.lo) | Sse2Ops::movemask(a.hi) << 16; }
+    static Reg zero() {
+        return {_mm_setzero_si128(), _mm_setzero_si128()};
+    }
+    static Reg set16(int v) {
+        return {Sse2Ops::set16(v), Sse2Ops::set16(v)};
+    }
+    static Reg set32(int v) {
+        return {Sse2Ops::set32(v), Sse2Ops::set32(v)};
+    }
+    static unsigned movemask(Reg a) {
+        return Sse2Ops::movemask(a.lo) | Sse2Ops::movemask(a.hi) << 16;
+    }
 };
 
 using Sse2Blend = BlendRows<Sse2Ops>;
@@ -136,22 +150,29 @@ void bilinearVerticalSse2(int16_t* out, const uint8_t* top, const uint8_t* botto
         // Only the top row counts: its bytes with 7 fraction bits.
         for (; i + 4 <= count; i += 4) {
             const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + 4 * i));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i), _mm_slli_epi16(_mm_unpacklo_epi8(t, zero), 7));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i + 8), _mm_slli_epi16(_mm_unpackhi_epi8(t, zero), 7));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i),
+                             _mm_slli_epi16(_mm_unpacklo_epi8(t, zero), 7));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i + 8),
+                             _mm_slli_epi16(_mm_unpackhi_epi8(t, zero), 7));
         }
     } else {
         // Both weights fit a signed 16 bits once fy is above 0.
-        const __m128i w = _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(fy) << 16) | static_cast<uint32_t>(32768 - fy)));
+        const __m128i w = _mm_set1_epi32(
+            static_cast<int>((static_cast<uint32_t>(fy) << 16) | static_cast<uint32_t>(32768 - fy)));
         const __m128i round = _mm_set1_epi32(128);
         for (; i + 4 <= count; i += 4) {
             const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + 4 * i));
             const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + 4 * i));
             const __m128i tLo = _mm_unpacklo_epi8(t, zero), tHi = _mm_unpackhi_epi8(t, zero);
             const __m128i bLo = _mm_unpacklo_epi8(b, zero), bHi = _mm_unpackhi_epi8(b, zero);
-            const __m128i r0 = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(tLo, bLo), w), round), 8);
-            const __m128i r1 = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(tLo, bLo), w), round), 8);
-            const __m128i r2 = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(tHi, bHi), w), round), 8);
-            const __m128i r3 = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(tHi, bHi), w), round), 8);
+            const __m128i r0 =
+                _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(tLo, bLo), w), round), 8);
+            const __m128i r1 =
+                _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(tLo, bLo), w), round), 8);
+            const __m128i r2 =
+                _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(tHi, bHi), w), round), 8);
+            const __m128i r3 =
+                _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(tHi, bHi), w), round), 8);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i), _mm_packs_epi32(r0, r1));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i + 8), _mm_packs_epi32(r2, r3));
         }
@@ -165,8 +186,10 @@ void bilinearVerticalSse2(int16_t* out, const uint8_t* top, const uint8_t* botto
 // floors of floors divide as one. ((b - a) * f) >> 15 is the high half of the signed
 // product doubled plus bit 15 of its low half.
 inline __m128i horizontal2(const int16_t* v, const int32_t* cols, const int16_t* weights) {
-    const __m128i ab0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 4 * static_cast<ptrdiff_t>(cols[0])));
-    const __m128i ab1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 4 * static_cast<ptrdiff_t>(cols[1])));
+    const __m128i ab0 =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 4 * static_cast<ptrdiff_t>(cols[0])));
+    const __m128i ab1 =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 4 * static_cast<ptrdiff_t>(cols[1])));
     const __m128i a = _mm_unpacklo_epi64(ab0, ab1), b = _mm_unpackhi_epi64(ab0, ab1);
     uint32_t f2;
     std::memcpy(&f2, weights, 4);
@@ -174,14 +197,17 @@ inline __m128i horizontal2(const int16_t* v, const int32_t* cols, const int16_t*
     f = _mm_unpacklo_epi16(f, f);
     f = _mm_unpacklo_epi32(f, f); // each weight over its pixel's four lanes
     const __m128i diff = _mm_sub_epi16(b, a);
-    const __m128i q = _mm_or_si128(_mm_slli_epi16(_mm_mulhi_epi16(diff, f), 1), _mm_srli_epi16(_mm_mullo_epi16(diff, f), 15));
+    const __m128i q = _mm_or_si128(_mm_slli_epi16(_mm_mulhi_epi16(diff, f), 1),
+                                   _mm_srli_epi16(_mm_mullo_epi16(diff, f), 15));
     return _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(a, q), _mm_set1_epi16(64)), 7);
 }
 
-void bilinearHorizontalSse2(uint8_t* out, const int16_t* v, const int32_t* cols, const int16_t* weights, int count) {
+void bilinearHorizontalSse2(uint8_t* out, const int16_t* v, const int32_t* cols, const int16_t* weights,
+                            int count) {
     int i = 0;
     for (; i + 4 <= count; i += 4) {
-        const __m128i px = _mm_packus_epi16(horizontal2(v, cols + i, weights + i), horizontal2(v, cols + i + 2, weights + i + 2));
+        const __m128i px = _mm_packus_epi16(horizontal2(v, cols + i, weights + i),
+                                            horizontal2(v, cols + i + 2, weights + i + 2));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i), px);
     }
     if (i < count) exactKernels().bilinearHorizontal(out + 4 * i, v, cols + i, weights + i, count - i);
@@ -192,8 +218,9 @@ void bilinearHorizontalSse2(uint8_t* out, const int16_t* v, const int32_t* cols,
 inline void toFloats4(float* o, __m128i px, bool premultiply) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i lo = _mm_unpacklo_epi8(px, zero), hi = _mm_unpackhi_epi8(px, zero);
-    __m128 f[4] = {_mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero)), _mm_cvtepi32_ps(_mm_unpackhi_epi16(lo, zero)),
-                   _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero)), _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero))};
+    __m128 f[4] = {
+        _mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero)), _mm_cvtepi32_ps(_mm_unpackhi_epi16(lo, zero)),
+        _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero)), _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero))};
     if (premultiply) {
         const __m128 colourLanes = _mm_castsi128_ps(_mm_set_epi32(0, -1, -1, -1));
         const __m128 c255 = _mm_set1_ps(255.0f);
@@ -203,7 +230,8 @@ inline void toFloats4(float* o, __m128i px, bool premultiply) {
             v = _mm_or_ps(_mm_and_ps(colourLanes, p), _mm_andnot_ps(colourLanes, v));
         }
     }
-    for (int k = 0; k < 4; ++k) _mm_store_ps(o + 4 * k, f[k]);
+    for (int k = 0; k < 4; ++k)
+        _mm_store_ps(o + 4 * k, f[k]);
 }
 
 void toFloatsSse2(float* out, const uint8_t* in, int count, bool premultiply) {
@@ -223,7 +251,9 @@ inline __m128 straighten(__m128 sum) {
     return _mm_or_ps(_mm_and_ps(colourLanes, scaled), _mm_andnot_ps(colourLanes, sum));
 }
 
-inline __m128 clampByte(__m128 v) { return _mm_min_ps(_mm_max_ps(v, _mm_setzero_ps()), _mm_set1_ps(255.0f)); }
+inline __m128 clampByte(__m128 v) {
+    return _mm_min_ps(_mm_max_ps(v, _mm_setzero_ps()), _mm_set1_ps(255.0f));
+}
 
 // Rounds four pixel sums to bytes. Sums of taps and weights of at least 0 are never
 // negative and stay far below 2^31, so the saturating packs clamp them.
@@ -235,34 +265,39 @@ inline void store4(uint8_t* out, const __m128* s) {
 
 // The weighted sums of four neighbouring output pixels, one 4-lane vector per pixel
 // (lanes = channels); tap t of pixel q is at tap(t) + 4q, 16-byte aligned.
-template <typename Tap>
-inline void sums4(__m128* s, Tap tap, const float* weights, int radius) {
+template <typename Tap> inline void sums4(__m128* s, Tap tap, const float* weights, int radius) {
     s[0] = s[1] = s[2] = s[3] = _mm_setzero_ps();
     for (int k = 0; k < radius; ++k) {
         const float* a = tap(k);
         const float* b = tap(2 * radius - k);
         const __m128 w = _mm_load_ps(weights + 4 * k);
         for (int q = 0; q < 4; ++q)
-            s[q] = _mm_add_ps(s[q], _mm_mul_ps(_mm_add_ps(_mm_load_ps(a + 4 * q), _mm_load_ps(b + 4 * q)), w));
+            s[q] =
+                _mm_add_ps(s[q], _mm_mul_ps(_mm_add_ps(_mm_load_ps(a + 4 * q), _mm_load_ps(b + 4 * q)), w));
     }
     const float* c = tap(radius);
     const __m128 w = _mm_load_ps(weights + 4 * radius);
-    for (int q = 0; q < 4; ++q) s[q] = _mm_add_ps(s[q], _mm_mul_ps(_mm_load_ps(c + 4 * q), w));
+    for (int q = 0; q < 4; ++q)
+        s[q] = _mm_add_ps(s[q], _mm_mul_ps(_mm_load_ps(c + 4 * q), w));
 }
 
 // Every tap and weight is at least 0, so a sum is never negative; it may pass 255 by
 // rounding only.
-inline __m128 roundedByte(__m128 v) { return _mm_cvtepi32_ps(_mm_cvtps_epi32(_mm_min_ps(v, _mm_set1_ps(255.0f)))); }
+inline __m128 roundedByte(__m128 v) {
+    return _mm_cvtepi32_ps(_mm_cvtps_epi32(_mm_min_ps(v, _mm_set1_ps(255.0f))));
+}
 
-void gaussColumnsSse2(float* out, ptrdiff_t outStride, int lines, const float* const* rows, int first, int end,
-                      const float* weights, int radius) {
+void gaussColumnsSse2(float* out, ptrdiff_t outStride, int lines, const float* const* rows, int first,
+                      int end, const float* weights, int radius) {
     int j = first;
     for (; j + 4 <= end; j += 4) {
         const ptrdiff_t o = 4 * static_cast<ptrdiff_t>(j);
         for (int l = 0; l < lines; ++l) {
             __m128 s[4];
-            sums4(s, [&](int t) { return rows[l + t] + o; }, weights, radius);
-            for (int q = 0; q < 4; ++q) _mm_store_ps(out + l * outStride + o + 4 * q, roundedByte(s[q]));
+            sums4(
+                s, [&](int t) { return rows[l + t] + o; }, weights, radius);
+            for (int q = 0; q < 4; ++q)
+                _mm_store_ps(out + l * outStride + o + 4 * q, roundedByte(s[q]));
         }
     }
     if (j < end) exactKernels().gaussColumns(out, outStride, lines, rows, j, end, weights, radius);
@@ -274,22 +309,25 @@ void gaussRowSse2(uint8_t* out, const float* row, int first, int end, const floa
     for (; j + 4 <= end; j += 4) {
         const float* base = row + 4 * static_cast<ptrdiff_t>(j);
         __m128 s[4];
-        sums4(s, [&](int t) { return base + 4 * t; }, weights, radius);
+        sums4(
+            s, [&](int t) { return base + 4 * t; }, weights, radius);
         if (straight)
-            for (__m128& v : s) v = clampByte(straighten(v)); // straightened colours may be anything
+            for (__m128& v : s)
+                v = clampByte(straighten(v)); // straightened colours may be anything
         store4(out + 4 * static_cast<ptrdiff_t>(j), s);
     }
     if (j < end) exactKernels().gaussRow(out, row, j, end, weights, radius, straight);
 }
 
-const RowKernels kSse2 = {overPremulSse2,       overStraightSse2,       solidMaskSse2,
-                          bilinearVerticalSse2, bilinearHorizontalSse2, toFloatsSse2,
-                          gaussColumnsSse2,     gaussRowSse2};
+const RowKernels kSse2 = {overPremulSse2,         overStraightSse2, solidMaskSse2,    bilinearVerticalSse2,
+                          bilinearHorizontalSse2, toFloatsSse2,     gaussColumnsSse2, gaussRowSse2};
 
 } // namespace
 
 namespace detail {
-const RowKernels* sse2Kernels() { return &kSse2; }
+const RowKernels* sse2Kernels() {
+    return &kSse2;
+}
 } // namespace detail
 
 } // namespace vell::draw
@@ -297,7 +335,9 @@ const RowKernels* sse2Kernels() { return &kSse2; }
 #else
 
 namespace vell::draw::detail {
-const RowKernels* sse2Kernels() { return nullptr; }
+const RowKernels* sse2Kernels() {
+    return nullptr;
+}
 } // namespace vell::draw::detail
 
 #endif

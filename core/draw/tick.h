@@ -11,10 +11,10 @@ namespace vell::draw {
 // counter's range) is a stale value from a thread that lost a race, not a wrap: it is
 // answered with the current offset and does not move the state back.
 class TickExtender {
-public:
+  public:
     uint64_t extend(uint32_t tick);
 
-private:
+  private:
     // Low half: the last reading (0 = none yet); high half: the number of wraps.
     std::atomic<uint64_t> state_{0};
 };

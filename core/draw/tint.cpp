@@ -14,7 +14,9 @@ inline uint8_t roundByte(float v) {
     return static_cast<uint8_t>(std::nearbyint(v));
 }
 
-inline int roundInt(float v) { return static_cast<int>(std::nearbyint(v)); }
+inline int roundInt(float v) {
+    return static_cast<int>(std::nearbyint(v));
+}
 
 const float kWeight[3] = {0.11f, 0.59f, 0.30f}; // blue, green, red
 
@@ -54,14 +56,16 @@ Bgr LumaColor(int y, Bgr colour) {
         out[1] = roundInt(mf) + roundInt((255.0f - mf) * s);
     }
     uint8_t res[3];
-    for (int i = 0; i < 3; ++i) res[ch[i]] = static_cast<uint8_t>(out[i] < 0 ? 0 : out[i] > 255 ? 255 : out[i]);
+    for (int i = 0; i < 3; ++i)
+        res[ch[i]] = static_cast<uint8_t>(out[i] < 0 ? 0 : out[i] > 255 ? 255 : out[i]);
     return {res[0], res[1], res[2]};
 }
 
 void TintPixels(const TPixelData& data, uint32_t colour) {
     if (!data.valid()) raiseKernelError(KernelErrorCode::InvalidImageData);
     if (data.Format != pfBits32) raiseKernelError(KernelErrorCode::Need32Bit);
-    const Bgr tint{static_cast<uint8_t>(colour), static_cast<uint8_t>(colour >> 8), static_cast<uint8_t>(colour >> 16)};
+    const Bgr tint{static_cast<uint8_t>(colour), static_cast<uint8_t>(colour >> 8),
+                   static_cast<uint8_t>(colour >> 16)};
     const uint8_t strength = static_cast<uint8_t>(colour >> 24);
     uint8_t table[256][4];
     const float a = static_cast<float>(strength) / 255.0f;

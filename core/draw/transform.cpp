@@ -13,7 +13,9 @@ inline uint8_t* at(const PixelView& v, int x, int y, int bpp = 4) {
     return v.pixels + static_cast<ptrdiff_t>(y) * v.stride + static_cast<ptrdiff_t>(x) * bpp;
 }
 
-bool usable(const PixelView& v) { return v.pixels && v.width > 0 && v.height > 0; }
+bool usable(const PixelView& v) {
+    return v.pixels && v.width > 0 && v.height > 0;
+}
 
 } // namespace
 
@@ -23,7 +25,8 @@ void rotatePixels(const PixelView& dst, const PixelView& src, TPngTurnAngle angl
     if (angle == pta180) {
         if (dst.width != w || dst.height != h) return;
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) std::memcpy(at(dst, w - 1 - x, h - 1 - y), at(src, x, y), 4);
+            for (int x = 0; x < w; ++x)
+                std::memcpy(at(dst, w - 1 - x, h - 1 - y), at(src, x, y), 4);
         return;
     }
     if (angle != pta90 && angle != pta270) return;
@@ -94,7 +97,8 @@ void splitRow32To24(uint8_t* dst, uint8_t* alpha, const uint8_t* src, int count)
 void applyAlphaMask(const PixelView& dst, const PixelView& mask, bool multiply, bool premultiplied) {
     if (!usable(dst) || !usable(mask)) return;
     const int w = std::min(dst.width, mask.width), h = std::min(dst.height, mask.height);
-    for (int y = 0; y < h; ++y) maskAlphaRow(at(dst, 0, y), at(mask, 0, y), w, 255, multiply ? 2 : 1, premultiplied);
+    for (int y = 0; y < h; ++y)
+        maskAlphaRow(at(dst, 0, y), at(mask, 0, y), w, 255, multiply ? 2 : 1, premultiplied);
 }
 
 void clearAlpha(const PixelView& image, bool premultiplied) {
@@ -104,7 +108,8 @@ void clearAlpha(const PixelView& image, bool premultiplied) {
         if (premultiplied) {
             std::memset(p, 0, static_cast<size_t>(image.width) * 4);
         } else {
-            for (int x = 0; x < image.width; ++x) p[4 * x + 3] = 0;
+            for (int x = 0; x < image.width; ++x)
+                p[4 * x + 3] = 0;
         }
     }
 }

@@ -15,7 +15,7 @@
 namespace vell::forms {
 
 struct ObjectDescription {
-    std::string name;      // may be empty
+    std::string name; // may be empty
     std::string className;
     bool inherited = false; // "inherited" instead of "object"
     int line = 0;

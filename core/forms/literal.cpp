@@ -13,9 +13,15 @@ namespace {
 // Nesting of lists and collections is bounded so that hostile text cannot exhaust the stack.
 constexpr int kMaxDepth = 64;
 
-bool isIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool isIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isIdentStart(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+bool isIdentChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -90,11 +96,14 @@ void LiteralParser::expect(char c) {
     if (!accept(c)) fail(std::string(1, c) + " expected");
 }
 
-bool LiteralParser::startsIdentifier() const { return !atEnd() && isIdentStart(text_[pos_]); }
+bool LiteralParser::startsIdentifier() const {
+    return !atEnd() && isIdentStart(text_[pos_]);
+}
 
 bool LiteralParser::nextWordIs(std::string_view word) const {
     size_t end = pos_;
-    while (end < text_.size() && isIdentChar(text_[end])) ++end;
+    while (end < text_.size() && isIdentChar(text_[end]))
+        ++end;
     return equalsNoCase(text_.substr(pos_, end - pos_), word);
 }
 
@@ -102,7 +111,8 @@ std::string LiteralParser::identifier() {
     if (!startsIdentifier()) fail("Identifier expected");
     size_t start = pos_;
     for (;;) {
-        while (!atEnd() && isIdentChar(text_[pos_])) ++pos_;
+        while (!atEnd() && isIdentChar(text_[pos_]))
+            ++pos_;
         if (peek() == '.' && pos_ + 1 < text_.size() && isIdentStart(text_[pos_ + 1])) {
             ++pos_;
             continue;
@@ -135,8 +145,9 @@ Value LiteralParser::value() {
     char c = peek();
     if (c == '\'' || c == '#') {
         v = stringValue();
-    } else if (isDigit(c) || c == '$' || (c == '-' && pos_ + 1 < text_.size() &&
-                                          (isDigit(text_[pos_ + 1]) || text_[pos_ + 1] == '$'))) {
+    } else if (isDigit(c) || c == '$' ||
+               (c == '-' && pos_ + 1 < text_.size() &&
+                (isDigit(text_[pos_ + 1]) || text_[pos_ + 1] == '$'))) {
         v = numberValue();
     } else if (isIdentStart(c)) {
         std::string id = identifier();
@@ -246,17 +257,20 @@ Value LiteralParser::numberValue() {
         if (digits == 0) fail("Number expected");
         int64_t s = static_cast<int64_t>(n);
         v.integer = negative ? static_cast<int64_t>(0 - n) : s;
-        v.kind = v.integer >= std::numeric_limits<int32_t>::min() && v.integer <= std::numeric_limits<int32_t>::max()
+        v.kind = v.integer >= std::numeric_limits<int32_t>::min() &&
+                         v.integer <= std::numeric_limits<int32_t>::max()
                      ? ValueKind::Integer
                      : ValueKind::Int64;
         return v;
     }
-    while (isDigit(peek())) ++pos_;
+    while (isDigit(peek()))
+        ++pos_;
     bool isFloat = false;
     if (peek() == '.' && pos_ + 1 < text_.size() && isDigit(text_[pos_ + 1])) {
         isFloat = true;
         ++pos_;
-        while (isDigit(peek())) ++pos_;
+        while (isDigit(peek()))
+            ++pos_;
     }
     if (peek() == 'e' || peek() == 'E') {
         size_t e = pos_ + 1;
@@ -264,7 +278,8 @@ Value LiteralParser::numberValue() {
         if (e < text_.size() && isDigit(text_[e])) {
             isFloat = true;
             pos_ = e;
-            while (isDigit(peek())) ++pos_;
+            while (isDigit(peek()))
+                ++pos_;
         }
     }
     std::string digits(text_.substr(start, pos_ - start));

@@ -6,7 +6,7 @@
 namespace vell::forms {
 
 class LiteralParser {
-public:
+  public:
     explicit LiteralParser(std::string_view text);
 
     // Skips blanks, tabs and line breaks, counting lines.
@@ -31,7 +31,7 @@ public:
 
     [[noreturn]] void fail(const std::string& message) const;
 
-private:
+  private:
     Value stringValue();
     Value numberValue();
     Value listValue();

@@ -21,13 +21,13 @@ namespace vell::forms {
 
 // Malformed literal or description; the message ends in " on line N".
 class ParseError : public ::vell::Exception {
-public:
+  public:
     using ::vell::Exception::Exception;
 };
 
 enum class ValueKind {
-    Nil,   // "nil": the empty object
-    Null,  // "null": the null value
+    Nil,  // "nil": the empty object
+    Null, // "null": the null value
     False,
     True,
     Ident,
@@ -47,7 +47,7 @@ enum class ValueKind {
 struct Value;
 
 struct PropertyLine {
-    std::string path; // dotted, e.g. Font.Color
+    std::string path;         // dotted, e.g. Font.Color
     std::vector<Value> value; // exactly one element (a vector keeps Value incomplete here)
     int line = 0;
 };
@@ -59,15 +59,15 @@ struct CollectionItem {
 
 struct Value {
     ValueKind kind = ValueKind::Nil;
-    int64_t integer = 0;           // Integer, Int64
-    double number = 0;             // Extended, Single, Currency, Date
-    std::string ident;             // Ident
-    std::u16string text;           // String (UTF-16)
-    std::vector<Value> list;       // List
-    std::vector<std::string> set;  // Set members; a one-character string member is "#" + code
+    int64_t integer = 0;          // Integer, Int64
+    double number = 0;            // Extended, Single, Currency, Date
+    std::string ident;            // Ident
+    std::u16string text;          // String (UTF-16)
+    std::vector<Value> list;      // List
+    std::vector<std::string> set; // Set members; a one-character string member is "#" + code
     std::vector<CollectionItem> items;
-    std::vector<uint8_t> bytes;    // Binary
-    int line = 1;                  // where the value starts
+    std::vector<uint8_t> bytes; // Binary
+    int line = 1;               // where the value starts
 
     bool isBoolean() const { return kind == ValueKind::False || kind == ValueKind::True; }
     bool isInteger() const { return kind == ValueKind::Integer || kind == ValueKind::Int64; }

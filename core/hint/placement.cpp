@@ -6,14 +6,20 @@ namespace vell::hint {
 
 namespace {
 
-bool vertical(Side s) { return s == Side::Below || s == Side::Above; }
+bool vertical(Side s) {
+    return s == Side::Below || s == Side::Above;
+}
 
 Side opposite(Side s) {
     switch (s) {
-    case Side::Below: return Side::Above;
-    case Side::Above: return Side::Below;
-    case Side::Right: return Side::Left;
-    default: return Side::Right;
+    case Side::Below:
+        return Side::Above;
+    case Side::Above:
+        return Side::Below;
+    case Side::Right:
+        return Side::Left;
+    default:
+        return Side::Right;
     }
 }
 
@@ -30,29 +36,45 @@ void arrowSize(const ArrowSizes& a, Side s, int& w, int& h) {
         }
     };
     switch (s) {
-    case Side::Below: pick(a.UpW, a.UpH, a.DownW, a.DownH); break;
-    case Side::Above: pick(a.DownW, a.DownH, a.UpW, a.UpH); break;
-    case Side::Right: pick(a.LeftW, a.LeftH, a.RightW, a.RightH); break;
-    case Side::Left: pick(a.RightW, a.RightH, a.LeftW, a.LeftH); break;
+    case Side::Below:
+        pick(a.UpW, a.UpH, a.DownW, a.DownH);
+        break;
+    case Side::Above:
+        pick(a.DownW, a.DownH, a.UpW, a.UpH);
+        break;
+    case Side::Right:
+        pick(a.LeftW, a.LeftH, a.RightW, a.RightH);
+        break;
+    case Side::Left:
+        pick(a.RightW, a.RightH, a.LeftW, a.LeftH);
+        break;
     }
 }
 
 // Whether the side's own picture (not the fallback) exists.
 bool ownPicture(const ArrowSizes& a, Side s) {
     switch (s) {
-    case Side::Below: return a.UpW > 0 && a.UpH > 0;
-    case Side::Above: return a.DownW > 0 && a.DownH > 0;
-    case Side::Right: return a.LeftW > 0 && a.LeftH > 0;
-    default: return a.RightW > 0 && a.RightH > 0;
+    case Side::Below:
+        return a.UpW > 0 && a.UpH > 0;
+    case Side::Above:
+        return a.DownW > 0 && a.DownH > 0;
+    case Side::Right:
+        return a.LeftW > 0 && a.LeftH > 0;
+    default:
+        return a.RightW > 0 && a.RightH > 0;
     }
 }
 
 bool leavesAcross(const Box& b, const Box& wa, Side s) {
     switch (s) {
-    case Side::Below: return b.Bottom > wa.Bottom;
-    case Side::Above: return b.Top < wa.Top;
-    case Side::Right: return b.Right > wa.Right;
-    default: return b.Left < wa.Left;
+    case Side::Below:
+        return b.Bottom > wa.Bottom;
+    case Side::Above:
+        return b.Top < wa.Top;
+    case Side::Right:
+        return b.Right > wa.Right;
+    default:
+        return b.Left < wa.Left;
     }
 }
 
@@ -155,16 +177,21 @@ int QuadrantOf(const Box& Control, int ReferenceX, int ReferenceY) {
 }
 
 Placement Place(const PlacementInput& In) {
-    const int q = In.Quadrant >= 1 && In.Quadrant <= 4 ? In.Quadrant : QuadrantOf(In.Control, In.ReferenceX, In.ReferenceY);
+    const int q = In.Quadrant >= 1 && In.Quadrant <= 4 ? In.Quadrant
+                                                       : QuadrantOf(In.Control, In.ReferenceX, In.ReferenceY);
     Side s;
     if (!In.HorizontalArrows) {
         s = q <= 2 ? Side::Below : Side::Above;
-        if (In.ArrowAutoUp) s = Side::Above;
-        else if (In.ArrowAutoDown) s = Side::Below;
+        if (In.ArrowAutoUp)
+            s = Side::Above;
+        else if (In.ArrowAutoDown)
+            s = Side::Below;
     } else {
         s = q == 1 || q == 3 ? Side::Right : Side::Left;
-        if (In.ArrowAutoUp) s = Side::Left;
-        else if (In.ArrowAutoDown) s = Side::Right;
+        if (In.ArrowAutoUp)
+            s = Side::Left;
+        else if (In.ArrowAutoDown)
+            s = Side::Right;
     }
     const Layout layout{In, q};
     const Box& wa = In.WorkArea;
@@ -195,10 +222,10 @@ Placement Place(const PlacementInput& In) {
     if (!p.ArrowShown) {
         p.Arrow = {};
     } else {
-        const int dx = In.ArrowOffX + (p.Where == Side::Right ? In.ArrowOffsetLeftX
+        const int dx = In.ArrowOffX + (p.Where == Side::Right  ? In.ArrowOffsetLeftX
                                        : p.Where == Side::Left ? In.ArrowOffsetRightX
                                                                : 0);
-        const int dy = In.ArrowOffY + (p.Where == Side::Below ? In.ArrowOffsetUpY
+        const int dy = In.ArrowOffY + (p.Where == Side::Below   ? In.ArrowOffsetUpY
                                        : p.Where == Side::Above ? In.ArrowOffsetDownY
                                                                 : 0);
         p.Arrow.Left += dx;
@@ -216,10 +243,16 @@ bool MonitorScaled(int MonitorWidth, int MonitorHeight, int ModeWidth, int ModeH
     return !same && !turned;
 }
 
-int FadeStep(int Target, int Times) { return std::max(1, Times > 0 ? Target / Times : Target); }
+int FadeStep(int Target, int Times) {
+    return std::max(1, Times > 0 ? Target / Times : Target);
+}
 
-int FadeInNext(int Alpha, int Target, int Step) { return std::min(Target, Alpha + std::max(Step, 1)); }
+int FadeInNext(int Alpha, int Target, int Step) {
+    return std::min(Target, Alpha + std::max(Step, 1));
+}
 
-int FadeOutNext(int Alpha, int Step) { return Alpha < Step ? 0 : Alpha - std::max(Step, 1); }
+int FadeOutNext(int Alpha, int Step) {
+    return Alpha < Step ? 0 : Alpha - std::max(Step, 1);
+}
 
 } // namespace vell::hint

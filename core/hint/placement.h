@@ -22,11 +22,11 @@ struct ArrowSizes { // the arrow pictures' sizes (0 x 0: no picture)
 };
 
 struct PlacementInput {
-    Box Control;   // the control's screen rectangle
-    Box WorkArea;  // of the monitor nearest the control (or the form's client area)
+    Box Control;                        // the control's screen rectangle
+    Box WorkArea;                       // of the monitor nearest the control (or the form's client area)
     int ReferenceX = 0, ReferenceY = 0; // the centre of the control's form or monitor
     int BodyWidth = 0, BodyHeight = 0;  // the hint window
-    Box ShadowFrame;                     // margins of the shadow layer around the body
+    Box ShadowFrame;                    // margins of the shadow layer around the body
     ArrowSizes Arrows;
     bool ShowArrow = true;
     bool HorizontalArrows = false; // arrows on the left/right edges
@@ -41,11 +41,11 @@ struct PlacementInput {
 };
 
 struct Placement {
-    Box Body;          // the window, screen coordinates
-    int Quadrant = 0;  // 1 upper left, 2 upper right, 3 lower left, 4 lower right
+    Box Body;         // the window, screen coordinates
+    int Quadrant = 0; // 1 upper left, 2 upper right, 3 lower left, 4 lower right
     Side Where = Side::Below;
     bool ArrowShown = false;
-    Box Arrow;         // in the shadow layer's coordinates
+    Box Arrow; // in the shadow layer's coordinates
 };
 
 // 1..4 for the control's centre against the reference (on the reference: right, below).

@@ -50,7 +50,8 @@ struct Line {
     std::vector<Piece> Pieces;
     int Right() const {
         int r = 0;
-        for (const Piece& p : Pieces) r = std::max(r, p.X + p.Width);
+        for (const Piece& p : Pieces)
+            r = std::max(r, p.X + p.Width);
         return r;
     }
 };
@@ -109,7 +110,8 @@ class Renderer {
             if (s[i] == u'<') {
                 const size_t close = s.find(u'>', i + 1);
                 const size_t nextOpen = s.find(u'<', i + 1);
-                if (close != std::u16string_view::npos && (nextOpen == std::u16string_view::npos || nextOpen > close))
+                if (close != std::u16string_view::npos &&
+                    (nextOpen == std::u16string_view::npos || nextOpen > close))
                     tagEnd = close;
             }
             if (tagEnd != std::u16string_view::npos) {
@@ -196,7 +198,8 @@ class Renderer {
                      sp != std::u16string_view::npos)
                 k = sp + 1;
             std::u16string_view piece = run.substr(0, k);
-            while (!piece.empty() && piece.back() == u' ') piece.remove_suffix(1);
+            while (!piece.empty() && piece.back() == u' ')
+                piece.remove_suffix(1);
             if (piece.empty()) {
                 if (!LineEmpty()) {
                     WrapLine();
@@ -327,7 +330,8 @@ class Renderer {
             FLine = Line{};
             return;
         }
-        FY = static_cast<int>(std::min<long long>(static_cast<long long>(l.Top) + l.Height + Spacing(), 1 << 30));
+        FY = static_cast<int>(
+            std::min<long long>(static_cast<long long>(l.Top) + l.Height + Spacing(), 1 << 30));
         FBreakSpace.reset();
         FLineCut = false;
         FLines.push_back(std::move(FLine));
@@ -349,16 +353,19 @@ class Renderer {
         if (FOpt.EllipsisMode == Ellipsis::Path && t.size() > 1) {
             // Keep the end: cut characters from the middle until it fits.
             size_t keep = t.size();
-            while (keep > 0 && FMeasure.TextWidth(p.F, t.substr(0, keep / 2) + t.substr(t.size() - (keep - keep / 2))) > room)
+            while (keep > 0 && FMeasure.TextWidth(p.F, t.substr(0, keep / 2) +
+                                                           t.substr(t.size() - (keep - keep / 2))) > room)
                 --keep;
             t = t.substr(0, keep / 2) + std::u16string(kDots) + t.substr(t.size() - (keep - keep / 2));
         } else {
-            size_t n = static_cast<size_t>(std::clamp(FMeasure.FitChars(p.F, t, room), 0, static_cast<int>(t.size())));
+            size_t n = static_cast<size_t>(
+                std::clamp(FMeasure.FitChars(p.F, t, room), 0, static_cast<int>(t.size())));
             if (FOpt.EllipsisMode == Ellipsis::Word && n < t.size()) {
                 const size_t sp = t.substr(0, n).find_last_of(u' ');
                 if (sp != std::u16string::npos && sp > 0) n = sp;
             }
-            while (n > 0 && t[n - 1] == u' ') --n;
+            while (n > 0 && t[n - 1] == u' ')
+                --n;
             t = t.substr(0, n) + std::u16string(kDots);
         }
         if (p.Accel >= static_cast<int>(t.size()) - 3) p.Accel = -1;
@@ -375,29 +382,44 @@ class Renderer {
             Close(n);
             return;
         }
-        if (n == u"B") FStyle |= kBold;
-        else if (n == u"I") FStyle |= kItalic;
-        else if (n == u"U") FStyle |= kUnderline;
-        else if (n == u"S" || n.starts_with(u"ST")) FStyle |= kStrikeOut;
-        else if (n == u"E") FState.Error = true;
-        else if (n == u"Z") FState.Hidden = true;
-        else if (n == u"SHAD") FState.Shadow = true;
-        else if (n == u"SUB") FState.Shift = 1;
-        else if (n == u"SUP") FState.Shift = -1;
+        if (n == u"B")
+            FStyle |= kBold;
+        else if (n == u"I")
+            FStyle |= kItalic;
+        else if (n == u"U")
+            FStyle |= kUnderline;
+        else if (n == u"S" || n.starts_with(u"ST"))
+            FStyle |= kStrikeOut;
+        else if (n == u"E")
+            FState.Error = true;
+        else if (n == u"Z")
+            FState.Hidden = true;
+        else if (n == u"SHAD")
+            FState.Shadow = true;
+        else if (n == u"SUB")
+            FState.Shift = 1;
+        else if (n == u"SUP")
+            FState.Shift = -1;
         else if (n == u"HI") {
             FState.Bg = clHighlight;
             FState.F.Color = clHighlightText;
         } else if (n == u"SPAN") {
             if (auto c = t.StyleColor(u"BACKGROUND-COLOR:")) FState.Bg = *c;
-        } else if (n == u"FONT") FontTag(t);
-        else if (n == u"A") Anchor(t);
+        } else if (n == u"FONT")
+            FontTag(t);
+        else if (n == u"A")
+            Anchor(t);
         else if (n == u"BR") {
             if (auto sp = t.IntAttr(u"LINESPACE")) FBreakSpace = *sp;
             FinishLine(true);
-        } else if (n == u"P") Paragraph(t);
-        else if (n == u"BODY") Body(t);
-        else if (n == u"HR") HorizontalRule(t);
-        else if (n == u"IMG") Image(t);
+        } else if (n == u"P")
+            Paragraph(t);
+        else if (n == u"BODY")
+            Body(t);
+        else if (n == u"HR")
+            HorizontalRule(t);
+        else if (n == u"IMG")
+            Image(t);
         else if (n == u"IND") {
             if (auto x = t.IntAttr(u"X")) FX = std::max(FX, *x);
         } else if (n == u"OF") {
@@ -409,26 +431,37 @@ class Renderer {
             FListType = t.Attr(u"TYPE");
             FListColor = t.ColorAttr(u"COLOR");
             FinishLine(false);
-        } else if (n == u"LI") ListItem(t);
+        } else if (n == u"LI")
+            ListItem(t);
         else if (n == u"R") {
             FRotateSaved.push_back(FState.F.Escapement);
-            if (auto a = t.IntAttr(u"A")) FState.F.Escapement = static_cast<int>(std::clamp(*a, -3600, 3600) * 10);
+            if (auto a = t.IntAttr(u"A"))
+                FState.F.Escapement = static_cast<int>(std::clamp(*a, -3600, 3600) * 10);
         }
     }
 
     void Close(const std::u16string& n) {
-        if (n == u"B") FStyle &= ~kBold;
-        else if (n == u"I") FStyle &= ~kItalic;
-        else if (n == u"U") FStyle &= ~kUnderline;
-        else if (n == u"E") FState.Error = false;
-        else if (n == u"Z") FState.Hidden = false;
+        if (n == u"B")
+            FStyle &= ~kBold;
+        else if (n == u"I")
+            FStyle &= ~kItalic;
+        else if (n == u"U")
+            FStyle &= ~kUnderline;
+        else if (n == u"E")
+            FState.Error = false;
+        else if (n == u"Z")
+            FState.Hidden = false;
         else if (n == u"HI") {
             FState.Bg = clNone;
             FState.F.Color = FOpt.BaseFont.Color;
-        } else if (n == u"SPAN") FState.Bg = clNone;
-        else if (n.starts_with(u"SH")) FState.Shadow = false;
-        else if (n.starts_with(u"SU")) FState.Shift = 0;
-        else if (n.starts_with(u"S")) FStyle &= ~kStrikeOut;
+        } else if (n == u"SPAN")
+            FState.Bg = clNone;
+        else if (n.starts_with(u"SH"))
+            FState.Shadow = false;
+        else if (n.starts_with(u"SU"))
+            FState.Shift = 0;
+        else if (n.starts_with(u"S"))
+            FStyle &= ~kStrikeOut;
         else if (n == u"FONT") {
             FState.F.Face = FOpt.BaseFont.Face;
             FState.F.Height = FOpt.BaseFont.Height;
@@ -480,7 +513,8 @@ class Renderer {
         if (auto h = t.Attr(u"HREF")) r.Anchor = *h;
         FResult.Links.push_back(std::move(r));
         FLinkTitle = t.Attr(u"TITLE").value_or(u"");
-        FLinkMaxLine = FLink < static_cast<int>(FOpt.Links.size()) ? FOpt.Links[static_cast<size_t>(FLink)].MaxLine : -1;
+        FLinkMaxLine =
+            FLink < static_cast<int>(FOpt.Links.size()) ? FOpt.Links[static_cast<size_t>(FLink)].MaxLine : -1;
         if (auto m = t.IntAttr(u"MAXLINE")) FLinkMaxLine = *m;
         if (FLinkMaxLine == 0) FLinkMaxLine = -1;
         if (FLinkMaxLine > 0 && FLink < static_cast<int>(FOpt.Links.size()))
@@ -494,13 +528,15 @@ class Renderer {
         CloseBlock();
         if (auto a = t.Attr(u"ALIGN")) {
             std::u16string v = *a;
-            for (auto& c : v) c = c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+            for (auto& c : v)
+                c = c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
             FAlign = v == u"RIGHT" ? Align::Right : v == u"CENTER" ? Align::Center : Align::Left;
         }
         if (auto ind = t.IntAttr(u"INDENT")) FParaIndent = std::clamp(*ind, 0, 1 << 20);
         FX = LineIndent();
         const auto from = t.ColorAttr(u"BGCOLOR");
-        if (from) FBlock = Block{FLines.size(), FLines.size(), *from, t.ColorAttr(u"BGCOLORTO").value_or(clNone)};
+        if (from)
+            FBlock = Block{FLines.size(), FLines.size(), *from, t.ColorAttr(u"BGCOLORTO").value_or(clNone)};
     }
 
     void CloseBlock() {
@@ -535,8 +571,10 @@ class Renderer {
         FMeasure.PictureSize(src, w, h);
         w = std::clamp(w, 0, 1 << 16);
         h = std::clamp(h, 0, 1 << 16);
-        if (t.QuotedValueStarts(u"ALIGN", u"TOP")) FRaise = Raise::Top;
-        else if (t.QuotedValueStarts(u"ALIGN", u"MIDDLE")) FRaise = Raise::Middle;
+        if (t.QuotedValueStarts(u"ALIGN", u"TOP"))
+            FRaise = Raise::Top;
+        else if (t.QuotedValueStarts(u"ALIGN", u"MIDDLE"))
+            FRaise = Raise::Middle;
         if (w == 0 || h == 0 || FState.Hidden) return;
         if (FOpt.WordWrap && !LineEmpty() && FX + w > FOpt.BoxWidth) WrapLine();
         if (FStop || FSkipLink) return;
@@ -569,7 +607,8 @@ class Renderer {
         FX = std::max(0, textX - kListIndent);
         if (type) {
             std::u16string v = *type;
-            for (auto& c : v) c = c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+            for (auto& c : v)
+                c = c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
             if (v == u"SQUARE" || v == u"CIRCLE") {
                 Piece p = NewPiece(v == u"SQUARE" ? PieceKind::Square : PieceKind::Circle, CurrentFont());
                 p.Width = 8;
@@ -585,8 +624,10 @@ class Renderer {
         Font f = CurrentFont();
         if (colour) f.Color = *colour;
         std::u16string mark;
-        if (FNumbering) mark = NumberText(FNumber++) + u". ";
-        else mark = level % 2 ? u"\u00B7" : u"o";
+        if (FNumbering)
+            mark = NumberText(FNumber++) + u". ";
+        else
+            mark = level % 2 ? u"\u00B7" : u"o";
         const FontMetrics m = FMeasure.Metrics(f);
         const bool hidden = FState.Hidden;
         FState.Hidden = false;
@@ -609,7 +650,10 @@ class Renderer {
     void Finish() {
         for (Line& l : FLines) {
             const int free = FOpt.BoxWidth - l.Right();
-            l.Dx = free <= 0 ? 0 : l.Alignment == Align::Right ? free : l.Alignment == Align::Center ? free / 2 : 0;
+            l.Dx = free <= 0                      ? 0
+                   : l.Alignment == Align::Right  ? free
+                   : l.Alignment == Align::Center ? free / 2
+                                                  : 0;
             FResult.Width = std::max(FResult.Width, l.Right());
         }
         FResult.Lines = static_cast<int>(FLines.size());
@@ -638,9 +682,12 @@ class Renderer {
     static int PieceTop(const Line& l, const Piece& p) {
         const int h = p.Ascent + p.Descent;
         switch (p.RaiseMode) {
-        case Raise::Top: return l.Top;
-        case Raise::Middle: return l.Top + (l.Height - h) / 2;
-        default: return l.Top + l.Baseline - p.Ascent + p.Shift;
+        case Raise::Top:
+            return l.Top;
+        case Raise::Middle:
+            return l.Top + (l.Height - h) / 2;
+        default:
+            return l.Top + l.Baseline - p.Ascent + p.Shift;
         }
     }
 
@@ -654,26 +701,38 @@ class Renderer {
         auto ink = [&](TColor C) { return fixed ? fixed->Text : C; };
         if (FBody.From != clNone && !fixed) {
             const Rect box{0, 0, FOpt.BoxWidth, FOpt.BoxHeight};
-            if (FBody.To == clNone) P.FillRect(box, FBody.From);
-            else P.Gradient(box, FBody.From, FBody.To, !FBody.Horizontal);
+            if (FBody.To == clNone)
+                P.FillRect(box, FBody.From);
+            else
+                P.Gradient(box, FBody.From, FBody.To, !FBody.Horizontal);
         }
-        for (const PicturePlacement& pic : FPictures) P.Picture(pic.Source, pic.X, pic.Y);
+        for (const PicturePlacement& pic : FPictures)
+            P.Picture(pic.Source, pic.X, pic.Y);
         for (const Block& b : FBlocks) {
             if (fixed) break;
             const Line& last = FLines[b.EndLine - 1];
             const Rect r{0, FLines[b.FirstLine].Top, FOpt.BoxWidth, last.Top + last.Height};
-            if (b.To == clNone) P.FillRect(r, b.From);
-            else P.Gradient(r, b.From, b.To, true);
+            if (b.To == clNone)
+                P.FillRect(r, b.From);
+            else
+                P.Gradient(r, b.From, b.To, true);
         }
         const TColor shadow = FOpt.ShadowColor == clNone ? clDefaultShadow : FOpt.ShadowColor;
         for (const Line& l : FLines) {
             for (const Piece& p : l.Pieces) {
                 const Rect r = PieceRect(l, p);
                 switch (p.Kind) {
-                case PieceKind::Picture: P.Picture(p.Text, r.Left, r.Top); continue;
-                case PieceKind::Square: P.FillRect({r.Left, l.Top + 2, r.Left + 8, l.Top + 10}, ink(p.Mark)); continue;
-                case PieceKind::Circle: P.Ellipse({r.Left, l.Top + 2, r.Left + 8, l.Top + 10}, ink(p.Mark)); continue;
-                case PieceKind::Text: break;
+                case PieceKind::Picture:
+                    P.Picture(p.Text, r.Left, r.Top);
+                    continue;
+                case PieceKind::Square:
+                    P.FillRect({r.Left, l.Top + 2, r.Left + 8, l.Top + 10}, ink(p.Mark));
+                    continue;
+                case PieceKind::Circle:
+                    P.Ellipse({r.Left, l.Top + 2, r.Left + 8, l.Top + 10}, ink(p.Mark));
+                    continue;
+                case PieceKind::Text:
+                    break;
                 }
                 if (fixed) {
                     Font f = p.F;
@@ -691,7 +750,8 @@ class Renderer {
                 if (p.Error) Zigzag(P, r.Left, r.Right, l.Top + l.Height);
             }
         }
-        for (const Rule& rule : FRules) P.Polyline({{0, rule.Y}, {FOpt.BoxWidth, rule.Y}}, ink(rule.Color));
+        for (const Rule& rule : FRules)
+            P.Polyline({{0, rule.Y}, {FOpt.BoxWidth, rule.Y}}, ink(rule.Color));
     }
 
     // The error mark: points every 2 pixels from the even x at or left of Left, low where
@@ -738,7 +798,8 @@ class Renderer {
 } // namespace
 
 Result Render(std::u16string_view Markup, const Options& Opt, TextMeasure& Measure, Painter* Paint) {
-    const bool fixed = std::any_of(Opt.Links.begin(), Opt.Links.end(), [](const LinkStyle& l) { return l.FixedWidth; });
+    const bool fixed =
+        std::any_of(Opt.Links.begin(), Opt.Links.end(), [](const LinkStyle& l) { return l.FixedWidth; });
     if (!fixed) return Renderer(Opt, Measure).Run(Markup, Paint);
     // Measuring passes: a fixed-width link cut on its second or a later line takes one line
     // less, until none is.

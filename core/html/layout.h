@@ -17,9 +17,9 @@ enum StyleBits : unsigned { kBold = 1, kItalic = 2, kUnderline = 4, kStrikeOut =
 
 struct Font {
     std::u16string Face;
-    int Height = -13;    // the framework's convention: negative = character height in pixels
-    unsigned Style = 0;  // StyleBits
-    int Escapement = 0;  // tenths of a degree
+    int Height = -13;   // the framework's convention: negative = character height in pixels
+    unsigned Style = 0; // StyleBits
+    int Escapement = 0; // tenths of a degree
     TColor Color = clBlack;
     bool operator==(const Font&) const = default;
 };
@@ -73,7 +73,7 @@ struct LinkStyle {
     Font Normal;
     Font Hover;
     TColor ColorBg = clNone;
-    int MaxLine = -1;     // -1: no limit
+    int MaxLine = -1;      // -1: no limit
     int LineSpace = -9999; // -9999: the label's
     // A link cut by its line limit on its second or a later line gets a limit one lower,
     // and the text is measured again: a cut link keeps to one line.

@@ -6,7 +6,9 @@ namespace vell::html {
 
 namespace {
 
-char16_t upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
+char16_t upper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+}
 
 bool equalNoCase(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
@@ -17,7 +19,8 @@ bool equalNoCase(std::u16string_view a, std::u16string_view b) {
 
 std::u16string upperAscii(std::u16string_view s) {
     std::u16string out(s);
-    for (auto& c : out) c = upper(c);
+    for (auto& c : out)
+        c = upper(c);
     return out;
 }
 
@@ -45,7 +48,9 @@ int hexDigit(char16_t c) {
     return -1;
 }
 
-bool isSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+bool isSpace(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
 
 } // namespace
 
@@ -56,11 +61,12 @@ PreparedMarkup PrepareMarkup(std::u16string_view Text, bool Prefix) {
     if (out.Text.find(u'&') != std::u16string::npos) {
         static constexpr struct {
             std::u16string_view from, to;
-        } kEntities[] = {{u"&quot;", u"\""},  {u"&sect;", u"\u00A7"}, {u"&permil;", u"\u2030"},
-                         {u"&reg;", u"\u00AE"}, {u"&copy;", u"\u00A9"}, {u"&para;", u"\u00B6"},
+        } kEntities[] = {{u"&quot;", u"\""},      {u"&sect;", u"\u00A7"}, {u"&permil;", u"\u2030"},
+                         {u"&reg;", u"\u00AE"},   {u"&copy;", u"\u00A9"}, {u"&para;", u"\u00B6"},
                          {u"&trade;", u"\u2122"}, {u"&euro;", u"\u20AC"}};
         replaceAllNoCase(out.Text, u"&amp;", out.Prefix ? u"&&" : u"&");
-        for (const auto& e : kEntities) replaceAllNoCase(out.Text, e.from, e.to);
+        for (const auto& e : kEntities)
+            replaceAllNoCase(out.Text, e.from, e.to);
     }
     // "<#" ... ">" wrappers go, what they enclose stays.
     for (size_t at = out.Text.find(u"<#"); at != std::u16string::npos; at = out.Text.find(u"<#", at)) {
@@ -114,7 +120,8 @@ std::u16string DecodeRunEntities(std::u16string_view Run) {
 
 std::optional<int> ParseInt(std::u16string_view Text) {
     size_t i = 0;
-    while (i < Text.size() && Text[i] == u' ') ++i;
+    while (i < Text.size() && Text[i] == u' ')
+        ++i;
     bool negative = false;
     if (i < Text.size() && (Text[i] == u'-' || Text[i] == u'+')) negative = Text[i++] == u'-';
     long long v = 0;
@@ -156,7 +163,8 @@ Tag::Tag(std::u16string_view Inner) : FText(Inner), FUpper(upperAscii(Inner)) {
         ++i;
     }
     size_t end = i;
-    while (end < FUpper.size() && !isSpace(FUpper[end])) ++end;
+    while (end < FUpper.size() && !isSpace(FUpper[end]))
+        ++end;
     FName = FUpper.substr(i, end - i);
 }
 
@@ -165,10 +173,12 @@ std::optional<size_t> Tag::ValueStart(std::u16string_view Name) const {
     for (size_t at = FUpper.find(want); at != std::u16string::npos; at = FUpper.find(want, at + 1)) {
         if (at > 0 && !isSpace(FUpper[at - 1])) continue;
         size_t i = at + want.size();
-        while (i < FUpper.size() && FUpper[i] == u' ') ++i;
+        while (i < FUpper.size() && FUpper[i] == u' ')
+            ++i;
         if (i >= FUpper.size() || FUpper[i] != u'=') continue;
         ++i;
-        while (i < FUpper.size() && FUpper[i] == u' ') ++i;
+        while (i < FUpper.size() && FUpper[i] == u' ')
+            ++i;
         return i;
     }
     return std::nullopt;
@@ -214,7 +224,8 @@ std::optional<TColor> Tag::StyleColor(std::u16string_view Key) const {
     const size_t at = FUpper.find(upperAscii(Key));
     if (at == std::u16string::npos) return std::nullopt;
     size_t i = at + Key.size();
-    while (i < FUpper.size() && FUpper[i] == u' ') ++i;
+    while (i < FUpper.size() && FUpper[i] == u' ')
+        ++i;
     if (i >= FUpper.size() || FUpper[i] != u'#') return std::nullopt; // only "#" colours
     return ParseColor(std::u16string_view(FUpper).substr(i, 7));
 }

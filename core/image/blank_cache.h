@@ -5,12 +5,14 @@
 namespace vell::image {
 
 // A cache miss allocates this much: one third more, at least 100 pixels more.
-inline int cacheAllocSize(int requested) { return requested + (requested / 3 > 100 ? requested / 3 : 100); }
+inline int cacheAllocSize(int requested) {
+    return requested + (requested / 3 > 100 ? requested / 3 : 100);
+}
 
 inline constexpr int kBlankCacheSlots = 8;
 
 struct CacheSlotState {
-    int64_t area = 0;  // width x height of the cached image
+    int64_t area = 0;   // width x height of the cached image
     bool inUse = false; // someone besides the cache holds it
 };
 

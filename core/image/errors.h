@@ -9,7 +9,7 @@ namespace vell {
 
 // The general exception class: every failure the system raises on purpose is one.
 class Exception : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -19,7 +19,7 @@ inline constexpr const char* kEngineVersion = "2.701";
 
 #define VELL_IMAGE_ERROR(Name)                                                                               \
     class Name : public ::vell::Exception {                                                                  \
-    public:                                                                                                  \
+      public:                                                                                                \
         using ::vell::Exception::Exception;                                                                  \
     };
 VELL_IMAGE_ERROR(EPNGOutMemory)
@@ -42,8 +42,7 @@ VELL_IMAGE_ERROR(EPNGInvalidSpec)
 #undef VELL_IMAGE_ERROR
 
 // Raises E with the message "2.701 " + text.
-template <typename E>
-[[noreturn]] void raiseError(const std::string& text) {
+template <typename E> [[noreturn]] void raiseError(const std::string& text) {
     throw E(std::string(kEngineVersion) + " " + text);
 }
 
@@ -61,7 +60,8 @@ inline constexpr const char* kCannotChangeTransparent =
     "Setting bit transparency color is not allowed for png images containing alpha value for each pixel "
     "(COLOR_RGBALPHA and COLOR_GRAYSCALEALPHA)";
 // The codec's own texts are in core/png/messages.h.
-inline constexpr const char* kCouldNotLoadResource = "The png image could not be loaded from the resource ID.";
+inline constexpr const char* kCouldNotLoadResource =
+    "The png image could not be loaded from the resource ID.";
 inline constexpr const char* kAddExistentCritical =
     "The program tried to add a existent critical chunk to the current image which is not allowed.";
 inline constexpr const char* kAddToInvalidImage =

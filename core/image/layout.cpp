@@ -3,8 +3,8 @@
 namespace vell::image {
 
 int storedBitDepth(int colorType, int bitDepth) {
-    const bool typeOk = colorType == 0 || colorType == 2 || colorType == 3 || colorType == 4 || colorType == 6 ||
-                        colorType == COLOR_DEVICE;
+    const bool typeOk = colorType == 0 || colorType == 2 || colorType == 3 || colorType == 4 ||
+                        colorType == 6 || colorType == COLOR_DEVICE;
     const bool depthOk = bitDepth == 1 || bitDepth == 2 || bitDepth == 4 || bitDepth == 8 || bitDepth == 16;
     if (!typeOk || !depthOk) return 0;
     if (colorType == COLOR_PALETTE && bitDepth == 16) return 0;
@@ -16,10 +16,14 @@ int storedBitDepth(int colorType, int bitDepth) {
 
 int layoutBitCount(int colorType, int bitDepth, bool rgb32) {
     switch (colorType) {
-    case COLOR_RGB: return 24;
-    case COLOR_RGBALPHA: return rgb32 ? 32 : 24;
-    case COLOR_DEVICE: return 32;
-    default: return bitDepth == 16 ? 8 : (bitDepth == 2 ? 4 : bitDepth);
+    case COLOR_RGB:
+        return 24;
+    case COLOR_RGBALPHA:
+        return rgb32 ? 32 : 24;
+    case COLOR_DEVICE:
+        return 32;
+    default:
+        return bitDepth == 16 ? 8 : (bitDepth == 2 ? 4 : bitDepth);
     }
 }
 

@@ -33,7 +33,9 @@ inline uint32_t dibStride(int bitCount, uint32_t width) {
 int colorTableSize(int colorType, int bitDepth);
 
 // Whether the colour type carries alpha per pixel.
-inline bool hasAlphaChannel(int colorType) { return colorType == COLOR_GRAYSCALEALPHA || colorType == COLOR_RGBALPHA; }
+inline bool hasAlphaChannel(int colorType) {
+    return colorType == COLOR_GRAYSCALEALPHA || colorType == COLOR_RGBALPHA;
+}
 
 // The grey colour table of `count` entries: entry i is gamma[round(i * 255 / (count - 1))]
 // in blue, green and red, with the reserved byte 0. `out` receives 4 bytes per entry.

@@ -57,7 +57,9 @@ void narrowRow32To24(const uint8_t* src, uint8_t* dst, uint8_t* alphaOut, size_t
 
 void fillRow(uint8_t* row, int bitCount, size_t n, uint32_t value) {
     switch (bitCount) {
-    case 8: std::memset(row, static_cast<int>(value & 0xFF), n); break;
+    case 8:
+        std::memset(row, static_cast<int>(value & 0xFF), n);
+        break;
     case 24:
         for (size_t i = 0; i < n; ++i) {
             row[i * 3] = static_cast<uint8_t>(value);
@@ -68,15 +70,19 @@ void fillRow(uint8_t* row, int bitCount, size_t n, uint32_t value) {
     case 32: {
         const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
                                   static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
-        for (size_t i = 0; i < n; ++i) std::memcpy(row + i * 4, bytes, 4);
+        for (size_t i = 0; i < n; ++i)
+            std::memcpy(row + i * 4, bytes, 4);
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
-void copyRows(uint8_t* dst, size_t dstStride, const uint8_t* src, size_t srcStride, size_t bytes, size_t rows) {
-    for (size_t y = 0; y < rows; ++y) std::memmove(dst + y * dstStride, src + y * srcStride, bytes);
+void copyRows(uint8_t* dst, size_t dstStride, const uint8_t* src, size_t srcStride, size_t bytes,
+              size_t rows) {
+    for (size_t y = 0; y < rows; ++y)
+        std::memmove(dst + y * dstStride, src + y * srcStride, bytes);
 }
 
 CopySpan resizeSpan(int oldW, int oldH, int newW, int newH, int offX, int offY) {

@@ -27,7 +27,8 @@ void narrowRow32To24(const uint8_t* src, uint8_t* dst, uint8_t* alphaOut, size_t
 void fillRow(uint8_t* row, int bitCount, size_t n, uint32_t value);
 
 // Copies `rows` rows of `bytes` bytes from one strided buffer to another.
-void copyRows(uint8_t* dst, size_t dstStride, const uint8_t* src, size_t srcStride, size_t bytes, size_t rows);
+void copyRows(uint8_t* dst, size_t dstStride, const uint8_t* src, size_t srcStride, size_t bytes,
+              size_t rows);
 
 // Source and destination spans of moving a w x h area so that the new (0, 0) is the old
 // (offX, offY): the intersection of the old bounds with (offX, offY, newW, newH).

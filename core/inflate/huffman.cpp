@@ -11,10 +11,13 @@ using namespace entry;
 
 constexpr uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                       31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-constexpr uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr uint16_t kDistanceBase[30] = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
-                                        193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-constexpr uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+constexpr uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                      2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr uint16_t kDistanceBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                        33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
+                                        1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
+                                        6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
 constexpr uint32_t make(uint32_t value, unsigned codeLength, unsigned extra, uint32_t flags) {
     return value << 16 | flags | codeLength << 8 | (codeLength + extra);
@@ -22,7 +25,9 @@ constexpr uint32_t make(uint32_t value, unsigned codeLength, unsigned extra, uin
 
 // Symbols without a meaning (literal/length 286 and 287, distances 30 and 31 of the fixed
 // codes) and the missing half of a one-bit code: an error once their bits are there.
-constexpr uint32_t invalid(unsigned codeLength) { return make(0, codeLength, 0, kExceptional); }
+constexpr uint32_t invalid(unsigned codeLength) {
+    return make(0, codeLength, 0, kExceptional);
+}
 
 uint32_t symbolEntry(Alphabet alphabet, unsigned symbol, unsigned codeLength) {
     switch (alphabet) {
@@ -42,18 +47,24 @@ uint32_t symbolEntry(Alphabet alphabet, unsigned symbol, unsigned codeLength) {
 
 unsigned rootBits(Alphabet alphabet) {
     switch (alphabet) {
-    case Alphabet::CodeLengths: return kCodeLengthRootBits;
-    case Alphabet::LiteralLength: return kLiteralLengthRootBits;
-    case Alphabet::Distance: return kDistanceRootBits;
+    case Alphabet::CodeLengths:
+        return kCodeLengthRootBits;
+    case Alphabet::LiteralLength:
+        return kLiteralLengthRootBits;
+    case Alphabet::Distance:
+        return kDistanceRootBits;
     }
     return 0;
 }
 
 size_t tableSize(Alphabet alphabet) {
     switch (alphabet) {
-    case Alphabet::CodeLengths: return kCodeLengthTableSize;
-    case Alphabet::LiteralLength: return kLiteralLengthTableSize;
-    case Alphabet::Distance: return kDistanceTableSize;
+    case Alphabet::CodeLengths:
+        return kCodeLengthTableSize;
+    case Alphabet::LiteralLength:
+        return kLiteralLengthTableSize;
+    case Alphabet::Distance:
+        return kDistanceTableSize;
     }
     return 0;
 }
@@ -65,9 +76,11 @@ bool buildTable(Alphabet alphabet, const uint8_t* lengths, unsigned count, uint3
     const unsigned root = rootBits(alphabet);
     const uint32_t rootSize = 1u << root;
     unsigned counts[kMaxBits + 1] = {};
-    for (unsigned s = 0; s < count; ++s) ++counts[lengths[s]];
+    for (unsigned s = 0; s < count; ++s)
+        ++counts[lengths[s]];
     unsigned maxLength = kMaxBits;
-    while (maxLength > 0 && counts[maxLength] == 0) --maxLength;
+    while (maxLength > 0 && counts[maxLength] == 0)
+        --maxLength;
 
     if (maxLength == 0) {
         // No code at all. Each look-up then consumes one bit: as an invalid code, except in
@@ -89,7 +102,8 @@ bool buildTable(Alphabet alphabet, const uint8_t* lengths, unsigned count, uint3
 
     // Symbols in canonical order: by code length, then by symbol.
     unsigned offsets[kMaxBits + 2] = {};
-    for (unsigned len = 1; len <= kMaxBits; ++len) offsets[len + 1] = offsets[len] + counts[len];
+    for (unsigned len = 1; len <= kMaxBits; ++len)
+        offsets[len + 1] = offsets[len] + counts[len];
     uint16_t sorted[288];
     for (unsigned s = 0; s < count; ++s)
         if (lengths[s] != 0) sorted[offsets[lengths[s]]++] = uint16_t(s);
@@ -106,7 +120,8 @@ bool buildTable(Alphabet alphabet, const uint8_t* lengths, unsigned count, uint3
     std::copy(counts, counts + kMaxBits + 1, remaining);
     unsigned filled = std::min(unsigned(lengths[sorted[0]]), root);
     auto growTo = [&](unsigned bits) {
-        for (; filled < bits; ++filled) std::memcpy(table + (1u << filled), table, sizeof(uint32_t) << filled);
+        for (; filled < bits; ++filled)
+            std::memcpy(table + (1u << filled), table, sizeof(uint32_t) << filled);
     };
     uint32_t reversed = 0;
     uint32_t subPrefix = ~0u, subStart = 0, subBits = 0, next = rootSize;
@@ -136,11 +151,13 @@ bool buildTable(Alphabet alphabet, const uint8_t* lengths, unsigned count, uint3
             }
             const unsigned subLength = len - root;
             const uint32_t e = symbolEntry(alphabet, symbol, subLength);
-            for (uint32_t at = reversed >> root; at < (1u << subBits); at += 1u << subLength) table[subStart + at] = e;
+            for (uint32_t at = reversed >> root; at < (1u << subBits); at += 1u << subLength)
+                table[subStart + at] = e;
         }
         --remaining[len];
         uint32_t carry = 1u << (len - 1);
-        while (reversed & carry) carry >>= 1;
+        while (reversed & carry)
+            carry >>= 1;
         reversed = carry ? (reversed & (carry - 1)) + carry : 0;
     }
     growTo(root);
@@ -171,7 +188,11 @@ const FixedTables& fixedTables() {
 
 } // namespace
 
-const uint32_t* fixedLiteralLengthTable() { return fixedTables().literalLength; }
-const uint32_t* fixedDistanceTable() { return fixedTables().distance; }
+const uint32_t* fixedLiteralLengthTable() {
+    return fixedTables().literalLength;
+}
+const uint32_t* fixedDistanceTable() {
+    return fixedTables().distance;
+}
 
 } // namespace vell::inflate

@@ -15,10 +15,17 @@ namespace vell::inflate {
 //                kLink, kEndOfBlock
 //   bits 16..31  literal byte, length or distance base, sub-table start
 namespace entry {
-inline constexpr uint32_t kLiteral = 1u << 12, kExceptional = 1u << 13, kLink = 1u << 14, kEndOfBlock = 1u << 15;
-inline constexpr unsigned consumed(uint32_t e) { return e & 0xFF; }
-inline constexpr unsigned codeLength(uint32_t e) { return (e >> 8) & 0xF; }
-inline constexpr unsigned value(uint32_t e) { return e >> 16; }
+inline constexpr uint32_t kLiteral = 1u << 12, kExceptional = 1u << 13, kLink = 1u << 14,
+                          kEndOfBlock = 1u << 15;
+inline constexpr unsigned consumed(uint32_t e) {
+    return e & 0xFF;
+}
+inline constexpr unsigned codeLength(uint32_t e) {
+    return (e >> 8) & 0xF;
+}
+inline constexpr unsigned value(uint32_t e) {
+    return e >> 16;
+}
 } // namespace entry
 
 // The three alphabets; they differ in what their symbols mean and in which incomplete

@@ -29,7 +29,9 @@ constexpr size_t kSlack = 32;
 // The fast loop reads at most this far ahead of the next unread byte in one round.
 constexpr size_t kInputMargin = 32;
 
-inline Word lowBits(unsigned n) { return (Word(1) << n) - 1; }
+inline Word lowBits(unsigned n) {
+    return (Word(1) << n) - 1;
+}
 
 inline Word loadWord(const uint8_t* p) {
     Word w;
@@ -67,7 +69,8 @@ inline void copyMatch(uint8_t* out, size_t distance, size_t length) {
     } else {
         // A short period: a word of the repeated pattern, stored at whole periods.
         uint8_t pattern[8];
-        for (size_t i = 0; i < 8; ++i) pattern[i] = src[i % distance];
+        for (size_t i = 0; i < 8; ++i)
+            pattern[i] = src[i % distance];
         const size_t step = distance * (8 / distance);
         do {
             std::memcpy(out, pattern, 8);
@@ -76,7 +79,18 @@ inline void copyMatch(uint8_t* out, size_t distance, size_t length) {
     }
 }
 
-enum class Mode : uint8_t { Header, BlockHeader, StoredHeader, Stored, DynamicHeader, Huffman, Trailer, Done, Truncated, Failed };
+enum class Mode : uint8_t {
+    Header,
+    BlockHeader,
+    StoredHeader,
+    Stored,
+    DynamicHeader,
+    Huffman,
+    Trailer,
+    Done,
+    Truncated,
+    Failed
+};
 
 constexpr uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 
@@ -118,7 +132,8 @@ struct Inflater::State {
     // Room for a window's worth of reads at least, so that the window moves at most once
     // per 32 KiB of output, however small the reads.
     State(std::span<const uint8_t> stream, size_t maxRead, size_t expected)
-        : in(stream.data()), end(stream.data() + stream.size()), capacity(bufferBytes(maxRead)), maxRead(maxRead) {
+        : in(stream.data()), end(stream.data() + stream.size()), capacity(bufferBytes(maxRead)),
+          maxRead(maxRead) {
         allocated = std::min(capacity, std::max(expected, maxRead));
         buf.reset(new uint8_t[allocated + kSlack]);
     }
@@ -244,7 +259,8 @@ uint8_t* Inflater::State::stored(uint8_t* out, uint8_t* limit) {
 
 Mode Inflater::State::dynamicHeader() {
     if (!have(14)) return mode = Mode::Truncated;
-    const unsigned literals = (bits & 31) + 257, distances = ((bits >> 5) & 31) + 1, codes = ((bits >> 10) & 15) + 4;
+    const unsigned literals = (bits & 31) + 257, distances = ((bits >> 5) & 31) + 1,
+                   codes = ((bits >> 10) & 15) + 4;
     drop(14);
     if (literals > 286 || distances > 30) return fail("too many length or distance symbols");
 
@@ -255,7 +271,8 @@ Mode Inflater::State::dynamicHeader() {
         drop(3);
     }
     uint32_t codeTable[kCodeLengthTableSize];
-    if (!buildTable(Alphabet::CodeLengths, codeLengths, 19, codeTable)) return fail("invalid code lengths set");
+    if (!buildTable(Alphabet::CodeLengths, codeLengths, 19, codeTable))
+        return fail("invalid code lengths set");
 
     uint8_t lengths[286 + 30];
     const unsigned total = literals + distances;
@@ -313,7 +330,8 @@ uint8_t* Inflater::State::huffman(uint8_t* out, uint8_t* limit) {
             }
             const size_t n = std::min(size_t(pendingLength), size_t(limit - out));
             const uint8_t* src = out - pendingDistance;
-            for (size_t i = 0; i < n; ++i) out[i] = src[i];
+            for (size_t i = 0; i < n; ++i)
+                out[i] = src[i];
             out += n;
             pendingLength -= uint32_t(n);
             if (pendingLength != 0) return out;
@@ -348,7 +366,8 @@ uint8_t* Inflater::State::huffman(uint8_t* out, uint8_t* limit) {
             }
             return out;
         }
-        const uint32_t length = value(e) + uint32_t((bits >> (used + codeLength(e))) & lowBits(consumed(e) - codeLength(e)));
+        const uint32_t length =
+            value(e) + uint32_t((bits >> (used + codeLength(e))) & lowBits(consumed(e) - codeLength(e)));
         drop(used + consumed(e));
 
         refill();
@@ -478,10 +497,18 @@ uint8_t* Inflater::State::fastLoop(uint8_t* out, uint8_t* limit) {
 uint8_t* Inflater::State::run(uint8_t* out, uint8_t* limit) {
     for (;;) {
         switch (mode) {
-        case Mode::Header: header(); break;
-        case Mode::BlockHeader: blockHeader(); break;
-        case Mode::StoredHeader: storedHeader(); break;
-        case Mode::DynamicHeader: dynamicHeader(); break;
+        case Mode::Header:
+            header();
+            break;
+        case Mode::BlockHeader:
+            blockHeader();
+            break;
+        case Mode::StoredHeader:
+            storedHeader();
+            break;
+        case Mode::DynamicHeader:
+            dynamicHeader();
+            break;
         case Mode::Stored:
             out = stored(out, limit);
             if (mode == Mode::Stored) return out; // the output is full
@@ -520,15 +547,23 @@ Inflater::Status Inflater::read(size_t n, const uint8_t*& out, size_t& got) {
     got = size_t(done - start);
     s.pos += got;
     switch (s.mode) {
-    case Mode::Done: return Status::End;
-    case Mode::Truncated: return Status::Truncated;
-    case Mode::Failed: return Status::Error;
-    default: return Status::Full;
+    case Mode::Done:
+        return Status::End;
+    case Mode::Truncated:
+        return Status::Truncated;
+    case Mode::Failed:
+        return Status::Error;
+    default:
+        return Status::Full;
     }
 }
 
-const char* Inflater::message() const { return s_->message; }
+const char* Inflater::message() const {
+    return s_->message;
+}
 
-size_t Inflater::workBytes(size_t maxRead) { return sizeof(State) + State::bufferBytes(maxRead) + kSlack; }
+size_t Inflater::workBytes(size_t maxRead) {
+    return sizeof(State) + State::bufferBytes(maxRead) + kSlack;
+}
 
 } // namespace vell::inflate

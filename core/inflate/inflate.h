@@ -17,7 +17,7 @@
 namespace vell::inflate {
 
 class Inflater {
-public:
+  public:
     enum class Status {
         Full,      // all the bytes asked for; more may follow
         End,       // the stream is complete
@@ -46,7 +46,7 @@ public:
     // Memory the inflater holds besides itself: its output buffer and tables.
     static size_t workBytes(size_t maxRead);
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> s_;
 };

@@ -4,7 +4,9 @@
 
 namespace vell {
 
-bool TCustomIniFile::SectionExists(std::u16string_view Section) { return !ReadSection(Section).empty(); }
+bool TCustomIniFile::SectionExists(std::u16string_view Section) {
+    return !ReadSection(Section).empty();
+}
 
 bool TCustomIniFile::ValueExists(std::u16string_view Section, std::u16string_view Ident) {
     // A missing key answers with whatever default it is given; a present one cannot do so
@@ -44,7 +46,8 @@ void TCustomIniFile::WriteFloat(std::u16string_view Section, std::u16string_view
     WriteString(Section, Ident, ini::FormatFloat(Value));
 }
 
-TDateTime TCustomIniFile::ReadDateTime(std::u16string_view Section, std::u16string_view Ident, TDateTime Default) {
+TDateTime TCustomIniFile::ReadDateTime(std::u16string_view Section, std::u16string_view Ident,
+                                       TDateTime Default) {
     return ini::ParseDateTime(ReadString(Section, Ident, u"")).value_or(Default);
 }
 
@@ -58,7 +61,8 @@ TDateTime TCustomIniFile::ReadDateTimeFromInt(std::u16string_view Section, std::
     return bits ? std::bit_cast<TDateTime>(*bits) : Default;
 }
 
-void TCustomIniFile::WriteDateTimeAsInt(std::u16string_view Section, std::u16string_view Ident, TDateTime Value) {
+void TCustomIniFile::WriteDateTimeAsInt(std::u16string_view Section, std::u16string_view Ident,
+                                        TDateTime Value) {
     WriteString(Section, Ident, ini::FormatInt64(std::bit_cast<int64_t>(Value)));
 }
 

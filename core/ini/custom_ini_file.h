@@ -12,12 +12,13 @@
 namespace vell {
 
 class TCustomIniFile {
-public:
+  public:
     virtual ~TCustomIniFile() = default;
 
     virtual std::u16string ReadString(std::u16string_view Section, std::u16string_view Ident,
                                       std::u16string_view Default) = 0;
-    virtual void WriteString(std::u16string_view Section, std::u16string_view Ident, std::u16string_view Value) = 0;
+    virtual void WriteString(std::u16string_view Section, std::u16string_view Ident,
+                             std::u16string_view Value) = 0;
     // The keys of a section.
     virtual std::vector<std::u16string> ReadSection(std::u16string_view Section) = 0;
     virtual std::vector<std::u16string> ReadSections() = 0;

@@ -95,7 +95,8 @@ void TIniHashedStringList::Put(int Index, const std::u16string& S) {
 int TIniHashedStringList::IndexOf(const std::u16string& S) {
     if (!FLines) {
         FLines = std::make_unique<Index>();
-        for (int i = 0; i < Count(); ++i) FLines->add(KeyOf(Strings(i)), i);
+        for (int i = 0; i < Count(); ++i)
+            FLines->add(KeyOf(Strings(i)), i);
     }
     return FLines->first(KeyOf(S));
 }

@@ -13,7 +13,7 @@
 namespace vell {
 
 class TIniHashedStringList : public TStringListEx {
-public:
+  public:
     TIniHashedStringList();
     ~TIniHashedStringList() override;
 
@@ -32,10 +32,10 @@ public:
     void SetCaseSensitive(bool Value);
     int CompareStrings(const std::u16string& S1, const std::u16string& S2) const override;
 
-protected:
+  protected:
     void Changed() override;
 
-private:
+  private:
     struct Index;
     std::u16string KeyOf(std::u16string_view s) const;
     void IndexAdded(int index);

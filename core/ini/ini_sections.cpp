@@ -54,13 +54,15 @@ void TIniSections::Delete(int index) {
 }
 
 void TIniSections::Clear() {
-    for (int i = 0; i < Count(); ++i) delete &Lines(i);
+    for (int i = 0; i < Count(); ++i)
+        delete &Lines(i);
     list_->Clear();
 }
 
 void TIniSections::SetCaseSensitive(bool value) {
     list_->SetCaseSensitive(value);
-    for (int i = 0; i < Count(); ++i) Lines(i).SetCaseSensitive(value);
+    for (int i = 0; i < Count(); ++i)
+        Lines(i).SetCaseSensitive(value);
 }
 
 void TIniSections::SetStrings(const std::vector<std::u16string>& lines, const LineVisitor& visit) {
@@ -78,22 +80,28 @@ void TIniSections::SetStrings(const std::vector<std::u16string>& lines, const Li
         }
         if (!current) continue;
         std::u16string_view name, value;
-        const int added = splitAtEquals(line, &name, &value) ? current->AddStr(MakeLine(trim(name), trim(value)))
-                                                            : current->AddStr(std::u16string(line));
+        const int added = splitAtEquals(line, &name, &value)
+                              ? current->AddStr(MakeLine(trim(name), trim(value)))
+                              : current->AddStr(std::u16string(line));
         if (visit) visit(i, section, added);
     }
 }
 
-void TIniSections::SetText(std::u16string_view text) { SetStrings(text::splitLines(text)); }
+void TIniSections::SetText(std::u16string_view text) {
+    SetStrings(text::splitLines(text));
+}
 
-void TIniSections::SetBytes(std::span<const uint8_t> bytes) { SetText(text::decodeText(bytes)); }
+void TIniSections::SetBytes(std::span<const uint8_t> bytes) {
+    SetText(text::decodeText(bytes));
+}
 
 std::vector<std::u16string> TIniSections::GetStrings() const {
     std::vector<std::u16string> out;
     for (int i = 0; i < Count(); ++i) {
         out.push_back(u"[" + Name(i) + u"]");
         const auto& lines = Lines(i);
-        for (int k = 0; k < lines.Count(); ++k) out.push_back(lines.Strings(k));
+        for (int k = 0; k < lines.Count(); ++k)
+            out.push_back(lines.Strings(k));
         out.emplace_back();
     }
     return out;
@@ -157,7 +165,8 @@ bool TIniSections::Erase(std::u16string_view section) {
 
 std::vector<std::u16string> TIniSections::SectionNames() const {
     std::vector<std::u16string> out;
-    for (int i = 0; i < Count(); ++i) out.push_back(Name(i));
+    for (int i = 0; i < Count(); ++i)
+        out.push_back(Name(i));
     return out;
 }
 
@@ -175,7 +184,8 @@ std::vector<std::u16string> TIniSections::SectionLines(std::u16string_view secti
     const int s = IndexOf(section);
     if (s < 0) return out;
     const auto& lines = Lines(s);
-    for (int k = 0; k < lines.Count(); ++k) out.push_back(lines.Strings(k));
+    for (int k = 0; k < lines.Count(); ++k)
+        out.push_back(lines.Strings(k));
     return out;
 }
 

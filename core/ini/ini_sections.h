@@ -16,7 +16,7 @@
 namespace vell {
 
 class TIniSections {
-public:
+  public:
     TIniSections();
     ~TIniSections();
     TIniSections(TIniSections&&) noexcept;
@@ -67,7 +67,7 @@ public:
 
     static std::u16string MakeLine(std::u16string_view ident, std::u16string_view value);
 
-private:
+  private:
     // The sections; each line's object is the section's own line list, owned here.
     std::unique_ptr<TIniHashedStringList> list_;
 };

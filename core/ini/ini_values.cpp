@@ -20,19 +20,27 @@ std::optional<std::string> asciiOf(std::u16string_view s) {
     return out;
 }
 
-std::u16string widen(std::string_view s) { return std::u16string(s.begin(), s.end()); }
+std::u16string widen(std::string_view s) {
+    return std::u16string(s.begin(), s.end());
+}
 
-bool isHexPrefix(std::u16string_view s) { return s.size() >= 3 && s[0] == u'0' && (s[1] == u'x' || s[1] == u'X'); }
+bool isHexPrefix(std::u16string_view s) {
+    return s.size() >= 3 && s[0] == u'0' && (s[1] == u'x' || s[1] == u'X');
+}
 
 std::optional<uint64_t> parseHex(std::u16string_view digits, size_t maxDigits) {
     if (digits.empty() || digits.size() > maxDigits) return std::nullopt;
     uint64_t v = 0;
     for (char16_t c : digits) {
         int d;
-        if (c >= u'0' && c <= u'9') d = c - u'0';
-        else if (c >= u'a' && c <= u'f') d = c - u'a' + 10;
-        else if (c >= u'A' && c <= u'F') d = c - u'A' + 10;
-        else return std::nullopt;
+        if (c >= u'0' && c <= u'9')
+            d = c - u'0';
+        else if (c >= u'a' && c <= u'f')
+            d = c - u'a' + 10;
+        else if (c >= u'A' && c <= u'F')
+            d = c - u'A' + 10;
+        else
+            return std::nullopt;
         v = (v << 4) | static_cast<uint64_t>(d);
     }
     return v;
@@ -106,7 +114,9 @@ bool fields(std::u16string_view s, char16_t sep, int min, int max, int width, in
 
 } // namespace
 
-std::u16string FormatInt64(int64_t v) { return widen(std::to_string(v)); }
+std::u16string FormatInt64(int64_t v) {
+    return widen(std::to_string(v));
+}
 
 std::optional<int64_t> ParseInt64(std::u16string_view s) {
     if (isHexPrefix(s)) {
@@ -144,7 +154,8 @@ std::u16string FormatFloat(double v) {
     const bool neg = mant[0] == '-';
     if (neg) mant.erase(0, 1);
     std::string digits = mant.substr(0, 1) + mant.substr(2);
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
     std::string out = neg ? "-" : "";
     if (exp10 >= -5 && exp10 < 15) {
         if (exp10 < 0) {
@@ -152,7 +163,8 @@ std::u16string FormatFloat(double v) {
         } else if (digits.size() <= static_cast<size_t>(exp10) + 1) {
             out += digits + std::string(static_cast<size_t>(exp10) + 1 - digits.size(), '0');
         } else {
-            out += digits.substr(0, static_cast<size_t>(exp10) + 1) + "." + digits.substr(static_cast<size_t>(exp10) + 1);
+            out += digits.substr(0, static_cast<size_t>(exp10) + 1) + "." +
+                   digits.substr(static_cast<size_t>(exp10) + 1);
         }
     } else {
         out += digits.substr(0, 1);
@@ -215,8 +227,8 @@ DateTimeParts DecodeDateTime(TDateTime v) {
 std::u16string FormatDateTime(TDateTime v) {
     const DateTimeParts p = DecodeDateTime(v);
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d:%03d", p.month, p.day, p.year, p.hour, p.minute,
-                  p.second, p.msec);
+    std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d:%03d", p.month, p.day, p.year, p.hour,
+                  p.minute, p.second, p.msec);
     return widen(buf);
 }
 

@@ -6,10 +6,11 @@
 namespace vell {
 
 class TMemIniFile : public TCustomIniFile {
-public:
+  public:
     std::u16string ReadString(std::u16string_view Section, std::u16string_view Ident,
                               std::u16string_view Default) override;
-    void WriteString(std::u16string_view Section, std::u16string_view Ident, std::u16string_view Value) override;
+    void WriteString(std::u16string_view Section, std::u16string_view Ident,
+                     std::u16string_view Value) override;
     std::vector<std::u16string> ReadSection(std::u16string_view Section) override;
     std::vector<std::u16string> ReadSections() override;
     std::vector<std::u16string> ReadSectionValues(std::u16string_view Section) override;
@@ -27,7 +28,7 @@ public:
 
     const TIniSections& Sections() const { return FSections; }
 
-protected:
+  protected:
     TIniSections FSections;
 };
 

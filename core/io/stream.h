@@ -11,14 +11,14 @@
 namespace vell {
 
 class EStreamError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 enum class SeekOrigin { Begin, Current, End };
 
 class TStream {
-public:
+  public:
     virtual ~TStream() = default;
     // Reads up to `count` bytes; returns how many were read.
     virtual int64_t Read(void* buffer, int64_t count) = 0;
@@ -40,7 +40,7 @@ public:
 };
 
 class TMemoryStream : public TStream {
-public:
+  public:
     TMemoryStream() = default;
     explicit TMemoryStream(std::string bytes) : data_(std::move(bytes)) {}
 
@@ -54,7 +54,7 @@ public:
         return {reinterpret_cast<const uint8_t*>(data_.data()), data_.size()};
     }
 
-private:
+  private:
     std::string data_;
     int64_t pos_ = 0;
 };

@@ -26,14 +26,17 @@ bool ParseHexDigits(std::u16string_view s, unsigned& out) {
 }
 
 bool ParseIntText(std::u16string_view s, int& out) {
-    while (!s.empty() && s.front() <= u' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() <= u' ') s.remove_suffix(1);
+    while (!s.empty() && s.front() <= u' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() <= u' ')
+        s.remove_suffix(1);
     bool negative = false;
     if (!s.empty() && (s.front() == u'-' || s.front() == u'+')) {
         negative = s.front() == u'-';
         s.remove_prefix(1);
     }
-    if (!s.empty() && (s.front() == u'$' || (s.size() > 1 && s[0] == u'0' && (s[1] == u'x' || s[1] == u'X')))) {
+    if (!s.empty() &&
+        (s.front() == u'$' || (s.size() > 1 && s[0] == u'0' && (s[1] == u'x' || s[1] == u'X')))) {
         unsigned v;
         if (!ParseHexDigits(s.substr(s.front() == u'$' ? 1 : 2), v)) return false;
         out = int(negative ? 0u - v : v);

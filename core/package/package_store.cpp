@@ -37,9 +37,11 @@ bool splitResourcePath(std::string_view path, std::string& name, std::string& in
     std::replace(p.begin(), p.end(), '\\', '/');
     if (p.size() < 3 || p[0] != ':' || p[1] != '/') return false;
     std::size_t start = 2;
-    while (start < p.size() && p[start] == '/') ++start;
+    while (start < p.size() && p[start] == '/')
+        ++start;
     std::size_t slash = p.find('/', start);
-    name = lowerAscii(std::string_view(p).substr(start, slash == std::string::npos ? std::string::npos : slash - start));
+    name = lowerAscii(
+        std::string_view(p).substr(start, slash == std::string::npos ? std::string::npos : slash - start));
     inner = slash == std::string::npos ? std::string() : p.substr(slash + 1);
     return !name.empty();
 }

@@ -15,7 +15,7 @@
 namespace vell::package {
 
 class PackageStore {
-public:
+  public:
     PackageStore();
     ~PackageStore();
     PackageStore(const PackageStore&) = delete;
@@ -45,7 +45,7 @@ public:
     // "C:\App\Skin\Black.DLL" -> "black".
     static std::string packageName(std::string_view packagePath);
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> s_;
 };

@@ -16,9 +16,17 @@ struct Tables {
 // Built once, on first use, and shared by the whole process.
 const Tables& tables();
 
-inline uint8_t preMul(uint8_t alpha, uint8_t c) { return tables().preMul[alpha << 8 | c]; }
-inline uint8_t unPreMul(uint8_t alpha, uint8_t c) { return tables().unPreMul[alpha << 8 | c]; }
-inline uint8_t screen(uint8_t x, uint8_t y) { return tables().screen[x << 8 | y]; }
-inline uint8_t mul(uint8_t x, uint8_t y) { return tables().mul[x << 8 | y]; }
+inline uint8_t preMul(uint8_t alpha, uint8_t c) {
+    return tables().preMul[alpha << 8 | c];
+}
+inline uint8_t unPreMul(uint8_t alpha, uint8_t c) {
+    return tables().unPreMul[alpha << 8 | c];
+}
+inline uint8_t screen(uint8_t x, uint8_t y) {
+    return tables().screen[x << 8 | y];
+}
+inline uint8_t mul(uint8_t x, uint8_t y) {
+    return tables().mul[x << 8 | y];
+}
 
 } // namespace vell::pixel

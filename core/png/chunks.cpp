@@ -32,17 +32,25 @@ void writeChunk(ByteSink& out, uint32_t type, std::span<const uint8_t> data) {
     out.write(tail, 4);
 }
 
-void writeSignature(ByteSink& out) { out.write(kSignature, 8); }
+void writeSignature(ByteSink& out) {
+    out.write(kSignature, 8);
+}
 
 // ---- IHDR ----------------------------------------------------------------------------
 
 namespace {
 bool validDepth(uint8_t colorType, uint8_t depth) {
     switch (colorType) {
-    case kGrey: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
-    case kIndexed: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
-    case kRgb: case kGreyAlpha: case kRgba: return depth == 8 || depth == 16;
-    default: return false;
+    case kGrey:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    case kIndexed:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    case kRgb:
+    case kGreyAlpha:
+    case kRgba:
+        return depth == 8 || depth == 16;
+    default:
+        return false;
     }
 }
 } // namespace
@@ -57,7 +65,8 @@ Ihdr parseIhdr(std::span<const uint8_t> d) {
     h.compressionMethod = d[10];
     h.filterMethod = d[11];
     h.interlaceMethod = d[12];
-    if (h.width > kMaxDimension || h.height > kMaxDimension) raiseError<image::EPNGSizeExceeds>(msg::kSizeExceeds);
+    if (h.width > kMaxDimension || h.height > kMaxDimension)
+        raiseError<image::EPNGSizeExceeds>(msg::kSizeExceeds);
     if (h.compressionMethod != 0) raiseError<image::EPNGUnknownCompression>(msg::kUnknownCompression);
     if (h.interlaceMethod > 1) raiseError<image::EPNGUnknownInterlace>(msg::kUnknownInterlace);
     // No layout exists for an undefined type/depth pair: refuse it as a damaged header.
@@ -122,7 +131,8 @@ void updateBitTransparency(Transparency& t, uint8_t colorType) {
         t.bitTransparency = true;
     } else if (colorType == kIndexed) {
         int notOpaque = 0;
-        for (uint16_t i = 0; i < t.size; ++i) notOpaque += t.values[i] != 255;
+        for (uint16_t i = 0; i < t.size; ++i)
+            notOpaque += t.values[i] != 255;
         t.bitTransparency = notOpaque == 1;
     }
 }
@@ -138,7 +148,8 @@ Transparency parseTrns(std::span<const uint8_t> d, uint8_t colorType) {
 
 std::vector<uint8_t> serializeTrns(const Transparency& t, const Ihdr* header) {
     std::vector<uint8_t> d(t.values, t.values + t.size);
-    if (header && header->colorType == kGrey && header->bitDepth == 2 && d.size() >= 2 && d[0] == 0 && d[1] < 4)
+    if (header && header->colorType == kGrey && header->bitDepth == 2 && d.size() >= 2 && d[0] == 0 &&
+        d[1] < 4)
         d[1] = uint8_t(d[1] * 5);
     return d;
 }
@@ -153,7 +164,8 @@ uint32_t transparentColor(const Transparency& t, const Ihdr& h, std::span<const 
         const uint32_t index = h.bitDepth == 16 ? sample >> 8 : sample;
         return index < table.size() ? table[index].r * 0x010101u : kNone;
     }
-    case kRgb: case kRgba: {
+    case kRgb:
+    case kRgba: {
         if (t.size < 6) return kNone;
         // 8-bit samples sit in the low byte of each 16-bit field, 16-bit ones are read by
         // their high byte; the setter below writes the same places.
@@ -213,14 +225,16 @@ std::array<uint8_t, 4> serializeGama(uint32_t gamma) {
 }
 
 void buildGammaTables(uint32_t g, uint8_t gamma[256], uint8_t inverse[256]) {
-    for (int i = 0; i < 256; ++i) gamma[i] = inverse[i] = uint8_t(i);
+    for (int i = 0; i < 256; ++i)
+        gamma[i] = inverse[i] = uint8_t(i);
     if (g == 0) return;
     const double exponent = 1.0 / (double(g) / 100000.0 * 2.2);
     for (int i = 0; i < 256; ++i) {
         const double v = std::nearbyint(255.0 * std::pow(i / 255.0, exponent)); // halves to even
         gamma[i] = uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
     }
-    for (int i = 0; i < 256; ++i) inverse[gamma[i]] = uint8_t(i);
+    for (int i = 0; i < 256; ++i)
+        inverse[gamma[i]] = uint8_t(i);
 }
 
 // ---- pHYs, tIME ---------------------------------------------------------------------
@@ -324,8 +338,8 @@ std::optional<std::vector<uint8_t>> serializeZtxt(const TextChunk& t, int level)
     const std::string& text = t.text.empty() ? std::string(" ") : t.text;
     uLongf size = compressBound(uLong(text.size()));
     std::vector<uint8_t> packed(size);
-    if (compress2(packed.data(), &size, reinterpret_cast<const Bytef*>(text.data()), uLong(text.size()), level) !=
-        Z_OK)
+    if (compress2(packed.data(), &size, reinterpret_cast<const Bytef*>(text.data()), uLong(text.size()),
+                  level) != Z_OK)
         return std::nullopt;
     std::vector<uint8_t> d(t.keyword.begin(), t.keyword.end());
     d.push_back(0);
@@ -350,7 +364,8 @@ std::vector<std::string> splitLines(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {
         size_t j = i;
-        while (j < text.size() && text[j] != '\r' && text[j] != '\n') ++j;
+        while (j < text.size() && text[j] != '\r' && text[j] != '\n')
+            ++j;
         lines.emplace_back(text.substr(i, j - i));
         if (j < text.size() && text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
         i = j + 1;
@@ -368,8 +383,10 @@ std::optional<long> numberOf(const std::vector<std::string>& lines, std::string_
     for (const std::string& line : lines) {
         if (!equalNoCase(lineName(line), name)) continue;
         std::string_view v = std::string_view(line).substr(name.size() + 1);
-        while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
-        while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
+        while (!v.empty() && (v.front() == ' ' || v.front() == '\t'))
+            v.remove_prefix(1);
+        while (!v.empty() && (v.back() == ' ' || v.back() == '\t'))
+            v.remove_suffix(1);
         bool negative = false;
         if (!v.empty() && (v.front() == '-' || v.front() == '+')) {
             negative = v.front() == '-';
@@ -386,16 +403,19 @@ std::optional<long> numberOf(const std::vector<std::string>& lines, std::string_
     return std::nullopt;
 }
 
-constexpr std::string_view kDevur = "DEVUR", kSmoothFilter = "SmoothFilter", kAlphaBlendValue = "AlphaBlendValue",
-                           kGrayMode = "GrayMode";
+constexpr std::string_view kDevur = "DEVUR", kSmoothFilter = "SmoothFilter",
+                           kAlphaBlendValue = "AlphaBlendValue", kGrayMode = "GrayMode";
 } // namespace
 
-bool isDevurKeyword(std::string_view keyword) { return equalNoCase(keyword, kDevur); }
+bool isDevurKeyword(std::string_view keyword) {
+    return equalNoCase(keyword, kDevur);
+}
 
 DrawProperties readDevur(std::string_view text, DrawProperties current) {
     const auto lines = splitLines(text);
     // An opacity outside a byte is treated like a missing entry rather than wrapped.
-    if (auto v = numberOf(lines, kAlphaBlendValue); v && *v >= 0 && *v <= 255) current.alphaBlendValue = uint8_t(*v);
+    if (auto v = numberOf(lines, kAlphaBlendValue); v && *v >= 0 && *v <= 255)
+        current.alphaBlendValue = uint8_t(*v);
     if (auto v = numberOf(lines, kGrayMode)) current.grayMode = *v != 0;
     if (auto v = numberOf(lines, kSmoothFilter)) current.smoothFilter = *v >= 0 && *v <= 2 ? uint8_t(*v) : 0;
     return current;
@@ -420,7 +440,8 @@ TextChunk writeDevur(const TextChunk& t, const DrawProperties& props) {
     set(kGrayMode, !props.grayMode, "1");
     TextChunk out;
     out.keyword = props.isDefault() ? t.keyword : std::string(kDevur);
-    for (const std::string& line : lines) out.text += line + "\r\n";
+    for (const std::string& line : lines)
+        out.text += line + "\r\n";
     return out;
 }
 

@@ -17,17 +17,17 @@ namespace vell::png {
 
 // ---- output --------------------------------------------------------------------------
 class ByteSink {
-public:
+  public:
     virtual ~ByteSink() = default;
     virtual void write(const void* data, size_t size) = 0;
 };
 
 class VectorSink final : public ByteSink {
-public:
+  public:
     explicit VectorSink(std::vector<uint8_t>& out) : out_(out) {}
     void write(const void* data, size_t size) override;
 
-private:
+  private:
     std::vector<uint8_t>& out_;
 };
 
@@ -62,8 +62,8 @@ uint32_t buildColorTable(const Ihdr& h, const Palette* palette, const uint8_t ga
 
 // ---- tRNS ----------------------------------------------------------------------------
 struct Transparency {
-    uint8_t values[256];      // raw chunk data (PaletteValues); 255 beyond `size`
-    uint16_t size = 0;        // bytes kept, at most 256
+    uint8_t values[256]; // raw chunk data (PaletteValues); 255 beyond `size`
+    uint16_t size = 0;   // bytes kept, at most 256
     bool bitTransparency = false;
     Transparency() { std::fill(values, values + 256, uint8_t(255)); }
 };

@@ -13,9 +13,9 @@ namespace vell::png {
 struct BgraImage {
     uint32_t width = 0;
     uint32_t height = 0;
-    std::vector<uint8_t> pixels; // width * 4 bytes per row, premultiplied BGRA
-    Ihdr header;                 // as read from the file
-    bool hasImageData = false;   // an IDAT was found
+    std::vector<uint8_t> pixels;                // width * 4 bytes per row, premultiplied BGRA
+    Ihdr header;                                // as read from the file
+    bool hasImageData = false;                  // an IDAT was found
     DecodeResult data = DecodeResult::Complete; // how its image data decoded
 };
 

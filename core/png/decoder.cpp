@@ -20,7 +20,7 @@ namespace {
 // Collects the data of the consecutive IDAT chunks, each checked against its CRC, so that
 // inflate gets it in one piece. Data spread over several chunks is copied together once.
 class IdatInput {
-public:
+  public:
     IdatInput(std::span<const uint8_t> data, uint32_t firstSize) {
         std::vector<std::span<const uint8_t>> parts;
         size_t at = 0, length = firstSize;
@@ -49,7 +49,8 @@ public:
         if (parts.size() == 1) {
             whole_ = parts[0];
         } else {
-            for (const auto& p : parts) copy_.insert(copy_.end(), p.begin(), p.end());
+            for (const auto& p : parts)
+                copy_.insert(copy_.end(), p.begin(), p.end());
             whole_ = copy_;
         }
     }
@@ -64,7 +65,7 @@ public:
         if (!badCrc_ && missing_) raiseError<image::EPNGMissingMultipleIDAT>(msg::kMissingMultipleIdat);
     }
 
-private:
+  private:
     std::span<const uint8_t> whole_;
     std::vector<uint8_t> copy_;
     bool badCrc_ = false;
@@ -75,7 +76,7 @@ enum class FillStatus { Full, End, Damaged };
 
 // The inflated image data in batches of rows, with the errors of the chunks around it.
 class RawRows {
-public:
+  public:
     RawRows(std::span<const uint8_t> data, uint32_t firstSize, bool strict, size_t maxRead, size_t total)
         : input_(data, firstSize), inflater_(input_.whole(), maxRead, total), strict_(strict) {}
 
@@ -98,7 +99,7 @@ public:
         }
     }
 
-private:
+  private:
     IdatInput input_;
     inflate::Inflater inflater_;
     bool strict_;
@@ -115,7 +116,8 @@ constexpr Pass kWhole = {0, 0, 1, 1};
 void scatter(const uint8_t* src, uint32_t count, const Pass& p, uint32_t bitsPerPixel, uint8_t* dst) {
     if (bitsPerPixel >= 8) {
         const uint32_t bpp = bitsPerPixel / 8;
-        for (uint32_t i = 0, x = p.x0; i < count; ++i, x += p.dx) std::memcpy(dst + size_t(x) * bpp, src + size_t(i) * bpp, bpp);
+        for (uint32_t i = 0, x = p.x0; i < count; ++i, x += p.dx)
+            std::memcpy(dst + size_t(x) * bpp, src + size_t(i) * bpp, bpp);
         return;
     }
     const uint32_t mask = (1u << bitsPerPixel) - 1;
@@ -152,13 +154,14 @@ DecodeResult decodeImageData(const Ihdr& h, std::span<const uint8_t> data, uint3
 
     // Work memory: the inflater's batch of rows with its window, two unfiltered rows, and
     // for Adam7 the raw image or one converted pass row.
-    const uint32_t batchRows = std::min<uint32_t>(h.height, std::max<uint32_t>(2, (1u << 18) / (fullRow + 1)));
+    const uint32_t batchRows =
+        std::min<uint32_t>(h.height, std::max<uint32_t>(2, (1u << 18) / (fullRow + 1)));
     const size_t batchBytes = size_t(batchRows) * (fullRow + 1);
     uint64_t work = inflate::Inflater::workBytes(batchBytes) + uint64_t(fullRow) * 3;
     if (interlaced) work += packed ? uint64_t(fullRow) * h.height : uint64_t(layout.stride) * 2 + h.width;
     if (pixelStoreBytes(h, layout) + work > options.limits.maxPixelBytes)
-        raiseError<image::EPNGOutMemory>(std::string(msg::kOverLimit) + ", Size=" +
-                                         std::to_string(pixelStoreBytes(h, layout) + work));
+        raiseError<image::EPNGOutMemory>(std::string(msg::kOverLimit) +
+                                         ", Size=" + std::to_string(pixelStoreBytes(h, layout) + work));
 
     const RowConverter convert(h, layout, options.gamma, options.palette, options.transparency);
     auto convertRow = [&](const uint8_t* raw, uint32_t y) {
@@ -190,7 +193,9 @@ DecodeResult decodeImageData(const Ihdr& h, std::span<const uint8_t> data, uint3
         uint8_t* al = target.alpha ? target.alpha + size_t(y) * h.width : nullptr;
         for (uint32_t i = 0, x = pass.x0; i < width; ++i, x += pass.dx) {
             std::memcpy(px + size_t(x) * pixelBytes, passPixels.data() + size_t(i) * pixelBytes, pixelBytes);
-            if (ex) std::memcpy(ex + size_t(x) * pixelBytes, passExtra.data() + size_t(i) * pixelBytes, pixelBytes);
+            if (ex)
+                std::memcpy(ex + size_t(x) * pixelBytes, passExtra.data() + size_t(i) * pixelBytes,
+                            pixelBytes);
             if (al) al[x] = passAlpha[i];
         }
     };
@@ -242,7 +247,8 @@ DecodeResult decodeImageData(const Ihdr& h, std::span<const uint8_t> data, uint3
     if (!interlaced) {
         zeroRows(h, target, rowsConverted);
     } else if (packed) {
-        for (uint32_t y = 0; y < h.height; ++y) convertRow(image.data() + size_t(y) * fullRow, y);
+        for (uint32_t y = 0; y < h.height; ++y)
+            convertRow(image.data() + size_t(y) * fullRow, y);
     }
     return status == FillStatus::Full ? DecodeResult::Complete : DecodeResult::Truncated;
 }

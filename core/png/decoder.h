@@ -20,10 +20,10 @@ struct DecodeTarget {
 };
 
 struct DecodeOptions {
-    const uint8_t* gamma = nullptr;          // 256 entries; null = identity
-    const Palette* palette = nullptr;        // PremultipliedBgra of type 3
+    const uint8_t* gamma = nullptr;             // 256 entries; null = identity
+    const Palette* palette = nullptr;           // PremultipliedBgra of type 3
     const Transparency* transparency = nullptr; // PremultipliedBgra of types 0, 2, 3
-    bool strictChecks = false;               // raise on CRC and inflate errors instead of zeroing
+    bool strictChecks = false;                  // raise on CRC and inflate errors instead of zeroing
     Limits limits;
 };
 

@@ -18,13 +18,14 @@ namespace {
 // Repeats within the filtered row: positions j >= 2 equal to the byte one or two before.
 uint32_t score(const uint8_t* f, size_t n) {
     uint32_t s = 0;
-    for (size_t j = 2; j < n; ++j) s += f[j] == f[j - 1] || f[j] == f[j - 2];
+    for (size_t j = 2; j < n; ++j)
+        s += f[j] == f[j - 1] || f[j] == f[j - 2];
     return s;
 }
 
 // Deflates into chunks of exactly `size` bytes (the last one shorter).
 class IdatWriter {
-public:
+  public:
     IdatWriter(ByteSink& out, int level, uint32_t size) : out_(out), buffer_(size) {
         if (deflateInit(&z_, level) != Z_OK)
             image::raiseError<image::EPNGZLIBError>(std::string(msg::kZlibError) + "deflateInit");
@@ -48,7 +49,7 @@ public:
         if (finish && z_.avail_out != buffer_.size()) emit(buffer_.size() - z_.avail_out);
     }
 
-private:
+  private:
     void emit(size_t n) {
         writeChunk(out_, kIDAT, {buffer_.data(), n});
         z_.next_out = buffer_.data();
@@ -70,7 +71,8 @@ constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 
 void gather(const uint8_t* src, uint32_t count, const Pass& p, uint32_t bitsPerPixel, uint8_t* dst) {
     if (bitsPerPixel >= 8) {
         const uint32_t bpp = bitsPerPixel / 8;
-        for (uint32_t i = 0, x = p.x0; i < count; ++i, x += p.dx) std::memcpy(dst + size_t(i) * bpp, src + size_t(x) * bpp, bpp);
+        for (uint32_t i = 0, x = p.x0; i < count; ++i, x += p.dx)
+            std::memcpy(dst + size_t(i) * bpp, src + size_t(x) * bpp, bpp);
         return;
     }
     std::memset(dst, 0, (size_t(count) * bitsPerPixel + 7) / 8);
@@ -87,7 +89,7 @@ void gather(const uint8_t* src, uint32_t count, const Pass& p, uint32_t bitsPerP
 namespace {
 // `candidate` is scratch space kept by the caller across rows.
 uint8_t choose(std::span<const uint8_t> row, const uint8_t* prev, uint32_t bpp, uint8_t filters, uint8_t* out,
-              std::vector<uint8_t>& candidate) {
+               std::vector<uint8_t>& candidate) {
     const size_t n = row.size();
     filters &= 0x1F;
     if (filters == 0 || filters == kFilterNone) {
@@ -117,7 +119,8 @@ uint8_t choose(std::span<const uint8_t> row, const uint8_t* prev, uint32_t bpp, 
 }
 } // namespace
 
-uint8_t chooseFilter(std::span<const uint8_t> row, const uint8_t* prev, uint32_t bpp, uint8_t filters, uint8_t* out) {
+uint8_t chooseFilter(std::span<const uint8_t> row, const uint8_t* prev, uint32_t bpp, uint8_t filters,
+                     uint8_t* out) {
     std::vector<uint8_t> candidate;
     return choose(row, prev, bpp, filters, out, candidate);
 }
@@ -128,7 +131,8 @@ void encodeImageData(const Ihdr& h, const EncodeSource& src, const EncodeOptions
         file.bitDepth = 4;
         file.interlaceMethod = 0;
     }
-    const uint32_t size = options.maxIdatSize == 0 ? 65535 : std::min<uint32_t>(options.maxIdatSize, 0x7FFFFFFF);
+    const uint32_t size =
+        options.maxIdatSize == 0 ? 65535 : std::min<uint32_t>(options.maxIdatSize, 0x7FFFFFFF);
     IdatWriter writer(out, options.compressionLevel, size);
     if (h.width == 0 || h.height == 0) {
         writer.write(nullptr, 0, true);
@@ -163,7 +167,8 @@ void encodeImageData(const Ihdr& h, const EncodeSource& src, const EncodeOptions
             }
             const size_t at = pending.size();
             pending.resize(at + 1 + rowBytes);
-            pending[at] = choose({row, rowBytes}, prev.data(), bpp, options.filters, pending.data() + at + 1, candidate);
+            pending[at] = choose({row, rowBytes}, prev.data(), bpp, options.filters, pending.data() + at + 1,
+                                 candidate);
             std::memcpy(prev.data(), row, rowBytes);
             if (pending.size() >= (size_t(1) << 16)) {
                 writer.write(pending.data(), pending.size(), false);

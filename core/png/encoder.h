@@ -25,9 +25,9 @@ struct EncodeSource {
 };
 
 struct EncodeOptions {
-    uint8_t filters = kFilterSub;     // {} or {None}: None; one filter: that one; else the best score
-    int compressionLevel = 1;         // zlib level 0..9
-    uint32_t maxIdatSize = 65535;     // every IDAT but the last has exactly this size
+    uint8_t filters = kFilterSub;          // {} or {None}: None; one filter: that one; else the best score
+    int compressionLevel = 1;              // zlib level 0..9
+    uint32_t maxIdatSize = 65535;          // every IDAT but the last has exactly this size
     const uint8_t* inverseGamma = nullptr; // 256 entries; null = identity
 };
 

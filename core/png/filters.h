@@ -12,7 +12,8 @@ enum FilterType : uint8_t { kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth =
 // place) or a row apart from it; `prev` is the previous unfiltered row (zeros for the
 // first row of a pass), `bpp` the filter offset. False for a type above 4.
 bool unfilterRow(uint8_t type, const uint8_t* src, uint8_t* row, const uint8_t* prev, size_t n, uint32_t bpp);
-bool unfilterRowPlain(uint8_t type, const uint8_t* src, uint8_t* row, const uint8_t* prev, size_t n, uint32_t bpp);
+bool unfilterRowPlain(uint8_t type, const uint8_t* src, uint8_t* row, const uint8_t* prev, size_t n,
+                      uint32_t bpp);
 
 // Applies filter `type` (1..4) to the raw row `row` into `out`.
 void filterRow(uint8_t type, const uint8_t* row, const uint8_t* prev, size_t n, uint32_t bpp, uint8_t* out);

@@ -9,8 +9,16 @@ namespace vell::png {
 
 bool isKnownChunk(uint32_t type) {
     switch (type) {
-    case kIEND: case kIHDR: case kIDAT: case kPLTE: case kGAMA:
-    case kTRNS: case kPHYS: case kTIME: case kTEXT: case kZTXT:
+    case kIEND:
+    case kIHDR:
+    case kIDAT:
+    case kPLTE:
+    case kGAMA:
+    case kTRNS:
+    case kPHYS:
+    case kTIME:
+    case kTEXT:
+    case kZTXT:
         return true;
     default:
         return false;
@@ -20,10 +28,14 @@ bool isKnownChunk(uint32_t type) {
 namespace {
 uint32_t channels(uint8_t colorType) {
     switch (colorType) {
-    case kRgb: return 3;
-    case kGreyAlpha: return 2;
-    case kRgba: return 4;
-    default: return 1;
+    case kRgb:
+        return 3;
+    case kGreyAlpha:
+        return 2;
+    case kRgba:
+        return 4;
+    default:
+        return 1;
     }
 }
 } // namespace
@@ -88,7 +100,8 @@ uint64_t pixelStoreBytes(const Ihdr& h, const Layout& l) {
 void checkPixelLimit(const Ihdr& h, const Layout& layout, const Limits& limits) {
     const uint64_t size = pixelStoreBytes(h, layout);
     if (size > limits.maxPixelBytes)
-        image::raiseError<image::EPNGOutMemory>(std::string(msg::kOverLimit) + ", Size=" + std::to_string(size));
+        image::raiseError<image::EPNGOutMemory>(std::string(msg::kOverLimit) +
+                                                ", Size=" + std::to_string(size));
 }
 
 } // namespace vell::png

@@ -12,8 +12,8 @@ inline constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A,
 
 // A chunk name as the big-endian 32-bit value of its four characters.
 constexpr uint32_t chunkType(const char (&name)[5]) {
-    return uint32_t(uint8_t(name[0])) << 24 | uint32_t(uint8_t(name[1])) << 16 | uint32_t(uint8_t(name[2])) << 8 |
-           uint32_t(uint8_t(name[3]));
+    return uint32_t(uint8_t(name[0])) << 24 | uint32_t(uint8_t(name[1])) << 16 |
+           uint32_t(uint8_t(name[2])) << 8 | uint32_t(uint8_t(name[3]));
 }
 inline constexpr uint32_t kIHDR = chunkType("IHDR"), kPLTE = chunkType("PLTE"), kIDAT = chunkType("IDAT"),
                           kIEND = chunkType("IEND"), kTRNS = chunkType("tRNS"), kGAMA = chunkType("gAMA"),
@@ -24,7 +24,9 @@ inline constexpr uint32_t kIHDR = chunkType("IHDR"), kPLTE = chunkType("PLTE"), 
 // byte when ancillary and refused when critical.
 bool isKnownChunk(uint32_t type);
 // Critical: bit 5 of the first name byte is clear (upper-case first letter).
-constexpr bool isCriticalChunk(uint32_t type) { return (type & 0x20000000u) == 0; }
+constexpr bool isCriticalChunk(uint32_t type) {
+    return (type & 0x20000000u) == 0;
+}
 
 inline uint32_t readBE32(const uint8_t* p) {
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];

@@ -11,7 +11,8 @@ namespace vell::png {
 
 using image::raiseError;
 
-ChunkReader::ChunkReader(std::span<const uint8_t> file, bool strictChecks) : file_(file), strict_(strictChecks) {
+ChunkReader::ChunkReader(std::span<const uint8_t> file, bool strictChecks)
+    : file_(file), strict_(strictChecks) {
     if (file.size() < 8 || std::memcmp(file.data(), kSignature, 8) != 0)
         raiseError<image::EPNGInvalidFileHeader>(msg::kInvalidFileHeader);
 }
@@ -60,8 +61,9 @@ bool ChunkReader::next(Chunk& chunk) {
             return true;
         }
         const bool complete = length <= avail && avail - length >= 4;
-        const bool crcOk = complete && checksum::crc32Update(checksum::crc32(base + pos_ + 4, 4), base + dataAt,
-                                                             length) == readBE32(base + dataAt + length);
+        const bool crcOk =
+            complete && checksum::crc32Update(checksum::crc32(base + pos_ + 4, 4), base + dataAt, length) ==
+                            readBE32(base + dataAt + length);
         if (!crcOk) {
             if (strict_) raiseError<image::EPngInvalidCRC>(msg::kInvalidCrc);
             stop_ = Stop::BadCrc;

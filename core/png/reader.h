@@ -19,9 +19,9 @@
 namespace vell::png {
 
 struct Chunk {
-    uint32_t type = 0;              // name as a big-endian value (see chunkType)
-    char name[5] = {};              // the four name characters, zero-terminated
-    std::span<const uint8_t> data;  // the chunk's data (for IDAT: the first IDAT's data)
+    uint32_t type = 0;             // name as a big-endian value (see chunkType)
+    char name[5] = {};             // the four name characters, zero-terminated
+    std::span<const uint8_t> data; // the chunk's data (for IDAT: the first IDAT's data)
     // IDAT only. The run starts at the first IDAT's data and ends after the CRC of the last
     // consecutive IDAT chunk (lengths, names and CRCs of the others included): the bytes
     // kept undecoded and shared. `tail` starts at the same byte and runs to the end of the
@@ -32,7 +32,7 @@ struct Chunk {
 };
 
 class ChunkReader {
-public:
+  public:
     enum class Stop { None, Iend, EndOfStream, BadCrc };
 
     // `file` must outlive the reader and the chunks it hands out.
@@ -42,7 +42,7 @@ public:
     bool next(Chunk& chunk);
     Stop stop() const { return stop_; }
 
-private:
+  private:
     std::span<const uint8_t> file_;
     size_t pos_ = 8;
     bool strict_ = false;

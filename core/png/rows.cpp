@@ -12,15 +12,18 @@
 namespace vell::png {
 
 enum class RowConverter::Kind : uint8_t {
-    Copy,       // indices of 1, 4, 8 bits
-    Nibbles,    // 2-bit samples to 4-bit nibbles
-    Grey16,     // high bytes to pixels, low bytes to the extra plane
-    Rgb,        // 8/16 bit colour to 24-bit BGR (16: low bytes to the extra plane)
-    GreyAlpha,  // grey to pixels, alpha to its plane (16: low grey bytes to the extra plane)
-    Rgba24,     // colour to 24-bit BGR, alpha to its plane
-    Rgba32,     // colour to 32-bit BGRA
-    BgraLut,    // PremultipliedBgra from samples of up to 8 bits through lut_
-    BgraGrey16, BgraRgb, BgraGreyAlpha, BgraRgba,
+    Copy,      // indices of 1, 4, 8 bits
+    Nibbles,   // 2-bit samples to 4-bit nibbles
+    Grey16,    // high bytes to pixels, low bytes to the extra plane
+    Rgb,       // 8/16 bit colour to 24-bit BGR (16: low bytes to the extra plane)
+    GreyAlpha, // grey to pixels, alpha to its plane (16: low grey bytes to the extra plane)
+    Rgba24,    // colour to 24-bit BGR, alpha to its plane
+    Rgba32,    // colour to 32-bit BGRA
+    BgraLut,   // PremultipliedBgra from samples of up to 8 bits through lut_
+    BgraGrey16,
+    BgraRgb,
+    BgraGreyAlpha,
+    BgraRgba,
 };
 
 namespace {
@@ -28,7 +31,9 @@ namespace {
 inline uint32_t pack(uint8_t b, uint8_t g, uint8_t r, uint8_t a) {
     return uint32_t(b) | uint32_t(g) << 8 | uint32_t(r) << 16 | uint32_t(a) << 24;
 }
-inline void put32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+inline void put32(uint8_t* p, uint32_t v) {
+    std::memcpy(p, &v, 4);
+}
 
 // RGBA to BGRA for whole rows (swaps bytes 0 and 2 of every pixel).
 void swizzleRgba(const uint8_t* src, uint8_t* dst, uint32_t n) {
@@ -38,7 +43,8 @@ void swizzleRgba(const uint8_t* src, uint8_t* dst, uint32_t n) {
     const __m128i lo = _mm_set1_epi32(0xFF);
     for (; i + 4 <= n; i += 4) {
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * 4));
-        const __m128i rb = _mm_or_si128(_mm_and_si128(_mm_srli_epi32(x, 16), lo), _mm_slli_epi32(_mm_and_si128(x, lo), 16));
+        const __m128i rb =
+            _mm_or_si128(_mm_and_si128(_mm_srli_epi32(x, 16), lo), _mm_slli_epi32(_mm_and_si128(x, lo), 16));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i * 4), _mm_or_si128(_mm_and_si128(x, ga), rb));
     }
 #endif
@@ -128,12 +134,18 @@ RowConverter::RowConverter(const Ihdr& h, const Layout& layout, const uint8_t* g
         }
         return;
     }
-    kind_ = t == kGrey ? Kind::BgraGrey16 : t == kRgb ? Kind::BgraRgb : t == kGreyAlpha ? Kind::BgraGreyAlpha : Kind::BgraRgba;
+    kind_ = t == kGrey        ? Kind::BgraGrey16
+            : t == kRgb       ? Kind::BgraRgb
+            : t == kGreyAlpha ? Kind::BgraGreyAlpha
+                              : Kind::BgraRgba;
 }
 
-bool RowConverter::rawIsLayout() const { return kind_ == Kind::Copy && (uint64_t(h_.width) * h_.bitDepth) % 8 == 0; }
+bool RowConverter::rawIsLayout() const {
+    return kind_ == Kind::Copy && (uint64_t(h_.width) * h_.bitDepth) % 8 == 0;
+}
 
-void RowConverter::toLayout(const uint8_t* raw, uint32_t w, uint8_t* px, uint8_t* alpha, uint8_t* extra) const {
+void RowConverter::toLayout(const uint8_t* raw, uint32_t w, uint8_t* px, uint8_t* alpha,
+                            uint8_t* extra) const {
     const uint8_t* g = gamma_;
     const bool deep = h_.bitDepth == 16;
     const uint32_t step = deep ? 2 : 1; // bytes per sample; the high byte comes first
@@ -192,16 +204,19 @@ void RowConverter::toLayout(const uint8_t* raw, uint32_t w, uint8_t* px, uint8_t
         if (!deep && identity_) {
             swizzleRgba(raw, px, w);
             if (alpha)
-                for (uint32_t x = 0; x < w; ++x) alpha[x] = raw[4 * x + 3];
+                for (uint32_t x = 0; x < w; ++x)
+                    alpha[x] = raw[4 * x + 3];
             break;
         }
         colourRow(raw, w, deep, true, 4, g, px, alpha, extra);
         break;
     case Kind::BgraLut:
         if (h_.bitDepth == 8) {
-            for (uint32_t x = 0; x < w; ++x) put32(px + 4 * x, lut_[raw[x]]);
+            for (uint32_t x = 0; x < w; ++x)
+                put32(px + 4 * x, lut_[raw[x]]);
         } else {
-            for (uint32_t x = 0; x < w; ++x) put32(px + 4 * x, lut_[sampleAt(raw, x, h_.bitDepth)]);
+            for (uint32_t x = 0; x < w; ++x)
+                put32(px + 4 * x, lut_[sampleAt(raw, x, h_.bitDepth)]);
         }
         break;
     case Kind::BgraGrey16:
@@ -213,7 +228,8 @@ void RowConverter::toLayout(const uint8_t* raw, uint32_t w, uint8_t* px, uint8_t
         break;
     case Kind::BgraRgb:
         if (!deep && identity_ && !hasKey_) {
-            for (uint32_t x = 0; x < w; ++x, raw += 3) put32(px + 4 * x, pack(raw[2], raw[1], raw[0], 255));
+            for (uint32_t x = 0; x < w; ++x, raw += 3)
+                put32(px + 4 * x, pack(raw[2], raw[1], raw[0], 255));
             break;
         }
         for (uint32_t x = 0; x < w; ++x, raw += 3 * step) {
@@ -248,8 +264,8 @@ void RowConverter::toLayout(const uint8_t* raw, uint32_t w, uint8_t* px, uint8_t
     }
 }
 
-void fromLayout(const Ihdr& h, const Layout& layout, const uint8_t* inv, const uint8_t* px, const uint8_t* alpha,
-                const uint8_t* extra, uint8_t* raw) {
+void fromLayout(const Ihdr& h, const Layout& layout, const uint8_t* inv, const uint8_t* px,
+                const uint8_t* alpha, const uint8_t* extra, uint8_t* raw) {
     const uint32_t w = h.width;
     const bool deep = h.bitDepth == 16;
     if (!inv && !deep && h.colorType == kRgba && layout.bitCount == 32) {
@@ -258,11 +274,13 @@ void fromLayout(const Ihdr& h, const Layout& layout, const uint8_t* inv, const u
     }
     uint8_t ident[256];
     if (!inv) {
-        for (int i = 0; i < 256; ++i) ident[i] = uint8_t(i);
+        for (int i = 0; i < 256; ++i)
+            ident[i] = uint8_t(i);
         inv = ident;
     }
     switch (h.colorType) {
-    case kGrey: case kIndexed:
+    case kGrey:
+    case kIndexed:
         if (deep) {
             for (uint32_t x = 0; x < w; ++x) {
                 raw[2 * x] = px[x];
@@ -299,7 +317,8 @@ void fromLayout(const Ihdr& h, const Layout& layout, const uint8_t* inv, const u
             }
         }
         break;
-    case kRgb: case kRgba: {
+    case kRgb:
+    case kRgba: {
         const bool hasAlpha = h.colorType == kRgba;
         const uint32_t pxStep = layout.bitCount / 8;
         const uint32_t out = (hasAlpha ? 4 : 3) * (deep ? 2 : 1);

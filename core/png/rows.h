@@ -9,7 +9,7 @@
 namespace vell::png {
 
 class RowConverter {
-public:
+  public:
     // `gamma`: 256 entries or null (identity). Palette and transparency are used by the
     // PremultipliedBgra layout only.
     RowConverter(const Ihdr& h, const Layout& layout, const uint8_t* gamma, const Palette* palette,
@@ -25,14 +25,14 @@ public:
     // The same for a row of `width` pixels (an Adam7 pass row).
     void toLayout(const uint8_t* raw, uint32_t width, uint8_t* pixels, uint8_t* alpha, uint8_t* extra) const;
 
-private:
+  private:
     enum class Kind : uint8_t;
     Ihdr h_;
     Layout layout_;
     Kind kind_;
     bool identity_ = true;
     uint8_t gamma_[256];
-    uint32_t lut_[256];   // premultiplied BGRA for sample values of indexed and grey rows
+    uint32_t lut_[256];    // premultiplied BGRA for sample values of indexed and grey rows
     uint16_t key_[3] = {}; // transparent sample values of types 0 and 2
     bool hasKey_ = false;
 };

@@ -36,16 +36,18 @@ struct Cursor {
     }
 };
 
-bool isLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+bool isLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
 
 } // namespace
 
 PlayList compilePlayScript(std::u16string_view script, int& duration, bool durationCustom) {
     PlayList list;
     auto& e = list.entries;
-    int n = 0;             // frames in the current group
-    std::size_t g = 0;     // where the current group begins
-    int t = 0;             // jump target of the next range
+    int n = 0;         // frames in the current group
+    std::size_t g = 0; // where the current group begins
+    int t = 0;         // jump target of the next range
     bool haveFirst = false;
     int firstDuration = 0; // the first group's duration
 
@@ -68,7 +70,8 @@ PlayList compilePlayScript(std::u16string_view script, int& duration, bool durat
         if (c.atEnd()) break;
         if (isLetter(c.peek())) {
             std::size_t start = c.pos;
-            while (isLetter(c.peek())) ++c.pos;
+            while (isLetter(c.peek()))
+                ++c.pos;
             std::u16string_view key = script.substr(start, c.pos - start);
             if ((key != u"d" && key != u"duration") || !c.take(u'=') || durationCustom) break;
             int value;
@@ -93,7 +96,8 @@ PlayList compilePlayScript(std::u16string_view script, int& duration, bool durat
         const long long count = std::llabs(static_cast<long long>(last) - first) + 1;
         if (!room(2 * count)) break; // the range, a possible reverse and its jump
         if (!e.empty()) t = int(e.size()) - 1;
-        for (long long i = 0; i < count; ++i) e.push_back({PlayEntryKind::Frame, int(first + i * step)});
+        for (long long i = 0; i < count; ++i)
+            e.push_back({PlayEntryKind::Frame, int(first + i * step)});
         n += int(count);
         if (c.take(u',')) continue;
         if (c.take(u'r')) {
@@ -128,9 +132,11 @@ std::u16string FrameName(std::u16string_view pattern, int frame) {
         }
         size_t j = i + 1;
         bool left = false, zero = false;
-        for (; j < pattern.size() && (pattern[j] == u'-' || pattern[j] == u'0'); ++j) (pattern[j] == u'-' ? left : zero) = true;
+        for (; j < pattern.size() && (pattern[j] == u'-' || pattern[j] == u'0'); ++j)
+            (pattern[j] == u'-' ? left : zero) = true;
         int width = 0;
-        for (; j < pattern.size() && pattern[j] >= u'0' && pattern[j] <= u'9'; ++j) width = std::min(width * 10 + (pattern[j] - u'0'), 64);
+        for (; j < pattern.size() && pattern[j] >= u'0' && pattern[j] <= u'9'; ++j)
+            width = std::min(width * 10 + (pattern[j] - u'0'), 64);
         if (used || j >= pattern.size() || (pattern[j] != u'd' && pattern[j] != u'i' && pattern[j] != u'u')) {
             out += c;
             continue;
@@ -157,6 +163,5 @@ std::u16string FrameName(std::u16string_view pattern, int frame) {
     }
     return out;
 }
-
 
 } // namespace vell::rdg

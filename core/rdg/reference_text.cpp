@@ -12,7 +12,9 @@ using design::TSuperStretchMode;
 
 namespace {
 
-std::u16string u16(std::string_view s) { return std::u16string(s.begin(), s.end()); }
+std::u16string u16(std::string_view s) {
+    return std::u16string(s.begin(), s.end());
+}
 
 std::u16string joinInts(std::initializer_list<int> values) {
     std::string r;
@@ -23,7 +25,9 @@ std::u16string joinInts(std::initializer_list<int> values) {
     return u16(r);
 }
 
-char16_t foldAscii(char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c; }
+char16_t foldAscii(char16_t c) {
+    return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
+}
 
 bool sameAscii(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
@@ -41,7 +45,8 @@ bool lookup(TStringValueList& list, const std::u16string& name, std::u16string& 
 }
 
 void removeLines(TStringValueList& list, const std::u16string& name) {
-    for (int index; (index = list.IndexOfName(name)) >= 0;) list.Delete(index);
+    for (int index; (index = list.IndexOfName(name)) >= 0;)
+        list.Delete(index);
 }
 
 // The line name=value (none when value is empty) in place of every line of that name.
@@ -56,7 +61,8 @@ std::vector<int> intList(std::u16string_view s, std::size_t count) {
     std::size_t i = 0, start = 0;
     while (i < count && start <= s.size()) {
         std::size_t comma = s.find(u',', start);
-        std::u16string_view part = s.substr(start, comma == std::u16string_view::npos ? s.npos : comma - start);
+        std::u16string_view part =
+            s.substr(start, comma == std::u16string_view::npos ? s.npos : comma - start);
         if (!ParseIntText(part, r[i])) r[i] = 0;
         ++i;
         if (comma == std::u16string_view::npos) break;
@@ -67,12 +73,13 @@ std::vector<int> intList(std::u16string_view s, std::size_t count) {
 
 // Reads one optional value: the "!" key first (which marks it custom), else the plain
 // key. apply(value, fromCustomKey) does the reading; nothing happens once custom.
-template <typename Apply>
-void readKey(TStringValueList& list, const char* key, bool custom, Apply&& apply) {
+template <typename Apply> void readKey(TStringValueList& list, const char* key, bool custom, Apply&& apply) {
     if (custom) return;
     std::u16string value;
-    if (lookup(list, u16(key) + u"!", value)) apply(value, true);
-    else if (lookup(list, u16(key), value)) apply(value, false);
+    if (lookup(list, u16(key) + u"!", value))
+        apply(value, true);
+    else if (lookup(list, u16(key), value))
+        apply(value, false);
 }
 
 void applyPlayScript(RdgValues& v) {
@@ -115,12 +122,13 @@ void RdgValues::Reset(TDesignRect& imgOpt) {
     SrcClip = ClipRect{};
 }
 
-void LoadFromStrings(RdgValues& v, TDesignRect& imgOpt, const std::vector<std::u16string>& strs, bool selfUpdate,
-                     bool initParams) {
+void LoadFromStrings(RdgValues& v, TDesignRect& imgOpt, const std::vector<std::u16string>& strs,
+                     bool selfUpdate, bool initParams) {
     if (initParams) v.Reset(imgOpt);
     v.Values.BeginUpdate();
     v.Values.Clear();
-    for (const std::u16string& line : strs) v.Values.Add(line);
+    for (const std::u16string& line : strs)
+        v.Values.Add(line);
     v.Values.EndUpdate();
     TStringValueList& list = v.Values;
 
@@ -171,7 +179,8 @@ void LoadFromStrings(RdgValues& v, TDesignRect& imgOpt, const std::vector<std::u
 std::vector<std::u16string> SaveToStrings(const RdgValues& v, const TDesignRect& imgOpt,
                                           const std::vector<std::u16string>* definition) {
     TStringValueList out;
-    for (int i = 0; i < v.Values.Count(); ++i) out.Add(v.Values.Strings(i));
+    for (int i = 0; i < v.Values.Count(); ++i)
+        out.Add(v.Values.Strings(i));
     const bool durationUnread = !v.DurationCustom && out.IndexOfName(u"duration!") >= 0;
     if (definition) {
         // A linked reference holds the definition's lines under their plain names ("!"
@@ -180,7 +189,8 @@ std::vector<std::u16string> SaveToStrings(const RdgValues& v, const TDesignRect&
             const std::size_t sep = line.find(u'=');
             std::u16string name = line.substr(0, sep);
             if (!name.empty() && name.back() == u'!') name.pop_back();
-            const std::u16string value = sep == std::u16string::npos ? std::u16string() : line.substr(sep + 1);
+            const std::u16string value =
+                sep == std::u16string::npos ? std::u16string() : line.substr(sep + 1);
             const int index = out.IndexOfName(name);
             if (index >= 0 && sameAscii(out.ValueFromIndex(index), value)) out.Delete(index);
         }
@@ -207,11 +217,13 @@ std::vector<std::u16string> SaveToStrings(const RdgValues& v, const TDesignRect&
                            : u"");
     setOnly(out, u"duration!", v.DurationCustom ? joinInts({v.Duration}) : u"");
     std::vector<std::u16string> lines;
-    for (int i = 0; i < out.Count(); ++i) lines.push_back(out.Strings(i));
+    for (int i = 0; i < out.Count(); ++i)
+        lines.push_back(out.Strings(i));
     return lines;
 }
 
-void CopyDefinition(RdgValues& v, design::TDesignRect& opt, const RdgValues& dv, const design::TDesignRect& dOpt) {
+void CopyDefinition(RdgValues& v, design::TDesignRect& opt, const RdgValues& dv,
+                    const design::TDesignRect& dOpt) {
     // The definition's lines, under their plain names; the name stays this graphic's.
     for (int i = 0; i < dv.Values.Count(); ++i) {
         std::u16string name = dv.Values.Names(i);

@@ -67,6 +67,7 @@ std::vector<std::u16string> SaveToStrings(const RdgValues& v, const design::TDes
 // What a reference takes from the definition it links to (dv, dOpt): the definition's
 // lines under their plain names (not imgname), and every value the reference does not
 // hold as its own; the play pattern, script and list always.
-void CopyDefinition(RdgValues& v, design::TDesignRect& opt, const RdgValues& dv, const design::TDesignRect& dOpt);
+void CopyDefinition(RdgValues& v, design::TDesignRect& opt, const RdgValues& dv,
+                    const design::TDesignRect& dOpt);
 
 } // namespace vell::rdg

@@ -44,8 +44,12 @@ struct SkinClassTable::State {
 SkinClassTable::SkinClassTable() : s_(std::make_unique<State>()) {}
 SkinClassTable::~SkinClassTable() = default;
 
-void SkinClassTable::Lock() { s_->lock.lock(); }
-void SkinClassTable::UnLock() { s_->lock.unlock(); }
+void SkinClassTable::Lock() {
+    s_->lock.lock();
+}
+void SkinClassTable::UnLock() {
+    s_->lock.unlock();
+}
 
 void SkinClassTable::Clear() {
     std::lock_guard guard(s_->lock);
@@ -60,7 +64,8 @@ void SkinClassTable::Merge(TCustomIniFile& ini) {
         const std::vector<std::u16string> lines = ini.ReadSectionValues(section);
         if (!slot) {
             slot = std::make_unique<TRdValueStrings>();
-            for (const std::u16string& line : lines) slot->Add(line);
+            for (const std::u16string& line : lines)
+                slot->Add(line);
             continue;
         }
         slot->MergeLines(lines);
@@ -70,7 +75,8 @@ void SkinClassTable::Merge(TCustomIniFile& ini) {
 void SkinClassTable::LinkParents() {
     std::lock_guard guard(s_->lock);
     for (auto& [className, sections] : s_->classes) {
-        for (auto& [name, section] : sections) section->Parent = nullptr;
+        for (auto& [name, section] : sections)
+            section->Parent = nullptr;
         for (auto& [name, section] : sections) {
             const std::u16string parent = section->GetValue(u"parent");
             if (parent.empty()) continue;
@@ -99,7 +105,8 @@ void SkinClassTable::ForEachSection(
     std::lock_guard guard(s_->lock);
     auto c = s_->classes.find(std::u16string(className));
     if (c == s_->classes.end()) return;
-    for (auto& [name, section] : c->second) visit(name, *section);
+    for (auto& [name, section] : c->second)
+        visit(name, *section);
 }
 
 void LoadSkinColors(const SkinClassTable& table, TCustomIniFile* colorSettings) {
@@ -108,17 +115,20 @@ void LoadSkinColors(const SkinClassTable& table, TCustomIniFile* colorSettings) 
     std::vector<std::pair<std::u16string, std::vector<std::u16string>>> colorSections;
     table.ForEachSection(u"color", [&](const std::u16string& name, TRdValueStrings& section) {
         std::vector<std::u16string> lines;
-        for (int i = 0; i < section.Count(); ++i) lines.push_back(section.Strings(i));
+        for (int i = 0; i < section.Count(); ++i)
+            lines.push_back(section.Strings(i));
         colorSections.emplace_back(name, std::move(lines));
     });
     SkinColorLock lock;
     SkinColorNames().Clear();
     SkinColorLoader loader;
-    for (const auto& [name, lines] : colorSections) loader.AddSection(name, lines, ColorOrder::RGB);
+    for (const auto& [name, lines] : colorSections)
+        loader.AddSection(name, lines, ColorOrder::RGB);
     if (colorSettings) {
-        const ColorOrder order = text::sameTextAscii(colorSettings->ReadString(u"validate", u"type", u"RGB"), u"BGR")
-                                     ? ColorOrder::BGR
-                                     : ColorOrder::RGB;
+        const ColorOrder order =
+            text::sameTextAscii(colorSettings->ReadString(u"validate", u"type", u"RGB"), u"BGR")
+                ? ColorOrder::BGR
+                : ColorOrder::RGB;
         for (const std::u16string& section : sortedNames(colorSettings->ReadSections())) {
             if (text::sameTextAscii(section, u"validate")) continue;
             loader.AddSection(section, colorSettings->ReadSectionValues(section), order);

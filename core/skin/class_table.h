@@ -20,7 +20,7 @@ class TCustomIniFile;
 namespace vell::skin {
 
 class SkinClassTable {
-public:
+  public:
     SkinClassTable();
     ~SkinClassTable();
     SkinClassTable(const SkinClassTable&) = delete;
@@ -43,12 +43,13 @@ public:
     // The section of a class, or null.
     TRdValueStrings* Find(std::u16string_view className, std::u16string_view section) const;
     // Every section of a class in name order.
-    void ForEachSection(std::u16string_view className,
-                        const std::function<void(const std::u16string& name, TRdValueStrings& lines)>& visit) const;
+    void ForEachSection(
+        std::u16string_view className,
+        const std::function<void(const std::u16string& name, TRdValueStrings& lines)>& visit) const;
     // The tint patterns: the section "tintpng" among the sections without a class.
     TRdValueStrings* TintPatterns() const { return Find(u"", u"tintpng"); }
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> s_;
 };

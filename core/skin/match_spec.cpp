@@ -25,7 +25,8 @@ bool matchOne(std::u16string_view s, std::u16string_view p) {
             return false;
         }
     }
-    while (pi < p.size() && p[pi] == u'*') ++pi;
+    while (pi < p.size() && p[pi] == u'*')
+        ++pi;
     return pi == p.size();
 }
 
@@ -35,7 +36,8 @@ bool MatchSpec(std::u16string_view path, std::u16string_view pattern) {
     while (!pattern.empty()) {
         std::size_t semi = pattern.find(u';');
         std::u16string_view spec = pattern.substr(0, semi);
-        while (!spec.empty() && spec.front() == u' ') spec.remove_prefix(1);
+        while (!spec.empty() && spec.front() == u' ')
+            spec.remove_prefix(1);
         if (!spec.empty() && matchOne(path, spec)) return true;
         if (semi == std::u16string_view::npos) break;
         pattern.remove_prefix(semi + 1);

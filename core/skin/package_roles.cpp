@@ -11,8 +11,10 @@ namespace {
 std::u16string normalise(std::u16string_view path) {
     std::u16string r(path);
     for (char16_t& c : r) {
-        if (c == u'/') c = u'\\';
-        else if (c >= u'A' && c <= u'Z') c = char16_t(c + 32);
+        if (c == u'/')
+            c = u'\\';
+        else if (c >= u'A' && c <= u'Z')
+            c = char16_t(c + 32);
     }
     return r;
 }
@@ -21,10 +23,13 @@ std::u16string normalise(std::u16string_view path) {
 std::size_t extensionDot(std::u16string_view path) {
     const std::size_t dot = path.rfind(u'.');
     const std::size_t sep = path.find_last_of(u"\\/:");
-    return dot != std::u16string_view::npos && (sep == std::u16string_view::npos || dot > sep) ? dot : path.npos;
+    return dot != std::u16string_view::npos && (sep == std::u16string_view::npos || dot > sep) ? dot
+                                                                                               : path.npos;
 }
 
-std::u16string_view withoutExtension(std::u16string_view path) { return path.substr(0, extensionDot(path)); }
+std::u16string_view withoutExtension(std::u16string_view path) {
+    return path.substr(0, extensionDot(path));
+}
 
 std::u16string fileName(std::u16string_view path) {
     const std::size_t sep = path.find_last_of(u"\\/:");
@@ -39,7 +44,8 @@ std::u16string folderOf(std::u16string_view path) {
 // The other spelling of a package file: .rcc <-> .dll.
 std::u16string alternative(const std::u16string& path) {
     const std::size_t dot = extensionDot(path);
-    const bool rcc = dot != std::u16string::npos && text::sameTextAscii(std::u16string_view(path).substr(dot), u".rcc");
+    const bool rcc =
+        dot != std::u16string::npos && text::sameTextAscii(std::u16string_view(path).substr(dot), u".rcc");
     return std::u16string(withoutExtension(path)) + (rcc ? u".dll" : u".rcc");
 }
 
@@ -51,7 +57,9 @@ std::u16string withTrailingBackslash(std::u16string_view folder) {
 
 } // namespace
 
-std::u16string PackageRoles::NormalPath(std::u16string_view path) { return normalise(path); }
+std::u16string PackageRoles::NormalPath(std::u16string_view path) {
+    return normalise(path);
+}
 
 PackageRoles::PackageRoles(PackageLibrary library) : FLibrary(std::move(library)) {
     FRegisteredPackages.SetSorted(true);
@@ -170,7 +178,8 @@ void PackageRoles::Unregister(std::u16string_view rawPath) {
 
 void PackageRoles::UnregisterAll() {
     if (!FSkinPackagePath.empty()) FLibrary.Unregister(FSkinPackagePath);
-    for (int i = FRegisteredPackages.Count() - 1; i >= 0; --i) FLibrary.Unregister(FRegisteredPackages.Strings(i));
+    for (int i = FRegisteredPackages.Count() - 1; i >= 0; --i)
+        FLibrary.Unregister(FRegisteredPackages.Strings(i));
     FRegisteredPackages.Clear();
     // Forgetting the roles too lets the same packages be registered again afterwards.
     FSkinPackagePath.clear();

@@ -22,7 +22,7 @@ struct PackageLibrary {
 };
 
 class PackageRoles {
-public:
+  public:
     explicit PackageRoles(PackageLibrary library);
 
     // Registers a package file; its role follows from its name ("public") or from the
@@ -58,7 +58,7 @@ public:
     // removed. Two empty paths are the same.
     static bool SamePackage(std::u16string_view a, std::u16string_view b);
 
-private:
+  private:
     std::uint32_t NewStamp();
     void RemoveRegistered(const std::u16string& path);
 

@@ -32,7 +32,8 @@ std::vector<std::u16string> splitBars(const std::u16string& list) {
 }
 
 bool hasIniExtension(const std::u16string& name) {
-    return name.size() >= 4 && text::sameTextAscii(std::u16string_view(name).substr(name.size() - 4), u".ini");
+    return name.size() >= 4 &&
+           text::sameTextAscii(std::u16string_view(name).substr(name.size() - 4), u".ini");
 }
 
 } // namespace
@@ -42,7 +43,8 @@ std::vector<std::u16string> SkinIniFiles(const ResourceReader& reader, const std
     auto addFolder = [&](const std::u16string& prefix) {
         if (!reader.ListFiles) return;
         for (const std::u16string& name : splitBars(reader.ListFiles(prefix)))
-            if (!text::sameTextAscii(name, u"main.ini") && hasIniExtension(name)) paths.push_back(prefix + name);
+            if (!text::sameTextAscii(name, u"main.ini") && hasIniExtension(name))
+                paths.push_back(prefix + name);
     };
     addFolder(u":/public/");
     paths.push_back(u"main.ini");

@@ -13,9 +13,13 @@ namespace vell::skin {
 
 namespace {
 
-std::uint32_t swapRedBlue(std::uint32_t v) { return (v & 0xFF00FF00u) | (v & 0xFF) << 16 | (v >> 16 & 0xFF); }
+std::uint32_t swapRedBlue(std::uint32_t v) {
+    return (v & 0xFF00FF00u) | (v & 0xFF) << 16 | (v >> 16 & 0xFF);
+}
 
-bool isLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+bool isLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
 
 // "r,g,b": exactly three integers, each cut to its low byte.
 bool parseTriple(std::u16string_view v, std::uint32_t& out) {
@@ -63,7 +67,8 @@ void SkinColorLoader::addLinesToNames() {
     }
     names.BeginUpdate();
     names.SetSorted(false); // appends now; sorted again once below
-    for (const Line* line : fresh) names.AddObject(line->text, PtrInt(line->key));
+    for (const Line* line : fresh)
+        names.AddObject(line->text, PtrInt(line->key));
     names.SetSorted(true);
     names.EndUpdate();
     for (int i = 0; i < names.Count(); ++i) {
@@ -73,7 +78,8 @@ void SkinColorLoader::addLinesToNames() {
     lines_.clear();
 }
 
-bool ParseSkinColor(std::u16string_view v, ColorOrder order, bool sectionTint, std::uint32_t& color, bool& canTint) {
+bool ParseSkinColor(std::u16string_view v, ColorOrder order, bool sectionTint, std::uint32_t& color,
+                    bool& canTint) {
     canTint = sectionTint;
     unsigned value = 0;
     bool swap = true;
@@ -90,8 +96,10 @@ bool ParseSkinColor(std::u16string_view v, ColorOrder order, bool sectionTint, s
         swap = order == ColorOrder::RGB;
     } else if (order == ColorOrder::BGR) {
         int number;
-        if (ParseIntText(v, number)) value = unsigned(number);
-        else if (!ParseHexDigits(v, value)) return false;
+        if (ParseIntText(v, number))
+            value = unsigned(number);
+        else if (!ParseHexDigits(v, value))
+            return false;
         swap = false;
     } else if (!ParseHexDigits(v, value)) {
         return false;
@@ -111,10 +119,13 @@ bool ColorReferenceTarget(std::u16string_view value, std::u16string_view& target
 void SkinColorLoader::AddSection(std::u16string_view section, const std::vector<std::u16string>& lines,
                                  ColorOrder order) {
     const std::u16string prefix = std::u16string(section) + u".";
-    auto nameOf = [](const std::u16string& line) { return std::u16string_view(line).substr(0, line.find(u'=')); };
+    auto nameOf = [](const std::u16string& line) {
+        return std::u16string_view(line).substr(0, line.find(u'='));
+    };
     auto valueOf = [](const std::u16string& line) {
         const std::size_t sep = line.find(u'=');
-        return sep == std::u16string::npos ? std::u16string_view() : std::u16string_view(line).substr(sep + 1);
+        return sep == std::u16string::npos ? std::u16string_view()
+                                           : std::u16string_view(line).substr(sep + 1);
     };
     // The settings lines (their first occurrence) are taken out before the colours.
     bool tint = false;
@@ -169,8 +180,10 @@ void SkinColorLoader::ResolveReferences() {
     for (std::size_t i = 0; i < n; ++i) {
         const std::u16string& line = pending_[i].line;
         ownKey[i] = ColorNameKey(std::u16string_view(line).substr(0, line.find(u'=')));
-        if (resolvedItem(pending_[i].target)) queue.push(When{1, i});
-        else waiting[pending_[i].target].push_back(i);
+        if (resolvedItem(pending_[i].target))
+            queue.push(When{1, i});
+        else
+            waiting[pending_[i].target].push_back(i);
     }
     std::vector<bool> done(n, false);
     std::vector<std::size_t> order;

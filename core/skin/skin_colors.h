@@ -33,10 +33,11 @@ bool ColorReferenceTarget(std::u16string_view value, std::u16string_view& target
 // The colour items are entered as the sections come; their lines are gathered and go into
 // the sorted SkinColorNames in one step at the end, in the time of one sort.
 class SkinColorLoader {
-public:
+  public:
     // A section's lines; its own "type" line overrides defaultOrder, its "class" and
     // "tint" lines are settings, not colours.
-    void AddSection(std::u16string_view section, const std::vector<std::u16string>& lines, ColorOrder defaultOrder);
+    void AddSection(std::u16string_view section, const std::vector<std::u16string>& lines,
+                    ColorOrder defaultOrder);
     // The last step: resolves the pending references (those whose target never appears
     // are dropped), then adds every gathered line to SkinColorNames. A name the list
     // already holds keeps its first line, as adding one by one would; each item's NameIndex
@@ -44,7 +45,7 @@ public:
     void ResolveReferences();
     std::size_t PendingCount() const { return pending_.size(); }
 
-private:
+  private:
     struct Pending {
         std::u16string line; // section + "." + the unchanged line
         std::uint32_t target;
@@ -63,7 +64,7 @@ private:
 // Holds SkinColorNames' lock and then ColorItemTable's (their fixed order), released in
 // reverse when it goes.
 class SkinColorLock {
-public:
+  public:
     SkinColorLock();
     ~SkinColorLock();
     SkinColorLock(const SkinColorLock&) = delete;

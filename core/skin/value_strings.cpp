@@ -33,8 +33,10 @@ void TRdValueStrings::Changed() {
 
 int TRdValueStrings::IndexOfName(const std::u16string& Name) {
     if (!FNameHashValid || FNameHashCaseSensitive != CaseSensitive()) {
-        if (!FNameHash) FNameHash = std::make_unique<TStringHash>(256);
-        else FNameHash->Clear();
+        if (!FNameHash)
+            FNameHash = std::make_unique<TStringHash>(256);
+        else
+            FNameHash->Clear();
         for (int i = 0; i < Count(); ++i) {
             const std::u16string key = HashKey(namePart(Strings(i), NameValueSeparator));
             if (!FNameHash->Find(key)) FNameHash->Add(key, i); // the first line of a name answers
@@ -54,12 +56,15 @@ void TRdValueStrings::MergeLines(const std::vector<std::u16string>& lines) {
     // The names are kept aside while merging: looking each one up through the hash would
     // rebuild it after every change.
     std::unordered_map<std::u16string, int> index;
-    for (int i = 0; i < Count(); ++i) index.emplace(HashKey(namePart(Strings(i), NameValueSeparator)), i);
+    for (int i = 0; i < Count(); ++i)
+        index.emplace(HashKey(namePart(Strings(i), NameValueSeparator)), i);
     BeginUpdate();
     for (const std::u16string& line : lines) {
         auto [it, fresh] = index.emplace(HashKey(namePart(line, NameValueSeparator)), Count());
-        if (fresh) Add(line);
-        else Put(it->second, line);
+        if (fresh)
+            Add(line);
+        else
+            Put(it->second, line);
     }
     EndUpdate();
 }
@@ -93,10 +98,12 @@ void TRdValueStrings::AssignTo(TStringList& Dest) {
     }
     Dest.BeginUpdate();
     Dest.Clear();
-    for (int i = 0; i < Count(); ++i) Dest.AddObject(Strings(i), Objects(i));
+    for (int i = 0; i < Count(); ++i)
+        Dest.AddObject(Strings(i), Objects(i));
     for (TRdValueStrings* p : Ancestors()) {
         if (Dest.Sorted()) {
-            for (int i = 0; i < p->Count(); ++i) Dest.AddObject(p->Strings(i), p->Objects(i));
+            for (int i = 0; i < p->Count(); ++i)
+                Dest.AddObject(p->Strings(i), p->Objects(i));
             continue;
         }
         for (int i = p->Count() - 1; i >= 0; --i) {
@@ -117,12 +124,14 @@ void TRdValueStrings::AssignToSection(TRdValueStrings& Dest) {
         PtrInt object;
     };
     std::vector<Line> own;
-    for (int i = 0; i < Count(); ++i) own.push_back(Line{&Strings(i), Objects(i)});
+    for (int i = 0; i < Count(); ++i)
+        own.push_back(Line{&Strings(i), Objects(i)});
     const std::vector<TRdValueStrings*> ancestors = Ancestors();
     std::vector<std::vector<Line>> inherited(ancestors.size());
     if (!Dest.Sorted()) {
         std::unordered_set<std::u16string> names;
-        for (const Line& l : own) names.insert(Dest.HashKey(namePart(*l.text, Dest.NameValueSeparator)));
+        for (const Line& l : own)
+            names.insert(Dest.HashKey(namePart(*l.text, Dest.NameValueSeparator)));
         for (std::size_t a = 0; a < ancestors.size(); ++a) {
             TRdValueStrings& p = *ancestors[a];
             for (int i = p.Count() - 1; i >= 0; --i)
@@ -134,17 +143,22 @@ void TRdValueStrings::AssignToSection(TRdValueStrings& Dest) {
     // Copies first: Dest may be one of the ancestors.
     std::vector<std::pair<std::u16string, PtrInt>> lines;
     if (Dest.Sorted()) {
-        for (const Line& l : own) lines.emplace_back(*l.text, l.object);
+        for (const Line& l : own)
+            lines.emplace_back(*l.text, l.object);
         for (TRdValueStrings* p : ancestors)
-            for (int i = 0; i < p->Count(); ++i) lines.emplace_back(p->Strings(i), p->Objects(i));
+            for (int i = 0; i < p->Count(); ++i)
+                lines.emplace_back(p->Strings(i), p->Objects(i));
     } else {
         for (std::size_t a = inherited.size(); a-- > 0;)
-            for (const Line& l : inherited[a]) lines.emplace_back(*l.text, l.object);
-        for (const Line& l : own) lines.emplace_back(*l.text, l.object);
+            for (const Line& l : inherited[a])
+                lines.emplace_back(*l.text, l.object);
+        for (const Line& l : own)
+            lines.emplace_back(*l.text, l.object);
     }
     Dest.BeginUpdate();
     Dest.Clear();
-    for (auto& [text, object] : lines) Dest.AddObject(text, object);
+    for (auto& [text, object] : lines)
+        Dest.AddObject(text, object);
     Dest.EndUpdate();
 }
 

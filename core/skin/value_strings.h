@@ -14,7 +14,7 @@
 namespace vell::skin {
 
 class TRdValueStrings : public TStringListEx {
-public:
+  public:
     TRdValueStrings();
     ~TRdValueStrings() override;
 
@@ -44,10 +44,10 @@ public:
     std::vector<TRdValueStrings*> Ancestors();
     static constexpr int kMaxInheritance = 64;
 
-protected:
+  protected:
     void Changed() override;
 
-private:
+  private:
     void AssignToSection(TRdValueStrings& Dest);
     std::u16string HashKey(std::u16string_view name) const;
     std::unique_ptr<TStringHash> FNameHash;

@@ -10,11 +10,14 @@ namespace {
 std::u16string portableAnsiDecode(std::string_view bytes) {
     if (isValidUtf8(bytes)) return utf8ToUtf16(bytes);
     std::u16string out(bytes.size(), u'\0');
-    for (size_t i = 0; i < bytes.size(); ++i) out[i] = static_cast<uint8_t>(bytes[i]);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        out[i] = static_cast<uint8_t>(bytes[i]);
     return out;
 }
 
-std::string portableAnsiEncode(std::u16string_view text) { return utf16ToUtf8(text); }
+std::string portableAnsiEncode(std::u16string_view text) {
+    return utf16ToUtf8(text);
+}
 
 std::atomic<decltype(AnsiCodePage::decode)> gDecode{portableAnsiDecode};
 std::atomic<decltype(AnsiCodePage::encode)> gEncode{portableAnsiEncode};
@@ -86,7 +89,8 @@ std::string encodeText(std::u16string_view text, TextEncoding encoding, bool wit
             out.push_back(be ? lo : hi);
         };
         if (withBom) put(0xFEFF);
-        for (char16_t c : text) put(c);
+        for (char16_t c : text)
+            put(c);
         return out;
     }
     }

@@ -2,18 +2,25 @@
 
 namespace vell::text {
 namespace {
-bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+bool isSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
 
 size_t nameStart(std::u16string_view path) {
     size_t i = path.size();
-    while (i > 0 && !isSeparator(path[i - 1]) && path[i - 1] != u':') --i;
+    while (i > 0 && !isSeparator(path[i - 1]) && path[i - 1] != u':')
+        --i;
     return i;
 }
 } // namespace
 
-std::u16string ExtractFilePath(std::u16string_view path) { return std::u16string(path.substr(0, nameStart(path))); }
+std::u16string ExtractFilePath(std::u16string_view path) {
+    return std::u16string(path.substr(0, nameStart(path)));
+}
 
-std::u16string ExtractFileName(std::u16string_view path) { return std::u16string(path.substr(nameStart(path))); }
+std::u16string ExtractFileName(std::u16string_view path) {
+    return std::u16string(path.substr(nameStart(path)));
+}
 
 std::u16string ChangeFileExt(std::u16string_view path, std::u16string_view ext) {
     const size_t start = nameStart(path);

@@ -4,8 +4,10 @@ namespace vell::text {
 
 std::u16string_view trim(std::u16string_view s) {
     size_t b = 0, e = s.size();
-    while (b < e && s[b] <= u' ') ++b;
-    while (e > b && s[e - 1] <= u' ') --e;
+    while (b < e && s[b] <= u' ')
+        ++b;
+    while (e > b && s[e - 1] <= u' ')
+        --e;
     return s.substr(b, e - b);
 }
 
@@ -26,7 +28,8 @@ char16_t upperChar(char16_t c) {
 
 std::u16string upperCase(std::u16string_view s) {
     std::u16string out(s);
-    for (auto& c : out) c = upperChar(c);
+    for (auto& c : out)
+        c = upperChar(c);
     return out;
 }
 
@@ -38,7 +41,9 @@ bool sameText(std::u16string_view a, std::u16string_view b) {
 }
 
 namespace {
-char16_t asciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 0x20) : c; }
+char16_t asciiUpper(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 0x20) : c;
+}
 
 bool matchesAt(std::u16string_view s, size_t pos, std::u16string_view what) {
     for (size_t k = 0; k < what.size(); ++k)

@@ -16,18 +16,24 @@ std::string utf16ToUtf8(std::u16string_view s);
 bool isValidUtf8(std::string_view s);
 
 // A UTF-8 literal or narrow text as UTF-16; for tests and fixed ASCII texts.
-inline std::u16string u16(std::string_view utf8) { return utf8ToUtf16(utf8); }
+inline std::u16string u16(std::string_view utf8) {
+    return utf8ToUtf16(utf8);
+}
 
 #ifdef _WIN32
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows strings are UTF-16");
-inline const wchar_t* wcs(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+inline const wchar_t* wcs(const std::u16string& s) {
+    return reinterpret_cast<const wchar_t*>(s.c_str());
+}
 inline std::wstring toWide(std::u16string_view s) {
     return std::wstring(reinterpret_cast<const wchar_t*>(s.data()), s.size());
 }
 inline std::u16string fromWide(std::wstring_view s) {
     return std::u16string(reinterpret_cast<const char16_t*>(s.data()), s.size());
 }
-inline std::u16string fromWide(const wchar_t* s) { return s ? fromWide(std::wstring_view(s)) : std::u16string(); }
+inline std::u16string fromWide(const wchar_t* s) {
+    return s ? fromWide(std::wstring_view(s)) : std::u16string();
+}
 #endif
 
 } // namespace vell::text

@@ -5,15 +5,14 @@
 
 namespace vell {
 
-template <class F>
-class ScopeExit {
-public:
+template <class F> class ScopeExit {
+  public:
     explicit ScopeExit(F Fn) : FFn(std::move(Fn)) {}
     ScopeExit(const ScopeExit&) = delete;
     ScopeExit& operator=(const ScopeExit&) = delete;
     ~ScopeExit() { FFn(); }
 
-private:
+  private:
     F FFn;
 };
 

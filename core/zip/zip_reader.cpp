@@ -26,9 +26,12 @@ constexpr std::size_t kMaxComment = 0xFFFF;
 constexpr std::uint64_t kMaxDeflateRatio = 1032;
 
 // Little-endian reads from a range whose bounds the caller has already checked.
-std::uint16_t u16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
+std::uint16_t u16(const std::uint8_t* p) {
+    return std::uint16_t(p[0] | p[1] << 8);
+}
 std::uint32_t u32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
 }
 
 char foldChar(char c) {
@@ -39,7 +42,8 @@ char foldChar(char c) {
 
 std::string fold(std::string_view s) {
     std::string r(s);
-    for (char& c : r) c = foldChar(c);
+    for (char& c : r)
+        c = foldChar(c);
     return r;
 }
 
@@ -59,16 +63,26 @@ struct EntryFlags {
 
 const char* errorText(ZipError e) {
     switch (e) {
-    case ZipError::None: return "no error";
-    case ZipError::NotZip: return "not a ZIP archive";
-    case ZipError::Truncated: return "truncated archive";
-    case ZipError::BadDirectory: return "damaged central directory";
-    case ZipError::Unsupported: return "unsupported ZIP feature";
-    case ZipError::TooLarge: return "over the size limits";
-    case ZipError::NotFound: return "no such entry";
-    case ZipError::BadData: return "damaged compressed data";
-    case ZipError::SizeMismatch: return "entry size differs from its declared size";
-    case ZipError::CrcMismatch: return "entry CRC-32 mismatch";
+    case ZipError::None:
+        return "no error";
+    case ZipError::NotZip:
+        return "not a ZIP archive";
+    case ZipError::Truncated:
+        return "truncated archive";
+    case ZipError::BadDirectory:
+        return "damaged central directory";
+    case ZipError::Unsupported:
+        return "unsupported ZIP feature";
+    case ZipError::TooLarge:
+        return "over the size limits";
+    case ZipError::NotFound:
+        return "no such entry";
+    case ZipError::BadData:
+        return "damaged compressed data";
+    case ZipError::SizeMismatch:
+        return "entry size differs from its declared size";
+    case ZipError::CrcMismatch:
+        return "entry CRC-32 mismatch";
     }
     return "unknown error";
 }
@@ -118,7 +132,8 @@ std::unique_ptr<ZipArchive> ZipArchive::open(std::vector<std::uint8_t> bytes, co
     const std::uint32_t centralSize = u32(end + 12), centralOffset = u32(end + 16);
     if (totalEntries == 0xFFFF || centralSize == 0xFFFFFFFF || centralOffset == 0xFFFFFFFF)
         return fail(ZipError::Unsupported);
-    if (diskNumber != 0 || centralDisk != 0 || diskEntries != totalEntries) return fail(ZipError::Unsupported);
+    if (diskNumber != 0 || centralDisk != 0 || diskEntries != totalEntries)
+        return fail(ZipError::Unsupported);
     if (std::uint64_t(centralOffset) + centralSize > endPos) return fail(ZipError::NotZip);
     if (totalEntries > limits.maxEntries) return fail(ZipError::TooLarge);
     if (std::uint64_t(totalEntries) * kCentralSize > centralSize) return fail(ZipError::BadDirectory);
@@ -162,8 +177,12 @@ std::unique_ptr<ZipArchive> ZipArchive::open(std::vector<std::uint8_t> bytes, co
     return std::unique_ptr<ZipArchive>(new ZipArchive(std::move(state)));
 }
 
-std::size_t ZipArchive::entryCount() const { return s_->entries.size(); }
-const ZipEntry& ZipArchive::entry(std::size_t index) const { return s_->entries.at(index); }
+std::size_t ZipArchive::entryCount() const {
+    return s_->entries.size();
+}
+const ZipEntry& ZipArchive::entry(std::size_t index) const {
+    return s_->entries.at(index);
+}
 
 long ZipArchive::find(std::string_view name) const {
     auto it = s_->exact.find(std::string(name));
@@ -208,9 +227,12 @@ ZipError inflateExact(const std::uint8_t* in, std::uint32_t inLen, std::vector<s
             z.avail_out = 1;
             rc = inflate(&z, Z_NO_FLUSH);
             if (rc == Z_STREAM_END && z.avail_out == 1) break;
-            if (z.avail_out == 0) result = ZipError::SizeMismatch;
-            else if (rc == Z_DATA_ERROR) result = ZipError::BadData;
-            else result = ZipError::Truncated;
+            if (z.avail_out == 0)
+                result = ZipError::SizeMismatch;
+            else if (rc == Z_DATA_ERROR)
+                result = ZipError::BadData;
+            else
+                result = ZipError::Truncated;
             break;
         }
         if (z.avail_in == 0 || rc == Z_BUF_ERROR) {
@@ -241,7 +263,8 @@ ZipError ZipArchive::read(std::size_t index, std::vector<std::uint8_t>& out) con
     if (std::uint64_t(e.localHeaderOffset) + kLocalSize > limit) return ZipError::Truncated;
     const std::uint8_t* h = s_->bytes.data() + e.localHeaderOffset;
     if (u32(h) != kLocalSignature) return ZipError::BadDirectory;
-    const std::uint64_t dataOffset = std::uint64_t(e.localHeaderOffset) + kLocalSize + u16(h + 26) + u16(h + 28);
+    const std::uint64_t dataOffset =
+        std::uint64_t(e.localHeaderOffset) + kLocalSize + u16(h + 26) + u16(h + 28);
     if (dataOffset + e.compressedSize > limit) return ZipError::Truncated;
     const std::uint8_t* packed = s_->bytes.data() + dataOffset;
 
@@ -275,7 +298,8 @@ void ZipArchive::list(std::string_view folder, std::vector<std::string>& folders
     folders.clear();
     files.clear();
     std::string prefix = fold(folder);
-    while (!prefix.empty() && prefix.front() == '/') prefix.erase(0, 1);
+    while (!prefix.empty() && prefix.front() == '/')
+        prefix.erase(0, 1);
     if (!prefix.empty() && prefix.back() != '/') prefix += '/';
     std::unordered_set<std::string> seenFolders, seenFiles;
     for (const ZipEntry& e : s_->entries) {

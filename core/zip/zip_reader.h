@@ -33,22 +33,22 @@ const char* errorText(ZipError e);
 struct ZipLimits {
     std::uint64_t maxArchiveBytes = 512ull << 20; // the file itself
     std::uint32_t maxEntries = 100000;
-    std::uint32_t maxEntryBytes = 128u << 20;     // one entry, inflated
-    std::uint64_t maxTotalBytes = 1ull << 30;     // all entries together, as declared
+    std::uint32_t maxEntryBytes = 128u << 20; // one entry, inflated
+    std::uint64_t maxTotalBytes = 1ull << 30; // all entries together, as declared
 };
 
 struct ZipEntry {
-    std::string name;          // as stored, with "\" turned into "/"
-    std::uint16_t method = 0;  // 0 stored, 8 deflated
+    std::string name;         // as stored, with "\" turned into "/"
+    std::uint16_t method = 0; // 0 stored, 8 deflated
     std::uint32_t crc32 = 0;
     std::uint32_t compressedSize = 0;
-    std::uint32_t size = 0;    // declared, inflated
+    std::uint32_t size = 0; // declared, inflated
     std::uint32_t localHeaderOffset = 0;
     bool isFolder() const { return !name.empty() && name.back() == '/'; }
 };
 
 class ZipArchive {
-public:
+  public:
     // Parses the central directory of bytes. On failure returns null and sets *error.
     static std::unique_ptr<ZipArchive> open(std::vector<std::uint8_t> bytes, const ZipLimits& limits = {},
                                             ZipError* error = nullptr);
@@ -70,9 +70,10 @@ public:
     // Names directly below folder (given with or without a trailing "/"; empty for the
     // top): sub-folders, including those only implied by deeper entries, and files, each
     // in the order of their first appearance in the archive.
-    void list(std::string_view folder, std::vector<std::string>& folders, std::vector<std::string>& files) const;
+    void list(std::string_view folder, std::vector<std::string>& folders,
+              std::vector<std::string>& files) const;
 
-private:
+  private:
     struct State;
     explicit ZipArchive(std::unique_ptr<State> state);
     std::unique_ptr<State> s_;

@@ -8,7 +8,7 @@
 namespace vell::zip {
 
 class ZipWriter {
-public:
+  public:
     enum class Method { Stored, Deflated };
 
     // Adds a file entry; a name ending in "/" adds a folder entry (data ignored).
@@ -18,7 +18,7 @@ public:
     // The complete archive: local headers with data, central directory, end record.
     std::vector<std::uint8_t> finish() const;
 
-private:
+  private:
     struct Item {
         std::string name;
         std::uint16_t method;

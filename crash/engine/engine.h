@@ -18,12 +18,12 @@ inline constexpr UINT kUnreportedExitCode = 70;
 
 // One unhandled failure as the handler sees it.
 struct Failure {
-    std::wstring ClassName;    // "vell::Exception", "EXCEPTION_ACCESS_VIOLATION", ...
-    std::wstring Message;      // the failure's own message
-    uintptr_t Address = 0;     // where it was raised (0 when unknown)
-    DWORD ThreadId = 0;        // the failing thread
-    std::wstring ReportText;   // the complete bug report, lines ended by CR LF
-    Screenshot Shot;           // the screen at the moment of the failure
+    std::wstring ClassName;     // "vell::Exception", "EXCEPTION_ACCESS_VIOLATION", ...
+    std::wstring Message;       // the failure's own message
+    uintptr_t Address = 0;      // where it was raised (0 when unknown)
+    DWORD ThreadId = 0;         // the failing thread
+    std::wstring ReportText;    // the complete bug report, lines ended by CR LF
+    Screenshot Shot;            // the screen at the moment of the failure
     bool ShowPleaseWait = true; // the engine's please-wait box while it handles the failure itself
 };
 

@@ -30,7 +30,8 @@ bool Screenshot::Capture() {
     const size_t bytes = size_t(w) * size_t(h) * 4;
     pixels_.assign(dib.bits(), dib.bits() + bytes);
     // The screen has no alpha: every pixel is opaque.
-    for (size_t i = 3; i < bytes; i += 4) pixels_[i] = 255;
+    for (size_t i = 3; i < bytes; i += 4)
+        pixels_[i] = 255;
     width_ = w;
     height_ = h;
     return true;
@@ -44,8 +45,8 @@ bool Screenshot::SaveToPngFile(const std::wstring& path) const {
     } catch (...) {
         return false;
     }
-    win::UniqueKernelHandle file(
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     DWORD written = 0;
     return ::WriteFile(file.get(), png.data(), DWORD(png.size()), &written, nullptr) && written == png.size();

@@ -7,7 +7,7 @@
 namespace vell::crash {
 
 class Screenshot {
-public:
+  public:
     // Copies the screen; false (and empty) when the screen cannot be read.
     bool Capture();
     // Writes the picture as a PNG file; false when empty or when the file cannot be written.
@@ -18,7 +18,7 @@ public:
     int height() const { return height_; }
     const std::vector<uint8_t>& pixels() const { return pixels_; }
 
-private:
+  private:
     int width_ = 0;
     int height_ = 0;
     std::vector<uint8_t> pixels_; // top-down BGRA, alpha 255

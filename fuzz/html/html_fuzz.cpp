@@ -24,7 +24,9 @@ struct Measure : TextMeasure {
     int FitChars(const Font& f, std::u16string_view t, int w) override {
         return std::min(static_cast<int>(t.size()), w / (px(f) / 2 + 1));
     }
-    void PictureSize(std::u16string_view s, int& w, int& h) override { w = h = s.starts_with(u"SSYS:") ? 16 : 0; }
+    void PictureSize(std::u16string_view s, int& w, int& h) override {
+        w = h = s.starts_with(u"SSYS:") ? 16 : 0;
+    }
 };
 
 // Fills clipped rectangles into a 64 x 64 image.
@@ -32,15 +34,19 @@ struct Image : Painter {
     uint32_t px[64 * 64] = {};
     void fill(int l, int t, int r, int b, uint32_t c) {
         for (int y = std::max(t, 0); y < std::min(b, 64); ++y)
-            for (int x = std::max(l, 0); x < std::min(r, 64); ++x) px[y * 64 + x] = c;
+            for (int x = std::max(l, 0); x < std::min(r, 64); ++x)
+                px[y * 64 + x] = c;
     }
     void Text(const Font& f, int x, int y, std::u16string_view t, int) override {
         fill(x, y, x + static_cast<int>(std::min<size_t>(t.size(), 64)) * 4, y + Measure::px(f), f.Color);
     }
     void FillRect(const Rect& r, vell::TColor c) override { fill(r.Left, r.Top, r.Right, r.Bottom, c); }
-    void Gradient(const Rect& r, vell::TColor a, vell::TColor, bool) override { fill(r.Left, r.Top, r.Right, r.Bottom, a); }
+    void Gradient(const Rect& r, vell::TColor a, vell::TColor, bool) override {
+        fill(r.Left, r.Top, r.Right, r.Bottom, a);
+    }
     void Polyline(const std::vector<std::pair<int, int>>& p, vell::TColor c) override {
-        for (auto [x, y] : p) fill(x, y, x + 1, y + 1, c);
+        for (auto [x, y] : p)
+            fill(x, y, x + 1, y + 1, c);
     }
     void Ellipse(const Rect& r, vell::TColor c) override { fill(r.Left, r.Top, r.Right, r.Bottom, c); }
     void Picture(std::u16string_view, int x, int y) override { fill(x, y, x + 16, y + 16, 1); }

@@ -29,7 +29,8 @@ std::vector<uint8_t> plainText(const uint8_t* data, size_t size) {
         if (b >= 0xF0 && !text.empty()) { // a run of one byte, or a copy from further back
             const size_t count = size_t(b & 0x0F) * 37 + 3;
             const size_t distance = i + 1 < size ? size_t(data[i + 1]) % text.size() + 1 : 1;
-            for (size_t k = 0; k < count; ++k) text.push_back(text[text.size() - distance]);
+            for (size_t k = 0; k < count; ++k)
+                text.push_back(text[text.size() - distance]);
         } else {
             text.push_back(b);
         }
@@ -53,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const size_t edits = std::min<size_t>((how >> 5) & 7, size / 3);
         const size_t textSize = size - edits * 3;
         const int strategies[4] = {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_HUFFMAN_ONLY, Z_FIXED};
-        stream = zlibCompress(plainText(data, textSize), (how >> 1) % 10, strategies[(how >> 4) & 1 ? 3 : (how >> 3) & 1]);
+        stream = zlibCompress(plainText(data, textSize), (how >> 1) % 10,
+                              strategies[(how >> 4) & 1 ? 3 : (how >> 3) & 1]);
         for (size_t e = 0; e < edits; ++e) {
             const uint8_t* edit = data + textSize + e * 3;
             stream[(size_t(edit[0]) << 8 | edit[1]) % stream.size()] ^= edit[2];
@@ -61,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const Result theirs = zlibInflate(stream, kMaxOut), ours = ourInflate(stream, kMaxOut, piece);
     if (!(theirs == ours)) {
-        std::fprintf(stderr, "zlib: outcome %d, %zu bytes; ours: outcome %d, %zu bytes\n", int(theirs.outcome),
-                     theirs.bytes.size(), int(ours.outcome), ours.bytes.size());
+        std::fprintf(stderr, "zlib: outcome %d, %zu bytes; ours: outcome %d, %zu bytes\n",
+                     int(theirs.outcome), theirs.bytes.size(), int(ours.outcome), ours.bytes.size());
         std::abort();
     }
     return 0;

@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::u16string first = ini.GetText();
 
     vell::TIniSections again;
-    again.SetBytes(vell::text::asBytes(vell::text::encodeText(first, vell::text::TextEncoding::Utf16LE, true)));
+    again.SetBytes(
+        vell::text::asBytes(vell::text::encodeText(first, vell::text::TextEncoding::Utf16LE, true)));
     if (again.GetText() != first) std::abort();
 
     for (int s = 0; s < ini.Count() && s < 8; ++s) {

@@ -34,8 +34,13 @@ void decodeStored(std::span<const uint8_t> file, PixelFormat format) {
     const Limits limits = fuzzLimits();
     while (reader.next(c)) {
         switch (c.type) {
-        case kIHDR: h = parseIhdr(c.data); haveHeader = true; break;
-        case kPLTE: palette = parsePlte(c.data); break;
+        case kIHDR:
+            h = parseIhdr(c.data);
+            haveHeader = true;
+            break;
+        case kPLTE:
+            palette = parsePlte(c.data);
+            break;
         case kTRNS: {
             trns = parseTrns(c.data, h.colorType);
             Rgbq table[256];
@@ -43,9 +48,15 @@ void decodeStored(std::span<const uint8_t> file, PixelFormat format) {
             (void)transparentColor(trns, h, {table, n}, gamma);
             break;
         }
-        case kGAMA: if (auto g = parseGama(c.data)) buildGammaTables(*g, gamma, inverse); break;
-        case kTEXT: (void)readDevur(parseText(c.data).text, {}); break;
-        case kZTXT: (void)parseZtxt(c.data, limits.maxTextBytes); break;
+        case kGAMA:
+            if (auto g = parseGama(c.data)) buildGammaTables(*g, gamma, inverse);
+            break;
+        case kTEXT:
+            (void)readDevur(parseText(c.data).text, {});
+            break;
+        case kZTXT:
+            (void)parseZtxt(c.data, limits.maxTextBytes);
+            break;
         case kIDAT: {
             if (!haveHeader) break;
             const Layout layout = layoutFor(h, format);
@@ -61,7 +72,8 @@ void decodeStored(std::span<const uint8_t> file, PixelFormat format) {
             decodeImageData(h, c.idatRun, c.firstIdatSize, t, o);
             break;
         }
-        default: break;
+        default:
+            break;
         }
     }
 }

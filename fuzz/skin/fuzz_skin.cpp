@@ -16,10 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const int builtIns = ColorItemTable().Counter(); // before any input's names
     // The input is two files: the sections, then after a NUL byte the colour settings.
     std::size_t split = 0;
-    while (split < size && data[split] != 0) ++split;
+    while (split < size && data[split] != 0)
+        ++split;
     TMemIniFile sections, colours;
     sections.SetStrings(text::splitLines(text::decodeText({data, split})));
-    if (split < size) colours.SetStrings(text::splitLines(text::decodeText({data + split + 1, size - split - 1})));
+    if (split < size)
+        colours.SetStrings(text::splitLines(text::decodeText({data + split + 1, size - split - 1})));
 
     skin::SkinClassTable table;
     table.Merge(sections);

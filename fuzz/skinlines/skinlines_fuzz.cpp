@@ -1,7 +1,8 @@
 // Skin lines from arbitrary bytes applied to a small component tree (nested objects, a
 // collection, string lists, sets, strings, a reference to a child), by the plain reader and
-// by one that filters paths: never a crash or a hang. What the tree then holds must write out and read back: the description read into
-// a fresh tree writes the same text again, and its skin lines apply without an error.
+// by one that filters paths: never a crash or a hang. What the tree then holds must write out and read back:
+// the description read into a fresh tree writes the same text again, and its skin lines apply without an
+// error.
 #include "core/component/writer.h"
 #include "tests/support/component_fixture.h"
 
@@ -46,7 +47,7 @@ void apply(TRoot& root, std::string_view text, TReader::TSkinMode mode) {
             TReader(&root).ReadSkinLines(&root, text, mode);
     } catch (const vell::forms::ParseError&) {
     } catch (const EFilerError&) {
-    } catch (const EConvertError&) { // a setter refusing the value
+    } catch (const EConvertError&) {   // a setter refusing the value
     } catch (const EComponentError&) { // a Name line that is no valid or free name
     }
 }

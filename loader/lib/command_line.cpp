@@ -7,7 +7,9 @@ namespace vell::loader {
 
 namespace {
 
-bool isSeparator(wchar_t c) { return c >= 1 && c <= 32; }
+bool isSeparator(wchar_t c) {
+    return c >= 1 && c <= 32;
+}
 
 } // namespace
 
@@ -19,7 +21,8 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine) {
     const size_t n = line.size();
     for (;;) {
         for (;;) {
-            while (i < n && isSeparator(line[i])) ++i;
+            while (i < n && isSeparator(line[i]))
+                ++i;
             if (i + 1 < n && line[i] == L'"' && line[i + 1] == L'"')
                 i += 2;
             else
@@ -30,7 +33,8 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine) {
         while (i < n && !isSeparator(line[i])) {
             if (line[i] == L'"') {
                 ++i;
-                while (i < n && line[i] != L'"') token += line[i++];
+                while (i < n && line[i] != L'"')
+                    token += line[i++];
                 if (i < n) ++i;
             } else {
                 token += line[i++];

@@ -30,8 +30,7 @@ SetProcessDpiAwarenessFn g_setProcessDpiAwareness = nullptr;
 
 constexpr int kPerMonitorAware = 2;
 
-template <typename Fn>
-Fn entry(HMODULE module, const char* name) {
+template <typename Fn> Fn entry(HMODULE module, const char* name) {
     return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
 }
 
@@ -40,11 +39,15 @@ int memoryDcLogPixelsY() {
     return dc ? ::GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
 }
 
-std::wstring num(long long v) { return std::to_wstring(v); }
+std::wstring num(long long v) {
+    return std::to_wstring(v);
+}
 
 } // namespace
 
-void WriteDpiLog(const std::wstring& line) { WriteLogLine(text::fromWide(line), false); }
+void WriteDpiLog(const std::wstring& line) {
+    WriteLogLine(text::fromWide(line), false);
+}
 
 bool IsWindowsVersionOrGreater(WORD major, WORD minor, WORD servicePackMajor) {
     OSVERSIONINFOEXW v{};
@@ -56,10 +59,13 @@ bool IsWindowsVersionOrGreater(WORD major, WORD minor, WORD servicePackMajor) {
     mask = ::VerSetConditionMask(mask, VER_MAJORVERSION, VER_GREATER_EQUAL);
     mask = ::VerSetConditionMask(mask, VER_MINORVERSION, VER_GREATER_EQUAL);
     mask = ::VerSetConditionMask(mask, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
-    return ::VerifyVersionInfoW(&v, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR, mask) != FALSE;
+    return ::VerifyVersionInfoW(&v, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR, mask) !=
+           FALSE;
 }
 
-bool IsWindows8Point1OrGreater() { return IsWindowsVersionOrGreater(6, 3, 0); }
+bool IsWindows8Point1OrGreater() {
+    return IsWindowsVersionOrGreater(6, 3, 0);
+}
 
 void Startup() {
     InitCheckDPI();
@@ -79,7 +85,8 @@ void InitCheckDPI() {
             g_getProcessDpiAwareness = entry<GetProcessDpiAwarenessFn>(shcore, "GetProcessDpiAwareness");
             g_setProcessDpiAwareness = entry<SetProcessDpiAwarenessFn>(shcore, "SetProcessDpiAwareness");
             int awareness = 0;
-            if (g_getProcessDpiAwareness && SUCCEEDED(g_getProcessDpiAwareness(::GetCurrentProcess(), &awareness))) {
+            if (g_getProcessDpiAwareness &&
+                SUCCEEDED(g_getProcessDpiAwareness(::GetCurrentProcess(), &awareness))) {
                 WriteDpiLog(L"**************** GetProcessDpiAwareness : " + num(awareness));
                 if (awareness == 0) WriteDpiLog(L"InitCheckDPI LOGPIXELSY: " + num(memoryDcLogPixelsY()));
             }
@@ -102,7 +109,8 @@ void DoDPIAware() {
             WriteDpiLog(L"**************** SetProcessDpiAwareness 1 :" + num(hr));
         } else {
             HMODULE shcore = ::GetModuleHandleW(L"Shcore.dll");
-            WriteDpiLog(L"**************** SHcoreHandle: " + num(static_cast<long long>(reinterpret_cast<uintptr_t>(shcore))));
+            WriteDpiLog(L"**************** SHcoreHandle: " +
+                        num(static_cast<long long>(reinterpret_cast<uintptr_t>(shcore))));
             // Loaded for the rest of the process: the awareness it declares lasts as long.
             if (!shcore) shcore = ::LoadLibraryW(L"Shcore.dll");
             if (auto set = entry<SetProcessDpiAwarenessFn>(shcore, "SetProcessDpiAwareness")) {

@@ -9,8 +9,8 @@
 namespace vell::loader::dpi {
 
 // Process-wide state.
-extern int MeasuredDpi;          // last VLR_GetDPINew result kept by IsLargeScreen; 96 at start
-extern bool LargeScreen;         // set by the loading box from IsLargeScreen
+extern int MeasuredDpi;              // last VLR_GetDPINew result kept by IsLargeScreen; 96 at start
+extern bool LargeScreen;             // set by the loading box from IsLargeScreen
 extern const float LargeScreenScale; // 2.0
 
 // A normal (not detail) log entry.

@@ -5,7 +5,8 @@
 namespace vell::loader {
 
 bool IsFullScreenWindow(const RECT& rect, int screenWidth, int screenHeight, const std::wstring& className) {
-    if (rect.left != 0 || rect.top != 0 || rect.right != screenWidth || rect.bottom != screenHeight) return false;
+    if (rect.left != 0 || rect.top != 0 || rect.right != screenWidth || rect.bottom != screenHeight)
+        return false;
     static const wchar_t* const kExcluded[] = {L"WorkerW", L"Progman", L"TMainBox", L"TVLRDWMainForm"};
     for (const wchar_t* excluded : kExcluded)
         if (EqualsIgnoreCase(className, excluded)) return false;

@@ -23,7 +23,9 @@ namespace {
 
 bool g_comStarted = false;
 
-void startCom() { g_comStarted = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
+void startCom() {
+    g_comStarted = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+}
 void stopCom() {
     if (g_comStarted) ::CoUninitialize();
     g_comStarted = false;
@@ -40,7 +42,9 @@ void stopImageEngine() {
     image::StopImageEngine();
 }
 
-void startLanguage() { InitProductLanguage(text::fromWide(env::GetProductDataFolder())); }
+void startLanguage() {
+    InitProductLanguage(text::fromWide(env::GetProductDataFolder()));
+}
 
 constexpr Module kModules[] = {
     {"log service", nullptr, FreeLogManager},
@@ -58,6 +62,8 @@ constexpr Module kModules[] = {
 
 } // namespace
 
-std::span<const Module> LoaderModules() { return kModules; }
+std::span<const Module> LoaderModules() {
+    return kModules;
+}
 
 } // namespace vell::loader

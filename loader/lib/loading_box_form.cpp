@@ -22,7 +22,8 @@ bool containsNoCase(const std::u16string& text, std::u16string_view word) {
     if (word.size() > text.size()) return false;
     for (size_t i = 0; i + word.size() <= text.size(); ++i) {
         size_t k = 0;
-        while (k < word.size() && fold(text[i + k]) == fold(word[k])) ++k;
+        while (k < word.size() && fold(text[i + k]) == fold(word[k]))
+            ++k;
         if (k == word.size()) return true;
     }
     return false;
@@ -39,10 +40,12 @@ constexpr DWORD kBoxExStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVAT
 
 std::u16string LoadingBoxText(const std::u16string& Argument2) {
     std::u16string text;
-    if (containsNoCase(Argument2, u"init")) text = readText(u"Tip_Launching", u"Launching %s...");
+    if (containsNoCase(Argument2, u"init"))
+        text = readText(u"Tip_Launching", u"Launching %s...");
     else if (containsNoCase(Argument2, u"change"))
         text = readText(u"Tip_DisplayChanging", u"Screen changing. Reconfiguring %s...");
-    for (size_t at = 0; (at = text.find(u"%s", at)) != std::u16string::npos; at += 7) text.replace(at, 2, u"Vellora");
+    for (size_t at = 0; (at = text.find(u"%s", at)) != std::u16string::npos; at += 7)
+        text.replace(at, 2, u"Vellora");
     return text;
 }
 
@@ -53,18 +56,18 @@ void ApplyLargeScreenScale(tk::TCustomForm* Form) {
 
 const tk::ClassInfo& Tfrm_LoadingBox::StaticClass() {
     using B = tk::ClassBuilder<Tfrm_LoadingBox>;
-    static const tk::ClassInfo info = B("Tfrm_LoadingBox", &tk::TForm::StaticClass())
-                                          .field("pnl_Main", &Tfrm_LoadingBox::pnl_Main)
-                                          .field("img_BG", &Tfrm_LoadingBox::img_BG)
-                                          .field("img_Icon", &Tfrm_LoadingBox::img_Icon)
-                                          .field("lbl_Tip", &Tfrm_LoadingBox::lbl_Tip)
-                                          .field("skinStyle_Main", &Tfrm_LoadingBox::skinStyle_Main)
-                                          .field("applicationEvent_Main", &Tfrm_LoadingBox::applicationEvent_Main)
-                                          .method("FormCreate", &Tfrm_LoadingBox::FormCreate)
-                                          .method("FormShow", &Tfrm_LoadingBox::FormShow)
-                                          .method("applicationEvent_MainMessage",
-                                                  &Tfrm_LoadingBox::applicationEvent_MainMessage)
-                                          .build();
+    static const tk::ClassInfo info =
+        B("Tfrm_LoadingBox", &tk::TForm::StaticClass())
+            .field("pnl_Main", &Tfrm_LoadingBox::pnl_Main)
+            .field("img_BG", &Tfrm_LoadingBox::img_BG)
+            .field("img_Icon", &Tfrm_LoadingBox::img_Icon)
+            .field("lbl_Tip", &Tfrm_LoadingBox::lbl_Tip)
+            .field("skinStyle_Main", &Tfrm_LoadingBox::skinStyle_Main)
+            .field("applicationEvent_Main", &Tfrm_LoadingBox::applicationEvent_Main)
+            .method("FormCreate", &Tfrm_LoadingBox::FormCreate)
+            .method("FormShow", &Tfrm_LoadingBox::FormShow)
+            .method("applicationEvent_MainMessage", &Tfrm_LoadingBox::applicationEvent_MainMessage)
+            .build();
     return info;
 }
 
@@ -94,7 +97,9 @@ void Tfrm_LoadingBox::CreateParams(tk::TCreateParams& Params) {
 }
 
 // The box has no owner window: it is neither the application's nor the main form's.
-HWND Tfrm_LoadingBox::CreationParentWindow() { return nullptr; }
+HWND Tfrm_LoadingBox::CreationParentWindow() {
+    return nullptr;
+}
 
 void Tfrm_LoadingBox::CreateWindowHandle(const tk::TCreateParams& Params) {
     tk::TForm::CreateWindowHandle(Params);
@@ -170,7 +175,8 @@ void Tfrm_LoadingBox::CheckBufferSize() {
     FDrawW = Width();
     FDrawH = Height();
     if (FDraw->Width() < FDrawW || FDraw->Height() < FDrawH)
-        FDraw->Resize(std::max(FDraw->Width(), FDrawW + 200), std::max(FDraw->Height(), FDrawH + 200), 0, false, 0, 0);
+        FDraw->Resize(std::max(FDraw->Width(), FDrawW + 200), std::max(FDraw->Height(), FDrawH + 200), 0,
+                      false, 0, 0);
     PaintBuffer();
 }
 
@@ -190,8 +196,8 @@ void Tfrm_LoadingBox::UpdateLayer() {
     if (!Visible()) blend.SourceConstantAlpha = 0;
     SIZE size{Width(), Height()};
     POINT source{0, 0};
-    FLayerShown = ::UpdateLayeredWindow(FHandle, nullptr, nullptr, &size, FDraw->CanvasHandle(), &source, 0, &blend,
-                                        ULW_ALPHA) &&
+    FLayerShown = ::UpdateLayeredWindow(FHandle, nullptr, nullptr, &size, FDraw->CanvasHandle(), &source, 0,
+                                        &blend, ULW_ALPHA) &&
                   Visible();
 }
 

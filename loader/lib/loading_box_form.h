@@ -14,7 +14,7 @@ namespace vell::loader {
 
 class Tfrm_LoadingBox : public tk::TForm {
     VELL_CLASS_INFO()
-public:
+  public:
     explicit Tfrm_LoadingBox(tk::TComponent* AOwner);
 
     // Components of the description (published fields).
@@ -44,7 +44,7 @@ public:
     int DrawH() const { return FDrawH; }
     const BLENDFUNCTION& DrawBlend() const { return FDrawBlend; }
 
-protected:
+  protected:
     void CreateParams(tk::TCreateParams& Params) override;
     HWND CreationParentWindow() override;
     void CreateWindowHandle(const tk::TCreateParams& Params) override;
@@ -52,7 +52,7 @@ protected:
     void DoShow() override;
     void Resize() override;
 
-private:
+  private:
     void PaintBuffer();
     void CheckBufferSize();
     void UpdateLayer();

@@ -14,7 +14,7 @@ struct Module {
 };
 
 class ModuleList {
-public:
+  public:
     explicit ModuleList(std::span<const Module> modules) : modules_(modules) {}
     ModuleList(const ModuleList&) = delete;
     ModuleList& operator=(const ModuleList&) = delete;
@@ -26,7 +26,7 @@ public:
     void Shutdown();
     size_t started() const { return started_; }
 
-private:
+  private:
     std::span<const Module> modules_;
     size_t started_ = 0;
 };

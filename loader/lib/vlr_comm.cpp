@@ -6,6 +6,8 @@
 
 namespace vell::loader {
 
-void PlaceLogFile() { PlaceLogInProductFolder(text::fromWide(env::GetProductDataFolder())); }
+void PlaceLogFile() {
+    PlaceLogInProductFolder(text::fromWide(env::GetProductDataFolder()));
+}
 
 } // namespace vell::loader

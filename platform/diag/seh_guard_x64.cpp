@@ -55,7 +55,8 @@ constexpr int kFaultSlot = 64;
 
 extern "C" EXCEPTION_DISPOSITION vell_guard_handler(EXCEPTION_RECORD* record, void* frame, CONTEXT*,
                                                     DISPATCHER_CONTEXT* dispatch) {
-    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) return ExceptionContinueSearch;
+    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
+        return ExceptionContinueSearch;
     if (vell::win::IsCxxExceptionCode(record->ExceptionCode)) return ExceptionContinueSearch; // no fault
     auto* fault = *reinterpret_cast<vell::win::SehFault**>(static_cast<char*>(frame) + kFaultSlot);
     if (fault) {
@@ -70,7 +71,9 @@ extern "C" EXCEPTION_DISPOSITION vell_guard_handler(EXCEPTION_RECORD* record, vo
 
 namespace vell::win {
 
-const void* ExceptionChainHead() { return nullptr; }
+const void* ExceptionChainHead() {
+    return nullptr;
+}
 
 bool CallGuarded(void (*fn)(void*) noexcept, void* context, SehFault* fault) {
     SehFault seen;

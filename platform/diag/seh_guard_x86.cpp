@@ -27,9 +27,12 @@ GuardFrame* chainHead() {
     return head;
 }
 
-void setChainHead(GuardFrame* head) { asm volatile("movl %0, %%fs:0" : : "r"(head) : "memory"); }
+void setChainHead(GuardFrame* head) {
+    asm volatile("movl %0, %%fs:0" : : "r"(head) : "memory");
+}
 
-extern "C" EXCEPTION_DISPOSITION __cdecl onGuardedFault(EXCEPTION_RECORD* record, void* frame, CONTEXT*, void*) {
+extern "C" EXCEPTION_DISPOSITION __cdecl onGuardedFault(EXCEPTION_RECORD* record, void* frame, CONTEXT*,
+                                                        void*) {
     if (record->ExceptionFlags & kUnwindFlags) return ExceptionContinueSearch;
     auto* guard = static_cast<GuardFrame*>(frame);
     guard->fault.code = record->ExceptionCode;
@@ -41,7 +44,9 @@ extern "C" EXCEPTION_DISPOSITION __cdecl onGuardedFault(EXCEPTION_RECORD* record
 
 } // namespace
 
-const void* ExceptionChainHead() { return chainHead(); }
+const void* ExceptionChainHead() {
+    return chainHead();
+}
 
 bool CallGuarded(void (*fn)(void*) noexcept, void* context, SehFault* fault) {
     GuardFrame frame{};

@@ -3,10 +3,11 @@
 namespace vell::tk {
 
 const ClassInfo& TBrush::StaticClass() {
-    static const ClassInfo info = ClassBuilder<TBrush>("TBrush", &TGraphicsObject::StaticClass())
-                                      .ord("Color", ColorType(), &TBrush::Color, &TBrush::SetColor, clWhite)
-                                      .ord("Style", BrushStyleType(), &TBrush::Style, &TBrush::SetStyle, bsSolid)
-                                      .build();
+    static const ClassInfo info =
+        ClassBuilder<TBrush>("TBrush", &TGraphicsObject::StaticClass())
+            .ord("Color", ColorType(), &TBrush::Color, &TBrush::SetColor, clWhite)
+            .ord("Style", BrushStyleType(), &TBrush::Style, &TBrush::SetStyle, bsSolid)
+            .build();
     return info;
 }
 
@@ -42,8 +43,8 @@ SharedGdiHandle TBrush::CreateSharedHandle() {
         lb.lbColor = 0;
     } else {
         lb.lbStyle = BS_HATCHED;
-        static constexpr LONG kHatch[] = {0, 0, HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL, HS_CROSS,
-                                          HS_DIAGCROSS};
+        static constexpr LONG kHatch[] = {
+            0, 0, HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL, HS_CROSS, HS_DIAGCROSS};
         lb.lbHatch = static_cast<ULONG_PTR>(kHatch[FStyle]);
     }
     return CachedGdiHandle('B', &lb, sizeof lb, [](const void* p) -> HGDIOBJ {

@@ -6,7 +6,7 @@ namespace vell::tk {
 
 class TBrush : public TGraphicsObject {
     VELL_CLASS_INFO()
-public:
+  public:
     HBRUSH Handle() { return static_cast<HBRUSH>(gdiHandle(SharedHandle())); }
     TColor Color() const { return FColor; }
     // A colour makes a clear brush solid.
@@ -15,10 +15,10 @@ public:
     void SetStyle(TBrushStyle Value);
     void Assign(const TPersistent* Source) override;
 
-protected:
+  protected:
     SharedGdiHandle CreateSharedHandle() override;
 
-private:
+  private:
     TColor FColor = clWhite;
     TBrushStyle FStyle = bsSolid;
 };

@@ -17,7 +17,9 @@ TCanvas::TCanvas()
     FPen->OnChange = [this](TGraphicsObject*) { FState &= ~kPenValid; };
 }
 
-TCanvas::~TCanvas() { SetHandle(nullptr); }
+TCanvas::~TCanvas() {
+    SetHandle(nullptr);
+}
 
 void TCanvas::ReplaceFont(std::unique_ptr<TFont> Value) {
     // The old font's handle may be selected; it stays alive in FSelFont until replaced.
@@ -164,8 +166,8 @@ int TCanvas::DrawTextModify(std::u16string& Text, RECT& Rect, UINT Format) {
     // The routine may write up to four characters beyond the text: room for them, and NULs
     // that end what it wrote.
     std::u16string buffer = Text + std::u16string(8, u'\0');
-    int result = ::DrawTextW(FHandle, reinterpret_cast<wchar_t*>(buffer.data()), static_cast<int>(Text.size()), &Rect,
-                             Format);
+    int result = ::DrawTextW(FHandle, reinterpret_cast<wchar_t*>(buffer.data()),
+                             static_cast<int>(Text.size()), &Rect, Format);
     if (draws) Changed();
     const size_t end = buffer.find(u'\0');
     buffer.resize(end == std::u16string::npos ? buffer.size() : end);

@@ -21,7 +21,7 @@ namespace vell::tk {
 
 class TCanvas : public TPersistent {
     VELL_CLASS_INFO()
-public:
+  public:
     TCanvas();
     ~TCanvas() override;
 
@@ -69,7 +69,7 @@ public:
     virtual void Changed();
     std::function<void(TCanvas*)> OnChanging, OnChange;
 
-protected:
+  protected:
     virtual void CreateHandle() {}
     // Puts back the objects the canvas selected, before the DC goes.
     void DeselectHandles();
@@ -77,7 +77,7 @@ protected:
     // into it without touching it.
     void ForgetHandle();
 
-private:
+  private:
     enum : uint32_t { kFontValid = 1, kPenValid = 2, kBrushValid = 4 };
     void RequiredState(uint32_t state);
     void ForgetHandleState();
@@ -96,7 +96,7 @@ private:
 // A canvas drawing on DC for the length of a scope: locked and bound to the DC, then
 // unbound and unlocked when the scope ends, thrown out of or not.
 class TCanvasBinding {
-public:
+  public:
     TCanvasBinding(TCanvas& Canvas, HDC DC) : FCanvas(Canvas) {
         FCanvas.Lock();
         FCanvas.SetHandle(DC);
@@ -108,7 +108,7 @@ public:
         FCanvas.Unlock();
     }
 
-private:
+  private:
     TCanvas& FCanvas;
 };
 

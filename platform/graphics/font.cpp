@@ -34,8 +34,7 @@ const ClassInfo& TFont::StaticClass() {
 
 TFont::TFont() : FPixelsPerInch(ScreenPixelsPerInch()) {}
 
-template <class T>
-void TFont::change(T& field, const T& value) {
+template <class T> void TFont::change(T& field, const T& value) {
     if (field == value) return;
     field = value;
     Changed();
@@ -44,15 +43,33 @@ void TFont::change(T& field, const T& value) {
 void TFont::SetName(const std::u16string& Value) {
     if (!Value.empty()) change(FName, Value);
 }
-void TFont::SetHeight(int Value) { change(FHeight, Value); }
-int TFont::Size() const { return -::MulDiv(FHeight, 72, FPixelsPerInch); }
-void TFont::SetSize(int Value) { SetHeight(-::MulDiv(Value, FPixelsPerInch, 72)); }
-void TFont::SetColor(TColor Value) { change(FColor, Value); }
-void TFont::SetStyle(TFontStyles Value) { change(FStyle, Value); }
-void TFont::SetCharset(int Value) { change(FCharset, Value); }
-void TFont::SetPitch(TFontPitch Value) { change(FPitch, Value); }
-void TFont::SetOrientation(int Value) { change(FOrientation, Value); }
-void TFont::SetQuality(TFontQuality Value) { change(FQuality, Value); }
+void TFont::SetHeight(int Value) {
+    change(FHeight, Value);
+}
+int TFont::Size() const {
+    return -::MulDiv(FHeight, 72, FPixelsPerInch);
+}
+void TFont::SetSize(int Value) {
+    SetHeight(-::MulDiv(Value, FPixelsPerInch, 72));
+}
+void TFont::SetColor(TColor Value) {
+    change(FColor, Value);
+}
+void TFont::SetStyle(TFontStyles Value) {
+    change(FStyle, Value);
+}
+void TFont::SetCharset(int Value) {
+    change(FCharset, Value);
+}
+void TFont::SetPitch(TFontPitch Value) {
+    change(FPitch, Value);
+}
+void TFont::SetOrientation(int Value) {
+    change(FOrientation, Value);
+}
+void TFont::SetQuality(TFontQuality Value) {
+    change(FQuality, Value);
+}
 void TFont::SetPixelsPerInch(int Value) {
     if (Value > 0) change(FPixelsPerInch, Value);
 }
@@ -61,8 +78,12 @@ namespace {
 int gFontIncSize = 0;
 }
 
-int FontIncSize() { return gFontIncSize; }
-void SetFontIncSize(int Value) { gFontIncSize = Value; }
+int FontIncSize() {
+    return gFontIncSize;
+}
+void SetFontIncSize(int Value) {
+    gFontIncSize = Value;
+}
 
 int TFont::IncSizeOnBase(int N) {
     if (FBaseHeight == 0) FBaseHeight = FHeight;
@@ -85,13 +106,16 @@ LOGFONTW TFont::LogFont() const {
     lf.lfCharSet = static_cast<BYTE>(FCharset);
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    static constexpr BYTE kQuality[] = {DEFAULT_QUALITY,      DRAFT_QUALITY,         PROOF_QUALITY,
-                                        NONANTIALIASED_QUALITY, ANTIALIASED_QUALITY, CLEARTYPE_QUALITY,
+    static constexpr BYTE kQuality[] = {DEFAULT_QUALITY,          DRAFT_QUALITY,       PROOF_QUALITY,
+                                        NONANTIALIASED_QUALITY,   ANTIALIASED_QUALITY, CLEARTYPE_QUALITY,
                                         CLEARTYPE_NATURAL_QUALITY};
     lf.lfQuality = kQuality[FQuality];
-    lf.lfPitchAndFamily = FPitch == fpVariable ? VARIABLE_PITCH : FPitch == fpFixed ? FIXED_PITCH : DEFAULT_PITCH;
+    lf.lfPitchAndFamily = FPitch == fpVariable ? VARIABLE_PITCH
+                          : FPitch == fpFixed  ? FIXED_PITCH
+                                               : DEFAULT_PITCH;
     size_t n = std::min<size_t>(FName.size(), LF_FACESIZE - 1);
-    for (size_t i = 0; i < n; ++i) lf.lfFaceName[i] = static_cast<wchar_t>(FName[i]);
+    for (size_t i = 0; i < n; ++i)
+        lf.lfFaceName[i] = static_cast<wchar_t>(FName[i]);
     return lf;
 }
 
@@ -139,7 +163,8 @@ void ReplaceFontKeepingValues(std::unique_ptr<TFont>& Slot, std::unique_ptr<TFon
 
 bool TFont::Equals(const TFont& o) const {
     return FName == o.FName && FHeight == o.FHeight && FColor == o.FColor && FStyle == o.FStyle &&
-           FCharset == o.FCharset && FPitch == o.FPitch && FOrientation == o.FOrientation && FQuality == o.FQuality;
+           FCharset == o.FCharset && FPitch == o.FPitch && FOrientation == o.FOrientation &&
+           FQuality == o.FQuality;
 }
 
 } // namespace vell::tk

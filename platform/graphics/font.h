@@ -14,7 +14,7 @@ namespace vell::tk {
 
 class TFont : public TGraphicsObject {
     VELL_CLASS_INFO()
-public:
+  public:
     TFont();
     HFONT Handle() { return static_cast<HFONT>(gdiHandle(SharedHandle())); }
 
@@ -57,13 +57,12 @@ public:
     void Assign(const TPersistent* Source) override;
     virtual bool Equals(const TFont& Other) const;
 
-protected:
+  protected:
     void Changed() override;
     SharedGdiHandle CreateSharedHandle() override;
 
-private:
-    template <class T>
-    void change(T& field, const T& value);
+  private:
+    template <class T> void change(T& field, const T& value);
 
     std::u16string FName = u"Tahoma";
     int FHeight = -11;

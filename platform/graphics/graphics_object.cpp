@@ -12,7 +12,9 @@ struct GdiHandle {
     win::UniqueHandle<HGDIOBJ, win::SimpleTraits<HGDIOBJ, win::deleteGdiObject>> handle;
 };
 
-HGDIOBJ gdiHandle(const SharedGdiHandle& h) { return h ? h->handle.get() : nullptr; }
+HGDIOBJ gdiHandle(const SharedGdiHandle& h) {
+    return h ? h->handle.get() : nullptr;
+}
 
 namespace {
 
@@ -35,7 +37,8 @@ std::atomic<uint32_t> gGeneration{1};
 
 } // namespace
 
-SharedGdiHandle CachedGdiHandle(char kind, const void* description, size_t size, HGDIOBJ (*create)(const void*)) {
+SharedGdiHandle CachedGdiHandle(char kind, const void* description, size_t size,
+                                HGDIOBJ (*create)(const void*)) {
     std::string key(1, kind);
     key.append(static_cast<const char*>(description), size);
     Cache& c = cache();
@@ -62,7 +65,8 @@ size_t CachedGraphicsObjectCount() {
 }
 
 const ClassInfo& TGraphicsObject::StaticClass() {
-    static const ClassInfo info = ClassBuilder<TGraphicsObject>("TGraphicsObject", &TPersistent::StaticClass()).build();
+    static const ClassInfo info =
+        ClassBuilder<TGraphicsObject>("TGraphicsObject", &TPersistent::StaticClass()).build();
     return info;
 }
 

@@ -21,7 +21,8 @@ HGDIOBJ gdiHandle(const SharedGdiHandle& h);
 
 // The cached handle for a description (its bytes, tagged by kind), made by create on first
 // request; null when create fails.
-SharedGdiHandle CachedGdiHandle(char kind, const void* description, size_t size, HGDIOBJ (*create)(const void*));
+SharedGdiHandle CachedGdiHandle(char kind, const void* description, size_t size,
+                                HGDIOBJ (*create)(const void*));
 
 void DiscardCachedGraphicsObjects();
 // Number of handles in the cache (for tests).
@@ -29,12 +30,12 @@ size_t CachedGraphicsObjectCount();
 
 class TGraphicsObject : public TPersistent {
     VELL_CLASS_INFO()
-public:
+  public:
     std::function<void(TGraphicsObject*)> OnChange;
     // The handle, made when there is none or it was discarded since.
     const SharedGdiHandle& SharedHandle();
 
-protected:
+  protected:
     // The change path of every attribute: drops the handle and tells OnChange.
     virtual void Changed();
     void NotifyChange() {
@@ -43,7 +44,7 @@ protected:
     virtual SharedGdiHandle CreateSharedHandle() = 0;
     SharedGdiHandle FHandle;
 
-private:
+  private:
     uint32_t FHandleGeneration = 0; // the discard generation FHandle was made in
 };
 

@@ -8,12 +8,12 @@ namespace vell::tk {
 namespace {
 
 constexpr IdentEntry kCharsets[] = {
-    {"ANSI_CHARSET", 0},          {"DEFAULT_CHARSET", 1},     {"SYMBOL_CHARSET", 2},
-    {"MAC_CHARSET", 77},          {"SHIFTJIS_CHARSET", 128},  {"HANGEUL_CHARSET", 129},
-    {"JOHAB_CHARSET", 130},       {"GB2312_CHARSET", 134},    {"CHINESEBIG5_CHARSET", 136},
-    {"GREEK_CHARSET", 161},       {"TURKISH_CHARSET", 162},   {"VIETNAMESE_CHARSET", 163},
-    {"HEBREW_CHARSET", 177},      {"ARABIC_CHARSET", 178},    {"BALTIC_CHARSET", 186},
-    {"RUSSIAN_CHARSET", 204},     {"THAI_CHARSET", 222},      {"EASTEUROPE_CHARSET", 238},
+    {"ANSI_CHARSET", 0},      {"DEFAULT_CHARSET", 1},    {"SYMBOL_CHARSET", 2},
+    {"MAC_CHARSET", 77},      {"SHIFTJIS_CHARSET", 128}, {"HANGEUL_CHARSET", 129},
+    {"JOHAB_CHARSET", 130},   {"GB2312_CHARSET", 134},   {"CHINESEBIG5_CHARSET", 136},
+    {"GREEK_CHARSET", 161},   {"TURKISH_CHARSET", 162},  {"VIETNAMESE_CHARSET", 163},
+    {"HEBREW_CHARSET", 177},  {"ARABIC_CHARSET", 178},   {"BALTIC_CHARSET", 186},
+    {"RUSSIAN_CHARSET", 204}, {"THAI_CHARSET", 222},     {"EASTEUROPE_CHARSET", 238},
     {"OEM_CHARSET", 255},
 };
 
@@ -47,7 +47,8 @@ const TypeInfo& CharsetType() {
 }
 
 const TypeInfo& FontStylesType() {
-    static const TypeInfo e = makeEnumType("TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
+    static const TypeInfo e =
+        makeEnumType("TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
     static const TypeInfo t = makeSetType("TFontStyles", e);
     return t;
 }
@@ -58,14 +59,16 @@ const TypeInfo& FontPitchType() {
 }
 
 const TypeInfo& FontQualityType() {
-    static const TypeInfo t = makeEnumType("TFontQuality", {"fqDefault", "fqDraft", "fqProof", "fqNonAntialiased",
-                                                            "fqAntialiased", "fqClearType", "fqClearTypeNatural"});
+    static const TypeInfo t =
+        makeEnumType("TFontQuality", {"fqDefault", "fqDraft", "fqProof", "fqNonAntialiased", "fqAntialiased",
+                                      "fqClearType", "fqClearTypeNatural"});
     return t;
 }
 
 const TypeInfo& BrushStyleType() {
-    static const TypeInfo t = makeEnumType("TBrushStyle", {"bsSolid", "bsClear", "bsHorizontal", "bsVertical",
-                                                           "bsFDiagonal", "bsBDiagonal", "bsCross", "bsDiagCross"});
+    static const TypeInfo t =
+        makeEnumType("TBrushStyle", {"bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal",
+                                     "bsBDiagonal", "bsCross", "bsDiagCross"});
     return t;
 }
 

@@ -8,25 +8,44 @@
 
 namespace vell::tk {
 
-using ::vell::TColor;
-using ::vell::clNone;
-using ::vell::clDefault;
 using ::vell::clBlack;
-using ::vell::clWhite;
 using ::vell::clBtnFace;
+using ::vell::clDefault;
+using ::vell::clNone;
+using ::vell::clWhite;
+using ::vell::TColor;
 inline constexpr TColor clWindow = 0xFF000005;
 inline constexpr TColor clWindowText = 0xFF000008;
 inline constexpr TColor clGrayText = 0xFF000011;
 
 // The colour to draw with (0x00BBGGRR): system colours and colour names resolved, the
 // opacity byte dropped.
-inline COLORREF ColorToRGB(TColor Color) { return SkinColorToRGB(Color) & 0xFFFFFF; }
+inline COLORREF ColorToRGB(TColor Color) {
+    return SkinColorToRGB(Color) & 0xFFFFFF;
+}
 
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = TSet<TFontStyle>;
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
-enum TFontQuality { fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAntialiased, fqClearType, fqClearTypeNatural };
-enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum TFontQuality {
+    fqDefault,
+    fqDraft,
+    fqProof,
+    fqNonAntialiased,
+    fqAntialiased,
+    fqClearType,
+    fqClearTypeNatural
+};
+enum TBrushStyle {
+    bsSolid,
+    bsClear,
+    bsHorizontal,
+    bsVertical,
+    bsFDiagonal,
+    bsBDiagonal,
+    bsCross,
+    bsDiagCross
+};
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 
 const TypeInfo& ColorType();   // Integer kind; colour names through the colour identifiers

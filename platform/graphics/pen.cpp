@@ -39,7 +39,8 @@ void TPen::Assign(const TPersistent* Source) {
 }
 
 SharedGdiHandle TPen::CreateSharedHandle() {
-    static constexpr UINT kStyle[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
+    static constexpr UINT kStyle[] = {PS_SOLID,      PS_DASH, PS_DOT,        PS_DASHDOT,
+                                      PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
     LOGPEN lp{};
     lp.lopnStyle = kStyle[FStyle];
     lp.lopnWidth.x = FWidth;

@@ -6,7 +6,7 @@ namespace vell::tk {
 
 class TPen : public TGraphicsObject {
     VELL_CLASS_INFO()
-public:
+  public:
     HPEN Handle() { return static_cast<HPEN>(gdiHandle(SharedHandle())); }
     TColor Color() const { return FColor; }
     void SetColor(TColor Value);
@@ -16,10 +16,10 @@ public:
     void SetStyle(TPenStyle Value);
     void Assign(const TPersistent* Source) override;
 
-protected:
+  protected:
     SharedGdiHandle CreateSharedHandle() override;
 
-private:
+  private:
     TColor FColor = clBlack;
     int FWidth = 1;
     TPenStyle FStyle = psSolid;

@@ -17,35 +17,42 @@ RECT clipped(const RECT& r, const RECT& to) {
                 std::min(r.bottom, to.bottom)};
 }
 
-bool isEmpty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
+bool isEmpty(const RECT& r) {
+    return r.left >= r.right || r.top >= r.bottom;
+}
 
 // The mask as a 32-bit image: the picture itself, or a converted copy in `holder`.
 TPngImage* maskPixels(TGraphic& source, TPngImage& holder) {
     auto* png = dynamic_cast<TPngImage*>(&source);
     if (png) {
         png->EnsureExpanded();
-        if (png->HeaderOrNull() && png->HeaderOrNull()->BitCount() == 32) return png->HeaderOrNull()->ImageData ? png : nullptr;
+        if (png->HeaderOrNull() && png->HeaderOrNull()->BitCount() == 32)
+            return png->HeaderOrNull()->ImageData ? png : nullptr;
         holder.ClonePng(png);
         holder.AlphaMode = png->AlphaMode;
     } else {
         if (source.GetEmpty()) return nullptr;
         holder.Assign(&source);
     }
-    if (!holder.ConvertTo32Bit() || !holder.HeaderOrNull() || !holder.HeaderOrNull()->ImageData) return nullptr;
+    if (!holder.ConvertTo32Bit() || !holder.HeaderOrNull() || !holder.HeaderOrNull()->ImageData)
+        return nullptr;
     return &holder;
 }
 
 // Pixels of `row` from `from` to `to` become transparent.
 void clearSpan(uint8_t* row, long long from, long long to, bool premultiplied) {
-    if (from < to) draw::clearAlpha(draw::PixelView{row + 4 * from, 0, static_cast<int>(to - from), 1}, premultiplied);
+    if (from < to)
+        draw::clearAlpha(draw::PixelView{row + 4 * from, 0, static_cast<int>(to - from), 1}, premultiplied);
 }
 
 // The mask's view area applied 1:1 from dest's corner.
 void applyOneToOne(TPngImage& image, TPngImage& mask, const RECT& dest, const RECT& upd, bool MixerMode) {
     TChunkIHDR* h = image.HeaderOrNull();
     TChunkIHDR* mh = mask.HeaderOrNull();
-    const long long maskRight = std::min<long long>(dest.right, static_cast<long long>(dest.left) + mask.ViewWidth);
-    const long long maskBottom = std::min<long long>(dest.bottom, static_cast<long long>(dest.top) + mask.ViewHeight);
+    const long long maskRight =
+        std::min<long long>(dest.right, static_cast<long long>(dest.left) + mask.ViewWidth);
+    const long long maskBottom =
+        std::min<long long>(dest.bottom, static_cast<long long>(dest.top) + mask.ViewHeight);
     const bool premultiplied = image.AlphaMode == pamPremultiplied;
     for (int y = upd.top; y < upd.bottom; ++y) {
         uint8_t* row = h->ImageData + static_cast<ptrdiff_t>(y) * image.BytesPerRow();
@@ -56,9 +63,11 @@ void applyOneToOne(TPngImage& image, TPngImage& mask, const RECT& dest, const RE
             continue;
         }
         clearSpan(row, upd.left, from, premultiplied);
-        const uint8_t* maskRow = mh->ImageData + static_cast<ptrdiff_t>(mask.ViewTop + y - dest.top) * mask.BytesPerRow() +
+        const uint8_t* maskRow = mh->ImageData +
+                                 static_cast<ptrdiff_t>(mask.ViewTop + y - dest.top) * mask.BytesPerRow() +
                                  4 * (mask.ViewLeft + from - dest.left);
-        draw::maskAlphaRow(row + 4 * from, maskRow, static_cast<int>(to - from), 255, MixerMode ? 2 : 1, premultiplied);
+        draw::maskAlphaRow(row + 4 * from, maskRow, static_cast<int>(to - from), 255, MixerMode ? 2 : 1,
+                           premultiplied);
         clearSpan(row, to, upd.right, premultiplied);
     }
 }
@@ -79,14 +88,15 @@ void applyNineSlice(TPngImage& image, TPngImage& mask, const design::TDesignRect
     }
     const RECT inside = clipped(dest, upd);
     if (isEmpty(inside)) return;
-    DrawNineSlice(nullptr, nullptr, &mask, &inside, &image, MixerMode ? TDrawMaskMode::Multiply : TDrawMaskMode::Replace,
-                  option.StretchMode(), option.Bottom(), option.Right(), option.Top(), option.Left(), dest);
+    DrawNineSlice(nullptr, nullptr, &mask, &inside, &image,
+                  MixerMode ? TDrawMaskMode::Multiply : TDrawMaskMode::Replace, option.StretchMode(),
+                  option.Bottom(), option.Right(), option.Top(), option.Left(), dest);
 }
 
 } // namespace
 
-void UpdateAlpha(TPngImage& image, TGraphic& MaskSource, const design::TDesignRect* MaskOption, const RECT* DestRect,
-                 const RECT* UpdateRect, bool MixerMode) {
+void UpdateAlpha(TPngImage& image, TGraphic& MaskSource, const design::TDesignRect* MaskOption,
+                 const RECT* DestRect, const RECT* UpdateRect, bool MixerMode) {
     if (!targetPixels(image)) return;
     // The image ends up premultiplied; pixels of unknown meaning are taken as such, so
     // their colours follow the new alpha.
@@ -101,7 +111,8 @@ void UpdateAlpha(TPngImage& image, TGraphic& MaskSource, const design::TDesignRe
         mask = &holder;
     }
     GdiFlush();
-    const RECT view{image.ViewLeft, image.ViewTop, image.ViewLeft + image.ViewWidth, image.ViewTop + image.ViewHeight};
+    const RECT view{image.ViewLeft, image.ViewTop, image.ViewLeft + image.ViewWidth,
+                    image.ViewTop + image.ViewHeight};
     const RECT upd = clipped(UpdateRect ? *UpdateRect : view, view);
     if (isEmpty(upd)) return;
     RECT dest = DestRect ? *DestRect : view;

@@ -29,12 +29,16 @@ draw::PixelView viewOf(uint8_t* pixels, uint32_t stride, int width, int height) 
 // descriptor over existing 32-bit memory is).
 draw::TPixelData viewData(TPngImage& image) {
     draw::TPixelData d;
-    uint8_t* first = static_cast<uint8_t*>(image.GetScanline(image.ViewTop)) + 4 * static_cast<ptrdiff_t>(image.ViewLeft);
-    draw::InitPixelData(image.ViewWidth, image.ViewHeight, static_cast<int>(image.BytesPerRow()), d, first, draw::pfBits32);
+    uint8_t* first =
+        static_cast<uint8_t*>(image.GetScanline(image.ViewTop)) + 4 * static_cast<ptrdiff_t>(image.ViewLeft);
+    draw::InitPixelData(image.ViewWidth, image.ViewHeight, static_cast<int>(image.BytesPerRow()), d, first,
+                        draw::pfBits32);
     return d;
 }
 
-bool hasView(const TPngImage& image) { return !image.GetEmpty() && image.ViewWidth > 0 && image.ViewHeight > 0; }
+bool hasView(const TPngImage& image) {
+    return !image.GetEmpty() && image.ViewWidth > 0 && image.ViewHeight > 0;
+}
 
 } // namespace
 
@@ -48,7 +52,8 @@ void TurnDirection(TPngImage& image, TPngTurnAngle Angle) {
         // Rotation goes through a compact copy of the pixels.
         std::vector<uint8_t> copy(static_cast<size_t>(w) * ht * 4);
         for (int y = 0; y < ht; ++y)
-            std::memcpy(&copy[static_cast<size_t>(y) * w * 4], h->ImageData + static_cast<ptrdiff_t>(y) * image.BytesPerRow(),
+            std::memcpy(&copy[static_cast<size_t>(y) * w * 4],
+                        h->ImageData + static_cast<ptrdiff_t>(y) * image.BytesPerRow(),
                         static_cast<size_t>(w) * 4);
         const draw::PixelView from{copy.data(), static_cast<ptrdiff_t>(w) * 4, w, ht};
         if (Angle != pta180) {
@@ -62,7 +67,8 @@ void TurnDirection(TPngImage& image, TPngTurnAngle Angle) {
             if (!h || !h->ImageData) return;
             GdiFlush();
         }
-        draw::rotatePixels(viewOf(h->ImageData, image.BytesPerRow(), image.GetWidth(), image.GetHeight()), from, Angle);
+        draw::rotatePixels(viewOf(h->ImageData, image.BytesPerRow(), image.GetWidth(), image.GetHeight()),
+                           from, Angle);
     }
     image.Changed(&image);
 }
@@ -89,7 +95,8 @@ void TintColor(TPngImage& image, TColor Color, bool ForceRunGray, uint8_t Alpha)
     if (!draw::CpuHasSSE2() || !targetPixels(image) || !hasView(image)) return;
     if (ForceRunGray) GrayscaleRGB(image);
     const uint32_t rgb = SkinColorToRGB(Color); // red in the low byte
-    const uint32_t colour = (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16 | static_cast<uint32_t>(Alpha) << 24;
+    const uint32_t colour =
+        (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16 | static_cast<uint32_t>(Alpha) << 24;
     // The tint writes straight colours under each pixel's alpha: premultiplied pixels are
     // straightened first and premultiplied again afterwards.
     const bool premultiplied = image.AlphaMode == pamPremultiplied;
@@ -116,8 +123,10 @@ void GaussBlur(TPngImage& image, int Radius, int DstW, int DstH, int DstX, int D
     if (!h || !h->ImageData || !hasView(image)) return;
     // The rectangle, clipped to the view area.
     long long x0 = std::max(0, DstX), y0 = std::max(0, DstY);
-    long long x1 = DstW < 0 ? image.ViewWidth : std::min<long long>(image.ViewWidth, static_cast<long long>(DstX) + DstW);
-    long long y1 = DstH < 0 ? image.ViewHeight : std::min<long long>(image.ViewHeight, static_cast<long long>(DstY) + DstH);
+    long long x1 = DstW < 0 ? image.ViewWidth
+                            : std::min<long long>(image.ViewWidth, static_cast<long long>(DstX) + DstW);
+    long long y1 = DstH < 0 ? image.ViewHeight
+                            : std::min<long long>(image.ViewHeight, static_cast<long long>(DstY) + DstH);
     if (x0 >= x1 || y0 >= y1) return;
     GdiFlush();
     if (vector) {
@@ -130,11 +139,12 @@ void GaussBlur(TPngImage& image, int Radius, int DstW, int DstH, int DstX, int D
         const int bpp = h->BitCount() / 8;
         uint8_t* first = static_cast<uint8_t*>(image.GetScanline(image.ViewTop + static_cast<int>(y0))) +
                          bpp * (image.ViewLeft + x0);
-        draw::SmoothStep3x3(first, image.BytesPerRow(), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0), bpp, bpp,
-                            Radius);
+        draw::SmoothStep3x3(first, image.BytesPerRow(), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0),
+                            bpp, bpp, Radius);
         if (bpp == 3 && h->ImageAlpha)
             draw::SmoothStep3x3(h->ImageAlpha + (image.ViewTop + y0) * image.GetWidth() + image.ViewLeft + x0,
-                                image.GetWidth(), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0), 1, 1, Radius);
+                                image.GetWidth(), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0), 1, 1,
+                                Radius);
     }
     image.Changed(&image);
 }

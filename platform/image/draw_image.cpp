@@ -55,7 +55,8 @@ void drawIntoImage(TPngImage& dst, const draw::DrawSource& source, draw::Compose
     clipTo(cp, RECT{dst.ViewLeft, dst.ViewTop, dst.ViewLeft + dst.ViewWidth, dst.ViewTop + dst.ViewHeight});
     // A target of unknown alpha meaning becomes premultiplied by this drawing, so the
     // alpha-only modes keep its colours premultiplied too.
-    const draw::DrawTarget t{h->ImageData, static_cast<ptrdiff_t>(dst.BytesPerRow()), dst.GetWidth(), dst.GetHeight(),
+    const draw::DrawTarget t{h->ImageData, static_cast<ptrdiff_t>(dst.BytesPerRow()), dst.GetWidth(),
+                             dst.GetHeight(),
                              dst.AlphaMode == pamPremultiplied || dst.AlphaMode == pamUnknown};
     draw::compose(t, source, cp);
     if (dst.AlphaMode == pamUnknown) dst.AlphaMode = pamPremultiplied;
@@ -74,8 +75,8 @@ TPngImage* imageOfDC(HDC dc, draw::DrawTarget& t) {
     TChunkIHDR* h = reinterpret_cast<TChunkIHDR*>(value);
     TPngImage* image = h->Owner();
     if (!image || h->BitCount() != 32 || !h->ImageData || h->ImageDC.get() != dc) return nullptr;
-    t = draw::DrawTarget{h->ImageData, static_cast<ptrdiff_t>(image->BytesPerRow()), image->GetWidth(), image->GetHeight(),
-                         image->AlphaMode != pamDefined};
+    t = draw::DrawTarget{h->ImageData, static_cast<ptrdiff_t>(image->BytesPerRow()), image->GetWidth(),
+                         image->GetHeight(), image->AlphaMode != pamDefined};
     return image;
 }
 
@@ -112,7 +113,8 @@ bool ComposeOntoDC(HDC dc, const draw::DrawSource& source, draw::ComposeParams c
     PngRef scratch(TPngImage::CreateCacheDC32(w, h, true));
     HDC mem = scratch ? scratch->CanvasHandle() : nullptr;
     if (!mem) return false;
-    if (!PlatformBitBlt()(mem, 0, 0, w, h, dc, static_cast<int>(left), static_cast<int>(top), SRCCOPY)) return false;
+    if (!PlatformBitBlt()(mem, 0, 0, w, h, dc, static_cast<int>(left), static_cast<int>(top), SRCCOPY))
+        return false;
     GdiFlush();
     shift(cp, static_cast<int>(-left), static_cast<int>(-top));
     draw::compose(draw::DrawTarget{static_cast<uint8_t*>(scratch->GetScanline(0)),
@@ -137,12 +139,23 @@ bool describeSource(TPngImage& image, SourcePixels& out) {
     const int type = h->IHDRData.ColorType;
     const int bits = h->BitCount();
     switch (bits) {
-    case 32: s.layout = draw::SourceLayout::Bgra32; break;
-    case 24: s.layout = draw::SourceLayout::Bgr24; break;
-    case 8: s.layout = draw::SourceLayout::Indexed8; break;
-    case 4: s.layout = draw::SourceLayout::Indexed4; break;
-    case 1: s.layout = draw::SourceLayout::Indexed1; break;
-    default: return false;
+    case 32:
+        s.layout = draw::SourceLayout::Bgra32;
+        break;
+    case 24:
+        s.layout = draw::SourceLayout::Bgr24;
+        break;
+    case 8:
+        s.layout = draw::SourceLayout::Indexed8;
+        break;
+    case 4:
+        s.layout = draw::SourceLayout::Indexed4;
+        break;
+    case 1:
+        s.layout = draw::SourceLayout::Indexed1;
+        break;
+    default:
+        return false;
     }
     if (bits != 32 && hasAlphaChannel(type) && h->ImageAlpha) {
         s.alpha = h->ImageAlpha;
@@ -152,7 +165,8 @@ bool describeSource(TPngImage& image, SourcePixels& out) {
         const int n = 1 << bits;
         for (int i = 0; i < n; ++i) {
             const RGBQUAD& q = h->BitmapInfo.bmiColors[i];
-            const uint32_t alpha = type == COLOR_PALETTE && h->ChunkTRNS ? h->ChunkTRNS->PaletteValues[i] : 255;
+            const uint32_t alpha =
+                type == COLOR_PALETTE && h->ChunkTRNS ? h->ChunkTRNS->PaletteValues[i] : 255;
             out.palette[i] = q.rgbBlue | q.rgbGreen << 8 | q.rgbRed << 16 | alpha << 24;
         }
         s.palette = out.palette;

@@ -51,11 +51,12 @@ bool CopyBitBlt(TPngImage& dst, TPngImage& src, int CopyW, int CopyH, int DstX, 
 // The same from DIB memory described by SrcInfo (top-down or bottom-up): 32-bit BI_RGB
 // rows are taken as they are, alpha included; other layouts through the platform's DIB
 // transfer with alpha 255.
-bool CopyBitBlt(TPngImage& dst, const void* SrcMem, const BITMAPINFO& SrcInfo, int CopyW, int CopyH, int DstX, int DstY,
-                int SrcX, int SrcY);
+bool CopyBitBlt(TPngImage& dst, const void* SrcMem, const BITMAPINFO& SrcInfo, int CopyW, int CopyH, int DstX,
+                int DstY, int SrcX, int SrcY);
 // The source rectangle stretched into the destination rectangle, replacing its pixels
 // with premultiplied ones; equal sizes are a CopyBitBlt.
-bool CopyStretchBlt(TPngImage& dst, TPngImage& src, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh);
+bool CopyStretchBlt(TPngImage& dst, TPngImage& src, int dx, int dy, int dw, int dh, int sx, int sy, int sw,
+                    int sh);
 
 // Draws the image at Point so that its physical size (pHYs chunk in pixels per metre)
 // matches the screen's; without that information unscaled.
@@ -67,8 +68,8 @@ void DrawUsingPixelInformation(TPngImage& image, HDC DstDC, POINT Point);
 // DestRect's corner (DestRect beyond the mask's size counts as outside); with one the mask
 // is laid into DestRect by its nine-slice rules. Each pixel's alpha becomes the mask's
 // alpha, or with MixerMode MulTable[mask alpha][alpha]; premultiplied colours follow.
-void UpdateAlpha(TPngImage& image, TGraphic& MaskSource, const design::TDesignRect* MaskOption, const RECT* DestRect,
-                 const RECT* UpdateRect, bool MixerMode);
+void UpdateAlpha(TPngImage& image, TGraphic& MaskSource, const design::TDesignRect* MaskOption,
+                 const RECT* DestRect, const RECT* UpdateRect, bool MixerMode);
 
 void TurnDirection(TPngImage& image, TPngTurnAngle Angle); // pta90 and pta270 clockwise and back
 void GrayscaleRGB(TPngImage& image);

@@ -28,7 +28,9 @@ struct MaskSlot {
     PngRef image;
     uint64_t lastUse = 0; // tick of the last use
     uint64_t order = 0;   // the uses' order, for uses within one tick
-    bool olderThan(const MaskSlot& o) const { return lastUse < o.lastUse || (lastUse == o.lastUse && order < o.order); }
+    bool olderThan(const MaskSlot& o) const {
+        return lastUse < o.lastUse || (lastUse == o.lastUse && order < o.order);
+    }
 };
 
 std::mutex gMaskLock;

@@ -37,32 +37,39 @@ RECT normalised(int x1, int y1, int x2, int y2) {
 }
 
 RECT viewOf(const TPngImage& image) {
-    return RECT{image.ViewLeft, image.ViewTop, image.ViewLeft + image.ViewWidth, image.ViewTop + image.ViewHeight};
+    return RECT{image.ViewLeft, image.ViewTop, image.ViewLeft + image.ViewWidth,
+                image.ViewTop + image.ViewHeight};
 }
 
 bool intersect(RECT& out, const RECT& a, const RECT& b) {
-    out = RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+    out = RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+               std::min(a.bottom, b.bottom)};
     return out.left < out.right && out.top < out.bottom;
 }
 
-COLORREF plain(TColor c) { return SkinColorToRGB(c) & 0xFFFFFF; }
+COLORREF plain(TColor c) {
+    return SkinColorToRGB(c) & 0xFFFFFF;
+}
 
 // One pass: the shape with a brush (fill, or none) and a pen (frame, or none), drawn at
 // `opacity` into the image's visible part of `r`.
-void drawPass(TPngImage& image, Shape shape, const RECT& r, int w1, int h1, const TColor* fill, const Pen& pen,
-              uint8_t opacity) {
+void drawPass(TPngImage& image, Shape shape, const RECT& r, int w1, int h1, const TColor* fill,
+              const Pen& pen, uint8_t opacity) {
     RECT vis;
     if (opacity == 0 || !intersect(vis, r, viewOf(image))) return;
     const long long visW = vis.right - vis.left;
-    const long long rw = static_cast<long long>(r.right) - r.left, rh = static_cast<long long>(r.bottom) - r.top;
+    const long long rw = static_cast<long long>(r.right) - r.left,
+                    rh = static_cast<long long>(r.bottom) - r.top;
     if (kScale * (rw + std::abs(static_cast<long long>(r.left) - vis.left)) > kCoordLimit ||
         kScale * (rh + std::abs(static_cast<long long>(r.top) - vis.top)) > kCoordLimit)
         return;
-    const int bandH = static_cast<int>(std::clamp<long long>(kBandPixels / (kScale * kScale * visW), 1, vis.bottom - vis.top));
+    const int bandH = static_cast<int>(
+        std::clamp<long long>(kBandPixels / (kScale * kScale * visW), 1, vis.bottom - vis.top));
     win::UniqueBrush brush(fill ? ::CreateSolidBrush(~plain(*fill) & 0xFFFFFF) : nullptr);
     win::UniquePen penHandle;
     if (pen.on) {
-        penHandle.reset(::CreatePen(pen.inFrame ? PS_INSIDEFRAME : PS_SOLID, kScale * pen.width, ~pen.color & 0xFFFFFF));
+        penHandle.reset(
+            ::CreatePen(pen.inFrame ? PS_INSIDEFRAME : PS_SOLID, kScale * pen.width, ~pen.color & 0xFFFFFF));
     }
     if ((fill && !brush) || (pen.on && !penHandle)) return;
     // A shape without a pen is filled one pixel short on the right and bottom.
@@ -76,10 +83,13 @@ void drawPass(TPngImage& image, Shape shape, const RECT& r, int w1, int h1, cons
         PlatformBitBlt()(dc, 0, 0, sw, sh, nullptr, 0, 0, WHITENESS);
         const int left = static_cast<int>(kScale * (static_cast<long long>(r.left) - vis.left));
         const int top = static_cast<int>(kScale * (static_cast<long long>(r.top) - by));
-        const int right = static_cast<int>(left + kScale * rw + extra), bottom = static_cast<int>(top + kScale * rh + extra);
+        const int right = static_cast<int>(left + kScale * rw + extra),
+                  bottom = static_cast<int>(top + kScale * rh + extra);
         {
-            win::SelectObjectGuard b(dc, brush ? static_cast<HGDIOBJ>(brush.get()) : ::GetStockObject(NULL_BRUSH));
-            win::SelectObjectGuard p(dc, penHandle ? static_cast<HGDIOBJ>(penHandle.get()) : ::GetStockObject(NULL_PEN));
+            win::SelectObjectGuard b(dc, brush ? static_cast<HGDIOBJ>(brush.get())
+                                               : ::GetStockObject(NULL_BRUSH));
+            win::SelectObjectGuard p(dc, penHandle ? static_cast<HGDIOBJ>(penHandle.get())
+                                                   : ::GetStockObject(NULL_PEN));
             if (shape == Shape::RoundRect)
                 Platform().RoundRect(dc, left, top, right, bottom, kScale * w1, kScale * h1);
             else
@@ -97,8 +107,8 @@ void drawPass(TPngImage& image, Shape shape, const RECT& r, int w1, int h1, cons
     }
 }
 
-void drawShape(TPngImage& image, Shape shape, int x1, int y1, int x2, int y2, int w1, int h1, TColor FillColor,
-               int FrameWidth, TColor FrameColor, bool InFrameStyle) {
+void drawShape(TPngImage& image, Shape shape, int x1, int y1, int x2, int y2, int w1, int h1,
+               TColor FillColor, int FrameWidth, TColor FrameColor, bool InFrameStyle) {
     const RECT r = normalised(x1, y1, x2, y2);
     if (r.left >= r.right || r.top >= r.bottom || !targetPixels(image)) return;
     const bool hasFill = FillColor != clNone;
@@ -122,7 +132,8 @@ void drawShape(TPngImage& image, Shape shape, int x1, int y1, int x2, int y2, in
 
 void FillRoundRectSmooth(TPngImage& image, int x1, int y1, int x2, int y2, int w1, int h1, TColor FillColor,
                          int FrameWidth, TColor FrameColor, bool InFrameStyle) {
-    drawShape(image, Shape::RoundRect, x1, y1, x2, y2, w1, h1, FillColor, FrameWidth, FrameColor, InFrameStyle);
+    drawShape(image, Shape::RoundRect, x1, y1, x2, y2, w1, h1, FillColor, FrameWidth, FrameColor,
+              InFrameStyle);
 }
 
 void FillEllipseSmooth(TPngImage& image, int x1, int y1, int x2, int y2, TColor FillColor, int FrameWidth,
@@ -145,8 +156,12 @@ void CutRoundRectSmooth(TPngImage& image, int x1, int y1, int x2, int y2, int w1
     const RECT r = normalised(x1, y1, x2, y2);
     if (!targetPixels(image)) return;
     // A corner never needs more than the rectangle (or the image) can show.
-    w1 = std::clamp(w1, 0, static_cast<int>(std::min<long long>(static_cast<long long>(r.right) - r.left, image.ViewWidth)));
-    h1 = std::clamp(h1, 0, static_cast<int>(std::min<long long>(static_cast<long long>(r.bottom) - r.top, image.ViewHeight)));
+    w1 = std::clamp(
+        w1, 0,
+        static_cast<int>(std::min<long long>(static_cast<long long>(r.right) - r.left, image.ViewWidth)));
+    h1 = std::clamp(
+        h1, 0,
+        static_cast<int>(std::min<long long>(static_cast<long long>(r.bottom) - r.top, image.ViewHeight)));
     const int mx = w1 / 2 + 2, my = h1 / 2 + 2;
     PngRef mask = RoundedMask(3 * mx, 3 * my, w1, h1, clBlack, 0, clDefault, false);
     if (!mask) return;

@@ -47,12 +47,15 @@ TPointerQuick* const kClosedLinks = reinterpret_cast<TPointerQuick*>(1);
 
 std::vector<TRdGraphic*> snapshot(TPointerQuick& list) {
     std::vector<TRdGraphic*> items;
-    for (int i = 0; i < list.Count(); ++i) items.push_back(reinterpret_cast<TRdGraphic*>(list.Get(i)));
+    for (int i = 0; i < list.Count(); ++i)
+        items.push_back(reinterpret_cast<TRdGraphic*>(list.Get(i)));
     return items;
 }
 } // namespace
 
-TRdGraphic::~TRdGraphic() { UnlinkAll(); }
+TRdGraphic::~TRdGraphic() {
+    UnlinkAll();
+}
 
 // Called under the monitor.
 TPointerQuick* TRdGraphic::links(bool create) {
@@ -103,7 +106,8 @@ void TRdGraphic::NotifyLinks(TGraphic* sender) {
     if (!list || list == kClosedLinks) return;
     // A linked graphic may unlink itself while it hears the change: walk a copy.
     const std::vector<TRdGraphic*> items = snapshot(*list);
-    for (TRdGraphic* link : items) link->ChangedEx(0, sender);
+    for (TRdGraphic* link : items)
+        link->ChangedEx(0, sender);
 }
 
 void TRdGraphic::Changed(TGraphic* sender) {

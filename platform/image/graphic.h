@@ -27,7 +27,7 @@ class TPngImage;
 using TNotifyEvent = std::function<void(TGraphic* sender)>;
 
 class TGraphic {
-public:
+  public:
     TGraphic() = default;
     TGraphic(const TGraphic&) = delete;
     TGraphic& operator=(const TGraphic&) = delete;
@@ -69,7 +69,7 @@ public:
     // Marks the picture modified and fires OnChange.
     virtual void Changed(TGraphic* sender);
 
-protected:
+  protected:
     bool modified_ = false;
     bool transparent_ = false;
 };
@@ -77,7 +77,7 @@ protected:
 // Base of the engine's graphics. Reference graphics (which themselves are TRdGraphic)
 // enter themselves into the list of the graphic they point at.
 class TRdGraphic : public TGraphic {
-public:
+  public:
     TRdGraphic() = default;
     ~TRdGraphic() override;
 
@@ -94,8 +94,8 @@ public:
     // into DstPng when given, else onto DstDC. Alpha -1 is the graphic's own opacity
     // (values above 255 count as 255); Smooth psfDefault its own filter. A graphic
     // without pixels of its own draws nothing.
-    virtual void DrawRect(HDC DstDC, int DstX, int DstY, int DstW, int DstH, int SrcX, int SrcY, int SrcW, int SrcH,
-                          int Alpha, bool Gray, TPngSmoothFilter Smooth, TPngImage* DstPng) {}
+    virtual void DrawRect(HDC DstDC, int DstX, int DstY, int DstW, int DstH, int SrcX, int SrcY, int SrcW,
+                          int SrcH, int Alpha, bool Gray, TPngSmoothFilter Smooth, TPngImage* DstPng) {}
     // The whole graphic through DrawRect at that opacity (255: its own).
     void DrawTransparent(HDC dc, const RECT& rect, uint8_t opacity) override;
 
@@ -106,7 +106,7 @@ public:
     void RemoveLink(TRdGraphic* link);
     int LinkCount();
 
-protected:
+  protected:
     // Reference graphics answer whether their play link or image link points at `target`,
     // and clear those links when asked; plain graphics link to nothing.
     virtual bool LinksTo(const TRdGraphic* target) const { return false; }
@@ -115,7 +115,7 @@ protected:
     // the list is then closed. Run by the destructor; derived classes may run it earlier.
     void UnlinkAll();
 
-private:
+  private:
     TPointerQuick* links(bool create);
     // Null: no list yet; the value 1: links are closed; else the list, made on first use.
     std::atomic<TPointerQuick*> FRdgList{nullptr};

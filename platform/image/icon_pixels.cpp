@@ -24,7 +24,8 @@ bool RenderIcon(HICON icon, const IconParts& parts, HDC dc, uint8_t* pixels, ptr
     const int w = parts.w, h = parts.h;
     auto row = [&](int y) { return pixels + y * stride; };
     ::GdiFlush();
-    for (int y = 0; y < h; ++y) std::fill_n(row(y), w * 4, uint8_t{0});
+    for (int y = 0; y < h; ++y)
+        std::fill_n(row(y), w * 4, uint8_t{0});
     if (!PlatformDrawIconEx()(dc, 0, 0, icon, w, h, 0, nullptr, DI_NORMAL)) return false;
     ::GdiFlush();
     for (int y = 0; y < h; ++y) {

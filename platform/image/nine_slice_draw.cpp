@@ -20,7 +20,8 @@ bool slices(const design::TDesignRect& o) {
 
 bool intersect(SliceRect& a, const RECT& b) {
     const int64_t l = std::max<int64_t>(a.x, b.left), t = std::max<int64_t>(a.y, b.top);
-    const int64_t r = std::min<int64_t>(int64_t(a.x) + a.w, b.right), bt = std::min<int64_t>(int64_t(a.y) + a.h, b.bottom);
+    const int64_t r = std::min<int64_t>(int64_t(a.x) + a.w, b.right),
+                  bt = std::min<int64_t>(int64_t(a.y) + a.h, b.bottom);
     if (r <= l || bt <= t) return false;
     a = SliceRect{int(l), int(t), int(r - l), int(bt - t)};
     return true;
@@ -46,7 +47,7 @@ bool visibleArea(HDC dc, TPngImage* dstPng, const RECT* clipRect, SliceRect& are
 // 32-bit copy of itself, which this holds for the length of the draw and puts in place of
 // the picture.
 class PictureCopy {
-public:
+  public:
     explicit PictureCopy(TGraphic*& graphic) {
         if (dynamic_cast<TPngImage*>(graphic) || dynamic_cast<TRdgImage*>(graphic)) return;
         copy_.reset(new TPngImage);
@@ -56,7 +57,7 @@ public:
         graphic = copy_.get();
     }
 
-private:
+  private:
     struct Release {
         void operator()(TPngImage* p) const { p->ReleaseRef(); }
     };
@@ -65,9 +66,9 @@ private:
 
 } // namespace
 
-void DrawNineSlice(const BLENDFUNCTION* Blend, HDC DC, TGraphic* Graphic, const RECT* ClipRect, TPngImage* DstPng,
-                   TDrawMaskMode MaskMode, design::TSuperStretchMode StretchMode, int Bottom, int Right, int Top,
-                   int Left, const RECT& DestRect) {
+void DrawNineSlice(const BLENDFUNCTION* Blend, HDC DC, TGraphic* Graphic, const RECT* ClipRect,
+                   TPngImage* DstPng, TDrawMaskMode MaskMode, design::TSuperStretchMode StretchMode,
+                   int Bottom, int Right, int Top, int Left, const RECT& DestRect) {
     if (!Graphic || (!DC && !DstPng)) return;
     const uint8_t opacity = Blend ? Blend->SourceConstantAlpha : 255;
     auto* png = dynamic_cast<TPngImage*>(Graphic);
@@ -76,7 +77,8 @@ void DrawNineSlice(const BLENDFUNCTION* Blend, HDC DC, TGraphic* Graphic, const 
     const int srcW = png ? png->ViewWidth : rdg->Width();
     const int srcH = png ? png->ViewHeight : rdg->Height();
     if (srcW <= 0 || srcH <= 0) return;
-    const int64_t destW = int64_t(DestRect.right) - DestRect.left, destH = int64_t(DestRect.bottom) - DestRect.top;
+    const int64_t destW = int64_t(DestRect.right) - DestRect.left,
+                  destH = int64_t(DestRect.bottom) - DestRect.top;
     if (destW <= 0 || destH <= 0 || destW > INT_MAX || destH > INT_MAX) return;
     const SliceRect dest{DestRect.left, DestRect.top, int(destW), int(destH)};
     SliceRect area;
@@ -104,7 +106,8 @@ void DrawNineSlice(const BLENDFUNCTION* Blend, HDC DC, TGraphic* Graphic, const 
             rdg->DrawRect(DC, d.x, d.y, d.w, d.h, s.x, s.y, s.w, s.h, alpha, gray, psfDefault, DstPng);
         };
     }
-    design::paintNineSlice(srcW, srcH, dest, design::SliceMargins{Left, Top, Right, Bottom}, StretchMode, &area, paint);
+    design::paintNineSlice(srcW, srcH, dest, design::SliceMargins{Left, Top, Right, Bottom}, StretchMode,
+                           &area, paint);
 }
 
 void DrawDesignGraphic(TGraphic* Graphic, const RECT& DestRect, HDC DC, const design::TDesignRect* Option,
@@ -118,24 +121,26 @@ void DrawDesignGraphic(TGraphic* Graphic, const RECT& DestRect, HDC DC, const de
     }
     if (DstPng) {
         // Into an image the engine stretches the whole picture as its one centre piece.
-        DrawNineSlice(nullptr, DC, Graphic, nullptr, DstPng, TDrawMaskMode::None, design::sdmStretch, 0, 0, 0, 0,
-                      DestRect);
+        DrawNineSlice(nullptr, DC, Graphic, nullptr, DstPng, TDrawMaskMode::None, design::sdmStretch, 0, 0, 0,
+                      0, DestRect);
         return;
     }
     Graphic->Draw(DC, DestRect);
 }
 
-void DrawDesignGraphicBlend(const BLENDFUNCTION& Blend, TGraphic* Graphic, HDC DC, const design::TDesignRect* Option,
-                            const RECT& DestRect, TPngImage* DstPng) {
+void DrawDesignGraphicBlend(const BLENDFUNCTION& Blend, TGraphic* Graphic, HDC DC,
+                            const design::TDesignRect* Option, const RECT& DestRect, TPngImage* DstPng) {
     if (Blend.SourceConstantAlpha == 0 || (!DC && !DstPng) || !Graphic) return;
     PictureCopy copy(Graphic);
     // Without slices of the caller's own, a reference graphic is drawn the way it draws
     // itself: through its own option.
     if (!(Option && slices(*Option)))
-        if (auto* rdg = dynamic_cast<TRdgImage*>(Graphic); rdg && slices(*rdg->ImgOpt())) Option = rdg->ImgOpt();
+        if (auto* rdg = dynamic_cast<TRdgImage*>(Graphic); rdg && slices(*rdg->ImgOpt()))
+            Option = rdg->ImgOpt();
     const design::TSuperStretchMode mode = Option ? Option->StretchMode() : design::sdmDefault;
-    DrawNineSlice(&Blend, DC, Graphic, nullptr, DstPng, TDrawMaskMode::None, mode, Option ? Option->Bottom() : 0,
-                  Option ? Option->Right() : 0, Option ? Option->Top() : 0, Option ? Option->Left() : 0, DestRect);
+    DrawNineSlice(&Blend, DC, Graphic, nullptr, DstPng, TDrawMaskMode::None, mode,
+                  Option ? Option->Bottom() : 0, Option ? Option->Right() : 0, Option ? Option->Top() : 0,
+                  Option ? Option->Left() : 0, DestRect);
 }
 
 } // namespace vell::image

@@ -19,9 +19,9 @@ namespace vell::image {
 // null) limits the painting of a TPngImage; for both kinds, tiles outside the target's
 // visible area are never visited. MaskMode (TPngImage only) rewrites only the target's
 // alpha from the picture's. Odd margins never fail: pieces without area are skipped.
-void DrawNineSlice(const BLENDFUNCTION* Blend, HDC DC, TGraphic* Graphic, const RECT* ClipRect, TPngImage* DstPng,
-                   TDrawMaskMode MaskMode, design::TSuperStretchMode StretchMode, int Bottom, int Right, int Top,
-                   int Left, const RECT& DestRect);
+void DrawNineSlice(const BLENDFUNCTION* Blend, HDC DC, TGraphic* Graphic, const RECT* ClipRect,
+                   TPngImage* DstPng, TDrawMaskMode MaskMode, design::TSuperStretchMode StretchMode,
+                   int Bottom, int Right, int Top, int Left, const RECT& DestRect);
 
 // Draws Graphic into DestRect of DC (or of DstPng when given): through the engine when
 // Option has a margin or tiles (sdmFill), else the whole graphic stretched. Pictures other
@@ -32,7 +32,8 @@ void DrawDesignGraphic(TGraphic* Graphic, const RECT& DestRect, HDC DC, const de
 
 // The same at the blend record's opacity, always through the engine (other pictures from
 // their 32-bit copy as well); nothing at opacity 0.
-void DrawDesignGraphicBlend(const BLENDFUNCTION& Blend, TGraphic* Graphic, HDC DC, const design::TDesignRect* Option,
-                            const RECT& DestRect, TPngImage* DstPng = nullptr);
+void DrawDesignGraphicBlend(const BLENDFUNCTION& Blend, TGraphic* Graphic, HDC DC,
+                            const design::TDesignRect* Option, const RECT& DestRect,
+                            TPngImage* DstPng = nullptr);
 
 } // namespace vell::image

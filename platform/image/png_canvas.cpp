@@ -40,7 +40,9 @@ text::TCanvasFont* TPngImageCanvas::fontExObject() const {
     return dynamic_cast<text::TCanvasFont*>(Font());
 }
 
-void TPngImageCanvas::CreateHandle() { fImage->CanvasHandle(); }
+void TPngImageCanvas::CreateHandle() {
+    fImage->CanvasHandle();
+}
 
 void TPngImageCanvas::HandleChanged() {
     ForgetHandle();

@@ -22,7 +22,7 @@ void ResetDrawingState(HDC dc);
 
 class TPngImageCanvas : public tk::TCanvas {
     VELL_CLASS_INFO()
-public:
+  public:
     explicit TPngImageCanvas(TPngImage* image);
     TPngImageCanvas(const TPngImageCanvas&) = delete;
     TPngImageCanvas& operator=(const TPngImageCanvas&) = delete;
@@ -47,12 +47,12 @@ public:
     // The canvas's font (measured on this canvas while it has a DC).
     text::TCanvasFont& FontEx();
 
-protected:
+  protected:
     // The image's memory DC, created on request; none for an empty image or when no DIB
     // section could be made.
     void CreateHandle() override;
 
-private:
+  private:
     text::TCanvasFont* fontExObject() const;
 
     TPngImage* fImage;

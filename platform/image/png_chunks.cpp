@@ -21,15 +21,17 @@ namespace {
 
 // core/png's writers put their bytes into a TStream through this.
 class StreamSink final : public png::ByteSink {
-public:
+  public:
     explicit StreamSink(TStream& s) : s_(s) {}
     void write(const void* data, size_t size) override { s_.WriteBuffer(data, static_cast<int64_t>(size)); }
 
-private:
+  private:
     TStream& s_;
 };
 
-std::span<const uint8_t> bytes(const uint8_t* p, size_t n) { return {p, n}; }
+std::span<const uint8_t> bytes(const uint8_t* p, size_t n) {
+    return {p, n};
+}
 
 void requireSameClass(const TChunk& self, const TChunk& source) {
     if (typeid(self) != typeid(source)) raiseError<EPngError>(msg::kChunksNotCompatible);
@@ -87,24 +89,32 @@ bool TChunk::SaveData(TStream& stream) {
     return true;
 }
 
-bool TChunk::SaveToStream(TStream& stream) { return SaveData(stream); }
+bool TChunk::SaveToStream(TStream& stream) {
+    return SaveData(stream);
+}
 
-int TChunk::Index() const { return fOwner->Chunks().IndexOf(this); }
+int TChunk::Index() const {
+    return fOwner->Chunks().IndexOf(this);
+}
 
-TChunkIHDR* TChunk::Header() const { return fOwner->HeaderOrNull(); }
+TChunkIHDR* TChunk::Header() const {
+    return fOwner->HeaderOrNull();
+}
 
 // ---- IHDR ----------------------------------------------------------------------------------
 
 TChunkIHDR::TChunkIHDR(TPngImage* owner) : TChunk(owner) {}
 
-TChunkIHDR::~TChunkIHDR() { FreeImageData(); }
+TChunkIHDR::~TChunkIHDR() {
+    FreeImageData();
+}
 
 void TChunkIHDR::LoadData(const uint8_t* data, uint32_t size) {
     TChunk::LoadData(data, size);
     const png::Ihdr h = png::parseIhdr(bytes(data, size));
     FreeImageData();
-    IHDRData = TIHDRData{h.width, h.height, h.bitDepth, h.colorType, h.compressionMethod, h.filterMethod,
-                         h.interlaceMethod};
+    IHDRData = TIHDRData{h.width,        h.height,         h.bitDepth, h.colorType, h.compressionMethod,
+                         h.filterMethod, h.interlaceMethod};
     fOwner->fInterlaceMethod = h.interlaceMethod ? imAdam7 : imNone;
     PrepareBitmapInfo(false);
 }
@@ -183,7 +193,8 @@ void TChunkPLTE::LoadData(const uint8_t* data, uint32_t size) {
 }
 
 RGBQUAD TChunkPLTE::GetPaletteItem(int index) const {
-    if (index < 0 || uint32_t(index) >= fCount || size_t(index) * 3 + 3 > fDataSize) return RGBQUAD{0, 0, 0, 0};
+    if (index < 0 || uint32_t(index) >= fCount || size_t(index) * 3 + 3 > fDataSize)
+        return RGBQUAD{0, 0, 0, 0};
     const uint8_t* p = fData.data() + size_t(index) * 3;
     const uint8_t* g = fOwner->GammaTable;
     return RGBQUAD{g[p[2]], g[p[1]], g[p[0]], 0};
@@ -248,7 +259,8 @@ void TChunkIDAT::decode(const uint8_t* run, size_t runSize, uint32_t firstIdatSi
     if (!h || !h->ImageData) return;
     const png::Ihdr ihdr = toIhdr(h->IHDRData);
     png::DecodeTarget target;
-    target.layout = png::layoutFor(ihdr, h->BitCount() == 32 ? png::PixelFormat::Stored32 : png::PixelFormat::Stored);
+    target.layout =
+        png::layoutFor(ihdr, h->BitCount() == 32 ? png::PixelFormat::Stored32 : png::PixelFormat::Stored);
     target.pixels = h->ImageData;
     target.alpha = target.layout.alphaPlane ? h->ImageAlpha : nullptr;
     target.extra = target.layout.extraPlane ? h->ExtraImageData : nullptr;
@@ -266,8 +278,9 @@ bool TChunkIDAT::SaveToStream(TStream& stream) {
         TMemoryStream* pending = store->PngStream.load();
         // The stored bytes only fit a header written with the values they were read with:
         // 2-bit samples are written as 4-bit ones, and the interlace method may have changed.
-        const bool headerAsRead = h->IHDRData.BitDepth != 2 &&
-                                  h->IHDRData.InterlaceMethod == (fOwner->fInterlaceMethod == imAdam7 ? 1 : 0);
+        const bool headerAsRead =
+            h->IHDRData.BitDepth != 2 &&
+            h->IHDRData.InterlaceMethod == (fOwner->fInterlaceMethod == imAdam7 ? 1 : 0);
         if (pending && pending != reinterpret_cast<TMemoryStream*>(1) && !h->ImageData && headerAsRead) {
             png::writeIdatRun(sink, pending->Span(), FirstIDATSize);
             return true;
@@ -279,7 +292,8 @@ bool TChunkIDAT::SaveToStream(TStream& stream) {
     png::Ihdr ihdr = toIhdr(h->IHDRData);
     ihdr.interlaceMethod = fOwner->fInterlaceMethod == imAdam7 && ihdr.bitDepth != 2 ? 1 : 0;
     png::EncodeSource src;
-    src.layout = png::layoutFor(ihdr, h->BitCount() == 32 ? png::PixelFormat::Stored32 : png::PixelFormat::Stored);
+    src.layout =
+        png::layoutFor(ihdr, h->BitCount() == 32 ? png::PixelFormat::Stored32 : png::PixelFormat::Stored);
     src.pixels = h->ImageData;
     src.alpha = h->ImageAlpha;
     src.extra = h->ExtraImageData;
@@ -294,7 +308,9 @@ bool TChunkIDAT::SaveToStream(TStream& stream) {
 
 // ---- tRNS ----------------------------------------------------------------------------------
 
-TChunktRNS::TChunktRNS(TPngImage* owner) : TChunk(owner) { std::memset(PaletteValues, 255, sizeof PaletteValues); }
+TChunktRNS::TChunktRNS(TPngImage* owner) : TChunk(owner) {
+    std::memset(PaletteValues, 255, sizeof PaletteValues);
+}
 
 TChunktRNS::~TChunktRNS() {
     if (TChunkIHDR* h = Header(); h && h->ChunkTRNS == this) h->ChunkTRNS = nullptr;
@@ -388,7 +404,9 @@ void TChunkgAMA::LoadData(const uint8_t* data, uint32_t size) {
     }
 }
 
-uint32_t TChunkgAMA::Gamma() const { return fDataSize >= 4 ? png::readBE32(fData.data()) : 0; }
+uint32_t TChunkgAMA::Gamma() const {
+    return fDataSize >= 4 ? png::readBE32(fData.data()) : 0;
+}
 
 void TChunkgAMA::SetGamma(uint32_t value) {
     const auto d = png::serializeGama(value);
@@ -411,7 +429,8 @@ void TChunkpHYs::LoadData(const uint8_t* data, uint32_t size) {
 }
 
 bool TChunkpHYs::SaveToStream(TStream& stream) {
-    const auto d = png::serializePhys(png::PhysicalSize{fPPUnitX, fPPUnitY, uint8_t(fUnit == utMeter ? 1 : 0)});
+    const auto d =
+        png::serializePhys(png::PhysicalSize{fPPUnitX, fPPUnitY, uint8_t(fUnit == utMeter ? 1 : 0)});
     TChunk::LoadData(d.data(), uint32_t(d.size()));
     return SaveData(stream);
 }
@@ -518,17 +537,39 @@ bool TChunkzTXt::SaveToStream(TStream& stream) {
 std::unique_ptr<TChunk> CreateChunkForName(TPngImage* owner, const TChunkName& name) {
     std::unique_ptr<TChunk> c;
     switch (name.value()) {
-    case png::kIHDR: c.reset(new TChunkIHDR(owner)); break;
-    case png::kIEND: c.reset(new TChunkIEND(owner)); break;
-    case png::kIDAT: c.reset(new TChunkIDAT(owner)); break;
-    case png::kPLTE: c.reset(new TChunkPLTE(owner)); break;
-    case png::kGAMA: c.reset(new TChunkgAMA(owner)); break;
-    case png::kTRNS: c.reset(new TChunktRNS(owner)); break;
-    case png::kPHYS: c.reset(new TChunkpHYs(owner)); break;
-    case png::kTIME: c.reset(new TChunktIME(owner)); break;
-    case png::kTEXT: c.reset(new TChunktEXt(owner)); break;
-    case png::kZTXT: c.reset(new TChunkzTXt(owner)); break;
-    default: c.reset(new TChunk(owner)); break;
+    case png::kIHDR:
+        c.reset(new TChunkIHDR(owner));
+        break;
+    case png::kIEND:
+        c.reset(new TChunkIEND(owner));
+        break;
+    case png::kIDAT:
+        c.reset(new TChunkIDAT(owner));
+        break;
+    case png::kPLTE:
+        c.reset(new TChunkPLTE(owner));
+        break;
+    case png::kGAMA:
+        c.reset(new TChunkgAMA(owner));
+        break;
+    case png::kTRNS:
+        c.reset(new TChunktRNS(owner));
+        break;
+    case png::kPHYS:
+        c.reset(new TChunkpHYs(owner));
+        break;
+    case png::kTIME:
+        c.reset(new TChunktIME(owner));
+        break;
+    case png::kTEXT:
+        c.reset(new TChunktEXt(owner));
+        break;
+    case png::kZTXT:
+        c.reset(new TChunkzTXt(owner));
+        break;
+    default:
+        c.reset(new TChunk(owner));
+        break;
     }
     c->SetName(name);
     return c;
@@ -543,7 +584,9 @@ int TPNGList::IndexOf(const TChunk* chunk) const {
 }
 
 namespace {
-bool isName(const TChunk* c, const char (&n)[5]) { return c->GetChunkName() == TChunkName::of(n); }
+bool isName(const TChunk* c, const char (&n)[5]) {
+    return c->GetChunkName() == TChunkName::of(n);
+}
 } // namespace
 
 TChunk* TPNGList::Add(std::unique_ptr<TChunk> chunk) {
@@ -555,12 +598,14 @@ TChunk* TPNGList::Add(std::unique_ptr<TChunk> chunk) {
         return -1;
     };
     if (!fOwner->BeingCreated) {
-        const bool critical = isName(c, "IHDR") || isName(c, "IDAT") || isName(c, "PLTE") || isName(c, "IEND");
+        const bool critical =
+            isName(c, "IHDR") || isName(c, "IDAT") || isName(c, "PLTE") || isName(c, "IEND");
         const bool second = (isName(c, "gAMA") && indexOfName("gAMA") >= 0) ||
                             (isName(c, "tRNS") && indexOfName("tRNS") >= 0) ||
                             (isName(c, "pHYs") && indexOfName("pHYs") >= 0);
         if (critical || second) raiseError<EPngError>(msg::kAddExistentCritical);
-        if (indexOfName("IHDR") < 0 || indexOfName("IEND") < 0) raiseError<EPngError>(msg::kAddToInvalidImage);
+        if (indexOfName("IHDR") < 0 || indexOfName("IEND") < 0)
+            raiseError<EPngError>(msg::kAddToInvalidImage);
     }
     const int ihdr = indexOfName("IHDR"), iend = indexOfName("IEND");
     int at;
@@ -626,6 +671,8 @@ void TPNGList::Trim(int index) {
     }
 }
 
-void TPNGList::Clear() { Trim(0); }
+void TPNGList::Clear() {
+    Trim(0);
+}
 
 } // namespace vell::image

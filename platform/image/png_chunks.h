@@ -22,7 +22,7 @@ class TChunkIDAT;
 class TChunktRNS;
 
 class TChunk {
-public:
+  public:
     explicit TChunk(TPngImage* owner);
     TChunk(const TChunk&) = delete;
     TChunk& operator=(const TChunk&) = delete;
@@ -50,7 +50,7 @@ public:
     const TChunkName& Name() const { return fName; }
     void SetName(const TChunkName& name) { fName = name; }
 
-protected:
+  protected:
     std::vector<uint8_t> fData = std::vector<uint8_t>(1); // always one byte longer than fDataSize
     uint32_t fDataSize = 0;
     TPngImage* fOwner;
@@ -71,7 +71,7 @@ struct TMaxBitmapInfo {
 static_assert(sizeof(TMaxBitmapInfo) == 1064);
 
 class TChunkIHDR : public TChunk {
-public:
+  public:
     explicit TChunkIHDR(TPngImage* owner);
     ~TChunkIHDR() override;
     TChunkName GetChunkName() const override { return TChunkName::of("IHDR"); }
@@ -119,7 +119,7 @@ public:
     // Rebuilds the grey ramp or the palette colours of the colour table.
     void RebuildColorTable();
 
-private:
+  private:
     friend class TPngImage;
     void registerDC();
     void unregisterDC();
@@ -130,7 +130,7 @@ private:
 };
 
 class TChunkPLTE : public TChunk {
-public:
+  public:
     using TChunk::TChunk;
     TChunkName GetChunkName() const override { return TChunkName::of("PLTE"); }
     void Assign(const TChunk& source) override;
@@ -140,12 +140,12 @@ public:
     uint32_t Count() const { return fCount; }
     void SetCount(uint32_t count) { fCount = count; }
 
-private:
+  private:
     uint32_t fCount = 0;
 };
 
 class TChunkIDAT : public TChunk {
-public:
+  public:
     using TChunk::TChunk;
     TChunkName GetChunkName() const override { return TChunkName::of("IDAT"); }
     void Assign(const TChunk& source) override;
@@ -156,12 +156,12 @@ public:
     void LoadRun(uint32_t firstIdatSize, const uint8_t* run, size_t runSize);
     uint32_t FirstIDATSize = 0;
 
-private:
+  private:
     void decode(const uint8_t* run, size_t runSize, uint32_t firstIdatSize);
 };
 
 class TChunktRNS : public TChunk {
-public:
+  public:
     explicit TChunktRNS(TPngImage* owner);
     ~TChunktRNS() override;
     TChunkName GetChunkName() const override { return TChunkName::of("tRNS"); }
@@ -173,12 +173,12 @@ public:
     void SetTransparentColor(uint32_t color);
     uint8_t PaletteValues[256];
 
-private:
+  private:
     bool fBitTransparency = false;
 };
 
 class TChunkgAMA : public TChunk {
-public:
+  public:
     using TChunk::TChunk;
     TChunkName GetChunkName() const override { return TChunkName::of("gAMA"); }
     void Assign(const TChunk& source) override;
@@ -188,7 +188,7 @@ public:
 };
 
 class TChunkpHYs : public TChunk {
-public:
+  public:
     using TChunk::TChunk;
     TChunkName GetChunkName() const override { return TChunkName::of("pHYs"); }
     void Assign(const TChunk& source) override;
@@ -199,7 +199,7 @@ public:
 };
 
 class TChunktIME : public TChunk {
-public:
+  public:
     using TChunk::TChunk;
     TChunkName GetChunkName() const override { return TChunkName::of("tIME"); }
     void Assign(const TChunk& source) override;
@@ -210,7 +210,7 @@ public:
 };
 
 class TChunktEXt : public TChunk {
-public:
+  public:
     using TChunk::TChunk;
     TChunkName GetChunkName() const override { return TChunkName::of("tEXt"); }
     void Assign(const TChunk& source) override;
@@ -221,12 +221,12 @@ public:
     void SetKeyword(const std::string& v) { fKeyword = v; }
     void SetText(const std::string& v) { fText = v; }
 
-protected:
+  protected:
     std::string fKeyword, fText;
 };
 
 class TChunkzTXt : public TChunktEXt {
-public:
+  public:
     using TChunktEXt::TChunktEXt;
     TChunkName GetChunkName() const override { return TChunkName::of("zTXt"); }
     void LoadData(const uint8_t* data, uint32_t size) override;
@@ -234,7 +234,7 @@ public:
 };
 
 class TChunkIEND : public TChunk {
-public:
+  public:
     using TChunk::TChunk;
     TChunkName GetChunkName() const override { return TChunkName::of("IEND"); }
 };
@@ -245,7 +245,7 @@ std::unique_ptr<TChunk> CreateChunkForName(TPngImage* owner, const TChunkName& n
 
 // The image's chunks in file order; the list owns them.
 class TPNGList {
-public:
+  public:
     explicit TPNGList(TPngImage* owner) : fOwner(owner) {}
     ~TPNGList() { Clear(); }
 
@@ -274,7 +274,7 @@ public:
     void Trim(int index);
     void Clear();
 
-private:
+  private:
     TPngImage* fOwner;
     std::vector<std::unique_ptr<TChunk>> items_;
 };

@@ -35,8 +35,12 @@ void TChunkIHDR::unregisterDC() {
     }
 }
 
-void TPngImage::MakeDC32(HDC dc, const void* obj) { vell::MakeDC32(dc, obj); }
-void TPngImage::RemoveDC32(HDC dc, const void* obj) { vell::RemoveDC32(dc, obj); }
+void TPngImage::MakeDC32(HDC dc, const void* obj) {
+    vell::MakeDC32(dc, obj);
+}
+void TPngImage::RemoveDC32(HDC dc, const void* obj) {
+    vell::RemoveDC32(dc, obj);
+}
 bool TPngImage::IsAlphaDC(HDC dc) {
     installAlphaTest();
     return vell::IsAlphaDC(dc);

@@ -7,8 +7,8 @@
 
 namespace vell::image {
 
-void TPngImage::DrawRect(HDC DstDC, int DstX, int DstY, int DstW, int DstH, int SrcX, int SrcY, int SrcW, int SrcH,
-                         int Alpha, bool Gray, TPngSmoothFilter Smooth, TPngImage* DstPng) {
+void TPngImage::DrawRect(HDC DstDC, int DstX, int DstY, int DstW, int DstH, int SrcX, int SrcY, int SrcW,
+                         int SrcH, int Alpha, bool Gray, TPngSmoothFilter Smooth, TPngImage* DstPng) {
     TDrawRectParams p;
     p.DstX = DstX, p.DstY = DstY, p.DstW = DstW, p.DstH = DstH;
     p.SrcX = SrcX, p.SrcY = SrcY, p.SrcW = SrcW, p.SrcH = SrcH;
@@ -18,7 +18,9 @@ void TPngImage::DrawRect(HDC DstDC, int DstX, int DstY, int DstW, int DstH, int 
     ::vell::image::DrawRect(*this, DstDC, p, DstPng);
 }
 
-void TPngImage::Draw(HDC dc, const RECT& rect) { vell::image::Draw(*this, dc, rect); }
+void TPngImage::Draw(HDC dc, const RECT& rect) {
+    vell::image::Draw(*this, dc, rect);
+}
 
 void TPngImage::DrawTransparent(HDC dc, const RECT& rect, uint8_t opacity) {
     vell::image::DrawTransparent(*this, dc, rect, opacity);
@@ -31,7 +33,8 @@ bool TPngImage::AssignIcon(HICON handle, bool assignNew, SIZE* iconSize) {
     // Drawn into a cached DC image, then copied.
     PngRef scratch(CreateCacheDC32(parts.w, parts.h, true));
     HDC dc = scratch ? scratch->CanvasHandle() : nullptr;
-    if (!dc || !RenderIcon(handle, parts, dc, static_cast<uint8_t*>(scratch->GetScanline(0)), scratch->BytesPerRow()))
+    if (!dc || !RenderIcon(handle, parts, dc, static_cast<uint8_t*>(scratch->GetScanline(0)),
+                           scratch->BytesPerRow()))
         return false;
     scratch->AlphaMode = pamPremultiplied;
     if (assignNew || GetEmpty())

@@ -35,9 +35,12 @@ uint8_t* heapZero(uint64_t bytes) {
 // Pixel (x, y) of a packed 1-, 4- or 8-bit row.
 int packedIndex(const uint8_t* row, int bitCount, int x) {
     switch (bitCount) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
-    default: return row[x];
+    case 1:
+        return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4:
+        return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
+    default:
+        return row[x];
     }
 }
 
@@ -53,7 +56,8 @@ void setPackedIndex(uint8_t* row, int bitCount, int x, int v) {
         row[x >> 1] = static_cast<uint8_t>((row[x >> 1] & ~(0x0F << shift)) | ((v & 0x0F) << shift));
         break;
     }
-    default: row[x] = static_cast<uint8_t>(v);
+    default:
+        row[x] = static_cast<uint8_t>(v);
     }
 }
 
@@ -71,20 +75,24 @@ void copySpan(uint8_t* dst, uint32_t dstStride, const uint8_t* src, uint32_t src
     for (int y = 0; y < s.height; ++y) {
         const uint8_t* sr = src + size_t(s.srcY + y) * srcStride;
         uint8_t* dr = dst + size_t(s.dstY + y) * dstStride;
-        for (int x = 0; x < s.width; ++x) setPackedIndex(dr, bitCount, s.dstX + x, packedIndex(sr, bitCount, s.srcX + x));
+        for (int x = 0; x < s.width; ++x)
+            setPackedIndex(dr, bitCount, s.dstX + x, packedIndex(sr, bitCount, s.srcX + x));
     }
 }
 
 // Resolves a colour value (system colours and skin colour names included) into 0x00BBGGRR
 // plus its opacity byte.
-uint32_t resolveColor(TColor value) { return SkinColorToRGB(value); }
+uint32_t resolveColor(TColor value) {
+    return SkinColorToRGB(value);
+}
 
 } // namespace
 
 // ---- construction ------------------------------------------------------------------------
 
 TPngImage::TPngImage() {
-    for (int i = 0; i < 256; ++i) InverseGamma[i] = GammaTable[i] = static_cast<uint8_t>(i);
+    for (int i = 0; i < 256; ++i)
+        InverseGamma[i] = GammaTable[i] = static_cast<uint8_t>(i);
     fChunkList = std::make_unique<TPNGList>(this);
 }
 
@@ -153,8 +161,8 @@ int TPngImage::AddRef(bool saveDCByFirst) {
             if (type != OBJ_MEMDC) {
                 const DWORD err = ::GetLastError();
                 char text[512] = {};
-                ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, err, 0, text,
-                                 sizeof text, nullptr);
+                ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, err, 0,
+                                 text, sizeof text, nullptr);
                 RaiseError<EPngError>("Invalid DC(" + std::to_string(type) + "): " + text);
             }
         } else {
@@ -191,10 +199,16 @@ int TPngImage::ReleaseRefOf(TGraphic* image) {
 
 // ---- TGraphic ------------------------------------------------------------------------------
 
-int TPngImage::GetWidth() const { return FHeader ? static_cast<int>(FHeader->IHDRData.Width) : 0; }
-int TPngImage::GetHeight() const { return FHeader ? static_cast<int>(FHeader->IHDRData.Height) : 0; }
+int TPngImage::GetWidth() const {
+    return FHeader ? static_cast<int>(FHeader->IHDRData.Width) : 0;
+}
+int TPngImage::GetHeight() const {
+    return FHeader ? static_cast<int>(FHeader->IHDRData.Height) : 0;
+}
 
-bool TPngImage::GetEmpty() const { return !FHeader || GetWidth() < 1 || GetHeight() < 1; }
+bool TPngImage::GetEmpty() const {
+    return !FHeader || GetWidth() < 1 || GetHeight() < 1;
+}
 
 bool TPngImage::GetTransparent() const {
     return GetEmpty() || TransparencyMode() != ptmNone || FAlphaBlendValue < 255;
@@ -211,7 +225,9 @@ TPngImageCanvas& TPngImage::Canvas() {
     return *fCanvas;
 }
 
-bool TPngImage::HasCanvasHandle() const { return FHeader && FHeader->ImageDC; }
+bool TPngImage::HasCanvasHandle() const {
+    return FHeader && FHeader->ImageDC;
+}
 
 HDC TPngImage::CanvasHandle() {
     if (!FHeader) return nullptr;
@@ -229,7 +245,8 @@ void TPngImage::SetPalette(HPALETTE palette) {
     if (!FHeader || !FHeader->HasPalette || !palette) return;
     PALETTEENTRY pe[256] = {};
     const UINT n = std::min<UINT>(::GetPaletteEntries(palette, 0, 256, pe), 256);
-    for (UINT i = 0; i < n; ++i) FHeader->BitmapInfo.bmiColors[i] = RGBQUAD{pe[i].peBlue, pe[i].peGreen, pe[i].peRed, 0};
+    for (UINT i = 0; i < n; ++i)
+        FHeader->BitmapInfo.bmiColors[i] = RGBQUAD{pe[i].peBlue, pe[i].peGreen, pe[i].peRed, 0};
     FHeader->BitmapInfo.bmiHeader.biClrUsed = n;
     if (FHeader->ImageDC) {
         ::SelectPalette(FHeader->ImageDC.get(), palette, FALSE);
@@ -242,7 +259,9 @@ void TPngImage::SetPalette(HPALETTE palette) {
 
 // ---- shared data ---------------------------------------------------------------------------
 
-const void* TPngImage::SharedData() const { return FHeader ? FHeader->ShareImageData : nullptr; }
+const void* TPngImage::SharedData() const {
+    return FHeader ? FHeader->ShareImageData : nullptr;
+}
 
 void TPngImage::EnsureExpanded() {
     TChunkIHDR* h = FHeader;
@@ -288,7 +307,9 @@ void TPngImage::unshareForWrite() {
     h->MemImageData = true;
 }
 
-void TPngImage::UniquePng() { unshareForWrite(); }
+void TPngImage::UniquePng() {
+    unshareForWrite();
+}
 
 // ---- geometry ------------------------------------------------------------------------------
 
@@ -319,7 +340,8 @@ void TPngImage::resizeStore(int cx, int cy, uint8_t newAlpha, bool forceMemImage
     const bool noOffset = offX == 0 && offY == 0;
     const bool shrinkInPlace = cx <= oldW && cy <= oldH && noOffset && !shared;
     const uint64_t rowBytes = uint64_t(newStride) * uint32_t(cy);
-    const uint64_t heapBytes = bitCount == 24 ? std::max<uint64_t>(rowBytes, uint64_t(cx) * 4 * uint32_t(cy)) : rowBytes;
+    const uint64_t heapBytes =
+        bitCount == 24 ? std::max<uint64_t>(rowBytes, uint64_t(cx) * 4 * uint32_t(cy)) : rowBytes;
 
     // Pixel rows.
     uint8_t* oldData = h->ImageData;
@@ -340,8 +362,8 @@ void TPngImage::resizeStore(int cx, int cy, uint8_t newAlpha, bool forceMemImage
     if (dcImage) {
         newData = newDib.bits();
         copySpan(newData, newStride, oldData, oldStride, bitCount, span);
-    } else if (h->ImageData_Cache && h->ImageData_CacheSize >= 0 && uint64_t(h->ImageData_CacheSize) >= heapBytes &&
-               h->ImageData_Cache != oldData) {
+    } else if (h->ImageData_Cache && h->ImageData_CacheSize >= 0 &&
+               uint64_t(h->ImageData_CacheSize) >= heapBytes && h->ImageData_Cache != oldData) {
         newData = std::exchange(h->ImageData_Cache, nullptr);
         newSize = std::exchange(h->ImageData_CacheSize, -1);
         std::memset(newData, 0, static_cast<size_t>(newSize));
@@ -366,7 +388,8 @@ void TPngImage::resizeStore(int cx, int cy, uint8_t newAlpha, bool forceMemImage
             newExtra = h->ExtraImageData;
             if (newStride != oldStride)
                 for (int y = 0; y < cy; ++y)
-                    std::memmove(newExtra + size_t(y) * newStride, newExtra + size_t(y) * oldStride, newStride);
+                    std::memmove(newExtra + size_t(y) * newStride, newExtra + size_t(y) * oldStride,
+                                 newStride);
         } else {
             newExtra = heapZero(extraBytes);
             copySpan(newExtra, newStride, h->ExtraImageData, oldStride, bitCount, span);
@@ -455,14 +478,16 @@ void TPngImage::FillRect(const RECT& rct, uint32_t dat) {
     auto fillPlane = [&](uint8_t* plane) {
         uint8_t* first = plane + size_t(top) * FBytesPerRow + offset;
         fillRow(first, bitCount, size_t(right - left), dat);
-        for (int y = top + 1; y < bottom; ++y) std::memcpy(plane + size_t(y) * FBytesPerRow + offset, first, bytes);
+        for (int y = top + 1; y < bottom; ++y)
+            std::memcpy(plane + size_t(y) * FBytesPerRow + offset, first, bytes);
     };
     fillPlane(h->ImageData);
     if (h->ExtraImageData) fillPlane(h->ExtraImageData);
     if (h->ImageAlpha) {
         const uint32_t w = h->IHDRData.Width;
         for (int y = top; y < bottom; ++y)
-            std::memset(h->ImageAlpha + size_t(y) * w + left, static_cast<int>(dat >> 24), size_t(right - left));
+            std::memset(h->ImageAlpha + size_t(y) * w + left, static_cast<int>(dat >> 24),
+                        size_t(right - left));
     }
     Changed(this);
 }
@@ -510,7 +535,8 @@ TColor TPngImage::GetPixels(int x, int y) {
     }
     const int index = packedIndex(row, bitCount, x);
     const int ct = h->IHDRData.ColorType;
-    if ((ct == COLOR_GRAYSCALE || ct == COLOR_GRAYSCALEALPHA) && bitCount == 8) return TColor(index) * 0x010101u;
+    if ((ct == COLOR_GRAYSCALE || ct == COLOR_GRAYSCALEALPHA) && bitCount == 8)
+        return TColor(index) * 0x010101u;
     // Lower-depth grey and indexed pixels: the colour-table entry (gamma already applied).
     const RGBQUAD& q = h->BitmapInfo.bmiColors[index];
     return TColor(q.rgbRed) | TColor(q.rgbGreen) << 8 | TColor(q.rgbBlue) << 16;
@@ -607,7 +633,8 @@ void TPngImage::UnPreMultiplyAlpha(bool invert0To255) {
 bool TPngImage::ConvertTo32Bit() {
     if (!FHeader) return false;
     TChunkIHDR* h = FHeader;
-    if (h->ShareImageData && !h->ImageData && h->IHDRData.ColorType == COLOR_RGBALPHA) h->ContinueLoadStream32Bit = true;
+    if (h->ShareImageData && !h->ImageData && h->IHDRData.ColorType == COLOR_RGBALPHA)
+        h->ContinueLoadStream32Bit = true;
     EnsureExpanded();
     if (!h->ImageData) return false;
     if (h->BitCount() == 32) return true;
@@ -634,8 +661,10 @@ bool TPngImage::ConvertTo32Bit() {
     if (h->ExtraImageData) {
         // Allocated with room for 32 bits; low alpha bytes are 0.
         for (uint32_t y = ht; y-- > 0;)
-            widenRow24To32(h->ExtraImageData + size_t(y) * oldStride, h->ExtraImageData + size_t(y) * w * 4, nullptr, w);
-        for (size_t i = 0; i < size_t(w) * ht; ++i) h->ExtraImageData[i * 4 + 3] = 0;
+            widenRow24To32(h->ExtraImageData + size_t(y) * oldStride, h->ExtraImageData + size_t(y) * w * 4,
+                           nullptr, w);
+        for (size_t i = 0; i < size_t(w) * ht; ++i)
+            h->ExtraImageData[i * 4 + 3] = 0;
     }
     if (!h->ImageAlpha) AlphaMode = pamPremultiplied;
     std::free(h->ImageAlpha);
@@ -709,7 +738,8 @@ void TPngImage::ReloadAlphaScanline() {
     for (int y = 0; y < GetHeight(); ++y) {
         uint8_t* row = h->ImageData + size_t(y) * FBytesPerRow;
         const uint8_t* a = h->ImageAlpha + size_t(y) * w;
-        for (int x = 0; x < w; ++x) row[x * 4 + 3] = a[x];
+        for (int x = 0; x < w; ++x)
+            row[x * 4 + 3] = a[x];
     }
 }
 
@@ -739,7 +769,8 @@ void TPngImage::CreateAlpha(uint8_t newAlpha) {
             if (h->ImageDC) ::GdiFlush();
             for (int y = 0; y < GetHeight(); ++y) {
                 uint8_t* row = h->ImageData + size_t(y) * FBytesPerRow;
-                for (int x = 0; x < GetWidth(); ++x) row[x * 4 + 3] = newAlpha;
+                for (int x = 0; x < GetWidth(); ++x)
+                    row[x * 4 + 3] = newAlpha;
             }
         }
     }
@@ -762,11 +793,12 @@ void TPngImage::RemoveTransparency() {
     if (h->BitCount() == 32) {
         const uint32_t w = h->IHDRData.Width;
         for (int y = 0; y < GetHeight(); ++y)
-            narrowRow32To24(h->ImageData + size_t(y) * w * 4, h->ImageData + size_t(y) * dibStride(24, w), nullptr, w);
+            narrowRow32To24(h->ImageData + size_t(y) * w * 4, h->ImageData + size_t(y) * dibStride(24, w),
+                            nullptr, w);
         if (h->ExtraImageData)
             for (int y = 0; y < GetHeight(); ++y)
-                narrowRow32To24(h->ExtraImageData + size_t(y) * w * 4, h->ExtraImageData + size_t(y) * dibStride(24, w),
-                                nullptr, w);
+                narrowRow32To24(h->ExtraImageData + size_t(y) * w * 4,
+                                h->ExtraImageData + size_t(y) * dibStride(24, w), nullptr, w);
         h->BitmapInfo.bmiHeader.biBitCount = 24;
         FBytesPerRow = h->BytesPerRow();
     }
@@ -793,14 +825,18 @@ TPNGTransparencyMode TPngImage::TransparencyMode() const {
     const TChunkIHDR* h = FHeader;
     switch (h->IHDRData.ColorType) {
     case COLOR_GRAYSCALE:
-    case COLOR_RGB: return h->ChunkTRNS ? ptmBit : ptmNone;
+    case COLOR_RGB:
+        return h->ChunkTRNS ? ptmBit : ptmNone;
     case COLOR_PALETTE:
         if (!h->ChunkTRNS) return ptmNone;
         return h->ChunkTRNS->BitTransparency() ? ptmBit : ptmPartial;
     case COLOR_GRAYSCALEALPHA:
-    case COLOR_RGBALPHA: return ptmPartial;
-    case COLOR_DEVICE: return AlphaMode == pamPremultiplied ? ptmPartial : ptmNone;
-    default: return ptmNone;
+    case COLOR_RGBALPHA:
+        return ptmPartial;
+    case COLOR_DEVICE:
+        return AlphaMode == pamPremultiplied ? ptmPartial : ptmNone;
+    default:
+        return ptmNone;
     }
 }
 

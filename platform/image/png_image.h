@@ -20,7 +20,7 @@ namespace vell::image {
 class TPngImageCanvas;
 
 class TPngImage : public TRdGraphic {
-public:
+  public:
     TPngImage();
     ~TPngImage() override;
 
@@ -86,8 +86,8 @@ public:
     TColor GetPixels(int x, int y) override;
     void SetPixels(int x, int y, TColor value) override;
     // The compositor's DrawRect (draw_image.h) with this image as the source.
-    void DrawRect(HDC DstDC, int DstX, int DstY, int DstW, int DstH, int SrcX, int SrcY, int SrcW, int SrcH, int Alpha,
-                  bool Gray, TPngSmoothFilter Smooth, TPngImage* DstPng) override;
+    void DrawRect(HDC DstDC, int DstX, int DstY, int DstW, int DstH, int SrcX, int SrcY, int SrcW, int SrcH,
+                  int Alpha, bool Gray, TPngSmoothFilter Smooth, TPngImage* DstPng) override;
 
     // ---- alpha -----------------------------------------------------------------------------
     void PreMultiplyAlpha();
@@ -172,7 +172,7 @@ public:
     bool AllowShareSelf = true;
     uint8_t GammaTable[256];
 
-private:
+  private:
     friend class TChunkIHDR;
     friend class TChunkIDAT;
     friend class TPngImageCanvas;
@@ -193,7 +193,9 @@ private:
     std::atomic<int32_t> FRefCount{1};
 };
 
-template <class E> void TPngImage::RaiseError(const std::string& text) { raiseError<E>(text); }
+template <class E> void TPngImage::RaiseError(const std::string& text) {
+    raiseError<E>(text);
+}
 
 // Holds one reference to an image and releases it at the end of the scope.
 struct PngReleaser {

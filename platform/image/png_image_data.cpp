@@ -10,7 +10,9 @@
 
 namespace vell::image {
 
-void SleepForClaim() { ::Sleep(2); }
+void SleepForClaim() {
+    ::Sleep(2);
+}
 
 namespace {
 void freeBuffer(std::atomic<uint8_t*>& slot) {
@@ -97,7 +99,8 @@ uint64_t headerKey(const TChunkIHDR* h) {
     crc = checksum::crc64Update(crc, h->ImageData, rows);
     // The planes are part of the pixels: two images that differ only in alpha must not
     // end up sharing one store.
-    if (h->ImageAlpha) crc = checksum::crc64Update(crc, h->ImageAlpha, size_t(h->IHDRData.Width) * h->IHDRData.Height);
+    if (h->ImageAlpha)
+        crc = checksum::crc64Update(crc, h->ImageAlpha, size_t(h->IHDRData.Width) * h->IHDRData.Height);
     if (h->ExtraImageData) crc = checksum::crc64Update(crc, h->ExtraImageData, rows);
     return crc;
 }
@@ -193,7 +196,8 @@ bool TPngImageDataList::TryUnLink(TChunkIHDR* header) {
 int64_t TPngImageDataList::UsedCounter() {
     std::lock_guard lock(monitor_);
     int64_t sum = 0;
-    for (const TPngImageData* d : items_) sum += d->RefCount.load();
+    for (const TPngImageData* d : items_)
+        sum += d->RefCount.load();
     return sum;
 }
 

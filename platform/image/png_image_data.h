@@ -17,7 +17,7 @@ namespace vell::image {
 class TChunkIHDR;
 
 class TPngImageData {
-public:
+  public:
     TPngImageData() = default;
     TPngImageData(const TPngImageData&) = delete;
     TPngImageData& operator=(const TPngImageData&) = delete;
@@ -71,7 +71,7 @@ template <class Alloc> uint8_t* TPngImageData::Claim(std::atomic<uint8_t*>& slot
 
 // The process's list of shared stores, sorted by key.
 class TPngImageDataList {
-public:
+  public:
     static TPngImageDataList& Instance();
 
     // A store for this undecoded data: an existing one with the same key (the stream is
@@ -91,7 +91,7 @@ public:
     int64_t UsedCounter();
     int Count();
 
-private:
+  private:
     TPngImageDataList() = default;
     int find(uint64_t key, bool& found) const;
     std::recursive_mutex monitor_;

@@ -55,7 +55,8 @@ void TPngImage::LoadFromStream(TStream& stream) {
 
 void TPngImage::SaveToStream(TStream& stream) {
     stream.WriteBuffer(png::kSignature, sizeof png::kSignature);
-    for (int i = 0; i < fChunkList->Count(); ++i) fChunkList->GetItem(i)->SaveToStream(stream);
+    for (int i = 0; i < fChunkList->Count(); ++i)
+        fChunkList->GetItem(i)->SaveToStream(stream);
 }
 
 // ---- text chunks ---------------------------------------------------------------------------
@@ -167,13 +168,14 @@ HBITMAP TPngImage::AssignTo() const {
         if (partial)
             std::memcpy(dst, src, size_t(w) * 4);
         else
-            for (int x = 0; x < w; ++x) std::memcpy(dst + x * 3, src + x * 4, 3);
+            for (int x = 0; x < w; ++x)
+                std::memcpy(dst + x * 3, src + x * 4, 3);
     }
     return dib.release();
 }
 
-bool TPngImage::AssignHandle(HBITMAP handle, bool transparent, TColor transparentColor, HPALETTE palette, bool alpha,
-                             int forceBit) {
+bool TPngImage::AssignHandle(HBITMAP handle, bool transparent, TColor transparentColor, HPALETTE palette,
+                             bool alpha, int forceBit) {
     BITMAP bm{};
     if (!handle || !::GetObject(handle, sizeof bm, &bm) || bm.bmWidth <= 0 || bm.bmHeight == 0) return false;
     const int w = bm.bmWidth, h = bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight;

@@ -38,7 +38,9 @@ void freeBlock(uint8_t*& p) {
 
 } // namespace
 
-uint32_t TChunkIHDR::BytesPerRow() const { return dibStride(BitCount(), IHDRData.Width); }
+uint32_t TChunkIHDR::BytesPerRow() const {
+    return dibStride(BitCount(), IHDRData.Width);
+}
 
 uint8_t* TChunkIHDR::allocHeap(size_t bytes, bool zero) {
     return heapBlock(bytes, zero, IHDRData.Width, IHDRData.Height);
@@ -72,7 +74,8 @@ void TChunkIHDR::RebuildColorTable() {
     if (ct == COLOR_GRAYSCALE || ct == COLOR_GRAYSCALEALPHA) {
         greyRamp(reinterpret_cast<uint8_t*>(BitmapInfo.bmiColors), entries, fOwner->GammaTable);
     } else if (auto* plte = fOwner->Chunks().ItemFromClass<TChunkPLTE>(); plte && plte->Count() > 0) {
-        for (int i = 0; i < entries; ++i) BitmapInfo.bmiColors[i] = plte->GetPaletteItem(i);
+        for (int i = 0; i < entries; ++i)
+            BitmapInfo.bmiColors[i] = plte->GetPaletteItem(i);
     } else {
         // No palette yet: the system halftone colours.
         HDC screen = ::GetDC(nullptr);
@@ -181,7 +184,8 @@ void TChunkIHDR::AllocatePixelStore(bool needDC, bool rgb32) {
     }
 
     // Heap pixels. 24-bit blocks get room for 32 bits so they can widen in place.
-    const uint64_t heapBytes = BitCount() == 24 ? std::max<uint64_t>(rowBytes, uint64_t(w) * 4 * h) : rowBytes;
+    const uint64_t heapBytes =
+        BitCount() == 24 ? std::max<uint64_t>(rowBytes, uint64_t(w) * 4 * h) : rowBytes;
     if (store) {
         ImageData = store->Claim(store->RGBData, [&] {
             store->RGBData_Size = static_cast<int32_t>(heapBytes);
@@ -256,9 +260,10 @@ bool TChunkIHDR::CreateImageDC() {
         if (ExtraImageData) {
             // The low-byte plane follows the pixel layout; it was allocated with room for 32 bits.
             for (uint32_t y = h; y-- > 0;)
-                widenRow24To32(ExtraImageData + size_t(y) * oldStride, ExtraImageData + size_t(y) * w * 4, nullptr,
-                               w);
-            for (size_t i = 0; i < size_t(w) * h; ++i) ExtraImageData[i * 4 + 3] = 0;
+                widenRow24To32(ExtraImageData + size_t(y) * oldStride, ExtraImageData + size_t(y) * w * 4,
+                               nullptr, w);
+            for (size_t i = 0; i < size_t(w) * h; ++i)
+                ExtraImageData[i * 4 + 3] = 0;
         }
     } else {
         std::memcpy(dib.bits(), ImageData, size_t(oldStride) * h);

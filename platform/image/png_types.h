@@ -10,15 +10,17 @@ enum TPngAlphaMode : uint8_t { pamDefined, pamPremultiplied, pamIgnore, pamUnkno
 enum TPNGTransparencyMode : uint8_t { ptmNone, ptmBit, ptmPartial };
 enum TPngSmoothFilter : uint8_t { psfDefault, psfFastSmooth, psfSmooth };
 // Rotations and flips: the kernels' own enumeration.
-using draw::TPngTurnAngle;
 using draw::pta90, draw::pta180, draw::pta270, draw::ptaHorzFlip, draw::ptaVertFlip;
+using draw::TPngTurnAngle;
 enum TInterlaceMethod : uint8_t { imNone, imAdam7 };
 enum TFilter : uint8_t { pfNone, pfSub, pfUp, pfAverage, pfPaeth };
 enum TUnitType : uint8_t { utUnknown, utMeter };
 
 // A set of TFilter values, one bit each.
 using TFilters = uint8_t;
-constexpr TFilters filterBit(TFilter f) { return static_cast<TFilters>(1u << f); }
+constexpr TFilters filterBit(TFilter f) {
+    return static_cast<TFilters>(1u << f);
+}
 
 // A chunk name as its four characters.
 struct TChunkName {

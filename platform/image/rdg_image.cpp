@@ -40,14 +40,16 @@ bool sameAsciiText(std::u16string_view a, std::u16string_view b) {
 std::vector<std::u16string> linesOf(const TStringList& list) {
     std::vector<std::u16string> lines;
     lines.reserve(size_t(list.Count()));
-    for (int i = 0; i < list.Count(); ++i) lines.push_back(list.Strings(i));
+    for (int i = 0; i < list.Count(); ++i)
+        lines.push_back(list.Strings(i));
     return lines;
 }
 
 void setLines(TStringList& list, const std::vector<std::u16string>& lines) {
     list.BeginUpdate();
     list.Clear();
-    for (const std::u16string& line : lines) list.Add(line);
+    for (const std::u16string& line : lines)
+        list.Add(line);
     list.EndUpdate();
 }
 
@@ -96,7 +98,8 @@ void TRdgImage::LoadFromStrings(const std::vector<std::u16string>& strs, bool se
             const int pos = selfUpdate ? 0 : FV.PlayIndexList->firstMarker;
             if (pos >= 0 && pos < count) {
                 const rdg::PlayEntry& e = FV.PlayIndexList->entries[size_t(pos)];
-                if (e.kind == rdg::PlayEntryKind::Duration) FTimer->SetInterval(uint32_t(e.value < 0 ? 0 : e.value));
+                if (e.kind == rdg::PlayEntryKind::Duration)
+                    FTimer->SetInterval(uint32_t(e.value < 0 ? 0 : e.value));
             }
         }
     }
@@ -128,7 +131,9 @@ void TRdgImage::SaveToStream(TStream& stream) {
 
 // ---- links -------------------------------------------------------------------------------
 
-TRdgImage* TRdgImage::Definition() const { return asRdg(FImgLnk); }
+TRdgImage* TRdgImage::Definition() const {
+    return asRdg(FImgLnk);
+}
 
 // A link that leads back to this graphic would make every change and every walk go round
 // for ever; such a link is not made. Links are only ever made here, so checking the
@@ -168,7 +173,9 @@ void TRdgImage::SetPlayLink(TRdGraphic* target) {
     if (target != FPlayImgLnk) Relink(FPlayImgLnk, target);
 }
 
-bool TRdgImage::LinksTo(const TRdGraphic* target) const { return FImgLnk == target || FPlayImgLnk == target; }
+bool TRdgImage::LinksTo(const TRdGraphic* target) const {
+    return FImgLnk == target || FPlayImgLnk == target;
+}
 
 void TRdgImage::ClearLinkTo(const TRdGraphic* target) {
     if (FImgLnk == target) FImgLnk = nullptr;
@@ -189,7 +196,9 @@ void TRdgImage::CopyDefinition(TRdgImage& d) {
     ClearRootCache();
 }
 
-void TRdgImage::ClearRootCache() { FRoot->root = nullptr; }
+void TRdgImage::ClearRootCache() {
+    FRoot->root = nullptr;
+}
 
 TPngImage* TRdgImage::RootPngLnk(rdg::ClipRect* absClip, int* alpha) {
     RootCache& c = *FRoot;
@@ -236,7 +245,9 @@ void TRdgImage::ChangedEx(intptr_t modFlag, TGraphic* sender) {
 
 // ---- properties --------------------------------------------------------------------------
 
-std::vector<std::u16string> TRdgImage::Values() const { return linesOf(FV.Values); }
+std::vector<std::u16string> TRdgImage::Values() const {
+    return linesOf(FV.Values);
+}
 
 void TRdgImage::SetImgName(const std::u16string& value) {
     if (value == FV.ImgName) return;
@@ -333,8 +344,12 @@ int chainSize(const TRdgImage* self, bool width) {
 }
 } // namespace
 
-int TRdgImage::GetWidth() const { return chainSize(this, true); }
-int TRdgImage::GetHeight() const { return chainSize(this, false); }
+int TRdgImage::GetWidth() const {
+    return chainSize(this, true);
+}
+int TRdgImage::GetHeight() const {
+    return chainSize(this, false);
+}
 
 void TRdgImage::SetWidth(int value) {
     FV.SrcClip.Right = addSat(FV.SrcClip.Left, value);
@@ -354,7 +369,9 @@ void TRdgImage::SetSize(int width, int height) {
     SetHeight(height);
 }
 
-bool TRdgImage::GetEmpty() const { return FV.ImgName.empty() && !FImgLnk; }
+bool TRdgImage::GetEmpty() const {
+    return FV.ImgName.empty() && !FImgLnk;
+}
 
 bool TRdgImage::GetTransparent() const {
     TPngImage* root = const_cast<TRdgImage*>(this)->RootPngLnk();
@@ -427,17 +444,21 @@ void TRdgImage::DrawWhole(HDC dc, const RECT& rect, int opacity) {
         return;
     }
     const int effective = opacity < 0 ? alpha : pixel::mul(uint8_t(opacity), uint8_t(alpha));
-    root->DrawRect(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, clip.Left, clip.Top,
-                   spanOf(clip.Left, clip.Right), spanOf(clip.Top, clip.Bottom), effective, root->GrayMode(),
-                   SmoothFilter(), nullptr);
+    root->DrawRect(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, clip.Left,
+                   clip.Top, spanOf(clip.Left, clip.Right), spanOf(clip.Top, clip.Bottom), effective,
+                   root->GrayMode(), SmoothFilter(), nullptr);
 }
 
-void TRdgImage::Draw(HDC dc, const RECT& rect) { DrawWhole(dc, rect, -1); }
+void TRdgImage::Draw(HDC dc, const RECT& rect) {
+    DrawWhole(dc, rect, -1);
+}
 
-void TRdgImage::DrawTransparent(HDC dc, const RECT& rect, uint8_t opacity) { DrawWhole(dc, rect, opacity); }
+void TRdgImage::DrawTransparent(HDC dc, const RECT& rect, uint8_t opacity) {
+    DrawWhole(dc, rect, opacity);
+}
 
-void TRdgImage::DrawRect(HDC DstDC, int DstX, int DstY, int DstW, int DstH, int SrcX, int SrcY, int SrcW, int SrcH,
-                         int Alpha, bool Gray, TPngSmoothFilter Smooth, TPngImage* DstPng) {
+void TRdgImage::DrawRect(HDC DstDC, int DstX, int DstY, int DstW, int DstH, int SrcX, int SrcY, int SrcW,
+                         int SrcH, int Alpha, bool Gray, TPngSmoothFilter Smooth, TPngImage* DstPng) {
     StartPlay();
     rdg::ClipRect clip;
     int alpha;

@@ -29,7 +29,7 @@ namespace vell::image {
 class TPngImage;
 
 class TRdgImage : public TRdGraphic {
-public:
+  public:
     TRdgImage();
     // CreateByName: the name is read like a reference text holding only imgname.
     explicit TRdgImage(const std::u16string& imgName);
@@ -127,16 +127,16 @@ public:
     TColor GetPixels(int x, int y) override;
     void SetPixels(int x, int y, TColor value) override;
     // Source coordinates relative to the clip's corner; Alpha -1 is the effective opacity.
-    void DrawRect(HDC DstDC, int DstX, int DstY, int DstW, int DstH, int SrcX, int SrcY, int SrcW, int SrcH, int Alpha,
-                  bool Gray, TPngSmoothFilter Smooth, TPngImage* DstPng) override;
+    void DrawRect(HDC DstDC, int DstX, int DstY, int DstW, int DstH, int SrcX, int SrcY, int SrcW, int SrcH,
+                  int Alpha, bool Gray, TPngSmoothFilter Smooth, TPngImage* DstPng) override;
 
-protected:
+  protected:
     bool LinksTo(const TRdGraphic* target) const override;
     void ClearLinkTo(const TRdGraphic* target) override;
     // The animation clock in milliseconds.
     virtual uint64_t PlayTick() const;
 
-private:
+  private:
     struct RootCache;
     void Relink(TRdGraphic*& link, TRdGraphic* target);
     void SetImageLink(TRdGraphic* target, bool noCopy);

@@ -11,7 +11,9 @@ namespace vell::image::rdg_detail {
 // damaged chain and ends there.
 inline constexpr int kMaxChainDepth = 32;
 
-inline TRdgImage* asRdg(TGraphic* g) { return dynamic_cast<TRdgImage*>(g); }
+inline TRdgImage* asRdg(TGraphic* g) {
+    return dynamic_cast<TRdgImage*>(g);
+}
 
 // a + b without overflow: clip values come from text and may be anything.
 inline int addSat(int a, int b) {

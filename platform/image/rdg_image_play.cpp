@@ -22,13 +22,19 @@ using rdg::PlayEntryKind;
 
 namespace {
 
-uint32_t intervalOf(int ms) { return ms < 0 ? 0u : uint32_t(ms); }
+uint32_t intervalOf(int ms) {
+    return ms < 0 ? 0u : uint32_t(ms);
+}
 
 } // namespace
 
-int TRdgImage::ListCount() const { return FV.PlayIndexList ? int(FV.PlayIndexList->entries.size()) : 0; }
+int TRdgImage::ListCount() const {
+    return FV.PlayIndexList ? int(FV.PlayIndexList->entries.size()) : 0;
+}
 
-uint64_t TRdgImage::PlayTick() const { return win::Tick64(); }
+uint64_t TRdgImage::PlayTick() const {
+    return win::Tick64();
+}
 
 win::TRdTimer& TRdgImage::EnsureTimer() {
     if (!FTimer) {
@@ -72,7 +78,8 @@ TRdGraphic* TRdgImage::ResolveLink() {
         --FV.PlayIndex;
         NextFrame(false);
         // A jump may land on a duration marker; the frame is the next frame entry.
-        for (int i = 0; i < count && FV.PlayIndexList->entries[size_t(FV.PlayIndex)].kind != PlayEntryKind::Frame; ++i)
+        for (int i = 0;
+             i < count && FV.PlayIndexList->entries[size_t(FV.PlayIndex)].kind != PlayEntryKind::Frame; ++i)
             NextFrame(false);
         const PlayEntry& e = FV.PlayIndexList->entries[size_t(FV.PlayIndex)];
         frame = e.kind == PlayEntryKind::Frame ? e.value : FV.PlayIndex;
@@ -120,13 +127,19 @@ void TRdgImage::NextFrame(bool fromTimer) {
     } else {
         const int first = FV.PlayFirst, last = FV.PlayLast;
         if (first <= last) {
-            if (index > last) index = last;
-            else if (index < first) index = first;
-            else index = index >= last ? first : index + 1;
+            if (index > last)
+                index = last;
+            else if (index < first)
+                index = first;
+            else
+                index = index >= last ? first : index + 1;
         } else {
-            if (index > first) index = first;
-            else if (index < last) index = last;
-            else index = index <= last ? first : index - 1;
+            if (index > first)
+                index = first;
+            else if (index < last)
+                index = last;
+            else
+                index = index <= last ? first : index - 1;
         }
     }
     if (fromTimer) {

@@ -24,7 +24,7 @@ constexpr int kMaxPaddedWidth = 1 << 20;
 struct RowSource {
     TPngImage* root = nullptr;
     rdg::ClipRect clip;
-    int row = 0;      // the root's row
+    int row = 0; // the root's row
     bool inside = false;
 };
 
@@ -39,8 +39,8 @@ uint8_t* paddedRow(std::vector<uint8_t>& buffer, const uint8_t* src, const RowSo
     if (src) {
         const int from = std::max(0, s.clip.Left), to = std::min(s.root->Width(), s.clip.Right);
         if (from < to)
-            std::memcpy(buffer.data() + size_t(from - s.clip.Left) * size_t(bytes), src + size_t(from) * size_t(bytes),
-                        size_t(to - from) * size_t(bytes));
+            std::memcpy(buffer.data() + size_t(from - s.clip.Left) * size_t(bytes),
+                        src + size_t(from) * size_t(bytes), size_t(to - from) * size_t(bytes));
     }
     return buffer.data();
 }

@@ -30,18 +30,21 @@ std::int32_t Read32(const std::uint8_t* p) {
     return v;
 }
 
-bool IsFarJump(const std::uint8_t* p) { return sizeof(void*) == 8 && std::memcmp(p, kFarJump, 6) == 0; }
+bool IsFarJump(const std::uint8_t* p) {
+    return sizeof(void*) == 8 && std::memcmp(p, kFarJump, 6) == 0;
+}
 
 // Follows the stubs that stand for the real function.
 std::uint8_t* Resolve(std::uint8_t* target) {
     if (!IsReadableMemory(target, 6)) return target;
     if (sizeof(void*) == 4 && target[0] == kPushImm32 && target[5] == kJmpRel32)
-        return reinterpret_cast<std::uint8_t*>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(Read32(target + 1))));
+        return reinterpret_cast<std::uint8_t*>(
+            static_cast<std::uintptr_t>(static_cast<std::uint32_t>(Read32(target + 1))));
     if (target[0] == 0xFF && target[1] == 0x25 && !IsFarJump(target)) {
         // The operand is the slot's address on i686, its distance from the next instruction on x86_64.
-        const std::uintptr_t slotAt = sizeof(void*) == 4
-                                          ? static_cast<std::uintptr_t>(static_cast<std::uint32_t>(Read32(target + 2)))
-                                          : reinterpret_cast<std::uintptr_t>(target) + 6 + Read32(target + 2);
+        const std::uintptr_t slotAt =
+            sizeof(void*) == 4 ? static_cast<std::uintptr_t>(static_cast<std::uint32_t>(Read32(target + 2)))
+                               : reinterpret_cast<std::uintptr_t>(target) + 6 + Read32(target + 2);
         auto* slot = reinterpret_cast<std::uint8_t**>(slotAt);
         if (IsReadableMemory(slot, sizeof(void*))) return *slot;
     }

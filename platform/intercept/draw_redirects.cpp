@@ -357,7 +357,8 @@ BOOL WINAPI Rd_DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT
     image::IconParts parts;
     if (!image::ReadIcon(icon, parts)) return FALSE;
     ScratchLease lease(kSlotPicture, parts.w, parts.h);
-    if (!lease || !image::RenderIcon(icon, parts, lease->dc.get(), lease->row(0), lease->stride())) return FALSE;
+    if (!lease || !image::RenderIcon(icon, parts, lease->dc.get(), lease->row(0), lease->stride()))
+        return FALSE;
     if (cx == 0) cx = (flags & DI_DEFAULTSIZE) ? ::GetSystemMetrics(SM_CXICON) : parts.w;
     if (cy == 0) cy = (flags & DI_DEFAULTSIZE) ? ::GetSystemMetrics(SM_CYICON) : parts.h;
     return CompositeOntoDC(dc, RECT{x, y, x + cx, y + cy}, *lease, 0, 0, parts.w, parts.h, 255) ? TRUE
@@ -525,7 +526,8 @@ void InstallDrawingRedirects() {
 
     for (const char* library : kRedirectedLibraries)
         rewriteImports(
-            library, [](DrawCall call) { return *RedirectSlot(call) ? nullptr : Replacement(call); }, nullptr);
+            library, [](DrawCall call) { return *RedirectSlot(call) ? nullptr : Replacement(call); },
+            nullptr);
 }
 
 void RemoveDrawingRedirects() {
@@ -533,10 +535,12 @@ void RemoveDrawingRedirects() {
     gInstalled = false;
     void* unused = nullptr; // the entries being put back are not saved again
     for (const char* library : kRedirectedLibraries) {
-        rewriteImports(library, [](DrawCall call) { return *RedirectSlot(call); }, &unused);
+        rewriteImports(
+            library, [](DrawCall call) { return *RedirectSlot(call); }, &unused);
         unused = nullptr;
     }
-    for (int i = 0; i < static_cast<int>(DrawCall::Count); ++i) *RedirectSlot(static_cast<DrawCall>(i)) = nullptr;
+    for (int i = 0; i < static_cast<int>(DrawCall::Count); ++i)
+        *RedirectSlot(static_cast<DrawCall>(i)) = nullptr;
     gText = AlphaTextRenderer{};
     alpha::ReleaseScratchImages();
 }

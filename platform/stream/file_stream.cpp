@@ -4,9 +4,12 @@ namespace vell {
 
 namespace {
 std::string utf8(const std::wstring& w) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0,
+                                        nullptr, nullptr);
     std::string s(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+    if (n > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), s.data(), n, nullptr,
+                              nullptr);
     return s;
 }
 } // namespace
@@ -21,7 +24,8 @@ TFileStream::TFileStream(const std::wstring& path, TFileMode mode) {
         access = GENERIC_READ | GENERIC_WRITE;
         share = 0;
     }
-    file_.reset(::CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_.reset(
+        ::CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_) throw EFOpenError("Cannot open file \"" + utf8(path) + "\"");
 }
 
@@ -52,7 +56,9 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
 int64_t TFileStream::Seek(int64_t offset, SeekOrigin origin) {
     LARGE_INTEGER dist, out;
     dist.QuadPart = offset;
-    const DWORD method = origin == SeekOrigin::Begin ? FILE_BEGIN : origin == SeekOrigin::Current ? FILE_CURRENT : FILE_END;
+    const DWORD method = origin == SeekOrigin::Begin     ? FILE_BEGIN
+                         : origin == SeekOrigin::Current ? FILE_CURRENT
+                                                         : FILE_END;
     if (!::SetFilePointerEx(file_.get(), dist, &out, method)) return -1;
     return out.QuadPart;
 }

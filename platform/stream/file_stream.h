@@ -8,14 +8,14 @@
 namespace vell {
 
 class EFOpenError : public EStreamError {
-public:
+  public:
     using EStreamError::EStreamError;
 };
 
 enum class TFileMode { fmOpenRead, fmCreate, fmOpenReadWrite };
 
 class TFileStream : public TStream {
-public:
+  public:
     // Opens or creates the file; EFOpenError when that fails.
     TFileStream(const std::wstring& path, TFileMode mode);
 
@@ -24,7 +24,7 @@ public:
     int64_t Seek(int64_t offset, SeekOrigin origin) override;
     void SetSize(int64_t size) override;
 
-private:
+  private:
     win::UniqueKernelHandle file_;
 };
 

@@ -16,8 +16,8 @@ namespace vell {
 namespace {
 
 constexpr int kShadowBlurRadius = 3;
-constexpr int kShadowOffset = 1;        // right and down
-constexpr int kCoverageBoost = 22;      // added to the coverage of plain (aliased) fonts
+constexpr int kShadowOffset = 1;   // right and down
+constexpr int kCoverageBoost = 22; // added to the coverage of plain (aliased) fonts
 constexpr COLORREF kColorNone = 0x1FFFFFFF;
 
 // Set while the renderer calls the platform's own text functions.
@@ -94,8 +94,8 @@ void PaintBackground(HDC dc, RECT r, const RECT* clip, COLORREF color) {
 // What one text call needs from the renderer.
 struct TextJob {
     HDC dc;
-    RECT box;              // the text as the platform places it
-    const RECT* bgClip;    // where a background may be painted (null: no limit)
+    RECT box;           // the text as the platform places it
+    const RECT* bgClip; // where a background may be painted (null: no limit)
     bool shadow;
     std::function<int()> draw; // the platform call with the DC's current colours
     // Centred text: each of `lines` lines, `linePitch` pixels apart from box.top, has its
@@ -197,7 +197,9 @@ void BuildTextMask(const alpha::ScratchImage& mask, int w, int h, bool antialias
 void CentreLinesByInk(const TextJob& job, const RECT& area, const alpha::ScratchImage& mask) {
     const int w = Width(area), h = Height(area);
     const int lines = std::max(job.lines, 1);
-    auto lineOf = [&](int y) { return std::clamp<int>((area.top + y - job.box.top) / job.linePitch, 0, lines - 1); };
+    auto lineOf = [&](int y) {
+        return std::clamp<int>((area.top + y - job.box.top) / job.linePitch, 0, lines - 1);
+    };
     std::vector<int> first(size_t(lines), w), last(size_t(lines), -1);
     for (int y = 0; y < h; ++y) {
         const uint8_t* p = mask.row(y);
@@ -442,7 +444,8 @@ int DrawTextCommon(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format, bo
                 }};
     TEXTMETRICW tm{};
     if (centreByInk && (format & DT_CENTER) && ::GetTextMetricsW(dc, &tm)) {
-        job.linePitch = std::max<int>(tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0), 1);
+        job.linePitch =
+            std::max<int>(tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0), 1);
         job.lines = (format & DT_SINGLELINE) ? 1 : std::max(Height(box) / job.linePitch, 1);
         job.centreLeft = rect->left;
         job.centreRight = rect->right;
@@ -465,8 +468,8 @@ int AdvanceWidth(const INT* dx, UINT count, UINT options) {
 }
 
 // The shared body of TextOutW and ExtTextOutW.
-BOOL TextOutCommon(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count, const INT* dx,
-                   const std::function<BOOL(int, int, UINT)>& call) {
+BOOL TextOutCommon(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
+                   const INT* dx, const std::function<BOOL(int, int, UINT)>& call) {
     auto platform = [&] {
         InsideGuard inside;
         return call(x, y, options);
@@ -480,8 +483,8 @@ BOOL TextOutCommon(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR
     if (!::GetTextMetricsW(dc, &tm)) return FALSE;
     SIZE size{};
     if (options & ETO_GLYPH_INDEX)
-        ::GetTextExtentPointI(dc, const_cast<WORD*>(reinterpret_cast<const WORD*>(text)), static_cast<int>(count),
-                              &size);
+        ::GetTextExtentPointI(dc, const_cast<WORD*>(reinterpret_cast<const WORD*>(text)),
+                              static_cast<int>(count), &size);
     else
         ::GetTextExtentPoint32W(dc, text, static_cast<int>(count), &size);
     if (dx) size.cx = AdvanceWidth(dx, count, options);
@@ -528,18 +531,22 @@ int WINAPI AlphaDrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT for
     });
 }
 
-int WINAPI AlphaDrawTextExW(HDC dc, LPWSTR text, int count, LPRECT rect, UINT format, LPDRAWTEXTPARAMS params) {
+int WINAPI AlphaDrawTextExW(HDC dc, LPWSTR text, int count, LPRECT rect, UINT format,
+                            LPDRAWTEXTPARAMS params) {
     const bool noMargins = !params || (params->iLeftMargin == 0 && params->iRightMargin == 0);
-    return DrawTextCommon(dc, text, count, rect, format, noMargins, [dc, text, params](LPCWSTR t, int n, LPRECT r, UINT f) {
-        // The platform may write into a modifiable text; the caller's buffer when it is the caller's text.
-        LPWSTR buffer = t == text ? text : const_cast<LPWSTR>(t);
-        return Platform().DrawTextExW(dc, buffer, n, r, f, params);
-    });
+    return DrawTextCommon(dc, text, count, rect, format, noMargins,
+                          [dc, text, params](LPCWSTR t, int n, LPRECT r, UINT f) {
+                              // The platform may write into a modifiable text; the caller's buffer when it is
+                              // the caller's text.
+                              LPWSTR buffer = t == text ? text : const_cast<LPWSTR>(t);
+                              return Platform().DrawTextExW(dc, buffer, n, r, f, params);
+                          });
 }
 
 BOOL WINAPI AlphaTextOutW(HDC dc, int x, int y, LPCWSTR text, int count) {
-    return TextOutCommon(dc, x, y, 0, nullptr, text, count < 0 ? 0 : static_cast<UINT>(count), nullptr,
-                         [dc, text, count](int px, int py, UINT) { return Platform().TextOutW(dc, px, py, text, count); });
+    return TextOutCommon(
+        dc, x, y, 0, nullptr, text, count < 0 ? 0 : static_cast<UINT>(count), nullptr,
+        [dc, text, count](int px, int py, UINT) { return Platform().TextOutW(dc, px, py, text, count); });
 }
 
 BOOL WINAPI AlphaExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,

@@ -11,7 +11,8 @@ namespace vell {
 constexpr UINT DT_VELL_SHADOW = 0x01000000;
 
 int WINAPI AlphaDrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format);
-int WINAPI AlphaDrawTextExW(HDC dc, LPWSTR text, int count, LPRECT rect, UINT format, LPDRAWTEXTPARAMS params);
+int WINAPI AlphaDrawTextExW(HDC dc, LPWSTR text, int count, LPRECT rect, UINT format,
+                            LPDRAWTEXTPARAMS params);
 BOOL WINAPI AlphaTextOutW(HDC dc, int x, int y, LPCWSTR text, int count);
 BOOL WINAPI AlphaExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
                              const INT* dx);

@@ -15,10 +15,10 @@ using tk::ClassTypeOf;
 // ---- TRdShadowGlow ----
 
 const ClassInfo& TRdShadowGlow::StaticClass() {
-    static const ClassInfo info = ClassBuilder<TRdShadowGlow>("TRdShadowGlow", &tk::TPersistent::StaticClass())
-                                      .ord("Enabled", BooleanType(), &TRdShadowGlow::Enabled,
-                                           &TRdShadowGlow::SetEnabled, 0)
-                                      .build();
+    static const ClassInfo info =
+        ClassBuilder<TRdShadowGlow>("TRdShadowGlow", &tk::TPersistent::StaticClass())
+            .ord("Enabled", BooleanType(), &TRdShadowGlow::Enabled, &TRdShadowGlow::SetEnabled, 0)
+            .build();
     return info;
 }
 
@@ -46,8 +46,8 @@ const ClassInfo& TCanvasFont::StaticClass() {
     static const ClassInfo info =
         ClassBuilder<TCanvasFont>("TCanvasFont", &tk::TFont::StaticClass())
             .ord("Antialiased", BooleanType(), &TCanvasFont::Antialiased, &TCanvasFont::SetAntialiased, 0)
-            .obj("ShadowGlow", ClassTypeOf<TRdShadowGlow>(), &TCanvasFont::ShadowGlow, &TCanvasFont::SetShadowGlow,
-                 &TCanvasFont::StoresShadowGlow)
+            .obj("ShadowGlow", ClassTypeOf<TRdShadowGlow>(), &TCanvasFont::ShadowGlow,
+                 &TCanvasFont::SetShadowGlow, &TCanvasFont::StoresShadowGlow)
             .build();
     return info;
 }
@@ -79,8 +79,7 @@ void TCanvasFont::Changed() {
 namespace {
 // Runs measure with font selected into dc, or into a 1 x 1 scratch image's DC when dc is
 // null; false when there is no font or no DC.
-template <class Measure>
-bool withFontSelected(HFONT font, HDC dc, Measure measure) {
+template <class Measure> bool withFontSelected(HFONT font, HDC dc, Measure measure) {
     if (!font) return false;
     image::TPngImage* scratch = nullptr;
     if (!dc) {
@@ -112,8 +111,8 @@ int MeasureTextWidth(HFONT font, HDC dc, std::u16string_view text) {
     int width = 0;
     withFontSelected(font, dc, [&](HDC d) {
         SIZE size{};
-        if (::GetTextExtentPoint32W(d, reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()),
-                                    &size))
+        if (::GetTextExtentPoint32W(d, reinterpret_cast<const wchar_t*>(text.data()),
+                                    static_cast<int>(text.size()), &size))
             width = size.cx;
     });
     return width;

@@ -43,7 +43,9 @@ int MeasureLineHeight(HFONT font, HDC dc, TEXTMETRICW& metrics);
 int MeasureTextWidth(HFONT font, HDC dc, std::u16string_view text);
 
 // The output quality of an antialiased font, and of one that is not.
-inline BYTE FontQualityFor(bool antialiased) { return antialiased ? ANTIALIASED_QUALITY : DEFAULT_QUALITY; }
+inline BYTE FontQualityFor(bool antialiased) {
+    return antialiased ? ANTIALIASED_QUALITY : DEFAULT_QUALITY;
+}
 
 class TCanvasFont : public tk::TFont {
     VELL_CLASS_INFO()

@@ -27,11 +27,14 @@ std::string systemErrorText(DWORD code) {
     std::string result;
     if (n && text) {
         std::wstring w(text, n);
-        while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L' ')) w.pop_back();
-        const int bytes = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+        while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L' '))
+            w.pop_back();
+        const int bytes = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                              nullptr, nullptr);
         result.resize(static_cast<size_t>(bytes > 0 ? bytes : 0));
         if (bytes > 0)
-            WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), result.data(), bytes, nullptr, nullptr);
+            WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), result.data(), bytes,
+                                nullptr, nullptr);
     }
     if (text) LocalFree(text);
     if (result.empty()) result = "System error " + std::to_string(code);
@@ -138,8 +141,9 @@ void TRdTimer::Timer() {
     if (FOnTimer) FOnTimer(this);
 }
 
-
-int TRdTimer::LiveTimerCount() { return gLiveTimerCount.load(); }
+int TRdTimer::LiveTimerCount() {
+    return gLiveTimerCount.load();
+}
 
 void TRdTimer::SetExceptionHandler(ExceptionHandler handler) {
     std::lock_guard<std::mutex> lock(gHandlerLock);

@@ -14,14 +14,14 @@ namespace vell::win {
 
 // Raised when the system refuses a timer three times.
 class EOutOfResources : public ::vell::Exception {
-public:
+  public:
     using ::vell::Exception::Exception;
 };
 
 // Published: Enabled (default True), Interval (default 1000), OnTimer.
 class TRdTimer : public tk::TComponent {
     VELL_CLASS_INFO()
-public:
+  public:
     using TNotifyEvent = tk::TNotifyEvent;
 
     explicit TRdTimer(tk::TComponent* AOwner = nullptr);
@@ -53,7 +53,7 @@ public:
     using ExceptionHandler = std::function<void(TRdTimer* Sender, std::exception_ptr Error)>;
     static void SetExceptionHandler(ExceptionHandler handler);
 
-private:
+  private:
     void UpdateTimer();
     friend struct TimerDispatch;
     friend struct TimerClass;

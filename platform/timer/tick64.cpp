@@ -12,7 +12,8 @@ using TickCount64Fn = ULONGLONG(WINAPI*)();
 
 TickCount64Fn lookUpTickCount64() {
     HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    return kernel ? reinterpret_cast<TickCount64Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetTickCount64")))
+    return kernel ? reinterpret_cast<TickCount64Fn>(
+                        reinterpret_cast<void*>(GetProcAddress(kernel, "GetTickCount64")))
                   : nullptr;
 }
 

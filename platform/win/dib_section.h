@@ -10,7 +10,7 @@ namespace vell::win {
 BITMAPINFO topDownBitmapInfo(int width, int height, int bitCount);
 
 class DibSection {
-public:
+  public:
     DibSection() = default;
     // Creates a top-down 32-bit (or `bitCount`) DIB section; empty on failure.
     static DibSection create(int width, int height, int bitCount = 32, HDC reference = nullptr);
@@ -33,7 +33,7 @@ public:
         return bitmap_.release();
     }
 
-private:
+  private:
     UniqueBitmap bitmap_;
     uint8_t* bits_ = nullptr;
 };

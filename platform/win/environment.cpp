@@ -28,7 +28,9 @@ std::wstring environmentVariable(const wchar_t* name) {
     return big;
 }
 
-std::wstring moduleFileName(HMODULE module) { return text::toWide(win::ModuleFileName(module)); }
+std::wstring moduleFileName(HMODULE module) {
+    return text::toWide(win::ModuleFileName(module));
+}
 
 std::wstring withBackslash(std::wstring path) {
     if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
@@ -50,15 +52,19 @@ unsigned WindowsMajorVersion() {
 namespace {
 
 // Reads a little-endian 16-bit value; the caller has checked the bounds.
-uint16_t word16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t word16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
-size_t align4(size_t n) { return (n + 3) & ~size_t(3); }
+size_t align4(size_t n) {
+    return (n + 3) & ~size_t(3);
+}
 
 // One node of a version block: header (length, value length, type), key, value, children.
 struct VersionNode {
-    size_t begin = 0, end = 0;  // the node's bytes within the block
+    size_t begin = 0, end = 0; // the node's bytes within the block
     std::wstring key;
-    size_t children = 0;        // offset of the first child
+    size_t children = 0; // offset of the first child
 };
 
 // Parses the node that starts at `at` and must end before `limit`. False when damaged.
@@ -103,7 +109,8 @@ bool queryText(const void* block, const std::wstring& path, std::wstring& out) {
     const wchar_t* text = static_cast<const wchar_t*>(value);
     // The length counts characters and usually the terminating zero; never trust it past one.
     size_t n = 0;
-    while (n < len && text[n] != 0) ++n;
+    while (n < len && text[n] != 0)
+        ++n;
     out.assign(text, n);
     return true;
 }
@@ -118,8 +125,9 @@ const VS_FIXEDFILEINFO* queryFixed(const void* block) {
 
 std::wstring versionText(const VS_FIXEDFILEINFO& f) {
     wchar_t buf[64];
-    std::swprintf(buf, 64, L"%u.%u.%u.%u", unsigned(HIWORD(f.dwFileVersionMS)), unsigned(LOWORD(f.dwFileVersionMS)),
-                  unsigned(HIWORD(f.dwFileVersionLS)), unsigned(LOWORD(f.dwFileVersionLS)));
+    std::swprintf(buf, 64, L"%u.%u.%u.%u", unsigned(HIWORD(f.dwFileVersionMS)),
+                  unsigned(LOWORD(f.dwFileVersionMS)), unsigned(HIWORD(f.dwFileVersionLS)),
+                  unsigned(LOWORD(f.dwFileVersionLS)));
     return buf;
 }
 
@@ -151,8 +159,9 @@ std::wstring SpecialFolderFallback(int id, const std::wstring& shellResult, cons
         break;
     case kFolderLocalAppData:
         envName = L"LOCALAPPDATA";
-        built = facts.oldWindows ? d + L"\\Documents and Settings\\" + u + L"\\Local Settings\\Application Data"
-                                 : d + L"\\Users\\" + u + L"\\AppData\\Local";
+        built = facts.oldWindows
+                    ? d + L"\\Documents and Settings\\" + u + L"\\Local Settings\\Application Data"
+                    : d + L"\\Users\\" + u + L"\\AppData\\Local";
         break;
     case kFolderCommonAppData:
         envName = L"ProgramData";
@@ -197,9 +206,13 @@ std::wstring GetSpecialFolder(HWND owner, int id) {
     return SpecialFolderFallback(id, shell, CurrentFolderFacts());
 }
 
-std::wstring GetProductDataFolder() { return GetSpecialFolder(nullptr, kFolderLocalAppData) + L"\\Vellora\\"; }
+std::wstring GetProductDataFolder() {
+    return GetSpecialFolder(nullptr, kFolderLocalAppData) + L"\\Vellora\\";
+}
 
-std::wstring ProgramPath() { return moduleFileName(nullptr); }
+std::wstring ProgramPath() {
+    return moduleFileName(nullptr);
+}
 
 std::wstring ProgramFolder() {
     std::wstring path = ProgramPath();
@@ -220,7 +233,8 @@ std::wstring TempFolder() {
 std::wstring GetMainAppVersion(const std::wstring& folder) {
     std::wstring dir = folder.empty() ? ProgramFolder() : withBackslash(folder);
     TFileInfo info;
-    if (!GetFileInfo(dir + kMainAppFileName, info, L"") || info.FileVersion.empty()) return kDefaultMainAppVersion;
+    if (!GetFileInfo(dir + kMainAppFileName, info, L"") || info.FileVersion.empty())
+        return kDefaultMainAppVersion;
     return info.FileVersion;
 }
 
@@ -275,7 +289,8 @@ bool GetFileInfo(const std::wstring& path, TFileInfo& info, const std::wstring& 
                 {L"ProductVersion", &TFileInfo::ProductVersion},
                 {L"Comments", &TFileInfo::Comments},
             };
-            for (const Key& k : keys) queryText(b, table + k.name, info.*k.field);
+            for (const Key& k : keys)
+                queryText(b, table + k.name, info.*k.field);
         }
 
         if (const VS_FIXEDFILEINFO* fixed = queryFixed(b)) {
@@ -295,17 +310,28 @@ std::wstring GetFileInfoString(const std::wstring& path, int field, const std::w
     TFileInfo info;
     if (!GetFileInfo(path, info, L"WOW Version")) return def;
     switch (static_cast<FileInfoField>(field)) {
-    case FileInfoField::Comments: return info.Comments;
-    case FileInfoField::CommpanyName: return info.CommpanyName;
-    case FileInfoField::FileDescription: return info.FileDescription;
-    case FileInfoField::FileVersion: return info.FileVersion;
-    case FileInfoField::InternalName: return info.InternalName;
-    case FileInfoField::LegalCopyright: return info.LegalCopyright;
-    case FileInfoField::LegalTrademarks: return info.LegalTrademarks;
-    case FileInfoField::OriginalFileName: return info.OriginalFileName;
-    case FileInfoField::ProductName: return info.ProductName;
-    case FileInfoField::ProductVersion: return info.ProductVersion;
-    case FileInfoField::UserDefineValue: return info.UserDefineValue;
+    case FileInfoField::Comments:
+        return info.Comments;
+    case FileInfoField::CommpanyName:
+        return info.CommpanyName;
+    case FileInfoField::FileDescription:
+        return info.FileDescription;
+    case FileInfoField::FileVersion:
+        return info.FileVersion;
+    case FileInfoField::InternalName:
+        return info.InternalName;
+    case FileInfoField::LegalCopyright:
+        return info.LegalCopyright;
+    case FileInfoField::LegalTrademarks:
+        return info.LegalTrademarks;
+    case FileInfoField::OriginalFileName:
+        return info.OriginalFileName;
+    case FileInfoField::ProductName:
+        return info.ProductName;
+    case FileInfoField::ProductVersion:
+        return info.ProductVersion;
+    case FileInfoField::UserDefineValue:
+        return info.UserDefineValue;
     }
     return {};
 }

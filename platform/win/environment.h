@@ -14,12 +14,12 @@
 namespace vell::env {
 
 // Special-folder ids with a fall-back of their own.
-inline constexpr int kFolderAppData = 26;             // roaming application data
-inline constexpr int kFolderLocalAppData = 28;        // local application data
-inline constexpr int kFolderCommonAppData = 35;       // common application data
-inline constexpr int kFolderProgramFiles = 38;        // program files
-inline constexpr int kFolderProfile = 40;             // user profile
-inline constexpr int kFolderProgramFilesCommon = 43;  // common program files
+inline constexpr int kFolderAppData = 26;            // roaming application data
+inline constexpr int kFolderLocalAppData = 28;       // local application data
+inline constexpr int kFolderCommonAppData = 35;      // common application data
+inline constexpr int kFolderProgramFiles = 38;       // program files
+inline constexpr int kFolderProfile = 40;            // user profile
+inline constexpr int kFolderProgramFilesCommon = 43; // common program files
 
 inline constexpr const wchar_t* kDefaultMainAppVersion = L"4.0.0.0";
 inline constexpr const wchar_t* kMainAppFileName = L"Vellhub.exe";
@@ -60,9 +60,9 @@ enum class FileInfoField : int {
 // can be checked for any Windows version and user.
 struct FolderFacts {
     std::function<std::wstring(const wchar_t*)> environment; // variable value, empty when unset
-    std::wstring drive;                                       // system drive, "C:"
-    std::wstring user;                                        // logged-on user's name
-    bool oldWindows = false;                                  // major version below 6
+    std::wstring drive;                                      // system drive, "C:"
+    std::wstring user;                                       // logged-on user's name
+    bool oldWindows = false;                                 // major version below 6
     bool wow64 = false;
 };
 

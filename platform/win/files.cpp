@@ -30,7 +30,8 @@ bool ForceDirectories(const std::u16string& path, DWORD* error) {
     if (dir.empty() || DirectoryExists(dir)) return true;
     const std::u16string parent = text::ExcludeTrailingBackslash(text::ExtractFilePath(dir));
     // Stop at a drive ("C:") or a root; the parent of a name without a folder is the current folder.
-    if (!parent.empty() && parent != dir && parent.back() != u':' && !ForceDirectories(parent, error)) return false;
+    if (!parent.empty() && parent != dir && parent.back() != u':' && !ForceDirectories(parent, error))
+        return false;
     if (::CreateDirectoryW(wcs(dir), nullptr) || DirectoryExists(dir)) return true;
     if (error) *error = ::GetLastError();
     return false;
@@ -41,8 +42,9 @@ bool ReadWholeFile(const std::u16string& path, std::string& out, DWORD* error, u
         if (error) *error = code ? code : 1;
         return false;
     };
-    UniqueKernelHandle file(::CreateFileW(wcs(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueKernelHandle file(::CreateFileW(wcs(path), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return fail(::GetLastError());
     LARGE_INTEGER size;
     if (!::GetFileSizeEx(file.get(), &size)) return fail(::GetLastError());
@@ -130,7 +132,8 @@ std::vector<StaleReplacement> staleReplacements(const std::u16string& full, std:
     do {
         const std::u16string name = text::fromWide(data.cFileName);
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        if (name.size() <= prefix.size() + ext.size() || !text::sameTextAscii(name.substr(0, prefix.size()), prefix) ||
+        if (name.size() <= prefix.size() + ext.size() ||
+            !text::sameTextAscii(name.substr(0, prefix.size()), prefix) ||
             !text::sameTextAscii(name.substr(name.size() - ext.size()), ext))
             continue;
         const std::u16string ids = name.substr(prefix.size(), name.size() - prefix.size() - ext.size());
@@ -143,7 +146,8 @@ std::vector<StaleReplacement> staleReplacements(const std::u16string& full, std:
             if (v < 0 || pid > 0x0FFFFFFFul) break;
             pid = pid * 16 + unsigned(v);
         }
-        if (digits == 0 || digits != dash || pid == ::GetCurrentProcessId() || !processIsGone(DWORD(pid))) continue;
+        if (digits == 0 || digits != dash || pid == ::GetCurrentProcessId() || !processIsGone(DWORD(pid)))
+            continue;
         found.push_back({folder + name, data.ftLastWriteTime});
     } while (::FindNextFileW(find.get(), &data));
     return found;
@@ -151,7 +155,8 @@ std::vector<StaleReplacement> staleReplacements(const std::u16string& full, std:
 
 void removeStaleReplacements(const std::u16string& full) {
     for (const std::u16string_view ext : {std::u16string_view(kPartialExt), std::u16string_view(kWholeExt)})
-        for (const StaleReplacement& r : staleReplacements(full, ext)) ::DeleteFileW(wcs(r.path));
+        for (const StaleReplacement& r : staleReplacements(full, ext))
+            ::DeleteFileW(wcs(r.path));
 }
 
 std::u16string fullPathOf(const std::u16string& path) {
@@ -171,11 +176,12 @@ bool ReplaceWholeFile(const std::u16string& path, const std::string& bytes, DWOR
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return failWith(error, ERROR_ACCESS_DENIED); // a folder is never replaced by a file
     removeStaleReplacements(full);
-    const std::u16string stem = full + kReplacementMark + hex(::GetCurrentProcessId()) + u"-" + hex(::GetCurrentThreadId());
+    const std::u16string stem =
+        full + kReplacementMark + hex(::GetCurrentProcessId()) + u"-" + hex(::GetCurrentThreadId());
     const std::u16string partial = stem + kPartialExt;
     {
-        UniqueKernelHandle file(
-            ::CreateFileW(wcs(partial), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueKernelHandle file(::CreateFileW(wcs(partial), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return WriteWholeFile(path, bytes, error); // the folder takes no new file
         if (!writeAll(file.get(), bytes) || !::FlushFileBuffers(file.get())) {
             const DWORD code = ::GetLastError();
@@ -188,12 +194,14 @@ bool ReplaceWholeFile(const std::u16string& path, const std::string& bytes, DWOR
     // platform swaps the files (which may remove the old file before it moves the new one
     // in) leaves it for RestoreInterruptedReplacement.
     std::u16string temp = stem + kWholeExt;
-    if (!::MoveFileExW(wcs(partial), wcs(temp), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) temp = partial;
+    if (!::MoveFileExW(wcs(partial), wcs(temp), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        temp = partial;
     // An existing file is replaced by the platform's call, which keeps its attributes,
     // security descriptor and other identity; what that call cannot do, a rename does.
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         constexpr DWORD kIgnoreMergeErrors = 0x2, kIgnoreAclErrors = 0x4;
-        if (::ReplaceFileW(wcs(full), wcs(temp), nullptr, kIgnoreMergeErrors | kIgnoreAclErrors, nullptr, nullptr)) {
+        if (::ReplaceFileW(wcs(full), wcs(temp), nullptr, kIgnoreMergeErrors | kIgnoreAclErrors, nullptr,
+                           nullptr)) {
             // Some file systems do not carry the attributes over: put them back.
             if (::GetFileAttributesW(wcs(full)) != attributes) ::SetFileAttributesW(wcs(full), attributes);
             return true;
@@ -222,7 +230,8 @@ bool RestoreInterruptedReplacement(const std::u16string& path) {
 std::u16string ModuleFileName(HMODULE module) {
     std::u16string buf(MAX_PATH, u'\0');
     for (;;) {
-        const DWORD n = ::GetModuleFileNameW(module, reinterpret_cast<wchar_t*>(buf.data()), static_cast<DWORD>(buf.size()));
+        const DWORD n = ::GetModuleFileNameW(module, reinterpret_cast<wchar_t*>(buf.data()),
+                                             static_cast<DWORD>(buf.size()));
         if (n == 0) return {};
         if (n < buf.size()) {
             buf.resize(n);
@@ -258,6 +267,8 @@ std::string ansiEncode(std::u16string_view t) {
 
 } // namespace
 
-void UseSystemAnsiCodePage() { text::setAnsiCodePage({ansiDecode, ansiEncode}); }
+void UseSystemAnsiCodePage() {
+    text::setAnsiCodePage({ansiDecode, ansiEncode});
+}
 
 } // namespace vell::win

@@ -7,9 +7,8 @@
 
 namespace vell::win {
 
-template <typename H, typename Traits>
-class UniqueHandle {
-public:
+template <typename H, typename Traits> class UniqueHandle {
+  public:
     UniqueHandle() = default;
     explicit UniqueHandle(H h) : h_(h) {}
     UniqueHandle(const UniqueHandle&) = delete;
@@ -29,12 +28,11 @@ public:
         if (Traits::valid(old)) Traits::close(old);
     }
 
-private:
+  private:
     H h_ = Traits::invalid();
 };
 
-template <typename H, auto Close, H Invalid = H{}>
-struct SimpleTraits {
+template <typename H, auto Close, H Invalid = H{}> struct SimpleTraits {
     static H invalid() { return Invalid; }
     static bool valid(H h) { return h != Invalid; }
     static void close(H h) { Close(h); }
@@ -52,7 +50,9 @@ struct FindHandleTraits {
     static void close(HANDLE h) { ::FindClose(h); }
 };
 
-inline void deleteGdiObject(HGDIOBJ h) { ::DeleteObject(h); }
+inline void deleteGdiObject(HGDIOBJ h) {
+    ::DeleteObject(h);
+}
 
 using UniqueBitmap = UniqueHandle<HBITMAP, SimpleTraits<HBITMAP, deleteGdiObject>>;
 using UniqueFont = UniqueHandle<HFONT, SimpleTraits<HFONT, deleteGdiObject>>;
@@ -62,12 +62,12 @@ using UniqueRegion = UniqueHandle<HRGN, SimpleTraits<HRGN, deleteGdiObject>>;
 using UniquePalette = UniqueHandle<HPALETTE, SimpleTraits<HPALETTE, deleteGdiObject>>;
 using UniqueModule = UniqueHandle<HMODULE, SimpleTraits<HMODULE, ::FreeLibrary>>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>; // events, mutexes, files, threads
-using UniqueFindHandle = UniqueHandle<HANDLE, FindHandleTraits>;  // FindFirstFile searches
+using UniqueFindHandle = UniqueHandle<HANDLE, FindHandleTraits>;     // FindFirstFile searches
 using UniqueMemoryDC = UniqueHandle<HDC, SimpleTraits<HDC, ::DeleteDC>>;
 
 // A DC obtained with GetDC/GetWindowDC is given back with ReleaseDC and its window.
 class WindowDC {
-public:
+  public:
     explicit WindowDC(HWND wnd) : wnd_(wnd), dc_(::GetDC(wnd)) {}
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
@@ -77,14 +77,14 @@ public:
     HDC get() const { return dc_; }
     explicit operator bool() const { return dc_ != nullptr; }
 
-private:
+  private:
     HWND wnd_;
     HDC dc_;
 };
 
 // BeginPaint/EndPaint as a scope.
 class PaintDC {
-public:
+  public:
     explicit PaintDC(HWND wnd) : wnd_(wnd) { dc_ = ::BeginPaint(wnd, &ps_); }
     PaintDC(const PaintDC&) = delete;
     PaintDC& operator=(const PaintDC&) = delete;
@@ -92,7 +92,7 @@ public:
     HDC get() const { return dc_; }
     const PAINTSTRUCT& info() const { return ps_; }
 
-private:
+  private:
     HWND wnd_;
     PAINTSTRUCT ps_{};
     HDC dc_;
@@ -100,7 +100,7 @@ private:
 
 // An object selected into a DC is put back when the guard leaves scope.
 class SelectObjectGuard {
-public:
+  public:
     SelectObjectGuard(HDC dc, HGDIOBJ obj) : dc_(dc), old_(dc && obj ? ::SelectObject(dc, obj) : nullptr) {}
     SelectObjectGuard(const SelectObjectGuard&) = delete;
     SelectObjectGuard& operator=(const SelectObjectGuard&) = delete;
@@ -108,7 +108,7 @@ public:
         if (old_ && old_ != HGDI_ERROR) ::SelectObject(dc_, old_);
     }
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ old_;
 };
@@ -116,7 +116,7 @@ private:
 // SaveDC / RestoreDC as a scope: whatever is changed on the DC (clip, origins, selected
 // objects) inside the scope is put back when it ends, thrown out of or not.
 class SavedDC {
-public:
+  public:
     explicit SavedDC(HDC dc) : dc_(dc), saved_(dc ? ::SaveDC(dc) : 0) {}
     SavedDC(const SavedDC&) = delete;
     SavedDC& operator=(const SavedDC&) = delete;
@@ -125,7 +125,7 @@ public:
     }
     HDC get() const { return dc_; }
 
-private:
+  private:
     HDC dc_;
     int saved_;
 };

@@ -36,7 +36,8 @@ class TFollowHooks : public tk::TToolkitHooks {
         std::vector<TRdAutoAlign*> followers;
         for (auto& [control, a] : aligners())
             if (a->Source() == Control) followers.push_back(a);
-        for (TRdAutoAlign* a : followers) a->UpdateAlign(false);
+        for (TRdAutoAlign* a : followers)
+            a->UpdateAlign(false);
     }
 };
 
@@ -45,13 +46,17 @@ TFollowHooks& followHooks() {
     return hooks;
 }
 
-int width(const RECT& r) { return r.right - r.left; }
-int height(const RECT& r) { return r.bottom - r.top; }
+int width(const RECT& r) {
+    return r.right - r.left;
+}
+int height(const RECT& r) {
+    return r.bottom - r.top;
+}
 
 // One axis of a docked edge's neighbour direction: the near anchor follows the source's
 // near edge, the far anchor its far edge (growing with it when both are set).
-void followAxis(bool Near, bool Far, bool Ignore, int SNear, int SFar, int LFar, int Delta, int SizeDelta, int& Pos,
-                int& Size) {
+void followAxis(bool Near, bool Far, bool Ignore, int SNear, int SFar, int LFar, int Delta, int SizeDelta,
+                int& Pos, int& Size) {
     if (Near) Pos = Ignore ? SNear : Pos + Delta;
     if (Far) {
         if (Near)
@@ -68,8 +73,8 @@ const tk::ClassInfo& TRdAutoAlign::StaticClass() {
     static const tk::ClassInfo info =
         B("TRdAutoAlign", &tk::TComponent::StaticClass())
             .ord("Align", tk::AlignType(), &TRdAutoAlign::Align, &TRdAutoAlign::SetAlign, tk::alBottom)
-            .ord("Anchors", tk::AnchorsType(), &TRdAutoAlign::Anchors, &TRdAutoAlign::SetAnchors, std::nullopt,
-                 &TRdAutoAlign::IsAnchorsStored)
+            .ord("Anchors", tk::AnchorsType(), &TRdAutoAlign::Anchors, &TRdAutoAlign::SetAnchors,
+                 std::nullopt, &TRdAutoAlign::IsAnchorsStored)
             .obj("Source", tk::ClassTypeOf<tk::TControl>(), &TRdAutoAlign::Source, &TRdAutoAlign::SetSource)
             .build();
     return info;
@@ -77,12 +82,18 @@ const tk::ClassInfo& TRdAutoAlign::StaticClass() {
 
 TAnchors TRdAutoAlign::DefaultAnchors(tk::TAlign Align) {
     switch (Align) {
-    case tk::alTop: return TAnchors{akLeft, akBottom};
-    case tk::alBottom: return TAnchors{akLeft, akTop};
-    case tk::alLeft: return TAnchors{akTop, akRight};
-    case tk::alRight: return TAnchors{akLeft, akTop};
-    case tk::alClient: return TAnchors{akLeft, akTop, akRight, akBottom};
-    default: return TAnchors{akLeft, akTop};
+    case tk::alTop:
+        return TAnchors{akLeft, akBottom};
+    case tk::alBottom:
+        return TAnchors{akLeft, akTop};
+    case tk::alLeft:
+        return TAnchors{akTop, akRight};
+    case tk::alRight:
+        return TAnchors{akLeft, akTop};
+    case tk::alClient:
+        return TAnchors{akLeft, akTop, akRight, akBottom};
+    default:
+        return TAnchors{akLeft, akTop};
     }
 }
 
@@ -105,8 +116,10 @@ TRdAutoAlign::TRdAutoAlign(tk::TControl* AOwner)
 TRdAutoAlign::~TRdAutoAlign() {
     // Those following the owner follow its source from now on.
     const std::vector<TRdAutoAlign*> childs = FChilds;
-    for (TRdAutoAlign* c : childs) c->SetSource(FSource);
-    for (TRdAutoAlign* c : FChilds) c->FSource = nullptr; // a child that refused the source
+    for (TRdAutoAlign* c : childs)
+        c->SetSource(FSource);
+    for (TRdAutoAlign* c : FChilds)
+        c->FSource = nullptr; // a child that refused the source
     FChilds.clear();
     SetSource(nullptr);
     if (FOwner) {
@@ -142,7 +155,8 @@ void TRdAutoAlign::AdjustOwnerAlign() {
     case tk::alRight:
         a = a - TAnchors{akRight} + TAnchors{akLeft};
         break;
-    default: a = TAnchors{akLeft, akTop};
+    default:
+        a = TAnchors{akLeft, akTop};
     }
     FOwner->SetAnchors(a);
 }
@@ -270,7 +284,8 @@ void TRdAutoAlign::UpdateAlign(bool IgnoreLastRct) {
                 y += S.bottom - L.bottom;
         }
         break;
-    default: return;
+    default:
+        return;
     }
     FlagScope aligning(FUpdateAligning);
     FOwner->SetBounds(x, y, w, h);

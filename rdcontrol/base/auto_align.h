@@ -69,5 +69,4 @@ class TRdAutoAlign : public tk::TComponent {
 void StartFollowingMoves();
 void StopFollowingMoves();
 
-
 } // namespace vell::rd

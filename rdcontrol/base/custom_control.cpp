@@ -12,7 +12,8 @@ const tk::ClassInfo& TRdCustomControl::StaticClass() {
         B b("TRdCustomControl", &tk::TCustomControl::StaticClass());
         publishStreamedSize(b);
         edges::publish(b)
-            .obj("AllSkin", tk::ClassTypeOf<TRdSkinClass>(), &TRdCustomControl::AllSkin, &TRdCustomControl::SetAllSkin)
+            .obj("AllSkin", tk::ClassTypeOf<TRdSkinClass>(), &TRdCustomControl::AllSkin,
+                 &TRdCustomControl::SetAllSkin)
             .obj("AutoAlign", tk::ClassTypeOf<TRdAutoAlign>(), &TRdCustomControl::AutoAlign,
                  &TRdCustomControl::SetAutoAlign);
         return b.build();

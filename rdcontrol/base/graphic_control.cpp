@@ -19,7 +19,9 @@ namespace vell::rd {
 
 namespace {
 
-bool isMouseMessage(UINT Msg) { return Msg >= WM_MOUSEFIRST && Msg <= WM_MOUSELAST; }
+bool isMouseMessage(UINT Msg) {
+    return Msg >= WM_MOUSEFIRST && Msg <= WM_MOUSELAST;
+}
 
 } // namespace
 
@@ -28,7 +30,8 @@ bool isMouseMessage(UINT Msg) { return Msg >= WM_MOUSEFIRST && Msg <= WM_MOUSELA
 const tk::ClassInfo& TRdControlCanvas::StaticClass() {
     static const tk::ClassInfo info =
         tk::ClassBuilder<TRdControlCanvas>("TRdControlCanvas", &tk::TControlCanvas::StaticClass())
-            .obj("FontEx", tk::ClassTypeOf<TRdFont>(), &TRdControlCanvas::FontEx, &TRdControlCanvas::SetFontEx)
+            .obj("FontEx", tk::ClassTypeOf<TRdFont>(), &TRdControlCanvas::FontEx,
+                 &TRdControlCanvas::SetFontEx)
             .build();
     return info;
 }
@@ -73,7 +76,8 @@ TRdGraphicControl::~TRdGraphicControl() {
         FGraphicParent->RemoveChild(this);
         FGraphicParent = nullptr;
     }
-    while (!FControls.empty()) delete FControls.back(); // each leaves the list itself
+    while (!FControls.empty())
+        delete FControls.back(); // each leaves the list itself
     FAutoAlign.reset();
     FMouseControl = nullptr;
 }
@@ -101,7 +105,8 @@ tk::TControl* TRdGraphicControl::Container() const {
 
 TRdGraphicControl* TRdGraphicControl::Outermost() {
     TRdGraphicControl* c = this;
-    while (c->FGraphicParent) c = c->FGraphicParent;
+    while (c->FGraphicParent)
+        c = c->FGraphicParent;
     return c;
 }
 
@@ -128,7 +133,8 @@ void TRdGraphicControl::RemoveChild(TRdGraphicControl* Child) {
 
 void TRdGraphicControl::PassWindowedParent(tk::TWinControl* Window) {
     FParent = Window;
-    for (TRdGraphicControl* c : FControls) c->PassWindowedParent(Window);
+    for (TRdGraphicControl* c : FControls)
+        c->PassWindowedParent(Window);
 }
 
 void TRdGraphicControl::SetGraphicParent(TRdGraphicControl* Value) {
@@ -161,7 +167,8 @@ void TRdGraphicControl::SetGraphicParent(TRdGraphicControl* Value) {
         // Back on the windowed parent it had, properly this time.
         PassWindowedParent(nullptr);
         if (window) tk::TGraphicControl::SetParent(window);
-        for (TRdGraphicControl* c : FControls) c->PassWindowedParent(window);
+        for (TRdGraphicControl* c : FControls)
+            c->PassWindowedParent(window);
     }
     FMouseInClient = false;
 }
@@ -176,7 +183,8 @@ void TRdGraphicControl::SetParent(tk::TWinControl* AParent) {
         old->Realign();
     }
     tk::TGraphicControl::SetParent(AParent);
-    for (TRdGraphicControl* c : FControls) c->PassWindowedParent(AParent);
+    for (TRdGraphicControl* c : FControls)
+        c->PassWindowedParent(AParent);
 }
 
 void TRdGraphicControl::Broadcast(tk::TMessage& Message) {
@@ -200,7 +208,8 @@ tk::TControl* TRdGraphicControl::ControlAtPos(POINT Pos, bool AllowDisabled, boo
     return ControlAtPosEx(Pos, AllowDisabled, AllLevels, false);
 }
 
-TRdGraphicControl* TRdGraphicControl::ControlAtPosEx(POINT Pos, bool AllowDisabled, bool AllLevels, bool AbsPos) {
+TRdGraphicControl* TRdGraphicControl::ControlAtPosEx(POINT Pos, bool AllowDisabled, bool AllLevels,
+                                                     bool AbsPos) {
     if (!AbsPos) Pos = POINT{Pos.x + FScrollX, Pos.y + FScrollY};
     for (size_t i = FControls.size(); i-- > 0;) {
         TRdGraphicControl* c = FControls[i];
@@ -215,7 +224,8 @@ TRdGraphicControl* TRdGraphicControl::ControlAtPosEx(POINT Pos, bool AllowDisabl
                   tk::SendPointMessage(c, tk::CM_HITTEST, 0, local) != 0;
         if (!hit) continue;
         if (AllLevels)
-            if (TRdGraphicControl* deeper = c->ControlAtPosEx(local, AllowDisabled, true, false)) return deeper;
+            if (TRdGraphicControl* deeper = c->ControlAtPosEx(local, AllowDisabled, true, false))
+                return deeper;
         return c;
     }
     return nullptr;
@@ -236,12 +246,15 @@ void TRdGraphicControl::MoveChild(TRdGraphicControl* Child, int Index) {
         Child->FRdOrder = FControls[1]->FRdOrder - 1;
     } else if (Index <= last / 2) {
         // The lower half: ranks descend from just below the next child's.
-        int rank = Index < last ? FControls[static_cast<size_t>(Index) + 1]->FRdOrder - 1 : FControls[static_cast<size_t>(Index) - 1]->FRdOrder + 1;
-        for (int i = Index; i >= 0; --i) FControls[static_cast<size_t>(i)]->FRdOrder = rank--;
+        int rank = Index < last ? FControls[static_cast<size_t>(Index) + 1]->FRdOrder - 1
+                                : FControls[static_cast<size_t>(Index) - 1]->FRdOrder + 1;
+        for (int i = Index; i >= 0; --i)
+            FControls[static_cast<size_t>(i)]->FRdOrder = rank--;
     } else {
         // The upper half: ranks ascend from just above the previous child's.
         int rank = FControls[static_cast<size_t>(Index) - 1]->FRdOrder + 1;
-        for (int i = Index; i <= last; ++i) FControls[static_cast<size_t>(i)]->FRdOrder = rank++;
+        for (int i = Index; i <= last; ++i)
+            FControls[static_cast<size_t>(i)]->FRdOrder = rank++;
     }
     Child->Invalidate();
 }
@@ -306,7 +319,9 @@ void TRdGraphicControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) 
     if (moved && !sized) PosChanged();
 }
 
-void TRdGraphicControl::PosChanged() { OnPosChanged(this); }
+void TRdGraphicControl::PosChanged() {
+    OnPosChanged(this);
+}
 
 // ---- messages ----
 
@@ -411,20 +426,23 @@ void TRdGraphicControl::WndProc(tk::TMessage& m) {
     case tk::CM_COLORCHANGED: {
         tk::TGraphicControl::WndProc(m);
         tk::TMessage n{tk::CM_PARENTCOLORCHANGED, 0, 0, 0};
-        for (TRdGraphicControl* c : std::vector<TRdGraphicControl*>(FControls)) c->Perform(n);
+        for (TRdGraphicControl* c : std::vector<TRdGraphicControl*>(FControls))
+            c->Perform(n);
         return;
     }
     case tk::CM_FONTCHANGED: {
         tk::TGraphicControl::WndProc(m);
         if (FontEx()->ShadowGlow() && FontEx()->ShadowGlow()->Enabled()) FAllSkin->CreateDrawBuffer();
         tk::TMessage n{tk::CM_PARENTFONTCHANGED, 0, 0, 0};
-        for (TRdGraphicControl* c : std::vector<TRdGraphicControl*>(FControls)) c->Perform(n);
+        for (TRdGraphicControl* c : std::vector<TRdGraphicControl*>(FControls))
+            c->Perform(n);
         return;
     }
     case tk::CM_SHOWHINTCHANGED: {
         tk::TGraphicControl::WndProc(m);
         tk::TMessage n{tk::CM_PARENTSHOWHINTCHANGED, 0, 0, 0};
-        for (TRdGraphicControl* c : std::vector<TRdGraphicControl*>(FControls)) c->Perform(n);
+        for (TRdGraphicControl* c : std::vector<TRdGraphicControl*>(FControls))
+            c->Perform(n);
         return;
     }
     case tk::CM_SYSCOLORCHANGE:
@@ -437,7 +455,8 @@ void TRdGraphicControl::WndProc(tk::TMessage& m) {
     case WM_TIMECHANGE: {
         tk::TGraphicControl::WndProc(m);
         tk::TMessage n{m.Msg, m.WParam, m.LParam, 0};
-        for (TRdGraphicControl* c : std::vector<TRdGraphicControl*>(FControls)) c->Perform(n);
+        for (TRdGraphicControl* c : std::vector<TRdGraphicControl*>(FControls))
+            c->Perform(n);
         return;
     }
     default:
@@ -458,7 +477,8 @@ void TRdGraphicControl::Loaded() {
 }
 
 tk::TComponent* TRdGraphicControl::GetParentComponent() const {
-    return FGraphicParent ? static_cast<tk::TComponent*>(FGraphicParent) : tk::TGraphicControl::GetParentComponent();
+    return FGraphicParent ? static_cast<tk::TComponent*>(FGraphicParent)
+                          : tk::TGraphicControl::GetParentComponent();
 }
 
 void TRdGraphicControl::SetParentComponent(tk::TComponent* Value) {

@@ -35,7 +35,8 @@ RECT unionRect(const RECT& A, const RECT& B) {
 // A control marked as painting a copy (into another DC than its window's) for a scope.
 class PaintCopyScope {
   public:
-    PaintCopyScope(tk::TControl& Control, bool Copy) : FControl(Control), FSet(Copy && !(Control.ControlState() & tk::csPaintCopy)) {
+    PaintCopyScope(tk::TControl& Control, bool Copy)
+        : FControl(Control), FSet(Copy && !(Control.ControlState() & tk::csPaintCopy)) {
         if (FSet) FControl.SetControlState(FControl.ControlState() | tk::csPaintCopy);
     }
     PaintCopyScope(const PaintCopyScope&) = delete;
@@ -104,7 +105,8 @@ void TRdGraphicControl::DrawTo(HDC DstDC, int DstX, int DstY) {
     win::SavedDC saved(DstDC);
     ::OffsetViewportOrgEx(DstDC, DstX, DstY, nullptr);
     RECT clip;
-    if (::IntersectClipRect(DstDC, 0, 0, Width(), Height()) != NULLREGION && ::GetClipBox(DstDC, &clip) != NULLREGION)
+    if (::IntersectClipRect(DstDC, 0, 0, Width(), Height()) != NULLREGION &&
+        ::GetClipBox(DstDC, &clip) != NULLREGION)
         Perform(WM_PAINT, reinterpret_cast<WPARAM>(DstDC));
 }
 
@@ -161,10 +163,12 @@ void TRdGraphicControl::PaintMessage(HDC D) {
     try {
         // The control's own painting goes into the buffer; its children are drawn over a
         // copy of it on every paint.
-        if (skin.RenderDrawBuffer(w, h, nullptr, [this](HDC DC) {
-                    tk::TCanvasBinding bound(*Canvas(), DC);
-                    Paint();
-                }).Grown)
+        if (skin.RenderDrawBuffer(w, h, nullptr,
+                                  [this](HDC DC) {
+                                      tk::TCanvasBinding bound(*Canvas(), DC);
+                                      Paint();
+                                  })
+                .Grown)
             region = whole;
         if (::IsRectEmpty(&region)) return;
         work.reset(image::TPngImage::CreateBlank(6, 8, w, h, true, false, true, false));
@@ -176,8 +180,8 @@ void TRdGraphicControl::PaintMessage(HDC D) {
     work->SetAlphaPreMultiplied(true);
     const int blur = skin.Draw()->DrawBlur();
     const RECT copied = blur > 0 ? whole : region;
-    image::CopyBitBlt(*work, *skin.DrawBuffer(), copied.right - copied.left, copied.bottom - copied.top, copied.left,
-                      copied.top, copied.left, copied.top);
+    image::CopyBitBlt(*work, *skin.DrawBuffer(), copied.right - copied.left, copied.bottom - copied.top,
+                      copied.left, copied.top, copied.left, copied.top);
     {
         HDC wdc = work->CanvasHandle();
         win::SavedDC saved(wdc);

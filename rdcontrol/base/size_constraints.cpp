@@ -8,11 +8,12 @@ namespace vell::rd {
 
 const tk::ClassInfo& TRdSizeConstraints::StaticClass() {
     using B = tk::ClassBuilder<TRdSizeConstraints>;
-    static const tk::ClassInfo info =
-        B("TRdSizeConstraints", &tk::TSizeConstraints::StaticClass())
-            .ord("MaxBottom", tk::IntegerType(), &TRdSizeConstraints::MaxBottom, &TRdSizeConstraints::SetMaxBottom, 0)
-            .ord("MaxRight", tk::IntegerType(), &TRdSizeConstraints::MaxRight, &TRdSizeConstraints::SetMaxRight, 0)
-            .build();
+    static const tk::ClassInfo info = B("TRdSizeConstraints", &tk::TSizeConstraints::StaticClass())
+                                          .ord("MaxBottom", tk::IntegerType(), &TRdSizeConstraints::MaxBottom,
+                                               &TRdSizeConstraints::SetMaxBottom, 0)
+                                          .ord("MaxRight", tk::IntegerType(), &TRdSizeConstraints::MaxRight,
+                                               &TRdSizeConstraints::SetMaxRight, 0)
+                                          .build();
     return info;
 }
 
@@ -45,7 +46,8 @@ void limitBy(int Edge, int Position, int& Max) {
 }
 } // namespace
 
-void TRdSizeConstraints::AdjustLimits(const tk::TControl& Control, int&, int&, int& MaxWidth, int& MaxHeight) const {
+void TRdSizeConstraints::AdjustLimits(const tk::TControl& Control, int&, int&, int& MaxWidth,
+                                      int& MaxHeight) const {
     const POINT at = Control.SizingPosition();
     limitBy(FMaxRight, at.x, MaxWidth);
     limitBy(FMaxBottom, at.y, MaxHeight);

@@ -12,18 +12,30 @@ SIZE containerClient(const tk::TControl& C) {
 }
 } // namespace
 
-int LeftRight(const tk::TControl& C) { return C.Left() + C.Width(); }
-void SetLeftRight(tk::TControl& C, int Value) { C.SetLeft(Value - C.Width()); }
-int TopBottom(const tk::TControl& C) { return C.Top() + C.Height(); }
-void SetTopBottom(tk::TControl& C, int Value) { C.SetTop(Value - C.Height()); }
+int LeftRight(const tk::TControl& C) {
+    return C.Left() + C.Width();
+}
+void SetLeftRight(tk::TControl& C, int Value) {
+    C.SetLeft(Value - C.Width());
+}
+int TopBottom(const tk::TControl& C) {
+    return C.Top() + C.Height();
+}
+void SetTopBottom(tk::TControl& C, int Value) {
+    C.SetTop(Value - C.Height());
+}
 
 int LeftInvert(const tk::TControl& C) {
     return C.Container() ? containerClient(C).cx - C.Left() - C.Width() : 0;
 }
-void SetLeftInvert(tk::TControl& C, int Value) { C.SetLeft(containerClient(C).cx - Value - C.Width()); }
+void SetLeftInvert(tk::TControl& C, int Value) {
+    C.SetLeft(containerClient(C).cx - Value - C.Width());
+}
 int TopInvert(const tk::TControl& C) {
     return C.Container() ? containerClient(C).cy - C.Top() - C.Height() : 0;
 }
-void SetTopInvert(tk::TControl& C, int Value) { C.SetTop(containerClient(C).cy - Value - C.Height()); }
+void SetTopInvert(tk::TControl& C, int Value) {
+    C.SetTop(containerClient(C).cy - Value - C.Height());
+}
 
 } // namespace vell::rd::edges

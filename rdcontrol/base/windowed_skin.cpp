@@ -4,8 +4,10 @@
 
 namespace vell::rd {
 
-TWindowedSkin::TWindowedSkin(tk::TWinControl* Owner, std::function<std::vector<TColor>()> Colours, bool WithAutoAlign)
-    : FOwner(Owner), FColours(std::move(Colours)), FSkin(std::make_unique<TRdSkinClass>(Owner, Owner, nullptr)) {
+TWindowedSkin::TWindowedSkin(tk::TWinControl* Owner, std::function<std::vector<TColor>()> Colours,
+                             bool WithAutoAlign)
+    : FOwner(Owner), FColours(std::move(Colours)),
+      FSkin(std::make_unique<TRdSkinClass>(Owner, Owner, nullptr)) {
     FSkin->Draw()->OnChanged = [this](tk::TObject*) { UpdateParentBackground(); };
     FSkin->CreateDrawBuffer();
     Owner->ReplaceFont(std::make_unique<TRdFont>(Owner, FSkin.get()));
@@ -22,7 +24,8 @@ void TWindowedSkin::UpdateParentBackground() {
     const TRdSkinClassDraw& d = *FSkin->Draw();
     bool opaque = d.DrawScale() >= 100 && d.DrawAlpha() > 254;
     if (opaque && FColours)
-        for (TColor c : FColours()) opaque = opaque && ColorAlpha(c) == 255;
+        for (TColor c : FColours())
+            opaque = opaque && ColorAlpha(c) == 255;
     FSkin->DrawParentBg = !opaque;
 }
 
@@ -34,12 +37,12 @@ RECT TWindowedSkin::ClientRect(RECT Framework) const {
 
 int TWindowedSkin::StreamedWidth() const {
     return FSkin->Draw()->DrawScale() != 100 && FSkin->DrawScale_OrgWidth > 0 ? FSkin->DrawScale_OrgWidth
-                                                                             : FOwner->Width();
+                                                                              : FOwner->Width();
 }
 
 int TWindowedSkin::StreamedHeight() const {
     return FSkin->Draw()->DrawScale() != 100 && FSkin->DrawScale_OrgHeight > 0 ? FSkin->DrawScale_OrgHeight
-                                                                              : FOwner->Height();
+                                                                               : FOwner->Height();
 }
 
 void TWindowedSkin::Loaded() {

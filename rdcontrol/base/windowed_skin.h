@@ -17,7 +17,8 @@ namespace vell::rd {
 class TWindowedSkin {
   public:
     // Colours: what the owner's look is painted with now (read on every update).
-    TWindowedSkin(tk::TWinControl* Owner, std::function<std::vector<TColor>()> Colours, bool WithAutoAlign = true);
+    TWindowedSkin(tk::TWinControl* Owner, std::function<std::vector<TColor>()> Colours,
+                  bool WithAutoAlign = true);
     ~TWindowedSkin();
 
     TRdSkinClass* Skin() const { return FSkin.get(); }
@@ -49,8 +50,7 @@ class TWindowedSkin {
 
 // Publishes Width and Height of a skinned windowed control as the sizes descriptions hold
 // (StreamedWidth, StreamedHeight).
-template <class B>
-B& publishStreamedSize(B& Builder) {
+template <class B> B& publishStreamedSize(B& Builder) {
     using C = typename B::Class;
     return Builder.ord("Width", tk::IntegerType(), &C::StreamedWidth, &tk::TControl::SetWidth)
         .ord("Height", tk::IntegerType(), &C::StreamedHeight, &tk::TControl::SetHeight);

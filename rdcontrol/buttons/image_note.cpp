@@ -8,11 +8,14 @@ namespace vell::rd {
 
 namespace {
 
-char16_t asciiLower(char16_t C) { return C >= u'A' && C <= u'Z' ? static_cast<char16_t>(C - u'A' + u'a') : C; }
+char16_t asciiLower(char16_t C) {
+    return C >= u'A' && C <= u'Z' ? static_cast<char16_t>(C - u'A' + u'a') : C;
+}
 
 bool sameIgnoringAsciiCase(const std::u16string& A, const std::u16string& B) {
-    return A.size() == B.size() &&
-           std::equal(A.begin(), A.end(), B.begin(), [](char16_t x, char16_t y) { return asciiLower(x) == asciiLower(y); });
+    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char16_t x, char16_t y) {
+               return asciiLower(x) == asciiLower(y);
+           });
 }
 
 } // namespace
@@ -21,10 +24,11 @@ bool sameIgnoringAsciiCase(const std::u16string& A, const std::u16string& B) {
 
 const tk::ClassInfo& TPictureItem::StaticClass() {
     using T = TPictureItem;
-    static const tk::ClassInfo info = tk::ClassBuilder<T>("TPictureItem", &tk::TCollectionItem::StaticClass())
-                                          .str("Name", &T::Name, &T::SetName)
-                                          .obj("Picture", tk::ClassTypeOf<tk::TPicture>(), &T::Picture, &T::SetPicture)
-                                          .build();
+    static const tk::ClassInfo info =
+        tk::ClassBuilder<T>("TPictureItem", &tk::TCollectionItem::StaticClass())
+            .str("Name", &T::Name, &T::SetName)
+            .obj("Picture", tk::ClassTypeOf<tk::TPicture>(), &T::Picture, &T::SetPicture)
+            .build();
     return info;
 }
 
@@ -37,7 +41,9 @@ TPictureItem::TPictureItem(tk::TCollection* Collection)
     };
 }
 
-TPictureItem::~TPictureItem() { FPicture->OnChange = nullptr; }
+TPictureItem::~TPictureItem() {
+    FPicture->OnChange = nullptr;
+}
 
 // ---- TPictureCollection ----
 
@@ -100,7 +106,9 @@ TRdImageNote::TRdImageNote(tk::TComponent* AOwner)
     if (InState(tk::csDesigning)) OnResize = [this](tk::TObject*) { RestoreLockedBounds(); };
 }
 
-TRdImageNote::~TRdImageNote() { FPictureCollection.reset(); }
+TRdImageNote::~TRdImageNote() {
+    FPictureCollection.reset();
+}
 
 void TRdImageNote::SetImageIndex(int Value) {
     if (InState(tk::csLoading)) {

@@ -9,17 +9,19 @@ namespace vell::rd {
 const tk::ClassInfo& TRdLayerForm::StaticClass() {
     static const tk::ClassInfo info =
         tk::ClassBuilder<TRdLayerForm>("TRdLayerForm", &tk::TForm::StaticClass())
-            .ord("AlphaBlend", tk::BooleanType(), &TRdLayerForm::AlphaBlend, &TRdLayerForm::SetAlphaBlend, std::nullopt,
-                 &TRdLayerForm::NotStoredFlag)
-            .ord("AlphaBlendValue", tk::ByteType(), &TRdLayerForm::AlphaBlendValue, &TRdLayerForm::SetAlphaBlendValue,
-                 255)
-            .obj("AllSkin", tk::ClassTypeOf<TRdSkinClass>(), &TRdLayerForm::AllSkin, &TRdLayerForm::SetAllSkin)
+            .ord("AlphaBlend", tk::BooleanType(), &TRdLayerForm::AlphaBlend, &TRdLayerForm::SetAlphaBlend,
+                 std::nullopt, &TRdLayerForm::NotStoredFlag)
+            .ord("AlphaBlendValue", tk::ByteType(), &TRdLayerForm::AlphaBlendValue,
+                 &TRdLayerForm::SetAlphaBlendValue, 255)
+            .obj("AllSkin", tk::ClassTypeOf<TRdSkinClass>(), &TRdLayerForm::AllSkin,
+                 &TRdLayerForm::SetAllSkin)
             .build();
     return info;
 }
 
 TRdLayerForm::TRdLayerForm(tk::TComponent* AOwner)
-    : tk::TForm(AOwner), FSkin(this, [this] { return std::vector<TColor>{Color()}; }, false) {
+    : tk::TForm(AOwner), FSkin(
+                             this, [this] { return std::vector<TColor>{Color()}; }, false) {
     SetDoubleBuffered(true);
     SetBorderStyle(tk::bsNone);
     SetColor(clNone);
@@ -39,8 +41,8 @@ bool TRdLayerForm::HandLayer() {
     if (!HandleAllocated() || !FLayer) return false;
     SIZE size{FLayer->Width(), FLayer->Height()};
     POINT source{0, 0};
-    return ::UpdateLayeredWindow(Handle(), nullptr, nullptr, &size, FLayer->CanvasHandle(), &source, 0, &FDrawBlend,
-                                 ULW_ALPHA) != FALSE;
+    return ::UpdateLayeredWindow(Handle(), nullptr, nullptr, &size, FLayer->CanvasHandle(), &source, 0,
+                                 &FDrawBlend, ULW_ALPHA) != FALSE;
 }
 
 void TRdLayerForm::Loaded() {

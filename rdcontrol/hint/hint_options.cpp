@@ -81,7 +81,8 @@ void TRdSkinHintArrowOption::Assign(const tk::TPersistent* Source) {
     FInnerShow = s->FInnerShow;
     FAutoUp = s->FAutoUp;
     FAutoDown = s->FAutoDown;
-    for (int i = 0; i < 4; ++i) FOffset[i] = s->FOffset[i];
+    for (int i = 0; i < 4; ++i)
+        FOffset[i] = s->FOffset[i];
     FShowArrow = s->FShowArrow;
     FHorzMode = s->FHorzMode;
 }
@@ -102,7 +103,8 @@ const tk::ClassInfo& TRdSkinHintButtonOption::StaticClass() {
 
 void TRdSkinHintButtonOption::Assign(const tk::TPersistent* Source) {
     if (auto* s = dynamic_cast<const TRdSkinHintButtonOption*>(Source))
-        for (int i = 0; i < 4; ++i) FSize[i] = s->FSize[i];
+        for (int i = 0; i < 4; ++i)
+            FSize[i] = s->FSize[i];
     design::TDesignRect::Assign(Source);
 }
 

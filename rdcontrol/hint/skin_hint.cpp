@@ -36,13 +36,14 @@ class THintManager : public tk::TToolkitHooks {
                 app->SetHintWindowClass(&TRdSkinHintWindow::StaticClass());
                 int hidePause = style->HintHidePause();
                 bool wasHint = Message.WParam != 0;
-                style->OnBeforeActive(Control, dynamic_cast<TRdSkinHintWindow*>(app->HintWindow()), wasHint, pause,
-                                      hidePause);
+                style->OnBeforeActive(Control, dynamic_cast<TRdSkinHintWindow*>(app->HintWindow()), wasHint,
+                                      pause, hidePause);
                 if (auto* w = dynamic_cast<TRdSkinHintWindow*>(app->HintWindow())) w->HidePause = hidePause;
             } else if (auto* w = dynamic_cast<TRdSkinHintWindow*>(app->HintWindow());
                        w && w->NowShowing() && w->Style() && w->Style()->AlphaBlendAnimation()) {
                 // The next hint waits for the fade-out.
-                const int fade = w->Style()->AlphaBlendAnimationTimes() * w->Style()->AlphaBlendAnimationInterval();
+                const int fade =
+                    w->Style()->AlphaBlendAnimationTimes() * w->Style()->AlphaBlendAnimationInterval();
                 if (pause < 0 || pause <= fade) pause = fade;
             }
         } else if (Message.Msg == tk::CM_HINTSHOW && Message.LParam) {
@@ -62,7 +63,8 @@ class THintManager : public tk::TToolkitHooks {
         tk::TApplication* app = tk::Application();
         TRdSkinHint* style = SkinHintOf(Control);
         if (auto* w = dynamic_cast<TRdSkinHintWindow*>(app->HintWindow())) {
-            if (!style && w->Style() && app->HintWindowClass()->inheritsFrom(TRdSkinHintWindow::StaticClass()))
+            if (!style && w->Style() &&
+                app->HintWindowClass()->inheritsFrom(TRdSkinHintWindow::StaticClass()))
                 style = w->Style();
             w->ResetTipFormParams();
         }
@@ -97,11 +99,14 @@ THintManager* gManager = nullptr;
 // ---- TUseSkinHint ----
 
 const tk::ClassInfo& TUseSkinHint::StaticClass() {
-    static const tk::ClassInfo info = tk::ClassBuilder<TUseSkinHint>("TUseSkinHint", &tk::TComponent::StaticClass()).build();
+    static const tk::ClassInfo info =
+        tk::ClassBuilder<TUseSkinHint>("TUseSkinHint", &tk::TComponent::StaticClass()).build();
     return info;
 }
 
-TUseSkinHint::TUseSkinHint(tk::TComponent* AOwner) : tk::TComponent(AOwner) { SetName(kUseSkinHintName); }
+TUseSkinHint::TUseSkinHint(tk::TComponent* AOwner) : tk::TComponent(AOwner) {
+    SetName(kUseSkinHintName);
+}
 
 void TUseSkinHint::SetUseSkinHint(TRdSkinHint* Value) {
     if (Value == FUseSkinHint) return;
@@ -137,7 +142,8 @@ void RegisterSkinHints() {
     if (gManager) return;
     gManager = new THintManager;
     tk::InstallToolkitHooks(gManager);
-    for (const tk::ClassInfo* c : {&TRdSkinHint::StaticClass(), &TUseSkinHint::StaticClass()}) tk::RegisterClassInfo(*c);
+    for (const tk::ClassInfo* c : {&TRdSkinHint::StaticClass(), &TUseSkinHint::StaticClass()})
+        tk::RegisterClassInfo(*c);
 }
 
 void StopSkinHints() {
@@ -146,7 +152,8 @@ void StopSkinHints() {
         // The application's hint window and its class go back to the framework's.
         app->CancelHint();
         if (auto* w = dynamic_cast<TRdSkinHintWindow*>(app->HintWindow())) tk::Free(w);
-        if (const tk::ClassInfo* c = app->HintWindowClass(); c && c->inheritsFrom(TRdSkinHintWindow::StaticClass()))
+        if (const tk::ClassInfo* c = app->HintWindowClass();
+            c && c->inheritsFrom(TRdSkinHintWindow::StaticClass()))
             app->SetHintWindowClass(nullptr);
     }
     tk::RemoveToolkitHooks(gManager);
@@ -160,8 +167,8 @@ void StopSkinHints() {
 
 namespace {
 const tk::TypeInfo& FontQualityType() {
-    static const tk::TypeInfo t =
-        tk::makeEnumType("TRdFontQuality", {"fdqDefault", "fdqNonAntialiased", "fdqAntialiased", "fdqClearType"});
+    static const tk::TypeInfo t = tk::makeEnumType(
+        "TRdFontQuality", {"fdqDefault", "fdqNonAntialiased", "fdqAntialiased", "fdqClearType"});
     return t;
 }
 const tk::TypeInfo& HintPositionType() {
@@ -183,23 +190,28 @@ const tk::ClassInfo& TRdSkinHint::StaticClass() {
             .obj("ButtonFont", tk::ClassTypeOf<TRdFont>(), &T::ButtonFont, &T::SetButtonFont)
             .ord("AlphaBlend", tk::BooleanType(), &T::AlphaBlend, &T::SetAlphaBlend, 1)
             .ord("AlphaBlendValue", tk::IntegerType(), &T::AlphaBlendValue, &T::SetAlphaBlendValue, 255)
-            .ord("AlphaBlendAnimation", tk::BooleanType(), &T::AlphaBlendAnimation, &T::SetAlphaBlendAnimation, 1)
+            .ord("AlphaBlendAnimation", tk::BooleanType(), &T::AlphaBlendAnimation,
+                 &T::SetAlphaBlendAnimation, 1)
             .ord("AlphaBlendAnimationInterval", tk::IntegerType(), &T::AlphaBlendAnimationInterval,
                  &T::SetAlphaBlendAnimationInterval, 30)
             .ord("AlphaBlendAnimationTimes", tk::IntegerType(), &T::AlphaBlendAnimationTimes,
                  &T::SetAlphaBlendAnimationTimes, 10)
-            .obj("BackgroundImage", tk::ClassTypeOf<tk::TPicture>(), &T::BackgroundImage, &T::SetBackgroundImage)
+            .obj("BackgroundImage", tk::ClassTypeOf<tk::TPicture>(), &T::BackgroundImage,
+                 &T::SetBackgroundImage)
             .obj("BackgroundOption", tk::ClassTypeOf<TRdSkinHintBkgOption>(), &T::BackgroundOption,
                  &T::SetBackgroundOption)
             .obj("ArrowImageUp", tk::ClassTypeOf<tk::TPicture>(), &T::ArrowImageUp, &T::SetArrowImageUp)
             .obj("ArrowImageDown", tk::ClassTypeOf<tk::TPicture>(), &T::ArrowImageDown, &T::SetArrowImageDown)
             .obj("ArrowImageLeft", tk::ClassTypeOf<tk::TPicture>(), &T::ArrowImageLeft, &T::SetArrowImageLeft)
-            .obj("ArrowImageRight", tk::ClassTypeOf<tk::TPicture>(), &T::ArrowImageRight, &T::SetArrowImageRight)
-            .obj("ArrowOption", tk::ClassTypeOf<TRdSkinHintArrowOption>(), &T::ArrowOption, &T::SetArrowOption)
+            .obj("ArrowImageRight", tk::ClassTypeOf<tk::TPicture>(), &T::ArrowImageRight,
+                 &T::SetArrowImageRight)
+            .obj("ArrowOption", tk::ClassTypeOf<TRdSkinHintArrowOption>(), &T::ArrowOption,
+                 &T::SetArrowOption)
             .obj("Button", tk::ClassTypeOf<tk::TPicture>(), &T::Button, &T::SetButton)
             .obj("ButtonHot", tk::ClassTypeOf<tk::TPicture>(), &T::ButtonHot, &T::SetButtonHot)
             .obj("ButtonPress", tk::ClassTypeOf<tk::TPicture>(), &T::ButtonPress, &T::SetButtonPress)
-            .obj("ButtonOption", tk::ClassTypeOf<TRdSkinHintButtonOption>(), &T::ButtonOption, &T::SetButtonOption)
+            .obj("ButtonOption", tk::ClassTypeOf<TRdSkinHintButtonOption>(), &T::ButtonOption,
+                 &T::SetButtonOption)
             .ord("MaxWidth", tk::IntegerType(), &T::MaxWidth, &T::SetMaxWidth, 300)
             .ord("MaxHeight", tk::IntegerType(), &T::MaxHeight, &T::SetMaxHeight, 600)
             .ord("TextAlign", tk::AlignmentType(), &T::TextAlign, &T::SetTextAlign, tk::taLeftJustify)
@@ -236,7 +248,8 @@ TRdSkinHint::TRdSkinHint(tk::TComponent* AOwner)
     FButtonFont = follower();
     // Links look like links: underlined, as the HTML label's own link font is.
     FFontLink->SetStyle(FFontLink->Style() + tk::TFontStyles{tk::fsUnderline});
-    for (auto& a : FArrows) a = std::make_unique<tk::TPicture>();
+    for (auto& a : FArrows)
+        a = std::make_unique<tk::TPicture>();
     for (auto& b : FButtons) {
         b = std::make_unique<tk::TPicture>();
         b->OnChange = [this](tk::TPicture* P) { ButtonPictureChanged(P); };
@@ -252,13 +265,16 @@ TRdSkinHint::TRdSkinHint(tk::TComponent* AOwner)
 }
 
 void TRdSkinHint::ButtonPictureChanged(tk::TPicture* Picture) {
-    if (!InState(tk::csDesigning) || InState(tk::csLoading | tk::csReading) || !Picture || Picture->Empty()) return;
+    if (!InState(tk::csDesigning) || InState(tk::csLoading | tk::csReading) || !Picture || Picture->Empty())
+        return;
     const int w = Picture->Width(), h = Picture->Height();
     TRdSkinHintButtonOption& o = *FButtonOption;
-    if (o.Left() + o.Right() > w) o.SetValue(w / 3, design::TDesignRect::kKeepAxis, design::TDesignRect::kSameAsFirst,
-                                             design::TDesignRect::kKeepAxis);
-    if (o.Top() + o.Bottom() > h) o.SetValue(design::TDesignRect::kKeepAxis, h / 3, design::TDesignRect::kKeepAxis,
-                                             design::TDesignRect::kSameAsFirst);
+    if (o.Left() + o.Right() > w)
+        o.SetValue(w / 3, design::TDesignRect::kKeepAxis, design::TDesignRect::kSameAsFirst,
+                   design::TDesignRect::kKeepAxis);
+    if (o.Top() + o.Bottom() > h)
+        o.SetValue(design::TDesignRect::kKeepAxis, h / 3, design::TDesignRect::kKeepAxis,
+                   design::TDesignRect::kSameAsFirst);
 }
 
 void TRdSkinHint::SetTextControl(tk::TControl* Value) {
@@ -268,8 +284,8 @@ void TRdSkinHint::SetTextControl(tk::TControl* Value) {
     if (Value) Value->FreeNotification(this);
 }
 
-void TRdSkinHint::DoBeforeCalcHint(tk::TControl* Control, TRdSkinHintWindow* HintWindow, std::u16string& HintStr,
-                                   int& MaxHeight, int& MaxWidth) {
+void TRdSkinHint::DoBeforeCalcHint(tk::TControl* Control, TRdSkinHintWindow* HintWindow,
+                                   std::u16string& HintStr, int& MaxHeight, int& MaxWidth) {
     OnBeforeCalcHint(Control, HintWindow, MaxWidth, MaxHeight, HintStr);
 }
 
@@ -293,10 +309,14 @@ bool labelTextRect(tk::TControl* Control, RECT& Screen) {
         ::SelectObject(m.dc, old);
         const int w = box.right - box.left, h = box.bottom - box.top;
         int x = client.left, y = client.top;
-        if (label->Alignment() == tk::taRightJustify) x = client.right - w;
-        else if (label->Alignment() == tk::taCenter) x = (client.left + client.right - w) / 2;
-        if (label->Layout() == tk::tlBottom) y = client.bottom - h;
-        else if (label->Layout() == tk::tlCenter) y = (client.top + client.bottom - h) / 2;
+        if (label->Alignment() == tk::taRightJustify)
+            x = client.right - w;
+        else if (label->Alignment() == tk::taCenter)
+            x = (client.left + client.right - w) / 2;
+        if (label->Layout() == tk::tlBottom)
+            y = client.bottom - h;
+        else if (label->Layout() == tk::tlCenter)
+            y = (client.top + client.bottom - h) / 2;
         box = RECT{x, y, x + w, y + h};
     } else {
         return false;
@@ -309,8 +329,9 @@ bool labelTextRect(tk::TControl* Control, RECT& Screen) {
 }
 } // namespace
 
-void TRdSkinHint::DoCalcPosHint(tk::TControl* Control, TRdSkinHintWindow* HintWindow, int& PosType, int& ControlX,
-                                int& ControlY, int& ControlWidth, int& ControlHeight, std::u16string& HintStr) {
+void TRdSkinHint::DoCalcPosHint(tk::TControl* Control, TRdSkinHintWindow* HintWindow, int& PosType,
+                                int& ControlX, int& ControlY, int& ControlWidth, int& ControlHeight,
+                                std::u16string& HintStr) {
     if (RECT r; Control && labelTextRect(Control, r)) {
         ControlX = r.left;
         ControlY = r.top;
@@ -340,7 +361,6 @@ void TRdSkinHint::SetAllSkin(TRdSkinClass* Value) {
     if (Value) FAllSkin->Assign(Value);
 }
 
-
 void TRdSkinHint::SetMaxWidth(int Value) {
     if (Value > tk::Screen()->Width() || Value < FBackgroundOption->Left() + FBackgroundOption->Right() ||
         Value < 2 * FTextX)
@@ -348,8 +368,8 @@ void TRdSkinHint::SetMaxWidth(int Value) {
     FMaxWidth = Value;
 }
 void TRdSkinHint::SetMaxHeight(int Value) {
-    if (Value > ::GetSystemMetrics(SM_CYSCREEN) || Value < FBackgroundOption->Top() + FBackgroundOption->Bottom() ||
-        Value < 2 * FTextY)
+    if (Value > ::GetSystemMetrics(SM_CYSCREEN) ||
+        Value < FBackgroundOption->Top() + FBackgroundOption->Bottom() || Value < 2 * FTextY)
         return;
     FMaxHeight = Value;
 }

@@ -119,10 +119,11 @@ class TRdSkinHint : public tk::TCustomHint {
     // TextControl, when given, is shown instead of the text.
     void ShowHint(const RECT& ControlScreenRct, const std::u16string& Hint, void* CustomPtr = nullptr,
                   int HidePause = -1, tk::TControl* TextControl = nullptr);
-    void ShowHint(tk::TControl* Control, const std::u16string& Hint, void* CustomPtr = nullptr, int HidePause = -1,
-                  tk::TControl* TextControl = nullptr);
+    void ShowHint(tk::TControl* Control, const std::u16string& Hint, void* CustomPtr = nullptr,
+                  int HidePause = -1, tk::TControl* TextControl = nullptr);
     // Shows TextControl in the hint at Control.
-    void ShowHint(tk::TControl* Control, tk::TControl* TextControl, void* CustomPtr = nullptr, int HidePause = -1);
+    void ShowHint(tk::TControl* Control, tk::TControl* TextControl, void* CustomPtr = nullptr,
+                  int HidePause = -1);
     void ShowHint(tk::TControl* Control) override;
     void HideHint() override;
     void CancelHint();
@@ -138,15 +139,17 @@ class TRdSkinHint : public tk::TCustomHint {
     // before the hint is placed: may move the control's screen rectangle, change the text
     // and choose the quarter (1..4: at the control's near corner as in that quarter; its
     // negative: centred on the control).
-    tk::TEvent<tk::TControl*, TRdSkinHintWindow*, int&, int&, int&, int&, int&, std::u16string&> OnCalcPosHint;
+    tk::TEvent<tk::TControl*, TRdSkinHintWindow*, int&, int&, int&, int&, int&, std::u16string&>
+        OnCalcPosHint;
     // (HintStr, CanShow, HintInfo) when the framework is about to show a styled hint.
     tk::TEvent<std::u16string&, bool&, tk::THintInfo&> OnActiveHint;
 
-    virtual void DoBeforeCalcHint(tk::TControl* Control, TRdSkinHintWindow* HintWindow, std::u16string& HintStr,
-                                  int& MaxHeight, int& MaxWidth);
+    virtual void DoBeforeCalcHint(tk::TControl* Control, TRdSkinHintWindow* HintWindow,
+                                  std::u16string& HintStr, int& MaxHeight, int& MaxWidth);
     // A label's rectangle is first narrowed to its text (clipped to the label).
-    virtual void DoCalcPosHint(tk::TControl* Control, TRdSkinHintWindow* HintWindow, int& PosType, int& ControlX,
-                               int& ControlY, int& ControlWidth, int& ControlHeight, std::u16string& HintStr);
+    virtual void DoCalcPosHint(tk::TControl* Control, TRdSkinHintWindow* HintWindow, int& PosType,
+                               int& ControlX, int& ControlY, int& ControlWidth, int& ControlHeight,
+                               std::u16string& HintStr);
 
     void Notification(tk::TComponent* AComponent, tk::TOperation Operation) override;
 

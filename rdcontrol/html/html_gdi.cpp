@@ -48,14 +48,17 @@ IconRef resolveIcon(std::u16string_view Source) {
     IconRef ref;
     if (Source.size() < 5 || !SystemIcons::get().usable()) return ref;
     std::u16string head(Source.substr(0, 5));
-    for (auto& c : head) c = c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+    for (auto& c : head)
+        c = c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
     if (head != u"SSYS:" && head != u"LSYS:") return ref;
     const UINT size = head[0] == u'S' ? SHGFI_SMALLICON : SHGFI_LARGEICON;
     SHFILEINFOW info{};
-    ref.list = reinterpret_cast<HIMAGELIST>(::SHGetFileInfoW(L"", 0, &info, sizeof info, SHGFI_SYSICONINDEX | size));
+    ref.list =
+        reinterpret_cast<HIMAGELIST>(::SHGetFileInfoW(L"", 0, &info, sizeof info, SHGFI_SYSICONINDEX | size));
     if (!ref.list) return ref;
     const std::u16string x(Source.substr(5));
-    const bool number = !x.empty() && std::all_of(x.begin(), x.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+    const bool number =
+        !x.empty() && std::all_of(x.begin(), x.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
     if (number && x.size() < 9) {
         ref.index = std::stoi(text::utf16ToUtf8(x));
     } else if (!x.empty()) {
@@ -85,7 +88,9 @@ struct GdiObject {
     }
 };
 
-COLORREF rgb(TColor C) { return SkinColorToRGB(C) & 0xFFFFFF; }
+COLORREF rgb(TColor C) {
+    return SkinColorToRGB(C) & 0xFFFFFF;
+}
 
 } // namespace
 
@@ -128,7 +133,8 @@ html::FontMetrics TCanvasTextMeasure::Metrics(const html::Font& F) {
 int TCanvasTextMeasure::TextWidth(const html::Font& F, std::u16string_view Text) {
     Select(F);
     SIZE s{};
-    ::GetTextExtentPoint32W(FCanvas.Handle(), reinterpret_cast<const wchar_t*>(Text.data()), static_cast<int>(Text.size()), &s);
+    ::GetTextExtentPoint32W(FCanvas.Handle(), reinterpret_cast<const wchar_t*>(Text.data()),
+                            static_cast<int>(Text.size()), &s);
     return s.cx;
 }
 
@@ -154,7 +160,8 @@ void TCanvasTextMeasure::PictureSize(std::u16string_view Source, int& Width, int
     int cx = 0, cy = 0;
     if (!SystemIcons::get().getIconSize(icon.list, &cx, &cy)) return;
     HDC dc = FCanvas.Handle();
-    const int px = std::max(1, ::GetDeviceCaps(dc, LOGPIXELSX)), py = std::max(1, ::GetDeviceCaps(dc, LOGPIXELSY));
+    const int px = std::max(1, ::GetDeviceCaps(dc, LOGPIXELSX)),
+              py = std::max(1, ::GetDeviceCaps(dc, LOGPIXELSY));
     Width = ::MulDiv(cx, px, 96);
     Height = ::MulDiv(cy, py, 96);
 }
@@ -165,8 +172,10 @@ void TCanvasHtmlPainter::Text(const html::Font& F, int X, int Y, std::u16string_
     UINT flags = DT_NOCLIP | DT_SINGLELINE | DT_LEFT | DT_TOP | DT_EXPANDTABS;
     if (Accel >= 0) { // the accelerator's underline comes from the platform's prefix handling
         for (size_t i = 0; i < Text.size(); ++i) {
-            if (static_cast<int>(i) == Accel) s += u'&';
-            else if (Text[i] == u'&') s += u'&';
+            if (static_cast<int>(i) == Accel)
+                s += u'&';
+            else if (Text[i] == u'&')
+                s += u'&';
             s += Text[i];
         }
     } else {
@@ -192,7 +201,8 @@ void TCanvasHtmlPainter::Polyline(const std::vector<std::pair<int, int>>& Points
     FCanvas.Pen()->SetWidth(1);
     FCanvas.Pen()->SetColor(Color);
     FCanvas.MoveTo(Points.front().first + FDx, Points.front().second + FDy);
-    for (size_t i = 1; i < Points.size(); ++i) FCanvas.LineTo(Points[i].first + FDx, Points[i].second + FDy);
+    for (size_t i = 1; i < Points.size(); ++i)
+        FCanvas.LineTo(Points[i].first + FDx, Points[i].second + FDy);
 }
 
 void TCanvasHtmlPainter::Ellipse(const html::Rect& R, TColor Color) {

@@ -43,7 +43,9 @@ class TCanvasHtmlPainter : public html::Painter {
     void Picture(std::u16string_view Source, int X, int Y) override;
 
   private:
-    RECT Moved(const html::Rect& R) const { return {R.Left + FDx, R.Top + FDy, R.Right + FDx, R.Bottom + FDy}; }
+    RECT Moved(const html::Rect& R) const {
+        return {R.Left + FDx, R.Top + FDy, R.Right + FDx, R.Bottom + FDy};
+    }
     tk::TCanvas& FCanvas;
     TCanvasTextMeasure& FMeasure;
     int FDx, FDy;

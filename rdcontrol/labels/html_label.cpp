@@ -17,10 +17,14 @@ namespace {
 
 html::Ellipsis ellipsisMode(TEllipsisPosition P) {
     switch (P) {
-    case epPathEllipsis: return html::Ellipsis::Path;
-    case epEndEllipsis: return html::Ellipsis::End;
-    case epWordEllipsis: return html::Ellipsis::Word;
-    default: return html::Ellipsis::None;
+    case epPathEllipsis:
+        return html::Ellipsis::Path;
+    case epEndEllipsis:
+        return html::Ellipsis::End;
+    case epWordEllipsis:
+        return html::Ellipsis::Word;
+    default:
+        return html::Ellipsis::None;
     }
 }
 
@@ -280,8 +284,10 @@ void TRdHtmLabel::AutoSizeToText(tk::TCanvas& Canvas) {
         if (w == Width() && h == Height()) return;
         int x = Left(), y = Top();
         if (Alignment() == tk::taRightJustify) x = Left_Right() - w;
-        if (Layout() == tk::tlBottom) y = Top_Bottom() - h;
-        else if (Layout() == tk::tlCenter) y = Top() + (Height() - h) / 2;
+        if (Layout() == tk::tlBottom)
+            y = Top_Bottom() - h;
+        else if (Layout() == tk::tlCenter)
+            y = Top() + (Height() - h) / 2;
         SetBounds(x, y, w, h);
     }
 }
@@ -298,7 +304,8 @@ void TRdHtmLabel::TakeResults(const html::Result& R, int Dx, int Dy) {
         l->FFoundTextEllipsis = lr.Cut;
         l->FLinkPlainText = lr.PlainText;
         for (const html::LinkPiece& p : lr.Pieces)
-            l->FLastDrawRect.push_back({p.Box.Left + Dx, p.Box.Top + Dy, p.Box.Right + Dx, p.Box.Bottom + Dy});
+            l->FLastDrawRect.push_back(
+                {p.Box.Left + Dx, p.Box.Top + Dy, p.Box.Right + Dx, p.Box.Bottom + Dy});
     }
 }
 
@@ -343,14 +350,17 @@ int TRdHtmLabel::LinkAt(int X, int Y, RECT* PieceRect, std::u16string* Anchor) {
     html::Rect piece;
     const int i = html::HitTest(r, X - box.left, Y - box.top, &piece);
     if (i < 0 || i >= FLinkItems->Count()) return -1; // an anchor without a link item is text
-    if (PieceRect) *PieceRect = {piece.Left + box.left, piece.Top + box.top, piece.Right + box.left, piece.Bottom + box.top};
+    if (PieceRect)
+        *PieceRect = {piece.Left + box.left, piece.Top + box.top, piece.Right + box.left,
+                      piece.Bottom + box.top};
     if (Anchor) *Anchor = r.Links[static_cast<size_t>(i)].Anchor;
     return i;
 }
 
 void TRdHtmLabel::Loaded() {
     TRdLabel::Loaded();
-    for (int i = 0; i < FLinkItems->Count(); ++i) FLinkItems->GetItem(i)->ParentFontChanged();
+    for (int i = 0; i < FLinkItems->Count(); ++i)
+        FLinkItems->GetItem(i)->ParentFontChanged();
 }
 
 // ---- mouse, links and hints ----
@@ -396,7 +406,9 @@ void TRdHtmLabel::MouseMove(tk::TShiftState Shift, int X, int Y) {
     if (tk::Application()->HintControl() == this) tk::Application()->CancelHint();
     const TRdHtmLabelLink* before = Link(was);
     const TRdHtmLabelLink* now = Link(id);
-    const auto fontChanges = [](const TRdHtmLabelLink* l) { return l && !l->FontHover()->Equals(*l->Font()); };
+    const auto fontChanges = [](const TRdHtmLabelLink* l) {
+        return l && !l->FontHover()->Equals(*l->Font());
+    };
     if (fontChanges(before) || fontChanges(now)) Invalidate();
 }
 
@@ -467,7 +479,8 @@ void TRdHtmLabel::WndProc(tk::TMessage& m) {
         }
         break;
     case tk::CM_FONTCHANGED:
-        for (int i = 0; i < FLinkItems->Count(); ++i) FLinkItems->GetItem(i)->ParentFontChanged();
+        for (int i = 0; i < FLinkItems->Count(); ++i)
+            FLinkItems->GetItem(i)->ParentFontChanged();
         break;
     case CM_RDFONTCHANGE:
         if (auto* params = reinterpret_cast<TCNFontChangeParams*>(m.LParam))
@@ -476,7 +489,8 @@ void TRdHtmLabel::WndProc(tk::TMessage& m) {
                 UpdateFontFromParams(*FLinkItems->GetItem(i)->FontHover(), *params);
             }
         break;
-    default: break;
+    default:
+        break;
     }
     TRdLabel::WndProc(m);
 }
@@ -508,9 +522,12 @@ void TRdHtmLabel::GetAccessibleParts(std::vector<tk::TAccessiblePart>& Parts) co
         // Where its pieces are; a link cut off the text shows nowhere.
         RECT where{};
         for (const html::LinkPiece& p : link.Pieces) {
-            const RECT pr{p.Box.Left + box.left, p.Box.Top + box.top, p.Box.Right + box.left, p.Box.Bottom + box.top};
-            if (::IsRectEmpty(&where)) where = pr;
-            else ::UnionRect(&where, &where, &pr);
+            const RECT pr{p.Box.Left + box.left, p.Box.Top + box.top, p.Box.Right + box.left,
+                          p.Box.Bottom + box.top};
+            if (::IsRectEmpty(&where))
+                where = pr;
+            else
+                ::UnionRect(&where, &where, &pr);
         }
         if (::IsRectEmpty(&where)) part.State |= STATE_SYSTEM_INVISIBLE;
         part.Bounds = where;

@@ -19,17 +19,27 @@ constexpr UINT kEllipsisBits = DT_PATH_ELLIPSIS | DT_END_ELLIPSIS | DT_WORD_ELLI
 
 UINT ellipsisBits(TEllipsisPosition P) {
     switch (P) {
-    case epPathEllipsis: return DT_PATH_ELLIPSIS;
-    case epEndEllipsis: return DT_END_ELLIPSIS;
-    case epWordEllipsis: return DT_END_ELLIPSIS | DT_WORD_ELLIPSIS;
-    default: return 0;
+    case epPathEllipsis:
+        return DT_PATH_ELLIPSIS;
+    case epEndEllipsis:
+        return DT_END_ELLIPSIS;
+    case epWordEllipsis:
+        return DT_END_ELLIPSIS | DT_WORD_ELLIPSIS;
+    default:
+        return 0;
     }
 }
 
-UINT alignmentBits(tk::TAlignment A) { return A == tk::taRightJustify ? DT_RIGHT : A == tk::taCenter ? DT_CENTER : 0; }
+UINT alignmentBits(tk::TAlignment A) {
+    return A == tk::taRightJustify ? DT_RIGHT : A == tk::taCenter ? DT_CENTER : 0;
+}
 
-int height(const RECT& R) { return R.bottom - R.top; }
-int width(const RECT& R) { return R.right - R.left; }
+int height(const RECT& R) {
+    return R.bottom - R.top;
+}
+int width(const RECT& R) {
+    return R.right - R.left;
+}
 
 // The key is the caption's accelerator: the character after a single "&", without case.
 bool isAccel(WORD Key, const std::u16string& Caption) {
@@ -48,8 +58,8 @@ bool isAccel(WORD Key, const std::u16string& Caption) {
 } // namespace
 
 const tk::TypeInfo& EllipsisPositionType() {
-    static const tk::TypeInfo t =
-        tk::makeEnumType("TEllipsisPosition", {"epNone", "epPathEllipsis", "epEndEllipsis", "epWordEllipsis"});
+    static const tk::TypeInfo t = tk::makeEnumType(
+        "TEllipsisPosition", {"epNone", "epPathEllipsis", "epEndEllipsis", "epWordEllipsis"});
     return t;
 }
 
@@ -62,14 +72,15 @@ const tk::ClassInfo& TRdCustomLabel::StaticClass() {
             .obj("BkgNormal", tk::ClassTypeOf<tk::TPicture>(), &T::BkgNormal, &T::SetBkgNormal)
             .obj("BkgOption", tk::ClassTypeOf<design::TDesignRect>(), &T::BkgOption, &T::SetBkgOption)
             .str("Caption", &T::Caption, &T::SetCaption)
-            .ord("EllipsisPosition", EllipsisPositionType(), &T::EllipsisPosition, &T::SetEllipsisPosition, epNone)
+            .ord("EllipsisPosition", EllipsisPositionType(), &T::EllipsisPosition, &T::SetEllipsisPosition,
+                 epNone)
             .obj("FocusControl", tk::ClassTypeOf<tk::TWinControl>(), &T::FocusControl, &T::SetFocusControl)
             .ord("FontHoverColor", tk::ColorType(), &T::FontHoverColor, &T::SetFontHoverColor, clDefault)
             .ord("FontDownColor", tk::ColorType(), &T::FontDownColor, &T::SetFontDownColor, clDefault)
             .ord("FontDisabledColor", tk::ColorType(), &T::FontDisabledColor, &T::SetFontDisabledColor,
                  tk::clGrayText)
-            .ord("FontAntialiased", tk::BooleanType(), &T::FontAntialiased, &T::SetFontAntialiased, std::nullopt,
-                 &T::NotStored)
+            .ord("FontAntialiased", tk::BooleanType(), &T::FontAntialiased, &T::SetFontAntialiased,
+                 std::nullopt, &T::NotStored)
             .ord("GlowSize", tk::IntegerType(), &T::GlowSize, &T::SetGlowSize, 0)
             .ord("ShowAccelChar", tk::BooleanType(), &T::ShowAccelChar, &T::SetShowAccelChar, 0)
             .ord("AutoShowHint", tk::BooleanType(), &T::AutoShowHint, &T::SetAutoShowHint, 0)
@@ -78,10 +89,12 @@ const tk::ClassInfo& TRdCustomLabel::StaticClass() {
             .ord("WordWrap", tk::BooleanType(), &T::WordWrap, &T::SetWordWrap, 0)
             .ord("WrapChar", tk::BooleanType(), &T::WrapChar, &T::SetWrapChar, 1)
             .obj("TextBorder", tk::ClassTypeOf<design::TDesignRect>(), &T::TextBorder, &T::SetTextBorder)
-            .ord("FoundTextEllipsis", tk::BooleanType(), &T::FoundTextEllipsis, nullptr, std::nullopt, &T::NotStored)
+            .ord("FoundTextEllipsis", tk::BooleanType(), &T::FoundTextEllipsis, nullptr, std::nullopt,
+                 &T::NotStored)
             .ord("FoundTextWordBreak", tk::BooleanType(), &T::FoundTextWordBreak, nullptr, std::nullopt,
                  &T::NotStored)
-            .ord("FoundTextDrawLine", tk::IntegerType(), &T::FoundTextDrawLine, nullptr, std::nullopt, &T::NotStored)
+            .ord("FoundTextDrawLine", tk::IntegerType(), &T::FoundTextDrawLine, nullptr, std::nullopt,
+                 &T::NotStored)
             .event("OnPaintImage", &T::OnPaintImage)
             .event("OnPaintEnd", &T::OnPaintEnd)
             .event("OnShowHint", &T::OnShowHint)
@@ -97,7 +110,8 @@ const tk::ClassInfo& TRdLabel::StaticClass() {
 
 TRdCustomLabel::TRdCustomLabel(tk::TComponent* AOwner)
     : TRdGraphicControl(AOwner), FTextBorder(std::make_unique<design::TDesignRect>()),
-      FBackground(std::make_unique<tk::TPicture>()), FBackgroundOption(std::make_unique<design::TDesignRect>()) {
+      FBackground(std::make_unique<tk::TPicture>()),
+      FBackgroundOption(std::make_unique<design::TDesignRect>()) {
     SetControlStyle((ControlStyle() & ~(tk::csSetCaption | tk::csOpaque)) | tk::csReplicatable);
     FBackground->OnChange = [this](tk::TPicture*) { BackgroundChanged(); };
     FBackgroundOption->OnChange = [this](design::TDesignRect&) { BackgroundChanged(); };
@@ -119,7 +133,9 @@ TRdCustomLabel::~TRdCustomLabel() {
 
 // ---- setters ----
 
-void TRdCustomLabel::SetCaption(const std::u16string& Value) { SetText(Value); }
+void TRdCustomLabel::SetCaption(const std::u16string& Value) {
+    SetText(Value);
+}
 
 void TRdCustomLabel::SetAlignment(tk::TAlignment Value) {
     if (Value == FAlignment) return;
@@ -201,8 +217,8 @@ void TRdCustomLabel::UpdateOpaque() {
 void TRdCustomLabel::BackgroundChanged() {
     if (FBackgroundOption->ChangeEmpty()) {
         auto handler = std::move(FBackgroundOption->OnChange);
-        FBackgroundOption->SetValue(FBackground->Width() / 3, FBackground->Height() / 3, design::TDesignRect::kSameAsFirst,
-                                    design::TDesignRect::kSameAsFirst);
+        FBackgroundOption->SetValue(FBackground->Width() / 3, FBackground->Height() / 3,
+                                    design::TDesignRect::kSameAsFirst, design::TDesignRect::kSameAsFirst);
         FBackgroundOption->OnChange = std::move(handler);
     }
     if (!InState(tk::csLoading | tk::csReading)) Invalidate();
@@ -234,7 +250,9 @@ UINT TRdCustomLabel::FormatBits() const {
            DT_EXPANDTABS;
 }
 
-bool TRdCustomLabel::StateColourDiffers(TColor C) const { return C != clDefault && C != Font()->Color(); }
+bool TRdCustomLabel::StateColourDiffers(TColor C) const {
+    return C != clDefault && C != Font()->Color();
+}
 
 void TRdCustomLabel::DoDrawText(tk::TCanvas& Canvas, RECT& Rect, bool IgnoreEllipsis, UINT Flags) {
     std::u16string text = GetLabelText();
@@ -265,7 +283,8 @@ void TRdCustomLabel::DoDrawText(tk::TCanvas& Canvas, RECT& Rect, bool IgnoreElli
                 h = height(Rect);
                 if (!FWrapChar) {
                     off.bottom = off.top + h - 1;
-                    Canvas.DrawTextModify(work, off, (Flags & ~static_cast<UINT>(DT_CALCRECT)) | DT_MODIFYSTRING);
+                    Canvas.DrawTextModify(work, off,
+                                          (Flags & ~static_cast<UINT>(DT_CALCRECT)) | DT_MODIFYSTRING);
                 }
             }
             if (Flags & DT_CALCRECT) {
@@ -294,7 +313,8 @@ void TRdCustomLabel::DoDrawText(tk::TCanvas& Canvas, RECT& Rect, bool IgnoreElli
             const int h2 = Canvas.DrawText(text, a, Flags | DT_CALCRECT);
             if (Flags & DT_RIGHT) {
                 RECT b = Rect;
-                if (Canvas.DrawText(text, b, (Flags | DT_CALCRECT) & ~static_cast<UINT>(DT_RIGHT)) == h2) a = b;
+                if (Canvas.DrawText(text, b, (Flags | DT_CALCRECT) & ~static_cast<UINT>(DT_RIGHT)) == h2)
+                    a = b;
             }
             if (h < height(a)) a.bottom = a.top + h;
             const int aw = width(a);
@@ -309,7 +329,8 @@ void TRdCustomLabel::DoDrawText(tk::TCanvas& Canvas, RECT& Rect, bool IgnoreElli
     if (FFoundTextEllipsis) FFoundTextEllipsis = text != orig;
     if (FWordWrap) {
         RECT a = Rect;
-        Canvas.DrawText(orig, a, ((Flags | DT_CALCRECT | DT_NOCLIP) & ~kEllipsisBits) & ~static_cast<UINT>(DT_WORDBREAK));
+        Canvas.DrawText(
+            orig, a, ((Flags | DT_CALCRECT | DT_NOCLIP) & ~kEllipsisBits) & ~static_cast<UINT>(DT_WORDBREAK));
         FFoundTextWordBreak = height(FLastTextRect) > height(a);
     }
 }
@@ -327,13 +348,15 @@ void TRdCustomLabel::PaintBackground(tk::TCanvas& canvas, const RECT& r) {
         canvas.Brush()->SetStyle(tk::bsClear);
         canvas.Rectangle(r.left, r.top, r.right, r.bottom);
     }
-    if (!FBackground->Empty()) DrawDesignGraphic(&canvas, FBackground->Graphic(), r, nullptr, FBackgroundOption.get());
+    if (!FBackground->Empty())
+        DrawDesignGraphic(&canvas, FBackground->Graphic(), r, nullptr, FBackgroundOption.get());
     OnPaintImage(this);
 }
 
 void TRdCustomLabel::ApplyStateColour(tk::TFont& font) const {
     if (HighContrastPaint()) {
-        const bool hot = (FMouseLDown && FFontDownColor != clDefault) || (FMouseEnter && FFontHoverColor != clDefault);
+        const bool hot =
+            (FMouseLDown && FFontDownColor != clDefault) || (FMouseEnter && FFontHoverColor != clDefault);
         font.SetColor(ContrastTextColor(!Enabled() ? TContrastState::Disabled
                                         : hot      ? TContrastState::Hot
                                                    : TContrastState::Normal));
@@ -400,7 +423,9 @@ void TRdCustomLabel::Paint() {
 
 // ---- measuring ----
 
-void TRdCustomLabel::ScratchPaint(HDC DC) { Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC)); }
+void TRdCustomLabel::ScratchPaint(HDC DC) {
+    Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC));
+}
 
 void TRdCustomLabel::AdjustBounds() {
     if (FBoundsAdjusting || InState(tk::csDestroying | tk::csLoading | tk::csReading)) return;
@@ -585,7 +610,8 @@ void TRdCustomLabel::WndProc(tk::TMessage& m) {
             return;
         }
         break;
-    default: break;
+    default:
+        break;
     }
     TRdGraphicControl::WndProc(m);
 }

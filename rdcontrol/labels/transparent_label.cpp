@@ -6,7 +6,8 @@
 namespace vell::rd {
 
 const tk::ClassInfo& TTransparentLabel::StaticClass() {
-    static const tk::ClassInfo info = tk::ClassBuilder<TTransparentLabel>("TLabel", &tk::TLabel::StaticClass()).build();
+    static const tk::ClassInfo info =
+        tk::ClassBuilder<TTransparentLabel>("TLabel", &tk::TLabel::StaticClass()).build();
     return info;
 }
 

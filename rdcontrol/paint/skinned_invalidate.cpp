@@ -32,9 +32,9 @@ TRdLayerForm* layerFormOf(tk::TWinControl* C) {
 }
 
 struct Propagation {
-    int Request = 0;             // 0, or one of the private requests
-    bool Layered = false;        // inside a layer form: the windows are not invalidated one by one
-    RECT* LayerArea = nullptr;   // the area the layer form redraws, in its client coordinates
+    int Request = 0;           // 0, or one of the private requests
+    bool Layered = false;      // inside a layer form: the windows are not invalidated one by one
+    RECT* LayerArea = nullptr; // the area the layer form redraws, in its client coordinates
     // The window an ordinary invalidation with a rectangle started from, and that rectangle
     // (its client coordinates): a blurred child that shows it widens it by its blur.
     tk::TWinControl* Origin = nullptr;
@@ -70,7 +70,8 @@ void refreshWindow(tk::TWinControl* K, const RECT& Area, Propagation& Prop, int 
     }
     if (!Prop.Layered) {
         ::InvalidateRect(K->Handle(), &x, !(K->ControlStyle() & tk::csOpaque));
-        if (Prop.Request == irSiblingsNow && !(K->ControlState() & tk::csPaintCopy)) ::UpdateWindow(K->Handle());
+        if (Prop.Request == irSiblingsNow && !(K->ControlState() & tk::csPaintCopy))
+            ::UpdateWindow(K->Handle());
     }
     propagateChildren(K, Area, Prop);
 }
@@ -99,7 +100,8 @@ void propagateSiblings(tk::TWinControl* C, const RECT& Area, Propagation& Prop) 
             above = true;
             continue;
         }
-        if (above && k->HandleAllocated() && k->IsShowing() && DrawsParentBackground(k)) refreshWindow(k, Area, Prop, 1);
+        if (above && k->HandleAllocated() && k->IsShowing() && DrawsParentBackground(k))
+            refreshWindow(k, Area, Prop, 1);
     }
 }
 
@@ -171,7 +173,8 @@ void InvalidateRequest(tk::TWinControl* Control, TInvalidateRequest Request) {
     invalidateWindow(tk::ToolkitHooks(), Control, nullptr, false, Request);
 }
 
-void InvalidateWithNeighbours(tk::TToolkitHooks& Next, tk::TWinControl* Control, const RECT* Rect, bool Erase) {
+void InvalidateWithNeighbours(tk::TToolkitHooks& Next, tk::TWinControl* Control, const RECT* Rect,
+                              bool Erase) {
     invalidateWindow(Next, Control, Rect, Erase, 0);
 }
 

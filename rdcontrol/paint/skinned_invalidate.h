@@ -32,7 +32,8 @@ bool DrawsParentBackground(const tk::TWinControl* Control);
 
 // An ordinary invalidation of Control's window (Rect null: all of it) with the refreshes
 // above; Next is the toolkit link below the caller's.
-void InvalidateWithNeighbours(tk::TToolkitHooks& Next, tk::TWinControl* Control, const RECT* Rect, bool Erase);
+void InvalidateWithNeighbours(tk::TToolkitHooks& Next, tk::TWinControl* Control, const RECT* Rect,
+                              bool Erase);
 
 inline bool IsChildWindow(HWND Wnd) {
     return (::GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) != 0;

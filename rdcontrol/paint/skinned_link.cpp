@@ -45,8 +45,9 @@ class TSkinnedPaintHooks final : public tk::TToolkitHooks {
         if (alpha < 255) {
             ::PatBlt(DC, r.left, r.top, r.right - r.left, r.bottom - r.top, BLACKNESS);
             const tk::TCustomForm* f = form ? form : dynamic_cast<const tk::TCustomForm*>(Control);
-            const bool layered = f && const_cast<tk::TCustomForm*>(f)->HandleAllocated() &&
-                                 (::GetWindowLongW(const_cast<tk::TCustomForm*>(f)->Handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
+            const bool layered =
+                f && const_cast<tk::TCustomForm*>(f)->HandleAllocated() &&
+                (::GetWindowLongW(const_cast<tk::TCustomForm*>(f)->Handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
             if (!layered) ::PatBlt(DC, r.left, r.top, r.right - r.left, r.bottom - r.top, WHITENESS);
             FillAlphaColor(DC, r, color);
         } else {
@@ -62,7 +63,8 @@ class TSkinnedPaintHooks final : public tk::TToolkitHooks {
             ::GetWindowRect(Control->Handle(), &wr);
             ::MapWindowPoints(nullptr, ::GetParent(Control->Handle()), reinterpret_cast<POINT*>(&wr), 2);
             const bool moves = !(Pos.flags & SWP_NOMOVE) && (Pos.x != wr.left || Pos.y != wr.top);
-            const bool sizes = !(Pos.flags & SWP_NOSIZE) && (Pos.cx != wr.right - wr.left || Pos.cy != wr.bottom - wr.top);
+            const bool sizes =
+                !(Pos.flags & SWP_NOSIZE) && (Pos.cx != wr.right - wr.left || Pos.cy != wr.bottom - wr.top);
             const bool zorder = !(Pos.flags & SWP_NOZORDER);
             if (moves || sizes || zorder) {
                 InvalidateRequest(Control, irSiblings);
@@ -80,7 +82,8 @@ class TSkinnedPaintHooks final : public tk::TToolkitHooks {
         // A plain window whose alignment was asked for may move or show: the translucent
         // windows around it refresh what they show of it.
         auto* w = dynamic_cast<tk::TWinControl*>(Control);
-        if (w && w->HandleAllocated() && !SkinOf(w) && !w->InState(tk::csLoading | tk::csReading | tk::csDestroying))
+        if (w && w->HandleAllocated() && !SkinOf(w) &&
+            !w->InState(tk::csLoading | tk::csReading | tk::csDestroying))
             InvalidateRequest(w, irChildrenAndSiblings);
     }
 
@@ -98,14 +101,16 @@ class TSkinnedPaintHooks final : public tk::TToolkitHooks {
     static bool perPixelLayer(tk::TWinControl* Control) {
         if (!dynamic_cast<tk::TCustomForm*>(Control) || !Control->HandleAllocated()) return false;
         HWND w = Control->Handle();
-        return (::GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_LAYERED) && !::GetLayeredWindowAttributes(w, nullptr, nullptr, nullptr);
+        return (::GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_LAYERED) &&
+               !::GetLayeredWindowAttributes(w, nullptr, nullptr, nullptr);
     }
 
     // A plain window that moved: the translucent siblings above its new place refresh too.
     static void plainMoved(tk::TWinControl* W, const tk::TMessage& Message) {
         auto* wp = reinterpret_cast<const WINDOWPOS*>(Message.LParam);
         if (!wp || !W->Parent() || W->InState(tk::csReading)) return;
-        if ((wp->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) InvalidateRequest(W, irSiblings);
+        if ((wp->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE))
+            InvalidateRequest(W, irSiblings);
     }
 };
 

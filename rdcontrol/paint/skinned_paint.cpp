@@ -180,9 +180,9 @@ void SkinnedWindowPaint(tk::TWinControl* Control, TRdSkinClass& Skin, tk::TMessa
 void SkinnedWindowPrepare(tk::TWinControl* W, TRdSkinClass& S, tk::TMessage& Message) {
     if (!W->HandleAllocated()) return;
     // A scaled window's mouse points go back to the unscaled control.
-    if (const int scale = S.Draw()->DrawScale(); scale != 100 && Message.Msg >= WM_MOUSEMOVE &&
-                                                   Message.Msg <= WM_MOUSELAST && Message.Msg != WM_MOUSEWHEEL &&
-                                                   Message.Msg != WM_MOUSEHWHEEL) {
+    if (const int scale = S.Draw()->DrawScale();
+        scale != 100 && Message.Msg >= WM_MOUSEMOVE && Message.Msg <= WM_MOUSELAST &&
+        Message.Msg != WM_MOUSEWHEEL && Message.Msg != WM_MOUSEHWHEEL) {
         const int x = ::MulDiv(GET_X_LPARAM(Message.LParam), 100, scale);
         const int y = ::MulDiv(GET_Y_LPARAM(Message.LParam), 100, scale);
         Message.LParam = MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
@@ -201,7 +201,8 @@ void SkinnedWindowPrepare(tk::TWinControl* W, TRdSkinClass& S, tk::TMessage& Mes
             return;
         }
         const bool child = IsChildWindow(W->Handle());
-        if (child && (wp->flags & (SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER)) == (SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER))
+        if (child && (wp->flags & (SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER)) ==
+                         (SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER))
             return;
         if (!child && (wp->flags & SWP_NOSIZE)) return;
         S.DrawBufferBkgTk = 0;
@@ -215,8 +216,10 @@ void SkinnedWindowPrepare(tk::TWinControl* W, TRdSkinClass& S, tk::TMessage& Mes
         S.DrawBufferTk = 0;
         S.DrawBufferBkgTk = 0;
         wholeDirty(S, W);
-        if (Message.LParam == 2) Message.LParam = 0;
-        else ::InvalidateRect(W->Handle(), nullptr, FALSE);
+        if (Message.LParam == 2)
+            Message.LParam = 0;
+        else
+            ::InvalidateRect(W->Handle(), nullptr, FALSE);
         return;
     default:
         return;

@@ -6,13 +6,16 @@
 namespace vell::rd {
 
 const tk::ClassInfo& TRdPaintBox::StaticClass() {
-    static const tk::ClassInfo info = tk::ClassBuilder<TRdPaintBox>("TRdPaintBox", &TRdGraphicControl::StaticClass())
-                                          .event("OnPaint", &TRdPaintBox::OnPaint)
-                                          .build();
+    static const tk::ClassInfo info =
+        tk::ClassBuilder<TRdPaintBox>("TRdPaintBox", &TRdGraphicControl::StaticClass())
+            .event("OnPaint", &TRdPaintBox::OnPaint)
+            .build();
     return info;
 }
 
-TRdPaintBox::TRdPaintBox(tk::TComponent* AOwner) : TRdGraphicControl(AOwner) { SetBounds(Left(), Top(), 105, 105); }
+TRdPaintBox::TRdPaintBox(tk::TComponent* AOwner) : TRdGraphicControl(AOwner) {
+    SetBounds(Left(), Top(), 105, 105);
+}
 
 void TRdPaintBox::Paint() {
     Canvas()->SetFont(Font());

@@ -16,8 +16,10 @@ const tk::ClassInfo& TRdPanel::StaticClass() {
         edges::publish(b)
             .ord("HitTest", tk::BooleanType(), &TRdPanel::HitTest, &TRdPanel::SetHitTest, 1)
             // Off from the start, so a description always says so.
-            .ord("ParentBackground", tk::BooleanType(), &TRdPanel::ParentBackground, &TRdPanel::SetParentBackground, 1)
-            .ord("ColorTo", tk::ColorType(), &TRdPanel::ColorTo, &TRdPanel::SetColorTo, static_cast<int64_t>(clDefault))
+            .ord("ParentBackground", tk::BooleanType(), &TRdPanel::ParentBackground,
+                 &TRdPanel::SetParentBackground, 1)
+            .ord("ColorTo", tk::ColorType(), &TRdPanel::ColorTo, &TRdPanel::SetColorTo,
+                 static_cast<int64_t>(clDefault))
             .ord("ColorToVert", tk::BooleanType(), &TRdPanel::ColorToVert, &TRdPanel::SetColorToVert, 0)
             .event("OnPaint", &TRdPanel::OnPaint)
             .event("OnGLPaint", &TRdPanel::OnGLPaint)
@@ -29,7 +31,9 @@ const tk::ClassInfo& TRdPanel::StaticClass() {
 }
 
 TRdPanel::TRdPanel(tk::TComponent* AOwner)
-    : tk::TPanel(AOwner), FSkin(this, [this] { return std::vector<TColor>{Color(), FColorTo}; }) {
+    : tk::TPanel(AOwner), FSkin(this, [this] {
+          return std::vector<TColor>{Color(), FColorTo};
+      }) {
     SetDoubleBuffered(true);
     FControlStyle = (FControlStyle & ~tk::csParentBackground) | tk::csOpaque;
     FSkin.UpdateParentBackground();
@@ -99,8 +103,10 @@ void TRdPanel::Paint() {
     HDC dc = Canvas()->Handle();
     const TColor from = Color();
     const bool gradient = FColorTo != from && from != clDefault && FColorTo != clDefault;
-    if ((AllSkin()->DrawParentBg || gradient) && !HighContrastPaint()) FillAlphaGradient(dc, r, from, FColorTo, FColorToVert);
-    else FillControlColor(this, Canvas(), from, r);
+    if ((AllSkin()->DrawParentBg || gradient) && !HighContrastPaint())
+        FillAlphaGradient(dc, r, from, FColorTo, FColorToVert);
+    else
+        FillControlColor(this, Canvas(), from, r);
     tk::TPanel::Paint();
     if (OnPaint) OnPaint(this);
 }
@@ -142,7 +148,8 @@ void FillAlphaGradient(HDC DC, const RECT& Rect, TColor From, TColor To, bool Ve
         const int r = lerp(s.r, e.r, i, n) * a / 255, g = lerp(s.g, e.g, i, n) * a / 255,
                   b = lerp(s.b, e.b, i, n) * a / 255;
         const RECT px = Vertical ? RECT{0, i, 1, i + 1} : RECT{i, 0, i + 1, 1};
-        line->FillRect(px, (std::uint32_t(a) << 24) | (std::uint32_t(r) << 16) | (std::uint32_t(g) << 8) | std::uint32_t(b));
+        line->FillRect(px, (std::uint32_t(a) << 24) | (std::uint32_t(r) << 16) | (std::uint32_t(g) << 8) |
+                               std::uint32_t(b));
     }
     line->SetAlphaPreMultiplied(true);
     image::TDrawRectParams p;

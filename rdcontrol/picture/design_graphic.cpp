@@ -26,7 +26,8 @@ template <typename Paint> void onCanvasOrDC(tk::TCanvas* canvas, HDC dc, Paint&&
 // in the text colour stands in its place. Pictures at their own size are content.
 bool contrastFrame(tk::TCanvas* Canvas, HDC DC, image::TGraphic* Graphic, const RECT& DestRect) {
     if (DC || !Canvas || !Graphic || !HighContrastPaint()) return false;
-    if (Graphic->Width() == DestRect.right - DestRect.left && Graphic->Height() == DestRect.bottom - DestRect.top)
+    if (Graphic->Width() == DestRect.right - DestRect.left &&
+        Graphic->Height() == DestRect.bottom - DestRect.top)
         return false;
     if (HDC handle = Canvas->Handle()) FillContrastBackground(handle, DestRect, false, true);
     return true;
@@ -43,7 +44,8 @@ void DrawDesignGraphic(tk::TCanvas* Canvas, image::TGraphic* Graphic, const RECT
 void DrawDesignGraphicBlend(const BLENDFUNCTION& Blend, tk::TCanvas* Canvas, image::TGraphic* Graphic, HDC DC,
                             const design::TDesignRect* Option, const RECT& DestRect) {
     if (Blend.SourceConstantAlpha == 0 || contrastFrame(Canvas, DC, Graphic, DestRect)) return;
-    onCanvasOrDC(Canvas, DC, [&](HDC dc) { image::DrawDesignGraphicBlend(Blend, Graphic, dc, Option, DestRect); });
+    onCanvasOrDC(Canvas, DC,
+                 [&](HDC dc) { image::DrawDesignGraphicBlend(Blend, Graphic, dc, Option, DestRect); });
 }
 
 } // namespace vell::rd

@@ -24,7 +24,8 @@ bool startsLikePng(std::span<const uint8_t> data) {
 
 // Class names that earlier versions of the library stored for a PNG picture.
 bool isPngClassName(std::string_view name) {
-    return tk::sameText(name, "TPngImage") || tk::sameText(name, "TPNGGraphic") || tk::sameText(name, "RIdIzevAzo");
+    return tk::sameText(name, "TPngImage") || tk::sameText(name, "TPNGGraphic") ||
+           tk::sameText(name, "RIdIzevAzo");
 }
 
 std::unique_ptr<TGraphic> dataClass(std::string_view className, std::span<const uint8_t> data) {
@@ -96,7 +97,8 @@ void defineText(TPicture& picture, tk::TFiler& filer) {
 }
 
 void removeExtension(std::u16string_view extension) {
-    while (const tk::TPictureFormat* f = TPicture::FindFormatByExtension(extension)) TPicture::UnregisterFormat(f->ClassName);
+    while (const tk::TPictureFormat* f = TPicture::FindFormatByExtension(extension))
+        TPicture::UnregisterFormat(f->ClassName);
 }
 
 } // namespace

@@ -21,7 +21,9 @@ image::TRdGraphic* CreateDefinitionImage(const std::vector<std::u16string>* line
     return image.release();
 }
 
-bool IsDefinitionImage(const image::TRdGraphic& graphic) { return typeid(graphic) == typeid(image::TRdgImage); }
+bool IsDefinitionImage(const image::TRdGraphic& graphic) {
+    return typeid(graphic) == typeid(image::TRdgImage);
+}
 
 void RefreshDefinitionImage(image::TRdGraphic& graphic, const std::vector<std::u16string>* lines) {
     image::TRdgImage fresh;

@@ -20,7 +20,7 @@ namespace detail {
 namespace {
 
 class ImageCache {
-public:
+  public:
     ImageCache() = default;
     ImageCache(const ImageCache&) = delete;
     ImageCache& operator=(const ImageCache&) = delete;
@@ -40,13 +40,14 @@ public:
         std::vector<Entry> entries;
         entries.swap(entries_);
         index_.clear();
-        for (Entry& e : entries) release(e.graphic);
+        for (Entry& e : entries)
+            release(e.graphic);
     }
     std::size_t Count() const { return entries_.size(); }
     const std::u16string& Name(std::size_t i) const { return entries_[i].name; }
     image::TRdGraphic* Graphic(std::size_t i) const { return entries_[i].graphic; }
 
-private:
+  private:
     struct Entry {
         std::u16string name;
         image::TRdGraphic* graphic;
@@ -54,8 +55,10 @@ private:
     // Pictures are reference counted: the cache gives up its reference; a picture
     // somebody else holds lives on.
     static void release(image::TRdGraphic* graphic) {
-        if (auto* png = dynamic_cast<image::TPngImage*>(graphic)) png->ReleaseRef();
-        else delete graphic;
+        if (auto* png = dynamic_cast<image::TPngImage*>(graphic))
+            png->ReleaseRef();
+        else
+            delete graphic;
     }
 
     std::vector<Entry> entries_;
@@ -69,7 +72,9 @@ std::mutex g_tintLock;
 TStringListEx g_tintPatterns;
 bool g_haveTintPatterns = false;
 
-bool isExactly(const image::TRdGraphic& graphic, const std::type_info& type) { return typeid(graphic) == type; }
+bool isExactly(const image::TRdGraphic& graphic, const std::type_info& type) {
+    return typeid(graphic) == type;
+}
 
 bool isBracketed(const std::u16string& name) {
     return name.size() >= 2 && name.front() == u'[' && name.back() == u']';
@@ -107,9 +112,13 @@ void CreateImageCache() {
     if (!g_cache) g_cache = std::make_unique<ImageCache>();
 }
 
-void FreeImageCache() { g_cache.reset(); }
+void FreeImageCache() {
+    g_cache.reset();
+}
 
-bool HasImageCache() { return g_cache != nullptr; }
+bool HasImageCache() {
+    return g_cache != nullptr;
+}
 
 void ClearImageCache() {
     if (!g_cache) return;
@@ -144,12 +153,14 @@ void SnapshotTintPatterns(skin::SkinClassTable& table) {
     table.Lock();
     if (const skin::TRdValueStrings* patterns = table.TintPatterns()) {
         have = true;
-        for (int i = 0; i < patterns->Count(); ++i) lines.push_back(patterns->Strings(i));
+        for (int i = 0; i < patterns->Count(); ++i)
+            lines.push_back(patterns->Strings(i));
     }
     table.UnLock();
     std::lock_guard guard(g_tintLock);
     g_tintPatterns.Clear();
-    for (const std::u16string& line : lines) g_tintPatterns.Add(line);
+    for (const std::u16string& line : lines)
+        g_tintPatterns.Add(line);
     g_haveTintPatterns = have;
 }
 

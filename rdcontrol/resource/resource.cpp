@@ -38,7 +38,9 @@ std::unique_ptr<skin::PackageRoles> NewPackageRoles() {
     return std::make_unique<skin::PackageRoles>(std::move(library));
 }
 
-std::u16string ProgramFolder() { return text::ExtractFilePath(win::ModuleFileName()); }
+std::u16string ProgramFolder() {
+    return text::ExtractFilePath(win::ModuleFileName());
+}
 
 std::string ReadResource(const std::u16string& path) {
     TMemoryStream stream;
@@ -84,7 +86,8 @@ void addLooseEntries(const std::u16string& folder, std::u16string& dirs, std::u1
 
 void TResource::Register(const std::u16string& path, bool MultiLoad) {
     if (!webres::RegisterBound()) webres::LoadWebResLibrary(u"");
-    if (WithRoles([&](skin::PackageRoles& roles, auto&) { return roles.Register(path, MultiLoad); })) ReloadCache();
+    if (WithRoles([&](skin::PackageRoles& roles, auto&) { return roles.Register(path, MultiLoad); }))
+        ReloadCache();
 }
 
 void TResource::Unregister(const std::u16string& pathname) {
@@ -99,11 +102,14 @@ void TResource::Enum(const std::u16string& rcdir, std::u16string& dirs, std::u16
     if (!State().looseFileMode || start == std::u16string::npos) return;
     std::u16string sub = rcdir.substr(start + 2);
     std::replace(sub.begin(), sub.end(), u'/', u'\\');
-    addLooseEntries(text::IncludeTrailingBackslash(text::IncludeTrailingBackslash(TResource::RootPath()) + sub), dirs,
-                    files);
+    addLooseEntries(
+        text::IncludeTrailingBackslash(text::IncludeTrailingBackslash(TResource::RootPath()) + sub), dirs,
+        files);
 }
 
-int TResource::Size(const std::u16string& rcpath) { return webres::ResourceSize(rcpath); }
+int TResource::Size(const std::u16string& rcpath) {
+    return webres::ResourceSize(rcpath);
+}
 
 void TResource::LoadStream(TStream& stream, const std::u16string& path) {
     auto& s = State();
@@ -144,7 +150,8 @@ void TResource::Load(tk::TPicture& picture, const std::u16string& path) {
     } else if (const tk::TPictureFormat* format = tk::TPicture::FindFormatByExtension(ext)) {
         graphic = format->Create();
     }
-    if (!graphic) throw tk::EInvalidGraphic("Unknown picture file extension (." + text::utf16ToUtf8(ext) + ")");
+    if (!graphic)
+        throw tk::EInvalidGraphic("Unknown picture file extension (." + text::utf16ToUtf8(ext) + ")");
     TMemoryStream stream;
     LoadStream(stream, path);
     if (stream.Size() == 0) return;
@@ -187,7 +194,8 @@ void TResource::SetRootPath(const std::u16string& value) {
 }
 // The list itself: changed on the user-interface thread only.
 TStringListEx& TResource::RegisteredPackages() {
-    return WithRoles([](skin::PackageRoles& roles, auto&) -> TStringListEx& { return roles.RegisteredPackages(); });
+    return WithRoles(
+        [](skin::PackageRoles& roles, auto&) -> TStringListEx& { return roles.RegisteredPackages(); });
 }
 void TResource::ClearSkinName() {
     WithRoles([](skin::PackageRoles& roles, auto&) { roles.ForgetSkinName(); });
@@ -195,13 +203,25 @@ void TResource::ClearSkinName() {
 std::uint32_t TResource::ChangeStamp() {
     return WithRoles([](skin::PackageRoles& roles, auto&) { return roles.ChangeStamp(); });
 }
-TColor TResource::SkinTintColor() { return State().skinTintColor; }
-void TResource::SetSkinTintColor(TColor value) { State().skinTintColor = value; }
-bool TResource::LooseFileMode() { return State().looseFileMode; }
-void TResource::SetLooseFileMode(bool value) { State().looseFileMode = value; }
-void TResource::SetResourceLoadHook(TResourceLoadHook hook) { State().loadHook = std::move(hook); }
+TColor TResource::SkinTintColor() {
+    return State().skinTintColor;
+}
+void TResource::SetSkinTintColor(TColor value) {
+    State().skinTintColor = value;
+}
+bool TResource::LooseFileMode() {
+    return State().looseFileMode;
+}
+void TResource::SetLooseFileMode(bool value) {
+    State().looseFileMode = value;
+}
+void TResource::SetResourceLoadHook(TResourceLoadHook hook) {
+    State().loadHook = std::move(hook);
+}
 
-bool LoadWebResLibrary(const std::u16string& folder) { return webres::LoadWebResLibrary(folder); }
+bool LoadWebResLibrary(const std::u16string& folder) {
+    return webres::LoadWebResLibrary(folder);
+}
 
 skin::SkinClassTable& ClassTable() {
     auto& s = State();
@@ -216,7 +236,8 @@ bool ImageDefinition(const std::u16string& name, std::vector<std::u16string>& li
     std::lock_guard guard(s.caches->ImageDefinitionsLock);
     const skin::TRdValueStrings* definition = skin::FindImageDefinition(*s.caches, name);
     if (!definition) return false;
-    for (int i = 0; i < definition->Count(); ++i) lines.push_back(definition->Strings(i));
+    for (int i = 0; i < definition->Count(); ++i)
+        lines.push_back(definition->Strings(i));
     return true;
 }
 

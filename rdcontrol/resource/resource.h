@@ -32,7 +32,7 @@ namespace vell::rd {
 using TResourceLoadHook = std::function<bool(TStream& Stream, const std::u16string& ResourcePath)>;
 
 class TResource {
-public:
+  public:
     TResource() = delete;
 
     // Registers a package file; "public" (or the public package's path) takes the public

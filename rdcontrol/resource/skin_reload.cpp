@@ -23,8 +23,8 @@ std::u16string traceText(const char16_t* what) {
         definitions = s.caches->ImageDefinitions.size();
     }
     return std::u16string(what) + u", Style:" + text::u16(std::to_string(classes)) + u", Rdg:" +
-           text::u16(std::to_string(definitions)) + u", public:" + TResource::PublicPackagePath() + u", rcc:" +
-           TResource::SkinPackagePath() + u", path:" + TResource::RootPath();
+           text::u16(std::to_string(definitions)) + u", public:" + TResource::PublicPackagePath() +
+           u", rcc:" + TResource::SkinPackagePath() + u", path:" + TResource::RootPath();
 }
 
 skin::ResourceReader packageReader() {

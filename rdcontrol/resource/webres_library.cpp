@@ -83,7 +83,7 @@ template <typename Call> bool callLibrary(const char* exportName, Call&& call, s
 
 // Two text handles, closed on every way out.
 class TextHandle {
-public:
+  public:
     TextHandle() {
         if (g_exports.QStringCreate) callLibrary("QStringCreate", [&] { h_ = g_exports.QStringCreate(); });
     }
@@ -105,7 +105,7 @@ public:
         return read && chars ? text::fromWide(std::wstring_view(chars, length)) : std::u16string();
     }
 
-private:
+  private:
     void* h_ = nullptr;
 };
 
@@ -143,26 +143,34 @@ void ReopenWebResLibrary() {
     if (g_handle == kClosed) g_handle = nullptr;
 }
 
-bool LoadedByUs() { return bool(g_owned); }
-bool RegisterBound() { return g_exports.WebUIResourceRegister != nullptr; }
+bool LoadedByUs() {
+    return bool(g_owned);
+}
+bool RegisterBound() {
+    return g_exports.WebUIResourceRegister != nullptr;
+}
 
 void ResourceRegister(const std::u16string& packagePath) {
     bind();
     const wchar_t* path = text::wcs(packagePath);
-    if (RegisterFn fn = g_exports.WebUIResourceRegister) callLibrary("WebUIResourceRegister", [&] { fn(path); });
+    if (RegisterFn fn = g_exports.WebUIResourceRegister)
+        callLibrary("WebUIResourceRegister", [&] { fn(path); });
 }
 
 void ResourceUnregister(const std::u16string& packagePath) {
     bind();
     const wchar_t* path = text::wcs(packagePath);
-    if (RegisterFn fn = g_exports.WebUIResourceUnregister) callLibrary("WebUIResourceUnregister", [&] { fn(path); });
+    if (RegisterFn fn = g_exports.WebUIResourceUnregister)
+        callLibrary("WebUIResourceUnregister", [&] { fn(path); });
 }
 
 std::int32_t ResourceSize(const std::u16string& resourcePath, std::string* error) {
     std::int32_t size = 0;
     const wchar_t* path = text::wcs(resourcePath);
     if (DataFn fn = g_exports.WebUIResourceData) {
-        if (!callLibrary("WebUIResourceData", [&] { fn(path, nullptr, &size); }, error)) return 0;
+        if (!callLibrary(
+                "WebUIResourceData", [&] { fn(path, nullptr, &size); }, error))
+            return 0;
     }
     return size;
 }

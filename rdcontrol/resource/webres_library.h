@@ -1,10 +1,10 @@
 // The binding to the product's resource library webres.dll and wrappers of its exports.
 // The library is bound on first use (or explicitly with LoadWebResLibrary) and stays bound
-// until CloseWebResLibrary, after which it is not bound again until ReopenWebResLibrary. Every wrapper binds first
-// with the standard search when nothing is bound yet; an export the library lacks turns its
-// wrapper into a no-op (QStringCreate yields 0, QStringGet no text). Every call into the
-// library runs under a structured-exception guard: a fault inside it (an access violation,
-// RaiseException) ends that call, which then yields nothing, and writes one log line.
+// until CloseWebResLibrary, after which it is not bound again until ReopenWebResLibrary. Every wrapper binds
+// first with the standard search when nothing is bound yet; an export the library lacks turns its wrapper
+// into a no-op (QStringCreate yields 0, QStringGet no text). Every call into the library runs under a
+// structured-exception guard: a fault inside it (an access violation, RaiseException) ends that call, which
+// then yields nothing, and writes one log line.
 #pragma once
 #include <cstdint>
 #include <string>

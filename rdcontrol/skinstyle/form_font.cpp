@@ -26,10 +26,12 @@ class TreeWalk {
     void Run(tk::TComponent* C) {
         if (!C || !seen_.insert(C).second) return;
         visit_(*C);
-        for (int i = 0; i < C->ComponentCount(); ++i) Run(C->Components(i));
+        for (int i = 0; i < C->ComponentCount(); ++i)
+            Run(C->Components(i));
         auto* container = dynamic_cast<tk::TWinControl*>(C);
         if (container && (container->ControlStyle() & tk::csAcceptsControls))
-            for (int i = 0; i < container->ControlCount(); ++i) Run(container->Controls(i));
+            for (int i = 0; i < container->ControlCount(); ++i)
+                Run(container->Controls(i));
     }
 
   private:
@@ -49,7 +51,9 @@ bool isTopLevelForm(tk::TComponent* C) {
 
 } // namespace
 
-double FontSizeFactor() { return gFontSizeFactor; }
+double FontSizeFactor() {
+    return gFontSizeFactor;
+}
 void SetFontSizeFactor(double Value) {
     if (Value > 0 && std::isfinite(Value)) gFontSizeFactor = Value;
 }
@@ -91,7 +95,8 @@ void TRdFont::UpdateFontSize(tk::TControl* Control, int AbsFontSize) {
 void TRdFont::UpdateFormFontSize(int AbsFontSize) {
     tk::SetFontIncSize(static_cast<int>(std::lround(AbsFontSize * gFontSizeFactor)));
     tk::TScreen* screen = tk::Screen();
-    for (int i = screen->FormCount() - 1; i >= 0; --i) UpdateFontSize(screen->Forms(i), AbsFontSize);
+    for (int i = screen->FormCount() - 1; i >= 0; --i)
+        UpdateFontSize(screen->Forms(i), AbsFontSize);
 }
 
 } // namespace vell::rd

@@ -24,25 +24,28 @@ const ClassInfo& TRdFont::StaticClass() {
     // they keep the framework font's places.
     static const ClassInfo info =
         ClassBuilder<TRdFont>("TRdFont", &tk::TFont::StaticClass())
-            .ord("ParentFont", BooleanType(), &TRdFont::ParentFont, &TRdFont::SetParentFontProperty, std::nullopt,
-                 &TRdFont::NeverStoredValue)
+            .ord("ParentFont", BooleanType(), &TRdFont::ParentFont, &TRdFont::SetParentFontProperty,
+                 std::nullopt, &TRdFont::NeverStoredValue)
             .ord("Charset", tk::CharsetType(), &TRdFont::Charset, &TRdFont::SetCharset, std::nullopt,
                  &TRdFont::StoredCharset)
-            .ord("Color", tk::ColorType(), &TRdFont::Color, &TRdFont::SetColor, std::nullopt, &TRdFont::StoredColor)
-            .ord("Height", IntegerType(), &TRdFont::Height, &TRdFont::SetHeight, std::nullopt, &TRdFont::StoredHeight)
+            .ord("Color", tk::ColorType(), &TRdFont::Color, &TRdFont::SetColor, std::nullopt,
+                 &TRdFont::StoredColor)
+            .ord("Height", IntegerType(), &TRdFont::Height, &TRdFont::SetHeight, std::nullopt,
+                 &TRdFont::StoredHeight)
             .str("Name", &TRdFont::Name, &TRdFont::SetName, &TRdFont::StoredName)
             .ord("Style", tk::FontStylesType(), &TRdFont::Style, &TRdFont::SetStyle, std::nullopt,
                  &TRdFont::StoredStyle)
             .ord("Antialiased", BooleanType(), &TRdFont::Antialiased, &TRdFont::SetAntialiased, std::nullopt,
                  &TRdFont::StoredAntialiased)
             .ord("Alpha", ByteType(), &TRdFont::Alpha, &TRdFont::SetAlpha, 255, &TRdFont::NeverStoredValue)
-            .ord("FontHeight", IntegerType(), &TRdFont::FontHeight, nullptr, std::nullopt, &TRdFont::NeverStoredValue)
+            .ord("FontHeight", IntegerType(), &TRdFont::FontHeight, nullptr, std::nullopt,
+                 &TRdFont::NeverStoredValue)
             .ord("FontBaseLine", IntegerType(), &TRdFont::FontBaseLine, nullptr, std::nullopt,
                  &TRdFont::NeverStoredValue)
             .ord("FontTopLine", IntegerType(), &TRdFont::FontTopLine, nullptr, std::nullopt,
                  &TRdFont::NeverStoredValue)
-            .obj("ShadowGlow", ClassTypeOf<text::TRdShadowGlow>(), &TRdFont::ShadowGlow, &TRdFont::SetShadowGlow,
-                 &TRdFont::StoredShadowGlow)
+            .obj("ShadowGlow", ClassTypeOf<text::TRdShadowGlow>(), &TRdFont::ShadowGlow,
+                 &TRdFont::SetShadowGlow, &TRdFont::StoredShadowGlow)
             .obj("AllSkin", ClassTypeOf<TRdSkinClass>(), &TRdFont::AllSkin, &TRdFont::SetAllSkin,
                  &TRdFont::StoredAllSkin)
             .build();
@@ -113,7 +116,9 @@ void TRdFont::MarkLocal(int Index, bool Differs) {
     if (Differs || !FComponent || FComponent->InState(tk::csReading)) FChgProperty[Index] = true;
 }
 
-void TRdFont::SetAllLocal(bool Local) { FChgProperty.fill(Local); }
+void TRdFont::SetAllLocal(bool Local) {
+    FChgProperty.fill(Local);
+}
 
 void TRdFont::SetName(const std::u16string& Value) {
     if (Value.empty()) return; // the framework font keeps its name
@@ -159,16 +164,22 @@ LOGFONTW TRdFont::LogFont() const {
     return lf;
 }
 
-std::uint8_t TRdFont::Alpha() const { return ColorAlpha(Color()); }
+std::uint8_t TRdFont::Alpha() const {
+    return ColorAlpha(Color());
+}
 
 void TRdFont::SetAlpha(std::uint8_t Value) {
     const std::uint32_t top = Value == 255 ? 0u : Value;
     SetColor((top << 24) | (SkinColorToRGB(Color()) & 0x00FFFFFFu));
 }
 
-void TRdFont::SetShadowGlow(const text::TRdShadowGlow* Value) { FShadowGlow->Assign(Value); }
+void TRdFont::SetShadowGlow(const text::TRdShadowGlow* Value) {
+    FShadowGlow->Assign(Value);
+}
 
-void TRdFont::SetAllSkin(const TRdSkinClass* Value) { FAllSkin->Assign(Value); }
+void TRdFont::SetAllSkin(const TRdSkinClass* Value) {
+    FAllSkin->Assign(Value);
+}
 
 bool TRdFont::StoredAt(int Index) const {
     bool stored = !FParentFont || FChgProperty[Index];
@@ -230,7 +241,6 @@ void TRdFont::DoParentFontChange(const tk::TFont* ChgFont) {
         if (!local[rfaShadowGlow]) FShadowGlow->Assign(rd->FShadowGlow.get());
         if (!local[rfaAllSkin]) FAllSkin->Assign(rd->FAllSkin.get());
     }
-
 }
 
 // ---- copying ----
@@ -286,15 +296,18 @@ namespace {
 // The DC of the control's canvas while it has one; null otherwise.
 HDC canvasDC(tk::TComponent* Component) {
     tk::TCanvas* canvas = nullptr;
-    if (auto* g = dynamic_cast<tk::TGraphicControl*>(Component)) canvas = g->Canvas();
-    else if (auto* c = dynamic_cast<tk::TCustomControl*>(Component)) canvas = c->Canvas();
+    if (auto* g = dynamic_cast<tk::TGraphicControl*>(Component))
+        canvas = g->Canvas();
+    else if (auto* c = dynamic_cast<tk::TCustomControl*>(Component))
+        canvas = c->Canvas();
     return canvas && canvas->HandleAllocated() ? canvas->Handle() : nullptr;
 }
 } // namespace
 
 void TRdFont::MeasureIfNeeded() const {
     if (FFontHeight == 0)
-        FFontHeight = text::MeasureLineHeight(const_cast<TRdFont*>(this)->Handle(), canvasDC(FComponent), FFontTextMetric);
+        FFontHeight = text::MeasureLineHeight(const_cast<TRdFont*>(this)->Handle(), canvasDC(FComponent),
+                                              FFontTextMetric);
 }
 
 int TRdFont::FontHeight() const {
@@ -349,7 +362,8 @@ namespace {
 // The record's changes on any font; Stored says whether the size step and the name may
 // change it.
 void applyParams(tk::TFont& Font, TCNFontChangeParams& Params, bool HeightStored, bool NameStored) {
-    if (Params.FontSets.has(cnfIncSize) && HeightStored) Params.SizeChanged = Font.IncSizeOnBase(Params.IncSize);
+    if (Params.FontSets.has(cnfIncSize) && HeightStored)
+        Params.SizeChanged = Font.IncSizeOnBase(Params.IncSize);
     if (Params.FontSets.has(cnfName) && NameStored) Font.SetName(Params.FontName);
     if (Params.FontSets.has(cnfCharset)) Font.SetCharset(Params.FontCharset);
     if (Params.FontSets.has(cnfStyle))
@@ -368,8 +382,10 @@ void TRdFont::UpdateFromParams(TCNFontChangeParams& Params) {
 }
 
 void UpdateFontFromParams(tk::TFont& Font, TCNFontChangeParams& Params) {
-    if (auto* rd = dynamic_cast<TRdFont*>(&Font)) rd->UpdateFromParams(Params);
-    else applyParams(Font, Params, true, true);
+    if (auto* rd = dynamic_cast<TRdFont*>(&Font))
+        rd->UpdateFromParams(Params);
+    else
+        applyParams(Font, Params, true, true);
 }
 
 std::array<const tk::ClassInfo*, 2> RdFontClasses() {
@@ -377,7 +393,8 @@ std::array<const tk::ClassInfo*, 2> RdFontClasses() {
 }
 
 void RegisterRdFont() {
-    for (const tk::ClassInfo* c : RdFontClasses()) tk::RegisterClassInfo(*c);
+    for (const tk::ClassInfo* c : RdFontClasses())
+        tk::RegisterClassInfo(*c);
 }
 
 } // namespace vell::rd

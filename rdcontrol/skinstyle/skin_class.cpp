@@ -30,14 +30,18 @@ enum DrawIndex { kAlpha, kScale, kBkgBlur, kBlur };
 
 int clampDraw(int Index, int Value) {
     switch (Index) {
-    case kAlpha: return std::clamp(Value, 0, 255);
-    case kScale: return Value <= 0 ? 1 : std::min(Value, 2000);
-    default: return std::clamp(Value, 0, 100);
+    case kAlpha:
+        return std::clamp(Value, 0, 255);
+    case kScale:
+        return Value <= 0 ? 1 : std::min(Value, 2000);
+    default:
+        return std::clamp(Value, 0, 100);
     }
 }
 
 bool isNotProperty(const std::u16string& name) {
-    return text::sameText(name, u"class") || text::sameText(name, u"parent") || text::sameText(name, u"SkinRcc");
+    return text::sameText(name, u"class") || text::sameText(name, u"parent") ||
+           text::sameText(name, u"SkinRcc");
 }
 
 // Clears the pictures of Object and of the persistent objects below it (components only
@@ -67,7 +71,8 @@ void clearPictures(tk::TPersistent& Object, tk::TComponent* Root, bool SkinOnly,
 } // namespace
 
 const tk::TypeInfo& SmoothFilterType() {
-    static const tk::TypeInfo t = tk::makeEnumType("TPngSmoothFilter", {"psfDefault", "psfFastSmooth", "psfSmooth"});
+    static const tk::TypeInfo t =
+        tk::makeEnumType("TPngSmoothFilter", {"psfDefault", "psfFastSmooth", "psfSmooth"});
     return t;
 }
 
@@ -77,29 +82,51 @@ const tk::ClassInfo& TRdSkinClassDraw::StaticClass() {
     using B = tk::ClassBuilder<TRdSkinClassDraw>;
     static const tk::ClassInfo info =
         B("TRdSkinClassDraw", &tk::TPersistent::StaticClass())
-            .ord("DrawAlpha", tk::IntegerType(), &TRdSkinClassDraw::DrawAlpha, &TRdSkinClassDraw::SetDrawAlpha, 255)
-            .ord("DrawScale", tk::IntegerType(), &TRdSkinClassDraw::DrawScale, &TRdSkinClassDraw::SetDrawScale, 100)
-            .ord("DrawBkgBlur", tk::IntegerType(), &TRdSkinClassDraw::DrawBkgBlur, &TRdSkinClassDraw::SetDrawBkgBlur, 0)
-            .ord("DrawBlur", tk::IntegerType(), &TRdSkinClassDraw::DrawBlur, &TRdSkinClassDraw::SetDrawBlur, 0)
-            .ord("DrawGray", tk::BooleanType(), &TRdSkinClassDraw::DrawGray, &TRdSkinClassDraw::SetDrawGray, 0)
+            .ord("DrawAlpha", tk::IntegerType(), &TRdSkinClassDraw::DrawAlpha,
+                 &TRdSkinClassDraw::SetDrawAlpha, 255)
+            .ord("DrawScale", tk::IntegerType(), &TRdSkinClassDraw::DrawScale,
+                 &TRdSkinClassDraw::SetDrawScale, 100)
+            .ord("DrawBkgBlur", tk::IntegerType(), &TRdSkinClassDraw::DrawBkgBlur,
+                 &TRdSkinClassDraw::SetDrawBkgBlur, 0)
+            .ord("DrawBlur", tk::IntegerType(), &TRdSkinClassDraw::DrawBlur, &TRdSkinClassDraw::SetDrawBlur,
+                 0)
+            .ord("DrawGray", tk::BooleanType(), &TRdSkinClassDraw::DrawGray, &TRdSkinClassDraw::SetDrawGray,
+                 0)
             .ord("SmoothFilter", SmoothFilterType(), &TRdSkinClassDraw::SmoothFilter,
                  &TRdSkinClassDraw::SetSmoothFilter, image::psfFastSmooth)
-            .ord("MergeBkg", tk::BooleanType(), &TRdSkinClassDraw::MergeBkg, &TRdSkinClassDraw::SetMergeBkg, 0)
+            .ord("MergeBkg", tk::BooleanType(), &TRdSkinClassDraw::MergeBkg, &TRdSkinClassDraw::SetMergeBkg,
+                 0)
             .build();
     return info;
 }
 
 TRdSkinClassDraw::TRdSkinClassDraw(TRdSkinClass* AOwner) : FOwner(AOwner) {}
 
-tk::TPersistent* TRdSkinClassDraw::GetOwner() const { return FOwner; }
+tk::TPersistent* TRdSkinClassDraw::GetOwner() const {
+    return FOwner;
+}
 
-int TRdSkinClassDraw::DrawAlpha() const { return FOwner->FDrawAlpha; }
-int TRdSkinClassDraw::DrawScale() const { return FOwner->FDrawScale; }
-int TRdSkinClassDraw::DrawBkgBlur() const { return FOwner->FDrawBkgBlur; }
-void TRdSkinClassDraw::SetDrawAlpha(int Value) { FOwner->SetDrawValue(kAlpha, Value); }
-void TRdSkinClassDraw::SetDrawScale(int Value) { FOwner->SetDrawValue(kScale, Value); }
-void TRdSkinClassDraw::SetDrawBkgBlur(int Value) { FOwner->SetDrawValue(kBkgBlur, Value); }
-void TRdSkinClassDraw::SetDrawBlur(int Value) { FOwner->SetDrawValue(kBlur, Value); }
+int TRdSkinClassDraw::DrawAlpha() const {
+    return FOwner->FDrawAlpha;
+}
+int TRdSkinClassDraw::DrawScale() const {
+    return FOwner->FDrawScale;
+}
+int TRdSkinClassDraw::DrawBkgBlur() const {
+    return FOwner->FDrawBkgBlur;
+}
+void TRdSkinClassDraw::SetDrawAlpha(int Value) {
+    FOwner->SetDrawValue(kAlpha, Value);
+}
+void TRdSkinClassDraw::SetDrawScale(int Value) {
+    FOwner->SetDrawValue(kScale, Value);
+}
+void TRdSkinClassDraw::SetDrawBkgBlur(int Value) {
+    FOwner->SetDrawValue(kBkgBlur, Value);
+}
+void TRdSkinClassDraw::SetDrawBlur(int Value) {
+    FOwner->SetDrawValue(kBlur, Value);
+}
 
 void TRdSkinClassDraw::changed(tk::TObject* Sender) {
     if (OnChanged) OnChanged(Sender);
@@ -142,8 +169,9 @@ void TRdSkinClassDraw::Assign(const tk::TPersistent* Source) {
 
 bool TRdSkinClassDraw::Equals(const TRdSkinClassDraw& CmpTo) const {
     return DrawAlpha() == CmpTo.DrawAlpha() && DrawScale() == CmpTo.DrawScale() &&
-           DrawBkgBlur() == CmpTo.DrawBkgBlur() && FDrawBlur == CmpTo.FDrawBlur && FDrawGray == CmpTo.FDrawGray &&
-           FSmoothFilter == CmpTo.FSmoothFilter && FMergeBkg == CmpTo.FMergeBkg;
+           DrawBkgBlur() == CmpTo.DrawBkgBlur() && FDrawBlur == CmpTo.FDrawBlur &&
+           FDrawGray == CmpTo.FDrawGray && FSmoothFilter == CmpTo.FSmoothFilter &&
+           FMergeBkg == CmpTo.FMergeBkg;
 }
 
 bool TRdSkinClassDraw::Empty() const {
@@ -158,13 +186,15 @@ const tk::ClassInfo& TRdSkinClass::StaticClass() {
     using S = TRdSkinClass;
     static const tk::ClassInfo info =
         B("TRdSkinClass", &tk::TPersistent::StaticClass())
-            .obj("IgnoreValues", tk::ClassTypeOf<tk::TStrings>(), &S::IgnoreValuesProperty, &S::SetIgnoreValues)
+            .obj("IgnoreValues", tk::ClassTypeOf<tk::TStrings>(), &S::IgnoreValuesProperty,
+                 &S::SetIgnoreValues)
             .obj("SkinValues", tk::ClassTypeOf<tk::TStrings>(), &S::SkinValues, nullptr, &S::NotStored)
-            .obj("CurrentValues", tk::ClassTypeOf<tk::TStrings>(), &S::CurrentValuesProperty, nullptr, &S::NotStored)
+            .obj("CurrentValues", tk::ClassTypeOf<tk::TStrings>(), &S::CurrentValuesProperty, nullptr,
+                 &S::NotStored)
             .ord("ClearOwnerPic", tk::BooleanType(), &S::ClearOwnerPic, &S::SetClearOwnerPic, std::nullopt,
                  &S::NotStored)
-            .ord("ForceUseSkinPic", tk::BooleanType(), &S::ForceUseSkinPic, &S::SetForceUseSkinPic, std::nullopt,
-                 &S::NotStored)
+            .ord("ForceUseSkinPic", tk::BooleanType(), &S::ForceUseSkinPic, &S::SetForceUseSkinPic,
+                 std::nullopt, &S::NotStored)
             .obj("Draw", tk::ClassTypeOf<TRdSkinClassDraw>(), &S::Draw, &S::SetDraw)
             .str("SkinClass", &S::SkinClass, &S::SetSkinClass, &S::StoredSkinClass)
             .build();
@@ -184,7 +214,8 @@ TRdSkinClass::TRdSkinClass(tk::TPersistent* AOwner, tk::TComponent* Component, T
 
 TRdSkinClass::~TRdSkinClass() {
     LeaveRegistry();
-    for (TRdSkinClass* child : FChild) child->FParent = nullptr;
+    for (TRdSkinClass* child : FChild)
+        child->FParent = nullptr;
     FChild.clear();
     if (FParent) std::erase(FParent->FChild, this);
     FIgnoreValues->OnChange = nullptr;
@@ -272,14 +303,16 @@ void TRdSkinClass::LoadSkinValue(bool UpdateChild) {
             skin::SkinClassTable& table = ClassTable();
             table.Lock();
             ScopeExit unlock([&table] { table.UnLock(); });
-            if (skin::TRdValueStrings* section = table.Find(text::utf8ToUtf16(LookupClassName()), FSkinClass)) {
+            if (skin::TRdValueStrings* section =
+                    table.Find(text::utf8ToUtf16(LookupClassName()), FSkinClass)) {
                 section->AssignTo(lines);
                 found = true;
             }
         }
         if (found) {
             FSkinValues->BeginUpdate();
-            for (int i = 0; i < lines.Count(); ++i) FSkinValues->Add(lines.Strings(i));
+            for (int i = 0; i < lines.Count(); ++i)
+                FSkinValues->Add(lines.Strings(i));
             FSkinValues->EndUpdate();
             const std::uint32_t savedState = FComponent ? FComponent->ComponentState() : 0;
             if (LoadBracket) LoadBracket(true);
@@ -322,14 +355,16 @@ tk::TStrings* TRdSkinClass::CurrentValues() {
     FlagScope inner(FInnerGetCurValues);
     std::string section = text::utf16ToUtf8(FSkinClass);
     if (section.empty() && FComponent) section = FComponent->Name();
-    if (section.empty()) section = FOwner->ClassName().substr(std::min<size_t>(1, FOwner->ClassName().size()));
+    if (section.empty())
+        section = FOwner->ClassName().substr(std::min<size_t>(1, FOwner->ClassName().size()));
     tk::TComponent* root = FComponent && FComponent->Owner() ? FComponent->Owner() : FComponent;
     FCurrentValues->SetText(TSkinWriter(root).SectionText(*FOwner, section, LookupClassName()));
     return FCurrentValues.get();
 }
 
 bool TRdSkinClass::Equals(const TRdSkinClass& CmpTo) const {
-    return &CmpTo == this || (text::sameText(FSkinClass, CmpTo.FSkinClass) && FIgnoreValues->Equals(*CmpTo.FIgnoreValues));
+    return &CmpTo == this ||
+           (text::sameText(FSkinClass, CmpTo.FSkinClass) && FIgnoreValues->Equals(*CmpTo.FIgnoreValues));
 }
 
 bool TRdSkinClass::Empty() const {
@@ -355,8 +390,10 @@ void TRdSkinClass::Assign(const tk::TPersistent* Source) {
 
 void TRdSkinClass::SetDrawValue(int Index, int Value) {
     Value = clampDraw(Index, Value);
-    int* field = Index == kAlpha ? &FDrawAlpha : Index == kScale ? &FDrawScale : Index == kBkgBlur ? &FDrawBkgBlur
-                                                                                                   : &FDraw->FDrawBlur;
+    int* field = Index == kAlpha     ? &FDrawAlpha
+                 : Index == kScale   ? &FDrawScale
+                 : Index == kBkgBlur ? &FDrawBkgBlur
+                                     : &FDraw->FDrawBlur;
     if (*field == Value) return;
     const int old = *field;
     *field = Value;
@@ -412,12 +449,16 @@ void TRdSkinClass::ReloadAll() {
     if (failure) std::rethrow_exception(failure);
 }
 
-int TRdSkinClass::RegisteredCount() { return static_cast<int>(registry().size()); }
+int TRdSkinClass::RegisteredCount() {
+    return static_cast<int>(registry().size());
+}
 
 void TRdSkinClass::ForEachRegistered(const std::function<void(TRdSkinClass&)>& Visit) {
     std::vector<TRdSkinClass*> all;
-    for (auto& [order, skin] : registry()) all.push_back(skin);
-    for (TRdSkinClass* skin : all) Visit(*skin);
+    for (auto& [order, skin] : registry())
+        all.push_back(skin);
+    for (TRdSkinClass* skin : all)
+        Visit(*skin);
 }
 
 } // namespace vell::rd

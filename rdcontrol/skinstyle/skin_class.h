@@ -170,15 +170,16 @@ class TRdSkinClass : public tk::TPersistent {
     // Under's pixels when Under is set, and painted by Paint on the buffer's DC clipped to
     // that part. The buffer counts as current from before Paint runs, so what Paint
     // invalidates is painted the next time.
-    TBufferRender RenderDrawBuffer(int W, int H, image::TPngImage* Under, const std::function<void(HDC)>& Paint);
+    TBufferRender RenderDrawBuffer(int W, int H, image::TPngImage* Under,
+                                   const std::function<void(HDC)>& Paint);
     // The parameters that draw Src of a buffer with the skin's opacity, grey and smoothing,
     // at the skin's scale (Src's corners scaled).
     image::TDrawRectParams EffectParams(const RECT& Src) const;
     // Tick counts since which the buffers are valid; 0: stale.
     std::uint32_t DrawBufferTk = 0;
     std::uint32_t DrawBufferBkgTk = 0;
-    bool DrawBufferBkgClear = false; // the captured background is transparent black throughout
-    RECT DrawBufferRect{}; // dirty rectangle of the draw buffer; empty: none recorded
+    bool DrawBufferBkgClear = false;  // the captured background is transparent black throughout
+    RECT DrawBufferRect{};            // dirty rectangle of the draw buffer; empty: none recorded
     bool DrawParentBg = false;        // the owner needs its parent's background
     bool DrawParentBg_Custom = false; // the owner's code supplies that background
     int DrawParentBg_Deep = 1;

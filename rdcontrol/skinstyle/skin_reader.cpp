@@ -37,7 +37,8 @@ bool isTextPath(std::string_view path) {
 std::string cut255(const std::string& s) {
     if (s.size() <= 255) return s;
     size_t n = 255;
-    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n; // whole characters
+    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80)
+        --n; // whole characters
     return s.substr(0, n);
 }
 

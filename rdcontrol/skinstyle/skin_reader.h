@@ -45,7 +45,8 @@ class TSkinWriter : public tk::TWriter {
     // Instance, each ended by CR LF. Left out: properties of the skin class type, the
     // position and size (Left, Top, Width, Height, TabOrder), and the texts (Caption,
     // Text, Lines.Strings, DesignSize) of the object and of its collection items.
-    std::u16string SectionText(tk::TPersistent& Instance, const std::string& Section, const std::string& ClassName);
+    std::u16string SectionText(tk::TPersistent& Instance, const std::string& Section,
+                               const std::string& ClassName);
 };
 
 // The reference picture's text has a "SkinRcc" line: a skin set it.

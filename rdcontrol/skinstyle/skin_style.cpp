@@ -86,7 +86,8 @@ const tk::ClassInfo& TRdSkinStyle::StaticClass() {
                  &TRdSkinStyle::SkinRccFileStored)
             .obj("CurOwnerFont", tk::ClassTypeOf<tk::TFont>(), &TRdSkinStyle::CurOwnerFont,
                  &TRdSkinStyle::SetCurOwnerFont, &TRdSkinStyle::NeverStored)
-            .ord("RccTintColor", tk::ColorType(), &TRdSkinStyle::RccTintColor, &TRdSkinStyle::SetRccTintColor, clNone)
+            .ord("RccTintColor", tk::ColorType(), &TRdSkinStyle::RccTintColor, &TRdSkinStyle::SetRccTintColor,
+                 clNone)
             .ord("FormDefaultColor2nd", tk::ColorType(), &TRdSkinStyle::FormDefaultColor2nd,
                  &TRdSkinStyle::SetFormDefaultColor2nd, clNone)
             .build();
@@ -219,7 +220,8 @@ void TRdSkinStyle::LoadPublic(tk::TObject* Sender) {
 }
 
 void TRdSkinStyle::UnloadPublic() {
-    for (int i = 0; i < FLoadedRccList.Count(); ++i) TResource::Unregister(FLoadedRccList.Strings(i));
+    for (int i = 0; i < FLoadedRccList.Count(); ++i)
+        TResource::Unregister(FLoadedRccList.Strings(i));
     FLoadedRccList.Clear();
 }
 
@@ -281,7 +283,9 @@ tk::TFont* TRdSkinStyle::CurOwnerFont() const {
     FBakOwnerFont->OnChange = nullptr;
     if (tk::TFont* base = OwnerFont()) FBakOwnerFont->Assign(base);
     auto* self = const_cast<TRdSkinStyle*>(this);
-    FBakOwnerFont->OnChange = [self](tk::TGraphicsObject*) { self->SetCurOwnerFont(self->FBakOwnerFont.get()); };
+    FBakOwnerFont->OnChange = [self](tk::TGraphicsObject*) {
+        self->SetCurOwnerFont(self->FBakOwnerFont.get());
+    };
     return FBakOwnerFont.get();
 }
 
@@ -313,8 +317,10 @@ void TRdSkinStyle::SetCurOwnerFont(tk::TFont* Value) {
     UpdateFontFromParams(*base, params);
     tk::TScreen* screen = tk::Screen();
     std::vector<tk::TCustomForm*> forms;
-    for (int i = 0; i < screen->FormCount(); ++i) forms.push_back(screen->Forms(i));
-    for (tk::TCustomForm* form : forms) TRdFont::UpdateFormFont(form, params);
+    for (int i = 0; i < screen->FormCount(); ++i)
+        forms.push_back(screen->Forms(i));
+    for (tk::TCustomForm* form : forms)
+        TRdFont::UpdateFormFont(form, params);
 }
 
 // ---- read-only values ----

@@ -19,9 +19,13 @@ namespace {
 BugReportSettings g_settings;
 std::atomic<bool> g_threadsCaught{false};
 
-bool fileExists(const std::wstring& path) { return win::FileExists(text::fromWide(path)); }
+bool fileExists(const std::wstring& path) {
+    return win::FileExists(text::fromWide(path));
+}
 
-std::string toUtf8(const std::wstring& w) { return text::utf16ToUtf8(text::fromWide(w)); }
+std::string toUtf8(const std::wstring& w) {
+    return text::utf16ToUtf8(text::fromWide(w));
+}
 
 // The whole file, or false when it exists and cannot be read. A missing file is empty.
 bool readFile(const std::wstring& path, std::string& bytes) {
@@ -47,13 +51,17 @@ bool startSender(const std::wstring& sender, const std::wstring& arguments) {
 
 } // namespace
 
-void RegisterBugReportHandler() { crash::SetHandler(BugReportHandler); }
+void RegisterBugReportHandler() {
+    crash::SetHandler(BugReportHandler);
+}
 
-void ClearBugReportSettings() { g_settings = BugReportSettings{}; }
+void ClearBugReportSettings() {
+    g_settings = BugReportSettings{};
+}
 
-void ConfigureBugReport(const std::wstring& version, bool reportingDisabled, const std::wstring& /*productName*/,
-                        const std::wstring& reportLanguage, const std::wstring& getInfoPath,
-                        const std::wstring& senderPath) {
+void ConfigureBugReport(const std::wstring& version, bool reportingDisabled,
+                        const std::wstring& /*productName*/, const std::wstring& reportLanguage,
+                        const std::wstring& getInfoPath, const std::wstring& senderPath) {
     if (!reportingDisabled && !g_threadsCaught.exchange(true)) crash::CatchNewThreads();
     g_settings.MainVersion = version.empty() ? env::GetFileVersionString(env::ProgramPath()) : version;
     g_settings.ReportLanguage = reportLanguage;
@@ -62,7 +70,9 @@ void ConfigureBugReport(const std::wstring& version, bool reportingDisabled, con
     g_settings.ReportingDisabled = reportingDisabled;
 }
 
-const BugReportSettings& CurrentBugReportSettings() { return g_settings; }
+const BugReportSettings& CurrentBugReportSettings() {
+    return g_settings;
+}
 
 int ReportModeOf(const std::wstring& message) {
     static const char16_t* const kMarkers[] = {u"SendBugReport_1NoUI", u"SendBugReport_2AskUser",
@@ -73,11 +83,14 @@ int ReportModeOf(const std::wstring& message) {
     return 0;
 }
 
-int GetReportMode(const crash::Failure& failure) { return ReportModeOf(failure.Message); }
+int GetReportMode(const crash::Failure& failure) {
+    return ReportModeOf(failure.Message);
+}
 
 std::wstring BuildReportBlock(const std::wstring& mainVersion, const std::wstring& reportText) {
     std::wstring text = reportText;
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r'))
+        text.pop_back();
     std::wstring block = L"Main_Version      : " + mainVersion + L"\r\n";
     if (!text.empty()) block += text + L"\r\n";
     block += std::wstring(75, L'=') + L"\r\n";
@@ -90,7 +103,8 @@ std::wstring BuildSenderCommandLine(const SenderArguments& a) {
     std::wstring cmd = L"/AntRun /App \"" + a.programName + L"\"";
     if (a.mode >= 1 && a.mode <= 3) cmd += std::wstring(L" /Exception \"") + kModes[a.mode - 1] + L"\"";
     if (!a.getInfoPath.empty()) cmd += L" /GetInfo \"" + a.getInfoPath + L"\"";
-    cmd += L" /files \"" + (a.screenshotPath.empty() ? a.reportPath : a.screenshotPath + L"|" + a.reportPath) + L"\"";
+    cmd += L" /files \"" +
+           (a.screenshotPath.empty() ? a.reportPath : a.screenshotPath + L"|" + a.reportPath) + L"\"";
     if (!a.language.empty()) cmd += L" /Lan \"" + a.language + L"\"";
     return cmd;
 }
@@ -126,7 +140,8 @@ std::wstring FreeReportFileBeside(const std::wstring& path) {
     }
 }
 
-Delivery DeliverReport(crash::Failure& failure, const BugReportSettings& settings, const ReportPlaces& places) {
+Delivery DeliverReport(crash::Failure& failure, const BugReportSettings& settings,
+                       const ReportPlaces& places) {
     Delivery d;
     const std::wstring sender = settings.SenderPath.empty()
                                     ? places.programFolder + kSenderFileName
@@ -165,7 +180,8 @@ Delivery DeliverReport(crash::Failure& failure, const BugReportSettings& setting
     SenderArguments args;
     args.programName = places.programName;
     args.mode = GetReportMode(failure);
-    if (!settings.GetInfoPath.empty()) args.getInfoPath = AbsoluteToFolder(settings.GetInfoPath, places.programFolder);
+    if (!settings.GetInfoPath.empty())
+        args.getInfoPath = AbsoluteToFolder(settings.GetInfoPath, places.programFolder);
     args.screenshotPath = d.screenshotPath;
     args.reportPath = d.reportPath;
     args.language = settings.ReportLanguage;

@@ -78,7 +78,8 @@ struct Delivery {
 };
 
 // Steps of the handler up to starting the sender; the handler adds ending the process.
-Delivery DeliverReport(crash::Failure& failure, const BugReportSettings& settings, const ReportPlaces& places);
+Delivery DeliverReport(crash::Failure& failure, const BugReportSettings& settings,
+                       const ReportPlaces& places);
 
 // The first free name "<stem>_<n><extension>" beside a report file that cannot be used.
 std::wstring FreeReportFileBeside(const std::wstring& path);

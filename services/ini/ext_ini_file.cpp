@@ -33,7 +33,8 @@ bool TExtIniFile::LoadFromStream(TStream& Stream) {
 
 bool TExtIniFile::SaveToFile(const std::u16string& FileName) {
     try {
-        return win::WriteWholeFile(FileName, text::encodeText(FSections.GetText(), text::TextEncoding::Utf16LE, true));
+        return win::WriteWholeFile(FileName,
+                                   text::encodeText(FSections.GetText(), text::TextEncoding::Utf16LE, true));
     } catch (...) {
         return false;
     }

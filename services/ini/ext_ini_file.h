@@ -10,7 +10,7 @@
 namespace vell {
 
 class TExtIniFile : public TMemIniFile {
-public:
+  public:
     TExtIniFile() = default;
     explicit TExtIniFile(const std::u16string& FileName) { LoadFromFile(FileName); }
 

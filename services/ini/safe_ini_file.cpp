@@ -22,17 +22,20 @@ void ensureFolderOf(const std::u16string& fileName) {
     if (folder.empty() || folder == u"\\" || folder == u".\\") return;
     DWORD error = 0;
     // Another process may remove a parent while we create the children: try again a few times.
-    for (int attempt = 0; attempt < 100 && !win::DirectoryExists(folder); ++attempt) win::ForceDirectories(folder, &error);
+    for (int attempt = 0; attempt < 100 && !win::DirectoryExists(folder); ++attempt)
+        win::ForceDirectories(folder, &error);
     if (!win::DirectoryExists(folder))
-        throw std::runtime_error("creating the folder failed, error " + std::to_string(error ? error : 1) + " \"" +
-                                 text::utf16ToUtf8(folder) + "\"");
+        throw std::runtime_error("creating the folder failed, error " + std::to_string(error ? error : 1) +
+                                 " \"" + text::utf16ToUtf8(folder) + "\"");
 }
 
 constexpr DWORD kProtectFlags = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
 
 } // namespace
 
-TSafeIniFile::TSafeIniFile() { FTrackChanges = true; }
+TSafeIniFile::TSafeIniFile() {
+    FTrackChanges = true;
+}
 
 TSafeIniFile::TSafeIniFile(const std::u16string& FilePath, std::optional<text::TextEncoding> AEncoding,
                            TSafeIniFileStreamCallback AEncryptStreamCallback,
@@ -43,8 +46,9 @@ TSafeIniFile::TSafeIniFile(const std::u16string& FilePath, std::optional<text::T
         LoadFromFile(FFilePath);
         if (!win::FileExists(FFilePath)) {
             ensureFolderOf(FFilePath);
-            win::UniqueKernelHandle file(::CreateFileW(wcs(FFilePath), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            win::UniqueKernelHandle file(::CreateFileW(wcs(FFilePath), GENERIC_READ | GENERIC_WRITE,
+                                                       FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                                       FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!file) Fail(::GetLastError());
             if (file && AEncoding && *AEncoding != text::TextEncoding::Ansi) {
                 const std::string bom = text::encodeText(u"", *AEncoding, true);
@@ -73,9 +77,12 @@ void TSafeIniFile::SectionListChanged() {
     if (FTrackChanges) FIniChanged = true;
 }
 
-void TSafeIniFile::Fail(uint32_t code) { LoadSaveFile_LastError = code ? code : 1; }
+void TSafeIniFile::Fail(uint32_t code) {
+    LoadSaveFile_LastError = code ? code : 1;
+}
 
-void TSafeIniFile::WriteString(std::u16string_view Section, std::u16string_view Ident, std::u16string_view Value) {
+void TSafeIniFile::WriteString(std::u16string_view Section, std::u16string_view Ident,
+                               std::u16string_view Value) {
     int index;
     if (FSections_LastFndId >= 0 && FSections_LastFndId < FSections.Count() && Section == FSections_LastFnd) {
         index = FSections_LastFndId;
@@ -122,7 +129,9 @@ void TSafeIniFile::UpdateFile() {
     if (LoadSaveFile_LastError == 0) FIniChanged = false;
 }
 
-void TSafeIniFile::Rename(const std::u16string& FileName, bool) { FFilePath = FileName; }
+void TSafeIniFile::Rename(const std::u16string& FileName, bool) {
+    FFilePath = FileName;
+}
 
 void TSafeIniFile::LoadBytes(std::string bytes) {
     if (DecryptStreamCallback) {

@@ -19,17 +19,19 @@ namespace vell {
 using TSafeIniFileStreamCallback = std::function<void(TStream& InStream, TStream& OutStream)>;
 
 class TSafeIniFile : public TMemIniFile {
-public:
+  public:
     // An empty object that belongs to no file.
     TSafeIniFile();
     // Loads FilePath; a missing file is created (with AEncoding's byte-order mark, if any).
-    explicit TSafeIniFile(const std::u16string& FilePath, std::optional<text::TextEncoding> AEncoding = std::nullopt,
+    explicit TSafeIniFile(const std::u16string& FilePath,
+                          std::optional<text::TextEncoding> AEncoding = std::nullopt,
                           TSafeIniFileStreamCallback AEncryptStreamCallback = {},
                           TSafeIniFileStreamCallback ADecryptStreamCallback = {});
     // Saves first when changed, unless loading had failed.
     ~TSafeIniFile() override;
 
-    void WriteString(std::u16string_view Section, std::u16string_view Ident, std::u16string_view Value) override;
+    void WriteString(std::u16string_view Section, std::u16string_view Ident,
+                     std::u16string_view Value) override;
     void DeleteKey(std::u16string_view Section, std::u16string_view Ident) override;
     void EraseSection(std::u16string_view Section) override;
     void Clear() override;
@@ -55,7 +57,7 @@ public:
     TSafeIniFileStreamCallback EncryptStreamCallback;
     TSafeIniFileStreamCallback DecryptStreamCallback;
 
-private:
+  private:
     void SectionListChanged();
     void Fail(uint32_t code);
     void LoadBytes(std::string bytes);

@@ -43,7 +43,8 @@ void TLanguage::ApplyLanComponent(const std::u16string& Section, tk::TComponent*
     // text property := reading name + suffix, with the current text as default.
     auto translate = [&](const char* prop, const char16_t* suffix) {
         const PropInfo* p = property(*c, prop, TypeKind::String);
-        if (p && p->getStr && p->setStr) p->setStr(*c, ReadComponentText(Section, name, suffix, p->getStr(*c)));
+        if (p && p->getStr && p->setStr)
+            p->setStr(*c, ReadComponentText(Section, name, suffix, p->getStr(*c)));
     };
     auto captionAndHint = [&] {
         translate("Caption", u".Caption");
@@ -54,7 +55,8 @@ void TLanguage::ApplyLanComponent(const std::u16string& Section, tk::TComponent*
         auto* lines = p && p->getObj ? dynamic_cast<tk::TStrings*>(p->getObj(*c)) : nullptr;
         if (!lines) return;
         for (int i = 0; i < lines->Count(); ++i)
-            lines->Put(i, ReadComponentText(Section, name, u".Items[" + text::u16(std::to_string(i)) + u"].Caption",
+            lines->Put(i, ReadComponentText(Section, name,
+                                            u".Items[" + text::u16(std::to_string(i)) + u"].Caption",
                                             lines->Strings(i)));
     };
 

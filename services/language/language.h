@@ -9,14 +9,14 @@
 namespace vell {
 
 class TLanguage : public TLanguageBase {
-public:
+  public:
     using TLanguageBase::TLanguageBase;
 
     // A failure anywhere ends the walk; components not yet visited keep their texts.
     void ApplyLan(tk::TComponent* form) override;
     using TLanguageBase::ApplyLan;
 
-protected:
+  protected:
     void ApplyLanComponent(const std::u16string& Section, tk::TComponent* Component) override;
 };
 

@@ -29,7 +29,9 @@ TLanguageBase::TLanguageBase(const std::u16string& APrefix, const std::u16string
 
 TLanguageBase::~TLanguageBase() = default;
 
-std::u16string TLanguageBase::FileOf(const std::u16string& name) const { return Dir + u"\\" + name + u".lng"; }
+std::u16string TLanguageBase::FileOf(const std::u16string& name) const {
+    return Dir + u"\\" + name + u".lng";
+}
 
 void TLanguageBase::SetLanDir(const std::u16string& ADir, bool LoadRealName) {
     Dir = text::ExcludeTrailingBackslash(ADir);
@@ -62,7 +64,8 @@ void TLanguageBase::SetLanByName(const std::u16string& name) {
     MemIni->LoadFromFile(FileOf(use)); // a file that cannot be read leaves the earlier texts
     CurrentRealLan = ReadString(u"Main", u"DisplayName", CurrentLan);
     hash->Clear();
-    for (const auto& line : MemIni->ReadSectionValues(Prefix + u"_M")) hash->AddStr(line);
+    for (const auto& line : MemIni->ReadSectionValues(Prefix + u"_M"))
+        hash->AddStr(line);
 }
 
 void TLanguageBase::SetLanByRealName(const std::u16string& RealName) {
@@ -84,7 +87,9 @@ const std::vector<std::u16string>& TLanguageBase::GetLanRealNames() {
     return LanRealNames;
 }
 
-std::u16string TLanguageBase::GetM(const std::u16string& name) { return GetM(name, u""); }
+std::u16string TLanguageBase::GetM(const std::u16string& name) {
+    return GetM(name, u"");
+}
 
 std::u16string TLanguageBase::GetM(const std::u16string& name, const std::u16string& Default) {
     const int i = hash->IndexOfName(name);
@@ -93,7 +98,8 @@ std::u16string TLanguageBase::GetM(const std::u16string& name, const std::u16str
 
 std::unique_ptr<TStringListEx> TLanguageBase::GetLanMessage(const std::u16string& Section) {
     auto list = std::make_unique<TStringListEx>();
-    for (const auto& line : MemIni->ReadSectionValues(Section)) list->Add(line);
+    for (const auto& line : MemIni->ReadSectionValues(Section))
+        list->Add(line);
     return list;
 }
 
@@ -109,12 +115,14 @@ namespace vell {
 void TLanguageBase::ApplyLan(tk::TComponent* form) {
     if (!form || form->Name().empty()) return;
     const std::u16string section = FormSection(text::utf8ToUtf16(form->Name()));
-    for (int i = 0; i < form->ComponentCount(); ++i) ApplyLanComponent(section, form->Components(i));
+    for (int i = 0; i < form->ComponentCount(); ++i)
+        ApplyLanComponent(section, form->Components(i));
 }
 
 void TLanguageBase::ApplyLanAll(tk::TComponent* Application) {
     if (!Application) return;
-    for (int i = 0; i < Application->ComponentCount(); ++i) ApplyLan(Application->Components(i));
+    for (int i = 0; i < Application->ComponentCount(); ++i)
+        ApplyLan(Application->Components(i));
 }
 
 } // namespace vell

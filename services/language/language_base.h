@@ -22,7 +22,7 @@ class TComponent;
 }
 
 class TLanguageBase {
-public:
+  public:
     // The language folder is the program's folder + "Language".
     explicit TLanguageBase(const std::u16string& Prefix);
     TLanguageBase(const std::u16string& Prefix, const std::u16string& Dir);
@@ -64,7 +64,7 @@ public:
     // application is passed in because the UI framework sits above this layer.
     void ApplyLanAll(tk::TComponent* Application);
 
-protected:
+  protected:
     virtual void ApplyLanComponent(const std::u16string& Section, tk::TComponent* Component) {}
     // The section of a form's texts: prefix + "_" + form name.
     std::u16string FormSection(const std::u16string& FormName) const { return Prefix + u"_" + FormName; }
@@ -84,7 +84,7 @@ protected:
     std::unique_ptr<TExtIniFile> MemIni;
     std::u16string Prefix;
 
-private:
+  private:
     std::u16string FileOf(const std::u16string& name) const;
 };
 

@@ -61,13 +61,16 @@ const CommonText kCommonTexts[] = {
     {&TCommonTexts::Later, u"VLR_TipWindow", u"cancelBtn", u"Later"},
     {&TCommonTexts::Reboot, u"SendBugReport_M", u"btnLowMem_Reboot.Caption", u"Reboot"},
     {&TCommonTexts::Apply, u"Settings_M", u"Apply_M", u"Apply"},
-    {&TCommonTexts::ExitBoxInfo, nullptr, u"M_ExitBoxInfo", u"Vellora will close and your desktop boxes will be hidden until it starts again."},
+    {&TCommonTexts::ExitBoxInfo, nullptr, u"M_ExitBoxInfo",
+     u"Vellora will close and your desktop boxes will be hidden until it starts again."},
     {&TCommonTexts::MsgBoxNow, u"Settings_M", u"M_MsgBoxNow", u"Now"},
 };
 
 } // namespace
 
-TLanguage* ProductLanguage() { return gLanguage.get(); }
+TLanguage* ProductLanguage() {
+    return gLanguage.get();
+}
 
 std::u16string ReadConfigLanguage(const std::u16string& productDataFolder) {
     const std::u16string config = text::IncludeTrailingBackslash(productDataFolder) + u"Config.ini";
@@ -80,7 +83,8 @@ void LoadCommonTexts(const std::u16string& productDataFolder) {
     for (const auto& t : kCommonTexts) {
         std::u16string value = t.english;
         if (gLanguage)
-            value = t.section ? gLanguage->ReadString(t.section, t.key, t.english) : gLanguage->GetM(t.key, t.english);
+            value = t.section ? gLanguage->ReadString(t.section, t.key, t.english)
+                              : gLanguage->GetM(t.key, t.english);
         gTexts.*t.field = std::move(value);
     }
     const std::u16string configured = ReadConfigLanguage(productDataFolder);
@@ -102,8 +106,12 @@ void FreeProductLanguage() {
     gRightToLeft = false;
 }
 
-const TCommonTexts& CommonTexts() { return gTexts; }
+const TCommonTexts& CommonTexts() {
+    return gTexts;
+}
 
-bool LanguageIsRightToLeft() { return gRightToLeft; }
+bool LanguageIsRightToLeft() {
+    return gRightToLeft;
+}
 
 } // namespace vell

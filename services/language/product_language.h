@@ -12,12 +12,12 @@ namespace vell {
 // Common interface texts; each keeps its English default when the language lacks the key.
 struct TCommonTexts {
     std::u16string ButtonCancel, ButtonClose, ButtonContinue, ButtonNo, ButtonOK, ButtonDelete, ButtonClear,
-        ButtonYes, ButtonReset, ButtonFinish, ButtonUpdate, ButtonInstall, Details, Exit, Hide, Remove, Loading,
-        Checking, Name, NotAgain, TypeSearch, ClearSearch, More;
+        ButtonYes, ButtonReset, ButtonFinish, ButtonUpdate, ButtonInstall, Details, Exit, Hide, Remove,
+        Loading, Checking, Name, NotAgain, TypeSearch, ClearSearch, More;
     // Texts of window caption buttons.
     std::u16string WindowClose, WindowMax, WindowMin, WindowRestore, WindowOptions, WindowBack;
-    std::u16string CreateBoxHere, CreateFolderHere, PrivateTitle, ShowPassword, HidePassword, Later, Reboot, Apply,
-        ExitBoxInfo, MsgBoxNow;
+    std::u16string CreateBoxHere, CreateFolderHere, PrivateTitle, ShowPassword, HidePassword, Later, Reboot,
+        Apply, ExitBoxInfo, MsgBoxNow;
 };
 
 // The language object; null before InitProductLanguage and after FreeProductLanguage.

@@ -74,8 +74,9 @@ TLogObj::TLogObj(const std::u16string& ALogFile) : MoudleFileName(win::ModuleFil
                 ::SetLastError(error);
                 raiseLastError("creating the log folder");
             }
-            win::UniqueKernelHandle created(::CreateFileW(wcs(candidate), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            win::UniqueKernelHandle created(::CreateFileW(wcs(candidate), GENERIC_WRITE, FILE_SHARE_READ,
+                                                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                                          nullptr));
             if (!created) raiseLastError("creating the log file");
         }
         // Read access too: rotation copies the file through this handle.
@@ -105,13 +106,15 @@ void TLogObj::Rotate() {
     ::DeleteFileW(wcs(backupName(FLogFileName, FBakLogCount)));
     for (int n = FBakLogCount - 1; n >= 1; --n) {
         const std::u16string from = backupName(FLogFileName, n);
-        if (win::FileExists(from)) ::MoveFileExW(wcs(from), wcs(backupName(FLogFileName, n + 1)), MOVEFILE_REPLACE_EXISTING);
+        if (win::FileExists(from))
+            ::MoveFileExW(wcs(from), wcs(backupName(FLogFileName, n + 1)), MOVEFILE_REPLACE_EXISTING);
     }
     // The live file is emptied only once its whole content is in .bak1: when the copy fails
     // the file keeps growing past the limit and the next entry tries the rotation again.
     if (!CopyToBackup()) return;
     LARGE_INTEGER zero{};
-    if (!::SetFilePointerEx(FFile->handle.get(), zero, nullptr, FILE_BEGIN) || !::SetEndOfFile(FFile->handle.get()))
+    if (!::SetFilePointerEx(FFile->handle.get(), zero, nullptr, FILE_BEGIN) ||
+        !::SetEndOfFile(FFile->handle.get()))
         raiseLastError("emptying the log");
     FFileSize = 0;
 }
@@ -127,9 +130,15 @@ bool TLogObj::CopyToBackup() {
     bool copied = true;
     char chunk[64 * 1024];
     for (DWORD got = 0, put = 0;;) {
-        if (!::ReadFile(live, chunk, sizeof chunk, &got, nullptr)) { copied = false; break; }
+        if (!::ReadFile(live, chunk, sizeof chunk, &got, nullptr)) {
+            copied = false;
+            break;
+        }
         if (got == 0) break;
-        if (!::WriteFile(bak.get(), chunk, got, &put, nullptr) || put != got) { copied = false; break; }
+        if (!::WriteFile(bak.get(), chunk, got, &put, nullptr) || put != got) {
+            copied = false;
+            break;
+        }
     }
     // Whatever happened, the live stream goes back to its end for the entry that follows.
     if (!::SetFilePointerEx(live, zero, nullptr, FILE_END)) copied = false;
@@ -159,8 +168,7 @@ void TLogObj::WriteLog(std::u16string_view LogContent) {
 
 // ---- TLogManage -------------------------------------------------------------------------
 
-TLogManage::TLogManage()
-    : FDetailMarker(text::ExtractFilePath(win::ModuleFileName()) + u"detaillog.ldt") {}
+TLogManage::TLogManage() : FDetailMarker(text::ExtractFilePath(win::ModuleFileName()) + u"detaillog.ldt") {}
 
 TLogManage::~TLogManage() = default;
 
@@ -250,9 +258,13 @@ void FreeLogManager() {
     delete gManager.exchange(nullptr);
 }
 
-void WriteLogLine(std::u16string_view Text, bool IsDetail) { LogManager().WriteToLog(Text, IsDetail); }
+void WriteLogLine(std::u16string_view Text, bool IsDetail) {
+    LogManager().WriteToLog(Text, IsDetail);
+}
 
-void SetLogFileName(const std::u16string& Path) { LogManager().SetLogFile(Path); }
+void SetLogFileName(const std::u16string& Path) {
+    LogManager().SetLogFile(Path);
+}
 
 void PlaceLogInProductFolder(const std::u16string& ProductDataFolder) {
     const std::u16string program = text::ExtractFileName(win::ModuleFileName());

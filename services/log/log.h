@@ -23,7 +23,7 @@ std::u16string FormatLogTimestamp(const SYSTEMTIME& t, std::u16string_view timeS
 // One open log file. Opening takes the first of name, name_1.log, name_2.log, ... that
 // can be opened for writing while others may only read it.
 class TLogObj {
-public:
+  public:
     // Raises when no file can be created or opened.
     explicit TLogObj(const std::u16string& ALogFile);
     // A file that never received a byte is deleted.
@@ -42,7 +42,7 @@ public:
     int32_t FileSizeMax() const { return FFileSizeMax; }
     void SetFileSizeMax(int32_t Value) { FFileSizeMax = Value; }
 
-private:
+  private:
     struct File;
     void Rotate();
     bool CopyToBackup(); // true when .bak1 holds the whole live file
@@ -58,7 +58,7 @@ private:
 };
 
 class TLogManage {
-public:
+  public:
     TLogManage();
     ~TLogManage();
     TLogManage(const TLogManage&) = delete;
@@ -83,7 +83,7 @@ public:
     std::u16string DetailMarker();
     void SetDetailMarker(const std::u16string& Value);
 
-private:
+  private:
     std::mutex FLock;
     std::unique_ptr<TLogObj> FLogObj;
     std::u16string FLogFile;

@@ -18,7 +18,8 @@ std::string utf8(const std::wstring& w) {
 }
 
 bool writeText(const std::wstring& path, const std::string& text) {
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f =
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     bool ok = ::WriteFile(f, text.data(), DWORD(text.size()), &written, nullptr) && written == text.size();

@@ -45,7 +45,9 @@ int start(const std::wstring& reason, bool wait) {
     return int(code);
 }
 
-HWND findBox() { return ::FindWindowW(L"Tfrm_LoadingBox", L"frm_LoadingBox"); }
+HWND findBox() {
+    return ::FindWindowW(L"Tfrm_LoadingBox", L"frm_LoadingBox");
+}
 
 HANDLE openBoxProcess(HWND box, DWORD access) {
     DWORD pid = 0;

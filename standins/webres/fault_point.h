@@ -8,5 +8,7 @@
 // the export's size result, when it has one.
 bool WebResFaultPoint(const char* where, int* size = nullptr);
 #else
-inline bool WebResFaultPoint(const char*, int* = nullptr) { return false; }
+inline bool WebResFaultPoint(const char*, int* = nullptr) {
+    return false;
+}
 #endif

@@ -98,7 +98,8 @@ QString* liveHandle(void* h) {
 
 std::wstring joinBar(const std::vector<std::string>& names) {
     std::string joined;
-    for (const std::string& n : names) joined += n + "|";
+    for (const std::string& n : names)
+        joined += n + "|";
     return toWide(joined);
 }
 
@@ -112,8 +113,10 @@ void __stdcall WebUIResourceRegister(const wchar_t* path) {
         if (!path || !*path) return;
         const std::string key = packageKey(path);
         std::vector<std::uint8_t> bytes;
-        if (readFile(path, bytes)) store().add(key, std::move(bytes));
-        else store().remove(key); // the file is gone or unreadable: so is its package
+        if (readFile(path, bytes))
+            store().add(key, std::move(bytes));
+        else
+            store().remove(key); // the file is gone or unreadable: so is its package
     } catch (...) {
     }
 }

@@ -49,7 +49,8 @@ inline std::vector<uint8_t> libpngDecodeRgba(const std::vector<uint8_t>& file, u
     h = png_get_image_height(p, info);
     rgba.resize(size_t(w) * h * 4);
     std::vector<png_bytep> rows(h);
-    for (uint32_t y = 0; y < h; ++y) rows[y] = rgba.data() + size_t(y) * w * 4;
+    for (uint32_t y = 0; y < h; ++y)
+        rows[y] = rgba.data() + size_t(y) * w * 4;
     png_read_image(p, rows.data());
     png_destroy_read_struct(&p, &info, nullptr);
     return rgba;

@@ -9,13 +9,14 @@
 namespace vell::testing {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         wchar_t base[MAX_PATH];
         ::GetTempPathW(MAX_PATH, base);
         static int counter = 0;
         path_ = std::u16string(reinterpret_cast<const char16_t*>(base)) + u"vell_test_" +
-                toU16(std::to_string(::GetCurrentProcessId())) + u"_" + toU16(std::to_string(++counter)) + u"\\";
+                toU16(std::to_string(::GetCurrentProcessId())) + u"_" + toU16(std::to_string(++counter)) +
+                u"\\";
         ::CreateDirectoryW(w(path_), nullptr);
     }
     ~TempDir() { removeTree(path_); }
@@ -26,7 +27,7 @@ public:
     const std::u16string& path() const { return path_; }
     std::u16string operator/(const std::u16string& name) const { return path_ + name; }
 
-private:
+  private:
     static std::u16string toU16(const std::string& s) { return std::u16string(s.begin(), s.end()); }
     static const wchar_t* w(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
     static void removeTree(const std::u16string& dir) {
@@ -55,18 +56,20 @@ private:
 inline std::string readFile(const std::u16string& path) {
     std::string out;
     HANDLE h = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return out;
     char buf[65536];
     DWORD got;
-    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
+    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got)
+        out.append(buf, got);
     ::CloseHandle(h);
     return out;
 }
 
 inline void writeFile(const std::u16string& path, const std::string& bytes) {
-    HANDLE h = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_WRITE, 0, nullptr,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD put;
     ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
     ::CloseHandle(h);

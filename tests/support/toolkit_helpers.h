@@ -12,7 +12,7 @@
 namespace vell::tk::test {
 
 class TBlock : public TGraphicControl {
-public:
+  public:
     TBlock(TWinControl* parent, RECT bounds, COLORREF fill) : TGraphicControl(nullptr), fill(fill) {
         SetBounds(bounds.left, bounds.top, bounds.right, bounds.bottom); // left, top, width, height
         SetParent(parent);
@@ -32,7 +32,7 @@ public:
         TGraphicControl::WndProc(m);
     }
 
-protected:
+  protected:
     void Paint() override {
         ++paints;
         Canvas()->Brush()->SetColor(fill);
@@ -56,7 +56,7 @@ class TNestedBlock;
 // A windowless container with a scroll offset that nests windowless children, the way a
 // skinned library's containers do: it finds them and routes the mouse to them.
 class TNestBox : public TBlock {
-public:
+  public:
     TNestBox(TWinControl* parent, RECT bounds) : TBlock(parent, bounds, 0) {}
     ~TNestBox() override;
     std::vector<TControl*> kids;
@@ -73,7 +73,8 @@ public:
             if (!k->Visible() || !::PtInRect(&b, content)) continue;
             POINT local{content.x - k->Left(), content.y - k->Top()};
             if (AllLevels)
-                if (TControl* deeper = k->ControlAtPos(local, AllowDisabled, AllowWinControls, true)) return deeper;
+                if (TControl* deeper = k->ControlAtPos(local, AllowDisabled, AllowWinControls, true))
+                    return deeper;
             return k;
         }
         return nullptr;
@@ -83,7 +84,8 @@ public:
             POINT p = MessagePoint(this, m);
             lastPoint = p;
             TControl* capture = GetCaptureControl();
-            TControl* target = capture && capture != this && ContainsControl(capture) ? capture : ControlAtPos(p, false);
+            TControl* target =
+                capture && capture != this && ContainsControl(capture) ? capture : ControlAtPos(p, false);
             if (target) {
                 POINT content{p.x + scroll.x, p.y + scroll.y};
                 SendPointMessage(target, m.Msg, m.WParam, target->ParentToClient(content, this));
@@ -96,7 +98,7 @@ public:
 
 // A windowless child of a TNestBox: its window is the box's, its container the box.
 class TNestedBlock : public TBlock {
-public:
+  public:
     TNestedBlock(TNestBox* box, RECT bounds) : TBlock(nullptr, bounds, 0), box(box) {
         FParent = box->Parent();
         box->kids.push_back(this);
@@ -109,12 +111,13 @@ public:
 };
 
 inline TNestBox::~TNestBox() {
-    while (!kids.empty()) delete kids.back();
+    while (!kids.empty())
+        delete kids.back();
 }
 
 // A memory DC with a top-down 32-bit DIB selected, filled with one colour.
 class Surface {
-public:
+  public:
     Surface(int w, int h, COLORREF background) : w_(w), h_(h), dib_(win::DibSection::create(w, h)) {
         dc_.reset(::CreateCompatibleDC(nullptr));
         old_ = ::SelectObject(dc_.get(), dib_.handle());
@@ -131,14 +134,16 @@ public:
         return RGB(p[2], p[1], p[0]);
     }
 
-private:
+  private:
     int w_, h_;
     win::DibSection dib_;
     win::UniqueMemoryDC dc_;
     HGDIOBJ old_ = nullptr;
 };
 
-inline RECT boundsOf(const TControl& c) { return RECT{c.Left(), c.Top(), c.Width(), c.Height()}; }
+inline RECT boundsOf(const TControl& c) {
+    return RECT{c.Left(), c.Top(), c.Width(), c.Height()};
+}
 inline bool operator==(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }

@@ -48,7 +48,8 @@ inline Result zlibInflate(const std::vector<uint8_t>& stream, size_t room) {
 
 // Ours, read in pieces of `piece` bytes until `room` bytes came or the stream stopped;
 // `expected` is what the inflater is told the reads will take in all.
-inline Result ourInflate(const std::vector<uint8_t>& stream, size_t room, size_t piece, size_t expected = SIZE_MAX) {
+inline Result ourInflate(const std::vector<uint8_t>& stream, size_t room, size_t piece,
+                         size_t expected = SIZE_MAX) {
     Inflater inflater(stream, piece, expected);
     Result r;
     for (;;) {
@@ -65,7 +66,8 @@ inline Result ourInflate(const std::vector<uint8_t>& stream, size_t room, size_t
     }
 }
 
-inline std::vector<uint8_t> zlibCompress(const std::vector<uint8_t>& text, int level, int strategy = Z_DEFAULT_STRATEGY) {
+inline std::vector<uint8_t> zlibCompress(const std::vector<uint8_t>& text, int level,
+                                         int strategy = Z_DEFAULT_STRATEGY) {
     z_stream z{};
     if (deflateInit2(&z, level, Z_DEFLATED, 15, 8, strategy) != Z_OK) std::abort();
     std::vector<uint8_t> out(deflateBound(&z, uLong(text.size())));

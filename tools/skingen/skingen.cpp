@@ -33,17 +33,20 @@ Rgba hex(unsigned rgb, float a = 1) {
 Rgba mix(const Rgba& x, const Rgba& y, float t) {
     return {x.r + (y.r - x.r) * t, x.g + (y.g - x.g) * t, x.b + (y.b - x.b) * t, x.a + (y.a - x.a) * t};
 }
-float clamp01(float v) { return std::clamp(v, 0.f, 1.f); }
+float clamp01(float v) {
+    return std::clamp(v, 0.f, 1.f);
+}
 
 // A premultiplied float canvas; pixel centres at (x + 0.5, y + 0.5).
 class Canvas {
-public:
+  public:
     Canvas(int w, int h) : w_(w), h_(h), px_(std::size_t(w) * h * 4, 0.f) {}
     int width() const { return w_; }
     int height() const { return h_; }
 
     // Paints source-over wherever coverage(x, y) > 0, with the colour paint(x, y).
-    void fill(const std::function<float(float, float)>& coverage, const std::function<Rgba(float, float)>& paint) {
+    void fill(const std::function<float(float, float)>& coverage,
+              const std::function<Rgba(float, float)>& paint) {
         for (int y = 0; y < h_; ++y)
             for (int x = 0; x < w_; ++x) {
                 const float cx = x + 0.5f, cy = y + 0.5f;
@@ -74,7 +77,7 @@ public:
         return out;
     }
 
-private:
+  private:
     int w_, h_;
     std::vector<float> px_;
 };
@@ -89,11 +92,17 @@ float roundedRect(float x, float y, float x0, float y0, float x1, float y1, floa
 }
 
 // Coverage of a pixel by the inside of a distance field: a one-pixel ramp at the edge.
-float cover(float distance) { return clamp01(0.5f - distance); }
+float cover(float distance) {
+    return clamp01(0.5f - distance);
+}
 // Coverage of a band between two distances (a stroke along the outline).
-float band(float distance, float inner, float outer) { return cover(inner - distance) * cover(distance - outer); }
+float band(float distance, float inner, float outer) {
+    return cover(inner - distance) * cover(distance - outer);
+}
 // A soft shadow: the distance field blurred by a Gaussian of the given spread.
-float soft(float distance, float spread) { return 0.5f * std::erfc(distance / (spread * std::sqrt(2.f))); }
+float soft(float distance, float spread) {
+    return 0.5f * std::erfc(distance / (spread * std::sqrt(2.f)));
+}
 
 void writePng(const Canvas& c, const std::filesystem::path& file) {
     const std::vector<std::uint8_t> pixels = c.bgra();
@@ -101,7 +110,8 @@ void writePng(const Canvas& c, const std::filesystem::path& file) {
         vell::png::encodeBgra(pixels.data(), std::uint32_t(c.width()), std::uint32_t(c.height()),
                               std::size_t(c.width()) * 4, false, 9);
     std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
     std::printf("%s: %d x %d, %zu bytes\n", file.string().c_str(), c.width(), c.height(), png.size());
 }
 
@@ -113,15 +123,19 @@ Canvas panel(int s) {
     Canvas c(64 * s, 64 * s);
     auto body = [=](float x, float y) { return roundedRect(x, y, 0, 0, size, size, radius); };
     // Body: a dark, slightly blue grey, translucent so the desktop shows faintly.
-    c.fill([&](float x, float y) { return cover(body(x, y)); }, [](float, float) { return hex(0x1C2026, 0.90f); });
+    c.fill([&](float x, float y) { return cover(body(x, y)); },
+           [](float, float) { return hex(0x1C2026, 0.90f); });
     // A faint sheen that fades out within the top margin, where nothing is stretched.
     c.fill([&](float x, float y) { return cover(body(x, y)); },
            [=](float, float y) { return hex(0xFFFFFF, 0.05f * clamp01(1 - y / (14.f * s))); });
     // Outline: a darker rim that separates the panel from light backgrounds ...
-    c.fill([&](float x, float y) { return band(body(x, y), -line, 0); }, [](float, float) { return hex(0x000000, 0.45f); });
+    c.fill([&](float x, float y) { return band(body(x, y), -line, 0); },
+           [](float, float) { return hex(0x000000, 0.45f); });
     // ... and inside it a faint light edge, brighter along the top like catching light.
     c.fill([&](float x, float y) { return band(body(x, y), -2 * line, -line); },
-           [=](float, float y) { return hex(0xFFFFFF, y < 16.f * s ? 0.16f - 0.08f * (y / (16.f * s)) : 0.08f); });
+           [=](float, float y) {
+               return hex(0xFFFFFF, y < 16.f * s ? 0.16f - 0.08f * (y / (16.f * s)) : 0.08f);
+           });
     return c;
 }
 
@@ -132,8 +146,11 @@ Canvas icon(int s) {
     const float x0 = 7 * k, y0 = 5 * k, x1 = 73 * k, y1 = 71 * k, radius = 17 * k;
     auto tile = [=](float x, float y) { return roundedRect(x, y, x0, y0, x1, y1, radius); };
     // Drop shadow, soft and slightly below.
-    c.fill([&](float x, float y) { return 0.42f * soft(roundedRect(x, y, x0 + k, y0 + 3 * k, x1 - k, y1 + 3 * k, radius), 2.6f * k); },
-           [](float, float) { return hex(0x04101C); });
+    c.fill(
+        [&](float x, float y) {
+            return 0.42f * soft(roundedRect(x, y, x0 + k, y0 + 3 * k, x1 - k, y1 + 3 * k, radius), 2.6f * k);
+        },
+        [](float, float) { return hex(0x04101C); });
     // The tile: a diagonal gradient from teal at the top left to blue at the bottom right.
     const Rgba teal = hex(0x3FD6C6), blue = hex(0x2A62E8);
     c.fill([&](float x, float y) { return cover(tile(x, y)); },
@@ -142,8 +159,9 @@ Canvas icon(int s) {
                return mix(teal, blue, t * t * (3 - 2 * t));
            });
     // Gloss over the upper half and a thin light rim.
-    c.fill([&](float x, float y) { return cover(tile(x, y)); },
-           [=](float, float y) { return hex(0xFFFFFF, 0.20f * clamp01(1 - (y - y0) / ((y1 - y0) * 0.55f))); });
+    c.fill(
+        [&](float x, float y) { return cover(tile(x, y)); },
+        [=](float, float y) { return hex(0xFFFFFF, 0.20f * clamp01(1 - (y - y0) / ((y1 - y0) * 0.55f))); });
     c.fill([&](float x, float y) { return band(tile(x, y), -1.2f * k, 0); },
            [=](float, float y) { return hex(0xFFFFFF, 0.10f + 0.18f * clamp01(1 - (y - y0) / (y1 - y0))); });
     // Four fences in a 2 x 2 grid; the first and the last solid, the others lighter.
@@ -151,14 +169,20 @@ Canvas icon(int s) {
     for (int i = 0; i < 4; ++i) {
         const float fx = g0x + (i % 2) * (cell + gap), fy = g0y + (i / 2) * (cell + gap);
         auto fence = [=](float x, float y) { return roundedRect(x, y, fx, fy, fx + cell, fy + cell, r); };
-        c.fill([&](float x, float y) { return 0.30f * soft(roundedRect(x, y, fx, fy + k, fx + cell, fy + cell + k, r), 1.2f * k); },
-               [](float, float) { return hex(0x0A1A40); });
+        c.fill(
+            [&](float x, float y) {
+                return 0.30f * soft(roundedRect(x, y, fx, fy + k, fx + cell, fy + cell + k, r), 1.2f * k);
+            },
+            [](float, float) { return hex(0x0A1A40); });
         const bool solid = i == 0 || i == 3;
         c.fill([&](float x, float y) { return cover(fence(x, y)); },
                [=](float, float) { return hex(0xFFFFFF, solid ? 0.96f : 0.58f); });
         // Each fence has a title bar, as the product's desktop fences do.
-        c.fill([&](float x, float y) { return cover(fence(x, y)) * cover(y - (fy + 4.5f * k)) * (y > fy ? 1.f : 0.f); },
-               [=](float, float) { return solid ? hex(0x2F74E0, 0.55f) : hex(0xFFFFFF, 0.55f); });
+        c.fill(
+            [&](float x, float y) {
+                return cover(fence(x, y)) * cover(y - (fy + 4.5f * k)) * (y > fy ? 1.f : 0.f);
+            },
+            [=](float, float) { return solid ? hex(0x2F74E0, 0.55f) : hex(0xFFFFFF, 0.55f); });
     }
     return c;
 }
@@ -176,7 +200,8 @@ Canvas button(int s, unsigned body, float alpha) {
     const float k = float(s), w = 48 * k, h = 28 * k, radius = 6 * k;
     Canvas c(48 * s, 28 * s);
     auto shape = [=](float x, float y) { return roundedRect(x, y, 0, 0, w, h, radius); };
-    c.fill([&](float x, float y) { return cover(shape(x, y)); }, [=](float, float) { return hex(body, alpha); });
+    c.fill([&](float x, float y) { return cover(shape(x, y)); },
+           [=](float, float) { return hex(body, alpha); });
     c.fill([&](float x, float y) { return cover(shape(x, y)); },
            [=](float, float y) { return hex(0xFFFFFF, 0.10f * alpha * clamp01(1 - y / (8 * k))); });
     c.fill([&](float x, float y) { return band(shape(x, y), -k, 0); },
@@ -195,14 +220,16 @@ Canvas checkBox(int s, int state, bool hover, bool disabled) {
     c.fill([&](float x, float y) { return band(box(x, y), -1.2f * k, 0); },
            [=](float, float) { return hex(hover ? 0x9CC0FF : 0x8A94A6, a); });
     if (state == 1)
-        c.fill([&](float x, float y) {
-                   const float d = std::min(segment(x, y, 4.5f * k, 8.5f * k, 7 * k, 11 * k),
-                                            segment(x, y, 7 * k, 11 * k, 11.5f * k, 5 * k));
-                   return cover(d - 1.1f * k);
-               },
-               [=](float, float) { return hex(0xFFFFFF, a); });
+        c.fill(
+            [&](float x, float y) {
+                const float d = std::min(segment(x, y, 4.5f * k, 8.5f * k, 7 * k, 11 * k),
+                                         segment(x, y, 7 * k, 11 * k, 11.5f * k, 5 * k));
+                return cover(d - 1.1f * k);
+            },
+            [=](float, float) { return hex(0xFFFFFF, a); });
     if (state == 2)
-        c.fill([&](float x, float y) { return cover(segment(x, y, 4.5f * k, 8 * k, 11.5f * k, 8 * k) - 1.1f * k); },
+        c.fill([&](float x,
+                   float y) { return cover(segment(x, y, 4.5f * k, 8 * k, 11.5f * k, 8 * k) - 1.1f * k); },
                [=](float, float) { return hex(0xFFFFFF, a); });
     return c;
 }
@@ -211,12 +238,13 @@ Canvas checkBox(int s, int state, bool hover, bool disabled) {
 Canvas chevron(int s, unsigned colour) {
     const float k = float(s);
     Canvas c(16 * s, 16 * s);
-    c.fill([&](float x, float y) {
-               const float d = std::min(segment(x, y, 6 * k, 3.5f * k, 11 * k, 8 * k),
-                                        segment(x, y, 11 * k, 8 * k, 6 * k, 12.5f * k));
-               return cover(d - 1.3f * k);
-           },
-           [=](float, float) { return hex(colour); });
+    c.fill(
+        [&](float x, float y) {
+            const float d = std::min(segment(x, y, 6 * k, 3.5f * k, 11 * k, 8 * k),
+                                     segment(x, y, 11 * k, 8 * k, 6 * k, 12.5f * k));
+            return cover(d - 1.3f * k);
+        },
+        [=](float, float) { return hex(colour); });
     return c;
 }
 
@@ -225,15 +253,16 @@ Canvas chevron(int s, unsigned colour) {
 Canvas busy(int s) {
     const float k = float(s), cx = 16 * k, cy = 16 * k, r = 11 * k;
     Canvas c(32 * s, 32 * s);
-    c.fill([&](float x, float y) {
-               const float d = std::fabs(std::hypot(x - cx, y - cy) - r);
-               const float angle = std::atan2(y - cy, x - cx) + 3.14159265f; // 0 .. 2 pi
-               return angle > 1.5708f ? cover(d - 2.2f * k) : 0.f;
-           },
-           [=](float x, float y) {
-               const float angle = std::atan2(y - cy, x - cx) + 3.14159265f;
-               return hex(0x5B8DEF, clamp01((angle - 1.5708f) / 4.7124f));
-           });
+    c.fill(
+        [&](float x, float y) {
+            const float d = std::fabs(std::hypot(x - cx, y - cy) - r);
+            const float angle = std::atan2(y - cy, x - cx) + 3.14159265f; // 0 .. 2 pi
+            return angle > 1.5708f ? cover(d - 2.2f * k) : 0.f;
+        },
+        [=](float x, float y) {
+            const float angle = std::atan2(y - cy, x - cx) + 3.14159265f;
+            return hex(0x5B8DEF, clamp01((angle - 1.5708f) / 4.7124f));
+        });
     return c;
 }
 

@@ -38,7 +38,8 @@ int decode(const std::string& in, const std::string& out) {
     const BgraImage img = decodeToBgra(readFile(in));
     std::vector<uint8_t> straight(img.pixels.size());
     vell::pixel::unpremultiplyBgra(img.pixels.data(), straight.data(), img.pixels.size() / 4);
-    const std::string head = "P7\nWIDTH " + std::to_string(img.width) + "\nHEIGHT " + std::to_string(img.height) +
+    const std::string head = "P7\nWIDTH " + std::to_string(img.width) + "\nHEIGHT " +
+                             std::to_string(img.height) +
                              "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
     std::vector<uint8_t> pam(head.begin(), head.end());
     for (size_t i = 0; i < straight.size(); i += 4)
@@ -57,19 +58,29 @@ int encode(const std::string& in, const std::string& out) {
     std::string key, tuple;
     long width = 0, height = 0, depth = 0, maxval = 0;
     while (head >> key) {
-        if (key == "WIDTH") head >> width;
-        else if (key == "HEIGHT") head >> height;
-        else if (key == "DEPTH") head >> depth;
-        else if (key == "MAXVAL") head >> maxval;
-        else if (key == "TUPLTYPE") head >> tuple;
-        else if (key[0] == '#') std::getline(head, key);
-        else throw std::runtime_error(in + ": unknown PAM header field " + key);
+        if (key == "WIDTH")
+            head >> width;
+        else if (key == "HEIGHT")
+            head >> height;
+        else if (key == "DEPTH")
+            head >> depth;
+        else if (key == "MAXVAL")
+            head >> maxval;
+        else if (key == "TUPLTYPE")
+            head >> tuple;
+        else if (key[0] == '#')
+            std::getline(head, key);
+        else
+            throw std::runtime_error(in + ": unknown PAM header field " + key);
     }
-    if (width < 1 || height < 1 || width > 65535 || height > 65535 || maxval != 255 || (depth != 3 && depth != 4))
-        throw std::runtime_error(in + ": only 8-bit RGB or RGB_ALPHA PAM of 1 to 65535 pixels per side is supported");
+    if (width < 1 || height < 1 || width > 65535 || height > 65535 || maxval != 255 ||
+        (depth != 3 && depth != 4))
+        throw std::runtime_error(
+            in + ": only 8-bit RGB or RGB_ALPHA PAM of 1 to 65535 pixels per side is supported");
     const size_t pixels = size_t(width) * size_t(height);
     const uint8_t* data = &*(at + 7);
-    if (size_t(pam.end() - (at + 7)) < pixels * depth) throw std::runtime_error(in + ": PAM data is cut short");
+    if (size_t(pam.end() - (at + 7)) < pixels * depth)
+        throw std::runtime_error(in + ": PAM data is cut short");
     std::vector<uint8_t> bgra(pixels * 4);
     for (size_t i = 0; i < pixels; ++i, data += depth) {
         bgra[i * 4] = data[2];
@@ -91,8 +102,8 @@ int info(const std::string& in) {
                   std::to_string(c.type == kIDAT ? c.idatRun.size() + 8 : c.data.size()) + ")";
         if (c.type == kIHDR) {
             const Ihdr h = parseIhdr(c.data);
-            std::printf("size %ux%u\ncolour type %u\nbit depth %u\ninterlace %s\n", h.width, h.height, h.colorType,
-                        h.bitDepth, h.interlaceMethod ? "adam7" : "none");
+            std::printf("size %ux%u\ncolour type %u\nbit depth %u\ninterlace %s\n", h.width, h.height,
+                        h.colorType, h.bitDepth, h.interlaceMethod ? "adam7" : "none");
         }
     }
     static const char* stops[] = {"", "IEND", "end of file", "CRC error"};
@@ -108,7 +119,8 @@ int main(int argc, char** argv) {
         if (cmd == "decode" && argc == 4) return decode(argv[2], argv[3]);
         if (cmd == "encode" && argc == 4) return encode(argv[2], argv[3]);
         if (cmd == "info" && argc == 3) return info(argv[2]);
-        std::fprintf(stderr, "usage: vpng decode IN.png OUT.pam | vpng encode IN.pam OUT.png | vpng info IN.png\n");
+        std::fprintf(stderr,
+                     "usage: vpng decode IN.png OUT.pam | vpng encode IN.pam OUT.png | vpng info IN.png\n");
         return 1;
     } catch (const std::exception& e) {
         std::string m = e.what();

@@ -116,7 +116,8 @@ class Checker {
             if (!image.hasImageData)
                 error(at, "picture holds no image data: the product draws it transparent");
             else if (image.data == png::DecodeResult::Damaged)
-                error(at, "picture data is damaged (a CRC or the compressed data): the product draws it transparent");
+                error(at, "picture data is damaged (a CRC or the compressed data): the product draws it "
+                          "transparent");
             else if (image.data == png::DecodeResult::Truncated)
                 error(at, "picture data ends early: the product draws the rows after it transparent");
         } catch (const std::exception& e) {

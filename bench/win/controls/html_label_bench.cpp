@@ -17,8 +17,7 @@ using namespace vell;
 
 namespace {
 
-template <class F>
-double best(int rounds, F&& step) {
+template <class F> double best(int rounds, F&& step) {
     double b = 1e18;
     for (int i = 0; i < rounds; ++i) {
         const double t = benchtiming::NowMs();

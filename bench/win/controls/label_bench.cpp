@@ -17,7 +17,9 @@ using namespace vell;
 namespace {
 
 // Seconds on the benchmarks' shared clock.
-double now() { return benchtiming::NowMs() / 1e3; }
+double now() {
+    return benchtiming::NowMs() / 1e3;
+}
 
 double measure(rd::TRdLabel& label, const std::u16string& caption, image::TPngImage& png) {
     double best = 1e9;
@@ -45,7 +47,8 @@ int main() {
     label.SetBounds(0, 0, 465, 220);
     image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, 465, 220, true, false, true, false);
     std::u16string ten;
-    for (int i = 0; i < 10; ++i) ten += u"Screen changing. Reconfiguring Vellora, line " + std::u16string(1, u'0' + i) + u"\r\n";
+    for (int i = 0; i < 10; ++i)
+        ten += u"Screen changing. Reconfiguring Vellora, line " + std::u16string(1, u'0' + i) + u"\r\n";
     const double one = measure(label, u"Screen changing. Reconfiguring Vellora...", *png);
     const double many = measure(label, ten, *png);
     std::printf("Label layout and draw into a 32-bit image (465 x 220, Segoe UI -15, centred, word wrap):\n");

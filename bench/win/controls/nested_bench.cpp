@@ -19,7 +19,9 @@ using rd::TRdGraphicControl;
 namespace {
 
 // Seconds on the benchmarks' shared clock.
-double now() { return benchtiming::NowMs() / 1e3; }
+double now() {
+    return benchtiming::NowMs() / 1e3;
+}
 
 class TNode : public TRdGraphicControl {
   public:
@@ -57,7 +59,8 @@ void grow(tk::TForm& form, TNode* parent, int depth, int fan) {
 void pump(HWND window) {
     ::UpdateWindow(window);
     MSG m;
-    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&m);
+    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+        ::DispatchMessageW(&m);
 }
 
 } // namespace
@@ -93,13 +96,14 @@ int main() {
 
         POINT p = leaf->ClientToParent(POINT{1, 1}, &form);
         t = now();
-        for (int i = 0; i < 1000; ++i) form.ControlAtPos(p, false, false, true);
+        for (int i = 0; i < 1000; ++i)
+            form.ControlAtPos(p, false, false, true);
         hit = std::min(hit, (now() - t) / 1000);
     }
     std::printf("Nested tree of %d windowless controls, 5 levels:\n", count);
     std::printf("  full repaint       %8.3f ms  (%d paints)\n", full * 1e3, fullPaints);
-    std::printf("  one leaf repainted %8.3f ms  (%d paints)  ratio %.3f (target at most 0.1)\n", one * 1e3, onePaints,
-                one / full);
+    std::printf("  one leaf repainted %8.3f ms  (%d paints)  ratio %.3f (target at most 0.1)\n", one * 1e3,
+                onePaints, one / full);
     std::printf("  deepest control under a point: %.2f us\n", hit * 1e6);
     return 0;
 }

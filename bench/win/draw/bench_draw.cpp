@@ -19,7 +19,9 @@ namespace {
 
 constexpr int W = 560, H = 240;
 
-template <typename F> double MsPerCall(int n, F f) { return 1000.0 * benchtiming::BestSecondsPerCall(n, f); }
+template <typename F> double MsPerCall(int n, F f) {
+    return 1000.0 * benchtiming::BestSecondsPerCall(n, f);
+}
 
 // A premultiplied picture with a soft alpha ramp.
 void Fill(TPngImage& img) {
@@ -54,7 +56,8 @@ int main() {
     const double scratch = MsPerCall(50, [&] { DrawRect(src, foreignDC.get(), p); });
     const BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     HDC srcDC = src.CanvasHandle();
-    const double platform = MsPerCall(50, [&] { ::AlphaBlend(foreignDC.get(), 0, 0, W, H, srcDC, 0, 0, W, H, bf); });
+    const double platform =
+        MsPerCall(50, [&] { ::AlphaBlend(foreignDC.get(), 0, 0, W, H, srcDC, 0, 0, W, H, bf); });
     TDrawRectParams half = p;
     half.SrcW = W / 2, half.SrcH = H / 2;
     const double nearest2x = MsPerCall(50, [&] { DrawRect(src, imageDC, half); });
@@ -72,7 +75,8 @@ int main() {
     const double roundRect = MsPerCall(10, [&] {
         FillRoundRectSmooth(target, 0, 0, W, H, 32, 32, RGB(250, 245, 225), 2, RGB(40, 80, 220), true);
     });
-    const double ellipse = MsPerCall(10, [&] { FillEllipseSmooth(target, 0, 0, W, H, RGB(230, 120, 30), 0, 0x20000000, false); });
+    const double ellipse = MsPerCall(
+        10, [&] { FillEllipseSmooth(target, 0, 0, W, H, RGB(230, 120, 30), 0, 0x20000000, false); });
     const double cutRound = MsPerCall(20, [&] { CutRoundRectSmooth(target, 0, 0, W, H, 16, 16); });
     const double cutEllipse = MsPerCall(10, [&] { CutEllipseSmooth(target, 0, 0, W, H); });
     std::printf("smooth shapes %dx%d:\n", W, H);

@@ -29,11 +29,11 @@ std::unique_ptr<image::TGraphic> picture(int w, int h, uint32_t colour) {
 }
 
 void pump() {
-    for (int i = 0; i < 5; ++i) tk::Application()->ProcessMessages();
+    for (int i = 0; i < 5; ++i)
+        tk::Application()->ProcessMessages();
 }
 
-template <class Show, class Hide>
-double best(Show&& show, Hide&& hide) {
+template <class Show, class Hide> double best(Show&& show, Hide&& hide) {
     double b = 1e18;
     for (int i = 0; i < 30; ++i) {
         const double t = benchtiming::NowMs();
@@ -62,12 +62,14 @@ int main() {
     const std::u16string text = u"Saves the file under its name, replacing what was there";
     auto* style = new rd::TRdSkinHint(form);
     style->SetAlphaBlendAnimation(false);
-    const double unskinned = best([&] { style->ShowHint(panel, text, nullptr, 0); }, [&] { style->HideHint(); });
+    const double unskinned =
+        best([&] { style->ShowHint(panel, text, nullptr, 0); }, [&] { style->HideHint(); });
     style->BackgroundImage()->SetGraphic(picture(30, 30, 0x80000000));
     style->BackgroundOption()->SetValue(10, 10, 10, 10);
     style->ArrowImageUp()->SetGraphic(picture(16, 10, 0xFF404040));
     style->ArrowImageDown()->SetGraphic(picture(16, 10, 0xFF404040));
-    const double skinned = best([&] { style->ShowHint(panel, text, nullptr, 0); }, [&] { style->HideHint(); });
+    const double skinned =
+        best([&] { style->ShowHint(panel, text, nullptr, 0); }, [&] { style->HideHint(); });
 
     // With fading: the first frame is the window at the first step's alpha.
     style->SetAlphaBlendAnimation(true);
@@ -75,7 +77,8 @@ int main() {
     for (int i = 0; i < 10; ++i) {
         double start = 0, first = 0;
         rd::TRdSkinHintWindow::SetFadeClock(nullptr, [&](int ms) {
-            if (first == 0 && style->OwnWindow() && style->OwnWindow()->CurrentAlpha() > 0) first = benchtiming::NowMs();
+            if (first == 0 && style->OwnWindow() && style->OwnWindow()->CurrentAlpha() > 0)
+                first = benchtiming::NowMs();
             ::Sleep(static_cast<DWORD>(ms));
         });
         start = benchtiming::NowMs();
@@ -100,7 +103,8 @@ int main() {
     std::printf("Hint show, call to first visible frame (best of 30, window made before):\n");
     std::printf("  skinned hint, no fade        %8.3f ms (with its shadow layer)\n", skinned);
     std::printf("  style without background     %8.3f ms\n", unskinned);
-    std::printf("  skinned hint, fading (first) %8.3f ms (the first step comes one interval, 30 ms, in)\n", fadeFirst);
+    std::printf("  skinned hint, fading (first) %8.3f ms (the first step comes one interval, 30 ms, in)\n",
+                fadeFirst);
     std::printf("  framework's plain hint       %8.3f ms\n", framework);
     std::printf("  ratio without fade           %8.2fx\n", skinned / std::max(framework, 1e-6));
     tk::Free(form);

@@ -32,7 +32,8 @@ struct Timing {
 
 // Milliseconds of Step (a tick) followed by a paint of the button.
 Timing measure(rd::TRdImageButton& b, const std::function<void()>& Step) {
-    image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, b.Width(), b.Height(), true, false, true, false);
+    image::TPngImage* png =
+        image::TPngImage::CreateBlank(6, 8, b.Width(), b.Height(), true, false, true, false);
     std::vector<double> runs;
     for (int round = 0; round < 400; ++round) {
         const double t = benchtiming::NowMs();
@@ -47,8 +48,8 @@ Timing measure(rd::TRdImageButton& b, const std::function<void()>& Step) {
 }
 
 void report(const char* what, Timing t, Timing plain) {
-    std::printf("  %-34s best %7.4f ms  median %7.4f ms  (plain draw: best %7.4f, median %7.4f; %.1fx)\n", what,
-                t.best, t.median, plain.best, plain.median, t.median / std::max(plain.median, 1e-6));
+    std::printf("  %-34s best %7.4f ms  median %7.4f ms  (plain draw: best %7.4f, median %7.4f; %.1fx)\n",
+                what, t.best, t.median, plain.best, plain.median, t.median / std::max(plain.median, 1e-6));
 }
 
 } // namespace
@@ -72,7 +73,8 @@ int main() {
     const Timing plainFrame = measure(plain, [&] { plain.Invalidate(); });
 
     rd::TRdImageButton busy(nullptr), still(nullptr);
-    for (rd::TRdImageButton* b : {&busy, &still}) b->SetBounds(0, 0, 64, 64);
+    for (rd::TRdImageButton* b : {&busy, &still})
+        b->SetBounds(0, 0, 64, 64);
     busy.ImageBusy()->SetGraphic(picture(64, 64, 0xFF2F74E0));
     still.ImageNormal()->SetGraphic(picture(64, 64, 0xFF2F74E0));
     busy.SetBusy(true);

@@ -40,9 +40,10 @@ void committedByOwner(HANDLE process, Samples& s) {
     if (!::EnumProcessModules(process, &exe, sizeof exe, &needed)) return;
     double kib[kOwners] = {};
     MEMORY_BASIC_INFORMATION m;
-    for (uintptr_t at = 0; ::VirtualQueryEx(process, reinterpret_cast<void*>(at), &m, sizeof m) == sizeof m;) {
+    for (uintptr_t at = 0;
+         ::VirtualQueryEx(process, reinterpret_cast<void*>(at), &m, sizeof m) == sizeof m;) {
         if (m.State == MEM_COMMIT) {
-            const Owner o = m.Type == MEM_IMAGE ? (m.AllocationBase == exe ? kImage : kLibraries)
+            const Owner o = m.Type == MEM_IMAGE    ? (m.AllocationBase == exe ? kImage : kLibraries)
                             : m.Type == MEM_MAPPED ? kMapped
                                                    : kPrivate;
             kib[o] += double(m.RegionSize) / 1024.0;
@@ -51,7 +52,8 @@ void committedByOwner(HANDLE process, Samples& s) {
         if (next <= at) break;
         at = next;
     }
-    for (int o = 0; o < kOwners; ++o) s.ownerKiB[o].push_back(kib[o]);
+    for (int o = 0; o < kOwners; ++o)
+        s.ownerKiB[o].push_back(kib[o]);
 }
 
 HWND windowOf(DWORD pid, const wchar_t* cls) {
@@ -112,8 +114,9 @@ void ratios(const Program& loader, const Program& base, const char* target) {
     std::printf("  against the %s: medians %.2f%s, fastest runs %.2f, private memory %.2f\n", base.name,
                 Median(b) > 0 ? Median(l) / Median(b) : 0.0, target,
                 *std::min_element(l.begin(), l.end()) / *std::min_element(b.begin(), b.end()),
-                Median(base.samples.privateKiB) > 0 ? Median(loader.samples.privateKiB) / Median(base.samples.privateKiB)
-                                                    : 0.0);
+                Median(base.samples.privateKiB) > 0
+                    ? Median(loader.samples.privateKiB) / Median(base.samples.privateKiB)
+                    : 0.0);
 }
 
 } // namespace
@@ -122,7 +125,11 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
     Program programs[] = {
         {"loader", L"" VELL_PRODUCT_DIR L"\\VellLoading.exe", L"VLR Init", L"Tfrm_LoadingBox", {}},
-        {"fair floor (with COM)", L"" VELL_PROBE_DIR L"\\layered_minimal_com.exe", L"", L"LayeredMinimal", {}},
+        {"fair floor (with COM)",
+         L"" VELL_PROBE_DIR L"\\layered_minimal_com.exe",
+         L"",
+         L"LayeredMinimal",
+         {}},
         {"minimal layered", L"" VELL_PROBE_DIR L"\\layered_minimal.exe", L"", L"LayeredMinimal", {}},
     };
     const wchar_t* name = L"VellBoxShownBenchSignal";
@@ -144,20 +151,26 @@ int main(int argc, char** argv) {
                 return 1;
             }
     const Program &loader = programs[0], &floor = programs[1], &minimal = programs[2];
-    std::printf("loading box shown under Wine, %d runs each (process start to the shown, updated window)\n", runs);
-    for (const Program& p : programs) report(p);
+    std::printf("loading box shown under Wine, %d runs each (process start to the shown, updated window)\n",
+                runs);
+    for (const Program& p : programs)
+        report(p);
     // The fastest runs are the least disturbed by other work on the machine.
     ratios(loader, floor, " (target at most 1.2)");
     ratios(loader, minimal, "");
     std::printf("  processor time until shown (medians):");
-    for (const Program& p : programs) std::printf(" %s %.1f ms;", p.name, Median(p.samples.cpuMs));
+    for (const Program& p : programs)
+        std::printf(" %s %.1f ms;", p.name, Median(p.samples.cpuMs));
     std::printf("\n  private memory while shown (medians, target at most 1.5 x the fair floor's):\n");
-    for (const Program& p : programs) std::printf("    %-22s %7.0f KiB\n", p.name, Median(p.samples.privateKiB));
+    for (const Program& p : programs)
+        std::printf("    %-22s %7.0f KiB\n", p.name, Median(p.samples.privateKiB));
     std::printf("  committed memory by owner while shown (medians, KiB):\n    %-22s", "");
-    for (const char* owner : kOwnerNames) std::printf(" %22s", owner);
+    for (const char* owner : kOwnerNames)
+        std::printf(" %22s", owner);
     for (const Program& p : programs) {
         std::printf("\n    %-22s", p.name);
-        for (int o = 0; o < kOwners; ++o) std::printf(" %22.0f", Median(p.samples.ownerKiB[o]));
+        for (int o = 0; o < kOwners; ++o)
+            std::printf(" %22.0f", Median(p.samples.ownerKiB[o]));
     }
     std::printf("\n");
     return 0;

@@ -17,7 +17,9 @@ using rd::TResource;
 namespace {
 
 // Seconds on the benchmarks' shared clock.
-double now() { return benchtiming::NowMs() / 1e3; }
+double now() {
+    return benchtiming::NowMs() / 1e3;
+}
 
 // The resource paths one rebuild reads.
 std::vector<std::u16string> pathsRead() {
@@ -51,17 +53,19 @@ void measure(const char* name, int rounds) {
         }
         bestRead = std::min(bestRead, now() - t);
     }
-    std::printf("%-34s %3zu files %8zu bytes  ReloadCache %8.3f ms  reading the INI bytes %7.3f ms  ratio %6.1f\n", name,
-                paths.size(), bytes, best * 1e3, bestRead * 1e3, best / bestRead);
+    std::printf(
+        "%-34s %3zu files %8zu bytes  ReloadCache %8.3f ms  reading the INI bytes %7.3f ms  ratio %6.1f\n",
+        name, paths.size(), bytes, best * 1e3, bestRead * 1e3, best / bestRead);
 }
 
 std::string generatedIni(int sections, const char* className) {
     std::string ini;
     for (int i = 0; i < sections; ++i) {
-        ini += "[s" + std::to_string(i) + "]\nclass=" + (i % 10 == 9 ? std::string("image") : std::string(className) +
-                                                                                                 std::to_string(i % 7));
+        ini += "[s" + std::to_string(i) + "]\nclass=" +
+               (i % 10 == 9 ? std::string("image") : std::string(className) + std::to_string(i % 7));
         if (i >= 7) ini += "\nparent=s" + std::to_string(i - 7);
-        for (int k = 0; k < 8; ++k) ini += "\nkey" + std::to_string(k) + "=value " + std::to_string(i * 8 + k);
+        for (int k = 0; k < 8; ++k)
+            ini += "\nkey" + std::to_string(k) + "=value " + std::to_string(i * 8 + k);
         ini += "\n";
     }
     return ini;
@@ -76,7 +80,8 @@ std::string generatedColours(int colours) {
             char value[16];
             std::snprintf(value, sizeof value, "%06X", n * 40503 & 0xFFFFFF);
             ini += "cl_" + std::to_string(i) + "=" +
-                   (i % 5 == 4 ? "[#c" + std::to_string(section) + ".cl_" + std::to_string(i - 1) + "]" : value) +
+                   (i % 5 == 4 ? "[#c" + std::to_string(section) + ".cl_" + std::to_string(i - 1) + "]"
+                               : value) +
                    "\n";
         }
     }
@@ -98,8 +103,8 @@ int main() {
     const std::u16string pub = folder + u"public.rcc", skin = folder + u"benchskin.dll";
     rdtest::WriteBytes(pub, rdtest::PackageBytes({{"main.ini", generatedIni(250, "TPub")}}));
     rdtest::WriteBytes(skin, rdtest::PackageBytes({{"main.ini", "[validate]\nskinname=benchskin\n" +
-                                                                     generatedIni(250, "TSkin")},
-                                                    {"color_setting.ini", generatedColours(200)}}));
+                                                                    generatedIni(250, "TSkin")},
+                                                   {"color_setting.ini", generatedColours(200)}}));
     rd::UnloadCache(true);
     TResource::Register(pub, true);
     TResource::Register(skin, false);

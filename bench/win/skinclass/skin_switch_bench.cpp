@@ -27,7 +27,9 @@ using rd::TResource;
 namespace {
 
 // Seconds on the benchmarks' shared clock.
-double now() { return benchtiming::NowMs() / 1e3; }
+double now() {
+    return benchtiming::NowMs() / 1e3;
+}
 
 class TBenchBox : public tk::TPaintBox {
     VELL_CLASS_INFO()
@@ -63,9 +65,9 @@ constexpr int kSections = 50;
 std::string sections(int variant) {
     std::string ini = "[validate]\nskinname=bench" + std::to_string(variant) + "\ntype=RGB\n";
     for (int i = 0; i < kSections; ++i) {
-        ini += "[box" + std::to_string(i) + "]\nclass=TBenchBox\nColor=$" + std::to_string(100000 + i * 7 + variant) +
-               "\nFont.Color=text.cl_txt_hot\nFont.Height=-" + std::to_string(11 + variant) +
-               "\nCursor=crHandPoint\n";
+        ini += "[box" + std::to_string(i) + "]\nclass=TBenchBox\nColor=$" +
+               std::to_string(100000 + i * 7 + variant) + "\nFont.Color=text.cl_txt_hot\nFont.Height=-" +
+               std::to_string(11 + variant) + "\nCursor=crHandPoint\n";
     }
     return ini;
 }
@@ -138,8 +140,8 @@ void measure(int n, const std::u16string& pkgA, const std::u16string& pkgB) {
     }
     std::printf("%5d controls  cache rebuild %7.2f ms  reloads %7.2f ms  repaint %7.2f ms  whole %7.2f ms"
                 "   reflection floor %6.2f ms  reloads/floor %5.1f\n",
-                n, rebuild * 1e3, reload * 1e3, repaint * 1e3, (rebuild + reload + repaint) * 1e3, floor * 1e3,
-                reload / floor);
+                n, rebuild * 1e3, reload * 1e3, repaint * 1e3, (rebuild + reload + repaint) * 1e3,
+                floor * 1e3, reload / floor);
 }
 
 } // namespace
@@ -151,10 +153,13 @@ int main() {
     ::GetTempPathW(MAX_PATH, temp);
     std::u16string dir = reinterpret_cast<const char16_t*>(temp);
     const std::u16string pkgA = dir + u"vell_bench_a.rcc", pkgB = dir + u"vell_bench_b.rcc";
-    rdtest::WriteBytes(pkgA, rdtest::PackageBytes({{"main.ini", sections(0)}, {"color_setting.ini", colours(0)}}));
-    rdtest::WriteBytes(pkgB, rdtest::PackageBytes({{"main.ini", sections(1)}, {"color_setting.ini", colours(1)}}));
+    rdtest::WriteBytes(pkgA,
+                       rdtest::PackageBytes({{"main.ini", sections(0)}, {"color_setting.ini", colours(0)}}));
+    rdtest::WriteBytes(pkgB,
+                       rdtest::PackageBytes({{"main.ini", sections(1)}, {"color_setting.ini", colours(1)}}));
     std::printf("Skin switch: %d sections of four lines, controls name them in turn\n", kSections);
-    for (int n : {250, 1000, 4000}) measure(n, pkgA, pkgB);
+    for (int n : {250, 1000, 4000})
+        measure(n, pkgA, pkgB);
     rd::UnloadCache(true);
     ::DeleteFileW(reinterpret_cast<const wchar_t*>(pkgA.c_str()));
     ::DeleteFileW(reinterpret_cast<const wchar_t*>(pkgB.c_str()));

@@ -94,7 +94,8 @@ int main() {
     form.HandleNeeded();
     panel->HandleNeeded();
     // Shown through a per-pixel layer, as the box is.
-    ::SetWindowLongW(form.Handle(), GWL_EXSTYLE, ::GetWindowLongW(form.Handle(), GWL_EXSTYLE) | WS_EX_LAYERED);
+    ::SetWindowLongW(form.Handle(), GWL_EXSTYLE,
+                     ::GetWindowLongW(form.Handle(), GWL_EXSTYLE) | WS_EX_LAYERED);
 
     const double full = best([&] {
         ::BitBlt(dc, 0, 0, kW, kH, nullptr, 0, 0, BLACKNESS);
@@ -137,10 +138,12 @@ int main() {
         panel->PaintTo(dc, 0, 0); // nothing changed: copied from the panel's draw buffer
     });
 
-    std::printf("The box's panel (%d x %d: nine-slice background, icon, one line of text) into a 32-bit layer:\n", kW,
-                kH);
+    std::printf(
+        "The box's panel (%d x %d: nine-slice background, icon, one line of text) into a 32-bit layer:\n", kW,
+        kH);
     std::printf("  full repaint            %7.3f ms\n", full);
-    std::printf("    panel alone %.3f ms, + background %.3f, + icon %.3f, + text %.3f\n", empty, onlyBg, bgIcon, full);
+    std::printf("    panel alone %.3f ms, + background %.3f, + icon %.3f, + text %.3f\n", empty, onlyBg,
+                bgIcon, full);
     std::printf("  unchanged (from buffer) %7.3f ms\n", cached);
     std::printf("  raw nine-slice alone    %7.3f ms\n", raw);
     std::printf("  full repaint / raw nine-slice: %.2fx (target 1.5x)\n", full / raw);

@@ -16,7 +16,8 @@ uint32_t slowCrc32(const uint8_t* p, size_t n) {
     uint32_t c = 0xFFFFFFFFu;
     while (n--) {
         c ^= *p++;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
     }
     return ~c;
 }
@@ -24,7 +25,8 @@ uint64_t slowCrc64(const uint8_t* p, size_t n) {
     uint64_t c = ~0ull;
     while (n--) {
         c ^= *p++;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xC96C5795D7870F42ull ^ (c >> 1) : c >> 1;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xC96C5795D7870F42ull ^ (c >> 1) : c >> 1;
     }
     return ~c;
 }
@@ -44,7 +46,8 @@ TEST(Crc, CheckValues) {
 TEST(Crc, SlicedAndRunningFormsMatchBitwiseReference) {
     std::vector<uint8_t> data(1000);
     uint32_t x = 12345;
-    for (auto& b : data) b = uint8_t((x = x * 1103515245u + 12345u) >> 16);
+    for (auto& b : data)
+        b = uint8_t((x = x * 1103515245u + 12345u) >> 16);
     // Every length up to 40 (all alignments of the 8-byte loop) and a long one.
     for (size_t n : {0, 1, 2, 3, 7, 8, 9, 15, 16, 17, 31, 33, 40, 1000}) {
         for (size_t offset = 0; offset < 3; ++offset) {

@@ -53,27 +53,29 @@ TEST(NineSlice, NinePiecesInPaintingOrder) {
 TEST(NineSlice, ModesChooseThePieces) {
     auto parts = [](TSuperStretchMode mode) {
         std::vector<P> r;
-        for (auto& p : nineSlicePieces(64, 64, {0, 0, 300, 200}, k16, mode)) r.push_back(p.part);
+        for (auto& p : nineSlicePieces(64, 64, {0, 0, 300, 200}, k16, mode))
+            r.push_back(p.part);
         return r;
     };
     EXPECT_EQ(parts(sdmCorner), (std::vector<P>{P::TopLeft, P::TopRight, P::BottomLeft, P::BottomRight}));
-    EXPECT_EQ(parts(sdmFrame), (std::vector<P>{P::TopLeft, P::Top, P::TopRight, P::Left, P::Right, P::BottomLeft,
-                                               P::Bottom, P::BottomRight}));
+    EXPECT_EQ(parts(sdmFrame), (std::vector<P>{P::TopLeft, P::Top, P::TopRight, P::Left, P::Right,
+                                               P::BottomLeft, P::Bottom, P::BottomRight}));
 }
 
 TEST(NineSlice, FillTilesPiecesOfAtLeastFourPixels) {
     // A 3-pixel-wide middle is stretched; the 32-pixel one is tiled.
     auto narrow = nineSlicePieces(35, 64, {0, 0, 300, 200}, k16, sdmFill);
-    EXPECT_FALSE(narrow[0].tiled);                               // centre 3 x 32
-    EXPECT_FALSE(narrow[2].tiled);                               // top edge 3 wide
-    EXPECT_TRUE(narrow[4].tiled);                                // left edge 32 high
+    EXPECT_FALSE(narrow[0].tiled); // centre 3 x 32
+    EXPECT_FALSE(narrow[2].tiled); // top edge 3 wide
+    EXPECT_TRUE(narrow[4].tiled);  // left edge 32 high
     std::vector<SliceRect> dst, src;
-    paintNineSlice(64, 64, {0, 0, 300, 200}, k16, sdmFill, nullptr, [&](const SliceRect& d, const SliceRect& s) {
-        if (d.x >= 16 && d.y >= 16 && d.x < 284 && d.y < 184) {
-            dst.push_back(d);
-            src.push_back(s);
-        }
-    });
+    paintNineSlice(64, 64, {0, 0, 300, 200}, k16, sdmFill, nullptr,
+                   [&](const SliceRect& d, const SliceRect& s) {
+                       if (d.x >= 16 && d.y >= 16 && d.x < 284 && d.y < 184) {
+                           dst.push_back(d);
+                           src.push_back(s);
+                       }
+                   });
     // The centre: 268 = 8 x 32 + 12 columns, 168 = 5 x 32 + 8 rows, column by column.
     ASSERT_EQ(dst.size(), 9u * 6u);
     EXPECT_EQ(dst[0], (SliceRect{16, 16, 32, 32}));
@@ -93,7 +95,8 @@ TEST(NineSlice, OddMarginsAndHugeDestinationsStaySafe) {
     for (SliceMargins m : {SliceMargins{-5, -5, -5, -5}, SliceMargins{INT_MAX, INT_MAX, INT_MAX, INT_MAX},
                            SliceMargins{INT_MIN, 3, INT_MAX, -1}})
         for (int mode = 0; mode < kStretchModeCount; ++mode)
-            nineSlicePieces(64, 64, {INT_MAX - 10, INT_MIN + 5, INT_MAX, INT_MAX}, m, TSuperStretchMode(mode));
+            nineSlicePieces(64, 64, {INT_MAX - 10, INT_MIN + 5, INT_MAX, INT_MAX}, m,
+                            TSuperStretchMode(mode));
     // A tiled destination of 2^31 pixels square visits only the tiles inside the clip.
     long visits = 0;
     SliceRect clip{100, 100, 64, 64};

@@ -46,22 +46,29 @@ TEST(Compose, OnePixelBlends) {
     const uint32_t white = bgra(255, 255, 255, 255);
     const Case cases[] = {
         // PreMul[128][200] = 100 plus PreMul[127][255] = 127; alpha Screen[128][255].
-        {"straight half red on white", bgra(0, 0, 200, 128), false, 255, false, white, bgra(127, 127, 227, 255)},
-        {"premultiplied half red on white", bgra(0, 0, 100, 128), true, 255, false, white, bgra(127, 127, 227, 255)},
+        {"straight half red on white", bgra(0, 0, 200, 128), false, 255, false, white,
+         bgra(127, 127, 227, 255)},
+        {"premultiplied half red on white", bgra(0, 0, 100, 128), true, 255, false, white,
+         bgra(127, 127, 227, 255)},
         {"opacity zero draws nothing", bgra(10, 20, 30, 255), true, 0, false, white, white},
-        {"transparent pixel draws nothing", bgra(0, 0, 0, 0), true, 255, false, bgra(1, 2, 3, 4), bgra(1, 2, 3, 4)},
+        {"transparent pixel draws nothing", bgra(0, 0, 0, 0), true, 255, false, bgra(1, 2, 3, 4),
+         bgra(1, 2, 3, 4)},
         {"transparent straight pixel with colour", bgra(9, 9, 9, 0), false, 255, false, bgra(1, 2, 3, 4),
          bgra(1, 2, 3, 4)},
-        {"opaque pixel replaces", bgra(10, 20, 30, 255), false, 255, false, bgra(1, 2, 3, 4), bgra(10, 20, 30, 255)},
+        {"opaque pixel replaces", bgra(10, 20, 30, 255), false, 255, false, bgra(1, 2, 3, 4),
+         bgra(10, 20, 30, 255)},
         {"grey of pure red", bgra(0, 0, 255, 255), false, 255, true, white, bgra(76, 76, 76, 255)},
         // E = PreMul[255][128] = 128; colour PreMul[128][200] + PreMul[127][0] = 100.
-        {"straight opaque at half opacity on clear", bgra(0, 0, 200, 255), false, 128, false, 0, bgra(0, 0, 100, 128)},
+        {"straight opaque at half opacity on clear", bgra(0, 0, 200, 255), false, 128, false, 0,
+         bgra(0, 0, 100, 128)},
         // Premultiplied: colour weight is the opacity, E = PreMul[128][128] = 64.
         {"premultiplied half at half opacity", bgra(0, 0, 100, 128), true, 128, false, 0, bgra(0, 0, 50, 64)},
         // E = PreMul[1][100] = 0: skipped although the pixel is not transparent.
-        {"effective alpha zero skips", bgra(200, 200, 200, 1), false, 100, false, bgra(5, 6, 7, 8), bgra(5, 6, 7, 8)},
+        {"effective alpha zero skips", bgra(200, 200, 200, 1), false, 100, false, bgra(5, 6, 7, 8),
+         bgra(5, 6, 7, 8)},
         // A premultiplied pixel whose colour exceeds its alpha saturates instead of wrapping.
-        {"overbright premultiplied saturates", bgra(0, 0, 250, 10), true, 255, false, white, bgra(245, 245, 255, 255)},
+        {"overbright premultiplied saturates", bgra(0, 0, 250, 10), true, 255, false, white,
+         bgra(245, 245, 255, 255)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -72,7 +79,8 @@ TEST(Compose, OnePixelBlends) {
             ComposeParams p = unscaled(6, 1, c.alpha);
             p.gray = c.gray;
             compose(dst.target(), src.source(c.premultiplied), p);
-            for (int x = 0; x < 6; ++x) EXPECT_EQ(dst.get(x, 0), c.expected) << "pixel " << x << " fast " << fast;
+            for (int x = 0; x < 6; ++x)
+                EXPECT_EQ(dst.get(x, 0), c.expected) << "pixel " << x << " fast " << fast;
         }
     }
     setFastPathsEnabled(true);
@@ -97,13 +105,15 @@ TEST(Compose, NearestEnlargementDuplicatesPixels) {
     std::mt19937 rng(1);
     randomize(src, rng, true);
     for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x) src.set(x, y, src.get(x, y) | 0xFF000000u); // opaque: result = source
+        for (int x = 0; x < 10; ++x)
+            src.set(x, y, src.get(x, y) | 0xFF000000u); // opaque: result = source
     ComposeParams p;
     p.dstW = p.dstH = 20;
     p.srcW = p.srcH = 10;
     compose(dst.target(), src.source(true), p);
     for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x) ASSERT_EQ(dst.get(x, y), src.get(x / 2, y / 2)) << x << "," << y;
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(dst.get(x, y), src.get(x / 2, y / 2)) << x << "," << y;
 }
 
 TEST(Compose, FilterChoice) {
@@ -116,7 +126,8 @@ TEST(Compose, FilterChoice) {
     const Case cases[] = {
         {10, 10, 20, 20, SmoothFilter::Smooth, SmoothFilter::FastSmooth}, // box asked for an enlargement
         {10, 10, 20, 5, SmoothFilter::Smooth, SmoothFilter::FastSmooth},  // one axis enlarged
-        {10, 10, 10, 5, SmoothFilter::Smooth, SmoothFilter::FastSmooth},  // one axis unchanged counts as enlarged
+        {10, 10, 10, 5, SmoothFilter::Smooth,
+         SmoothFilter::FastSmooth}, // one axis unchanged counts as enlarged
         {10, 10, 5, 5, SmoothFilter::Smooth, SmoothFilter::Smooth},
         {10, 10, 10, 10, SmoothFilter::FastSmooth, SmoothFilter::None}, // nothing scaled
         {10, 10, 5, 5, SmoothFilter::None, SmoothFilter::None},
@@ -124,7 +135,8 @@ TEST(Compose, FilterChoice) {
     for (const Case& c : cases) {
         ComposeParams p;
         p.srcW = c.srcW, p.srcH = c.srcH, p.dstW = c.dstW, p.dstH = c.dstH, p.smooth = c.asked;
-        EXPECT_EQ(effectiveFilter(s, p), c.expected) << c.srcW << "x" << c.srcH << " -> " << c.dstW << "x" << c.dstH;
+        EXPECT_EQ(effectiveFilter(s, p), c.expected)
+            << c.srcW << "x" << c.srcH << " -> " << c.dstW << "x" << c.dstH;
     }
     DrawSource indexed = s;
     indexed.layout = SourceLayout::Indexed8;
@@ -143,7 +155,8 @@ TEST(Compose, BilinearInterpolatesBetweenNeighbours) {
     p.srcW = 2, p.srcH = 1, p.dstW = 4, p.dstH = 1, p.smooth = SmoothFilter::FastSmooth;
     compose(dst.target(), src.source(true), p);
     const int expected[] = {0, 64, 128, 191}; // (255 * w + 16384) >> 15
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(dst.get(x, 0), bgra(expected[x], expected[x], expected[x], 255)) << x;
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(dst.get(x, 0), bgra(expected[x], expected[x], expected[x], 255)) << x;
 }
 
 TEST(Compose, BilinearPremultipliesStraightSources) {
@@ -154,7 +167,8 @@ TEST(Compose, BilinearPremultipliesStraightSources) {
     ComposeParams p;
     p.srcW = 2, p.srcH = 1, p.dstW = 3, p.dstH = 1, p.smooth = SmoothFilter::FastSmooth;
     compose(dst.target(), src.source(false), p);
-    for (int x = 0; x < 3; ++x) EXPECT_EQ(dst.get(x, 0) & 0xFF, 0u) << "blue bled into pixel " << x;
+    for (int x = 0; x < 3; ++x)
+        EXPECT_EQ(dst.get(x, 0) & 0xFF, 0u) << "blue bled into pixel " << x;
 }
 
 TEST(Compose, BoxAveragesBlocks) {
@@ -275,7 +289,8 @@ TEST(Compose, GeometryNeverFails) {
             compose(dst.target(), src.source(true), p);
             int painted = 0;
             for (int y = 0; y < 8; ++y)
-                for (int x = 0; x < 8; ++x) painted += dst.get(x, y) != 0;
+                for (int x = 0; x < 8; ++x)
+                    painted += dst.get(x, y) != 0;
             EXPECT_EQ(painted, c.painted) << "filter " << static_cast<int>(f);
         }
     // A clip rectangle limits the drawing; an empty target or source draws nothing.
@@ -286,7 +301,8 @@ TEST(Compose, GeometryNeverFails) {
     compose(dst.target(), src.source(true), p);
     int painted = 0;
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) painted += dst.get(x, y) != 0;
+        for (int x = 0; x < 8; ++x)
+            painted += dst.get(x, y) != 0;
     EXPECT_EQ(painted, 2);
     compose(DrawTarget{}, src.source(true), unscaled(4, 4));
     compose(dst.target(), DrawSource{}, unscaled(4, 4));
@@ -331,7 +347,8 @@ TEST(Compose, SolidColourThroughCoverageMask) {
     std::mt19937 rng(3);
     const int w = 29, h = 7;
     std::vector<uint8_t> mask(static_cast<size_t>(w) * h);
-    for (uint8_t& m : mask) m = static_cast<uint8_t>(rng() % 3 == 0 ? 0 : rng() % 3 == 0 ? 255 : rng());
+    for (uint8_t& m : mask)
+        m = static_cast<uint8_t>(rng() % 3 == 0 ? 0 : rng() % 3 == 0 ? 255 : rng());
     for (uint32_t colour : {bgra(10, 20, 200, 255), bgra(5, 10, 100, 128)}) {
         Image dst(w + 2, h, 0), exact(w + 2, h);
         randomize(dst, rng, true);
@@ -355,7 +372,8 @@ TEST(Compose, MulDivRoundsLikeWindows) {
     struct Case {
         int a, b, c, expected;
     };
-    const Case cases[] = {{1, 1, 2, 1}, {3, 1, 2, 2}, {-1, 1, 2, -1}, {-3, 1, 2, -2}, {5, 7, 0, -1},
-                          {INT_MAX, 2, 1, -1}, {10, 20, 3, 67}, {7, 5, -2, -18}};
-    for (const Case& c : cases) EXPECT_EQ(mulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
+    const Case cases[] = {{1, 1, 2, 1},  {3, 1, 2, 2},        {-1, 1, 2, -1},  {-3, 1, 2, -2},
+                          {5, 7, 0, -1}, {INT_MAX, 2, 1, -1}, {10, 20, 3, 67}, {7, 5, -2, -18}};
+    for (const Case& c : cases)
+        EXPECT_EQ(mulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
 }

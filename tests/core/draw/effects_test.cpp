@@ -14,21 +14,23 @@ TEST(LumaColor, Cases) {
         Bgr colour, expected;
     };
     const Case cases[] = {
-        {100, {0, 0, 255}, {34, 34, 255}},       // pure red
-        {77, {50, 50, 50}, {77, 77, 77}},        // a grey gives the grey of y
-        {0, {0, 0, 255}, {1, 0, 0}},             // dark end: the lowest channel (blue) is 1, not 0
-        {255, {255, 0, 0}, {255, 255, 255}},     // bright blue saturates to white
+        {100, {0, 0, 255}, {34, 34, 255}},   // pure red
+        {77, {50, 50, 50}, {77, 77, 77}},    // a grey gives the grey of y
+        {0, {0, 0, 255}, {1, 0, 0}},         // dark end: the lowest channel (blue) is 1, not 0
+        {255, {255, 0, 0}, {255, 255, 255}}, // bright blue saturates to white
     };
     for (const Case& c : cases) {
         const Bgr got = LumaColor(c.y, c.colour);
-        EXPECT_EQ(got, c.expected) << "y " << c.y << " got " << int(got.b) << "," << int(got.g) << "," << int(got.r);
+        EXPECT_EQ(got, c.expected) << "y " << c.y << " got " << int(got.b) << "," << int(got.g) << ","
+                                   << int(got.r);
     }
     // The luminance is kept within rounding across the range, for any hue.
     for (Bgr colour : {Bgr{0, 0, 255}, Bgr{200, 100, 30}, Bgr{10, 240, 10}})
         for (int y = 20; y <= 235; y += 15) {
             const Bgr c = LumaColor(y, colour);
             const double luma = 0.11 * c.b + 0.59 * c.g + 0.30 * c.r;
-            EXPECT_NEAR(luma, y, 2.0) << int(colour.b) << "," << int(colour.g) << "," << int(colour.r) << " y " << y;
+            EXPECT_NEAR(luma, y, 2.0)
+                << int(colour.b) << "," << int(colour.g) << "," << int(colour.r) << " y " << y;
         }
 }
 
@@ -58,13 +60,14 @@ TEST(SmoothStep3x3, Cases) {
     // A uniform plane stays uniform; a single bright pixel spreads in reading order.
     std::vector<uint8_t> plane(5 * 4, 80);
     SmoothStep3x3(plane.data(), 5, 5, 4, 1, 1, 3);
-    for (uint8_t v : plane) ASSERT_EQ(v, 80);
+    for (uint8_t v : plane)
+        ASSERT_EQ(v, 80);
 
     // Weights 1/2,1,1/2 / 1,2,1 / 1/2,1,1/2, each half truncated, sum >> 3.
     uint8_t one[9] = {0, 0, 0, 0, 255, 0, 0, 0, 0};
     SmoothStep3x3(one, 3, 3, 3, 1, 1, 1);
-    EXPECT_EQ(one[0], 127 >> 3);                                  // BR/2 = 127
-    EXPECT_EQ(one[1], (one[0] / 2 + one[0] + 255) >> 3);          // TL and L are new values
+    EXPECT_EQ(one[0], 127 >> 3);                         // BR/2 = 127
+    EXPECT_EQ(one[1], (one[0] / 2 + one[0] + 255) >> 3); // TL and L are new values
     EXPECT_EQ(one[4], (one[0] / 2 + one[1] + one[2] / 2 + one[3] + 2 * 255) >> 3);
 
     // Only the first `channels` bytes change; neighbours are clamped at the edges.
@@ -78,7 +81,8 @@ TEST(SmoothStep3x3, Cases) {
 TEST(Transform, RotateAndFlip) {
     Image src(3, 2);
     for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x) src.set(x, y, bgra(x, y, 0, 255));
+        for (int x = 0; x < 3; ++x)
+            src.set(x, y, bgra(x, y, 0, 255));
     auto view = [](Image& i) { return PixelView{i.bytes.data(), i.stride, i.width, i.height}; };
 
     Image r90(2, 3), r180(3, 2), r270(2, 3);
@@ -111,7 +115,8 @@ TEST(Transform, CopiesClipAndOverlap) {
     auto view = [](Image& i) { return PixelView{i.bytes.data(), i.stride, i.width, i.height}; };
     Image src(4, 4), dst(4, 4);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) src.set(x, y, bgra(x, y, 1, 255));
+        for (int x = 0; x < 4; ++x)
+            src.set(x, y, bgra(x, y, 1, 255));
     copyRect(view(dst), -1, 2, view(src), 0, 0, 4, 4, 4); // clipped on the left and bottom
     EXPECT_EQ(dst.get(0, 2), src.get(1, 0));
     EXPECT_EQ(dst.get(2, 3), src.get(3, 1));
@@ -120,7 +125,8 @@ TEST(Transform, CopiesClipAndOverlap) {
 
     Image same = src; // overlapping move down by one row within one image
     copyRect(view(same), 0, 1, view(same), 0, 0, 4, 3, 4);
-    for (int y = 1; y < 4; ++y) EXPECT_EQ(same.get(2, y), src.get(2, y - 1));
+    for (int y = 1; y < 4; ++y)
+        EXPECT_EQ(same.get(2, y), src.get(2, y - 1));
 
     copyRect(view(dst), 0, 0, view(src), 5, 5, INT_MAX, INT_MAX, 4); // nothing overlaps
 

@@ -40,7 +40,8 @@ TEST(BlurPixels, UniformBlockStaysUniform) {
         Image img(13, 9, bgra(40, 80, 120, 200));
         EXPECT_TRUE(BlurPixels(img.data(straight), img.data(straight), 4, 2.0));
         for (int y = 0; y < 9; ++y)
-            for (int x = 0; x < 13; ++x) ASSERT_EQ(img.get(x, y), bgra(40, 80, 120, 200)) << x << "," << y;
+            for (int x = 0; x < 13; ++x)
+                ASSERT_EQ(img.get(x, y), bgra(40, 80, 120, 200)) << x << "," << y;
     }
 }
 
@@ -67,7 +68,8 @@ Image referenceBlur(const Image& src, int radius, double sigma, bool straight) {
             const uint8_t* p = src.bytes.data() + y * src.stride + 4 * x;
             uint8_t* o = at(x + r, y + r);
             for (int c = 0; c < 3; ++c)
-                o[c] = straight ? static_cast<uint8_t>(std::nearbyint(static_cast<float>(p[c]) * static_cast<float>(p[3]) / 255.0f))
+                o[c] = straight ? static_cast<uint8_t>(std::nearbyint(static_cast<float>(p[c]) *
+                                                                      static_cast<float>(p[3]) / 255.0f))
                                 : p[c];
             o[3] = p[3];
         }
@@ -80,7 +82,9 @@ Image referenceBlur(const Image& src, int radius, double sigma, bool straight) {
         std::memcpy(at(0, y), at(0, r), static_cast<size_t>(sw) * 4);
         std::memcpy(at(0, r + h + y), at(0, r + h - 1), static_cast<size_t>(sw) * 4);
     }
-    auto toByte = [](float v) { return static_cast<uint8_t>(v <= 0.0f ? 0 : v >= 255.0f ? 255 : std::nearbyint(v)); };
+    auto toByte = [](float v) {
+        return static_cast<uint8_t>(v <= 0.0f ? 0 : v >= 255.0f ? 255 : std::nearbyint(v));
+    };
     for (int i = 0; i < h; ++i)
         for (int x = 0; x < sw; ++x)
             for (int c = 0; c < 4; ++c) {
@@ -117,11 +121,12 @@ TEST(BlurPixels, EveryKernelTableMatchesThePlainBlur) {
         double sigma;
         bool straight;
     };
-    const Case cases[] = {{31, 17, 3, 1.5, false}, {5, 3, 10, 5.0, false}, {29, 11, 2, 1.0, true},
-                          {1, 1, 1, 0.5, false},   {40, 2, 0, 2.0, true},   {9, 23, 4, 2.0, false},
+    const Case cases[] = {{31, 17, 3, 1.5, false},  {5, 3, 10, 5.0, false}, {29, 11, 2, 1.0, true},
+                          {1, 1, 1, 0.5, false},    {40, 2, 0, 2.0, true},  {9, 23, 4, 2.0, false},
                           {4, 3, 300, 150.0, false}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " r" << c.radius << " straight " << c.straight);
+        SCOPED_TRACE(testing::Message()
+                     << c.w << "x" << c.h << " r" << c.radius << " straight " << c.straight);
         Image src(c.w, c.h, 0, 4, 8);
         randomize(src, rng, !c.straight);
         const Image expected = referenceBlur(src, c.radius, c.sigma, c.straight);
@@ -149,10 +154,12 @@ TEST(BlurPixels, PairsBlocksAndRejectsBadOnes) {
     EXPECT_EQ(kernelErrorOf([&] { BlurPixels(bad, small.data(), 1, 1.0); }), "Invalid image data.");
     TPixelData eight = big.data();
     eight.Format = pfBits8;
-    EXPECT_EQ(kernelErrorOf([&] { BlurPixels(eight, small.data(), 1, 1.0); }), "Must be 32 bit image pixel format.");
+    EXPECT_EQ(kernelErrorOf([&] { BlurPixels(eight, small.data(), 1, 1.0); }),
+              "Must be 32 bit image pixel format.");
     // A radius whose padded copy could not be held is reported, not attempted.
     for (int radius : {1 << 30, 100000})
-        EXPECT_EQ(kernelErrorOf([&] { BlurPixels(small.data(), small.data(), radius, 1.0); }), "Not enough memory.")
+        EXPECT_EQ(kernelErrorOf([&] { BlurPixels(small.data(), small.data(), radius, 1.0); }),
+                  "Not enough memory.")
             << radius;
     EXPECT_EQ(kernelErrorOf([&] { GaussKernel(1 << 30, 1.0); }), "Not enough memory.");
 }
@@ -176,11 +183,13 @@ TEST(SharpenPixels, Cases) {
 
     // An edge gets steeper: the dark side darker, the bright side brighter.
     Image edge(8, 1);
-    for (int x = 0; x < 8; ++x) edge.set(x, 0, x < 4 ? bgra(100, 100, 100, 255) : bgra(150, 150, 150, 255));
+    for (int x = 0; x < 8; ++x)
+        edge.set(x, 0, x < 4 ? bgra(100, 100, 100, 255) : bgra(150, 150, 150, 255));
     SharpenPixels(edge.data(), 100, 0, 1.0);
     EXPECT_LT(edge.get(3, 0) & 0xFF, 100u);
     EXPECT_GT(edge.get(4, 0) & 0xFF, 150u);
 
     for (int amount : {0, 501, -1})
-        EXPECT_EQ(kernelErrorOf([&] { SharpenPixels(noisy.data(), amount, 0, 1.0); }), "Illegal parameters.") << amount;
+        EXPECT_EQ(kernelErrorOf([&] { SharpenPixels(noisy.data(), amount, 0, 1.0); }), "Illegal parameters.")
+            << amount;
 }

@@ -26,8 +26,9 @@ TEST(PixelData, InitFillsFormatAndStride) {
     struct Case {
         int width, format, stride, bpp;
     };
-    const Case cases[] = {{3, pfBits1, 4, 1}, {33, pfBits1, 8, 1}, {3, pfBits4, 4, 4}, {5, pfBits8, 8, 8},
-                          {3, pfBits16a, 8, 16}, {3, pfBits24, 12, 24}, {3, pfBits32, 12, 32}};
+    const Case cases[] = {{3, pfBits1, 4, 1},   {33, pfBits1, 8, 1},   {3, pfBits4, 4, 4},
+                          {5, pfBits8, 8, 8},   {3, pfBits16a, 8, 16}, {3, pfBits24, 12, 24},
+                          {3, pfBits32, 12, 32}};
     for (const Case& c : cases) {
         TPixelData d;
         InitPixelData(c.width, 2, 0, d, buffer, c.format);
@@ -43,7 +44,8 @@ TEST(PixelData, InitFillsFormatAndStride) {
                   InitPixelData(1, 1, 0, x, nullptr, 8);
               }),
               KernelErrorCode::FormatNotSupported);
-    EXPECT_STREQ(kernelErrorMessage(KernelErrorCode::FormatNotSupported), "The image pixel format not supported.");
+    EXPECT_STREQ(kernelErrorMessage(KernelErrorCode::FormatNotSupported),
+                 "The image pixel format not supported.");
 }
 
 TEST(PixelData, SubBlocks) {
@@ -55,10 +57,17 @@ TEST(PixelData, SubBlocks) {
         int width, height, offset; // expected, or width -1 for InvalidRect
     };
     const Case cases[] = {
-        {0, 0, 10, 8, 10, 8, 0},   {2, 3, 4, 2, 4, 2, 3 * 40 + 8}, {8, 0, 5, 8, 2, 8, 32},
-        {-2, 0, 5, 8, 3, 8, 0},    {10, 0, 1, 1, -1, 0, 0},        {12, 0, 1, 1, -1, 0, 0},
-        {0, 0, 0, 8, -1, 0, 0},    {-5, 0, 5, 8, -1, 0, 0},        {-9, 0, 5, 8, -1, 0, 0},
-        {INT_MAX, 0, 1, 1, -1, 0, 0}, {0, 0, INT_MAX, INT_MAX, 10, 8, 0},
+        {0, 0, 10, 8, 10, 8, 0},
+        {2, 3, 4, 2, 4, 2, 3 * 40 + 8},
+        {8, 0, 5, 8, 2, 8, 32},
+        {-2, 0, 5, 8, 3, 8, 0},
+        {10, 0, 1, 1, -1, 0, 0},
+        {12, 0, 1, 1, -1, 0, 0},
+        {0, 0, 0, 8, -1, 0, 0},
+        {-5, 0, 5, 8, -1, 0, 0},
+        {-9, 0, 5, 8, -1, 0, 0},
+        {INT_MAX, 0, 1, 1, -1, 0, 0},
+        {0, 0, INT_MAX, INT_MAX, 10, 8, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " " << c.w << "x" << c.h);
@@ -96,7 +105,8 @@ TEST(PixelData, OwnedBlocksAreZeroed) {
     PixelBlock block(5, 3, pfBits32);
     EXPECT_EQ(block.data().Flags, pdOwnsMemory);
     EXPECT_EQ(block.data().Stride, 20);
-    for (int i = 0; i < 60; ++i) ASSERT_EQ(block.data().Scan0[i], 0);
+    for (int i = 0; i < 60; ++i)
+        ASSERT_EQ(block.data().Scan0[i], 0);
     EXPECT_EQ(errorOf([] { PixelBlock huge(INT_MAX, INT_MAX, pfBits32); }), KernelErrorCode::OutOfMemory);
 }
 

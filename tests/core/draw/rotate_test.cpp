@@ -89,7 +89,8 @@ TEST(RotatePremultiplied, EmptyBlocksAreSafe) {
     Block dst(4, 4);
     dst.px.assign(dst.px.size(), 9);
     rotatePremultiplied(dst.view(), PixelView{}, 30); // no source: transparent
-    for (uint8_t b : dst.px) EXPECT_EQ(b, 0);
+    for (uint8_t b : dst.px)
+        EXPECT_EQ(b, 0);
     Block src = solid(3, 3, 1, 2, 3);
     rotatePremultiplied(PixelView{}, src.view(), 30); // no destination: nothing
     EXPECT_EQ(rotationFrameSide(0, 5), 0);

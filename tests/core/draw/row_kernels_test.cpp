@@ -23,14 +23,17 @@ TEST(RowKernels, BlendRowsMatchExactOnEveryAlphaAndDestination) {
         for (int c = 0; c < 3; ++c)
             src[4 * k + c] = static_cast<uint8_t>(k % 5 == 0 ? rng() : a ? rng() % (a + 1) : 0);
         src[4 * k + 3] = static_cast<uint8_t>(a);
-        for (int c = 0; c < 4; ++c) dst[4 * k + c] = static_cast<uint8_t>(c == 3 ? d : rng() % (d + 1));
+        for (int c = 0; c < 4; ++c)
+            dst[4 * k + c] = static_cast<uint8_t>(c == 3 ? d : rng() % (d + 1));
     }
     // Straight pixels may have any colour.
     std::vector<uint8_t> straight = src;
     for (int k = 0; k < n; ++k)
-        for (int c = 0; c < 3; ++c) straight[4 * k + c] = static_cast<uint8_t>(rng());
+        for (int c = 0; c < 3; ++c)
+            straight[4 * k + c] = static_cast<uint8_t>(rng());
     std::vector<uint8_t> mask(n);
-    for (int k = 0; k < n; ++k) mask[k] = static_cast<uint8_t>(k >> 8);
+    for (int k = 0; k < n; ++k)
+        mask[k] = static_cast<uint8_t>(k >> 8);
     const RowKernels& exact = exactKernels();
     const std::vector<KernelTable> tables = vectorKernelTables();
     // Every opacity, each over every pair of source alpha and destination byte; odd
@@ -39,13 +42,15 @@ TEST(RowKernels, BlendRowsMatchExactOnEveryAlphaAndDestination) {
         SCOPED_TRACE(alpha);
         const int offset = alpha & 1, count = n - offset;
         std::vector<uint8_t> premul = dst, straightOut = dst;
-        exact.overPremul(premul.data() + 4 * offset, src.data() + 4 * offset, count, static_cast<uint8_t>(alpha));
+        exact.overPremul(premul.data() + 4 * offset, src.data() + 4 * offset, count,
+                         static_cast<uint8_t>(alpha));
         exact.overStraight(straightOut.data() + 4 * offset, straight.data() + 4 * offset, count,
                            static_cast<uint8_t>(alpha));
         for (const KernelTable& table : tables) {
             SCOPED_TRACE(table.name);
             std::vector<uint8_t> a = dst;
-            table.kernels->overPremul(a.data() + 4 * offset, src.data() + 4 * offset, count, static_cast<uint8_t>(alpha));
+            table.kernels->overPremul(a.data() + 4 * offset, src.data() + 4 * offset, count,
+                                      static_cast<uint8_t>(alpha));
             ASSERT_TRUE(a == premul) << "premultiplied";
             a = dst;
             table.kernels->overStraight(a.data() + 4 * offset, straight.data() + 4 * offset, count,
@@ -55,8 +60,9 @@ TEST(RowKernels, BlendRowsMatchExactOnEveryAlphaAndDestination) {
     }
     // Solid colours: every coverage value over every destination byte; the last two have
     // colour bytes above their alpha.
-    for (uint32_t colour : {bgra(255, 255, 255, 255), bgra(0, 40, 80, 128), bgra(3, 2, 1, 3), bgra(9, 8, 7, 255),
-                            bgra(1, 1, 1, 0), bgra(200, 10, 10, 100), bgra(0, 0, 90, 2)}) {
+    for (uint32_t colour :
+         {bgra(255, 255, 255, 255), bgra(0, 40, 80, 128), bgra(3, 2, 1, 3), bgra(9, 8, 7, 255),
+          bgra(1, 1, 1, 0), bgra(200, 10, 10, 100), bgra(0, 0, 90, 2)}) {
         for (int offset : {0, 3}) {
             std::vector<uint8_t> b = dst;
             exact.solidMask(b.data() + 4 * offset, colour, mask.data() + offset, n - offset);
@@ -75,7 +81,8 @@ TEST(RowKernels, RoundedDivisionBy255MatchesTheTables) {
     for (int x = 0; x < 256; ++x)
         for (int y = 0; y < 256; ++y) {
             const int viaShift = ((x * y + 128) * 257) >> 16;
-            ASSERT_EQ(viaShift, vell::pixel::preMul(static_cast<uint8_t>(x), static_cast<uint8_t>(y))) << x << " " << y;
+            ASSERT_EQ(viaShift, vell::pixel::preMul(static_cast<uint8_t>(x), static_cast<uint8_t>(y)))
+                << x << " " << y;
         }
 }
 
@@ -83,8 +90,10 @@ TEST(RowKernels, BilinearAndGaussLinesMatchExact) {
     std::mt19937 rng(5);
     const int width = 61;
     std::vector<uint8_t> top(4 * width), bottom(4 * width);
-    for (uint8_t& b : top) b = static_cast<uint8_t>(rng());
-    for (uint8_t& b : bottom) b = static_cast<uint8_t>(rng());
+    for (uint8_t& b : top)
+        b = static_cast<uint8_t>(rng());
+    for (uint8_t& b : bottom)
+        b = static_cast<uint8_t>(rng());
     // The extremes next to each other: 0 beside 255 in both directions.
     for (int c = 0; c < 8; ++c) {
         top[c] = c < 4 ? 255 : 0;
@@ -97,14 +106,20 @@ TEST(RowKernels, BilinearAndGaussLinesMatchExact) {
     std::vector<int16_t> randomWeights(n), orderedWeights(n);
     for (int i = 0; i < n; ++i) {
         randomCols[i] = static_cast<int32_t>(rng() % (width - 1));
-        randomWeights[i] = static_cast<int16_t>(i % 7 == 0 ? 0 : i % 7 == 1 ? 32767 : i % 7 == 2 ? 1 : rng() % 32768);
+        randomWeights[i] = static_cast<int16_t>(i % 7 == 0   ? 0
+                                                : i % 7 == 1 ? 32767
+                                                : i % 7 == 2 ? 1
+                                                             : rng() % 32768);
         orderedCols[i] = i * (width - 1) / n;
         orderedWeights[i] = static_cast<int16_t>(rng() % 32768);
     }
-    alignas(16) const float weights[] = {0.05f, 0.05f, 0.05f, 0.05f, 0.2f, 0.2f, 0.2f, 0.2f, 0.5f, 0.5f, 0.5f, 0.5f};
+    alignas(16)
+        const float weights[] = {0.05f, 0.05f, 0.05f, 0.05f, 0.2f, 0.2f, 0.2f, 0.2f, 0.5f, 0.5f, 0.5f, 0.5f};
     std::vector<uint8_t> in(4 * (width + 4) * 5);
-    for (uint8_t& b : in) b = static_cast<uint8_t>(rng());
-    for (size_t i = 3; i < in.size(); i += 4 * 7) in[i] = 0; // alpha 0 now and then
+    for (uint8_t& b : in)
+        b = static_cast<uint8_t>(rng());
+    for (size_t i = 3; i < in.size(); i += 4 * 7)
+        in[i] = 0; // alpha 0 now and then
 
     for (const KernelTable& table : vectorKernelTables()) {
         SCOPED_TRACE(table.name);
@@ -128,7 +143,8 @@ TEST(RowKernels, BilinearAndGaussLinesMatchExact) {
         std::vector<int16_t> v(4 * width);
         exact.bilinearVertical(v.data(), top.data(), bottom.data(), width, 0);
         std::vector<int32_t> same(width - 1);
-        for (int i = 0; i < width - 1; ++i) same[i] = i;
+        for (int i = 0; i < width - 1; ++i)
+            same[i] = i;
         const std::vector<int16_t> none(width - 1, 0);
         std::vector<uint8_t> back(4 * (width - 1));
         fast.bilinearHorizontal(back.data(), v.data(), same.data(), none.data(), width - 1);
@@ -140,15 +156,18 @@ TEST(RowKernels, BilinearAndGaussLinesMatchExact) {
             AlignedFloats floats(in.size()), floatsExact(in.size());
             fast.toFloats(floats.data(), in.data(), static_cast<int>(pixels), premultiply);
             exact.toFloats(floatsExact.data(), in.data(), static_cast<int>(pixels), premultiply);
-            for (size_t i = 0; i < in.size(); ++i) ASSERT_EQ(floats[i], floatsExact[i]) << i;
+            for (size_t i = 0; i < in.size(); ++i)
+                ASSERT_EQ(floats[i], floatsExact[i]) << i;
             if (!premultiply) {
-                for (size_t i = 0; i < in.size(); ++i) ASSERT_EQ(floats[i], in[i]);
+                for (size_t i = 0; i < in.size(); ++i)
+                    ASSERT_EQ(floats[i], in[i]);
             }
         }
         AlignedFloats floats(in.size());
         exact.toFloats(floats.data(), in.data(), static_cast<int>(pixels), false);
         const float* rows[5];
-        for (int k = 0; k < 5; ++k) rows[k] = floats.data() + 4 * (width + 4) * k;
+        for (int k = 0; k < 5; ++k)
+            rows[k] = floats.data() + 4 * (width + 4) * k;
         for (int first : {0, 1}) {
             // Radius 2 over five rows: one line; radius 1 over the same rows: three lines.
             for (int radius : {2, 1}) {

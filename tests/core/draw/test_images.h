@@ -22,7 +22,8 @@ struct Image {
           bytes(static_cast<size_t>(stride) * h + 16) {
         if (bpp == 4)
             for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x) set(x, y, fill);
+                for (int x = 0; x < w; ++x)
+                    set(x, y, fill);
     }
     uint8_t* row(int y) { return bytes.data() + y * stride; }
     uint8_t* px(int x, int y) { return row(y) + 4 * x; }
@@ -33,7 +34,9 @@ struct Image {
     }
     void set(int x, int y, uint32_t v) { std::memcpy(px(x, y), &v, 4); }
 
-    DrawTarget target(bool premultiplied = true) { return {bytes.data(), stride, width, height, premultiplied}; }
+    DrawTarget target(bool premultiplied = true) {
+        return {bytes.data(), stride, width, height, premultiplied};
+    }
     DrawSource source(bool premultiplied) const {
         DrawSource s;
         s.pixels = bytes.data();
@@ -52,7 +55,8 @@ struct Image {
     bool operator==(const Image& o) const {
         if (width != o.width || height != o.height) return false;
         for (int y = 0; y < height; ++y)
-            if (std::memcmp(bytes.data() + y * stride, o.bytes.data() + y * o.stride, static_cast<size_t>(width) * 4))
+            if (std::memcmp(bytes.data() + y * stride, o.bytes.data() + y * o.stride,
+                            static_cast<size_t>(width) * 4))
                 return false;
         return true;
     }
@@ -73,14 +77,14 @@ inline void randomize(Image& img, std::mt19937& rng, bool premultiplied) {
             const int k = kind(rng);
             int a = k == 0 ? 0 : k == 1 ? 255 : byte(rng);
             int c[3];
-            for (int& v : c) v = premultiplied ? (a ? byte(rng) % (a + 1) : 0) : byte(rng);
+            for (int& v : c)
+                v = premultiplied ? (a ? byte(rng) % (a + 1) : 0) : byte(rng);
             img.set(x, y, bgra(c[0], c[1], c[2], a));
         }
 }
 
 // Runs f and returns the message of the KernelError it raises ("" when none).
-template <typename F>
-std::string kernelErrorOf(F f) {
+template <typename F> std::string kernelErrorOf(F f) {
     try {
         f();
     } catch (const KernelError& e) {
@@ -90,8 +94,7 @@ std::string kernelErrorOf(F f) {
 }
 
 // Runs `f` once with the vector kernels and once with the exact ones.
-template <typename F>
-void withExactKernels(F f) {
+template <typename F> void withExactKernels(F f) {
     setFastPathsEnabled(false);
     f();
     setFastPathsEnabled(true);
@@ -99,8 +102,7 @@ void withExactKernels(F f) {
 
 // Runs f(name) once for each vector kernel table this processor runs, with that table
 // active; afterwards the default table is active again.
-template <typename F>
-void forEachVectorTable(F f) {
+template <typename F> void forEachVectorTable(F f) {
     for (const KernelTable& t : vectorKernelTables()) {
         useKernels(t.kernels);
         f(t.name);

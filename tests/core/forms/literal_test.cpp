@@ -127,7 +127,8 @@ TEST(Literal, MalformedTextRaisesNamedErrorsWithLine) {
         {"$", "Number expected on line 1"},
         {"12 13", "Invalid property value on line 1"},
     };
-    for (const Case& c : cases) EXPECT_EQ(errorOf(c.text), c.message) << c.text;
+    for (const Case& c : cases)
+        EXPECT_EQ(errorOf(c.text), c.message) << c.text;
 }
 
 TEST(Literal, DeepNestingFailsCleanly) {
@@ -191,6 +192,7 @@ TEST(Description, MalformedDescriptionsRaiseParseErrors) {
         EXPECT_EQ(got, c.message) << c.text;
     }
     std::string deep;
-    for (int i = 0; i < 500; ++i) deep += "object A: T\n";
+    for (int i = 0; i < 500; ++i)
+        deep += "object A: T\n";
     EXPECT_THROW(parseDescription(deep), ParseError);
 }

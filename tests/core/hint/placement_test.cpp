@@ -26,10 +26,14 @@ PlacementInput at(int x, int y) {
 
 const char* name(Side s) {
     switch (s) {
-    case Side::Below: return "below";
-    case Side::Above: return "above";
-    case Side::Right: return "right";
-    default: return "left";
+    case Side::Below:
+        return "below";
+    case Side::Above:
+        return "above";
+    case Side::Right:
+        return "right";
+    default:
+        return "left";
     }
 }
 
@@ -49,7 +53,8 @@ TEST(HintPlacement, QuarterChoosesTheSide) {
         {800, 100, false, false, false, 2, Side::Below, {770, 128, 870, 178}, {42, 0, 58, 8}},
         {100, 600, false, false, false, 3, Side::Above, {70, 542, 170, 592}, {42, 42, 58, 50}},
         {800, 600, false, false, false, 4, Side::Above, {770, 542, 870, 592}, {42, 42, 58, 50}},
-        {480, 390, false, false, false, 4, Side::Above, {450, 332, 550, 382}, {42, 42, 58, 50}}, // on the centre
+        {480, 390, false, false, false, 4, Side::Above, {450, 332, 550, 382}, {42, 42, 58, 50}}, // on the
+                                                                                                 // centre
         {100, 100, false, true, false, 1, Side::Above, {70, 42, 170, 92}, {42, 42, 58, 50}},
         {100, 600, false, false, true, 3, Side::Below, {70, 628, 170, 678}, {42, 0, 58, 8}},
         {100, 100, true, false, false, 1, Side::Right, {148, 85, 248, 135}, {0, 17, 8, 33}},
@@ -150,13 +155,15 @@ TEST(HintFade, StepsAndTiming) {
     const int step = FadeStep(255, 10);
     EXPECT_EQ(step, 25);
     std::vector<int> shown{0};
-    while (shown.back() < 255) shown.push_back(FadeInNext(shown.back(), 255, step));
+    while (shown.back() < 255)
+        shown.push_back(FadeInNext(shown.back(), 255, step));
     EXPECT_EQ(shown, (std::vector<int>{0, 25, 50, 75, 100, 125, 150, 175, 200, 225, 250, 255}));
     EXPECT_EQ(shown.size() - 1, 11u);
     EXPECT_EQ(FadeStep(5, 10), 1); // at least one
     EXPECT_EQ(FadeStep(255, 0), 255);
     std::vector<int> out{255};
-    while (out.back() > 0) out.push_back(FadeOutNext(out.back(), step));
+    while (out.back() > 0)
+        out.push_back(FadeOutNext(out.back(), step));
     EXPECT_EQ(out.size(), 12u);
     EXPECT_EQ(out[10], 5);
     EXPECT_EQ(out[11], 0);
@@ -191,7 +198,8 @@ TEST(HintPlacement, ShadowFrameTipAndArrowOffsets) {
         in.ArrowOffsetUpY = in.ArrowOffsetDownY = in.ArrowOffsetLeftX = in.ArrowOffsetRightX = c.arrowOffset;
         in.Quadrant = c.quadrant;
         const Placement p = Place(in);
-        const std::string what = std::to_string(c.x) + "," + std::to_string(c.y) + " tip " + std::to_string(c.tip);
+        const std::string what =
+            std::to_string(c.x) + "," + std::to_string(c.y) + " tip " + std::to_string(c.tip);
         EXPECT_STREQ(name(p.Where), name(c.side)) << what;
         EXPECT_EQ(p.Body, c.body) << what;
         EXPECT_EQ(p.Arrow, c.arrow) << what;
@@ -208,5 +216,6 @@ TEST(HintPlacement, MonitorScaledBySystem) {
         {1920, 1080, 0, 0, false}, // no display mode known
     };
     for (const auto& c : cases)
-        EXPECT_EQ(MonitorScaled(c.mw, c.mh, c.dw, c.dh), c.scaled) << c.mw << "x" << c.mh << " " << c.dw << "x" << c.dh;
+        EXPECT_EQ(MonitorScaled(c.mw, c.mh, c.dw, c.dh), c.scaled)
+            << c.mw << "x" << c.mh << " " << c.dw << "x" << c.dh;
 }

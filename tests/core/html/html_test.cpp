@@ -16,7 +16,8 @@ namespace {
 
 std::string narrow(std::u16string_view s) {
     std::string out;
-    for (char16_t c : s) out += c < 128 ? static_cast<char>(c) : '?';
+    for (char16_t c : s)
+        out += c < 128 ? static_cast<char>(c) : '?';
     return out;
 }
 
@@ -24,7 +25,9 @@ struct FixedPitch : TextMeasure {
     static int px(const Font& f) { return f.Height < 0 ? -f.Height : f.Height; }
     static int charWidth(const Font& f) { return px(f) / 2 + ((f.Style & kBold) ? 1 : 0); }
     FontMetrics Metrics(const Font& f) override { return {px(f) + 3, px(f)}; }
-    int TextWidth(const Font& f, std::u16string_view t) override { return charWidth(f) * static_cast<int>(t.size()); }
+    int TextWidth(const Font& f, std::u16string_view t) override {
+        return charWidth(f) * static_cast<int>(t.size());
+    }
     int FitChars(const Font& f, std::u16string_view t, int w) override {
         const int cw = std::max(1, charWidth(f));
         return std::min(static_cast<int>(t.size()), w / cw);
@@ -47,13 +50,21 @@ struct Recorder : Painter {
     void Text(const Font& f, int x, int y, std::u16string_view t, int) override {
         calls.push_back({"text", narrow(t), x, y, f});
     }
-    void FillRect(const Rect& r, TColor c) override { calls.push_back({"fill", "", r.Left, r.Top, {}, 0, c}); }
-    void Gradient(const Rect& r, TColor, TColor, bool) override { calls.push_back({"gradient", "", r.Left, r.Top}); }
+    void FillRect(const Rect& r, TColor c) override {
+        calls.push_back({"fill", "", r.Left, r.Top, {}, 0, c});
+    }
+    void Gradient(const Rect& r, TColor, TColor, bool) override {
+        calls.push_back({"gradient", "", r.Left, r.Top});
+    }
     void Polyline(const std::vector<std::pair<int, int>>& p, TColor c) override {
         calls.push_back({"line", "", p.front().first, p.front().second, {}, p.size(), c});
     }
-    void Ellipse(const Rect& r, TColor c) override { calls.push_back({"ellipse", "", r.Left, r.Top, {}, 0, c}); }
-    void Picture(std::u16string_view s, int x, int y) override { calls.push_back({"picture", narrow(s), x, y}); }
+    void Ellipse(const Rect& r, TColor c) override {
+        calls.push_back({"ellipse", "", r.Left, r.Top, {}, 0, c});
+    }
+    void Picture(std::u16string_view s, int x, int y) override {
+        calls.push_back({"picture", narrow(s), x, y});
+    }
     std::string texts() const {
         std::string s;
         for (const Call& c : calls)
@@ -99,8 +110,8 @@ TEST(HtmlMarkup, Preparation) {
         {u"a &amp; b", true, u"a && b", true},
         {u"a &AMP; b", false, u"a & b", false},
         {u"a & b &amp;", true, u"a & b &", false}, // " & " switches prefixes off
-        {u"&quot;&sect;&permil;&reg;&copy;&para;&trade;&euro;", false, u"\"\u00A7\u2030\u00AE\u00A9\u00B6\u2122\u20AC",
-         false},
+        {u"&quot;&sect;&permil;&reg;&copy;&para;&trade;&euro;", false,
+         u"\"\u00A7\u2030\u00AE\u00A9\u00B6\u2122\u20AC", false},
         {u"x<#keep>y", false, u"xkeepy", false},
         {u"x<#open", false, u"x<#open", false},
         {u"a\r\nb\rc\nd", false, u"a<BR>b<BR>c\nd", false},
@@ -147,9 +158,9 @@ TEST(HtmlLayout, MeasuredRunsAndLines) {
         {u"hello", 200, "hello", 1, 25, 13},
         {u"aaaa bbbb cccc", 50, "aaaa bbbb|cccc", 2, 45, 26},
         {u"aaaaaaaaaaaaaaaa b", 50, "aaaaaaaaaaaaaaaa|b", 2, 80, 26}, // a long word stays whole
-        {u"<FONT SIZE=3>x</FONT>y", 200, "x|y", 1, 13, 19},                 // 12 pt = 16 px
-        {u"<FONT SIZE=20>x", 200, "x", 1, 13, 30},                          // 20 pt = 27 px
-        {u"<FONT SIZE=99999999>x", 200, "x", 1, 666, 1336},                 // capped at 1000 pt
+        {u"<FONT SIZE=3>x</FONT>y", 200, "x|y", 1, 13, 19},           // 12 pt = 16 px
+        {u"<FONT SIZE=20>x", 200, "x", 1, 13, 30},                    // 20 pt = 27 px
+        {u"<FONT SIZE=99999999>x", 200, "x", 1, 666, 1336},           // capped at 1000 pt
         {u"<font style=\"font-size: 24pt\">x", 200, "x", 1, 16, 35},
         {u"a<Z>hidden</Z>b", 200, "a|b", 1, 10, 13},
         {u"a<BR>b", 200, "a|b", 2, 5, 26},
@@ -171,7 +182,8 @@ TEST(HtmlLayout, MeasuredRunsAndLines) {
         const std::string texts = l.rec.texts();
         // The bullet is drawn as a middle dot.
         std::string want = c.texts;
-        for (size_t at = want.find("\xC2\xB7"); at != std::string::npos; at = want.find("\xC2\xB7")) want.replace(at, 2, "?");
+        for (size_t at = want.find("\xC2\xB7"); at != std::string::npos; at = want.find("\xC2\xB7"))
+            want.replace(at, 2, "?");
         EXPECT_EQ(texts, want) << narrow(c.markup);
         EXPECT_EQ(l.result.Lines, c.lines) << narrow(c.markup);
         EXPECT_EQ(l.result.Width, c.width) << narrow(c.markup);
@@ -205,8 +217,8 @@ TEST(HtmlLayout, PositionsAndDecorations) {
     const Call& zig = err.rec.calls.back();
     EXPECT_EQ(zig.kind, "line");
     EXPECT_EQ(zig.x, 0);
-    EXPECT_EQ(zig.y, 14);       // x a multiple of 4: one below the line's bottom
-    EXPECT_EQ(zig.points, 8u);  // 0, 2, ... 14 covers the 15 pixels
+    EXPECT_EQ(zig.y, 14);      // x a multiple of 4: one below the line's bottom
+    EXPECT_EQ(zig.points, 8u); // 0, 2, ... 14 covers the 15 pixels
 
     Laid styles = lay(u"<B>b</B><I>i</I><U>u</U><STRIKE>s</S>n<HI>h</HI>", box(200, 1000));
     EXPECT_EQ(styles.rec.find("b")->font.Style, unsigned(kBold));
@@ -228,7 +240,8 @@ TEST(HtmlLayout, PositionsAndDecorations) {
 
     Laid rule = lay(u"above<HR COLOR=#00ff00>below", box(200, 1000));
     bool ruleSeen = false;
-    for (const Call& c : rule.rec.calls) ruleSeen |= c.kind == "line" && c.y == 14;
+    for (const Call& c : rule.rec.calls)
+        ruleSeen |= c.kind == "line" && c.y == 14;
     EXPECT_TRUE(ruleSeen);
     EXPECT_GT(rule.rec.find("below")->y, 14);
 
@@ -250,7 +263,8 @@ TEST(HtmlLayout, FixedColoursDropBackgroundsAndShadows) {
     Options o = box(300, 200);
     o.Links.push_back({});
     o.Fixed = Options::FixedColors{0x111111, 0x222222};
-    Laid l = lay(u"<BODY BGCOLOR=#ffffff><P BGCOLOR=#ff0000>p<FONT COLOR=#0000ff BGCOLOR=#00ff00>f</FONT><SHAD>s</SHAD>"
+    Laid l = lay(u"<BODY BGCOLOR=#ffffff><P BGCOLOR=#ff0000>p<FONT COLOR=#0000ff "
+                 u"BGCOLOR=#00ff00>f</FONT><SHAD>s</SHAD>"
                  u"<A HREF=x>a</A></P><HR COLOR=#00ff00><UL><LI TYPE=SQUARE COLOR=#ff0000>i</LI></UL>",
                  o);
     int texts = 0, marks = 0;
@@ -286,7 +300,7 @@ TEST(HtmlLayout, LinksAndHitTest) {
     EXPECT_EQ(l.result.Links[0].Pieces[0].Title, u"t t");
     EXPECT_EQ(l.rec.find("one")->font.Style, unsigned(kUnderline));
     EXPECT_EQ(l.rec.find("two")->font.Color, TColor(0xFF0000)); // hovered
-    EXPECT_EQ(l.rec.find("three")->font, o.BaseFont);          // no item: the surrounding font
+    EXPECT_EQ(l.rec.find("three")->font, o.BaseFont);           // no item: the surrounding font
     const struct {
         int x, y, link;
     } hits[] = {{2, 5, 0}, {14, 12, 0}, {16, 5, -1}, {22, 5, 1}, {40, 5, 2}, {80, 5, -1}, {2, 13, -1}};
@@ -350,7 +364,7 @@ TEST(HtmlLayout, LineLimitsCutWithEllipsis) {
     } fixedCases[] = {
         {u"<A MAXLINE=3>aaaa bbbb cccc dddd eeee ffff gggg</A>", false, 3, 3, true},
         {u"<A MAXLINE=3>aaaa bbbb cccc dddd eeee ffff gggg</A>", true, 1, 1, true},
-        {u"<A MAXLINE=3>aaaa bbbb</A>", true, 1, 1, false},          // not cut: as it is
+        {u"<A MAXLINE=3>aaaa bbbb</A>", true, 1, 1, false},           // not cut: as it is
         {u"<A MAXLINE=3>aaaa bbbb cccc dddd</A>", true, 2, 2, false}, // fits its limit
         {u"xx <A MAXLINE=2>aaaa bbbb cccc dddd</A><BR>after", true, 2, 1, true},
     };
@@ -380,20 +394,32 @@ TEST(HtmlLayout, LineLimitsCutWithEllipsis) {
 // Hostile markup ends, within the box, with bounded output.
 TEST(HtmlLayout, BadInput) {
     std::u16string nested;
-    for (int i = 0; i < 10000; ++i) nested += u"<UL><LI>";
+    for (int i = 0; i < 10000; ++i)
+        nested += u"<UL><LI>";
     nested += u"deep text here";
     const Laid deep = lay(nested, box(200, 4096));
     EXPECT_LE(deep.result.Height, 4096 + 13);
     EXPECT_GE(deep.result.Lines, 1);
 
     std::u16string fonts;
-    for (int i = 0; i < 2000; ++i) fonts += u"<FONT SIZE=999999><R a=\"99999\"><A><SUP>x";
+    for (int i = 0; i < 2000; ++i)
+        fonts += u"<FONT SIZE=999999><R a=\"99999\"><A><SUP>x";
     const Laid big = lay(fonts, box(100, 65535));
     EXPECT_TRUE(big.result.Cut);
 
-    const char16_t* odd[] = {u"<", u">", u"<>", u"</>", u"<A", u"</A></A></P></UL></FONT>", u"<P><P><P>",
-                             u"<IMG>", u"<LI>", u"<BR LINESPACE=-99999>x<BR>y", u"<OL><LI><LI></OL></OL>",
-                             u"<FONT SIZE=-5 COLOR=#zzzzzz>x", u"\0\0<\0>"};
+    const char16_t* odd[] = {u"<",
+                             u">",
+                             u"<>",
+                             u"</>",
+                             u"<A",
+                             u"</A></A></P></UL></FONT>",
+                             u"<P><P><P>",
+                             u"<IMG>",
+                             u"<LI>",
+                             u"<BR LINESPACE=-99999>x<BR>y",
+                             u"<OL><LI><LI></OL></OL>",
+                             u"<FONT SIZE=-5 COLOR=#zzzzzz>x",
+                             u"\0\0<\0>"};
     for (const char16_t* s : odd) {
         const Laid l = lay(s, box(0, 0));
         EXPECT_LE(l.result.Lines, 3) << narrow(s);

@@ -9,12 +9,26 @@
 using namespace vell::image;
 
 TEST(ImageLayout, StoredDepthAndBitCount) {
-    struct Case { int type, depth, stored, bits24, bits32; };
+    struct Case {
+        int type, depth, stored, bits24, bits32;
+    };
     const Case cases[] = {
-        {0, 1, 1, 1, 1},   {0, 2, 4, 4, 4},    {0, 16, 16, 8, 8}, {3, 8, 8, 8, 8},    {4, 4, 4, 4, 4},
-        {2, 8, 8, 24, 24}, {2, 16, 16, 24, 24}, {6, 8, 8, 24, 32}, {6, 16, 16, 24, 32}, {240, 1, 8, 32, 32},
+        {0, 1, 1, 1, 1},
+        {0, 2, 4, 4, 4},
+        {0, 16, 16, 8, 8},
+        {3, 8, 8, 8, 8},
+        {4, 4, 4, 4, 4},
+        {2, 8, 8, 24, 24},
+        {2, 16, 16, 24, 24},
+        {6, 8, 8, 24, 32},
+        {6, 16, 16, 24, 32},
+        {240, 1, 8, 32, 32},
         // Pairs that have no layout.
-        {2, 4, 0, 0, 0},   {3, 16, 0, 0, 0},    {6, 4, 0, 0, 0},   {1, 8, 0, 0, 0},    {0, 3, 0, 0, 0},
+        {2, 4, 0, 0, 0},
+        {3, 16, 0, 0, 0},
+        {6, 4, 0, 0, 0},
+        {1, 8, 0, 0, 0},
+        {0, 3, 0, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "type " << c.type << " depth " << c.depth);
@@ -34,7 +48,8 @@ TEST(ImageLayout, StoredDepthAndBitCount) {
 
 TEST(ImageLayout, GreyRampThroughGamma) {
     uint8_t gamma[256];
-    for (int i = 0; i < 256; ++i) gamma[i] = static_cast<uint8_t>(i);
+    for (int i = 0; i < 256; ++i)
+        gamma[i] = static_cast<uint8_t>(i);
     uint8_t ramp[16 * 4];
     greyRamp(ramp, 4, gamma);
     const int expected[] = {0, 85, 170, 255};
@@ -80,7 +95,8 @@ TEST(PixelRows, WidenInPlaceAndNarrow) {
     EXPECT_EQ(buf, (std::vector<uint8_t>{1, 2, 3, 10, 4, 5, 6, 20, 7, 8, 9, 30}));
     uint8_t a[3] = {};
     narrowRow32To24(buf.data(), buf.data(), a, 3);
-    EXPECT_EQ(std::vector<uint8_t>(buf.begin(), buf.begin() + 9), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(std::vector<uint8_t>(buf.begin(), buf.begin() + 9),
+              (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
     EXPECT_EQ(a[2], 30);
     widenRow24To32(buf.data(), buf.data(), nullptr, 1);
     EXPECT_EQ(buf[3], 255);
@@ -104,12 +120,13 @@ TEST(PixelRows, FillRowLayouts) {
 }
 
 TEST(PixelRows, ResizeSpans) {
-    struct Case { int oldW, oldH, newW, newH, offX, offY; CopySpan span; };
+    struct Case {
+        int oldW, oldH, newW, newH, offX, offY;
+        CopySpan span;
+    };
     const Case cases[] = {
-        {10, 10, 10, 10, 5, 0, {5, 0, 0, 0, 5, 10}},
-        {10, 10, 20, 20, 0, 0, {0, 0, 0, 0, 10, 10}},
-        {10, 10, 20, 20, -5, -3, {0, 0, 5, 3, 10, 10}},
-        {10, 10, 4, 4, 3, 3, {3, 3, 0, 0, 4, 4}},
+        {10, 10, 10, 10, 5, 0, {5, 0, 0, 0, 5, 10}},    {10, 10, 20, 20, 0, 0, {0, 0, 0, 0, 10, 10}},
+        {10, 10, 20, 20, -5, -3, {0, 0, 5, 3, 10, 10}}, {10, 10, 4, 4, 3, 3, {3, 3, 0, 0, 4, 4}},
         {10, 10, 5, 5, 20, 0, {0, 0, 0, 0, 0, 0}},
     };
     for (const Case& c : cases) {
@@ -142,7 +159,8 @@ TEST(BlankCacheRules, SlackAndVictim) {
     CacheSlotState t[kBlankCacheSlots] = {{10, true}, {50}, {70}, {5, true}, {90}, {30}, {40}, {60}};
     EXPECT_EQ(chooseCacheVictim(t), 5);
     // All in use: the smallest in-use slot below slot 0's area, else slot 0.
-    for (auto& slot : t) slot.inUse = true;
+    for (auto& slot : t)
+        slot.inUse = true;
     EXPECT_EQ(chooseCacheVictim(t), 3);
     t[3].area = 500;
     EXPECT_EQ(chooseCacheVictim(t), 0);

@@ -23,12 +23,16 @@ Bytes sampleText(size_t size, uint32_t seed) {
         const uint32_t kind = next() % 5;
         const size_t n = 1 + next() % 600;
         if (kind == 0 || t.size() < 40000) {
-            for (size_t i = 0; i < n; ++i) t.push_back(uint8_t(next()));
+            for (size_t i = 0; i < n; ++i)
+                t.push_back(uint8_t(next()));
         } else if (kind == 1) {
             t.insert(t.end(), n, uint8_t(next()));
         } else {
-            const size_t distance = kind == 2 ? 2 + next() % 7 : kind == 3 ? 8 + next() % 60 : 32768 - next() % 100;
-            for (size_t i = 0; i < n; ++i) t.push_back(t[t.size() - distance]);
+            const size_t distance = kind == 2   ? 2 + next() % 7
+                                    : kind == 3 ? 8 + next() % 60
+                                                : 32768 - next() % 100;
+            for (size_t i = 0; i < n; ++i)
+                t.push_back(t[t.size() - distance]);
         }
     }
     t.resize(size);
@@ -36,17 +40,19 @@ Bytes sampleText(size_t size, uint32_t seed) {
 }
 
 std::string describe(const Result& r) {
-    return "outcome " + std::to_string(int(r.outcome)) + " \"" + r.message + "\" " + std::to_string(r.bytes.size()) + " bytes";
+    return "outcome " + std::to_string(int(r.outcome)) + " \"" + r.message + "\" " +
+           std::to_string(r.bytes.size()) + " bytes";
 }
 
 void expectSameAsZlib(const Bytes& stream, size_t room, size_t piece, const std::string& what) {
     const Result theirs = zlibInflate(stream, room), ours = ourInflate(stream, room, piece);
-    EXPECT_TRUE(theirs == ours) << what << " piece " << piece << ": zlib " << describe(theirs) << ", ours " << describe(ours);
+    EXPECT_TRUE(theirs == ours) << what << " piece " << piece << ": zlib " << describe(theirs) << ", ours "
+                                << describe(ours);
 }
 
 // Deflate streams written bit by bit, for the damaged ones zlib makes no encoder for.
 class BitWriter {
-public:
+  public:
     // A zlib header and the header bits of a final block of `type` (1 fixed, 2 dynamic).
     explicit BitWriter(unsigned type) {
         bytes_ = {0x78, 0x9C};
@@ -54,18 +60,24 @@ public:
         put(type, 2);
     }
     void put(uint32_t value, unsigned bits) {
-        for (unsigned i = 0; i < bits; ++i) putBit((value >> i) & 1);
+        for (unsigned i = 0; i < bits; ++i)
+            putBit((value >> i) & 1);
     }
     // A Huffman code: its most significant bit first.
     void putCode(uint32_t code, unsigned length) {
-        for (unsigned i = length; i-- > 0;) putBit((code >> i) & 1);
+        for (unsigned i = length; i-- > 0;)
+            putBit((code >> i) & 1);
     }
     // Fixed-code symbols.
     void literalLength(unsigned s) {
-        if (s < 144) putCode(0x30 + s, 8);
-        else if (s < 256) putCode(0x190 + s - 144, 9);
-        else if (s < 280) putCode(s - 256, 7);
-        else putCode(0xC0 + s - 280, 8);
+        if (s < 144)
+            putCode(0x30 + s, 8);
+        else if (s < 256)
+            putCode(0x190 + s - 144, 9);
+        else if (s < 280)
+            putCode(s - 256, 7);
+        else
+            putCode(0xC0 + s - 280, 8);
     }
     void distance(unsigned s) { putCode(s, 5); }
     // The rest of a dynamic block's header, with a code-length code gives 0 one bit, 1 and 2 two
@@ -79,19 +91,24 @@ public:
         lengths[1] = lengths[2] = repeats ? 3 : 2;
         if (repeats) lengths[16] = lengths[18] = 3;
         put(18 - 4, 4);
-        for (unsigned i = 0; i < 18; ++i) put(lengths[kOrder[i]], 3);
+        for (unsigned i = 0; i < 18; ++i)
+            put(lengths[kOrder[i]], 3);
         repeats_ = repeats;
     }
     // One code length in the code-length code of dynamicHeader.
     void codeLength(unsigned s) {
         if (!repeats_) {
-            if (s == 0) putCode(0, 1);
-            else putCode(s == 1 ? 2 : 3, 2);
+            if (s == 0)
+                putCode(0, 1);
+            else
+                putCode(s == 1 ? 2 : 3, 2);
             return;
         }
         // 0: "0"; 1, 2, 16, 18: "100", "101", "110", "111".
-        if (s == 0) putCode(0, 1);
-        else putCode(s == 1 ? 4 : s == 2 ? 5 : s == 16 ? 6 : 7, 3);
+        if (s == 0)
+            putCode(0, 1);
+        else
+            putCode(s == 1 ? 4 : s == 2 ? 5 : s == 16 ? 6 : 7, 3);
     }
     Bytes finish(size_t padding = 8) {
         Bytes out = bytes_;
@@ -100,7 +117,7 @@ public:
         return out;
     }
 
-private:
+  private:
     void putBit(unsigned b) {
         current_ = uint8_t(current_ | b << bit_);
         if (++bit_ == 8) {
@@ -115,7 +132,9 @@ private:
     bool repeats_ = false;
 };
 
-Bytes withHeader(std::initializer_list<uint8_t> bytes) { return Bytes(bytes); }
+Bytes withHeader(std::initializer_list<uint8_t> bytes) {
+    return Bytes(bytes);
+}
 
 } // namespace
 
@@ -126,8 +145,9 @@ TEST(Inflate, ReadsWhatZlibWrites) {
     struct Case {
         const char* name;
         int level, strategy;
-    } cases[] = {{"stored", 0, Z_DEFAULT_STRATEGY}, {"fastest", 1, Z_DEFAULT_STRATEGY}, {"default", 6, Z_DEFAULT_STRATEGY},
-                 {"best", 9, Z_DEFAULT_STRATEGY},   {"fixed codes", 6, Z_FIXED},        {"runs", 6, Z_RLE},
+    } cases[] = {{"stored", 0, Z_DEFAULT_STRATEGY},   {"fastest", 1, Z_DEFAULT_STRATEGY},
+                 {"default", 6, Z_DEFAULT_STRATEGY},  {"best", 9, Z_DEFAULT_STRATEGY},
+                 {"fixed codes", 6, Z_FIXED},         {"runs", 6, Z_RLE},
                  {"literals only", 6, Z_HUFFMAN_ONLY}};
     for (const Case& c : cases) {
         const Bytes stream = zlibCompress(text, c.level, c.strategy);
@@ -165,7 +185,8 @@ TEST(Inflate, StopsWhereZlibStops) {
     deflateEnd(&z);
     ASSERT_TRUE(ourInflate(mixed, text.size(), 100000).bytes == text);
     for (size_t n = 0; n <= mixed.size(); ++n)
-        expectSameAsZlib(Bytes(mixed.begin(), mixed.begin() + n), text.size() + 1, 512, "prefix " + std::to_string(n));
+        expectSameAsZlib(Bytes(mixed.begin(), mixed.begin() + n), text.size() + 1, 512,
+                         "prefix " + std::to_string(n));
     for (size_t room : {1u, 2u, 257u, 1000u, 2999u, 3000u})
         expectSameAsZlib(mixed, room, 100000, "room " + std::to_string(room));
 }
@@ -236,14 +257,16 @@ TEST(Inflate, ReportsZlibsErrors) {
     {
         BitWriter w(2);
         w.dynamicHeader(257, 1);
-        for (int i = 0; i < 258; ++i) w.codeLength(0);
+        for (int i = 0; i < 258; ++i)
+            w.codeLength(0);
         cases.push_back({"invalid code -- missing end-of-block", w.finish()});
     }
     {
         BitWriter w(2); // two two-bit literal/length codes: incomplete
         w.dynamicHeader(257, 1);
         w.codeLength(2);
-        for (int i = 1; i < 256; ++i) w.codeLength(0);
+        for (int i = 1; i < 256; ++i)
+            w.codeLength(0);
         w.codeLength(2);
         w.codeLength(1);
         cases.push_back({"invalid literal/lengths set", w.finish()});
@@ -252,7 +275,8 @@ TEST(Inflate, ReportsZlibsErrors) {
         BitWriter w(2); // two two-bit distance codes: incomplete
         w.dynamicHeader(257, 2);
         w.codeLength(1);
-        for (int i = 1; i < 256; ++i) w.codeLength(0);
+        for (int i = 1; i < 256; ++i)
+            w.codeLength(0);
         w.codeLength(1);
         w.codeLength(2);
         w.codeLength(2);
@@ -265,7 +289,8 @@ TEST(Inflate, ReportsZlibsErrors) {
             const Result ours = ourInflate(stream, 1000, piece);
             EXPECT_EQ(ours.outcome, Outcome::Error) << message;
             EXPECT_EQ(ours.message, message);
-            EXPECT_TRUE(theirs == ours) << message << ": zlib " << describe(theirs) << ", ours " << describe(ours);
+            EXPECT_TRUE(theirs == ours)
+                << message << ": zlib " << describe(theirs) << ", ours " << describe(ours);
         }
     }
 }
@@ -278,9 +303,11 @@ TEST(Inflate, AcceptsWhatZlibAccepts) {
     {
         BitWriter w(2); // literals 'a' (1 bit) and the end (1 bit); one distance code of one bit
         w.dynamicHeader(257, 1);
-        for (int i = 0; i < 'a'; ++i) w.codeLength(0);
+        for (int i = 0; i < 'a'; ++i)
+            w.codeLength(0);
         w.codeLength(1);
-        for (int i = 'a' + 1; i < 256; ++i) w.codeLength(0);
+        for (int i = 'a' + 1; i < 256; ++i)
+            w.codeLength(0);
         w.codeLength(1);
         w.codeLength(1);
         w.putCode(0, 1);
@@ -293,23 +320,27 @@ TEST(Inflate, AcceptsWhatZlibAccepts) {
     {
         BitWriter w(2); // the same without any distance code
         w.dynamicHeader(257, 1);
-        for (int i = 0; i < 'a'; ++i) w.codeLength(0);
+        for (int i = 0; i < 'a'; ++i)
+            w.codeLength(0);
         w.codeLength(1);
-        for (int i = 'a' + 1; i < 256; ++i) w.codeLength(0);
+        for (int i = 'a' + 1; i < 256; ++i)
+            w.codeLength(0);
         w.codeLength(1);
         w.codeLength(0);
         w.putCode(0, 1);
         w.putCode(1, 1);
         cases.push_back({"no distance codes", w.finish(4)});
     }
-    cases.push_back({"empty stored blocks", withHeader({0x78, 0x9C, 0, 0, 0, 0xFF, 0xFF, 1, 0, 0, 0xFF, 0xFF, 0, 0, 0, 1})});
+    cases.push_back({"empty stored blocks",
+                     withHeader({0x78, 0x9C, 0, 0, 0, 0xFF, 0xFF, 1, 0, 0, 0xFF, 0xFF, 0, 0, 0, 1})});
     cases.push_back({"no Adler-32", withHeader({0x78, 0x9C, 1, 0, 0, 0xFF, 0xFF, 0, 0, 0})});
     for (const auto& [name, stream] : cases) {
         const Result theirs = zlibInflate(stream, 100);
         EXPECT_NE(theirs.outcome, Outcome::Error) << name << ": " << theirs.message;
         for (size_t piece : {100u, 1u}) {
             const Result ours = ourInflate(stream, 100, piece);
-            EXPECT_TRUE(theirs == ours) << name << ": zlib " << describe(theirs) << ", ours " << describe(ours);
+            EXPECT_TRUE(theirs == ours)
+                << name << ": zlib " << describe(theirs) << ", ours " << describe(ours);
         }
     }
 }

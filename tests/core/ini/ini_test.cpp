@@ -55,7 +55,8 @@ TEST(IniParse, EveryEncodingGivesTheSameContent) {
 
 TEST(IniParse, DamagedInputIsReadWithoutFailing) {
     std::string binary;
-    for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>((i * 7919) & 0xFF));
+    for (int i = 0; i < 4096; ++i)
+        binary.push_back(static_cast<char>((i * 7919) & 0xFF));
     const std::string cases[] = {
         "",
         "\xFF\xFE",
@@ -126,7 +127,8 @@ TEST(HashedList, CaseSensitivityReachesEverySection) {
 
 TEST(HashedList, LargeFileBuiltLineByLine) {
     TIniSections ini;
-    for (int i = 0; i < 20000; ++i) ini.Write(u"S", u"k" + u16(std::to_string(i)), u"v");
+    for (int i = 0; i < 20000; ++i)
+        ini.Write(u"S", u"k" + u16(std::to_string(i)), u"v");
     ini.Write(u"S", u"K123", u"changed");
     std::u16string v;
     ASSERT_TRUE(ini.Find(u"s", u"k123", &v));
@@ -172,12 +174,15 @@ TEST(IniValues, FloatsUseAPointAndFifteenDigits) {
         double v;
         const char16_t* text;
     } cases[] = {
-        {2.5, u"2.5"},     {0, u"0"},          {-1.25, u"-1.25"},       {100, u"100"},
-        {0.1, u"0.1"},     {1.0 / 3, u"0.333333333333333"},             {1e20, u"1E20"},
-        {1.5e-7, u"1.5E-7"}, {0.00001, u"0.00001"}, {123456789012345, u"123456789012345"},
+        {2.5, u"2.5"},         {0, u"0"},
+        {-1.25, u"-1.25"},     {100, u"100"},
+        {0.1, u"0.1"},         {1.0 / 3, u"0.333333333333333"},
+        {1e20, u"1E20"},       {1.5e-7, u"1.5E-7"},
+        {0.00001, u"0.00001"}, {123456789012345, u"123456789012345"},
         {1e15, u"1E15"},
     };
-    for (const auto& c : cases) EXPECT_EQ(ini::FormatFloat(c.v), c.text) << c.v;
+    for (const auto& c : cases)
+        EXPECT_EQ(ini::FormatFloat(c.v), c.text) << c.v;
     EXPECT_EQ(ini::ParseFloat(u"2,5"), 2.5);
     EXPECT_EQ(ini::ParseFloat(u" -1.5E3 "), -1500);
     EXPECT_EQ(ini::ParseFloat(u"1E20"), 1e20);
@@ -187,7 +192,8 @@ TEST(IniValues, FloatsUseAPointAndFifteenDigits) {
 }
 
 TEST(IniValues, FloatsIgnoreADecimalCommaLocale) {
-    const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German_Germany.1252", "German", "deu"};
+    const char* names[] = {"de_DE.UTF-8",         "de_DE.utf8", "fr_FR.UTF-8",
+                           "German_Germany.1252", "German",     "deu"};
     const char* found = nullptr;
     for (const char* name : names)
         if (std::setlocale(LC_NUMERIC, name)) {

@@ -12,7 +12,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes archive(std::initializer_list<std::pair<const char*, const char*>> files) {
     zip::ZipWriter w;
-    for (auto& [name, data] : files) w.add(name, data);
+    for (auto& [name, data] : files)
+        w.add(name, data);
     return w.finish();
 }
 
@@ -41,7 +42,8 @@ TEST(PackageStore, ResolvesResourcePathsByPackageName) {
     EXPECT_EQ(readText(store, ":/Black/Images/A.png"), "A");
     EXPECT_EQ(readText(store, ":\\black\\images\\a.png"), "A");
     // Paths that do not name a package and a file are absent.
-    for (const char* path : {"images/a.png", ":/", ":/black", ":/black/", ":/black/images", ":/blue/main.ini", ""})
+    for (const char* path :
+         {"images/a.png", ":/", ":/black", ":/black/", ":/black/images", ":/blue/main.ini", ""})
         EXPECT_EQ(readText(store, path), "<absent>") << path;
 }
 

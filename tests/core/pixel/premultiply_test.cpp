@@ -12,8 +12,10 @@ using namespace vell::pixel;
 TEST(Premultiply, FastPathEqualsTableForEveryPair) {
     std::vector<uint8_t> px;
     for (int a = 0; a < 256; ++a)
-        for (int c = 0; c < 256; ++c) px.insert(px.end(), {uint8_t(c), uint8_t(255 - c), uint8_t(c ^ 0x55), uint8_t(a)});
-    for (int i = 0; i < 9; ++i) px.insert(px.end(), {1, 2, 3, uint8_t(i % 2 ? 255 : 0)});
+        for (int c = 0; c < 256; ++c)
+            px.insert(px.end(), {uint8_t(c), uint8_t(255 - c), uint8_t(c ^ 0x55), uint8_t(a)});
+    for (int i = 0; i < 9; ++i)
+        px.insert(px.end(), {1, 2, 3, uint8_t(i % 2 ? 255 : 0)});
     std::vector<uint8_t> fast(px.size()), exact(px.size());
     premultiplyBgra(px.data(), fast.data(), px.size() / 4);
     premultiplyBgraExact(px.data(), exact.data(), px.size() / 4);
@@ -32,7 +34,8 @@ TEST(Premultiply, LargeBlocksEqualTable) {
     const size_t n = (size_t(1) << 20) + 3;
     std::vector<uint8_t> px(n * 4);
     uint32_t s = 9;
-    for (auto& b : px) b = uint8_t((s = s * 1103515245u + 12345u) >> 16);
+    for (auto& b : px)
+        b = uint8_t((s = s * 1103515245u + 12345u) >> 16);
     std::vector<uint8_t> fast(px.size()), exact(px.size());
     premultiplyBgra(px.data(), fast.data(), n);
     premultiplyBgraExact(px.data(), exact.data(), n);

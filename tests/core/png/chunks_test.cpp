@@ -19,8 +19,7 @@ std::vector<uint8_t> ihdrBytes(uint32_t w, uint32_t h, uint8_t depth, uint8_t ty
     return d;
 }
 
-template <typename E>
-std::string messageOf(const std::vector<uint8_t>& d) {
+template <typename E> std::string messageOf(const std::vector<uint8_t>& d) {
     try {
         parseIhdr(d);
     } catch (const E& e) {
@@ -31,18 +30,22 @@ std::string messageOf(const std::vector<uint8_t>& d) {
     return "no exception";
 }
 
-std::vector<uint8_t> bytes(std::string_view s) { return {s.begin(), s.end()}; }
+std::vector<uint8_t> bytes(std::string_view s) {
+    return {s.begin(), s.end()};
+}
 } // namespace
 
 TEST(Ihdr, RefusesBadHeadersWithTheirErrors) {
     auto shortHeader = ihdrBytes(1, 1, 8, 6);
     shortHeader.pop_back();
-    EXPECT_EQ(messageOf<EPngInvalidIHDR>(shortHeader),
-              "2.701 The \"Portable Network Graphics\" image could not be loaded because one of its main piece of "
-              "data (ihdr) might be corrupted");
-    EXPECT_EQ(messageOf<EPNGSizeExceeds>(ihdrBytes(65536, 1, 8, 6)),
-              "2.701 This \"Portable Network Graphics\" image is not supported because either its width or height "
-              "exceeds the maximum size of 65535 pixels.");
+    EXPECT_EQ(
+        messageOf<EPngInvalidIHDR>(shortHeader),
+        "2.701 The \"Portable Network Graphics\" image could not be loaded because one of its main piece of "
+        "data (ihdr) might be corrupted");
+    EXPECT_EQ(
+        messageOf<EPNGSizeExceeds>(ihdrBytes(65536, 1, 8, 6)),
+        "2.701 This \"Portable Network Graphics\" image is not supported because either its width or height "
+        "exceeds the maximum size of 65535 pixels.");
     EXPECT_NE(messageOf<EPNGSizeExceeds>(ihdrBytes(1, 65536, 8, 6)).find("65535 pixels"), std::string::npos);
     EXPECT_NE(messageOf<EPNGUnknownCompression>(ihdrBytes(1, 1, 8, 6, 1)).find("unknown compression scheme"),
               std::string::npos);
@@ -89,14 +92,16 @@ TEST(ColorTable, GreyRampsAndPalette) {
 TEST(Gamma, TablesFromTheFileValue) {
     uint8_t g[256], inv[256];
     buildGammaTables(0, g, inv);
-    for (int i = 0; i < 256; ++i) ASSERT_TRUE(g[i] == i && inv[i] == i);
+    for (int i = 0; i < 256; ++i)
+        ASSERT_TRUE(g[i] == i && inv[i] == i);
     buildGammaTables(100000, g, inv); // exponent 1 / 2.2
     EXPECT_EQ(g[0], 0);
     EXPECT_EQ(g[128], 186);
     EXPECT_EQ(g[255], 255);
     EXPECT_EQ(inv[186], 128);
     buildGammaTables(45455, g, inv); // exponent ~1: identity up to rounding
-    for (int i = 0; i < 256; ++i) ASSERT_EQ(g[i], i);
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(g[i], i);
     EXPECT_FALSE(parseGama(std::vector<uint8_t>{1, 2, 3}).has_value());
     EXPECT_EQ(*parseGama(serializeGama(45455)), 45455u);
 }
@@ -124,7 +129,8 @@ TEST(Transparency, ReadAndWriteRules) {
     // Type 0: the grey level of the sample's colour-table entry.
     Ihdr grey = parseIhdr(ihdrBytes(1, 1, 4, 0));
     buildColorTable(grey, nullptr, nullptr, table);
-    EXPECT_EQ(transparentColor(parseTrns(std::vector<uint8_t>{0, 3}, kGrey), grey, {table, 16}, nullptr), 0x333333u);
+    EXPECT_EQ(transparentColor(parseTrns(std::vector<uint8_t>{0, 3}, kGrey), grey, {table, 16}, nullptr),
+              0x333333u);
     EXPECT_EQ(transparentColor(parseTrns(std::vector<uint8_t>{0, 99}, kGrey), grey, {table, 16}, nullptr),
               0xFF000000u);
 
@@ -141,10 +147,12 @@ TEST(Transparency, ReadAndWriteRules) {
     }
     // A 2-bit grey image is saved at 4 bits: its key moves to the same scale.
     const Ihdr grey2 = parseIhdr(ihdrBytes(1, 1, 2, 0));
-    EXPECT_EQ(serializeTrns(parseTrns(std::vector<uint8_t>{0, 2}, kGrey), &grey2), (std::vector<uint8_t>{0, 10}));
+    EXPECT_EQ(serializeTrns(parseTrns(std::vector<uint8_t>{0, 2}, kGrey), &grey2),
+              (std::vector<uint8_t>{0, 10}));
     EXPECT_EQ(serializeTrns(parseTrns(std::vector<uint8_t>{0, 2}, kGrey)), (std::vector<uint8_t>{0, 2}));
     Ihdr rgb16 = parseIhdr(ihdrBytes(1, 1, 16, 2));
-    EXPECT_EQ(transparentColor(parseTrns(std::vector<uint8_t>{0x12, 0, 0x34, 0, 0x56, 0}, kRgb), rgb16, {}, nullptr),
+    EXPECT_EQ(transparentColor(parseTrns(std::vector<uint8_t>{0x12, 0, 0x34, 0, 0x56, 0}, kRgb), rgb16, {},
+                               nullptr),
               0x563412u);
 }
 
@@ -193,8 +201,8 @@ TEST(Devur, ReadsNameValueLines) {
         int alpha, gray, smooth;
     } cases[] = {
         {"AlphaBlendValue=128\r\nGrayMode=1\r\nSmoothFilter=2", 128, 1, 2},
-        {"alphablendvalue=7\ngraymode=0", 7, 0, 1},   // names ignore case; GrayMode 0 clears
-        {"AlphaBlendValue=x\r\nSmoothFilter=9", 200, 1, 0}, // non-numeric keeps; above 2 is default
+        {"alphablendvalue=7\ngraymode=0", 7, 0, 1},            // names ignore case; GrayMode 0 clears
+        {"AlphaBlendValue=x\r\nSmoothFilter=9", 200, 1, 0},    // non-numeric keeps; above 2 is default
         {"AlphaBlendValue=300\r\nSmoothFilter=-1", 200, 1, 0}, // out of a byte keeps
         {"", 200, 1, 1},
     };

@@ -38,7 +38,8 @@ std::vector<uint8_t> rawImage(const Ihdr& h, uint32_t seed) {
     std::vector<uint8_t> raw;
     for (uint32_t y = 0; y < h.height; ++y) {
         raw.push_back(0);
-        for (size_t i = 0; i < rb; ++i) raw.push_back(uint8_t((seed = seed * 1103515245u + 12345u) >> 16));
+        for (size_t i = 0; i < rb; ++i)
+            raw.push_back(uint8_t((seed = seed * 1103515245u + 12345u) >> 16));
     }
     return raw;
 }
@@ -61,7 +62,8 @@ TEST(Decoder, TwoBitGreyBecomesFourBitIndicesAndSavesAsFourBit) {
     EXPECT_EQ(s.pixels[1], 0x23);
     EXPECT_EQ(s.pixels[s.layout.stride], 0x32);
     const BgraImage bgra = decodeToBgra(file);
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(bgra.pixels[x * 4], x * 85) << x;
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(bgra.pixels[x * 4], x * 85) << x;
 
     // Saved: a 4-bit non-interlaced file that shows the same grey levels.
     Ihdr h = s.header;
@@ -74,7 +76,11 @@ TEST(Decoder, TwoBitGreyBecomesFourBitIndicesAndSavesAsFourBit) {
 }
 
 TEST(Decoder, DamagedDataZeroesTheWholeImage) {
-    auto good = PngBuilder().ihdr(3, 3, 8, 6).idat(rawImage(parseIhdr(std::vector<uint8_t>{0, 0, 0, 3, 0, 0, 0, 3, 8, 6, 0, 0, 0}), 1)).iend().bytes();
+    auto good = PngBuilder()
+                    .ihdr(3, 3, 8, 6)
+                    .idat(rawImage(parseIhdr(std::vector<uint8_t>{0, 0, 0, 3, 0, 0, 0, 3, 8, 6, 0, 0, 0}), 1))
+                    .iend()
+                    .bytes();
     const size_t at = findChunk(good, "IDAT");
     auto badCrc = good;
     badCrc[at + 8 + readBE32(&good[at])] ^= 1; // the CRC itself
@@ -138,17 +144,23 @@ TEST(Decoder, SplitIdatAndMissingContinuation) {
     const Stored whole = decodeStored(PngBuilder().ihdr(9, 7, 8, 2).idat(raw).iend().bytes());
     PngBuilder split;
     split.ihdr(9, 7, 8, 2);
-    for (size_t i = 0; i < z.size(); i += 5) split.chunk("IDAT", {z.begin() + i, z.begin() + std::min(i + 5, z.size())});
+    for (size_t i = 0; i < z.size(); i += 5)
+        split.chunk("IDAT", {z.begin() + i, z.begin() + std::min(i + 5, z.size())});
     split.chunk("IDAT", {}).iend();
     EXPECT_EQ(decodeStored(split.bytes()).pixels, whole.pixels);
     // The data stops and another chunk follows where an IDAT should be.
-    auto missing = PngBuilder().ihdr(9, 7, 8, 2).chunk("IDAT", {z.begin(), z.begin() + 10}).chunk("tEXt", {'a', 0, 'b'}).iend().bytes();
+    auto missing = PngBuilder()
+                       .ihdr(9, 7, 8, 2)
+                       .chunk("IDAT", {z.begin(), z.begin() + 10})
+                       .chunk("tEXt", {'a', 0, 'b'})
+                       .iend()
+                       .bytes();
     EXPECT_THROW(decodeStored(missing), EPNGMissingMultipleIDAT);
 }
 
 TEST(Decoder, StoredLayoutsRoundTripThroughTheEncoder) {
-    const int types[][2] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1}, {3, 2},
-                            {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
+    const int types[][2] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1},
+                            {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
     for (auto& t : types) {
         if (t[0] == 0 && t[1] == 2) continue; // saved as brighter 4-bit levels: see TwoBitGrey above
         for (uint8_t interlace : {0, 1}) {
@@ -160,7 +172,8 @@ TEST(Decoder, StoredLayoutsRoundTripThroughTheEncoder) {
                 if (t[1] == 16 && (t[0] == 4 || t[0] == 6)) {
                     const size_t px = t[0] == 4 ? 4 : 8, rb = fileRowBytes(h, h.width) + 1;
                     for (size_t y = 0; y < h.height; ++y)
-                        for (size_t x = 0; x < h.width; ++x) raw[y * rb + 1 + x * px + px - 1] = raw[y * rb + 1 + x * px + px - 2];
+                        for (size_t x = 0; x < h.width; ++x)
+                            raw[y * rb + 1 + x * px + px - 1] = raw[y * rb + 1 + x * px + px - 2];
                 }
                 PngBuilder b;
                 b.ihdr(h.width, h.height, h.bitDepth, h.colorType);
@@ -188,7 +201,8 @@ TEST(Encoder, IdatChunksHaveExactlyMaxIdatSize) {
     for (size_t pos = 8; pos + 8 <= file.size(); pos += 12 + readBE32(&file[pos]))
         if (readBE32(&file[pos + 4]) == kIDAT) sizes.push_back(readBE32(&file[pos]));
     ASSERT_GT(sizes.size(), 10u); // random samples do not compress
-    for (size_t i = 0; i + 1 < sizes.size(); ++i) EXPECT_EQ(sizes[i], 1000u);
+    for (size_t i = 0; i + 1 < sizes.size(); ++i)
+        EXPECT_EQ(sizes[i], 1000u);
     EXPECT_LE(sizes.back(), 1000u);
     EXPECT_EQ(decodeStored(file).pixels, s.pixels);
 }
@@ -196,11 +210,15 @@ TEST(Encoder, IdatChunksHaveExactlyMaxIdatSize) {
 TEST(Encoder, UndecodedIdatIsWrittenBackByteForByte) {
     const auto z = PngBuilder::deflated(rawImage({5, 5, 8, 2, 0, 0, 0}, 7));
     PngBuilder b;
-    b.ihdr(5, 5, 8, 2).chunk("IDAT", {z.begin(), z.begin() + 7}).chunk("IDAT", {z.begin() + 7, z.end()}).iend();
+    b.ihdr(5, 5, 8, 2)
+        .chunk("IDAT", {z.begin(), z.begin() + 7})
+        .chunk("IDAT", {z.begin() + 7, z.end()})
+        .iend();
     const auto& file = b.bytes();
     ChunkReader r(file);
     Chunk c;
-    while (r.next(c) && c.type != kIDAT) {}
+    while (r.next(c) && c.type != kIDAT) {
+    }
     std::vector<uint8_t> out;
     VectorSink sink(out);
     writeIdatRun(sink, c.idatRun, c.firstIdatSize);
@@ -221,8 +239,8 @@ TEST(Encoder, FilterChoice) {
         {kFilterSub | kFilterUp, row, 0},
         {0, row, 0},
         {kFilterNone, row, 0},
-        {kFilterPaeth, row, 4},                    // a single filter is used as it is
-        {0x1F, {5, 5, 5, 5, 9, 9}, 0},             // None repeats most and comes first
+        {kFilterPaeth, row, 4},                          // a single filter is used as it is
+        {0x1F, {5, 5, 5, 5, 9, 9}, 0},                   // None repeats most and comes first
         {kFilterSub | kFilterUp, {1, 2, 3, 4, 5, 6}, 1}, // Sub gives 1,1,1,...
     };
     for (const Case& c : cases) {
@@ -253,8 +271,8 @@ TEST(Limits, HugeHeadersAndBombsStayWithinLimits) {
 
 TEST(Decoder, ThirtyTwoBitLayoutAlsoFillsAnAlphaPlaneWhenGiven) {
     const Ihdr h{7, 5, 8, 6, 0, 0, 0};
-    const Stored plain =
-        decodeStored(PngBuilder().ihdr(7, 5, 8, 6).idat(rawImage(h, 17)).iend().bytes(), PixelFormat::Stored32);
+    const Stored plain = decodeStored(PngBuilder().ihdr(7, 5, 8, 6).idat(rawImage(h, 17)).iend().bytes(),
+                                      PixelFormat::Stored32);
     for (uint8_t interlace : {0, 1}) {
         Ihdr hi = h;
         hi.interlaceMethod = interlace;
@@ -263,11 +281,13 @@ TEST(Decoder, ThirtyTwoBitLayoutAlsoFillsAnAlphaPlaneWhenGiven) {
         s.alpha.assign(size_t(h.width) * h.height, 0xCC);
         ChunkReader r(file);
         Chunk c;
-        while (r.next(c) && c.type != kIDAT) {}
+        while (r.next(c) && c.type != kIDAT) {
+        }
         ASSERT_EQ(decodeImageData(hi, c.tail, c.firstIdatSize, s.target()), DecodeResult::Complete);
         EXPECT_EQ(s.pixels, plain.pixels);
         for (uint32_t y = 0; y < h.height; ++y)
             for (uint32_t x = 0; x < h.width; ++x)
-                EXPECT_EQ(s.alpha[y * h.width + x], s.pixels[y * s.layout.stride + 4 * x + 3]) << x << "," << y;
+                EXPECT_EQ(s.alpha[y * h.width + x], s.pixels[y * s.layout.stride + 4 * x + 3])
+                    << x << "," << y;
     }
 }

@@ -15,8 +15,10 @@ TEST(Filters, FastUnfilterEqualsPlainAndInvertsFilter) {
         for (size_t pixels : {1u, 2u, 5u, 16u, 67u}) {
             const size_t n = pixels * bpp;
             std::vector<uint8_t> prev(n), raw(n);
-            for (auto& b : prev) b = next();
-            for (auto& b : raw) b = next();
+            for (auto& b : prev)
+                b = next();
+            for (auto& b : raw)
+                b = next();
             for (uint8_t type = 0; type <= 4; ++type) {
                 std::vector<uint8_t> filtered(n);
                 filterRow(type, raw.data(), prev.data(), n, bpp, filtered.data());
@@ -38,8 +40,8 @@ TEST(Filters, FastUnfilterEqualsPlainAndInvertsFilter) {
 
 TEST(Filters, PaethPredictorPrefersLeftThenAbove) {
     EXPECT_EQ(paethPredictor(10, 10, 10), 10);
-    EXPECT_EQ(paethPredictor(1, 2, 3), 1);   // p = 0: |p-a| = 1 is nearest
-    EXPECT_EQ(paethPredictor(3, 9, 3), 9);   // p = 9 = b
+    EXPECT_EQ(paethPredictor(1, 2, 3), 1); // p = 0: |p-a| = 1 is nearest
+    EXPECT_EQ(paethPredictor(3, 9, 3), 9); // p = 9 = b
     EXPECT_EQ(paethPredictor(9, 3, 9), 3);
     EXPECT_EQ(paethPredictor(5, 7, 6), 6);   // p = 6 = c
     EXPECT_EQ(paethPredictor(8, 11, 10), 8); // a and c equally near: a

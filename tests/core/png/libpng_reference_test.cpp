@@ -54,11 +54,13 @@ std::vector<uint8_t> writeWithLibpng(const Case& c) {
     if (c.colorType == PNG_COLOR_TYPE_PALETTE) {
         png_color palette[256];
         const int n = 1 << c.depth;
-        for (int i = 0; i < n; ++i) palette[i] = {uint8_t(i * 37), uint8_t(255 - i * 11), uint8_t(i * 5 + 3)};
+        for (int i = 0; i < n; ++i)
+            palette[i] = {uint8_t(i * 37), uint8_t(255 - i * 11), uint8_t(i * 5 + 3)};
         png_set_PLTE(p, info, palette, n);
         if (c.trns) {
             png_byte alpha[256];
-            for (int i = 0; i < n; ++i) alpha[i] = uint8_t(i * 97);
+            for (int i = 0; i < n; ++i)
+                alpha[i] = uint8_t(i * 97);
             png_set_tRNS(p, info, alpha, n > 3 ? n - 1 : n, nullptr);
         }
     } else if (c.trns) {
@@ -71,9 +73,11 @@ std::vector<uint8_t> writeWithLibpng(const Case& c) {
     const size_t rowBytes = png_get_rowbytes(p, info);
     std::vector<uint8_t> rows = pixelRows(c, rowBytes);
     // Zero some whole pixels so a tRNS key of zero is found.
-    for (int y = 0; y < c.height; y += 2) std::memset(rows.data() + y * rowBytes, 0, std::min<size_t>(rowBytes, 8));
+    for (int y = 0; y < c.height; y += 2)
+        std::memset(rows.data() + y * rowBytes, 0, std::min<size_t>(rowBytes, 8));
     std::vector<png_bytep> pointers(c.height);
-    for (int y = 0; y < c.height; ++y) pointers[y] = rows.data() + y * rowBytes;
+    for (int y = 0; y < c.height; ++y)
+        pointers[y] = rows.data() + y * rowBytes;
     png_write_image(p, pointers.data());
     png_write_end(p, info);
     png_destroy_write_struct(&p, &info);
@@ -96,8 +100,8 @@ std::vector<uint8_t> decodeWithLibpng(const std::vector<uint8_t>& file, uint32_t
 }
 
 std::vector<Case> allCases() {
-    const int types[][2] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1}, {3, 2},
-                            {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
+    const int types[][2] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1},
+                            {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
     const int sizes[][2] = {{1, 1}, {1, 9}, {9, 1}, {13, 5}, {33, 17}, {7, 70}};
     std::vector<Case> cases;
     for (auto& t : types)
@@ -136,7 +140,8 @@ TEST(LibpngReference, EveryColourTypeDepthAndInterlaceDecodesLikeLibpng) {
 TEST(LibpngReference, LibpngReadsWhatWeEncode) {
     const uint32_t w = 37, h = 11;
     std::vector<uint8_t> bgra(w * h * 4);
-    for (size_t i = 0; i < bgra.size(); ++i) bgra[i] = uint8_t(i * 7 + (i / 4) * 3);
+    for (size_t i = 0; i < bgra.size(); ++i)
+        bgra[i] = uint8_t(i * 7 + (i / 4) * 3);
     for (uint8_t filters : {0x01, 0x02, 0x04, 0x08, 0x10, 0x1F}) {
         const auto file = vell::png::encodeBgra(bgra.data(), w, h, w * 4, false, 6, filters);
         uint32_t rw = 0, rh = 0;
@@ -145,7 +150,8 @@ TEST(LibpngReference, LibpngReadsWhatWeEncode) {
         std::vector<uint8_t> expected(bgra.size());
         for (size_t i = 0; i < bgra.size(); i += 4) {
             const uint8_t a = bgra[i + 3];
-            for (int k = 0; k < 3; ++k) expected[i + k] = vell::pixel::preMul(a, bgra[i + k]);
+            for (int k = 0; k < 3; ++k)
+                expected[i + k] = vell::pixel::preMul(a, bgra[i + k]);
             expected[i + 3] = a;
         }
         EXPECT_EQ(back, expected) << "filters " << int(filters);
@@ -174,7 +180,8 @@ TEST(LibpngReference, StoredLayoutsHoldTheSamplesLibpngReads) {
                     const uint8_t a = l.alphaPlane ? s.alpha[size_t(y) * w + x] : 255;
                     if (l.bitCount <= 8) {
                         const uint32_t bit = x * l.bitCount;
-                        const Rgbq e = table[(row[bit / 8] >> (8 - l.bitCount - bit % 8)) & ((1 << l.bitCount) - 1)];
+                        const Rgbq e =
+                            table[(row[bit / 8] >> (8 - l.bitCount - bit % 8)) & ((1 << l.bitCount) - 1)];
                         rgba.insert(rgba.end(), {e.r, e.g, e.b, a});
                     } else if (l.bitCount == 24) {
                         rgba.insert(rgba.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x], a});

@@ -12,7 +12,7 @@
 namespace vell::png::test {
 
 class PngBuilder {
-public:
+  public:
     PngBuilder() { bytes_.assign(kSignature, kSignature + 8); }
 
     PngBuilder& chunk(const char (&name)[5], const std::vector<uint8_t>& data) {
@@ -47,7 +47,7 @@ public:
         return z;
     }
 
-private:
+  private:
     std::vector<uint8_t> bytes_;
 };
 

@@ -18,7 +18,8 @@ std::string readAll(const std::vector<uint8_t>& file, ChunkReader::Stop* stop = 
     ChunkReader r(file);
     Chunk c;
     std::string names;
-    while (r.next(c)) names += std::string(c.name) + " ";
+    while (r.next(c))
+        names += std::string(c.name) + " ";
     if (stop) *stop = r.stop();
     return names;
 }
@@ -40,7 +41,8 @@ TEST(ChunkReader, StructuralErrorsRaise) {
         FAIL();
     } catch (const EPNGInvalidFileHeader& e) {
         EXPECT_EQ(std::string(e.what()),
-                  "2.701 The file being read is not a valid \"Portable Network Graphics\" image because it contains an "
+                  "2.701 The file being read is not a valid \"Portable Network Graphics\" image because it "
+                  "contains an "
                   "invalid header. This file may be corrupted, try obtaining it again");
     }
     PngBuilder b;
@@ -75,7 +77,7 @@ TEST(ChunkReader, BadCrcEndsReadingBeforeThatChunk) {
     EXPECT_EQ(stop, ChunkReader::Stop::BadCrc);
     ChunkReader strict(file, true);
     Chunk c;
-    EXPECT_THROW(while (strict.next(c)) {}, EPngInvalidCRC);
+    EXPECT_THROW(while (strict.next(c)){}, EPngInvalidCRC);
     // The IDAT CRC is the decoder's business: the reader still delivers everything.
     file = b.bytes();
     file[findChunk(file, "IDAT") + 9] ^= 1;

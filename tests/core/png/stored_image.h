@@ -17,7 +17,8 @@ struct Stored {
     DecodeResult result = DecodeResult::Complete;
 
     DecodeTarget target() {
-        return {layout, pixels.data(), alpha.empty() ? nullptr : alpha.data(), extra.empty() ? nullptr : extra.data()};
+        return {layout, pixels.data(), alpha.empty() ? nullptr : alpha.data(),
+                extra.empty() ? nullptr : extra.data()};
     }
 };
 

@@ -5,17 +5,25 @@
 using namespace vell::rdg;
 
 namespace {
-PlayEntry F(int frame) { return {PlayEntryKind::Frame, frame}; }
-PlayEntry J(int target) { return {PlayEntryKind::Jump, target}; }
-PlayEntry D(int interval, int total) { return {PlayEntryKind::Duration, interval, total}; }
+PlayEntry F(int frame) {
+    return {PlayEntryKind::Frame, frame};
+}
+PlayEntry J(int target) {
+    return {PlayEntryKind::Jump, target};
+}
+PlayEntry D(int interval, int total) {
+    return {PlayEntryKind::Duration, interval, total};
+}
 std::vector<PlayEntry> frames(int from, int to) {
     std::vector<PlayEntry> r;
-    for (int i = from; from <= to ? i <= to : i >= to; i += from <= to ? 1 : -1) r.push_back(F(i));
+    for (int i = from; from <= to ? i <= to : i >= to; i += from <= to ? 1 : -1)
+        r.push_back(F(i));
     return r;
 }
 std::vector<PlayEntry> cat(std::initializer_list<std::vector<PlayEntry>> parts) {
     std::vector<PlayEntry> r;
-    for (auto& p : parts) r.insert(r.end(), p.begin(), p.end());
+    for (auto& p : parts)
+        r.insert(r.end(), p.begin(), p.end());
     return r;
 }
 } // namespace
@@ -37,8 +45,8 @@ TEST(PlayScript, CompilesTheDocumentedScripts) {
         {u"0,1,2", 900, false, {D(300, 900), F(0), F(1), F(2)}, 900, 0},
         // A d= item closes the group before it and sets the next group's duration;
         // the duration afterwards is the first group's.
-        {u"0-4,d=500,5-9", 1000, false, cat({{D(200, 1000)}, frames(0, 4), {D(100, 500)}, frames(5, 9), {J(5)}}),
-         1000, 0},
+        {u"0-4,d=500,5-9", 1000, false,
+         cat({{D(200, 1000)}, frames(0, 4), {D(100, 500)}, frames(5, 9), {J(5)}}), 1000, 0},
         // A group of one frame joins the next group.
         {u"0,duration=300,1,2", 1000, false, {D(100, 300), F(0), F(1), F(2)}, 300, 0},
         // With a custom duration a d= item ends the script.
@@ -60,7 +68,8 @@ TEST(PlayScript, CompilesTheDocumentedScripts) {
 }
 
 TEST(PlayScript, StopsQuietlyAtWhatDoesNotFit) {
-    for (const char16_t* script : {u"", u"abc", u"1-x", u"d=", u"x=5,1", u",1", u"99999999999", u"0-2000000000"}) {
+    for (const char16_t* script :
+         {u"", u"abc", u"1-x", u"d=", u"x=5,1", u",1", u"99999999999", u"0-2000000000"}) {
         int duration = 1000;
         PlayList list = compilePlayScript(script, duration, false);
         EXPECT_TRUE(list.entries.empty());

@@ -5,7 +5,9 @@
 using namespace vell::rdg;
 
 namespace {
-std::vector<std::uint8_t> bytes(std::string_view s) { return {s.begin(), s.end()}; }
+std::vector<std::uint8_t> bytes(std::string_view s) {
+    return {s.begin(), s.end()};
+}
 } // namespace
 
 TEST(RdgFile, WritesUtf8WithMarkAndCrLf) {
@@ -17,7 +19,8 @@ TEST(RdgFile, WritesUtf8WithMarkAndCrLf) {
 TEST(RdgFile, ReadsEveryEncodingAndLineBreak) {
     const std::vector<std::u16string> expected = {u"imgname=a\u00e9.png", u"duration=5"};
     EXPECT_EQ(ReadRdgText(bytes(WriteRdgText(expected))), expected);
-    EXPECT_EQ(ReadRdgText(bytes(std::string_view("\xFF\xFEi\0=\0\xE9\0\n\0x\0", 12))), (std::vector<std::u16string>{u"i=\u00e9", u"x"}));
+    EXPECT_EQ(ReadRdgText(bytes(std::string_view("\xFF\xFEi\0=\0\xE9\0\n\0x\0", 12))),
+              (std::vector<std::u16string>{u"i=\u00e9", u"x"}));
     EXPECT_EQ(ReadRdgText(bytes("imgname=a\xE9.png\rduration=5")), expected); // no mark: ANSI
     EXPECT_TRUE(ReadRdgText({}).empty());
 }

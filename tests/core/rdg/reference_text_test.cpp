@@ -31,7 +31,8 @@ TEST(ReferenceText, ReadsEveryKey) {
     EXPECT_EQ(r.v.SrcClip, (ClipRect{10, 10, 30, 40}));
     EXPECT_EQ(r.v.AlphaBlendValue, 128);
     EXPECT_EQ(r.v.SmoothFilter, kSmooth);
-    EXPECT_EQ((std::array{r.opt.Left(), r.opt.Top(), r.opt.Right(), r.opt.Bottom()}), (std::array{16, 0, 16, 0}));
+    EXPECT_EQ((std::array{r.opt.Left(), r.opt.Top(), r.opt.Right(), r.opt.Bottom()}),
+              (std::array{16, 0, 16, 0}));
     EXPECT_EQ(r.opt.StretchMode(), design::sdmFill);
     EXPECT_EQ(r.v.Duration, 500);
     // A plain value is the reference's own when it sets something; a plain duration is
@@ -48,7 +49,8 @@ TEST(ReferenceText, CustomValuesSurviveASelfUpdate) {
     r.load({u"imgname=a.png", u"imgalpha=128", u"duration!=700"});
     EXPECT_TRUE(r.v.ImgAlphaCustom);
     EXPECT_TRUE(r.v.DurationCustom);
-    r.load({u"imgname=b.png", u"imgalpha=50", u"duration=100", u"imgrect=1,2,3,4", u"imgsmooth=1"}, true, false);
+    r.load({u"imgname=b.png", u"imgalpha=50", u"duration=100", u"imgrect=1,2,3,4", u"imgsmooth=1"}, true,
+           false);
     EXPECT_EQ(r.v.ImgName, u"a.png"); // a self-update leaves the name alone
     EXPECT_EQ(r.v.AlphaBlendValue, 128);
     EXPECT_EQ(r.v.Duration, 700);
@@ -69,7 +71,12 @@ TEST(ReferenceText, UnreadableNumbersFallBack) {
         std::array<int, 5> opt;
     };
     const Case cases[] = {
-        {{u"imgalpha=abc", u"imgsmooth=x", u"duration=", u"imgrect=a,5"}, -1, {0, 5, 0, 0}, 0, -1, {0, 0, 0, 0, 0}},
+        {{u"imgalpha=abc", u"imgsmooth=x", u"duration=", u"imgrect=a,5"},
+         -1,
+         {0, 5, 0, 0},
+         0,
+         -1,
+         {0, 0, 0, 0, 0}},
         {{u"imgalpha=300", u"imgsmooth=7", u"imgrect=1,2,3"}, 255, {1, 2, 3, 0}, 0, -1, {0, 0, 0, 0, 0}},
         {{u"imgalpha=-9", u"imgopt=1,2,3", u"duration=$10"}, -1, {}, 0, 16, {1, 2, 3, 0, 0}},
         {{u"imgalpha= 7 ", u"imgopt=1,1,1,1,9", u"duration=99999999999"}, 7, {}, 0, -1, {1, 1, 1, 1, 0}},
@@ -81,8 +88,9 @@ TEST(ReferenceText, UnreadableNumbersFallBack) {
         EXPECT_EQ(r.v.SrcClip, c.clip);
         EXPECT_EQ(r.v.SmoothFilter, c.smooth);
         EXPECT_EQ(r.v.Duration, c.duration);
-        EXPECT_EQ((std::array{r.opt.Left(), r.opt.Top(), r.opt.Right(), r.opt.Bottom(), int(r.opt.StretchMode())}),
-                  c.opt);
+        EXPECT_EQ(
+            (std::array{r.opt.Left(), r.opt.Top(), r.opt.Right(), r.opt.Bottom(), int(r.opt.StretchMode())}),
+            c.opt);
     }
 }
 

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace vell;
 using namespace vell::skin;
 
@@ -28,7 +27,8 @@ std::vector<std::u16string> inherited(TRdValueStrings* s) {
     TStringListEx out;
     s->AssignTo(out);
     std::vector<std::u16string> r;
-    for (int i = 0; i < out.Count(); ++i) r.push_back(out.Strings(i));
+    for (int i = 0; i < out.Count(); ++i)
+        r.push_back(out.Strings(i));
     return r;
 }
 
@@ -37,10 +37,10 @@ std::vector<std::u16string> inherited(TRdValueStrings* s) {
 TEST(SkinClassTable, LaterFilesOverrideLineByLineAndParentsLinkWithinAClass) {
     SkinClassTable t;
     t.Merge(*iniText(u"[a]\nclass=TRdLabel\nFont.Color=text.cl_a\nColor=clRed\nsolo\n"
-                 u"[b]\nclass=TRdLabel\nparent=a\nColor=clBlue\n"
-                 u"[self]\nclass=TRdLabel\nparent=self\n"
-                 u"[other]\nclass=TRdPanel\nparent=a\n"
-                 u"[tintpng]\nimages/*.png\n"));
+                     u"[b]\nclass=TRdLabel\nparent=a\nColor=clBlue\n"
+                     u"[self]\nclass=TRdLabel\nparent=self\n"
+                     u"[other]\nclass=TRdPanel\nparent=a\n"
+                     u"[tintpng]\nimages/*.png\n"));
     t.Merge(*iniText(u"[a]\nclass=TRdLabel\ncolor=clGreen\nsolo\nWidth=5\n[c]\nclass=TRdPanel\n"));
     t.LinkParents();
     EXPECT_EQ(t.ClassCount(), 3u);

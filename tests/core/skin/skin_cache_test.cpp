@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace vell;
 using namespace vell::skin;
 
@@ -38,7 +37,7 @@ struct FakePackages {
 };
 
 class SkinCache : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         MergeVclColor();
         SkinColorNames().Clear();
@@ -51,11 +50,13 @@ TEST_F(SkinCache, FilesApplyInTheirOrderLaterOnesWinning) {
     FakePackages p;
     p.skin = u"black";
     p.files = {
-        {u":/public/main.ini", "[l]\nclass=TRdLabel\nA=public-main\nB=public-main\nC=public-main\nD=public-main\n"},
+        {u":/public/main.ini",
+         "[l]\nclass=TRdLabel\nA=public-main\nB=public-main\nC=public-main\nD=public-main\n"},
         {u":/public/zz.ini", "[l]\nclass=TRdLabel\nB=public-zz\nC=public-zz\nD=public-zz\n"},
         {u":/public/notes.txt", "[l]\nclass=TRdLabel\nB=never\n"},
         {u":/public/aa.ini", "[l]\nclass=TRdLabel\nC=public-aa\n"},
-        {u":/black/main.ini", "[l]\nclass=TRdLabel\nD=black-main\nE=black-main\n[validate]\nskinname=black\n"},
+        {u":/black/main.ini",
+         "[l]\nclass=TRdLabel\nD=black-main\nE=black-main\n[validate]\nskinname=black\n"},
         {u":/black/extra.ini", "[l]\nclass=TRdLabel\nE=black-extra\n[tintpng]\nimages/*.png\n"},
         {u":/black/color_setting.ini", "[text]\ncl_a=&010203\n"},
     };
@@ -95,8 +96,9 @@ TEST_F(SkinCache, ColourSettingsFallBackToANamedSkinsMainIni) {
 TEST_F(SkinCache, ImageDefinitionsCarryInheritedLines) {
     FakePackages p;
     p.skin = u"black";
-    p.files = {{u":/black/main.ini", "[base]\nclass=image\nimgopt=4,4,4,4,0\nimgsmooth=1\n"
-                                     "[btn_ok]\nclass=image\nparent=base\nimgname=images/ok.png\nimgsmooth=2\n"}};
+    p.files = {{u":/black/main.ini",
+                "[base]\nclass=image\nimgopt=4,4,4,4,0\nimgsmooth=1\n"
+                "[btn_ok]\nclass=image\nparent=base\nimgname=images/ok.png\nimgsmooth=2\n"}};
     SkinCaches caches;
     RebuildSkinCaches(caches, p.reader(), p.skin);
     ASSERT_EQ(caches.ImageDefinitions.size(), 2u);

@@ -13,7 +13,7 @@ using namespace vell::skin;
 namespace {
 
 class SkinColors : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         MergeVclColor();
         SkinColorNames().Clear();
@@ -60,7 +60,8 @@ TEST_F(SkinColors, EveryValueForm) {
         EXPECT_EQ(color, c.color);
         EXPECT_EQ(canTint, c.canTint);
     }
-    for (const char16_t* bad : {u"", u"GG0000", u"#", u"&12345678A", u"&1,2", u"1,2", u"1,2,3,4", u"1,,3", u"$"}) {
+    for (const char16_t* bad :
+         {u"", u"GG0000", u"#", u"&12345678A", u"&1,2", u"1,2", u"1,2,3,4", u"1,,3", u"$"}) {
         std::uint32_t color;
         bool canTint;
         EXPECT_FALSE(ParseSkinColor(bad, ColorOrder::RGB, false, color, canTint));
@@ -69,8 +70,9 @@ TEST_F(SkinColors, EveryValueForm) {
 
 TEST_F(SkinColors, SectionsBecomeNamedItems) {
     SkinColorLoader loader;
-    loader.AddSection(u"text", {u"class=color", u"tint=TRUE", u"cl_txt_hot=F2F4F7", u"cl_dis=&7A808A", u"cl_bad=zz",
-                                u"empty=", u"noequals"},
+    loader.AddSection(u"text",
+                      {u"class=color", u"tint=TRUE", u"cl_txt_hot=F2F4F7", u"cl_dis=&7A808A", u"cl_bad=zz",
+                       u"empty=", u"noequals"},
                       ColorOrder::RGB);
     loader.AddSection(u"bgr", {u"type=bgr", u"cl_a=161,178,195"}, ColorOrder::RGB);
     loader.ResolveReferences();
@@ -80,8 +82,8 @@ TEST_F(SkinColors, SectionsBecomeNamedItems) {
     EXPECT_FALSE(item(u"text.cl_dis")->CanTint);
     EXPECT_EQ(item(u"bgr.cl_a")->BGR, 0x00A1B2C3u);
     EXPECT_EQ(item(u"TEXT.CL_TXT_HOT"), item(u"text.cl_txt_hot"));
-    for (const char16_t* absent : {u"text.cl_bad", u"text.empty", u"text.noequals", u"text.class", u"text.tint",
-                                   u"bgr.type"})
+    for (const char16_t* absent :
+         {u"text.cl_bad", u"text.empty", u"text.noequals", u"text.class", u"text.tint", u"bgr.type"})
         EXPECT_FALSE(item(absent));
     EXPECT_EQ(SkinColorToRGB(ColorNameKey(u"text.cl_txt_hot")), 0x00F7F4F2u);
     // A later definition of the same name wins.
@@ -91,8 +93,9 @@ TEST_F(SkinColors, SectionsBecomeNamedItems) {
 
 TEST_F(SkinColors, ReferencesResolveInAnyOrderAndDropWhatNeverAppears) {
     SkinColorLoader loader;
-    loader.AddSection(u"a", {u"x=[#text.cl_a]", u"chain1=[a.chain2]", u"chain2=[&text.cl_b]", u"lost=[text.nothing]",
-                             u"loop1=[a.loop2]", u"loop2=[a.loop1]"},
+    loader.AddSection(u"a",
+                      {u"x=[#text.cl_a]", u"chain1=[a.chain2]", u"chain2=[&text.cl_b]",
+                       u"lost=[text.nothing]", u"loop1=[a.loop2]", u"loop2=[a.loop1]"},
                       ColorOrder::RGB);
     loader.AddSection(u"text", {u"cl_a=&112233", u"cl_b=#445566"}, ColorOrder::RGB);
     EXPECT_EQ(loader.PendingCount(), 6u);
@@ -213,7 +216,8 @@ TEST_F(SkinColors, TintPassRecoloursOnlyTintableColoursAndClNoneRestoresThem) {
     EXPECT_EQ(item(u"c.bg")->BGR_org, untinted);
     EXPECT_NE(item(u"c.bg")->BGR, untinted);
     TintSkinColors(clNone);
-    for (const char16_t* name : {u"c.bg", u"c.same", u"c.fixed", u"c.ref"}) EXPECT_EQ(item(name)->BGR, untinted);
+    for (const char16_t* name : {u"c.bg", u"c.same", u"c.fixed", u"c.ref"})
+        EXPECT_EQ(item(name)->BGR, untinted);
 }
 
 TEST_F(SkinColors, NameListIsSortedKeepsTheFirstLineOfANameAndIndexesItsItems) {

@@ -10,11 +10,13 @@ using namespace vell::skin;
 namespace {
 void fill(TStringList& list, std::initializer_list<const char16_t*> lines) {
     list.Clear();
-    for (const char16_t* l : lines) list.Add(l);
+    for (const char16_t* l : lines)
+        list.Add(l);
 }
 std::vector<std::u16string> linesOf(const TStringList& list) {
     std::vector<std::u16string> r;
-    for (int i = 0; i < list.Count(); ++i) r.push_back(list.Strings(i));
+    for (int i = 0; i < list.Count(); ++i)
+        r.push_back(list.Strings(i));
     return r;
 }
 } // namespace
@@ -85,8 +87,8 @@ TEST(ValueStrings, InheritsThroughParentsAndSurvivesLoops) {
 
     TStringListEx unsorted;
     c.AssignTo(unsorted);
-    EXPECT_EQ(linesOf(unsorted),
-              (std::vector<std::u16string>{u"Font.Color=text.cl_a", u"Width=1", u"Color=clB", u"Height=3", u"parent=b"}));
+    EXPECT_EQ(linesOf(unsorted), (std::vector<std::u16string>{u"Font.Color=text.cl_a", u"Width=1",
+                                                              u"Color=clB", u"Height=3", u"parent=b"}));
     // Into a section (as image definitions are made) the lines come out the same.
     TRdValueStrings section;
     c.AssignTo(section);
@@ -94,8 +96,8 @@ TEST(ValueStrings, InheritsThroughParentsAndSurvivesLoops) {
     EXPECT_EQ(section.GetValue(u"width"), u"1");
     TStringValueList sorted;
     c.AssignTo(sorted);
-    EXPECT_EQ(linesOf(sorted), (std::vector<std::u16string>{u"Color=clB", u"Font.Color=text.cl_a", u"Height=3",
-                                                            u"parent=b", u"Width=1"}));
+    EXPECT_EQ(linesOf(sorted), (std::vector<std::u16string>{u"Color=clB", u"Font.Color=text.cl_a",
+                                                            u"Height=3", u"parent=b", u"Width=1"}));
 
     // a -> c -> b -> a: every section of the loop is visited once.
     a.Parent = &c;
@@ -103,8 +105,9 @@ TEST(ValueStrings, InheritsThroughParentsAndSurvivesLoops) {
     EXPECT_EQ(a.GetValue(u"nothing"), u"");
     EXPECT_EQ(a.Ancestors().size(), 2u);
     a.AssignTo(unsorted);
-    EXPECT_EQ(linesOf(unsorted), (std::vector<std::u16string>{u"Height=3", u"parent=b", u"Font.Color=text.cl_a",
-                                                              u"Color=clA", u"Width=1"}));
+    EXPECT_EQ(linesOf(unsorted),
+              (std::vector<std::u16string>{u"Height=3", u"parent=b", u"Font.Color=text.cl_a", u"Color=clA",
+                                           u"Width=1"}));
     a.AssignTo(section);
     EXPECT_EQ(linesOf(section), linesOf(unsorted));
     // A section may be flattened into one of its own ancestors.
@@ -125,7 +128,8 @@ TEST(ValueStrings, LongChainsAreCutAndStayCheap) {
         chain.back()->Add(std::u16string(name.begin(), name.end()) + u"=v");
         chain.back()->Add(u"shared=" + std::u16string(1, char16_t(u'a' + i % 26)));
     }
-    for (int i = 0; i + 1 < n; ++i) chain[std::size_t(i)]->Parent = chain[std::size_t(i) + 1].get();
+    for (int i = 0; i + 1 < n; ++i)
+        chain[std::size_t(i)]->Parent = chain[std::size_t(i) + 1].get();
     const int limit = TRdValueStrings::kMaxInheritance;
     EXPECT_EQ(int(chain[0]->Ancestors().size()), limit);
     EXPECT_EQ(chain[0]->GetValue(u"k" + std::u16string(u"64")), u"v");

@@ -12,7 +12,8 @@ using namespace vell::text;
 namespace {
 std::string bytes(std::initializer_list<int> b) {
     std::string s;
-    for (int v : b) s.push_back(static_cast<char>(v));
+    for (int v : b)
+        s.push_back(static_cast<char>(v));
     return s;
 }
 } // namespace
@@ -57,7 +58,8 @@ TEST(Codec, DecodesByByteOrderMark) {
         {"no bom, utf-8", "a\xC3\xA9", u"a\u00E9"},
         {"no bom, latin-1", "a\xE9", u"a\u00E9"},
     };
-    for (const auto& c : cases) EXPECT_EQ(decodeText(asBytes(c.in)), c.out) << c.what;
+    for (const auto& c : cases)
+        EXPECT_EQ(decodeText(asBytes(c.in)), c.out) << c.what;
 }
 
 TEST(Codec, EncodesWithMarks) {
@@ -72,7 +74,9 @@ TEST(Codec, AnsiConversionCanBeReplaced) {
                      [](std::u16string_view t) { return std::string(t.size(), '?'); }});
     EXPECT_EQ(decodeText(asBytes("ab")), u"##");
     EXPECT_EQ(encodeText(u"abc", TextEncoding::Ansi, true), "???");
-    EXPECT_EQ(decodeText(asBytes("\xEF\xBB\xBF" "ab")), u"ab"); // a mark still wins
+    EXPECT_EQ(decodeText(asBytes("\xEF\xBB\xBF"
+                                 "ab")),
+              u"ab"); // a mark still wins
     setAnsiCodePage({});
     EXPECT_EQ(decodeText(asBytes("ab")), u"ab");
 }
@@ -111,7 +115,8 @@ TEST(Strings, SplitLinesAtAnyBreak) {
         {u"a\n\rb", {u"a", u"", u"b"}},
         {u"", {}},
     };
-    for (const auto& c : cases) EXPECT_EQ(splitLines(c.in), c.out) << utf16ToUtf8(c.in);
+    for (const auto& c : cases)
+        EXPECT_EQ(splitLines(c.in), c.out) << utf16ToUtf8(c.in);
 }
 
 TEST(Stream, MemoryStreamReadsWritesAndSeeks) {

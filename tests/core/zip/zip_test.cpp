@@ -13,7 +13,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes text(std::string_view s) { return Bytes(s.begin(), s.end()); }
+Bytes text(std::string_view s) {
+    return Bytes(s.begin(), s.end());
+}
 
 // A little archive of every kind of entry the packages use.
 Bytes sample() {
@@ -27,7 +29,8 @@ Bytes sample() {
 }
 
 void put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = std::uint8_t(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = std::uint8_t(v >> (8 * i));
 }
 void put16(Bytes& b, std::size_t at, std::uint16_t v) {
     b[at] = std::uint8_t(v);
@@ -36,12 +39,15 @@ void put16(Bytes& b, std::size_t at, std::uint16_t v) {
 std::uint32_t get32(const Bytes& b, std::size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t(b[at + 3]) << 24;
 }
-std::size_t endRecord(const Bytes& b) { return b.size() - 22; }
+std::size_t endRecord(const Bytes& b) {
+    return b.size() - 22;
+}
 // Offset of the central directory record of entry i (records of the sample have no
 // extra fields or comments).
 std::size_t centralRecord(const Bytes& b, int i) {
     std::size_t at = get32(b, endRecord(b) + 16);
-    for (; i > 0; --i) at += 46 + (b[at + 28] | b[at + 29] << 8);
+    for (; i > 0; --i)
+        at += 46 + (b[at + 28] | b[at + 29] << 8);
     return at;
 }
 
@@ -100,7 +106,8 @@ TEST(ZipArchive, RefusesArchivesThatDoNotAddUp) {
         {"shorter than an end record", [](Bytes& b) { b.resize(21); }, ZipError::NotZip},
         {"plain text", [](Bytes& b) { b = text(std::string(200, 'x')); }, ZipError::NotZip},
         {"end record cut off", [](Bytes& b) { b.resize(b.size() - 1); }, ZipError::NotZip},
-        {"directory past the end", [](Bytes& b) { put32(b, endRecord(b) + 16, 0x7FFFFFF0); }, ZipError::NotZip},
+        {"directory past the end", [](Bytes& b) { put32(b, endRecord(b) + 16, 0x7FFFFFF0); },
+         ZipError::NotZip},
         {"directory size past the end", [](Bytes& b) { put32(b, endRecord(b) + 12, 0x7FFFFFF0); },
          ZipError::NotZip},
         {"absurd entry count",
@@ -111,11 +118,12 @@ TEST(ZipArchive, RefusesArchivesThatDoNotAddUp) {
          ZipError::BadDirectory},
         {"ZIP64 marker", [](Bytes& b) { put16(b, endRecord(b) + 10, 0xFFFF); }, ZipError::Unsupported},
         {"second disk", [](Bytes& b) { put16(b, endRecord(b) + 4, 1); }, ZipError::Unsupported},
-        {"broken directory signature", [](Bytes& b) { b[centralRecord(b, 2)] ^= 0xFF; }, ZipError::BadDirectory},
+        {"broken directory signature", [](Bytes& b) { b[centralRecord(b, 2)] ^= 0xFF; },
+         ZipError::BadDirectory},
         {"name longer than the directory", [](Bytes& b) { put16(b, centralRecord(b, 4) + 28, 5000); },
          ZipError::BadDirectory},
-        {"declared sizes over the package limit", [](Bytes& b) { put32(b, centralRecord(b, 2) + 24, 0x7FFFFFFF); },
-         ZipError::TooLarge},
+        {"declared sizes over the package limit",
+         [](Bytes& b) { put32(b, centralRecord(b, 2) + 24, 0x7FFFFFFF); }, ZipError::TooLarge},
     };
     for (const Case& c : cases) {
         Bytes b = sample();
@@ -137,12 +145,16 @@ TEST(ZipArchive, RefusesEntriesWhoseBytesDisagreeWithTheDirectory) {
     };
     // Entry 0 is stored, entry 2 deflated (3000 bytes), entry 3 deflated (3 bytes).
     const Case cases[] = {
-        {"declared larger", 2, [](Bytes& b) { put32(b, centralRecord(b, 2) + 24, 3001); }, ZipError::SizeMismatch},
-        {"declared smaller", 2, [](Bytes& b) { put32(b, centralRecord(b, 2) + 24, 2999); }, ZipError::SizeMismatch},
+        {"declared larger", 2, [](Bytes& b) { put32(b, centralRecord(b, 2) + 24, 3001); },
+         ZipError::SizeMismatch},
+        {"declared smaller", 2, [](Bytes& b) { put32(b, centralRecord(b, 2) + 24, 2999); },
+         ZipError::SizeMismatch},
         {"wrong CRC", 3, [](Bytes& b) { b[centralRecord(b, 3) + 16] ^= 1; }, ZipError::CrcMismatch},
-        {"stored with two sizes", 0, [](Bytes& b) { put32(b, centralRecord(b, 0) + 24, 5); }, ZipError::SizeMismatch},
+        {"stored with two sizes", 0, [](Bytes& b) { put32(b, centralRecord(b, 0) + 24, 5); },
+         ZipError::SizeMismatch},
         {"stored byte changed", 0, [](Bytes& b) { b[30 + 8 + 3] ^= 1; }, ZipError::CrcMismatch},
-        {"unknown method", 3, [](Bytes& b) { put16(b, centralRecord(b, 3) + 10, 12); }, ZipError::Unsupported},
+        {"unknown method", 3, [](Bytes& b) { put16(b, centralRecord(b, 3) + 10, 12); },
+         ZipError::Unsupported},
         {"encrypted", 3, [](Bytes& b) { put16(b, centralRecord(b, 3) + 8, 1); }, ZipError::Unsupported},
         {"local header beyond the data", 3, [](Bytes& b) { put32(b, centralRecord(b, 3) + 42, 0x10000000); },
          ZipError::Truncated},
@@ -204,7 +216,8 @@ TEST(ZipArchive, EveryTruncationFailsCleanly) {
         auto zip = ZipArchive::open(b);
         if (!zip) continue;
         Bytes out;
-        for (std::size_t i = 0; i < zip->entryCount(); ++i) zip->read(i, out);
+        for (std::size_t i = 0; i < zip->entryCount(); ++i)
+            zip->read(i, out);
     }
 }
 

@@ -69,8 +69,10 @@ TEST(VskinCheck, EachBrokenPackageGivesItsFinding) {
          {"skin.dll:images/bad.png:0: error: picture does not decode: " + decodeMessage(kBadPng)}},
         {"a picture's data is damaged",
          {{"main.ini", ""}},
-         {{"main.ini", kSkinMain + "[bg]\nclass=image\nimgname=images/bad.png\n"}, {"images/bad.png", damagedPng()}},
-         {"skin.dll:images/bad.png:0: error: picture data is damaged (a CRC or the compressed data): the product "
+         {{"main.ini", kSkinMain + "[bg]\nclass=image\nimgname=images/bad.png\n"},
+          {"images/bad.png", damagedPng()}},
+         {"skin.dll:images/bad.png:0: error: picture data is damaged (a CRC or the compressed data): the "
+          "product "
           "draws it transparent"}},
         {"a colour reference names no colour",
          {{"main.ini", ""}},

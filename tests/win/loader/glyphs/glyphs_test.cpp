@@ -26,7 +26,8 @@ std::vector<std::u16string> boxTexts(TLanguageBase& lan) {
     std::vector<std::u16string> texts;
     for (const char16_t* key : {u"Tip_Launching", u"Tip_DisplayChanging"}) {
         std::u16string t = lan.ReadString(u"VLR_MainBoxLan", key, u"");
-        for (size_t at = 0; (at = t.find(u"%s", at)) != std::u16string::npos; at += 7) t.replace(at, 2, u"Vellora");
+        for (size_t at = 0; (at = t.find(u"%s", at)) != std::u16string::npos; at += 7)
+            t.replace(at, 2, u"Vellora");
         texts.push_back(t);
     }
     return texts;

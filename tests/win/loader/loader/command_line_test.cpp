@@ -12,7 +12,8 @@ namespace {
 
 std::string show(const std::vector<std::wstring>& tokens) {
     std::string s;
-    for (const auto& t : tokens) s += "[" + std::string(t.begin(), t.end()) + "]";
+    for (const auto& t : tokens)
+        s += "[" + std::string(t.begin(), t.end()) + "]";
     return s;
 }
 
@@ -27,9 +28,12 @@ TEST(CommandLine, SplitsLikeTheProductExpects) {
         {L"", {}},
         {L"   ", {}},
         {L"a.exe", {L"a.exe"}},
-        {L"\"C:\\Program Files\\V\\VellLoading.exe\" VLR Init", {L"C:\\Program Files\\V\\VellLoading.exe", L"VLR", L"Init"}},
+        {L"\"C:\\Program Files\\V\\VellLoading.exe\" VLR Init",
+         {L"C:\\Program Files\\V\\VellLoading.exe", L"VLR", L"Init"}},
         // Any code from 1 to 32 separates; the quotes of a stretch are dropped.
-        {L"a.exe\tVLR\x01Init\x1f" L"x", {L"a.exe", L"VLR", L"Init", L"x"}},
+        {L"a.exe\tVLR\x01Init\x1f"
+         L"x",
+         {L"a.exe", L"VLR", L"Init", L"x"}},
         {L"a.exe \"two words\"", {L"a.exe", L"two words"}},
         {L"a.exe pre\"fix mid\"post next", {L"a.exe", L"prefix midpost", L"next"}},
         // Inside quotes control characters stay part of the argument.
@@ -73,7 +77,8 @@ TEST(CommandLine, ArgumentOneChoosesTheRequest) {
         {L"", Request::Nothing},
         {L"/testbugreportVLR", Request::LoadingBox},
     };
-    for (const Case& c : cases) EXPECT_EQ(RequestOf(c.arg), c.request) << show({c.arg});
+    for (const Case& c : cases)
+        EXPECT_EQ(RequestOf(c.arg), c.request) << show({c.arg});
 }
 
 TEST(CommandLine, MissingArgumentsAreEmpty) {

@@ -37,7 +37,9 @@ std::string report(const std::wstring& path) {
     return bytes.size() >= 3 ? bytes.substr(3) : bytes;
 }
 
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 std::string line(const std::string& text, const std::string& field) {
     size_t at = text.find(field);
@@ -56,14 +58,16 @@ std::string callStack(const std::string& text) {
 
 int countBlocks(const std::string& text) {
     int n = 0;
-    for (size_t at = 0; (at = text.find("Main_Version      : ", at)) != std::string::npos; ++at) ++n;
+    for (size_t at = 0; (at = text.find("Main_Version      : ", at)) != std::string::npos; ++at)
+        ++n;
     return n;
 }
 
 // The sender's recorded arguments (its command line after the program's path). The sender
 // runs on after the failing process ended: wait for its record to be complete.
 std::string senderArguments(const Scene& s) {
-    for (int i = 0; i < 1000 && !Exists(s.record + L"\\done.txt"); ++i) ::Sleep(10);
+    for (int i = 0; i < 1000 && !Exists(s.record + L"\\done.txt"); ++i)
+        ::Sleep(10);
     std::string cmd = ReadBytes(s.record + L"\\command_line.txt");
     size_t at = cmd.find("/AntRun");
     return at == std::string::npos ? cmd : cmd.substr(at);
@@ -73,7 +77,7 @@ std::string senderArguments(const Scene& s) {
 
 // A plain coloured window of this process, for the screenshot to show.
 class ColouredWindow {
-public:
+  public:
     ColouredWindow(int x, int y, int w, int h, COLORREF colour) : brush_(::CreateSolidBrush(colour)) {
         WNDCLASSW wc{};
         wc.lpfnWndProc = ::DefWindowProcW;
@@ -87,7 +91,8 @@ public:
         ::UpdateWindow(wnd_);
         MSG msg;
         for (int i = 0; i < 20; ++i) {
-            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                ::DispatchMessageW(&msg);
             ::Sleep(10);
         }
     }
@@ -96,7 +101,7 @@ public:
         ::DeleteObject(brush_);
     }
 
-private:
+  private:
     HBRUSH brush_;
     HWND wnd_ = nullptr;
 };
@@ -110,10 +115,11 @@ TEST(CrashPath, TestFailureWritesTheReportAndStartsTheSender) {
     EXPECT_EQ(text.rfind("Main_Version      : 4.2.1.7\r\n", 0), 0u) << text.substr(0, 200);
     EXPECT_EQ(line(text, "Exception class"), "Exception class   : vell::Exception");
     EXPECT_EQ(line(text, "Exception message"), "Exception message : testbugreport");
-    EXPECT_TRUE(has(line(text, "Exception address"), "VellLoading.exe+0x")) << line(text, "Exception address");
+    EXPECT_TRUE(has(line(text, "Exception address"), "VellLoading.exe+0x"))
+        << line(text, "Exception address");
     EXPECT_TRUE(has(line(text, "Thread"), "(main thread)"));
-    for (const char* section : {"Call stack:\r\n  0x", "Modules:\r\n", "Processes:\r\n", "Processor ", "Memory ",
-                                "Windows ", "Screens:\r\n"})
+    for (const char* section : {"Call stack:\r\n  0x", "Modules:\r\n", "Processes:\r\n", "Processor ",
+                                "Memory ", "Windows ", "Screens:\r\n"})
         EXPECT_TRUE(has(text, section)) << section;
     EXPECT_TRUE(has(text, "VellLoading.exe\r\n")) << "the process list names the loader";
     EXPECT_EQ(text.substr(text.size() - kRule.size()), kRule);
@@ -132,7 +138,8 @@ TEST(CrashPath, TestFailureWritesTheReportAndStartsTheSender) {
     EXPECT_EQ(int(shot.height), ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
     auto pixel = [&](int x, int y) {
         const uint8_t* p = &shot.pixels[(size_t(y) * shot.width + size_t(x)) * 4];
-        return std::to_string(p[2]) + "," + std::to_string(p[1]) + "," + std::to_string(p[0]) + "," + std::to_string(p[3]);
+        return std::to_string(p[2]) + "," + std::to_string(p[1]) + "," + std::to_string(p[0]) + "," +
+               std::to_string(p[3]);
     };
     if (shot.width >= 400 && shot.height >= 200) {
         EXPECT_EQ(pixel(200, 100), "200,30,60,255") << "the window of this test";
@@ -173,7 +180,8 @@ TEST(CrashPath, AnUnwritableProgramFolderSendsTheReportToTemp) {
 
 TEST(CrashPath, WithoutSenderTheEngineEndsTheProcessItself) {
     const Scene s = makeScene(L"crash_no_sender", true, false);
-    EXPECT_EQ(RunProgram(L"\"" + s.dir + L"VellLoading.exe\" /testbugreport", s.env()), vell::crash::kUnreportedExitCode);
+    EXPECT_EQ(RunProgram(L"\"" + s.dir + L"VellLoading.exe\" /testbugreport", s.env()),
+              vell::crash::kUnreportedExitCode);
     EXPECT_FALSE(Exists(s.dir + L"bugreport_new.txt"));
     EXPECT_FALSE(Exists(s.temp + L"bugreport_new.txt"));
     EXPECT_FALSE(Exists(s.temp + L"screenshots.png"));
@@ -201,7 +209,8 @@ TEST(CrashPath, FailuresOfEveryKindAreCaught) {
         {L"wndproc-caught", "vell::Exception", "caught in a window procedure", true, ""},
     };
     Scene s = makeScene(L"crash_kinds", false, true);
-    ASSERT_TRUE(::CopyFileW(ProbeFile(L"loader_probe.exe").c_str(), (s.dir + L"loader_probe.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        ::CopyFileW(ProbeFile(L"loader_probe.exe").c_str(), (s.dir + L"loader_probe.exe").c_str(), FALSE));
     for (const Case& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.kind));
         ::DeleteFileW((s.dir + L"bugreport_new.txt").c_str());
@@ -216,7 +225,8 @@ TEST(CrashPath, FailuresOfEveryKindAreCaught) {
         // addresses have as many digits as a pointer.
         const std::string stack = callStack(text);
         int probeFrames = 0;
-        for (size_t at = 0; (at = stack.find("loader_probe.exe+0x", at)) != std::string::npos; ++at) ++probeFrames;
+        for (size_t at = 0; (at = stack.find("loader_probe.exe+0x", at)) != std::string::npos; ++at)
+            ++probeFrames;
         EXPECT_GE(probeFrames, 2) << stack;
         EXPECT_EQ(stack.find("  0x"), 0u) << stack;
         EXPECT_EQ(stack.find(' ', 4), 4 + 2 * sizeof(void*)) << "address width: " << stack.substr(0, 40);
@@ -230,9 +240,11 @@ TEST(CrashPath, FailuresOfEveryKindAreCaught) {
 
 TEST(CrashPath, WithoutHandlerTheEngineEndsWithItsOwnExitCode) {
     Scene s = makeScene(L"crash_no_handler", false, true);
-    ASSERT_TRUE(::CopyFileW(ProbeFile(L"loader_probe.exe").c_str(), (s.dir + L"loader_probe.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        ::CopyFileW(ProbeFile(L"loader_probe.exe").c_str(), (s.dir + L"loader_probe.exe").c_str(), FALSE));
     for (const wchar_t* kind : {L"cpp", L"av"}) {
-        EXPECT_EQ(RunProgram(L"\"" + s.dir + L"loader_probe.exe\" fail " + kind, s.env()), vell::crash::kUnreportedExitCode)
+        EXPECT_EQ(RunProgram(L"\"" + s.dir + L"loader_probe.exe\" fail " + kind, s.env()),
+                  vell::crash::kUnreportedExitCode)
             << WideToUtf8(kind);
         EXPECT_FALSE(Exists(s.dir + L"bugreport_new.txt"));
     }

@@ -14,23 +14,16 @@ TEST(LargeScreen, DecidesOverWorkAreaAndDpi) {
     };
     const Case cases[] = {
         {1920, 1040, 144, false}, // M <= 1920
-        {1920, 1200, 192, false},
-        {1040, 1920, 192, false},
+        {1920, 1200, 192, false}, {1040, 1920, 192, false},
         {2560, 1400, 120, false}, // not M >= 3000, DPI <= 125
-        {2560, 1400, 125, false},
-        {2560, 1400, 126, true},
-        {2560, 1400, 144, true},
-        {3840, 2100, 96, true},   // M >= 3000
-        {2999, 1600, 96, false},
-        {3000, 1600, 96, true},
-        {5120, 1400, 144, false}, // a wide strip: H < M/2 and H < 1920
-        {5120, 1919, 144, false},
-        {5120, 2559, 144, true},  // a strip, but high enough on its own
-        {3000, 1499, 96, false},
-        {3000, 1500, 96, true},   // H = M/2 is not a strip
-        {7680, 1920, 96, true},
-        {7680, 1919, 96, false},
-        {1400, 5120, 144, true},  // portrait is never a strip
+        {2560, 1400, 125, false}, {2560, 1400, 126, true},
+        {2560, 1400, 144, true},  {3840, 2100, 96, true}, // M >= 3000
+        {2999, 1600, 96, false},  {3000, 1600, 96, true},
+        {5120, 1400, 144, false},                          // a wide strip: H < M/2 and H < 1920
+        {5120, 1919, 144, false}, {5120, 2559, 144, true}, // a strip, but high enough on its own
+        {3000, 1499, 96, false},  {3000, 1500, 96, true},  // H = M/2 is not a strip
+        {7680, 1920, 96, true},   {7680, 1919, 96, false},
+        {1400, 5120, 144, true}, // portrait is never a strip
         {0, 0, 96, false},
     };
     for (const Case& c : cases)
@@ -65,14 +58,16 @@ namespace {
 std::string startupLog(const std::wstring& name, const wchar_t* version) {
     const std::wstring key = L"Software\\Wine\\AppDefaults\\" + name;
     HKEY k = nullptr;
-    EXPECT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr),
-              ERROR_SUCCESS);
+    EXPECT_EQ(
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr),
+        ERROR_SUCCESS);
     ::RegSetValueExW(k, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
                      DWORD((wcslen(version) + 1) * sizeof(wchar_t)));
     ::RegCloseKey(k);
 
     const std::wstring dir = loadertest::FreshFolder(L"dpi_" + std::wstring(version));
-    EXPECT_TRUE(::CopyFileW(loadertest::ProductFile(L"VellLoading.exe").c_str(), (dir + name).c_str(), FALSE));
+    EXPECT_TRUE(
+        ::CopyFileW(loadertest::ProductFile(L"VellLoading.exe").c_str(), (dir + name).c_str(), FALSE));
     EXPECT_EQ(loadertest::RunProgram(L"\"" + dir + name + L"\" nothing"), 0u);
     std::string bytes = loadertest::ReadBytes(dir + name.substr(0, name.size() - 4) + L".log");
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE") << "a UTF-16 log beside the program";
@@ -95,7 +90,8 @@ std::string startupLog(const std::wstring& name, const wchar_t* version) {
 // The probe's lines: an unaware process logs the screen's LOGPIXELSY; a process that starts
 // aware (Wine may start one so) logs its awareness instead. The rest of the log is returned.
 std::string afterProbe(const std::string& log, bool& startedAware) {
-    static const std::string unaware = "InitCheckDPI LOGPIXELSY: ", aware = "**************** GetProcessDpiAwareness : ";
+    static const std::string unaware = "InitCheckDPI LOGPIXELSY: ",
+                             aware = "**************** GetProcessDpiAwareness : ";
     startedAware = log.rfind(aware, 0) == 0;
     const std::string& first = startedAware ? aware : unaware;
     EXPECT_EQ(log.rfind(first, 0), 0u) << log;
@@ -137,7 +133,8 @@ TEST(DpiAwareness, StartUpDeclaresWhatTheWindowsVersionAllows) {
 // Runs on the default display and, as its own test, on a 3840 x 2160 display: the decision
 // for the real monitor, logged with the measured DPI.
 TEST(LargeScreenDisplay, DecidesForTheMonitorOfTheWindow) {
-    const std::wstring dir = loadertest::FreshFolder(L"large_screen_" + std::to_wstring(::GetSystemMetrics(SM_CXSCREEN)));
+    const std::wstring dir =
+        loadertest::FreshFolder(L"large_screen_" + std::to_wstring(::GetSystemMetrics(SM_CXSCREEN)));
     vell::SetLogFileName(vell::text::fromWide(dir + L"dpi.log"));
     RECT work{};
     ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));

@@ -45,7 +45,9 @@ TEST(SpecialFolder, FallsBackByIdWindowsVersionAndWow64) {
     // A set variable wins after trimming; one of blanks only does not count.
     f.oldWindows = false;
     f.wow64 = true;
-    vars = {{L"LOCALAPPDATA", L"  E:\\Local  "}, {L"ProgramFiles(x86)", L"F:\\P86"}, {L"ProgramFiles", L"F:\\P"},
+    vars = {{L"LOCALAPPDATA", L"  E:\\Local  "},
+            {L"ProgramFiles(x86)", L"F:\\P86"},
+            {L"ProgramFiles", L"F:\\P"},
             {L"APPDATA", L"   "}};
     EXPECT_EQ(SpecialFolderFallback(28, L"", f), L"E:\\Local");
     EXPECT_EQ(SpecialFolderFallback(38, L"", f), L"F:\\P86");

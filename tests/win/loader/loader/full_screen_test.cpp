@@ -30,8 +30,8 @@ TEST(FullScreen, OnlyAForeignWindowCoveringExactlyThePrimaryScreenCounts) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(IsFullScreenWindow(c.rect, 1280, 800, c.cls), c.full)
-            << loadertest::WideToUtf8(c.cls) << " " << c.rect.left << "," << c.rect.top << "," << c.rect.right << ","
-            << c.rect.bottom;
+            << loadertest::WideToUtf8(c.cls) << " " << c.rect.left << "," << c.rect.top << "," << c.rect.right
+            << "," << c.rect.bottom;
 }
 
 namespace {
@@ -40,8 +40,8 @@ namespace {
 bool checkWithForeignWindow(const std::wstring& cls, int x, int y, int w, int h) {
     wchar_t args[128];
     swprintf(args, 128, L" %d %d %d %d", x, y, w, h);
-    loadertest::Started probe = loadertest::Start(L"\"" + loadertest::ProbeFile(L"loader_probe.exe") + L"\" window " +
-                                                  cls + L" caption" + args);
+    loadertest::Started probe = loadertest::Start(L"\"" + loadertest::ProbeFile(L"loader_probe.exe") +
+                                                  L"\" window " + cls + L" caption" + args);
     HWND wnd = nullptr;
     for (int i = 0; i < 500 && !wnd; ++i) {
         wnd = ::FindWindowW(cls.c_str(), L"caption");
@@ -49,7 +49,8 @@ bool checkWithForeignWindow(const std::wstring& cls, int x, int y, int w, int h)
     }
     bool result = false;
     if (wnd) {
-        for (int i = 0; i < 250 && ::GetForegroundWindow() != wnd; ++i) ::Sleep(20);
+        for (int i = 0; i < 250 && ::GetForegroundWindow() != wnd; ++i)
+            ::Sleep(20);
         EXPECT_EQ(::GetForegroundWindow(), wnd) << "the probe's window did not come to the foreground";
         result = IsForegroundFullScreen();
         ::PostMessageW(wnd, WM_CLOSE, 0, 0);

@@ -10,17 +10,30 @@ using namespace vell::loader;
 namespace {
 
 std::string g_trace;
-void upA() { g_trace += "+A"; }
-void upB() { g_trace += "+B"; }
-void upFails() { throw std::runtime_error("start-up failed"); }
-void downA() { g_trace += "-A"; }
-void downB() { g_trace += "-B"; }
-void downC() { g_trace += "-C"; }
+void upA() {
+    g_trace += "+A";
+}
+void upB() {
+    g_trace += "+B";
+}
+void upFails() {
+    throw std::runtime_error("start-up failed");
+}
+void downA() {
+    g_trace += "-A";
+}
+void downB() {
+    g_trace += "-B";
+}
+void downC() {
+    g_trace += "-C";
+}
 
 } // namespace
 
 TEST(ModuleList, StartsInOrderAndStopsInReverse) {
-    const Module modules[] = {{"a", upA, downA}, {"empty", nullptr, nullptr}, {"b", upB, downB}, {"c", nullptr, downC}};
+    const Module modules[] = {
+        {"a", upA, downA}, {"empty", nullptr, nullptr}, {"b", upB, downB}, {"c", nullptr, downC}};
     g_trace.clear();
     ModuleList list(modules);
     list.Startup();
@@ -42,10 +55,12 @@ TEST(ModuleList, AFailedStartUpStopsOnlyTheModulesBeforeIt) {
 }
 
 TEST(ModuleList, TheLoaderListKeepsTheProductOrder) {
-    const char* const expected[] = {"log service", "INI service", "DPI awareness", "image engine",
-                                    "resource packages", "skin styles", "hints", "VLR_Comm", "COM",
-                                    "crash-report bridge", "VLR_LangUnit"};
+    const char* const expected[] = {
+        "log service", "INI service", "DPI awareness", "image engine", "resource packages",
+        "skin styles", "hints",       "VLR_Comm",      "COM",          "crash-report bridge",
+        "VLR_LangUnit"};
     auto modules = LoaderModules();
     ASSERT_EQ(modules.size(), std::size(expected));
-    for (size_t i = 0; i < modules.size(); ++i) EXPECT_STREQ(modules[i].name, expected[i]) << i;
+    for (size_t i = 0; i < modules.size(); ++i)
+        EXPECT_STREQ(modules[i].name, expected[i]) << i;
 }

@@ -27,7 +27,8 @@ TEST(SingleInstance, OfProcessesStartedTogetherExactlyOneWins) {
     std::vector<Started> probes(kCount);
     std::vector<HANDLE> threads(kCount);
     for (int i = 0; i < kCount; ++i)
-        probes[i] = Start(L"\"" + ProbeFile(L"loader_probe.exe") + L"\" instance " + name, {}, true, &threads[i]);
+        probes[i] =
+            Start(L"\"" + ProbeFile(L"loader_probe.exe") + L"\" instance " + name, {}, true, &threads[i]);
     for (HANDLE t : threads) {
         ::ResumeThread(t);
         ::CloseHandle(t);
@@ -35,7 +36,8 @@ TEST(SingleInstance, OfProcessesStartedTogetherExactlyOneWins) {
     // The losers end on their own; the winner waits for the release event.
     for (int waited = 0; waited < 20000; waited += 20) {
         int ended = 0;
-        for (const Started& p : probes) ended += ::WaitForSingleObject(p.process, 0) == WAIT_OBJECT_0;
+        for (const Started& p : probes)
+            ended += ::WaitForSingleObject(p.process, 0) == WAIT_OBJECT_0;
         if (ended >= kCount - 1) break;
         ::Sleep(20);
     }
@@ -56,7 +58,8 @@ TEST(SingleInstance, ALoaderEndsAtOnceWhileAnotherHoldsTheMutex) {
     MakeProductFolder(dir, true, true);
     const std::wstring temp = FreshFolder(L"instance_held_temp");
     const std::wstring record = dir + L"record";
-    const std::map<std::wstring, std::wstring> env = {{L"TEMP", temp}, {L"TMP", temp}, {L"VELL_SENDER_RECORD", record}};
+    const std::map<std::wstring, std::wstring> env = {
+        {L"TEMP", temp}, {L"TMP", temp}, {L"VELL_SENDER_RECORD", record}};
 
     HANDLE held = ::CreateMutexW(nullptr, TRUE, kInstanceMutexName);
     ASSERT_NE(held, nullptr);

@@ -6,10 +6,16 @@
 
 namespace loadertest {
 
-std::wstring ProductFile(const std::wstring& name) { return std::wstring(L"" VELL_PRODUCT_DIR L"\\") + name; }
-std::wstring ProbeFile(const std::wstring& name) { return std::wstring(L"" VELL_PROBE_DIR L"\\") + name; }
+std::wstring ProductFile(const std::wstring& name) {
+    return std::wstring(L"" VELL_PRODUCT_DIR L"\\") + name;
+}
+std::wstring ProbeFile(const std::wstring& name) {
+    return std::wstring(L"" VELL_PROBE_DIR L"\\") + name;
+}
 
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 void RemoveTree(const std::wstring& path) {
     std::wstring dir = path;
@@ -61,9 +67,11 @@ Started Start(const std::wstring& commandLine, const std::map<std::wstring, std:
         if (eq != std::wstring::npos) vars[entry.substr(0, eq)] = entry.substr(eq + 1);
     }
     ::FreeEnvironmentStringsW(block);
-    for (const auto& [k, v] : environment) vars[k] = v;
+    for (const auto& [k, v] : environment)
+        vars[k] = v;
     std::wstring env;
-    for (const auto& [k, v] : vars) env += k + L"=" + v + L'\0';
+    for (const auto& [k, v] : vars)
+        env += k + L"=" + v + L'\0';
     env += L'\0';
 
     STARTUPINFOW si{};
@@ -72,8 +80,8 @@ Started Start(const std::wstring& commandLine, const std::map<std::wstring, std:
     std::wstring cmd = commandLine;
     Started s;
     if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE,
-                          CREATE_UNICODE_ENVIRONMENT | (suspended ? CREATE_SUSPENDED : 0), env.data(), nullptr, &si,
-                          &pi)) {
+                          CREATE_UNICODE_ENVIRONMENT | (suspended ? CREATE_SUSPENDED : 0), env.data(),
+                          nullptr, &si, &pi)) {
         ADD_FAILURE() << "cannot start " << WideToUtf8(commandLine) << " error " << ::GetLastError();
         return s;
     }
@@ -104,13 +112,14 @@ DWORD RunProgram(const std::wstring& commandLine, const std::map<std::wstring, s
 }
 
 std::string ReadBytes(const std::wstring& path) {
-    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             0, nullptr);
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) return {};
     std::string bytes;
     char buf[65536];
     DWORD got = 0;
-    while (::ReadFile(f, buf, sizeof(buf), &got, nullptr) && got) bytes.append(buf, got);
+    while (::ReadFile(f, buf, sizeof(buf), &got, nullptr) && got)
+        bytes.append(buf, got);
     ::CloseHandle(f);
     return bytes;
 }
@@ -125,7 +134,8 @@ std::wstring Utf8ToWide(const std::string& text) {
 std::string WideToUtf8(const std::wstring& text) {
     int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
     std::string s(size_t(n > 0 ? n : 0), '\0');
-    if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), s.data(), n, nullptr, nullptr);
+    if (n > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), s.data(), n, nullptr, nullptr);
     return s;
 }
 

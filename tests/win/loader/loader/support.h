@@ -30,7 +30,8 @@ Started Start(const std::wstring& commandLine, const std::map<std::wstring, std:
 // Waits for the end and closes the handle: the exit code, or ~0u on time-out.
 DWORD Finish(Started& started, DWORD timeoutMs = 60000);
 // Start and Finish.
-DWORD RunProgram(const std::wstring& commandLine, const std::map<std::wstring, std::wstring>& environment = {});
+DWORD RunProgram(const std::wstring& commandLine,
+                 const std::map<std::wstring, std::wstring>& environment = {});
 
 std::string ReadBytes(const std::wstring& path);
 std::wstring Utf8ToWide(const std::string& text);

@@ -14,8 +14,10 @@ std::wstring vellhub(const std::wstring& dir, const std::wstring& args) {
 
 // A window that looks like the loading box to other programs.
 Started fakeBox() {
-    Started box = Start(L"\"" + ProbeFile(L"loader_probe.exe") + L"\" window Tfrm_LoadingBox frm_LoadingBox 100 100 560 240");
-    for (int i = 0; i < 500 && !::FindWindowW(L"Tfrm_LoadingBox", L"frm_LoadingBox"); ++i) ::Sleep(20);
+    Started box = Start(L"\"" + ProbeFile(L"loader_probe.exe") +
+                        L"\" window Tfrm_LoadingBox frm_LoadingBox 100 100 560 240");
+    for (int i = 0; i < 500 && !::FindWindowW(L"Tfrm_LoadingBox", L"frm_LoadingBox"); ++i)
+        ::Sleep(20);
     return box;
 }
 
@@ -26,10 +28,13 @@ TEST(Vellhub, StartsTheLoaderWithVlrAndTheReason) {
     const std::wstring dir = FreshFolder(L"vellhub_start");
     const std::wstring record = FreshFolder(L"vellhub_start_record");
     ASSERT_TRUE(::CopyFileW(ProductFile(L"Vellhub.exe").c_str(), (dir + L"Vellhub.exe").c_str(), FALSE));
-    ASSERT_TRUE(::CopyFileW(ProductFile(L"SendBugReport.exe").c_str(), (dir + L"VellLoading.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        ::CopyFileW(ProductFile(L"SendBugReport.exe").c_str(), (dir + L"VellLoading.exe").c_str(), FALSE));
     for (const wchar_t* reason : {L"Init", L"Change"}) {
         ::DeleteFileW((record + L"command_line.txt").c_str());
-        EXPECT_EQ(RunProgram(vellhub(dir, L"start " + std::wstring(reason) + L" --wait"), {{L"VELL_SENDER_RECORD", record}}), 0u);
+        EXPECT_EQ(RunProgram(vellhub(dir, L"start " + std::wstring(reason) + L" --wait"),
+                             {{L"VELL_SENDER_RECORD", record}}),
+                  0u);
         EXPECT_EQ(ReadBytes(record + L"command_line.txt"),
                   "\"" + WideToUtf8(dir) + "VellLoading.exe\" VLR " + WideToUtf8(reason));
     }

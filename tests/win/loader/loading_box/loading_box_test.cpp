@@ -36,7 +36,8 @@ TEST(LoadingBoxText, ChosenFromArgumentTwo) {
         {u"", u""},
         {u"Other", u""},
     };
-    for (const Case& c : cases) EXPECT_EQ(LoadingBoxText(c.argument), c.expected);
+    for (const Case& c : cases)
+        EXPECT_EQ(LoadingBoxText(c.argument), c.expected);
 }
 
 namespace {
@@ -155,7 +156,8 @@ static std::vector<uint32_t> renderWithText(Tfrm_LoadingBox* Box, const std::u16
     Box->pnl_Main->PaintTo(png->CanvasHandle(), 0, 0);
     ::GdiFlush();
     std::vector<uint32_t> pixels(560 * 240);
-    for (int y = 0; y < 240; ++y) std::memcpy(&pixels[static_cast<size_t>(y) * 560], png->GetScanline(y), 560 * 4);
+    for (int y = 0; y < 240; ++y)
+        std::memcpy(&pixels[static_cast<size_t>(y) * 560], png->GetScanline(y), 560 * 4);
     png->ReleaseRef();
     return pixels;
 }
@@ -169,15 +171,16 @@ TEST_F(BoxFixture, BadCaptionsStayInsideTheLabel) {
     const std::vector<uint32_t> empty = renderWithText(box, u"");
     const RECT label = tip->GetBoundsRect();
     std::u16string huge;
-    while (huge.size() < 32 * 1024) huge += u"wide words wrap ";
+    while (huge.size() < 32 * 1024)
+        huge += u"wide words wrap ";
     for (const std::u16string& caption : {std::u16string(u"&"), std::u16string(u"\r\n\r\n\n\r"), huge,
                                           std::u16string(u"Launching %"), std::u16string(u"%s%s%")}) {
         const std::vector<uint32_t> shot = renderWithText(box, caption);
         int outside = 0;
         for (int y = 0; y < 240; ++y)
             for (int x = 0; x < 560; ++x)
-                if (!::PtInRect(&label, POINT{x, y}) && shot[static_cast<size_t>(y) * 560 + x] !=
-                                                            empty[static_cast<size_t>(y) * 560 + x])
+                if (!::PtInRect(&label, POINT{x, y}) &&
+                    shot[static_cast<size_t>(y) * 560 + x] != empty[static_cast<size_t>(y) * 560 + x])
                     ++outside;
         EXPECT_EQ(outside, 0) << caption.size();
     }
@@ -223,7 +226,9 @@ TEST_F(BoxFixture, AScreenReaderHearsTheTextOnceWhereTheLabelShowsIt) {
     EXPECT_EQ(::GetFocus(), focusBefore);
 
     IAccessible* acc = nullptr;
-    ASSERT_EQ(::AccessibleObjectFromWindow(w, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&acc)), S_OK);
+    ASSERT_EQ(
+        ::AccessibleObjectFromWindow(w, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&acc)),
+        S_OK);
     EXPECT_EQ(nameOf(acc), u"Launching Vellora...");
     VARIANT self, role;
     self.vt = VT_I4;
@@ -315,7 +320,8 @@ TEST_F(BoxFixture, HighContrastShowsAnOpaqueBoxInTheSystemColours) {
     auto at = [&](int x, int y) { return static_cast<const uint32_t*>(layer->GetScanline(y))[x]; };
     int seeThrough = 0;
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) seeThrough += (at(x, y) >> 24) != 0xFF;
+        for (int x = 0; x < w; ++x)
+            seeThrough += (at(x, y) >> 24) != 0xFF;
     EXPECT_EQ(seeThrough, 0);
     const uint32_t back = sysPixel(COLOR_WINDOW);
     EXPECT_EQ(at(0, 0), sysPixel(COLOR_WINDOWTEXT));
@@ -343,7 +349,8 @@ TEST_F(BoxFixture, HighContrastShowsAnOpaqueBoxInTheSystemColours) {
     const uint32_t onScreen = static_cast<const uint32_t*>(shot->GetScanline(8))[8] & 0xFFFFFF;
     EXPECT_EQ(onScreen, back & 0xFFFFFF);
     for (int y = 0; y < h; ++y) // a screen capture carries no alpha: saved opaque
-        for (int x = 0; x < w; ++x) static_cast<uint32_t*>(shot->GetScanline(y))[x] |= 0xFF000000u;
+        for (int x = 0; x < w; ++x)
+            static_cast<uint32_t*>(shot->GetScanline(y))[x] |= 0xFF000000u;
     EXPECT_NO_THROW(shot->SaveToFile(VELL_BINARY_DIR L"\\loading-box-high-contrast.png"));
     shot->ReleaseRef();
 }

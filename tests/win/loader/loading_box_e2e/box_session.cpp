@@ -310,7 +310,8 @@ Shot ShowLine(const std::string& argument2, const std::wstring& language, const 
     const RECT changed = DifferenceBounds(empty, shot, box, threshold);
     RECT inLabel{};
     IntersectRect(&inLabel, &changed, &label);
-    EXPECT_TRUE(EqualRect(&inLabel, &changed)) << "pixels outside the text line changed: " << Describe(changed);
+    EXPECT_TRUE(EqualRect(&inLabel, &changed))
+        << "pixels outside the text line changed: " << Describe(changed);
     return shot;
 }
 
@@ -363,7 +364,8 @@ TextMask PlatformText(const std::wstring& text, int width, int fontHeight) {
                 const RECT one{x, y, x + 1, y + 1};
                 ::UnionRect(&mask.bounds, &mask.bounds, &one);
             }
-            if (std::max({p & 255, (p >> 8) & 255, (p >> 16) & 255}) >= 51) mask.ink[size_t(y) * width + x] = 1;
+            if (std::max({p & 255, (p >> 8) & 255, (p >> 16) & 255}) >= 51)
+                mask.ink[size_t(y) * width + x] = 1;
         }
     ::SelectObject(mem, oldFont);
     ::SelectObject(mem, oldBitmap);
@@ -405,8 +407,8 @@ double InkAgreement(const Shot& empty, const Shot& shot, const RECT& ink, const 
             const bool onScreen = x < ink.right - ink.left && y < ink.bottom - ink.top &&
                                   differs(empty, shot, ink.left + x, ink.top + y, 40);
             const int px = platform.bounds.left + x, py = platform.bounds.top + y;
-            const bool drawn = px < platform.width && py < platform.height &&
-                               platform.ink[size_t(py) * platform.width + px];
+            const bool drawn =
+                px < platform.width && py < platform.height && platform.ink[size_t(py) * platform.width + px];
             both += onScreen && drawn;
             either += onScreen || drawn;
         }

@@ -83,7 +83,8 @@ int filesMatching(const std::wstring& pattern) {
     WIN32_FIND_DATAW data;
     HANDLE find = ::FindFirstFileW(pattern.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return 0;
-    do ++n;
+    do
+        ++n;
     while (::FindNextFileW(find, &data));
     ::FindClose(find);
     return n;
@@ -116,7 +117,8 @@ HANDLE loaderStartedByHub(DWORD& since) {
     since = ::GetTickCount();
     auto hub = Start(L"\"" + ProductFolder() + L"Vellhub.exe\" start Init");
     DWORD pid = 0;
-    while (!(pid = childOf(hub.pid, L"VellLoading.exe")) && ::GetTickCount() - since < 10000) ::Sleep(1);
+    while (!(pid = childOf(hub.pid, L"VellLoading.exe")) && ::GetTickCount() - since < 10000)
+        ::Sleep(1);
     EXPECT_EQ(Finish(hub), 0u);
     return pid ? ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid) : nullptr;
 }
@@ -141,14 +143,15 @@ std::string versionBytes(const std::wstring& folder, int version) {
 } // namespace
 
 TEST(KillAnywhere, TheLoaderEndedAtAnyMomentLeavesWholeLogsAndTheNextStartShowsTheBox) {
-    ASSERT_TRUE(::CopyFileW(loadertest::ProductFile(L"Vellhub.exe").c_str(), (ProductFolder() + L"Vellhub.exe").c_str(),
-                            FALSE));
+    ASSERT_TRUE(::CopyFileW(loadertest::ProductFile(L"Vellhub.exe").c_str(),
+                            (ProductFolder() + L"Vellhub.exe").c_str(), FALSE));
     const std::wstring logs = vell::env::GetProductDataFolder() + L"Logs\\";
     // How long a start takes up to the shown box here: kills land up to a quarter beyond it.
     DWORD since = 0;
     HANDLE first = loaderStartedByHub(since);
     ASSERT_NE(first, nullptr);
-    while (BoxWindows().empty() && ::GetTickCount() - since < 30000) PumpFor(5);
+    while (BoxWindows().empty() && ::GetTickCount() - since < 30000)
+        PumpFor(5);
     const DWORD shown = ::GetTickCount() - since;
     ASSERT_EQ(BoxWindows().size(), 1u);
     ::PostMessageW(BoxWindows()[0], WM_CLOSE, 0, 0);
@@ -181,8 +184,8 @@ TEST(KillAnywhere, AHelperEndedWhileItLogsSavesAndSwitchesSkinsLeavesWholeLogsAn
         churn::WriteVersion(ini, 1);
     }
     ASSERT_EQ(ReadBytes(folder + L"settings.ini"), versions[1]);
-    const std::wstring command =
-        L"\"" + loadertest::ProbeFile(L"kill_churn.exe") + L"\" \"" + folder.substr(0, folder.size() - 1) + L"\" \"" + ProductFolder() + L"skin\"";
+    const std::wstring command = L"\"" + loadertest::ProbeFile(L"kill_churn.exe") + L"\" \"" +
+                                 folder.substr(0, folder.size() - 1) + L"\" \"" + ProductFolder() + L"skin\"";
 
     std::mt19937 random = seededRandom();
     std::uniform_int_distribution<DWORD> moment(0, 4000);
@@ -197,7 +200,8 @@ TEST(KillAnywhere, AHelperEndedWhileItLogsSavesAndSwitchesSkinsLeavesWholeLogsAn
         killAt(churn.process, since, delay);
         Finish(churn, 0);
         expectWholeLogs(folder, L"churn.log*");
-        EXPECT_LE(filesMatching(folder + L"settings.ini.~*"), 1) << "only the last killed save's file is left";
+        EXPECT_LE(filesMatching(folder + L"settings.ini.~*"), 1)
+            << "only the last killed save's file is left";
         // As the next reader finds it (which completes a swap the kill cut short).
         const bool onDisk = loadertest::Exists(folder + L"settings.ini");
         { vell::TSafeIniFile reader(vell::text::fromWide(folder + L"settings.ini")); }

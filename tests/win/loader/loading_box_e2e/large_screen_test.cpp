@@ -59,7 +59,8 @@ void expectLargePictures(const Shot& shot, const RECT& box) {
           std::pair{RECT{pw - 16, 0, pw, 16}, POINT{box.right - 16, box.top}},
           std::pair{RECT{0, ph - 16, 16, ph}, POINT{box.left, box.bottom - 16}},
           std::pair{RECT{pw - 16, ph - 16, pw, ph}, POINT{box.right - 16, box.bottom - 16}}})
-        EXPECT_EQ(mismatches(shot, panel, from, at, nothing, 3), 0) << "corner at " << Describe(RECT{at.x, at.y, at.x + 16, at.y + 16});
+        EXPECT_EQ(mismatches(shot, panel, from, at, nothing, 3), 0)
+            << "corner at " << Describe(RECT{at.x, at.y, at.x + 16, at.y + 16});
 
     // The icon: its whole picture (160x160 in the large skin) at the doubled place
     // (480, 112), over the panel as it shows just left of the icon on the same row.
@@ -96,7 +97,8 @@ TEST(LargeScreen, TheBoxAsDesignedAtTwiceItsSize) {
         {"Init", L"", "Launching Vellora...", 1},
         {"Init", L"Wrapping", nullptr, 2},
         {"Change", L"Arabic",
-         "\xD8\xAA\xD8\xAA\xD8\xBA\xD9\x8A\xD9\x91\xD8\xB1 \xD8\xA5\xD8\xB9\xD8\xAF\xD8\xA7\xD8\xAF\xD8\xA7\xD8\xAA "
+         "\xD8\xAA\xD8\xAA\xD8\xBA\xD9\x8A\xD9\x91\xD8\xB1 "
+         "\xD8\xA5\xD8\xB9\xD8\xAF\xD8\xA7\xD8\xAF\xD8\xA7\xD8\xAA "
          "\xD8\xA7\xD9\x84\xD8\xB4\xD8\xA7\xD8\xB4\xD8\xA9. \xD8\xAC\xD8\xA7\xD8\xB1\xD9\x8D "
          "\xD8\xA5\xD8\xB9\xD8\xA7\xD8\xAF\xD8\xA9 \xD8\xAA\xD9\x87\xD9\x8A\xD8\xA6\xD8\xA9 Vellora...",
          1},

@@ -58,7 +58,8 @@ TEST(BoxText, FollowsArgumentTwoAndTheConfiguredLanguage) {
         const RECT layout = LaidOutText(expected, label.right - label.left, -15);
         const int inkW = ink.right - ink.left, inkH = ink.bottom - ink.top;
         const RECT drawn = PlatformText(expected, label.right - label.left, -15).bounds;
-        EXPECT_NEAR(inkW, drawn.right - drawn.left, 8) << "ink " << Describe(ink) << " drawn " << Describe(drawn);
+        EXPECT_NEAR(inkW, drawn.right - drawn.left, 8)
+            << "ink " << Describe(ink) << " drawn " << Describe(drawn);
         // Each line's text pixels are centred within a pixel (give or take the faint edge
         // pixels this look does not count as ink), also where the platform measures a line
         // wider than it draws it (joined Arabic under Wine).

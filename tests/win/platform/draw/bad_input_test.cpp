@@ -19,9 +19,9 @@ struct Layout {
     int type, depth;
     bool rgb32;
 };
-const Layout kLayouts[] = {{0, 1, false}, {0, 2, false}, {0, 4, false}, {0, 8, false}, {0, 16, false},
-                           {2, 8, false}, {2, 16, false}, {3, 1, false}, {3, 2, false}, {3, 4, false},
-                           {3, 8, false}, {4, 8, false}, {4, 16, false}, {6, 8, false}, {6, 8, true},
+const Layout kLayouts[] = {{0, 1, false},  {0, 2, false},  {0, 4, false},  {0, 8, false}, {0, 16, false},
+                           {2, 8, false},  {2, 16, false}, {3, 1, false},  {3, 2, false}, {3, 4, false},
+                           {3, 8, false},  {4, 8, false},  {4, 16, false}, {6, 8, false}, {6, 8, true},
                            {6, 16, false}, {240, 8, false}};
 
 std::unique_ptr<TPngImage> make(const Layout& l) {
@@ -61,7 +61,8 @@ TDrawRectParams params(const Geometry& g, TPngSmoothFilter smooth) {
 std::vector<uint32_t> pixels(Image32& img) {
     std::vector<uint32_t> v;
     for (int y = 0; y < img.img.GetHeight(); ++y)
-        for (int x = 0; x < img.img.GetWidth(); ++x) v.push_back(img.get(x, y));
+        for (int x = 0; x < img.img.GetWidth(); ++x)
+            v.push_back(img.get(x, y));
     return v;
 }
 

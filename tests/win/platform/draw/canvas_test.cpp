@@ -51,7 +51,7 @@ namespace {
 
 // An engine graphic without pixels of its own that records how it is asked to draw.
 class Recorder : public TRdGraphic {
-public:
+  public:
     int GetWidth() const override { return 6; }
     int GetHeight() const override { return 3; }
     void SetSize(int, int) override {}
@@ -63,8 +63,8 @@ public:
     void* GetScanline(int) override { return nullptr; }
     TColor GetPixels(int, int) override { return 0; }
     void SetPixels(int, int, TColor) override {}
-    void DrawRect(HDC dc, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, int alpha, bool, TPngSmoothFilter,
-                  TPngImage* dstPng) override {
+    void DrawRect(HDC dc, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, int alpha, bool,
+                  TPngSmoothFilter, TPngImage* dstPng) override {
         drawn = dc != nullptr && dstPng == nullptr;
         dst = RECT{dx, dy, dx + dw, dy + dh};
         src = RECT{sx, sy, sx + sw, sy + sh};
@@ -96,9 +96,11 @@ TEST(ImageCanvas, StretchDrawWithOpacityOfOtherEngineGraphics) {
 TEST(ImageCanvas, StretchDrawWithOpacityOfReferenceGraphics) {
     // A reference graphic at half its own opacity, drawn at half the canvas's: a quarter.
     Image32 red(2, 2, bgra(0, 0, 255, 255));
-    SetImageResolver([](void* self, const std::u16string& name) -> TRdGraphic* {
-        return name == u"red" ? static_cast<TRdGraphic*>(self) : nullptr;
-    }, &red.img);
+    SetImageResolver(
+        [](void* self, const std::u16string& name) -> TRdGraphic* {
+            return name == u"red" ? static_cast<TRdGraphic*>(self) : nullptr;
+        },
+        &red.img);
     {
         TRdgImage ref;
         ref.SetImgName(u"red");

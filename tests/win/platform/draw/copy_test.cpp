@@ -30,7 +30,8 @@ TEST(CopyBitBlt, OtherLayoutsKeepTheirTransparency) {
     Image32 src(2, 2, bgra(10, 20, 30, 40));
     EXPECT_TRUE(CopyBitBlt(grey, src.img, 2, 2, 1, 1, 0, 0));
     ASSERT_EQ(grey.Header()->BitCount(), 32u);
-    EXPECT_EQ(*reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(grey.GetScanline(2)) + 8), bgra(10, 20, 30, 40));
+    EXPECT_EQ(*reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(grey.GetScanline(2)) + 8),
+              bgra(10, 20, 30, 40));
     EXPECT_EQ(*reinterpret_cast<uint32_t*>(grey.GetScanline(0)) >> 24, 255u); // old pixels kept, opaque
 }
 
@@ -65,7 +66,8 @@ TEST(CopyBitBlt, FromDibMemory) {
                        {"odd depth", 2, 2, 7, bottomUp},
                        {"no memory", 2, 2, 32, nullptr}};
     for (const Bad& b : bad) {
-        info.bmiHeader.biWidth = b.width, info.bmiHeader.biHeight = b.height, info.bmiHeader.biBitCount = b.bits;
+        info.bmiHeader.biWidth = b.width, info.bmiHeader.biHeight = b.height,
+        info.bmiHeader.biBitCount = b.bits;
         EXPECT_FALSE(CopyBitBlt(dst.img, b.mem, info, 2, 2, 0, 0, 0, 0)) << b.name;
     }
     EXPECT_EQ(dst.get(0, 0), bgra(3, 3, 3, 30));

@@ -18,7 +18,8 @@ struct Image32 {
     Image32(int w, int h, uint32_t fill, TPngAlphaMode mode = pamPremultiplied, bool dc = false) {
         img.MakeBlank(6, 8, w, h, dc, true);
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) set(x, y, fill);
+            for (int x = 0; x < w; ++x)
+                set(x, y, fill);
         img.AlphaMode = mode;
     }
     uint32_t get(int x, int y) {
@@ -27,7 +28,9 @@ struct Image32 {
         return v;
     }
     uint8_t alpha(int x, int y) { return static_cast<uint8_t>(get(x, y) >> 24); }
-    void set(int x, int y, uint32_t v) { std::memcpy(static_cast<uint8_t*>(img.GetScanline(y)) + 4 * x, &v, 4); }
+    void set(int x, int y, uint32_t v) {
+        std::memcpy(static_cast<uint8_t*>(img.GetScanline(y)) + 4 * x, &v, 4);
+    }
     // Every pixel's colour bytes at most its alpha (a valid premultiplied image).
     bool premultipliedValid() {
         for (int y = 0; y < img.GetHeight(); ++y)

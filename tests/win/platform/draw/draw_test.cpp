@@ -10,7 +10,6 @@
 using namespace vell::image;
 using namespace vell::image::test;
 
-
 TEST(DrawImage, IntoAnotherImage) {
     struct Case {
         const char* name;
@@ -112,7 +111,8 @@ TEST(DrawImage, TransparencyOfOtherLayouts) {
 TEST(DrawImage, ScaledAndIntoItself) {
     Image32 src(10, 10, 0);
     for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x) src.set(x, y, bgra(x, y, 0, 255));
+        for (int x = 0; x < 10; ++x)
+            src.set(x, y, bgra(x, y, 0, 255));
     Image32 dst(20, 20, 0);
     TDrawRectParams p = whole(10, 10);
     p.DstW = p.DstH = 20;
@@ -217,10 +217,10 @@ TEST(ImageEffects, MaskLaidOutByItsNineSliceOption) {
         const RECT dest{2, 2, 10, 10}, update{1, 1, 11, 11};
         UpdateAlpha(img.img, mask.img, &option, &dest, &update, c.mixer);
         EXPECT_EQ(img.get(5, 5), c.centre) << c.name;
-        EXPECT_EQ(img.alpha(2, 2), c.mixer ? 200 : 255) << c.name;  // corner
-        EXPECT_EQ(img.alpha(9, 5), c.mixer ? 200 : 255) << c.name;  // right edge
-        EXPECT_EQ(img.alpha(1, 5), 0) << c.name;                    // in the update area, outside dest
-        EXPECT_EQ(img.alpha(0, 5), 200) << c.name;                  // outside the update area
+        EXPECT_EQ(img.alpha(2, 2), c.mixer ? 200 : 255) << c.name; // corner
+        EXPECT_EQ(img.alpha(9, 5), c.mixer ? 200 : 255) << c.name; // right edge
+        EXPECT_EQ(img.alpha(1, 5), 0) << c.name;                   // in the update area, outside dest
+        EXPECT_EQ(img.alpha(0, 5), 200) << c.name;                 // outside the update area
     }
     // A premultiplied image is re-premultiplied by the new alpha.
     Image32 pre(4, 4, bgra(200, 200, 200, 200));

@@ -35,7 +35,8 @@ struct WhiteDC {
 HICON MakeIcon(bool withAlpha) {
     HDC screen = GetDC(nullptr);
     BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, static_cast<WORD>(withAlpha ? 32 : 24), BI_RGB, 0, 0, 0, 0, 0};
+    bi.bmiHeader = {
+        sizeof(BITMAPINFOHEADER), 16, -16, 1, static_cast<WORD>(withAlpha ? 32 : 24), BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     HBITMAP color = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     auto* p = static_cast<uint8_t*>(bits);
@@ -46,7 +47,8 @@ HICON MakeIcon(bool withAlpha) {
             if (withAlpha) q[3] = x < 8 ? 0 : 128;
         }
     uint8_t maskBits[16 * 2];
-    for (int y = 0; y < 16; ++y) maskBits[y * 2] = 0xFF, maskBits[y * 2 + 1] = 0;
+    for (int y = 0; y < 16; ++y)
+        maskBits[y * 2] = 0xFF, maskBits[y * 2 + 1] = 0;
     HBITMAP mask = CreateBitmap(16, 16, 1, 1, maskBits);
     ICONINFO ii{TRUE, 0, 0, mask, color};
     HICON icon = CreateIconIndirect(&ii);

@@ -69,7 +69,8 @@ TEST(SmoothShapes, RoundRectFramesAndOpacity) {
     FillRoundRectSmooth(a.img, 2, 3, 17, 18, 6, 6, RGB(9, 99, 199), 0, vell::clDefault, false);
     FillRoundRectSmooth(b.img, 17, 18, 2, 3, 6, 6, RGB(9, 99, 199), 0, vell::clDefault, false);
     for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x) ASSERT_EQ(a.get(x, y), b.get(x, y)) << x << "," << y;
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(a.get(x, y), b.get(x, y)) << x << "," << y;
 }
 
 TEST(SmoothShapes, BadGeometryDrawsNothingOrOnlyTheVisiblePart) {
@@ -86,7 +87,8 @@ TEST(SmoothShapes, BadGeometryDrawsNothingOrOnlyTheVisiblePart) {
     };
     for (const Case& c : nothing) {
         Image32 img(20, 20, paper);
-        FillRoundRectSmooth(img.img, c.x1, c.y1, c.x2, c.y2, c.w1, c.h1, RGB(255, 255, 255), 0, vell::clDefault, false);
+        FillRoundRectSmooth(img.img, c.x1, c.y1, c.x2, c.y2, c.w1, c.h1, RGB(255, 255, 255), 0,
+                            vell::clDefault, false);
         FillEllipseSmooth(img.img, c.x1, c.y1, c.x2, c.y2, RGB(255, 255, 255), 3, RGB(0, 0, 0), true);
         EXPECT_EQ(img.get(10, 10), paper) << c.name;
         EXPECT_EQ(img.get(0, 0), paper) << c.name;
@@ -96,7 +98,8 @@ TEST(SmoothShapes, BadGeometryDrawsNothingOrOnlyTheVisiblePart) {
     FillEllipseSmooth(big.img, 0, 0, 40, 20, RGB(0, 255, 0), 0, vell::clDefault, false);
     FillEllipseSmooth(half.img, -20, 0, 20, 20, RGB(0, 255, 0), 0, vell::clDefault, false);
     for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x) ASSERT_EQ(half.get(x, y), big.get(x + 20, y)) << x << "," << y;
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(half.get(x, y), big.get(x + 20, y)) << x << "," << y;
     // Images without pixels, and layouts below 32 bits (which become 32-bit).
     TPngImage empty;
     FillEllipseSmooth(empty, 0, 0, 10, 10, RGB(1, 2, 3), 0, vell::clDefault, false);
@@ -112,7 +115,8 @@ TEST(SmoothShapes, BadGeometryDrawsNothingOrOnlyTheVisiblePart) {
 TEST(SmoothCuts, RoundRectCornersAndOutside) {
     Image32 img(100, 50, bgra(50, 100, 150, 255));
     CutRoundRectSmooth(img.img, 0, 0, 100, 50, 10, 10);
-    for (auto [x, y] : {std::pair{0, 0}, {99, 0}, {0, 49}, {99, 49}}) EXPECT_EQ(img.get(x, y), 0u) << x << "," << y;
+    for (auto [x, y] : {std::pair{0, 0}, {99, 0}, {0, 49}, {99, 49}})
+        EXPECT_EQ(img.get(x, y), 0u) << x << "," << y;
     for (auto [x, y] : {std::pair{50, 25}, {0, 25}, {50, 0}, {99, 25}, {7, 7}})
         EXPECT_EQ(img.get(x, y), bgra(50, 100, 150, 255)) << x << "," << y;
     const uint8_t edge = img.alpha(1, 1);

@@ -14,7 +14,7 @@ namespace {
 // A font the way a library derives one: it counts the changes that reach its change path
 // and sees every colour given to it, from code or from streaming.
 class TCountingFont : public TFont {
-public:
+  public:
     int changes = 0;
     int colourCalls = 0;
     void SetColor(TColor Value) override {
@@ -22,7 +22,7 @@ public:
         TFont::SetColor(Value);
     }
 
-protected:
+  protected:
     void Changed() override {
         ++changes;
         TFont::Changed();
@@ -40,7 +40,11 @@ const AttributeChange kChanges[] = {
     {"height", [](TFont& f) { f.SetHeight(-20); }, true},
     {"size", [](TFont& f) { f.SetSize(30); }, true},
     {"colour", [](TFont& f) { f.SetColor(0x0000FF); }, false},
-    {"style", [](TFont& f) { f.SetStyle(TFontStyles{fsBold, fsItalic}); }, true},
+    {"style",
+     [](TFont& f) {
+         f.SetStyle(TFontStyles{fsBold, fsItalic});
+     },
+     true},
     {"charset", [](TFont& f) { f.SetCharset(RUSSIAN_CHARSET); }, true},
     {"pitch", [](TFont& f) { f.SetPitch(fpFixed); }, true},
     {"orientation", [](TFont& f) { f.SetOrientation(900); }, true},
@@ -176,11 +180,11 @@ TEST(Font, SizeStepsCountFromTheBaseHeight) {
     };
     // At 96 pixels per inch: a base height of -15 is base size -11.
     const Case cases[] = {
-        {-15, -15, 2, 13, -17, 2},   // Size 11 -> 13
-        {-15, -20, 2, 13, -17, -2},  // Size 15 -> 13
-        {-15, -20, 0, 11, -15, -4},  // back to the base
-        {0, -16, 1, 13, -17, 1},     // base -16, base size -12
-        {-15, -15, 0, 11, -15, 0},   // nothing to do
+        {-15, -15, 2, 13, -17, 2},  // Size 11 -> 13
+        {-15, -20, 2, 13, -17, -2}, // Size 15 -> 13
+        {-15, -20, 0, 11, -15, -4}, // back to the base
+        {0, -16, 1, 13, -17, 1},    // base -16, base size -12
+        {-15, -15, 0, 11, -15, 0},  // nothing to do
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.base << " " << c.height << " " << c.step);

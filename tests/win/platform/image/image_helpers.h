@@ -26,7 +26,7 @@ inline uint8_t* px(TPngImage& img, int x, int y) {
 
 // A graphic that links to another one, as reference graphics do; it records what it hears.
 class Linker : public TRdGraphic {
-public:
+  public:
     explicit Linker(TRdGraphic* target) : target_(target) { target->AddLink(this); }
     ~Linker() override {
         if (target_) target_->RemoveLink(this);
@@ -52,13 +52,13 @@ public:
     intptr_t lastFlag = 0;
     TGraphic* lastSender = nullptr;
 
-protected:
+  protected:
     bool LinksTo(const TRdGraphic* t) const override { return t == target_; }
     void ClearLinkTo(const TRdGraphic* t) override {
         if (t == target_) target_ = nullptr;
     }
 
-private:
+  private:
     TRdGraphic* target_;
 };
 

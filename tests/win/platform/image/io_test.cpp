@@ -43,7 +43,8 @@ Bytes deflate(const Bytes& raw) {
 }
 
 // A PNG from a header and unfiltered rows (each row gets filter byte 0).
-Bytes makePng(const Bytes& header, const std::vector<Bytes>& rows, const std::vector<std::pair<const char*, Bytes>>& extra = {}) {
+Bytes makePng(const Bytes& header, const std::vector<Bytes>& rows,
+              const std::vector<std::pair<const char*, Bytes>>& extra = {}) {
     Bytes raw;
     for (const Bytes& r : rows) {
         raw.push_back(0);
@@ -84,23 +85,28 @@ std::vector<size_t> find(const Bytes& file, const char (&name)[5]) {
 
 Bytes idatBytes(const Bytes& file) {
     Bytes all;
-    for (size_t at : find(file, "IDAT")) all.insert(all.end(), file.begin() + at, file.begin() + at + 12 + png::readBE32(&file[at]));
+    for (size_t at : find(file, "IDAT"))
+        all.insert(all.end(), file.begin() + at, file.begin() + at + 12 + png::readBE32(&file[at]));
     return all;
 }
 
 } // namespace
 
 TEST(PngImageStream, RoundTripEveryLayout) {
-    struct Case { int type, depth; bool rgb32; bool interlaced; };
+    struct Case {
+        int type, depth;
+        bool rgb32;
+        bool interlaced;
+    };
     const Case cases[] = {
-        {0, 1, false, false}, {0, 4, false, true},  {0, 8, false, false}, {0, 16, false, false},
-        {2, 8, false, true},  {2, 16, false, false}, {3, 4, false, false}, {3, 8, false, true},
-        {4, 8, false, false}, {4, 16, false, false}, {6, 8, false, false}, {6, 8, true, true},
+        {0, 1, false, false},  {0, 4, false, true},   {0, 8, false, false}, {0, 16, false, false},
+        {2, 8, false, true},   {2, 16, false, false}, {3, 4, false, false}, {3, 8, false, true},
+        {4, 8, false, false},  {4, 16, false, false}, {6, 8, false, false}, {6, 8, true, true},
         {6, 16, false, false}, {6, 16, true, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "type " << c.type << " depth " << c.depth << (c.rgb32 ? " 32" : "")
-                                          << (c.interlaced ? " adam7" : ""));
+        SCOPED_TRACE(::testing::Message() << "type " << c.type << " depth " << c.depth
+                                          << (c.rgb32 ? " 32" : "") << (c.interlaced ? " adam7" : ""));
         auto img = blank(c.type, c.depth, 13, 7, false, c.rgb32);
         img->SetInterlaceMethod(c.interlaced ? imAdam7 : imNone);
         // Deterministic bytes everywhere, padding aside.
@@ -108,16 +114,23 @@ TEST(PngImageStream, RoundTripEveryLayout) {
         const size_t rowBytes = (size_t(bitCount) * 13 + 7) / 8;
         for (int y = 0; y < 7; ++y) {
             auto* row = static_cast<uint8_t*>(img->GetScanline(y));
-            for (size_t i = 0; i < rowBytes; ++i) row[i] = uint8_t(y * 31 + i * 7 + 1);
-            if (bitCount == 4 && c.type == 3) for (size_t i = 0; i < rowBytes; ++i) row[i] &= 0x77;
-            if (bitCount == 1 || bitCount == 4) row[rowBytes - 1] &= uint8_t(0xFF << (rowBytes * 8 - 13 * size_t(bitCount)));
+            for (size_t i = 0; i < rowBytes; ++i)
+                row[i] = uint8_t(y * 31 + i * 7 + 1);
+            if (bitCount == 4 && c.type == 3)
+                for (size_t i = 0; i < rowBytes; ++i)
+                    row[i] &= 0x77;
+            if (bitCount == 1 || bitCount == 4)
+                row[rowBytes - 1] &= uint8_t(0xFF << (rowBytes * 8 - 13 * size_t(bitCount)));
             if (uint8_t* a = img->GetAlphaScanline(y)) {
-                for (int x = 0; x < 13; ++x) a[x] = uint8_t(x * 19 + y);
+                for (int x = 0; x < 13; ++x)
+                    a[x] = uint8_t(x * 19 + y);
             }
             if (uint8_t* e = img->GetExtraScanline(y)) {
-                for (size_t i = 0; i < rowBytes; ++i) e[i] = uint8_t(i * 3 + y);
+                for (size_t i = 0; i < rowBytes; ++i)
+                    e[i] = uint8_t(i * 3 + y);
                 if (bitCount == 32) {
-                    for (int x = 0; x < 13; ++x) e[x * 4 + 3] = 0;
+                    for (int x = 0; x < 13; ++x)
+                        e[x * 4 + 3] = 0;
                 }
             }
         }
@@ -141,10 +154,12 @@ TEST(PngImageStream, RoundTripEveryLayout) {
             ASSERT_EQ(back.Header()->BitCount(), bitCount);
             EXPECT_EQ(std::memcmp(back.GetScanline(y), img->GetScanline(y), rowBytes), 0) << "row " << y;
             if (img->GetAlphaScanline(y)) {
-                EXPECT_EQ(std::memcmp(back.GetAlphaScanline(y), img->GetAlphaScanline(y), 13), 0) << "row " << y;
+                EXPECT_EQ(std::memcmp(back.GetAlphaScanline(y), img->GetAlphaScanline(y), 13), 0)
+                    << "row " << y;
             }
             if (img->GetExtraScanline(y)) {
-                EXPECT_EQ(std::memcmp(back.GetExtraScanline(y), img->GetExtraScanline(y), rowBytes), 0) << "row " << y;
+                EXPECT_EQ(std::memcmp(back.GetExtraScanline(y), img->GetExtraScanline(y), rowBytes), 0)
+                    << "row " << y;
             }
         }
     }
@@ -171,7 +186,8 @@ TEST(PngImageStream, IdenticalDataSharesOneStore) {
 TEST(PngImageStream, UndecodedImageSavesItsIdatChunksUnchanged) {
     auto src = blank(2, 8, 40, 30);
     for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x) src->SetPixels(x, y, TColor(x * 5 | y << 10));
+        for (int x = 0; x < 40; ++x)
+            src->SetPixels(x, y, TColor(x * 5 | y << 10));
     src->SetCompressionLevel(9);
     src->SetFilters(filterBit(pfPaeth) | filterBit(pfNone));
     src->SetMaxIdatSize(65535);
@@ -192,15 +208,17 @@ TEST(PngImageStream, TwoBitGreyLoadsAsNibblesAndSavesAsFourBit) {
     EXPECT_EQ(row[0], 0x01);
     EXPECT_EQ(row[1], 0x23);
     const uint32_t levels[] = {0, 85, 170, 255};
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(img.GetPixels(x, 0), levels[x] * 0x010101u) << x;
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(img.GetPixels(x, 0), levels[x] * 0x010101u) << x;
     img.SetInterlaceMethod(imAdam7);
     const Bytes saved = save(img);
     const size_t at = find(saved, "IHDR").at(0);
-    EXPECT_EQ(saved[at + 8 + 8], 4); // bit depth
+    EXPECT_EQ(saved[at + 8 + 8], 4);  // bit depth
     EXPECT_EQ(saved[at + 8 + 12], 0); // interlace
     TPngImage back;
     load(back, saved);
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(back.GetPixels(x, 0), levels[x] * 0x010101u) << x;
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(back.GetPixels(x, 0), levels[x] * 0x010101u) << x;
 }
 
 TEST(PngImageStream, TwoBitGreyKeepsItsTransparentGreyWhenSavedAsFourBit) {
@@ -239,7 +257,10 @@ TEST(PngImageStream, DamagedData) {
         EXPECT_EQ(img.Chunks().Count(), 2); // IHDR, IDAT
         EXPECT_EQ(img.GetPixels(1, 0), 0x00060504u);
     }
-    struct Case { Bytes file; std::string tail; };
+    struct Case {
+        Bytes file;
+        std::string tail;
+    };
     Bytes notPng = good;
     notPng[1] = 'X';
     Bytes wide = makePng(ihdr(65536, 1, 8, 0), {{0}});
@@ -272,7 +293,12 @@ TEST(PngImageStream, DamagedData) {
         const std::string m = e.what();
         EXPECT_EQ(m.substr(m.size() - 5), ":ABCD");
     }
-    EXPECT_THROW({ TPngImage img; load(img, late); }, EPNGIHDRNotFirst);
+    EXPECT_THROW(
+        {
+            TPngImage img;
+            load(img, late);
+        },
+        EPNGIHDRNotFirst);
 }
 
 TEST(PngImageStream, UnknownAncillaryChunkIsKept) {
@@ -336,7 +362,8 @@ TEST(PngImageStream, TwoFiltersOnRowsWithoutRepeatsWriteFilterNone) {
     Bytes raw(3 * 17);
     uLongf n = uLongf(raw.size());
     ASSERT_EQ(uncompress(raw.data(), &n, z.data(), uLong(z.size())), Z_OK);
-    for (int y = 0; y < 3; ++y) EXPECT_EQ(raw[y * 17], 0) << "row " << y;
+    for (int y = 0; y < 3; ++y)
+        EXPECT_EQ(raw[y * 17], 0) << "row " << y;
 }
 
 TEST(PngImageStream, FilesWithWidePaths) {
@@ -374,7 +401,8 @@ TEST(PngChunkList, AddRulesAndPlacement) {
     img->Chunks().Add<TChunktRNS>();
     EXPECT_THROW(img->Chunks().Add<TChunkgAMA>(), EPngError);
     std::string order;
-    for (int i = 0; i < img->Chunks().Count(); ++i) order += std::string(img->Chunks().GetItem(i)->Name().c, 4) + " ";
+    for (int i = 0; i < img->Chunks().Count(); ++i)
+        order += std::string(img->Chunks().GetItem(i)->Name().c, 4) + " ";
     EXPECT_EQ(order, "IHDR gAMA PLTE tRNS IDAT tEXt IEND ");
     EXPECT_EQ(img->Header()->ChunkTRNS, img->Chunks().ItemFromClass<TChunktRNS>());
     img->Chunks().RemoveChunk(img->Header()->ChunkTRNS);

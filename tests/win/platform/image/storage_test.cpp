@@ -16,11 +16,15 @@ using namespace vell::image;
 using namespace vell::image::test;
 
 TEST(PngImageMakeBlank, SpecsAndLayouts) {
-    struct Case { int type, depth; bool valid; int bitCount, depthStored; };
+    struct Case {
+        int type, depth;
+        bool valid;
+        int bitCount, depthStored;
+    };
     const Case cases[] = {
-        {0, 2, true, 4, 4},   {0, 1, true, 1, 1},  {3, 8, true, 8, 8},   {4, 8, true, 8, 8},
-        {2, 8, true, 24, 8},  {6, 8, true, 32, 8}, {6, 16, true, 32, 16}, {0, 16, true, 8, 16},
-        {2, 4, false, 0, 0},  {3, 16, false, 0, 0}, {5, 8, false, 0, 0},  {0, 3, false, 0, 0},
+        {0, 2, true, 4, 4},  {0, 1, true, 1, 1},   {3, 8, true, 8, 8},    {4, 8, true, 8, 8},
+        {2, 8, true, 24, 8}, {6, 8, true, 32, 8},  {6, 16, true, 32, 16}, {0, 16, true, 8, 16},
+        {2, 4, false, 0, 0}, {3, 16, false, 0, 0}, {5, 8, false, 0, 0},   {0, 3, false, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "type " << c.type << " depth " << c.depth);
@@ -82,8 +86,10 @@ TEST(PngImageResize, OffsetMovesColumnsAndFillsNewAlpha) {
             if (!rgb32) img->GetAlphaScanline(0)[x] = uint8_t(100 + x);
         }
         img->Resize(10, 2, 33, false, 5, 0);
-        for (int x = 0; x < 5; ++x) EXPECT_EQ(img->GetPixels(x, 0) & 0xFF, uint32_t(x + 5));
-        for (int x = 5; x < 10; ++x) EXPECT_EQ(img->GetPixels(x, 0), 0u) << x;
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(img->GetPixels(x, 0) & 0xFF, uint32_t(x + 5));
+        for (int x = 5; x < 10; ++x)
+            EXPECT_EQ(img->GetPixels(x, 0), 0u) << x;
         if (!rgb32) {
             EXPECT_EQ(img->GetAlphaScanline(0)[0], 105);
             EXPECT_EQ(img->GetAlphaScanline(0)[7], 33);
@@ -117,7 +123,8 @@ TEST(PngImageFillRect, ClipsAndFillsAlphaPlane) {
     auto img = blank(6, 8, 4, 3, false, false); // 24-bit colour with an alpha plane
     img->FillRect(RECT{10, 10, 20, 20}, 0xFFFFFFFF);
     img->FillRect(RECT{-5, 5, 3, 9}, 0xFFFFFFFF);
-    for (int y = 0; y < 3; ++y) EXPECT_EQ(img->GetPixels(0, y), 0u);
+    for (int y = 0; y < 3; ++y)
+        EXPECT_EQ(img->GetPixels(0, y), 0u);
     img->FillRect(RECT{-2, 1, 2, 2}, 0x7F010203);
     EXPECT_EQ(img->GetPixels(1, 1), 0x00030201u);
     EXPECT_EQ(img->GetAlphaScanline(1)[1], 0x7F);
@@ -304,7 +311,8 @@ TEST(PngImageLinks, ListClosedWhileAnotherThreadLinks) {
                 target.LinkCount();
             }
         });
-        while (!started) std::this_thread::yield();
+        while (!started)
+            std::this_thread::yield();
         target.UnlinkAll();
         other.join();
         EXPECT_EQ(target.LinkCount(), 0);
@@ -380,8 +388,10 @@ TEST(PngImageBlankCache, ReuseAndViewSize) {
 TEST(PngImageBlankCache, FullCacheReplacesAFreeSlot) {
     TPngImage::ClearBlankImageCache();
     std::vector<TPngImage*> held;
-    for (int i = 0; i < 8; ++i) held.push_back(TPngImage::CreateBlank(2, 8, 10 + i, 10, false, true, false, false));
-    for (int i = 1; i < 8; ++i) held[i]->Free(); // slot 0 stays in use
+    for (int i = 0; i < 8; ++i)
+        held.push_back(TPngImage::CreateBlank(2, 8, 10 + i, 10, false, true, false, false));
+    for (int i = 1; i < 8; ++i)
+        held[i]->Free(); // slot 0 stays in use
     TPngImage* extra = TPngImage::CreateBlank(0, 8, 1, 1, false, true, false, false);
     // Another request of the first kind finds a cached one, not the victim (slot 1, the smallest free).
     TPngImage* again = TPngImage::CreateBlank(2, 8, 10, 10, false, true, false, false);
@@ -439,7 +449,8 @@ TEST(PngImageHeader, MissingHeaderRaises) {
         img.Header();
         FAIL();
     } catch (const EPNGHeaderNotPresent& e) {
-        EXPECT_STREQ(e.what(), "2.701 This operation is not valid because the current image contains no valid header.");
+        EXPECT_STREQ(e.what(),
+                     "2.701 This operation is not valid because the current image contains no valid header.");
     }
     img.SetSize(3, 2); // an empty image sized becomes a 32-bit one
     EXPECT_EQ(img.Header()->BitCount(), 32);

@@ -18,8 +18,10 @@ namespace {
 
 // A registered 8 x 8 alpha surface, cleared to transparent black.
 class AlphaSurface {
-public:
-    AlphaSurface() : dc_(::CreateCompatibleDC(nullptr)), dib_(win::DibSection::create(8, 8, 32)), sel_(dc_.get(), dib_.handle()) {
+  public:
+    AlphaSurface()
+        : dc_(::CreateCompatibleDC(nullptr)), dib_(win::DibSection::create(8, 8, 32)),
+          sel_(dc_.get(), dib_.handle()) {
         MakeDC32(dc_.get(), this);
     }
     ~AlphaSurface() { RemoveDC32(dc_.get(), this); }
@@ -31,7 +33,7 @@ public:
         return v;
     }
 
-private:
+  private:
     win::UniqueMemoryDC dc_;
     win::DibSection dib_;
     win::SelectObjectGuard sel_;
@@ -59,7 +61,8 @@ Behaviour draw() {
         RECT r{0, 0, 8, 8};
         ::DrawTextW(s.dc(), L"W", 1, &r, DT_SINGLELINE | DT_NOCLIP);
         for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < 8; ++x) b.textOpaque |= (s.at(x, y) >> 24) != 0;
+            for (int x = 0; x < 8; ++x)
+                b.textOpaque |= (s.at(x, y) >> 24) != 0;
     }
     return b;
 }

@@ -44,13 +44,16 @@ int ReturnsTwo() {
 void PutSlotJump(uint8_t* at, void** slot) {
     at[0] = 0xFF;
     at[1] = 0x25;
-    const uint32_t operand = sizeof(void*) == 4
-                                 ? uint32_t(reinterpret_cast<uintptr_t>(slot))
-                                 : uint32_t(reinterpret_cast<uintptr_t>(slot) - reinterpret_cast<uintptr_t>(at) - 6);
+    const uint32_t operand =
+        sizeof(void*) == 4
+            ? uint32_t(reinterpret_cast<uintptr_t>(slot))
+            : uint32_t(reinterpret_cast<uintptr_t>(slot) - reinterpret_cast<uintptr_t>(at) - 6);
     std::memcpy(at + 2, &operand, 4);
 }
 
-bool StartsWithJump(const uint8_t* p) { return p[0] == 0xE9 || (sizeof(void*) == 8 && p[0] == 0xFF && p[1] == 0x25); }
+bool StartsWithJump(const uint8_t* p) {
+    return p[0] == 0xE9 || (sizeof(void*) == 8 && p[0] == 0xFF && p[1] == 0x25);
+}
 
 void PutRel32Jump(uint8_t* at, const void* to) {
     at[0] = 0xE9;
@@ -145,9 +148,10 @@ TEST(HookCode, ReachesAReplacementAnywhereAndKnowsItsOwnPatch) {
     WriteReturn(fn, 1);
     void* distant = nullptr;
     for (uintptr_t step = 1; !distant && step < 64 && sizeof(void*) == 8; ++step) {
-        const uint64_t hint = (uint64_t(reinterpret_cast<uintptr_t>(fn)) + (uint64_t(step) << 32)) & ~uint64_t(0xFFFF);
+        const uint64_t hint =
+            (uint64_t(reinterpret_cast<uintptr_t>(fn)) + (uint64_t(step) << 32)) & ~uint64_t(0xFFFF);
         distant = ::VirtualAlloc(reinterpret_cast<void*>(uintptr_t(hint)), 4096, MEM_RESERVE | MEM_COMMIT,
-                             PAGE_EXECUTE_READWRITE);
+                                 PAGE_EXECUTE_READWRITE);
     }
     if (!distant) distant = ::VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_EXECUTE_READWRITE);
     ASSERT_NE(distant, nullptr);

@@ -36,8 +36,8 @@ TEST(Handles, MoveTransfersOwnership) {
 TEST(Handles, ScreenIsThere) {
     // The test display is an Xvfb screen of the harness.
     EXPECT_GT(::GetSystemMetrics(SM_CXSCREEN), 0);
-    HWND wnd = ::CreateWindowExW(0, L"STATIC", L"probe", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
-                                 nullptr, nullptr);
+    HWND wnd = ::CreateWindowExW(0, L"STATIC", L"probe", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr,
+                                 nullptr, nullptr, nullptr);
     ASSERT_NE(wnd, nullptr);
     ::DestroyWindow(wnd);
 }

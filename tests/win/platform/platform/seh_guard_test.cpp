@@ -13,7 +13,9 @@ using vell::win::SehFault;
 
 namespace {
 
-const void* chainHead() { return vell::win::ExceptionChainHead(); }
+const void* chainHead() {
+    return vell::win::ExceptionChainHead();
+}
 
 void writeThroughNull() {
     volatile int* p = nullptr;
@@ -31,13 +33,20 @@ TEST(SehGuard, FaultsEndTheCallAndAreReported) {
     const Case cases[] = {
         {"access violation", &writeThroughNull, EXCEPTION_ACCESS_VIOLATION},
         {"RaiseException", [] { ::RaiseException(0xE0001234, 0, 0, nullptr); }, 0xE0001234},
-        {"non-continuable", [] { ::RaiseException(0xE0005678, EXCEPTION_NONCONTINUABLE, 0, nullptr); }, 0xE0005678},
+        {"non-continuable", [] { ::RaiseException(0xE0005678, EXCEPTION_NONCONTINUABLE, 0, nullptr); },
+         0xE0005678},
     };
     for (const Case& c : cases) {
         const void* const before = chainHead();
         bool after = false;
         SehFault fault;
-        EXPECT_FALSE(Guarded([&] { c.fault(); after = true; }, &fault)) << c.what;
+        EXPECT_FALSE(Guarded(
+            [&] {
+                c.fault();
+                after = true;
+            },
+            &fault))
+            << c.what;
         EXPECT_FALSE(after) << c.what;
         EXPECT_EQ(fault.code, c.code) << c.what;
         EXPECT_NE(fault.address, nullptr) << c.what;

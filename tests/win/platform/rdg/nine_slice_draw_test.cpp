@@ -19,7 +19,9 @@ struct From {
     int x, y;
     bool operator==(const From&) const = default;
 };
-std::ostream& operator<<(std::ostream& o, const From& f) { return o << "(" << f.x << ", " << f.y << ")"; }
+std::ostream& operator<<(std::ostream& o, const From& f) {
+    return o << "(" << f.x << ", " << f.y << ")";
+}
 
 From fromAt(TPngImage& img, int x, int y) {
     const uint32_t v = pixelAt(img, x, y);
@@ -53,14 +55,16 @@ TEST(NineSliceDraw, MarginsOfAnAxisThatKeepsItsSizeAreIgnored) {
     auto same = target(100, 50);
     DrawDesignGraphic(src.get(), RECT{0, 0, 100, 50}, nullptr, &o, same.get());
     for (int y = 0; y < 50; y += 7)
-        for (int x = 0; x < 100; x += 9) ASSERT_EQ(fromAt(*same, x, y), (From{x, y}));
+        for (int x = 0; x < 100; x += 9)
+            ASSERT_EQ(fromAt(*same, x, y), (From{x, y}));
 
     // Twice as wide: only Left and Right apply; rows are copied 1:1.
     auto wide = target(200, 50);
     DrawDesignGraphic(src.get(), RECT{0, 0, 200, 50}, nullptr, &o, wide.get());
-    expectProbes(*wide,
-                 {{5, 40, {5, 40}}, {199, 49, {99, 49}}, {184, 3, {84, 3}}, {100, 10, {50, 10}}, {16, 0, {16, 0}}},
-                 "200 x 50");
+    expectProbes(
+        *wide,
+        {{5, 40, {5, 40}}, {199, 49, {99, 49}}, {184, 3, {84, 3}}, {100, 10, {50, 10}}, {16, 0, {16, 0}}},
+        "200 x 50");
 }
 
 TEST(NineSliceDraw, PiecesPerMode) {
@@ -74,16 +78,35 @@ TEST(NineSliceDraw, PiecesPerMode) {
     const From none{-1, -1};
     const Case cases[] = {
         {vell::design::sdmStretch,
-         {{0, 0, {0, 0}}, {15, 15, {15, 15}}, {284, 0, {48, 0}}, {299, 199, {63, 63}}, {0, 184, {0, 48}},
-          {16, 0, {16, 0}}, {283, 5, {47, 5}}, {150, 100, {16 + 134 * 32 / 268, 16 + 84 * 32 / 168}}}},
+         {{0, 0, {0, 0}},
+          {15, 15, {15, 15}},
+          {284, 0, {48, 0}},
+          {299, 199, {63, 63}},
+          {0, 184, {0, 48}},
+          {16, 0, {16, 0}},
+          {283, 5, {47, 5}},
+          {150, 100, {16 + 134 * 32 / 268, 16 + 84 * 32 / 168}}}},
         {vell::design::sdmFill,
          // The centre is tiled from its corner: the last column is 12 = 268 - 8 * 32 wide,
          // the last row 8 = 168 - 5 * 32 high.
-         {{16, 16, {16, 16}}, {16 + 32, 16 + 33, {16, 17}}, {16 + 256, 16, {16, 16}}, {283, 183, {27, 23}},
-          {16 + 40, 3, {24, 3}}, {5, 16 + 40, {5, 24}}}},
-        {vell::design::sdmFrame, {{150, 100, none}, {0, 0, {0, 0}}, {150, 3, {16 + 134 * 32 / 268, 3}}, {3, 100, {3, 16 + 84 * 32 / 168}}}},
+         {{16, 16, {16, 16}},
+          {16 + 32, 16 + 33, {16, 17}},
+          {16 + 256, 16, {16, 16}},
+          {283, 183, {27, 23}},
+          {16 + 40, 3, {24, 3}},
+          {5, 16 + 40, {5, 24}}}},
+        {vell::design::sdmFrame,
+         {{150, 100, none},
+          {0, 0, {0, 0}},
+          {150, 3, {16 + 134 * 32 / 268, 3}},
+          {3, 100, {3, 16 + 84 * 32 / 168}}}},
         {vell::design::sdmCorner,
-         {{150, 100, none}, {150, 3, none}, {3, 100, none}, {0, 0, {0, 0}}, {299, 0, {63, 0}}, {0, 199, {0, 63}},
+         {{150, 100, none},
+          {150, 3, none},
+          {3, 100, none},
+          {0, 0, {0, 0}},
+          {299, 0, {63, 0}},
+          {0, 199, {0, 63}},
           {299, 199, {63, 63}}}},
     };
     for (const Case& c : cases) {
@@ -142,7 +165,8 @@ TEST(NineSliceDraw, OddGeometryDrawsWhatFitsAndNeverFails) {
         {"huge destination", 4, 4, 4, 4, RECT{INT_MIN / 2, INT_MIN / 2, INT_MAX / 2, INT_MAX / 2}},
     };
     for (const Case& c : cases) {
-        for (TSuperStretchMode mode : {vell::design::sdmStretch, vell::design::sdmFill, vell::design::sdmCorner}) {
+        for (TSuperStretchMode mode :
+             {vell::design::sdmStretch, vell::design::sdmFill, vell::design::sdmCorner}) {
             TDesignRect o;
             option(o, c.l, c.t, c.r, c.b, mode);
             auto dst = target(20, 20);
@@ -172,7 +196,7 @@ TEST(NineSliceDraw, OntoADeviceContext) {
 TEST(NineSliceDraw, OtherPicturesAreSlicedFromACopy) {
     // A picture that only knows how to draw itself: one colour.
     class Solid : public TGraphic {
-    public:
+      public:
         int GetWidth() const override { return 8; }
         int GetHeight() const override { return 8; }
         void SetSize(int, int) override {}

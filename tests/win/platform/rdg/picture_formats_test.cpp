@@ -16,7 +16,7 @@ using tk::TPicture;
 namespace {
 
 class PictureFormats : public ::testing::Test {
-protected:
+  protected:
     PictureFormats() {
         rd::RegisterPictureFormats();
         resolver.add(u"images/a.png", coordPicture(50, 50, 1));
@@ -58,7 +58,7 @@ protected:
 
 class TRdgPictureForm : public tk::TForm {
     VELL_CLASS_INFO()
-public:
+  public:
     using TForm::TForm;
 };
 const tk::ClassInfo& TRdgPictureForm::StaticClass() {
@@ -113,7 +113,8 @@ TEST_F(PictureFormats, TextMakesAReferenceGraphic) {
     const forms::Value out = d->write();
     ASSERT_EQ(out.kind, forms::ValueKind::List);
     std::vector<std::u16string> lines;
-    for (const forms::Value& item : out.list) lines.push_back(item.text);
+    for (const forms::Value& item : out.list)
+        lines.push_back(item.text);
     EXPECT_EQ(lines, rdg->SaveToStrings());
 
     TPicture empty;
@@ -181,10 +182,11 @@ TEST_F(PictureFormats, AFormDescriptionShowsAReferencePicture) {
     // The 50 x 50 picture a.png (pixel (x, y) is red 1, green y, blue x) stretched over
     // 100 x 60 with margins 16 that keep their size.
     TRdgPictureForm form(nullptr);
-    form.ReadDescription("object f: TRdgPictureForm\n ClientWidth = 100\n ClientHeight = 60\n BorderStyle = bsNone\n"
-                         " object img: TImage\n  Left = 0\n  Top = 0\n  Width = 100\n  Height = 60\n"
-                         "  Stretch = True\n  Picture.Text = 'imgname=images/a.png'\n  PictureOption.Left = 16\n"
-                         "  PictureOption.Top = 16\n  PictureOption.Right = 16\n  PictureOption.Bottom = 16\n end\nend");
+    form.ReadDescription(
+        "object f: TRdgPictureForm\n ClientWidth = 100\n ClientHeight = 60\n BorderStyle = bsNone\n"
+        " object img: TImage\n  Left = 0\n  Top = 0\n  Width = 100\n  Height = 60\n"
+        "  Stretch = True\n  Picture.Text = 'imgname=images/a.png'\n  PictureOption.Left = 16\n"
+        "  PictureOption.Top = 16\n  PictureOption.Right = 16\n  PictureOption.Bottom = 16\n end\nend");
     auto* img = dynamic_cast<tk::TImage*>(form.FindComponent("img"));
     ASSERT_NE(img, nullptr);
     ASSERT_NE(dynamic_cast<TRdgImage*>(img->Picture()->Graphic()), nullptr);

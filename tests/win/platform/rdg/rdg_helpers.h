@@ -32,7 +32,8 @@ inline std::unique_ptr<TPngImage> coordPicture(int w, int h, int tag = 0) {
     auto img = std::make_unique<TPngImage>();
     img->MakeBlank(6, 8, w, h, false, true);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) setPixelAt(*img, x, y, bgra(x & 255, y & 255, tag, 255));
+        for (int x = 0; x < w; ++x)
+            setPixelAt(*img, x, y, bgra(x & 255, y & 255, tag, 255));
     img->AlphaMode = pamPremultiplied;
     return img;
 }
@@ -42,14 +43,15 @@ inline std::unique_ptr<TPngImage> target(int w, int h, uint32_t fill = 0) {
     auto img = std::make_unique<TPngImage>();
     img->MakeBlank(6, 8, w, h, false, true);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) setPixelAt(*img, x, y, fill);
+        for (int x = 0; x < w; ++x)
+            setPixelAt(*img, x, y, fill);
     img->AlphaMode = pamPremultiplied;
     return img;
 }
 
 // Resolves names from a map the test fills; installed for the fixture's lifetime.
 class FakeResolver {
-public:
+  public:
     FakeResolver() { SetImageResolver(&FakeResolver::resolve, this); }
     ~FakeResolver() { SetImageResolver(nullptr, nullptr); }
     FakeResolver(const FakeResolver&) = delete;
@@ -64,7 +66,7 @@ public:
     void drop(const std::u16string& name) { graphics_.erase(name); }
     int lookups = 0;
 
-private:
+  private:
     static TRdGraphic* resolve(void* self, const std::u16string& name) {
         auto* me = static_cast<FakeResolver*>(self);
         ++me->lookups;

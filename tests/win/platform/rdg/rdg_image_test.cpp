@@ -15,7 +15,7 @@ using vell::rdg::ClipRect;
 namespace {
 
 class RdgImage : public ::testing::Test {
-protected:
+  protected:
     RdgImage() { a = resolver.add(u"images/a.png", coordPicture(50, 50, 1)); }
 
     // A definition as the resource layer makes one: a reference graphic read from lines.
@@ -37,7 +37,8 @@ std::unique_ptr<TRdgImage> reference(const std::vector<std::u16string>& lines) {
 
 bool hasDevurChunk(TPngImage& img) {
     for (int i = 0; i < img.Chunks().Count(); ++i)
-        if (auto* t = dynamic_cast<TChunktEXt*>(img.Chunks().GetItem(i)); t && t->Keyword() == "DEVUR") return true;
+        if (auto* t = dynamic_cast<TChunktEXt*>(img.Chunks().GetItem(i)); t && t->Keyword() == "DEVUR")
+            return true;
     return false;
 }
 
@@ -81,7 +82,8 @@ TEST_F(RdgImage, RowsReachingOutsideThePictureArePadded) {
     // Rows 2 and 3 of the clip lie below the picture: all zero, in the same buffer.
     auto* below = static_cast<uint8_t*>(r->GetScanline(3));
     EXPECT_EQ(below, row);
-    for (int i = 0; i < 40; ++i) ASSERT_EQ(below[i], 0) << i;
+    for (int i = 0; i < 40; ++i)
+        ASSERT_EQ(below[i], 0) << i;
     EXPECT_EQ(r->GetPixels(0, 0), 0u);
     EXPECT_EQ(r->GetPixels(2, 0), a->GetPixels(0, 48));
     r->SetPixels(0, 0, 0x123456); // outside the picture: nothing happens
@@ -97,7 +99,8 @@ TEST_F(RdgImage, RowsReachingOutsideThePictureArePadded) {
     auto* padded = static_cast<uint8_t*>(shifted->GetScanline(0));
     ASSERT_NE(padded, nullptr);
     const int bytes = l->Header()->BitCount() / 8;
-    for (int i = 0; i < bytes; ++i) EXPECT_EQ(padded[i], 0) << i;
+    for (int i = 0; i < bytes; ++i)
+        EXPECT_EQ(padded[i], 0) << i;
     EXPECT_EQ(std::memcmp(padded + bytes, l->GetScanline(1), size_t(6 * bytes)), 0);
 }
 
@@ -126,7 +129,8 @@ TEST_F(RdgImage, DefinitionValuesAreCopiedUnlessTheReferenceHasItsOwn) {
     // Only the reference's own values are written back.
     const auto lines = plain->SaveToStrings();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), u"imgname=[btn]"), 1);
-    for (const auto& line : lines) EXPECT_NE(line.find(u"!"), 0u) << std::string(line.begin(), line.end());
+    for (const auto& line : lines)
+        EXPECT_NE(line.find(u"!"), 0u) << std::string(line.begin(), line.end());
 }
 
 TEST_F(RdgImage, SavedReferencesKeepFollowingTheirDefinition) {
@@ -273,7 +277,8 @@ TEST_F(RdgImage, LinksThatLeadBackAreRefused) {
 }
 
 TEST_F(RdgImage, AssignCopiesOrResets) {
-    auto src = reference({u"imgname=images/a.png", u"imgrect!=1,2,11,22", u"imgalpha!=9", u"imgopt!=3,3,3,3,2"});
+    auto src =
+        reference({u"imgname=images/a.png", u"imgrect!=1,2,11,22", u"imgalpha!=9", u"imgopt!=3,3,3,3,2"});
     ASSERT_EQ(src->RootPngLnk(), a);
     TRdgImage copy;
     copy.Assign(src.get());
@@ -365,7 +370,8 @@ TEST_F(RdgImage, BrokenTextNeverFails) {
         const int w = r->Width(), h = r->Height();
         EXPECT_GE(w, 0);
         EXPECT_GE(h, 0);
-        for (int y = -1; y < 3; ++y) r->GetScanline(y), r->GetAlphaScanline(y), r->GetPixels(1, y);
+        for (int y = -1; y < 3; ++y)
+            r->GetScanline(y), r->GetAlphaScanline(y), r->GetPixels(1, y);
         auto dst = target(32, 32);
         DrawDesignGraphic(r.get(), RECT{0, 0, 32, 32}, nullptr, r->ImgOpt(), dst.get());
         TPngImage out;

@@ -12,15 +12,15 @@ using namespace vell::image::test;
 namespace {
 
 class ClockedRdg : public TRdgImage {
-public:
+  public:
     uint64_t now = 100000;
 
-protected:
+  protected:
     uint64_t PlayTick() const override { return now; }
 };
 
 class RdgPlay : public ::testing::Test {
-protected:
+  protected:
     RdgPlay() {
         for (int i = 0; i < 12; ++i) {
             const std::string name = "images/f_" + std::to_string(i) + ".png";
@@ -66,7 +66,7 @@ TEST_F(RdgPlay, ScriptsPlayTheirFramesInOrder) {
     struct Case {
         const char16_t* name;
         std::vector<int> frames; // the first draw, then one per tick
-        uint32_t interval; // the duration over the frames of the group
+        uint32_t interval;       // the duration over the frames of the group
     };
     const Case cases[] = {
         {u"images/f_%d.png<0-9>", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1}, 100},
@@ -81,7 +81,8 @@ TEST_F(RdgPlay, ScriptsPlayTheirFramesInOrder) {
         ASSERT_NE(r->Timer(), nullptr);
         EXPECT_EQ(r->Timer()->Interval(), c.interval);
         EXPECT_TRUE(r->Timer()->Enabled());
-        while (seen.size() < c.frames.size()) seen.push_back(tick(*r, 100));
+        while (seen.size() < c.frames.size())
+            seen.push_back(tick(*r, 100));
         EXPECT_EQ(seen, c.frames);
     }
 }

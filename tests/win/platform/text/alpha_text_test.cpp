@@ -34,8 +34,8 @@ class Surface {
   public:
     Surface(int quality, bool registered, int w = kW, int h = kH)
         : w_(w), h_(h), dc_(::CreateCompatibleDC(nullptr)), dib_(DibSection::create(w, h, 32)),
-          sel_(dc_.get(), dib_.handle()),
-          font_(::CreateFontW(-15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, quality, 0, L"Tahoma")),
+          sel_(dc_.get(), dib_.handle()), font_(::CreateFontW(-15, 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                                                              DEFAULT_CHARSET, 0, 0, quality, 0, L"Tahoma")),
           fontSel_(dc_.get(), font_.get()), registered_(registered) {
         if (registered_) MakeDC32(dc(), this);
         fill(0);
@@ -260,8 +260,8 @@ TEST_F(AlphaText, OrdinaryDCsGetThePlatformDrawingOnly) {
     EXPECT_EQ(s.bytes(), ref.bytes());
 
     // A window DC.
-    HWND wnd = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, kW, kH, nullptr, nullptr, nullptr,
-                                 nullptr);
+    HWND wnd = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, kW, kH, nullptr, nullptr,
+                                 nullptr, nullptr);
     ASSERT_TRUE(wnd);
     {
         WindowDC dc(wnd);
@@ -417,20 +417,22 @@ TEST_F(AlphaText, CentredLinesHaveTheirInkInTheMiddle) {
     };
     const Case cases[] = {
         {"one line", L"Launching Vellora...", DT_SINGLELINE | DT_CENTER | DT_VCENTER, 1},
-        {"hebrew", L"\u05D4\u05DE\u05E1\u05DA \u05DE\u05E9\u05EA\u05E0\u05D4. Vellora...", DT_CENTER | DT_WORDBREAK, 1},
+        {"hebrew", L"\u05D4\u05DE\u05E1\u05DA \u05DE\u05E9\u05EA\u05E0\u05D4. Vellora...",
+         DT_CENTER | DT_WORDBREAK, 1},
         {"arabic",
          L"\u062A\u062A\u063A\u064A\u0651\u0631 \u0625\u0639\u062F\u0627\u062F\u0627\u062A "
          L"\u0627\u0644\u0634\u0627\u0634\u0629. Vellora...",
          DT_CENTER | DT_WORDBREAK | DT_NOPREFIX, 1},
-        {"wrapped", L"Vellora is starting its desktop layout, which takes a moment", DT_CENTER | DT_WORDBREAK, 2},
+        {"wrapped", L"Vellora is starting its desktop layout, which takes a moment", DT_CENTER | DT_WORDBREAK,
+         2},
     };
     constexpr int w = 420, h = 200;
     for (const QualityCase& q : kQualities)
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(q.name) + " " + c.name);
             Surface s(q.quality, true, w, h);
-            UniqueFont font(::CreateFontW(-30, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, q.quality, 0,
-                                          L"Segoe UI"));
+            UniqueFont font(::CreateFontW(-30, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, q.quality,
+                                          0, L"Segoe UI"));
             SelectObjectGuard selected(s.dc(), font.get());
             ::SetBkMode(s.dc(), TRANSPARENT);
             ::SetTextColor(s.dc(), RGB(255, 255, 255));
@@ -501,7 +503,7 @@ TEST_F(AlphaText, BackgroundsAndDcStateRestored) {
     struct Case {
         const char* name;
         COLORREF text, back;
-        uint8_t inBox;  // alpha in the text rectangle away from the glyphs
+        uint8_t inBox; // alpha in the text rectangle away from the glyphs
     };
     const Case cases[] = {
         {"opaque colours", RGB(0, 0, 0), RGB(0, 0, 255), 255},
@@ -562,8 +564,10 @@ TEST_F(AlphaText, ExcludedClipAreasStayUntouched) {
         int left = 0, inside = 0;
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {
-                if (x >= 40 && x < 80) inside += s.alpha(x, y) != 0;
-                else left += s.alpha(x, y) != 0;
+                if (x >= 40 && x < 80)
+                    inside += s.alpha(x, y) != 0;
+                else
+                    left += s.alpha(x, y) != 0;
             }
         EXPECT_EQ(inside, 0);
         EXPECT_GT(left, 50);
@@ -584,9 +588,12 @@ TEST_F(AlphaText, DrawTextExAndClippedExtTextOut) {
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) {
             const bool ink = s.alpha(x, y) != 0;
-            if (y < kH / 2) top += ink;
-            else if (x < 40) clippedIn += ink;
-            else beyond += ink;
+            if (y < kH / 2)
+                top += ink;
+            else if (x < 40)
+                clippedIn += ink;
+            else
+                beyond += ink;
         }
     EXPECT_GT(top, 50);
     EXPECT_GT(clippedIn, 10);

@@ -12,14 +12,14 @@ using namespace vell::win;
 namespace {
 
 // Runs this thread's message loop until `done` holds or `ms` milliseconds pass.
-template <typename F>
-bool pumpUntil(F done, DWORD ms = 3000) {
+template <typename F> bool pumpUntil(F done, DWORD ms = 3000) {
     const uint64_t end = Tick64() + ms;
     while (!done()) {
         if (Tick64() > end) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
     }
     return true;
 }

@@ -182,8 +182,8 @@ RECT locationOf(IAccessible* A) {
 }
 
 std::string str(const RECT& r) {
-    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
-           std::to_string(r.bottom) + ")";
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) +
+           "," + std::to_string(r.bottom) + ")";
 }
 
 // An object a VARIANT holds as IAccessible (null when it holds none); the VARIANT's own
@@ -248,15 +248,17 @@ struct AccessibleTest : ::testing::Test {
     }
     static void pump() {
         MSG m;
-        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&m);
+        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&m);
     }
-    template <class T = tk::TControl>
-    T* find(const char* Name) {
+    template <class T = tk::TControl> T* find(const char* Name) {
         return dynamic_cast<T*>(form->FindComponent(Name));
     }
     IAccessible* root() {
         IAccessible* a = nullptr;
-        EXPECT_EQ(::AccessibleObjectFromWindow(wnd, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&a)), S_OK);
+        EXPECT_EQ(::AccessibleObjectFromWindow(wnd, OBJID_CLIENT, __uuidof(IAccessible),
+                                               reinterpret_cast<void**>(&a)),
+                  S_OK);
         return a;
     }
     // Form client coordinates on the screen.
@@ -327,10 +329,8 @@ TEST_F(AccessibleTest, LocationsAndHitTestsFollowScrollingAndScale) {
         int boardScrollY, innerScrollX, innerScale;
         RECT deep;
     } cases[] = {
-        {0, 0, 100, at(35, 145, 100, 20)},
-        {15, 0, 100, at(35, 130, 100, 20)},
-        {0, 3, 100, at(32, 145, 100, 20)},
-        {0, 0, 200, at(40, 150, 200, 40)},
+        {0, 0, 100, at(35, 145, 100, 20)},  {15, 0, 100, at(35, 130, 100, 20)},
+        {0, 3, 100, at(32, 145, 100, 20)},  {0, 0, 200, at(40, 150, 200, 40)},
         {10, 2, 200, at(36, 140, 200, 40)},
     };
     IAccessible* r = root();
@@ -368,11 +368,11 @@ TEST_F(AccessibleTest, HitTestsFindTheDeepestShownControl) {
     } cases[] = {
         {{origin.x + 130, origin.y + 70}, u"OK"},
         {{origin.x + 50, origin.y + 80}, u"Product icon"},
-        {{origin.x + 400, origin.y + 40}, u"On a panel"},   // through the panel's window
+        {{origin.x + 400, origin.y + 40}, u"On a panel"}, // through the panel's window
         {{origin.x + 380, origin.y + 85}, u"Sketch"},
-        {{origin.x + 500, origin.y + 150}, u""},            // the panel: unnamed
-        {{origin.x + 280, origin.y + 240}, u"Board"},       // the board between its children
-        {{origin.x + 40, origin.y + 215}, u"Board"},        // a hidden label is not hit
+        {{origin.x + 500, origin.y + 150}, u""},      // the panel: unnamed
+        {{origin.x + 280, origin.y + 240}, u"Board"}, // the board between its children
+        {{origin.x + 40, origin.y + 215}, u"Board"},  // a hidden label is not hit
         {{origin.x + 580, origin.y + 380}, u"Gallery"},
     };
     for (const Case& c : cases) {
@@ -492,7 +492,9 @@ struct Event {
     LONG object, child;
 };
 std::vector<Event> gEvents;
-void CALLBACK onEvent(HWINEVENTHOOK, DWORD E, HWND W, LONG O, LONG C, DWORD, DWORD) { gEvents.push_back({E, W, O, C}); }
+void CALLBACK onEvent(HWINEVENTHOOK, DWORD E, HWND W, LONG O, LONG C, DWORD, DWORD) {
+    gEvents.push_back({E, W, O, C});
+}
 
 TEST_F(AccessibleTest, ChangesRaiseEventsWhoseChildIdsLeadBackToTheControl) {
     HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_NAMECHANGE, nullptr, &onEvent,
@@ -506,7 +508,8 @@ TEST_F(AccessibleTest, ChangesRaiseEventsWhoseChildIdsLeadBackToTheControl) {
         std::u16string name; // what the event's object is called afterwards
         long state;          // and its state of kChanging
     } cases[] = {
-        {"title", [](tk::TControl* c) { c->SetCaption(u"New title"); }, EVENT_OBJECT_NAMECHANGE, u"New title", 0},
+        {"title", [](tk::TControl* c) { c->SetCaption(u"New title"); }, EVENT_OBJECT_NAMECHANGE, u"New title",
+         0},
         {"remember", [](tk::TControl* c) { static_cast<rd::TRdImageButton*>(c)->SetChecked(false); },
          EVENT_OBJECT_STATECHANGE, u"Remember me", 0},
         {"ok", [](tk::TControl* c) { static_cast<rd::TRdImageButton*>(c)->SetCaption(u"Fine"); },
@@ -514,7 +517,8 @@ TEST_F(AccessibleTest, ChangesRaiseEventsWhoseChildIdsLeadBackToTheControl) {
         {"ok", [](tk::TControl* c) { static_cast<rd::TRdImageButton*>(c)->SetIsMouseOver(true); },
          EVENT_OBJECT_STATECHANGE, u"Fine", STATE_SYSTEM_HOTTRACKED},
         {"hidden", [](tk::TControl* c) { c->Show(); }, EVENT_OBJECT_SHOW, u"Hidden", 0},
-        {"deep", [](tk::TControl* c) { c->Hide(); }, EVENT_OBJECT_HIDE, u"Deep label", STATE_SYSTEM_INVISIBLE},
+        {"deep", [](tk::TControl* c) { c->Hide(); }, EVENT_OBJECT_HIDE, u"Deep label",
+         STATE_SYSTEM_INVISIBLE},
         {"off", [](tk::TControl* c) { c->SetEnabled(true); }, EVENT_OBJECT_STATECHANGE, u"Off", 0},
     };
     constexpr long kChanging =
@@ -561,15 +565,23 @@ TEST_F(AccessibleTest, ObjectsOfDestroyedControlsAnswerNotConnected) {
         long n = 0, l, t, w, h;
         IDispatch* d = nullptr;
         const HRESULT results[] = {
-            A->get_accName(self(), &b),           A->get_accRole(self(), &v),
-            A->get_accState(self(), &v),          A->get_accValue(self(), &b),
-            A->get_accChildCount(&n),             A->get_accChild(childId(1), &d),
-            A->get_accParent(&d),                 A->accLocation(&l, &t, &w, &h, self()),
-            A->accHitTest(0, 0, &v),              A->accNavigate(NAVDIR_FIRSTCHILD, self(), &v),
-            A->accDoDefaultAction(self()),        A->get_accFocus(&v),
-            A->get_accDefaultAction(self(), &b),  A->get_accDescription(self(), &b),
+            A->get_accName(self(), &b),
+            A->get_accRole(self(), &v),
+            A->get_accState(self(), &v),
+            A->get_accValue(self(), &b),
+            A->get_accChildCount(&n),
+            A->get_accChild(childId(1), &d),
+            A->get_accParent(&d),
+            A->accLocation(&l, &t, &w, &h, self()),
+            A->accHitTest(0, 0, &v),
+            A->accNavigate(NAVDIR_FIRSTCHILD, self(), &v),
+            A->accDoDefaultAction(self()),
+            A->get_accFocus(&v),
+            A->get_accDefaultAction(self(), &b),
+            A->get_accDescription(self(), &b),
         };
-        for (HRESULT hr : results) EXPECT_EQ(hr, CO_E_OBJNOTCONNECTED);
+        for (HRESULT hr : results)
+            EXPECT_EQ(hr, CO_E_OBJNOTCONNECTED);
     };
     allFail(deep);
     // The container lives on without the child.
@@ -580,7 +592,8 @@ TEST_F(AccessibleTest, ObjectsOfDestroyedControlsAnswerNotConnected) {
     form = nullptr;
     allFail(inner);
     allFail(r);
-    for (IAccessible* a : {deep, inner, r}) a->Release();
+    for (IAccessible* a : {deep, inner, r})
+        a->Release();
 }
 
 // The links of an HTML label are simple elements of its object: numbered children with the
@@ -645,7 +658,8 @@ TEST_F(AccessibleTest, FocusIsAStateAndAnEvent) {
     ::UnhookWinEvent(hook);
     if (::GetFocus() != side->Handle()) GTEST_SKIP() << "this display gives no window the focus";
     bool raised = false;
-    for (const Event& e : gEvents) raised |= e.wnd == side->Handle() && e.object == OBJID_CLIENT && e.child == CHILDID_SELF;
+    for (const Event& e : gEvents)
+        raised |= e.wnd == side->Handle() && e.object == OBJID_CLIENT && e.child == CHILDID_SELF;
     EXPECT_TRUE(raised);
     IAccessible* r = root();
     ASSERT_NE(r, nullptr);

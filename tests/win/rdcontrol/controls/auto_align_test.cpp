@@ -23,7 +23,8 @@ namespace {
 class TDocked : public tk::TPaintBox {
     VELL_CLASS_INFO()
   public:
-    explicit TDocked(tk::TComponent* AOwner) : tk::TPaintBox(AOwner), FAutoAlign(std::make_unique<TRdAutoAlign>(this)) {}
+    explicit TDocked(tk::TComponent* AOwner)
+        : tk::TPaintBox(AOwner), FAutoAlign(std::make_unique<TRdAutoAlign>(this)) {}
     ~TDocked() override { FAutoAlign.reset(); }
     TRdAutoAlign* AutoAlign() const { return FAutoAlign.get(); }
     void SetAutoAlign(TRdAutoAlign* v) { FAutoAlign->Assign(v); }
@@ -40,7 +41,9 @@ const tk::ClassInfo& TDocked::StaticClass() {
     return info;
 }
 
-RECT bounds(const tk::TControl& c) { return c.GetBoundsRect(); }
+RECT bounds(const tk::TControl& c) {
+    return c.GetBoundsRect();
+}
 
 struct Pair {
     tk::TPanel host{nullptr};
@@ -79,7 +82,8 @@ TEST(AutoAlign, PlacementByAlign) {
     struct Case {
         tk::TAlign align;
         bool margins;
-        RECT expected; // owner after SetSource, then after the source moved by (+10, +5) and grew by (+20, +30)
+        RECT expected; // owner after SetSource, then after the source moved by (+10, +5) and grew by (+20,
+                       // +30)
         RECT moved;
     } cases[] = {
         {tk::alTop, false, {0, 60, 80, 100}, {10, 65, 90, 105}},
@@ -128,7 +132,8 @@ TEST(AutoAlign, ChainsCyclesAndSourcesThatGo) {
     auto* a = new TDocked(&host);
     auto* b = new TDocked(&host);
     auto* c = new TDocked(&host);
-    for (TDocked* d : {a, b, c}) d->SetParent(&host);
+    for (TDocked* d : {a, b, c})
+        d->SetParent(&host);
     a->SetBounds(0, 0, 100, 20);
     b->SetBounds(0, 0, 100, 20);
     c->SetBounds(0, 0, 100, 20);

@@ -43,7 +43,8 @@ class TBox : public TRdGraphicControl {
 };
 
 const tk::ClassInfo& TBox::StaticClass() {
-    static const tk::ClassInfo info = tk::ClassBuilder<TBox>("TBox", &TRdGraphicControl::StaticClass()).build();
+    static const tk::ClassInfo info =
+        tk::ClassBuilder<TBox>("TBox", &TRdGraphicControl::StaticClass()).build();
     return info;
 }
 
@@ -67,7 +68,9 @@ struct Host {
     }
 };
 
-LPARAM at(int x, int y) { return MAKELPARAM(x, y); }
+LPARAM at(int x, int y) {
+    return MAKELPARAM(x, y);
+}
 
 } // namespace
 
@@ -84,7 +87,7 @@ TEST(GraphicControl, EdgesScrollAndCoordinates) {
     child->SetBounds(10, 10, 50, 50);
 
     outer->SetScroll(0, 30);
-    EXPECT_EQ(outer->ControlAtPos(POINT{15, 0}, false), child); // content point (15, 30)
+    EXPECT_EQ(outer->ControlAtPos(POINT{15, 0}, false), child);    // content point (15, 30)
     EXPECT_EQ(outer->ControlAtPos(POINT{15, 29}, false), child);   // content (15, 59)
     EXPECT_EQ(outer->ControlAtPos(POINT{15, 31}, false), nullptr); // content (15, 61)
     EXPECT_EQ(child->ClientToParent(POINT{0, 0}, outer).x, 10);
@@ -156,14 +159,16 @@ TEST(GraphicControl, RanksKeepTheZOrder) {
     Host h;
     TBox* outer = box(&h.form, &h.form, nullptr, {0, 0, 100, 100});
     std::vector<TBox*> kids;
-    for (int i = 0; i < 5; ++i) kids.push_back(box(&h.form, nullptr, outer, {0, 0, 50, 50}));
+    for (int i = 0; i < 5; ++i)
+        kids.push_back(box(&h.form, nullptr, outer, {0, 0, 50, 50}));
     EXPECT_EQ(outer->ControlAtPos(POINT{1, 1}, false), kids[4]);
     kids[1]->BringToFront();
     EXPECT_EQ(outer->ControlAtPos(POINT{1, 1}, false), kids[1]);
     kids[1]->SendToBack();
     kids[3]->SendToBack();
     std::vector<TRdGraphicControl*> order;
-    for (int i = 0; i < outer->ControlCount(); ++i) order.push_back(outer->GetControl(i));
+    for (int i = 0; i < outer->ControlCount(); ++i)
+        order.push_back(outer->GetControl(i));
     EXPECT_EQ(order, (std::vector<TRdGraphicControl*>{kids[3], kids[1], kids[0], kids[2], kids[4]}));
     for (int i = 1; i < outer->ControlCount(); ++i)
         EXPECT_LT(outer->GetControl(i - 1)->Rank(), outer->GetControl(i)->Rank());
@@ -177,12 +182,13 @@ TEST(GraphicControl, NestedDescriptionsReadAndWriteBack) {
     tk::RegisterClassInfo(TBox::StaticClass());
     rd::RegisterSkinnedControls();
     tk::TForm form(nullptr);
-    tk::TReader(&form).ReadRootComponent("object f: TForm\n"
-                                         "  object a: TBox\n    Left = 5\n    Width = 300\n    Height = 200\n"
-                                         "    object b: TBox\n      Left = 7\n      Width = 100\n      Height = 80\n"
-                                         "      Anchors = [akTop, akRight]\n      HitTest = False\n"
-                                         "      object c: TBox\n        Width = 10\n        Height = 10\n      end\n"
-                                         "    end\n  end\nend");
+    tk::TReader(&form).ReadRootComponent(
+        "object f: TForm\n"
+        "  object a: TBox\n    Left = 5\n    Width = 300\n    Height = 200\n"
+        "    object b: TBox\n      Left = 7\n      Width = 100\n      Height = 80\n"
+        "      Anchors = [akTop, akRight]\n      HitTest = False\n"
+        "      object c: TBox\n        Width = 10\n        Height = 10\n      end\n"
+        "    end\n  end\nend");
     auto* a = static_cast<TRdGraphicControl*>(form.FindComponent("a"));
     auto* b = static_cast<TRdGraphicControl*>(form.FindComponent("b"));
     auto* c = static_cast<TRdGraphicControl*>(form.FindComponent("c"));
@@ -194,7 +200,7 @@ TEST(GraphicControl, NestedDescriptionsReadAndWriteBack) {
     const std::string text = tk::TWriter(&form).WriteRootComponent();
     EXPECT_NE(text.find("object a: TBox"), std::string::npos) << text;
     EXPECT_NE(text.find("      object c: TBox"), std::string::npos) << text; // nested twice
-    EXPECT_NE(text.find("DesignSize = ("), std::string::npos) << text;     // b anchors right
+    EXPECT_NE(text.find("DesignSize = ("), std::string::npos) << text;       // b anchors right
     EXPECT_EQ(text.find("Left_Invert"), std::string::npos) << text;
 }
 

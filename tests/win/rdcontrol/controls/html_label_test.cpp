@@ -21,8 +21,8 @@ struct Html {
         label.Font()->SetHeight(-13);
     }
     image::TPngImage* paint() {
-        image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, std::max(1, label.Width()),
-                                                              std::max(1, label.Height()), true, false, true, false);
+        image::TPngImage* png = image::TPngImage::CreateBlank(
+            6, 8, std::max(1, label.Width()), std::max(1, label.Height()), true, false, true, false);
         label.DrawTo(png->CanvasHandle(), 0, 0);
         return png;
     }
@@ -32,7 +32,8 @@ struct Html {
         int n = 0;
         for (int y = 0; y < png->Height(); ++y) {
             const auto* row = static_cast<const uint32_t*>(png->GetScanline(y));
-            for (int x = 0; x < png->Width(); ++x) n += (row[x] >> 24) != 0;
+            for (int x = 0; x < png->Width(); ++x)
+                n += (row[x] >> 24) != 0;
         }
         png->ReleaseRef();
         return n;
@@ -40,7 +41,8 @@ struct Html {
     void move(int x, int y) { label.Perform(WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
 };
 
-const char16_t* kLong = u"one two three four five six seven eight nine ten eleven twelve thirteen fourteen fifteen";
+const char16_t* kLong =
+    u"one two three four five six seven eight nine ten eleven twelve thirteen fourteen fifteen";
 
 } // namespace
 
@@ -170,15 +172,18 @@ TEST(RdHtmLabel, PaintsAndSurvivesOddMarkup) {
     h.label.SetCaption(u"plain");
     EXPECT_GT(h.inked(), 20);
     std::u16string nested;
-    for (int i = 0; i < 10000; ++i) nested += u"<UL>";
-    const char16_t* cases[] = {u"<B><I>mis</B>nested</I>", u"<A><A><A>x</A>",
-                               u"<IMG SRC=\"SSYS:C:\\\">icon <IMG SRC=\"LSYS:0\">", u"<P BGCOLOR=#ff0000>red</P><HR>",
-                               u"<E>err</E> <SHAD>shadow</SHAD> <R a=\"90\">rot</R>"};
+    for (int i = 0; i < 10000; ++i)
+        nested += u"<UL>";
+    const char16_t* cases[] = {
+        u"<B><I>mis</B>nested</I>", u"<A><A><A>x</A>", u"<IMG SRC=\"SSYS:C:\\\">icon <IMG SRC=\"LSYS:0\">",
+        u"<P BGCOLOR=#ff0000>red</P><HR>", u"<E>err</E> <SHAD>shadow</SHAD> <R a=\"90\">rot</R>"};
     for (int links : {0, 1, 5}) {
-        while (h.label.LinkItems()->Count() < links) h.label.LinkItems()->Add();
+        while (h.label.LinkItems()->Count() < links)
+            h.label.LinkItems()->Add();
         for (const char16_t* c : cases) {
             h.label.SetCaption(c);
-            EXPECT_GT(h.inked(), 0) << links << " " << std::string(c, c + std::char_traits<char16_t>::length(c));
+            EXPECT_GT(h.inked(), 0) << links << " "
+                                    << std::string(c, c + std::char_traits<char16_t>::length(c));
         }
         h.label.SetCaption(u"<FONT SIZE=99999999>huge"); // far larger than the label: its glyphs lie below it
         h.paint()->ReleaseRef();

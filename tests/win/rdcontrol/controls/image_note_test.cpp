@@ -16,7 +16,8 @@ using rd::TRdImageNote;
 namespace {
 
 std::unique_ptr<image::TGraphic> sized(int w, int h) {
-    return std::unique_ptr<image::TGraphic>(image::TPngImage::CreateBlank(6, 8, w, h, false, false, true, false));
+    return std::unique_ptr<image::TGraphic>(
+        image::TPngImage::CreateBlank(6, 8, w, h, false, false, true, false));
 }
 
 // Items whose pictures are 10, 20, 30 ... pixels wide: the shown width tells the item.
@@ -26,7 +27,8 @@ struct Note {
     explicit Note(int items) {
         static bool engine = (image::StartImageEngine(), rd::RegisterPictureFormats(), true);
         (void)engine;
-        for (int i = 0; i < items; ++i) add();
+        for (int i = 0; i < items; ++i)
+            add();
         note.OnItemChanged = [this](tk::TObject*) { ++changes; };
     }
     void add() {
@@ -76,7 +78,8 @@ TEST(RdImageNote, IndexesOutOfRangeShowNothingUntilTheItemsArrive) {
     Note n(3);
     n.note.SetImageIndex(5);
     n.note.Items()->BeginUpdate();
-    for (int i = 0; i < 3; ++i) n.add();
+    for (int i = 0; i < 3; ++i)
+        n.add();
     EXPECT_EQ(n.shown(), 0); // inside the bracket nothing moves
     n.note.Items()->EndUpdate();
     EXPECT_EQ(n.shown(), 60);

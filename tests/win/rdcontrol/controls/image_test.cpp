@@ -33,10 +33,10 @@ TEST(RdImage, DestRect) {
     } cases[] = {
         {100, 50, 300, 300, true, true, false, "0,0,300,150"},
         {100, 50, 300, 300, true, true, true, "0,75,300,225"},
-        {100, 50, 300, 300, false, true, false, "0,0,100,50"},  // smaller: its own size
-        {100, 50, 300, 300, true, false, false, "0,0,300,300"}, // stretched to the client
-        {50, 100, 300, 120, true, true, true, "120,0,180,120"}, // portrait, height-bound
-        {400, 100, 200, 20, false, true, false, "0,0,80,20"},   // larger: fitted, height wins
+        {100, 50, 300, 300, false, true, false, "0,0,100,50"},     // smaller: its own size
+        {100, 50, 300, 300, true, false, false, "0,0,300,300"},    // stretched to the client
+        {50, 100, 300, 120, true, true, true, "120,0,180,120"},    // portrait, height-bound
+        {400, 100, 200, 20, false, true, false, "0,0,80,20"},      // larger: fitted, height wins
         {101, 51, 300, 300, false, false, true, "99,124,200,175"}, // odd halves round down
     };
     for (const Case& c : cases) {

@@ -31,8 +31,8 @@ struct Label {
     }
     // A real paint into a 32-bit image.
     void paint() {
-        image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, std::max(1, label.Width()),
-                                                              std::max(1, label.Height()), true, false, true, false);
+        image::TPngImage* png = image::TPngImage::CreateBlank(
+            6, 8, std::max(1, label.Width()), std::max(1, label.Height()), true, false, true, false);
         label.DrawTo(png->CanvasHandle(), 0, 0);
         png->ReleaseRef();
     }

@@ -144,10 +144,10 @@ TEST_F(HintTest, QuarterAndEdgePlacement) {
         int x, y;
         hint::Side side;
     } cases[] = {
-        {w / 4, h / 4, hint::Side::Below},         {3 * w / 4, h / 4, hint::Side::Below},
-        {w / 4, 3 * h / 4, hint::Side::Above},     {3 * w / 4, 3 * h / 4, hint::Side::Above},
-        {0, h / 4, hint::Side::Below},             {w - 60, h / 4, hint::Side::Below},
-        {w / 2 - 100, 0, hint::Side::Below},       {w / 2 - 100, h - 24, hint::Side::Above},
+        {w / 4, h / 4, hint::Side::Below},     {3 * w / 4, h / 4, hint::Side::Below},
+        {w / 4, 3 * h / 4, hint::Side::Above}, {3 * w / 4, 3 * h / 4, hint::Side::Above},
+        {0, h / 4, hint::Side::Below},         {w - 60, h / 4, hint::Side::Below},
+        {w / 2 - 100, 0, hint::Side::Below},   {w / 2 - 100, h - 24, hint::Side::Above},
     };
     for (const auto& c : cases) {
         tk::TPanel* p = control(c.x, c.y);
@@ -228,15 +228,14 @@ TEST_F(HintTest, FadeInStepsReadFromTheLayeredWindow) {
     unsigned clock = 0;
     TRdSkinHintWindow* win = nullptr;
     TRdSkinHintWindow::SetFadeClock(
-        [&] {
-            return clock;
-        },
+        [&] { return clock; },
         [&](int) {
             clock += 30; // the pause passes one step's interval
             if (win && win->HandleAllocated()) {
                 BYTE a = 0;
                 DWORD flags = 0;
-                if (::GetLayeredWindowAttributes(win->Handle(), nullptr, &a, &flags) && (alphas.empty() || alphas.back() != a))
+                if (::GetLayeredWindowAttributes(win->Handle(), nullptr, &a, &flags) &&
+                    (alphas.empty() || alphas.back() != a))
                     alphas.push_back(a);
             }
         });
@@ -262,13 +261,14 @@ TEST_F(HintTest, ReducedMotionShowsAndHidesAtOnce) {
         testprefs::Scope prefs(testprefs::Scope::ClientAreaAnimation, animate);
         std::vector<int> alphas;
         unsigned clock = 0;
-        TRdSkinHintWindow::SetFadeClock([&] { return clock; },
-                                        [&](int) {
-                                            clock += 30;
-                                            BYTE a = 0;
-                                            if (win && ::GetLayeredWindowAttributes(win->Handle(), nullptr, &a, nullptr))
-                                                alphas.push_back(a);
-                                        });
+        TRdSkinHintWindow::SetFadeClock(
+            [&] { return clock; },
+            [&](int) {
+                clock += 30;
+                BYTE a = 0;
+                if (win && ::GetLayeredWindowAttributes(win->Handle(), nullptr, &a, nullptr))
+                    alphas.push_back(a);
+            });
         win = show(control(100, 100), u"calm");
         ASSERT_NE(win, nullptr);
         BYTE a = 0;
@@ -278,7 +278,8 @@ TEST_F(HintTest, ReducedMotionShowsAndHidesAtOnce) {
         style->HideHint();
         EXPECT_EQ(::IsWindowVisible(win->Handle()) != FALSE, animate);
         TRdSkinHintWindow::SetFadeClock(nullptr, nullptr);
-        for (int i = 0; i < 400 && ::IsWindowVisible(win->Handle()); ++i) settle(1);
+        for (int i = 0; i < 400 && ::IsWindowVisible(win->Handle()); ++i)
+            settle(1);
         EXPECT_FALSE(::IsWindowVisible(win->Handle()));
     }
 }
@@ -302,11 +303,13 @@ TEST_F(HintTest, HoveringTheHintKeepsIt) {
     ::GetWindowRect(win->Handle(), &r);
     ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     EXPECT_FALSE(win->ShouldHideHint()); // the framework asks: the poll decides
-    for (int i = 0; i < 10; ++i) settle(10);
+    for (int i = 0; i < 10; ++i)
+        settle(10);
     EXPECT_TRUE(win->WindowVisible());
     ::SetCursorPos(wa.right - 5, wa.bottom - 5);
     const DWORD start = ::GetTickCount();
-    while (win->WindowVisible() && ::GetTickCount() - start < 2000) settle(2);
+    while (win->WindowVisible() && ::GetTickCount() - start < 2000)
+        settle(2);
     EXPECT_FALSE(win->WindowVisible());
     EXPECT_LT(::GetTickCount() - start, 1000u);
 }
@@ -340,10 +343,10 @@ TEST_F(HintTest, ShadowLayerAroundTheBody) {
     // window on its shadow layer: shadow pixels there, the form's beyond; the layer takes
     // the window's opacity; corners set the window's region.
     const struct {
-        int frameLeft;    // ShadowFrameLeft (-1: the picture's margin, 10)
-        int alpha;        // the style's AlphaBlendValue
-        int ellipse;      // EllipseWidth and EllipseHeight
-        int layerLeft;    // the layer's left edge from the body's
+        int frameLeft; // ShadowFrameLeft (-1: the picture's margin, 10)
+        int alpha;     // the style's AlphaBlendValue
+        int ellipse;   // EllipseWidth and EllipseHeight
+        int layerLeft; // the layer's left edge from the body's
     } cases[] = {
         {-1, 255, 0, 10},
         {4, 255, 0, 4},
@@ -452,7 +455,9 @@ TEST_F(HintTest, TextControlPositionEventsAndLinks) {
         int posType, dx;
         hint::Side side;
         bool centred;
-    } cases[] = {{0, 0, hint::Side::Below, true}, {3, 0, hint::Side::Above, false}, {-1, 200, hint::Side::Below, true}};
+    } cases[] = {{0, 0, hint::Side::Below, true},
+                 {3, 0, hint::Side::Above, false},
+                 {-1, 200, hint::Side::Below, true}};
     for (const auto& c : cases) {
         style->OnCalcPosHint = [&](tk::TControl*, TRdSkinHintWindow*, int& pos, int& x, int&, int&, int&,
                                    std::u16string&) {
@@ -515,7 +520,8 @@ TEST_F(HintTest, ActiveHintEventAndShutDown) {
     allow = false;
     tk::Application()->ShowHintFor(p, at); // the shown hint goes, no other comes
     const DWORD start = ::GetTickCount();
-    while (appWin->WindowVisible() && ::GetTickCount() - start < 1000) settle(2);
+    while (appWin->WindowVisible() && ::GetTickCount() - start < 1000)
+        settle(2);
     EXPECT_FALSE(appWin->WindowVisible());
     EXPECT_EQ(appWin->HtmLabel()->Caption(), u"changed");
 

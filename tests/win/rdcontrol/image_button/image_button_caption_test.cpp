@@ -34,8 +34,8 @@ struct Button {
         return h;
     }
     void paint() {
-        auto* png = image::TPngImage::CreateBlank(6, 8, std::max(1, b.Width()), std::max(1, b.Height()), true, false,
-                                                  true, false);
+        auto* png = image::TPngImage::CreateBlank(6, 8, std::max(1, b.Width()), std::max(1, b.Height()), true,
+                                                  false, true, false);
         b.DrawTo(png->CanvasHandle(), 0, 0);
         png->ReleaseRef();
     }
@@ -56,7 +56,11 @@ TEST(RdImageButtonCaption, LinesEllipsisAndWhatTheLayoutReports) {
     };
     const Case cases[] = {
         {"wrap, two and a half lines high", 120, 2.5,
-         [](TRdImageButton& b) { b.SetWordWrap(true); b.SetCaption(kFour); }, 1, 2, true, true},
+         [](TRdImageButton& b) {
+             b.SetWordWrap(true);
+             b.SetCaption(kFour);
+         },
+         1, 2, true, true},
         {"wrap, margins leave two lines", 120, 3,
          [](TRdImageButton& b) {
              b.SetWordWrap(true);
@@ -68,7 +72,12 @@ TEST(RdImageButtonCaption, LinesEllipsisAndWhatTheLayoutReports) {
         {"one line, too wide", 80, 2, [](TRdImageButton& b) { b.SetCaption(kFour); }, 1, 1, true, false},
         {"one line that fits", 200, 2, [](TRdImageButton& b) { b.SetCaption(u"OK"); }, 1, 1, false, false},
         {"line limit 2 on four lines", 120, 12,
-         [](TRdImageButton& b) { b.SetWordWrap(true); b.SetTextMaxLine(2); b.SetCaption(kFour); }, 2, 2, true, true},
+         [](TRdImageButton& b) {
+             b.SetWordWrap(true);
+             b.SetTextMaxLine(2);
+             b.SetCaption(kFour);
+         },
+         2, 2, true, true},
         {"line limit 2 without ellipsis by height", 120, 12,
          [](TRdImageButton& b) {
              b.SetWordWrap(true);
@@ -78,9 +87,19 @@ TEST(RdImageButtonCaption, LinesEllipsisAndWhatTheLayoutReports) {
          },
          2, 2, true, true},
         {"line limit 0: none", 120, 12,
-         [](TRdImageButton& b) { b.SetWordWrap(true); b.SetTextMaxLine(0); b.SetCaption(kFour); }, 3, 12, false, true},
+         [](TRdImageButton& b) {
+             b.SetWordWrap(true);
+             b.SetTextMaxLine(0);
+             b.SetCaption(kFour);
+         },
+         3, 12, false, true},
         {"negative line limit: none", 120, 12,
-         [](TRdImageButton& b) { b.SetWordWrap(true); b.SetTextMaxLine(-3); b.SetCaption(kFour); }, 3, 12, false, true},
+         [](TRdImageButton& b) {
+             b.SetWordWrap(true);
+             b.SetTextMaxLine(-3);
+             b.SetCaption(kFour);
+         },
+         3, 12, false, true},
         {"wrap without ellipsis by height", 120, 2.5,
          [](TRdImageButton& b) {
              b.SetWordWrap(true);
@@ -132,7 +151,8 @@ TEST(RdImageButtonCaption, TheCaptionStartsAfterTheOffsetOnTheAlignedSide) {
     struct Case {
         tk::TAlignment align;
         int offset;
-    } cases[] = {{tk::taLeftJustify, 20}, {tk::taLeftJustify, 5}, {tk::taRightJustify, 20}, {tk::taCenter, 20}};
+    } cases[] = {
+        {tk::taLeftJustify, 20}, {tk::taLeftJustify, 5}, {tk::taRightJustify, 20}, {tk::taCenter, 20}};
     for (const Case& c : cases) {
         Button t;
         t.b.SetBounds(0, 0, 200, 30);
@@ -185,7 +205,8 @@ TEST(RdImageButtonCaption, AutoSizeByTextFitsTheCaptionAndARightAlignedButtonKee
 
 TEST(RdImageButtonCaption, HugeCaptionsAndTinyBoxesAreSafe) {
     std::u16string huge;
-    while (huge.size() < 65536) huge += u"word ";
+    while (huge.size() < 65536)
+        huge += u"word ";
     for (bool wrap : {false, true})
         for (int h : {0, 1, 5, 300}) {
             Button t;

@@ -54,8 +54,8 @@ Rgb screenAt(int x, int y) {
     const Rgb w{int(want >> 16) & 255, int(want >> 8) & 255, int(want) & 255};
     if (std::abs(got.r - w.r) <= 3 && std::abs(got.g - w.g) <= 3 && std::abs(got.b - w.b) <= 3)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "got " << got.r << "," << got.g << "," << got.b << " want " << w.r << ","
-                                         << w.g << "," << w.b;
+    return ::testing::AssertionFailure()
+           << "got " << got.r << "," << got.g << "," << got.b << " want " << w.r << "," << w.g << "," << w.b;
 }
 
 // The demo skin's button bodies (skins/*/images/btn_*.png).

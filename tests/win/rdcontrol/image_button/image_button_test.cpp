@@ -25,7 +25,9 @@ std::unique_ptr<image::TGraphic> solid(int w, int h, uint32_t argb) {
     return std::unique_ptr<image::TGraphic>(png);
 }
 
-void setPicture(tk::TPicture* P, int w, int h, uint32_t argb) { P->SetGraphic(solid(w, h, argb)); }
+void setPicture(tk::TPicture* P, int w, int h, uint32_t argb) {
+    P->SetGraphic(solid(w, h, argb));
+}
 
 struct Bgra {
     int b, g, r, a;
@@ -59,7 +61,9 @@ struct Button {
         b.Font()->SetName(u"Tahoma");
         b.Font()->SetHeight(-13);
         b.SetBounds(0, 0, 200, 40);
-        auto log = [this](const char* name) { return [this, name](tk::TObject*) { events += std::string(name) + " "; }; };
+        auto log = [this](const char* name) {
+            return [this, name](tk::TObject*) { events += std::string(name) + " "; };
+        };
         b.OnClick = log("click");
         b.IconOnClick = log("icon");
         b.CheckBoxBeforeClick = log("before");
@@ -86,11 +90,12 @@ Bgra bgra(uint32_t argb) {
     return Bgra{int(argb & 255), int((argb >> 8) & 255), int((argb >> 16) & 255), int(argb >> 24)};
 }
 ::testing::AssertionResult sameColour(Bgra got, Bgra want, int tol = 2) {
-    if (std::abs(got.b - want.b) <= tol && std::abs(got.g - want.g) <= tol && std::abs(got.r - want.r) <= tol &&
-        std::abs(got.a - want.a) <= tol)
+    if (std::abs(got.b - want.b) <= tol && std::abs(got.g - want.g) <= tol &&
+        std::abs(got.r - want.r) <= tol && std::abs(got.a - want.a) <= tol)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "got " << got.b << "," << got.g << "," << got.r << "," << got.a << " want "
-                                         << want.b << "," << want.g << "," << want.r << "," << want.a;
+    return ::testing::AssertionFailure()
+           << "got " << got.b << "," << got.g << "," << got.r << "," << got.a << " want " << want.b << ","
+           << want.g << "," << want.r << "," << want.a;
 }
 
 } // namespace
@@ -107,14 +112,33 @@ TEST(RdImageButton, EachStateDrawsItsPictureOrFallsBackToTheNormalOne) {
     const Case cases[] = {
         {"normal", all, [](Button&) {}, kRed},
         {"hover", all, [](Button& t) { t.enter(); }, kGreen},
-        {"pressed", all, [](Button& t) { t.enter(); t.b.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 20)); }, kBlue},
+        {"pressed", all,
+         [](Button& t) {
+             t.enter();
+             t.b.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 20));
+         },
+         kBlue},
         {"pressed, no down picture", all & ~down,
-         [](Button& t) { t.enter(); t.b.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 20)); }, kGreen},
+         [](Button& t) {
+             t.enter();
+             t.b.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 20));
+         },
+         kGreen},
         {"disabled", all, [](Button& t) { t.b.SetEnabled(false); }, kGrey},
-        {"disabled and hovered", all, [](Button& t) { t.b.SetEnabled(false); t.enter(); }, kGrey},
+        {"disabled and hovered", all,
+         [](Button& t) {
+             t.b.SetEnabled(false);
+             t.enter();
+         },
+         kGrey},
         {"disabled, no disabled picture", all & ~disabled, [](Button& t) { t.b.SetEnabled(false); }, kRed},
         {"selected", all, [](Button& t) { t.b.SetButtonState(rd::ibsSelected); }, kWhite},
-        {"selected and hovered", all, [](Button& t) { t.b.SetButtonState(rd::ibsSelected); t.enter(); }, kWhite},
+        {"selected and hovered", all,
+         [](Button& t) {
+             t.b.SetButtonState(rd::ibsSelected);
+             t.enter();
+         },
+         kWhite},
         {"expanded", all, [](Button& t) { t.b.SetExpand(true); }, kYellow},
         {"no pictures", 0, [](Button& t) { t.enter(); }, 0},
         {"only a hover picture, not hovered", over, [](Button&) {}, 0},
@@ -160,12 +184,15 @@ TEST(RdImageButton, PressAndReleaseRaiseTheEventsOfWhereTheyLand) {
         {"checked box, in it", true, false, false, false, rd::cbChecked, 15, "before box ", rd::cbUnchecked},
         {"grayed box, in it", true, false, false, false, rd::cbGrayed, 15, "before box ", rd::cbChecked},
         {"beside the box", true, false, false, false, rd::cbUnchecked, 100, "click ", rd::cbUnchecked},
-        {"full click, anywhere", true, true, false, false, rd::cbUnchecked, 100, "before box click ", rd::cbChecked},
-        {"full click, in the box", true, true, false, false, rd::cbUnchecked, 15, "before box click ", rd::cbChecked},
+        {"full click, anywhere", true, true, false, false, rd::cbUnchecked, 100, "before box click ",
+         rd::cbChecked},
+        {"full click, in the box", true, true, false, false, rd::cbUnchecked, 15, "before box click ",
+         rd::cbChecked},
         {"on the icon", false, false, true, false, rd::cbUnchecked, 180, "icon ", rd::cbUnchecked},
         {"beside the icon", false, false, true, false, rd::cbUnchecked, 100, "click ", rd::cbUnchecked},
         {"icon full click, on it", false, false, true, true, rd::cbUnchecked, 180, "click ", rd::cbUnchecked},
-        {"aborted before the toggle", true, false, false, false, rd::cbUnchecked, 15, "before ", rd::cbUnchecked,
+        {"aborted before the toggle", true, false, false, false, rd::cbUnchecked, 15, "before ",
+         rd::cbUnchecked,
          [](Button& t) {
              t.b.CheckBoxBeforeClick = [&t](tk::TObject*) {
                  t.events += "before ";
@@ -344,7 +371,8 @@ TEST(RdImageButton, BusyTurnsItsPictureFiveDegreesATickAndGivesTheButtonBack) {
     EXPECT_TRUE(sameColour(t.paint(20, 20), bgra(kRed)));
     EXPECT_EQ(t.paint(40, 60).a, 0);
     EXPECT_EQ(t.paint(20, 60).a, 0);
-    for (int i = 19; i <= 72; ++i) t.b.BusyTimer()->Timer();
+    for (int i = 19; i <= 72; ++i)
+        t.b.BusyTimer()->Timer();
     EXPECT_FLOAT_EQ(t.b.BusyRotate(), 360.0f);
     t.b.BusyTimer()->Timer();
     EXPECT_FLOAT_EQ(t.b.BusyRotate(), 5.0f); // past 360 it wraps
@@ -370,7 +398,8 @@ TEST(RdImageButton, TheClickMaskLetsBlackAndTransparentPointsThrough) {
         t.b.ImageRange()->SetGraphic(std::unique_ptr<image::TGraphic>(png));
         if (laidOut) {
             t.b.ImageOption()->SetValue(1, 1, 1, 1);
-            EXPECT_EQ(t.b.Perform(tk::CM_HITTEST, 0, MAKELPARAM(5, 5)), 0) << "no mask before the first paint";
+            EXPECT_EQ(t.b.Perform(tk::CM_HITTEST, 0, MAKELPARAM(5, 5)), 0)
+                << "no mask before the first paint";
             t.paint(0, 0);
         }
         auto hit = [&](int x, int y) { return t.b.Perform(tk::CM_HITTEST, 0, MAKELPARAM(x, y)) != 0; };
@@ -416,7 +445,8 @@ TEST(RdImageButton, BadPicturesAndDestructionWhileTicking) {
         t->b.SetBusy(true);
         t->b.AniTimer()->Timer();
         t->paint(0, 0);
-        EXPECT_EQ(win::TRdTimer::LiveTimerCount(), timers + 1) << "only the busy timer runs (the fade ends when disabled)";
+        EXPECT_EQ(win::TRdTimer::LiveTimerCount(), timers + 1)
+            << "only the busy timer runs (the fade ends when disabled)";
     }
     EXPECT_EQ(win::TRdTimer::LiveTimerCount(), timers);
     EXPECT_LE(testgui::GdiObjects(), gdi + 10);

@@ -43,10 +43,10 @@ class TSkinnedBox : public tk::TPanel {
 };
 
 const tk::ClassInfo& TSkinnedBox::StaticClass() {
-    static const tk::ClassInfo info =
-        tk::ClassBuilder<TSkinnedBox>("TSkinnedBox", &tk::TPanel::StaticClass())
-            .obj("AllSkin", tk::ClassTypeOf<rd::TRdSkinClass>(), &TSkinnedBox::AllSkin, &TSkinnedBox::SetAllSkin)
-            .build();
+    static const tk::ClassInfo info = tk::ClassBuilder<TSkinnedBox>("TSkinnedBox", &tk::TPanel::StaticClass())
+                                          .obj("AllSkin", tk::ClassTypeOf<rd::TRdSkinClass>(),
+                                               &TSkinnedBox::AllSkin, &TSkinnedBox::SetAllSkin)
+                                          .build();
     return info;
 }
 
@@ -60,7 +60,8 @@ struct ChangeCounter {
 
 std::string utf8(const std::u16string& s) {
     std::string out;
-    for (char16_t c : s) out += c < 128 ? char(c) : '?';
+    for (char16_t c : s)
+        out += c < 128 ? char(c) : '?';
     return out;
 }
 
@@ -87,11 +88,13 @@ TEST_F(RdFontTest, ANewFontHasEveryAttributeLocalAndLinkingWithCopyMakesThemFoll
     parent.SetColor(clRed);
     parent.SetAntialiased(true);
     TRdFont font;
-    for (bool local : font.ChgProperty()) EXPECT_TRUE(local);
+    for (bool local : font.ChgProperty())
+        EXPECT_TRUE(local);
     EXPECT_FALSE(font.ParentFont());
 
     font.SetParentFont(&parent, true);
-    for (bool local : font.ChgProperty()) EXPECT_FALSE(local);
+    for (bool local : font.ChgProperty())
+        EXPECT_FALSE(local);
     EXPECT_TRUE(font.ParentFont());
     EXPECT_EQ(font.Name(), u"Arial");
     EXPECT_EQ(font.Height(), -20);
@@ -130,12 +133,15 @@ TEST_F(RdFontTest, APlainParentLeavesTheSkinnedAttributesLocal) {
     TRdFont font;
     font.SetParentFont(&parent, true);
     const auto& local = font.ChgProperty();
-    for (int i : {rd::rfaCharset, rd::rfaColor, rd::rfaHeight, rd::rfaName, rd::rfaStyle}) EXPECT_FALSE(local[i]) << i;
-    for (int i : {rd::rfaAntialiased, rd::rfaAllSkin, rd::rfaShadowGlow}) EXPECT_TRUE(local[i]) << i;
+    for (int i : {rd::rfaCharset, rd::rfaColor, rd::rfaHeight, rd::rfaName, rd::rfaStyle})
+        EXPECT_FALSE(local[i]) << i;
+    for (int i : {rd::rfaAntialiased, rd::rfaAllSkin, rd::rfaShadowGlow})
+        EXPECT_TRUE(local[i]) << i;
     EXPECT_FALSE(font.ParentFont()); // only a skinned parent counts
 
     font.SetParentFont(nullptr, false);
-    for (bool l : font.ChgProperty()) EXPECT_TRUE(l);
+    for (bool l : font.ChgProperty())
+        EXPECT_TRUE(l);
 }
 
 TEST_F(RdFontTest, ParentFontPropertyCopiesTheParentOrMakesEverythingLocal) {
@@ -148,7 +154,8 @@ TEST_F(RdFontTest, ParentFontPropertyCopiesTheParentOrMakesEverythingLocal) {
     EXPECT_EQ(font.Name(), u"Arial");
     EXPECT_TRUE(font.ParentFont());
     font.SetParentFontProperty(false);
-    for (bool l : font.ChgProperty()) EXPECT_TRUE(l);
+    for (bool l : font.ChgProperty())
+        EXPECT_TRUE(l);
 }
 
 TEST_F(RdFontTest, ASetterMarksItsAttributeLocalByTheComponentRule) {
@@ -394,13 +401,15 @@ TEST_F(RdFontTest, AFormDescriptionRoundTripKeepsTheFontAndItsBaseHeight) {
     EXPECT_EQ(box2->RdFont()->AllSkin()->SkinClass(), u"font_normal");
 
     // A plain font has no base height to write.
-    std::unique_ptr<tk::TForm> plain(readForm("object f: TForm\n object box: TSkinnedBox\n  Font.Name = 'Arial'\n end\nend"));
+    std::unique_ptr<tk::TForm> plain(
+        readForm("object f: TForm\n object box: TSkinnedBox\n  Font.Name = 'Arial'\n end\nend"));
     EXPECT_EQ(tk::TWriter(plain.get()).WriteRootComponent().find("Height_Default"), std::string::npos);
 }
 
 TEST_F(RdFontTest, ABadBaseHeightInADescriptionIsARefusedValue) {
-    EXPECT_THROW(readForm("object f: TForm\n object box: TSkinnedBox\n  Font.Height_Default = 'x'\n end\nend"),
-                 vell::Exception);
+    EXPECT_THROW(
+        readForm("object f: TForm\n object box: TSkinnedBox\n  Font.Height_Default = 'x'\n end\nend"),
+        vell::Exception);
 }
 
 // ---- skins ----
@@ -409,9 +418,10 @@ struct RdFontSkinTest : RdFontTest {
     void SetUp() override {
         RdFontTest::SetUp();
         const std::u16string skin = rdtest::DemoSkinFolder();
-        form.reset(readForm("object f: TForm\n object style: TRdSkinStyle\n  MainSkin = True\n  RuntimePath = '" +
-                            utf8(skin.substr(0, skin.size() - 1)) +
-                            "'\n  PublicRccFiles.Strings = (\n   'public.rcc')\n  SkinRccFile = 'black.dll'\n end\nend"));
+        form.reset(readForm(
+            "object f: TForm\n object style: TRdSkinStyle\n  MainSkin = True\n  RuntimePath = '" +
+            utf8(skin.substr(0, skin.size() - 1)) +
+            "'\n  PublicRccFiles.Strings = (\n   'public.rcc')\n  SkinRccFile = 'black.dll'\n end\nend"));
     }
     void TearDown() override {
         form.reset();
@@ -513,8 +523,9 @@ TEST_F(RdFontTest, AFormWideSizeStepMovesEveryOwnFontFromItsBase) {
     box->RdFont()->SetHeight(-15);
     const int baseSize = box->RdFont()->Size();
     tk::TFont* appFont = tk::Application()->DefaultFont();
-    const int appBaseSize = appFont->BaseHeight() ? -::MulDiv(appFont->BaseHeight(), 72, appFont->PixelsPerInch())
-                                                  : appFont->Size();
+    const int appBaseSize = appFont->BaseHeight()
+                                ? -::MulDiv(appFont->BaseHeight(), 72, appFont->PixelsPerInch())
+                                : appFont->Size();
 
     TRdFont::UpdateFontSize(form.get(), 3);
     EXPECT_EQ(box->RdFont()->Size(), baseSize + 3);

@@ -28,8 +28,9 @@ enum FaultKind { kNone = 0, kAccessViolation = 1, kRaise = 2, kHugeSize = 3 };
 
 // How many fault lines the log holds.
 int faultLines(const std::u16string& logFile) {
-    HANDLE h = ::CreateFileW(text::wcs(logFile), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = ::CreateFileW(text::wcs(logFile), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
     std::u16string content(::GetFileSize(h, nullptr) / 2, u'\0');
     DWORD got = 0;
@@ -54,7 +55,8 @@ std::string read(const std::u16string& path) {
 TEST(FaultyWebRes, RunsInFreshProcesses) {
     for (const char* test : {"FaultyWebResChild.DISABLED_EveryExportFaultsInTurn",
                              "FaultyWebResChild.DISABLED_TheBufferOfAReportedSizeCannotBeHad"})
-        EXPECT_EQ(rdtest::RunDisabledTestsInChild(test), 0u) << test << ": the child's failures are in its own output";
+        EXPECT_EQ(rdtest::RunDisabledTestsInChild(test), 0u)
+            << test << ": the child's failures are in its own output";
 }
 
 TEST(FaultyWebResChild, DISABLED_EveryExportFaultsInTurn) {
@@ -173,7 +175,8 @@ TEST(FaultyWebResChild, DISABLED_EveryExportFaultsInTurn) {
 }
 
 TEST(FaultyWebResChild, DISABLED_TheBufferOfAReportedSizeCannotBeHad) {
-    if (sizeof(void*) == 8) GTEST_SKIP() << "a 64-bit process can have a 2 GB buffer; the 32-bit build proves this path";
+    if (sizeof(void*) == 8)
+        GTEST_SKIP() << "a 64-bit process can have a 2 GB buffer; the 32-bit build proves this path";
     image::StartImageEngine();
     rd::StartResourceModule();
     ASSERT_TRUE(rd::LoadWebResLibrary(u"" VELL_BINARY_DIR "\\faulty-webres\\"));

@@ -13,7 +13,7 @@ using rd::TResource;
 namespace {
 
 class ImageCache : public ResourceTest {
-protected:
+  protected:
     static TColor pixel(image::TRdGraphic* g) { return g->GetPixels(0, 0); }
     // A skin with two pictures and tint patterns in the given order.
     void tintSkin(const char* patterns) {
@@ -28,7 +28,8 @@ protected:
 } // namespace
 
 TEST_F(ImageCache, NamesResolveToOneSharedPictureEvenWhenAbsent) {
-    package(u"black.dll", {{"images/a.png", PngBytes(3, 2, 0x00112233)}, {"images/bad.png", "\x89PNG\r\n\x1a\nxx"}});
+    package(u"black.dll",
+            {{"images/a.png", PngBytes(3, 2, 0x00112233)}, {"images/bad.png", "\x89PNG\r\n\x1a\nxx"}});
     TResource::Register(dir / u"black.dll", false);
     image::TRdGraphic* a = image::ResolveImageName(u"images/a.png");
     ASSERT_NE(a, nullptr);
@@ -81,9 +82,11 @@ TEST_F(ImageCache, ASkinChangeReloadsCachedPicturesInPlace) {
 }
 
 TEST_F(ImageCache, ASkinChangeRebuildsCachedDefinitionsInPlace) {
-    package(u"one.dll", {{"main.ini", "[bg]\nclass=image\nimgname=images/a.png\n[gone]\nclass=image\nimgname=images/a.png\n"},
-                         {"images/a.png", PngBytes(5, 4, 0x00112233)},
-                         {"images/b.png", PngBytes(7, 6, 0x00112233)}});
+    package(
+        u"one.dll",
+        {{"main.ini", "[bg]\nclass=image\nimgname=images/a.png\n[gone]\nclass=image\nimgname=images/a.png\n"},
+         {"images/a.png", PngBytes(5, 4, 0x00112233)},
+         {"images/b.png", PngBytes(7, 6, 0x00112233)}});
     package(u"two.dll", {{"main.ini", "[bg]\nclass=image\nimgname=images/b.png\n"},
                          {"images/b.png", PngBytes(7, 6, 0x00112233)}});
     TResource::Register(dir / u"one.dll", false);
@@ -148,7 +151,8 @@ TEST_F(ImageCache, TintRecoloursTintableColoursAndNewPictures) {
 }
 
 TEST_F(ImageCache, LoadFillsAPictureByExtension) {
-    package(u"black.dll", {{"images/a.png", PngBytes(4, 3, 0x00445566)}, {"images/bad.png", "not a picture"}});
+    package(u"black.dll",
+            {{"images/a.png", PngBytes(4, 3, 0x00445566)}, {"images/bad.png", "not a picture"}});
     TResource::Register(dir / u"black.dll", false);
     tk::TPicture picture;
     TResource::Load(picture, u"images/a.png");

@@ -56,9 +56,11 @@ TEST_F(Registration, SkinFilesStandInForEachOtherAndFallBackToClassic) {
     };
     for (const Case& c : cases) {
         vell::testing::TempDir folder;
-        for (const char16_t* file : c.present) WriteBytes(folder / file, PackageBytes({{"a.txt", "x"}}));
+        for (const char16_t* file : c.present)
+            WriteBytes(folder / file, PackageBytes({{"a.txt", "x"}}));
         TResource::Register(folder / c.registered, false);
-        EXPECT_EQ(TResource::SkinPackagePath(), lower(folder / c.skinFile)) << std::string(c.registered, c.registered + 9);
+        EXPECT_EQ(TResource::SkinPackagePath(), lower(folder / c.skinFile))
+            << std::string(c.registered, c.registered + 9);
         EXPECT_EQ(TResource::SkinName(), c.skinName);
         EXPECT_EQ(read(u"a.txt"), "x");
         rd::UnloadCache(true);
@@ -139,7 +141,8 @@ TEST_F(Registration, RelativePathsGoIntoTheSkinPackage) {
 }
 
 TEST_F(Registration, DamagedPackagesReadAsEmpty) {
-    const std::string zip = PackageBytes({{"main.ini", "[text]\nclass=color\ncl_a=112233\n"}, {"a.txt", "abc"}});
+    const std::string zip =
+        PackageBytes({{"main.ini", "[text]\nclass=color\ncl_a=112233\n"}, {"a.txt", "abc"}});
     const std::pair<const char16_t*, std::string> cases[] = {
         {u"empty.dll", ""},
         {u"truncated.dll", zip.substr(0, zip.size() / 2)},
@@ -165,7 +168,8 @@ TEST_F(Registration, DamagedPackagesReadAsEmpty) {
 }
 
 TEST_F(Registration, EnumListsFoldersAndFilesEachFollowedByABar) {
-    package(u"black.dll", {{"main.ini", "x"}, {"images/a.png", "x"}, {"images/sub/b.png", "x"}, {"c.txt", "x"}});
+    package(u"black.dll",
+            {{"main.ini", "x"}, {"images/a.png", "x"}, {"images/sub/b.png", "x"}, {"c.txt", "x"}});
     TResource::Register(dir / u"black.dll", false);
     struct Case {
         const char16_t* folder;
@@ -184,10 +188,12 @@ TEST_F(Registration, EnumListsFoldersAndFilesEachFollowedByABar) {
         // The library's order: compare as sets of names.
         auto sorted = [](std::u16string s) {
             std::vector<std::u16string> v;
-            for (std::size_t a = 0, b; (b = s.find(u'|', a)) != s.npos; a = b + 1) v.push_back(s.substr(a, b - a + 1));
+            for (std::size_t a = 0, b; (b = s.find(u'|', a)) != s.npos; a = b + 1)
+                v.push_back(s.substr(a, b - a + 1));
             std::sort(v.begin(), v.end());
             std::u16string r;
-            for (auto& x : v) r += x;
+            for (auto& x : v)
+                r += x;
             return r;
         };
         EXPECT_EQ(sorted(dirs), c.dirs);

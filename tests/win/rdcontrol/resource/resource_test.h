@@ -17,7 +17,7 @@ inline std::u16string lower(std::u16string s) {
 }
 
 class ResourceTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { StartModulesOnce(); }
     void SetUp() override { reset(); }
     void TearDown() override { reset(); }

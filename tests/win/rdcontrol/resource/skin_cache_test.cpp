@@ -15,7 +15,7 @@ using rd::TResource;
 namespace {
 
 class SkinCache : public ResourceTest {
-protected:
+  protected:
     static std::u16string value(const char16_t* className, const char16_t* section, const char16_t* name) {
         skin::TRdValueStrings* lines = rd::ClassTable().Find(className, section);
         return lines ? lines->GetValue(name) : u"<no section>";
@@ -70,7 +70,7 @@ TEST_F(SkinCache, ColoursFromSectionsSettingsAndReferences) {
         TColor expected;
     };
     const Case cases[] = {
-        {u"text.cl_a", 0x00332211},   {u"TEXT.CL_A", 0x00332211},  {u"text.cl_b", 0x00CCBBAA},
+        {u"text.cl_a", 0x00332211},   {u"TEXT.CL_A", 0x00332211}, {u"text.cl_b", 0x00CCBBAA},
         {u"text.cl_ref", 0x00332211}, {u"text.cl_self", clBlack}, {u"text.cl_x", clBlack},
         {u"text.cl_bad", clBlack},    {u"text.none", clBlack},
     };
@@ -134,7 +134,9 @@ TEST_F(SkinCache, UnloadCacheUnregistersAndDropsEverything) {
 
 namespace {
 std::vector<std::u16string> g_traces;
-void captureTrace(std::u16string_view text) { g_traces.emplace_back(text); }
+void captureTrace(std::u16string_view text) {
+    g_traces.emplace_back(text);
+}
 } // namespace
 
 TEST_F(SkinCache, TracesNameTheCachesAndPackagesWhenTheSwitchIsOn) {
@@ -151,5 +153,6 @@ TEST_F(SkinCache, TracesNameTheCachesAndPackagesWhenTheSwitchIsOn) {
     rd::UnloadCache(true);
     SetSkinDebugTrace(false);
     InstallDebugOutputSink();
-    EXPECT_EQ(g_traces, (std::vector<std::u16string>{u"Rcc.ReloadCache" + fields, u"Rcc.UnloadCache" + fields}));
+    EXPECT_EQ(g_traces,
+              (std::vector<std::u16string>{u"Rcc.ReloadCache" + fields, u"Rcc.UnloadCache" + fields}));
 }

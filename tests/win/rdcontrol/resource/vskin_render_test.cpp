@@ -52,7 +52,8 @@ TEST_F(ResourceTest, VskinRenderEqualsTheLoadersLayer) {
         image::TPngImage* layer = image::TPngImage::CreateBlank(6, 8, w, h, true, false, true, false);
         HDC dc = layer->CanvasHandle();
         ::GdiFlush();
-        for (int y = 0; y < h; ++y) std::memset(layer->GetScanline(y), 0, std::size_t(w) * 4);
+        for (int y = 0; y < h; ++y)
+            std::memset(layer->GetScanline(y), 0, std::size_t(w) * 4);
         image::TRdgImage picture;
         picture.LoadFromStrings({c.text}, false, true);
         design::TDesignRect option;
@@ -75,7 +76,8 @@ TEST_F(ResourceTest, VskinRenderEqualsTheLoadersLayer) {
             if (std::memcmp(&drawn[i], &rendered.pixels[i], 4) != 0 && differing++ == 0) first = i / 4;
         EXPECT_EQ(differing, 0u) << c.file << ": first at " << first % w << "," << first / w << ": drawn "
                                  << std::hex << *reinterpret_cast<const std::uint32_t*>(&drawn[first * 4])
-                                 << ", rendered " << *reinterpret_cast<const std::uint32_t*>(&rendered.pixels[first * 4]);
+                                 << ", rendered "
+                                 << *reinterpret_cast<const std::uint32_t*>(&rendered.pixels[first * 4]);
         if (differing) { // the layer beside the tool's picture, for a look
             std::ofstream out(std::string(c.file) + ".layer.png", std::ios::binary);
             out.write(reinterpret_cast<const char*>(layerFile.data()), std::streamsize(layerFile.size()));

@@ -16,7 +16,9 @@ namespace {
 
 class CurrentValues : public SkinTest {};
 
-std::string text8(tk::TStrings* s) { return text::utf16ToUtf8(s->Text()); }
+std::string text8(tk::TStrings* s) {
+    return text::utf16ToUtf8(s->Text());
+}
 
 bool hasLine(const std::string& text, const std::string& start) {
     return text.find("\r\n" + start) != std::string::npos;

@@ -18,7 +18,9 @@ using rd::TRdSkinClass;
 
 namespace {
 
-std::string valuesOf(tk::TStrings* s) { return text::utf16ToUtf8(s->Text()); }
+std::string valuesOf(tk::TStrings* s) {
+    return text::utf16ToUtf8(s->Text());
+}
 
 class SkinClassTest : public SkinTest {};
 
@@ -88,7 +90,7 @@ TEST_F(SkinClassTest, ValuesNativeAndLiteral) {
     l->AllSkin()->SetSkinClass(u"literal");
     EXPECT_EQ(n->Font()->Style(), l->Font()->Style());
     EXPECT_TRUE(n->Font()->Style().has(tk::fsBold) && n->Font()->Style().has(tk::fsItalic));
-    EXPECT_EQ(n->Caption(), u"a 'b' c");        // plain text as it stands
+    EXPECT_EQ(n->Caption(), u"a 'b' c"); // plain text as it stands
     EXPECT_EQ(l->Caption(), u"a\r\nb");
     n->AllSkin()->SetSkinClass(u"empty");
     EXPECT_TRUE(n->Font()->Style().empty());
@@ -196,7 +198,9 @@ TEST_F(SkinClassTest, BadLinesChangeNothingAndNeverCrash) {
     const std::string huge(1 << 20, 'x');
     skin("[s]\nclass=TSkinned\nNothing=1\nItems[99999999999].Caption=x\nItems[-1].Caption=x\n"
          "Items[4294967296].Caption=x\nFont.Nothing.Deep=1\nCount.X=1\nAllSkin.SkinValues=x\n"
-         "SkinValues.Strings=('a')\nCaption=" + huge + "\n[loop1]\nclass=TSkinned\nparent=loop2\nCount=4\n"
+         "SkinValues.Strings=('a')\nCaption=" +
+         huge +
+         "\n[loop1]\nclass=TSkinned\nparent=loop2\nCount=4\n"
          "[loop2]\nclass=TSkinned\nparent=loop1\nTag=3\n");
     TSkinned* c = control();
     c->AllSkin()->SetSkinClass(u"s");
@@ -268,10 +272,13 @@ TEST_F(SkinClassTest, TheRegistryReloadsInCreationOrder) {
     skin("[s]\nclass=TSkinned\nCount=1\n");
     std::vector<std::string> order;
     std::vector<TSkinned*> controls;
-    for (const char* name : {"c1", "c2", "c3", "c4"}) controls.push_back(control(name));
+    for (const char* name : {"c1", "c2", "c3", "c4"})
+        controls.push_back(control(name));
     // Registered in another order than created.
-    for (int i : {2, 0, 3, 1}) controls[i]->AllSkin()->SetSkinClass(u"s");
-    for (TSkinned* c : controls) c->countSets = 0;
+    for (int i : {2, 0, 3, 1})
+        controls[i]->AllSkin()->SetSkinClass(u"s");
+    for (TSkinned* c : controls)
+        c->countSets = 0;
     int before = TRdSkinClass::RegisteredCount();
     TRdSkinClass::ForEachRegistered([&](TRdSkinClass& s) {
         if (auto* c = dynamic_cast<TSkinned*>(s.Owner())) order.push_back(c->Name());
@@ -289,7 +296,11 @@ TEST(SkinClassDrawBuffer, FirstSizeIsExactLaterGrowthKeepsSlack) {
     std::unique_ptr<image::TPngImage, void (*)(image::TPngImage*)> buffer(
         image::TPngImage::CreateBlank(6, 8, 1, 1, true, false, true, false),
         [](image::TPngImage* p) { p->ReleaseRef(); });
-    struct Step { int W, H; bool Recreated; int BufferW, BufferH; };
+    struct Step {
+        int W, H;
+        bool Recreated;
+        int BufferW, BufferH;
+    };
     const Step steps[] = {
         {560, 240, true, 560, 240},  // first size: exact
         {500, 200, false, 560, 240}, // smaller: kept

@@ -27,7 +27,8 @@ const tk::ClassInfo& TSkinned::StaticClass() {
 TSkinned::TSkinned(tk::TComponent* AOwner)
     : tk::TPanel(AOwner), FAllSkin(std::make_unique<rd::TRdSkinClass>(this, this, nullptr)),
       FPicture(std::make_unique<tk::TPicture>()),
-      FItems(std::make_unique<tk::TCollection>(TItem::StaticClass(), tk::TCollection::factoryOf<TItem>(), this)) {}
+      FItems(std::make_unique<tk::TCollection>(TItem::StaticClass(), tk::TCollection::factoryOf<TItem>(),
+                                               this)) {}
 
 void SkinTest::SetUpTestSuite() {
     rdtest::ResourceTest::SetUpTestSuite();
@@ -36,17 +37,19 @@ void SkinTest::SetUpTestSuite() {
 
 void SkinTest::skin(const std::string& Sections, const std::u16string& Package) {
     const std::string png = rdtest::PngBytes(4, 4, 0x00336699);
-    rd::TResource::Register(package(Package, {{"main.ini", "[validate]\nskinname=test\ntype=RGB\n" + Sections},
-                                                  {"color_setting.ini", "[validate]\ntype=RGB\n[text]\ncl_txt_hot=&F2F4F7\n"},
-                                                  {"images/a.png", png},
-                                                  {"images/b.png", png}}),
-                            false);
+    rd::TResource::Register(
+        package(Package, {{"main.ini", "[validate]\nskinname=test\ntype=RGB\n" + Sections},
+                          {"color_setting.ini", "[validate]\ntype=RGB\n[text]\ncl_txt_hot=&F2F4F7\n"},
+                          {"images/a.png", png},
+                          {"images/b.png", png}}),
+        false);
 }
 
 TSkinned* SkinTest::control(const char* Name) {
     auto* c = new TSkinned(form.get());
     c->SetName(Name);
-    for (int i = 0; i < 3; ++i) c->Items()->Add();
+    for (int i = 0; i < 3; ++i)
+        c->Items()->Add();
     return c;
 }
 

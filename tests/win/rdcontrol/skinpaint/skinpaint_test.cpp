@@ -78,8 +78,7 @@ struct SkinPaintTest : ::testing::Test {
     }
     void TearDown() override { tk::FreeApplication(); }
 
-    template <class T>
-    T* add(tk::TWinControl* parent, int l, int t, int w, int h, TColor color) {
+    template <class T> T* add(tk::TWinControl* parent, int l, int t, int w, int h, TColor color) {
         auto* c = new T(form);
         c->SetParent(parent);
         c->SetBounds(l, t, w, h);
@@ -132,9 +131,11 @@ TEST_F(SkinPaintTest, PrivateRequestsReachTranslucentChildrenOrTheSiblingsAboveB
     TRdPanel* child = add<TRdPanel>(host, 10, 10, 60, 60, clBlue);
     TRdPanel* above = add<TRdPanel>(form, 100, 100, 150, 100, clBlue);
     TRdPanel* opaque = add<TRdPanel>(form, 60, 60, 50, 50, clGreen);
-    for (TRdPanel* p : {below, child, above}) p->AllSkin()->Draw()->SetDrawAlpha(100);
+    for (TRdPanel* p : {below, child, above})
+        p->AllSkin()->Draw()->SetDrawAlpha(100);
     show();
-    for (TRdPanel* p : {below, child, above}) ASSERT_NE(p->AllSkin()->DrawBufferBkgTk, 0u);
+    for (TRdPanel* p : {below, child, above})
+        ASSERT_NE(p->AllSkin()->DrawBufferBkgTk, 0u);
     ASSERT_EQ(opaque->AllSkin()->DrawBufferBkgTk, 0u); // draws no background at all
     auto stale = [](TRdPanel* p) { return p->AllSkin()->DrawBufferBkgTk == 0; };
 
@@ -175,7 +176,8 @@ TEST_F(SkinPaintTest, PrivateRequestsReachTranslucentChildrenOrTheSiblingsAboveB
 // Pixels of a panel painted on its own into a 32-bit image (PaintTo).
 struct Painted {
     image::TPngImage* img;
-    explicit Painted(tk::TWinControl* c) : img(image::TPngImage::CreateARGB32(c->Width(), c->Height(), true)) {
+    explicit Painted(tk::TWinControl* c)
+        : img(image::TPngImage::CreateARGB32(c->Width(), c->Height(), true)) {
         ::PatBlt(img->CanvasHandle(), 0, 0, c->Width(), c->Height(), BLACKNESS);
         c->PaintTo(img->CanvasHandle(), 0, 0);
         ::GdiFlush();
@@ -216,7 +218,8 @@ TEST_F(SkinPaintTest, PanelFillsItsColourOrGradientWithAlpha) {
         {clNone, clWhite, false, 0x00000000, 0x7F7F7F7F, 0xFFFFFFFF},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << std::hex << c.from << " to " << c.to << (c.vertical ? " vertical" : ""));
+        SCOPED_TRACE(::testing::Message()
+                     << std::hex << c.from << " to " << c.to << (c.vertical ? " vertical" : ""));
         auto* panel = new TRdPanel(nullptr);
         panel->SetShowCaption(false);
         panel->SetBounds(0, 0, 101, 101);
@@ -228,7 +231,8 @@ TEST_F(SkinPaintTest, PanelFillsItsColourOrGradientWithAlpha) {
             auto along = [&](int i) { return c.vertical ? p.at(50, i) : p.at(i, 50); };
             EXPECT_EQ(along(0), c.first);
             EXPECT_NEAR(static_cast<double>(along(50) >> 24), static_cast<double>(c.middle >> 24), 2);
-            EXPECT_NEAR(static_cast<double>((along(50) >> 16) & 0xFF), static_cast<double>((c.middle >> 16) & 0xFF), 2);
+            EXPECT_NEAR(static_cast<double>((along(50) >> 16) & 0xFF),
+                        static_cast<double>((c.middle >> 16) & 0xFF), 2);
             EXPECT_NEAR(static_cast<double>(along(50) & 0xFF), static_cast<double>(c.middle & 0xFF), 2);
             EXPECT_EQ(along(100), c.last);
         }
@@ -305,10 +309,12 @@ TEST_F(SkinPaintTest, NoWindowOrGdiHandleLeaksOverAThousandPanels) {
         p->Update();
         delete p;
     };
-    for (int i = 0; i < 20; ++i) create(); // caches warm up
+    for (int i = 0; i < 20; ++i)
+        create(); // caches warm up
     settle();
     const DWORD gdi = testgui::GdiObjects(), user = testgui::UserObjects();
-    for (int i = 0; i < 1000; ++i) create();
+    for (int i = 0; i < 1000; ++i)
+        create();
     settle();
     EXPECT_LE(testgui::GdiObjects(), gdi + 5);
     EXPECT_LE(testgui::UserObjects(), user + 5);
@@ -359,8 +365,8 @@ TEST_F(SkinPaintTest, InvalidatingOneNestedControlRepaintsOnlyItsArea) {
     const RECT want{155, 106, 195, 131};
     RECT pending{};
     ASSERT_TRUE(::GetUpdateRect(form->Handle(), &pending, FALSE));
-    EXPECT_TRUE(::EqualRect(&pending, &want)) << pending.left << "," << pending.top << "," << pending.right << ","
-                                               << pending.bottom;
+    EXPECT_TRUE(::EqualRect(&pending, &want))
+        << pending.left << "," << pending.top << "," << pending.right << "," << pending.bottom;
     settle();
     // The leaf, and what lies behind it (its container and the root, clipped to its area).
     EXPECT_EQ(paints, (std::map<tk::TObject*, int>{{root, 1}, {middle, 1}, {leaf, 1}}));
@@ -390,10 +396,12 @@ TEST_F(SkinPaintTest, NoHandleLeaksOverAThousandWindowlessTrees) {
         form->Update();
         delete outer; // its nested children with it
     };
-    for (int i = 0; i < 20; ++i) create(); // caches warm up
+    for (int i = 0; i < 20; ++i)
+        create(); // caches warm up
     settle();
     const DWORD gdi = testgui::GdiObjects(), user = testgui::UserObjects();
-    for (int i = 0; i < 1000; ++i) create();
+    for (int i = 0; i < 1000; ++i)
+        create();
     settle();
     EXPECT_LE(testgui::GdiObjects(), gdi + 5);
     EXPECT_LE(testgui::UserObjects(), user);
@@ -461,13 +469,14 @@ TEST_F(SkinPaintTest, ZeroNegativeAndHugeSizesPaintWithoutHarm) {
 }
 
 TEST_F(SkinPaintTest, CustomControlAndPanelReadFromADescription) {
-    form->ReadDescription("object f: TForm\n"
-                          " object cc: TRdCustomControl\n  Left = 5\n  Width = 50\n  Height = 40\n  Left_Invert = 10\n"
-                          "  AllSkin.Draw.DrawAlpha = 90\n end\n"
-                          " object p: TRdPanel\n  ColorTo = 16711680\n  ColorToVert = True\n  HitTest = False\n"
-                          "  BevelOuter = bvLowered\n  BevelWidth = 2\n  Font.Antialiased = True\n end\n"
-                          " object lf: TRdLayerForm\n  Font.Antialiased = True\n end\n"
-                          "end");
+    form->ReadDescription(
+        "object f: TForm\n"
+        " object cc: TRdCustomControl\n  Left = 5\n  Width = 50\n  Height = 40\n  Left_Invert = 10\n"
+        "  AllSkin.Draw.DrawAlpha = 90\n end\n"
+        " object p: TRdPanel\n  ColorTo = 16711680\n  ColorToVert = True\n  HitTest = False\n"
+        "  BevelOuter = bvLowered\n  BevelWidth = 2\n  Font.Antialiased = True\n end\n"
+        " object lf: TRdLayerForm\n  Font.Antialiased = True\n end\n"
+        "end");
     auto* cc = dynamic_cast<rd::TRdCustomControl*>(form->FindComponent("cc"));
     auto* p = dynamic_cast<TRdPanel*>(form->FindComponent("p"));
     ASSERT_TRUE(cc && p);
@@ -504,7 +513,9 @@ TEST_F(SkinPaintTest, AScaledControlGetsMousePointsInItsUnscaledCoordinates) {
     cc->AllSkin()->Draw()->SetDrawScale(50); // below 100 the window keeps its size
     EXPECT_EQ(cc->Width(), 200);
     POINT got{-1, -1};
-    cc->OnMouseDown = [&](tk::TObject*, tk::TMouseButton, tk::TShiftState, int x, int y) { got = POINT{x, y}; };
+    cc->OnMouseDown = [&](tk::TObject*, tk::TMouseButton, tk::TShiftState, int x, int y) {
+        got = POINT{x, y};
+    };
     ::SendMessageW(cc->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 20));
     ::SendMessageW(cc->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(40, 20));
     EXPECT_EQ(got.x, 80);

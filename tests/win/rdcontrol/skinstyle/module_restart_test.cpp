@@ -43,7 +43,8 @@ namespace {
 std::span<const loader::Module> skinModules() {
     const auto all = loader::LoaderModules();
     auto named = [&](const char* name) {
-        return std::find_if(all.begin(), all.end(), [&](const loader::Module& m) { return std::strcmp(m.name, name) == 0; });
+        return std::find_if(all.begin(), all.end(),
+                            [&](const loader::Module& m) { return std::strcmp(m.name, name) == 0; });
     };
     const auto first = named("image engine"), last = named("hints");
     return {first, last + 1};
@@ -65,9 +66,9 @@ struct Registries {
 
 Registries registries() {
     Registries r{};
-    for (const char* name : {"TRdSkinStyle", "TRdPanel", "TRdLayerForm", "TRdImage", "TRdLabel", "TRdPaintBox",
-                             "TRdFont", "TRdSkinClass", "TRdAutoAlign", "TRdFormSkin", "TRdFormWndList",
-                             "TRdImageButton", "TRdSkinHint", "TUseSkinHint"})
+    for (const char* name : {"TRdSkinStyle", "TRdPanel", "TRdLayerForm", "TRdImage", "TRdLabel",
+                             "TRdPaintBox", "TRdFont", "TRdSkinClass", "TRdAutoAlign", "TRdFormSkin",
+                             "TRdFormWndList", "TRdImageButton", "TRdSkinHint", "TUseSkinHint"})
         r.classes.push_back(tk::FindClass(name));
     r.label = tk::FindClass("TLabel");
     r.png = tk::TPicture::FindFormatByExtension(u"png") != nullptr;
@@ -88,19 +89,20 @@ Registries registries() {
 std::vector<std::uint8_t> paintSkinnedForm() {
     const std::string skin = styletest::ascii(rdtest::DemoSkinFolder());
     auto* form = new tk::TForm(tk::Application());
-    form->ReadDescription("object f: TForm\n ClientWidth = 560\n ClientHeight = 240\n"
-                          " object style: TRdSkinStyle\n  MainSkin = True\n  RuntimePath = '" +
-                          skin.substr(0, skin.size() - 1) +
-                          "'\n  PublicRccFiles.Strings = (\n   'public.rcc')\n  SkinRccFile = 'black.dll'\n"
-                          "  FormDefaultColor2nd = clRed\n end\n"
-                          " object panel: TRdPanel\n  Width = 560\n  Height = 240\n  Color = clNone\n"
-                          "  object bg: TRdImage\n   Align = alClient\n   Picture.Text = 'imgname=[img_preview_pannel]'\n"
-                          "   Stretch = True\n  end\n"
-                          "  object icon: TRdImage\n   Left = 240\n   Top = 56\n   AutoSize = True\n"
-                          "   Picture.Text = 'imgname=images/app_icon_tip.png'\n  end\n"
-                          "  object tip: TRdLabel\n   Left = 48\n   Top = 170\n   Width = 465\n   Height = 55\n"
-                          "   Alignment = taCenter\n   AutoSize = False\n   Caption = 'Launching...'\n"
-                          "   Font.Color = text.cl_txt_hot\n   Font.Height = -15\n  end\n end\nend");
+    form->ReadDescription(
+        "object f: TForm\n ClientWidth = 560\n ClientHeight = 240\n"
+        " object style: TRdSkinStyle\n  MainSkin = True\n  RuntimePath = '" +
+        skin.substr(0, skin.size() - 1) +
+        "'\n  PublicRccFiles.Strings = (\n   'public.rcc')\n  SkinRccFile = 'black.dll'\n"
+        "  FormDefaultColor2nd = clRed\n end\n"
+        " object panel: TRdPanel\n  Width = 560\n  Height = 240\n  Color = clNone\n"
+        "  object bg: TRdImage\n   Align = alClient\n   Picture.Text = 'imgname=[img_preview_pannel]'\n"
+        "   Stretch = True\n  end\n"
+        "  object icon: TRdImage\n   Left = 240\n   Top = 56\n   AutoSize = True\n"
+        "   Picture.Text = 'imgname=images/app_icon_tip.png'\n  end\n"
+        "  object tip: TRdLabel\n   Left = 48\n   Top = 170\n   Width = 465\n   Height = 55\n"
+        "   Alignment = taCenter\n   AutoSize = False\n   Caption = 'Launching...'\n"
+        "   Font.Color = text.cl_txt_hot\n   Font.Height = -15\n  end\n end\nend");
     auto* icon = dynamic_cast<rd::TRdImage*>(form->FindComponent("icon"));
     auto* tip = dynamic_cast<tk::TControl*>(form->FindComponent("tip"));
     EXPECT_TRUE(icon && tip);
@@ -136,10 +138,10 @@ void settle(int rounds = 6) {
 // What a shadowed form with a button on its shadow layer, a form skin inside it and skinned
 // hints showed.
 struct Dressing {
-    int shadowAlpha;       // the shadow's opacity after the form's changed
-    bool buttonOnLayer;    // the listed button was drawn on the layer only
-    bool rootHookList;     // the embedded form skin follows the form through its hook list
-    bool skinnedHint;      // the application's hint window is the skinned one
+    int shadowAlpha;    // the shadow's opacity after the form's changed
+    bool buttonOnLayer; // the listed button was drawn on the layer only
+    bool rootHookList;  // the embedded form skin follows the form through its hook list
+    bool skinnedHint;   // the application's hint window is the skinned one
     bool operator==(const Dressing&) const = default;
 };
 
@@ -151,7 +153,8 @@ Dressing dressedForm() {
     form->SetBounds(100, 100, 300, 200);
     form->SetAlphaBlend(true);
     auto* skin = new rd::TRdFormSkin(form);
-    for (int i = 0; i < 4; ++i) skin->ShadowFrame()->SetIndex(i, 10);
+    for (int i = 0; i < 4; ++i)
+        skin->ShadowFrame()->SetIndex(i, 10);
     skin->ShadowFrame()->SetEnabled(true);
     auto* button = new rd::TRdImageButton(form);
     button->SetName("btn");
@@ -221,7 +224,8 @@ TEST(SkinModulesChild, DISABLED_StartStopAndStartAgainBehaveTheSameAndGiveEveryt
         const Registries up = registries();
         EXPECT_TRUE(up.png && up.rdg && up.resolves);
         EXPECT_NE(up.hooks, idle.hooks);
-        for (const tk::ClassInfo* c : up.classes) EXPECT_NE(c, nullptr);
+        for (const tk::ClassInfo* c : up.classes)
+            EXPECT_NE(c, nullptr);
         EXPECT_EQ(up.label, &rd::TTransparentLabel::StaticClass());
         if (round == 1) started = up;
         if (round > 1) {
@@ -234,7 +238,8 @@ TEST(SkinModulesChild, DISABLED_StartStopAndStartAgainBehaveTheSameAndGiveEveryt
         if (round == 0) first = pixels;
         EXPECT_TRUE(pixels == first) << "the form paints the same";
         size_t opaque = 0;
-        for (size_t i = 3; i < pixels.size(); i += 4) opaque += pixels[i] == 255;
+        for (size_t i = 3; i < pixels.size(); i += 4)
+            opaque += pixels[i] == 255;
         EXPECT_GT(opaque, pixels.size() / 8) << "the skin's panel picture covers most of the form";
         EXPECT_EQ(dressedForm(), (Dressing{180, true, true, true}));
         modules.Shutdown();

@@ -135,7 +135,8 @@ TEST_F(SkinStyleTest, CandidatesQueueInTheOrderTheyAskedAndLeaveTheChainClosed) 
         styles.push_back(std::make_unique<rd::TRdSkinStyle>(nullptr));
         styles.back()->SetName(name);
     }
-    for (int i : {0, 2, 1, 3}) styles[i]->SetMainSkin(true);
+    for (int i : {0, 2, 1, 3})
+        styles[i]->SetMainSkin(true);
     EXPECT_EQ(rd::MainSkinStyle(), styles[0].get());
     EXPECT_EQ(styles[0]->CurMainStyle(), u"s0");
     EXPECT_EQ(messages, std::vector<std::u16string>(3, u"warning: main.SkinStyle exists!"));
@@ -144,11 +145,12 @@ TEST_F(SkinStyleTest, CandidatesQueueInTheOrderTheyAskedAndLeaveTheChainClosed) 
     EXPECT_EQ(messages.size(), 4u);
     auto chain = [&] {
         std::vector<rd::TRdSkinStyle*> order;
-        for (rd::TRdSkinStyle* s = rd::MainSkinStyle(); s; s = s->Right()) order.push_back(s);
+        for (rd::TRdSkinStyle* s = rd::MainSkinStyle(); s; s = s->Right())
+            order.push_back(s);
         return order;
     };
     EXPECT_EQ(chain(), (std::vector<rd::TRdSkinStyle*>{styles[0].get(), styles[2].get(), styles[1].get(),
-                                                        styles[3].get()}));
+                                                       styles[3].get()}));
 
     styles[1]->SetMainSkin(false); // from the middle
     EXPECT_EQ(styles[1]->Left(), nullptr);
@@ -182,8 +184,9 @@ TEST_F(SkinStyleTest, PublicPackagesFollowTheirListAndExtraOnesAreAdditionalPack
     const std::u16string extra = text::fromWide(temp) + u"vell_style_extra.rcc";
     rdtest::WriteBytes(extra, rdtest::PackageBytes({{"note.txt", "extra"}}));
 
-    TStyleForm* form = formWithStyle(folder, "black.dll", true,
-                                     "  PublicRccFiles.Strings = (\n   'public.rcc'\n   '" + ascii(extra) + "')\n");
+    TStyleForm* form =
+        formWithStyle(folder, "black.dll", true,
+                      "  PublicRccFiles.Strings = (\n   'public.rcc'\n   '" + ascii(extra) + "')\n");
     rd::TRdSkinStyle* style = styleOf(form);
     std::vector<std::u16string> expected{lower(skin + u"public.rcc"), lower(extra)};
     std::sort(expected.begin(), expected.end());
@@ -295,9 +298,10 @@ TEST_F(SkinStyleTest, WithoutAControlAsOwnerTheApplicationsFontChanges) {
 TEST_F(SkinStyleTest, ADescriptionWrittenBackHoldsTheStoredValuesOnly) {
     TStyleForm* form = formWithStyle(folder, "black.dll", true, "  RccTintColor = clRed\n");
     const std::string text = tk::TWriter(form).WriteRootComponent();
-    for (const char* line : {"MainSkin = True", "SkinRccFile = 'black.dll'", "RccTintColor = clRed", "'public.rcc'"})
+    for (const char* line :
+         {"MainSkin = True", "SkinRccFile = 'black.dll'", "RccTintColor = clRed", "'public.rcc'"})
         EXPECT_NE(text.find(line), std::string::npos) << line;
-    for (const char* name : {"CurSkinRccFile", "CurSkinPath", "CurMainStyle", "CurOwnerFont", "FormDefaultColor2nd",
-                             "DesigntimePath"})
+    for (const char* name : {"CurSkinRccFile", "CurSkinPath", "CurMainStyle", "CurOwnerFont",
+                             "FormDefaultColor2nd", "DesigntimePath"})
         EXPECT_EQ(text.find(name), std::string::npos) << name;
 }

@@ -70,7 +70,8 @@ struct SkinSwitchTest : SkinStyleTest {
             probes.push_back(std::make_unique<TSkinProbe>(nullptr));
             probes.back()->SetName(name);
         }
-        for (int i : {2, 0, 1}) probes[i]->Skin().SetSkinClass(u"label_tip");
+        for (int i : {2, 0, 1})
+            probes[i]->Skin().SetSkinClass(u"label_tip");
         TSkinProbe::Loads.clear();
     }
     void TearDown() override {
@@ -100,8 +101,8 @@ TEST_F(SkinSwitchTest, EachEffectiveSkinChangeReloadsInCreationOrderAndPaintsEve
         bool effective;
         int fontHeight;
     };
-    for (const Step& step : {Step{u"black2.dll", true, -30}, Step{u"missing.dll", false, -30},
-                             Step{u"black.dll", true, -15}}) {
+    for (const Step& step :
+         {Step{u"black2.dll", true, -30}, Step{u"missing.dll", false, -30}, Step{u"black.dll", true, -15}}) {
         SCOPED_TRACE(ascii(step.package));
         TSkinProbe::Loads.clear();
         main->paints = other->paints = 0;
@@ -117,14 +118,15 @@ TEST_F(SkinSwitchTest, EachEffectiveSkinChangeReloadsInCreationOrderAndPaintsEve
 
 namespace {
 
-const std::vector<std::u16string> kColours{u"text.cl_txt",   u"text.cl_txt_hot",  u"text.cl_txt_dis",
-                                           u"text.cl_link",  u"panel.cl_bg",      u"panel.cl_border",
+const std::vector<std::u16string> kColours{u"text.cl_txt",       u"text.cl_txt_hot", u"text.cl_txt_dis",
+                                           u"text.cl_link",      u"panel.cl_bg",     u"panel.cl_border",
                                            u"panel.cl_highlight"};
 const std::vector<std::u16string> kPictures{u"images/img_preview_pannel.png", u"images/app_icon_tip.png"};
 
 std::vector<TColor> colours() {
     std::vector<TColor> out;
-    for (const auto& name : kColours) out.push_back(rd::TResource::GetColor(name, clNone, true));
+    for (const auto& name : kColours)
+        out.push_back(rd::TResource::GetColor(name, clNone, true));
     return out;
 }
 
@@ -139,7 +141,8 @@ std::string pictureBytes(const std::u16string& name) {
 
 std::vector<std::string> pictures() {
     std::vector<std::string> out;
-    for (const auto& name : kPictures) out.push_back(pictureBytes(name));
+    for (const auto& name : kPictures)
+        out.push_back(pictureBytes(name));
     return out;
 }
 
@@ -195,7 +198,8 @@ class TRefusingProbe : public TSkinProbe {
 const tk::ClassInfo& TRefusingProbe::StaticClass() {
     static const tk::ClassInfo info =
         tk::ClassBuilder<TRefusingProbe>("TRefusingProbe", &TSkinProbe::StaticClass())
-            .ord("Transparent", tk::BooleanType(), &TRefusingProbe::Transparent, &TRefusingProbe::SetTransparent, 0)
+            .ord("Transparent", tk::BooleanType(), &TRefusingProbe::Transparent,
+                 &TRefusingProbe::SetTransparent, 0)
             .build();
     return info;
 }

@@ -17,13 +17,15 @@ void TStyleForm::WndProc(tk::TMessage& Message) {
 }
 
 const tk::ClassInfo& TStyleForm::StaticClass() {
-    static const tk::ClassInfo info = tk::ClassBuilder<TStyleForm>("TStyleForm", &tk::TForm::StaticClass()).build();
+    static const tk::ClassInfo info =
+        tk::ClassBuilder<TStyleForm>("TStyleForm", &tk::TForm::StaticClass()).build();
     return info;
 }
 
 std::string ascii(const std::u16string& s) {
     std::string out;
-    for (char16_t c : s) out += c < 128 ? char(c) : '?';
+    for (char16_t c : s)
+        out += c < 128 ? char(c) : '?';
     return out;
 }
 
@@ -35,7 +37,8 @@ std::u16string lower(std::u16string s) {
 
 std::vector<std::u16string> lower(const TStringListEx& list) {
     std::vector<std::u16string> out;
-    for (int i = 0; i < list.Count(); ++i) out.push_back(lower(list.Strings(i)));
+    for (int i = 0; i < list.Count(); ++i)
+        out.push_back(lower(list.Strings(i)));
     return out;
 }
 
@@ -44,8 +47,8 @@ TStyleForm* formWithStyle(const std::u16string& runtimePath, const std::string& 
     auto* form = new TStyleForm(tk::Application());
     std::string text = "object f: TStyleForm\n object style: TRdSkinStyle\n  MainSkin = " +
                        std::string(mainSkin ? "True" : "False") + "\n  RuntimePath = '" + ascii(runtimePath) +
-                       "'\n  PublicRccFiles.Strings = (\n   'public.rcc')\n  SkinRccFile = '" + skinRccFile + "'\n" +
-                       extra + " end\nend";
+                       "'\n  PublicRccFiles.Strings = (\n   'public.rcc')\n  SkinRccFile = '" + skinRccFile +
+                       "'\n" + extra + " end\nend";
     form->ReadDescription(text);
     return form;
 }
@@ -54,8 +57,7 @@ rd::TRdSkinStyle* styleOf(tk::TComponent* form) {
     return dynamic_cast<rd::TRdSkinStyle*>(form->FindComponent("style"));
 }
 
-SkinStyleTest::SkinStyleTest()
-    : skin(rdtest::DemoSkinFolder()), folder(skin.substr(0, skin.size() - 1)) {}
+SkinStyleTest::SkinStyleTest() : skin(rdtest::DemoSkinFolder()), folder(skin.substr(0, skin.size() - 1)) {}
 
 void SkinStyleTest::SetUp() {
     rdtest::StartModulesOnce();

@@ -21,10 +21,12 @@ using CloseFn = void(__stdcall*)(void*);
 
 const std::wstring kDllPath = L"" VELL_BINARY_DIR "\\product\\webres.dll";
 
-std::wstring widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+std::wstring widen(const std::string& s) {
+    return std::wstring(s.begin(), s.end());
+}
 
 class WebRes : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         module_ = ::LoadLibraryW(kDllPath.c_str());
         ASSERT_NE(module_, nullptr) << "cannot load webres.dll";
@@ -55,8 +57,7 @@ protected:
         ::RemoveDirectoryW(dir_.c_str());
     }
 
-    template <typename F>
-    static F proc(const char* name) {
+    template <typename F> static F proc(const char* name) {
         return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module_, name)));
     }
 
@@ -67,9 +68,11 @@ protected:
         written_.push_back(path);
         return path;
     }
-    std::wstring writePackage(const wchar_t* name, std::initializer_list<std::pair<const char*, const char*>> files) {
+    std::wstring writePackage(const wchar_t* name,
+                              std::initializer_list<std::pair<const char*, const char*>> files) {
         vell::zip::ZipWriter w;
-        for (auto& [n, d] : files) w.add(n, d);
+        for (auto& [n, d] : files)
+            w.add(n, d);
         return write(name, w.finish());
     }
 
@@ -117,12 +120,19 @@ TEST_F(WebRes, ExportsExactlyTheEightUndecoratedNames) {
     auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dirEntry.VirtualAddress);
     auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
     std::set<std::string> found;
-    for (DWORD i = 0; i < exports->NumberOfNames; ++i) found.insert(reinterpret_cast<const char*>(base + names[i]));
-    const std::set<std::string> expected = {"QStringClose",      "QStringCreate",         "QStringGet",
-                                            "QStringSet",        "WebUIResourceData",     "WebUIResourceEnum",
-                                            "WebUIResourceRegister", "WebUIResourceUnregister"};
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+        found.insert(reinterpret_cast<const char*>(base + names[i]));
+    const std::set<std::string> expected = {"QStringClose",
+                                            "QStringCreate",
+                                            "QStringGet",
+                                            "QStringSet",
+                                            "WebUIResourceData",
+                                            "WebUIResourceEnum",
+                                            "WebUIResourceRegister",
+                                            "WebUIResourceUnregister"};
     EXPECT_EQ(found, expected);
-    for (const std::string& name : expected) EXPECT_NE(::GetProcAddress(module_, name.c_str()), nullptr) << name;
+    for (const std::string& name : expected)
+        EXPECT_NE(::GetProcAddress(module_, name.c_str()), nullptr) << name;
 }
 
 TEST_F(WebRes, ServesRegisteredPackagesUnderTheirNames) {

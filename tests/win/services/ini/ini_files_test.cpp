@@ -10,15 +10,21 @@
 #include <cstdio>
 
 using namespace vell;
-using vell::testing::TempDir;
 using vell::testing::readFile;
+using vell::testing::TempDir;
 using vell::testing::writeFile;
 using Lines = std::vector<std::u16string>;
 
 namespace {
-std::string utf16(std::u16string_view text) { return text::encodeText(text, text::TextEncoding::Utf16LE, true); }
-const wchar_t* w(const std::u16string& s) { return text::wcs(s); }
-DWORD attrs(const std::u16string& p) { return ::GetFileAttributesW(w(p)); }
+std::string utf16(std::u16string_view text) {
+    return text::encodeText(text, text::TextEncoding::Utf16LE, true);
+}
+const wchar_t* w(const std::u16string& s) {
+    return text::wcs(s);
+}
+DWORD attrs(const std::u16string& p) {
+    return ::GetFileAttributesW(w(p));
+}
 } // namespace
 
 // --- TSafeIniFile --------------------------------------------------------------------------
@@ -72,7 +78,8 @@ TEST(SafeIni, FolderOrFileThatCannotBeMadeIsReported) {
             }
             ADD_FAILURE() << "no failure raised";
         } catch (const std::runtime_error& e) {
-            EXPECT_NE(std::string(e.what()).find(" \"" + text::utf16ToUtf8(folder) + "\""), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(" \"" + text::utf16ToUtf8(folder) + "\""), std::string::npos)
+                << e.what();
         }
     }
     // A file that cannot be created is a failed load, and the object never saves itself.
@@ -116,7 +123,8 @@ TEST(SafeIni, SavingReplacesTheFileKeepingItsAttributesAndLeavesNoTemporaryFile)
     EXPECT_EQ(attrs(path) & kept, kept);
     WIN32_FIND_DATAW data;
     HANDLE find = ::FindFirstFileW(w(dir / u"*.tmp"), &data);
-    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "left behind: " << text::utf16ToUtf8(text::fromWide(data.cFileName));
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE)
+        << "left behind: " << text::utf16ToUtf8(text::fromWide(data.cFileName));
     if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
 }
 
@@ -125,32 +133,36 @@ TEST(SafeIni, SavingRemovesTheTemporaryFilesOfEndedProcessesOnly) {
     const auto path = dir / u"Config.ini";
     writeFile(path, "[S]\r\nk=old\r\n");
     // Process ids are multiples of four: FFFFFFF1 never names a running process.
-    const std::u16string own = u"Config.ini.~" + text::u16([] {
-        char b[16];
-        std::snprintf(b, sizeof b, "%lX", static_cast<unsigned long>(::GetCurrentProcessId()));
-        return std::string(b);
-    }()) + u"-9.tmp";
+    const std::u16string own =
+        u"Config.ini.~" + text::u16([] {
+            char b[16];
+            std::snprintf(b, sizeof b, "%lX", static_cast<unsigned long>(::GetCurrentProcessId()));
+            return std::string(b);
+        }()) +
+        u"-9.tmp";
     struct Case {
         const char16_t* name;
         bool removed;
     };
     const Case cases[] = {
-        {u"Config.ini.~FFFFFFF1-4.tmp", true},  // ended half-way through a save
-        {u"config.INI.~FFFFFFF1-8.TMP", true},  // names compare without case
-        {u"Config.ini.~FFFFFFF1-4.new", true},  // whole, ended while the files were swapped
-        {own.c_str(), false},                    // this process may be saving it now
-        {u"Other.ini.~FFFFFFF1-4.tmp", false},  // another file's
-        {u"Config.ini.~zz-4.tmp", false},       // not ours
-        {u"ini12AB.tmp", false},                // someone else's
+        {u"Config.ini.~FFFFFFF1-4.tmp", true}, // ended half-way through a save
+        {u"config.INI.~FFFFFFF1-8.TMP", true}, // names compare without case
+        {u"Config.ini.~FFFFFFF1-4.new", true}, // whole, ended while the files were swapped
+        {own.c_str(), false},                  // this process may be saving it now
+        {u"Other.ini.~FFFFFFF1-4.tmp", false}, // another file's
+        {u"Config.ini.~zz-4.tmp", false},      // not ours
+        {u"ini12AB.tmp", false},               // someone else's
     };
-    for (const Case& c : cases) writeFile(dir / c.name, "partial");
+    for (const Case& c : cases)
+        writeFile(dir / c.name, "partial");
     {
         TSafeIniFile ini(path);
         ini.WriteString(u"S", u"k", u"new");
         ini.UpdateFile();
         EXPECT_EQ(ini.LoadSaveFile_LastError, 0u);
     }
-    for (const Case& c : cases) EXPECT_EQ(vell::testing::exists(dir / c.name), !c.removed) << text::utf16ToUtf8(c.name);
+    for (const Case& c : cases)
+        EXPECT_EQ(vell::testing::exists(dir / c.name), !c.removed) << text::utf16ToUtf8(c.name);
     EXPECT_EQ(readFile(path), utf16(u"[S]\r\nk=new\r\n\r\n"));
 }
 
@@ -174,9 +186,14 @@ TEST(SafeIni, AFileLostInAnInterruptedSwapIsLoadedFromItsWholeNewFile) {
         const char16_t* loaded;
     };
     const Case cases[] = {
-        {"a whole file of an ended save", false, {{"Config.ini.~FFFFFFF1-4.new", "[S]\r\nk=new\r\n", 0}}, u"new"},
-        {"the newest of two", false,
-         {{"Config.ini.~FFFFFFF1-4.new", "[S]\r\nk=newer\r\n", 0}, {"Config.ini.~FFFFFFF5-4.new", "[S]\r\nk=older\r\n", 60}},
+        {"a whole file of an ended save",
+         false,
+         {{"Config.ini.~FFFFFFF1-4.new", "[S]\r\nk=new\r\n", 0}},
+         u"new"},
+        {"the newest of two",
+         false,
+         {{"Config.ini.~FFFFFFF1-4.new", "[S]\r\nk=newer\r\n", 0},
+          {"Config.ini.~FFFFFFF5-4.new", "[S]\r\nk=older\r\n", 60}},
          u"newer"},
         {"only a partly written file", false, {{"Config.ini.~FFFFFFF1-4.tmp", "[S]\r\nk=cut", 0}}, u"none"},
         {"a running process's", false, {{"Config.ini.~" + own + "-4.new", "[S]\r\nk=mine\r\n", 0}}, u"none"},
@@ -190,7 +207,8 @@ TEST(SafeIni, AFileLostInAnInterruptedSwapIsLoadedFromItsWholeNewFile) {
         for (const Left& l : c.left) {
             const auto leftPath = dir / text::u16(l.name);
             writeFile(leftPath, l.content);
-            HANDLE f = ::CreateFileW(w(leftPath), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            HANDLE f =
+                ::CreateFileW(w(leftPath), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
             FILETIME t;
             ::GetSystemTimeAsFileTime(&t);
             ULARGE_INTEGER u{{t.dwLowDateTime, t.dwHighDateTime}};
@@ -247,7 +265,8 @@ TEST(SafeIni, SaveFailureIsReportedAndKeepsTheChangedFlag) {
 TEST(SafeIni, DamagedFilesGiveDefaults) {
     TempDir dir;
     std::string binary;
-    for (int i = 0; i < 10000; ++i) binary.push_back(static_cast<char>((i * 131) ^ (i >> 3)));
+    for (int i = 0; i < 10000; ++i)
+        binary.push_back(static_cast<char>((i * 131) ^ (i >> 3)));
     const std::string cases[] = {"", "\xFF\xFE", "\xFF\xFE[\0S\0]\0\r\0\n\0k\0=", binary,
                                  "[S]\r\n" + std::string(3 << 20, 'k') + "=v\r\n"};
     for (const auto& bytes : cases) {
@@ -281,7 +300,8 @@ TEST(SafeIni, WritesUseTheLastSectionAndDuplicateKeysWhenAllowed) {
 TEST(SafeIni, StreamsAndEncryptionHooks) {
     auto xorAll = [](TStream& in, TStream& out) {
         std::string b = in.ReadRest();
-        for (char& c : b) c = static_cast<char>(c ^ 0x5A);
+        for (char& c : b)
+            c = static_cast<char>(c ^ 0x5A);
         out.WriteBuffer(b.data(), static_cast<int64_t>(b.size()));
     };
     TSafeIniFile ini;
@@ -290,7 +310,8 @@ TEST(SafeIni, StreamsAndEncryptionHooks) {
     TMemoryStream stream(std::string(100, 'x')); // old content is replaced, not overwritten
     ini.SaveToStream(stream);
     std::string expected = utf16(u"[S]\r\nk=v\r\n\r\n");
-    for (char& c : expected) c = static_cast<char>(c ^ 0x5A);
+    for (char& c : expected)
+        c = static_cast<char>(c ^ 0x5A);
     EXPECT_EQ(stream.Bytes(), expected);
 
     TSafeIniFile reader;

@@ -18,7 +18,7 @@ namespace {
 
 // A component with Caption, Hint and ShowHint, published under any class name and parent.
 class TTextThing : public TComponent {
-public:
+  public:
     TTextThing(TComponent* owner, const char* name) : TComponent(owner) { SetName(name); }
     const std::u16string& Caption() const { return caption_; }
     void SetCaption(const std::u16string& v) {
@@ -34,10 +34,9 @@ public:
     bool showHint_ = false;
 };
 
-template <const char* KName, const ClassInfo& (*KParent)()>
-class TNamed : public TTextThing {
+template <const char* KName, const ClassInfo& (*KParent)()> class TNamed : public TTextThing {
     VELL_CLASS_INFO()
-public:
+  public:
     using TTextThing::TTextThing;
 };
 template <const char* KName, const ClassInfo& (*KParent)()>
@@ -50,9 +49,11 @@ const ClassInfo& TNamed<KName, KParent>::StaticClass() {
     return info;
 }
 
-const ClassInfo& componentClass() { return TComponent::StaticClass(); }
-constexpr char kRdLabel[] = "TRdLabel", kMyLabel[] = "TMyRdLabel", kButton[] = "TButton", kNote[] = "TRdImageNote",
-               kOther[] = "TPanel", kReport[] = "TReportTab";
+const ClassInfo& componentClass() {
+    return TComponent::StaticClass();
+}
+constexpr char kRdLabel[] = "TRdLabel", kMyLabel[] = "TMyRdLabel", kButton[] = "TButton",
+               kNote[] = "TRdImageNote", kOther[] = "TPanel", kReport[] = "TReportTab";
 using TRdLabel = TNamed<kRdLabel, componentClass>;
 using TMyRdLabel = TNamed<kMyLabel, TRdLabel::StaticClass>; // subclasses follow their parent's rule
 using TButton = TNamed<kButton, componentClass>;
@@ -62,7 +63,7 @@ using TReportTab = TNamed<kReport, componentClass>;
 
 class TComboBox : public TComponent {
     VELL_CLASS_INFO()
-public:
+  public:
     TComboBox(TComponent* owner, const char* name) : TComponent(owner), items_(std::make_unique<TStrings>()) {
         SetName(name);
         items_->Add(u"one");
@@ -76,10 +77,11 @@ public:
     int index_ = 1;
 };
 const ClassInfo& TComboBox::StaticClass() {
-    static const ClassInfo info = ClassBuilder<TComboBox>("TComboBox", &TComponent::StaticClass())
-                                      .obj("Items", ClassTypeOf<TStrings>(), &TComboBox::Items, &TComboBox::SetItems)
-                                      .ord("ItemIndex", IntegerType(), &TComboBox::ItemIndex, &TComboBox::SetItemIndex)
-                                      .build();
+    static const ClassInfo info =
+        ClassBuilder<TComboBox>("TComboBox", &TComponent::StaticClass())
+            .obj("Items", ClassTypeOf<TStrings>(), &TComboBox::Items, &TComboBox::SetItems)
+            .ord("ItemIndex", IntegerType(), &TComboBox::ItemIndex, &TComboBox::SetItemIndex)
+            .build();
     return info;
 }
 

@@ -15,7 +15,9 @@ namespace {
 
 const std::u16string kShipped = text::fromWide(L"" VELL_SOURCE_DIR L"\\languages");
 
-std::string utf8Bom(const std::string& s) { return "\xEF\xBB\xBF" + s; }
+std::string utf8Bom(const std::string& s) {
+    return "\xEF\xBB\xBF" + s;
+}
 
 // A product data folder with Config.ini naming `language` (none when empty) and a language
 // folder holding the given files.
@@ -23,17 +25,20 @@ struct Product {
     TempDir dir;
     std::u16string data = dir / u"data\\";
     std::u16string lang = dir / u"Language";
-    Product(const std::string& language, std::initializer_list<std::pair<std::u16string, std::string>> files) {
+    Product(const std::string& language,
+            std::initializer_list<std::pair<std::u16string, std::string>> files) {
         ::CreateDirectoryW(text::wcs(data), nullptr);
         ::CreateDirectoryW(text::wcs(lang), nullptr);
         if (!language.empty()) writeFile(data + u"Config.ini", "[Main]\r\nLanguage=" + language + "\r\n");
-        for (const auto& [name, bytes] : files) writeFile(lang + u"\\" + name, bytes);
+        for (const auto& [name, bytes] : files)
+            writeFile(lang + u"\\" + name, bytes);
     }
     ~Product() { FreeProductLanguage(); }
 };
 
-const std::string kEnglish = utf8Bom("[Main]\r\nDisplayName=English\r\n[VLR_MainBoxLan]\r\nTip_Launching=Launching "
-                                     "%s...\r\n[VLR_M]\r\nLan_ButtonOK=OK!\r\nEmpty=\r\n");
+const std::string kEnglish =
+    utf8Bom("[Main]\r\nDisplayName=English\r\n[VLR_MainBoxLan]\r\nTip_Launching=Launching "
+            "%s...\r\n[VLR_M]\r\nLan_ButtonOK=OK!\r\nEmpty=\r\n");
 
 } // namespace
 
@@ -55,7 +60,8 @@ TEST(ShippedLanguages, EveryFileHasTheBoxTextsAndItsOwnName) {
     }
     lan.SetLanByName(u"English");
     EXPECT_EQ(lan.ReadString(u"VLR_MainBoxLan", u"Tip_Launching", u""), u"Launching %s...");
-    EXPECT_EQ(lan.ReadString(u"VLR_MainBoxLan", u"Tip_DisplayChanging", u""), u"Screen changing. Reconfiguring %s...");
+    EXPECT_EQ(lan.ReadString(u"VLR_MainBoxLan", u"Tip_DisplayChanging", u""),
+              u"Screen changing. Reconfiguring %s...");
     lan.SetLanByRealName(u"\u0627\u0644\u0639\u0631\u0628\u064A\u0629"); // Arabic by its own name
     EXPECT_EQ(lan.GetCurrentLan(), u"Arabic");
 }
@@ -78,7 +84,8 @@ TEST(ProductLanguage, ConfiguredLanguageAndFallBacks) {
     for (const auto& c : cases) {
         Product p(c.config, {{u"English.lng", kEnglish}});
         if (c.arabicFile)
-            writeFile(p.lang + u"\\Arabic.lng", utf8Bom("[VLR_M]\r\nLan_ButtonOK=\xD9\x85\xD9\x88\xD8\xA7\xD9\x81\xD9\x82\r\n"));
+            writeFile(p.lang + u"\\Arabic.lng",
+                      utf8Bom("[VLR_M]\r\nLan_ButtonOK=\xD9\x85\xD9\x88\xD8\xA7\xD9\x81\xD9\x82\r\n"));
         InitProductLanguage(p.data, p.lang);
         ASSERT_NE(ProductLanguage(), nullptr);
         EXPECT_EQ(ProductLanguage()->GetCurrentLan(), c.current) << c.config;
@@ -122,7 +129,8 @@ TEST(Language, LookUps) {
 
 TEST(Language, UnreadableOrDamagedFiles) {
     std::string binary;
-    for (int i = 0; i < 5000; ++i) binary.push_back(static_cast<char>(i * 37 + (i >> 5)));
+    for (int i = 0; i < 5000; ++i)
+        binary.push_back(static_cast<char>(i * 37 + (i >> 5)));
     Product p("", {{u"English.lng", kEnglish},
                    {u"Empty.lng", ""},
                    {u"Binary.lng", binary},
@@ -138,7 +146,8 @@ TEST(Language, UnreadableOrDamagedFiles) {
     // A file that cannot be read keeps the texts loaded before it.
     lan.SetLanByName(u"English");
     writeFile(p.lang + u"\\Locked.lng", "[VLR_M]\r\nLan_ButtonOK=locked\r\n");
-    HANDLE lock = ::CreateFileW(text::wcs(p.lang + u"\\Locked.lng"), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE lock = ::CreateFileW(text::wcs(p.lang + u"\\Locked.lng"), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                0, nullptr);
     lan.SetLanByName(u"Locked");
     ::CloseHandle(lock);
     EXPECT_EQ(lan.GetCurrentLan(), u"Locked");

@@ -13,13 +13,15 @@
 #include <thread>
 
 using namespace vell;
-using vell::testing::TempDir;
 using vell::testing::exists;
 using vell::testing::readFile;
+using vell::testing::TempDir;
 using vell::testing::writeFile;
 
 namespace {
-std::string utf16(std::u16string_view t) { return text::encodeText(t, text::TextEncoding::Utf16LE, false); }
+std::string utf16(std::u16string_view t) {
+    return text::encodeText(t, text::TextEncoding::Utf16LE, false);
+}
 const std::string kBom = "\xFF\xFE";
 
 // The file's lines as UTF-8, after checking its mark.
@@ -29,7 +31,8 @@ std::vector<std::string> lines(const std::u16string& path) {
     const std::string text = text::utf16ToUtf8(text::decodeText(text::asBytes(bytes)));
     std::vector<std::string> out;
     size_t start = 0;
-    for (size_t p; (p = text.find("\r\n", start)) != std::string::npos; start = p + 2) out.push_back(text.substr(start, p - start));
+    for (size_t p; (p = text.find("\r\n", start)) != std::string::npos; start = p + 2)
+        out.push_back(text.substr(start, p - start));
     EXPECT_EQ(start, text.size()) << "the last line is not ended by CR LF";
     return out;
 }
@@ -147,8 +150,8 @@ TEST(Log, DetailEntriesNeedTheMarker) {
 TEST(Log, FileHeldByAnotherWriterGoesToTheNextNumber) {
     TempDir dir;
     writeFile(dir / u"h.log", "");
-    HANDLE other = ::CreateFileW(text::wcs(dir / u"h.log"), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                 nullptr);
+    HANDLE other = ::CreateFileW(text::wcs(dir / u"h.log"), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     TLogManage log;
     log.SetWriteDT(false);
@@ -167,7 +170,8 @@ TEST(Log, SameNameInOtherCaseKeepsTheOpenFile) {
     log.WriteToLog(u"x", false);
     ASSERT_EQ(log.OpenFileName(), dir / u"c.log");
     std::u16string upper = dir / u"c.log";
-    for (auto& c : upper) c = (c >= u'a' && c <= u'z') ? c - 32 : c;
+    for (auto& c : upper)
+        c = (c >= u'a' && c <= u'z') ? c - 32 : c;
     log.SetLogFile(upper);
     EXPECT_EQ(log.OpenFileName(), dir / u"c.log");
     log.SetLogFile(dir / u"other.log");
@@ -176,7 +180,10 @@ TEST(Log, SameNameInOtherCaseKeepsTheOpenFile) {
 
 TEST(Log, UnusedFileIsRemovedAndFailuresAreSilent) {
     TempDir dir;
-    { TLogObj obj(dir / u"empty.log"); EXPECT_TRUE(exists(dir / u"empty.log")); }
+    {
+        TLogObj obj(dir / u"empty.log");
+        EXPECT_TRUE(exists(dir / u"empty.log"));
+    }
     EXPECT_FALSE(exists(dir / u"empty.log"));
 
     writeFile(dir / u"blocker", "a file where a folder should be");
@@ -201,9 +208,11 @@ TEST(Log, ConcurrentWritersLoseAndTearNothing) {
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([&, t] {
             for (int i = 0; i < kEntries; ++i)
-                log.WriteToLog(text::u16("thread " + std::to_string(t) + " entry " + std::to_string(i) + " ok"), false);
+                log.WriteToLog(
+                    text::u16("thread " + std::to_string(t) + " entry " + std::to_string(i) + " ok"), false);
         });
-    for (auto& th : threads) th.join();
+    for (auto& th : threads)
+        th.join();
 
     std::set<std::string> seen;
     const std::regex entry(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}  (thread \d+ entry \d+ ok))");

@@ -13,8 +13,7 @@ namespace {
 using Log = std::vector<std::string>;
 
 // Runs the loop until Done or about two seconds passed.
-template <class F>
-bool pumpUntil(F Done) {
+template <class F> bool pumpUntil(F Done) {
     for (int i = 0; i < 200 && !Done(); ++i) {
         Application()->ProcessMessages();
         ::Sleep(10);
@@ -30,7 +29,7 @@ bool sendKey(HWND w, WPARAM key) {
 // A hint window class of the test's own.
 class TTestHint : public THintWindow {
     VELL_CLASS_INFO()
-public:
+  public:
     using THintWindow::THintWindow;
 };
 
@@ -96,7 +95,9 @@ TEST(Focus, KeysReachTheFocusedControlAndDialogCharactersTheForm) {
     };
     target->OnKeyPress = [&](TObject*, char16_t& key) { log.push_back(std::string("press ") + char(key)); };
     f.form.SetKeyPreview(true);
-    f.form.OnKeyDown = [&](TObject*, WORD& key, TShiftState) { log.push_back("form " + std::to_string(key)); };
+    f.form.OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+        log.push_back("form " + std::to_string(key));
+    };
     ::SendMessageW(target->Handle(), WM_KEYDOWN, 'A', 1);
     ::SendMessageW(target->Handle(), WM_CHAR, 'a', 1);
     EXPECT_EQ(log, (Log{"form 65", "down 65", "press a"}));
@@ -205,13 +206,15 @@ TEST(Hints, ShowAfterThePauseInTheApplicationsWindowClassAndEndOnAClick) {
     TMessage move{WM_MOUSEMOVE, 0, MAKELPARAM(5, 5), 0};
     app->HintMouseMessage(c, move);
     EXPECT_EQ(app->Hint(), u"long");
-    ASSERT_TRUE(pumpUntil([&] { return app->HintWindow() && ::IsWindowVisible(app->HintWindow()->Handle()); }));
+    ASSERT_TRUE(
+        pumpUntil([&] { return app->HintWindow() && ::IsWindowVisible(app->HintWindow()->Handle()); }));
     EXPECT_EQ(shown, u"short!");
     EXPECT_EQ(app->HintWindow()->Caption(), u"short!");
     EXPECT_EQ(&app->HintWindow()->ClassType(), &TTestHint::StaticClass());
     int forms = Screen()->FormCount();
     bool listed = false;
-    for (int i = 0; i < forms; ++i) listed |= Screen()->Forms(i) == app->HintWindow();
+    for (int i = 0; i < forms; ++i)
+        listed |= Screen()->Forms(i) == app->HintWindow();
     EXPECT_TRUE(listed);
 
     TMessage click{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5), 0};

@@ -12,7 +12,7 @@ std::vector<std::string>* gOrder = nullptr;
 // The form of the RCDATA resource "TFRM_RESOURCETEST" (fixtures/resource_form.txt).
 class Tfrm_ResourceTest : public TForm {
     VELL_CLASS_INFO()
-public:
+  public:
     using TForm::TForm;
     int hookedMessages = 0;
     void FormCreate(TObject*) {
@@ -23,7 +23,7 @@ public:
     }
     void EventsMessage(MSG&, bool&) { ++hookedMessages; }
 
-protected:
+  protected:
     void CreateParams(TCreateParams& p) override {
         TForm::CreateParams(p);
         p.ExStyle |= WS_EX_TOOLWINDOW;
@@ -40,11 +40,12 @@ const ClassInfo& Tfrm_ResourceTest::StaticClass() {
 
 class Tfrm_NoResource : public TForm {
     VELL_CLASS_INFO()
-public:
+  public:
     using TForm::TForm;
 };
 const ClassInfo& Tfrm_NoResource::StaticClass() {
-    static const ClassInfo info = ClassBuilder<Tfrm_NoResource>("Tfrm_NoResource", &TForm::StaticClass()).build();
+    static const ClassInfo info =
+        ClassBuilder<Tfrm_NoResource>("Tfrm_NoResource", &TForm::StaticClass()).build();
     return info;
 }
 
@@ -110,7 +111,8 @@ TEST_F(AppFixture, MessageHookSeesEveryMessageBeforeDispatch) {
         using TForm::TForm;
         std::vector<std::string>* log = nullptr;
         void WndProc(TMessage& m) override {
-            if (m.Msg == WM_USER + 1 || m.Msg == WM_USER + 2) log->push_back("window " + std::to_string(m.Msg - WM_USER));
+            if (m.Msg == WM_USER + 1 || m.Msg == WM_USER + 2)
+                log->push_back("window " + std::to_string(m.Msg - WM_USER));
             TForm::WndProc(m);
         }
     };
@@ -125,7 +127,8 @@ TEST_F(AppFixture, MessageHookSeesEveryMessageBeforeDispatch) {
     TApplicationEvents events(nullptr);
     events.OnMessage = [&](MSG& m, bool& handled) {
         if (m.hwnd != w) return;
-        if (m.message == WM_USER + 1 || m.message == WM_USER + 2) log.push_back("events " + std::to_string(m.message - WM_USER));
+        if (m.message == WM_USER + 1 || m.message == WM_USER + 2)
+            log.push_back("events " + std::to_string(m.message - WM_USER));
         if (m.message == WM_USER + 2) handled = true; // stops it before the window
     };
     ::PostMessageW(w, WM_USER + 1, 0, 0);
@@ -143,12 +146,14 @@ TEST_F(AppFixture, FormWithoutDescriptionAndMalformedDescriptionsFailCleanly) {
         const char* text;
         const char* message;
     } cases[] = {
-        {"object f: Tfrm_NoResource\n object p: TNoSuchPanel\n end\nend", "Class TNoSuchPanel not found on line 2"},
+        {"object f: Tfrm_NoResource\n object p: TNoSuchPanel\n end\nend",
+         "Class TNoSuchPanel not found on line 2"},
         {"object f: Tfrm_NoResource\n object p: TPanel\n  Align = alSideways\n end\nend",
          "Error reading p.Align on line 3: Invalid property value"},
         {"object f: Tfrm_NoResource\n OnCreate = NoSuchHandler\nend",
          "Error reading f.OnCreate on line 2: Method NoSuchHandler not found"},
-        {"object f: Tfrm_NoResource\n object p: TPanel\n  Left = 'x\n end\nend", "Invalid string constant on line 3"},
+        {"object f: Tfrm_NoResource\n object p: TPanel\n  Left = 'x\n end\nend",
+         "Invalid string constant on line 3"},
         {"object f: Tfrm_NoResource\n object p: TPanel\n  DesignSize = (1)\n end\nend",
          "Error reading p.DesignSize on line 3: Invalid property value"},
         {"\xFF\xFE garbage", "object expected on line 1"},
@@ -203,7 +208,8 @@ TEST(Graphics, HandlesAreSharedAndDiscardedOnRequest) {
 
 TEST(Reflection, ToolkitClassesPublishTheirPropertiesBaseFirst) {
     std::vector<std::string> names;
-    for (const PropInfo* p : TPanel::StaticClass().propertyList()) names.push_back(p->name);
+    for (const PropInfo* p : TPanel::StaticClass().propertyList())
+        names.push_back(p->name);
     ASSERT_GE(names.size(), 6u);
     EXPECT_EQ((std::vector<std::string>(names.begin(), names.begin() + 6)),
               (std::vector<std::string>{"Name", "Tag", "Left", "Top", "Width", "Height"}));
@@ -212,4 +218,3 @@ TEST(Reflection, ToolkitClassesPublishTheirPropertiesBaseFirst) {
     EXPECT_FALSE(TFont::StaticClass().findProperty("Size")->isStored(f));
     EXPECT_NE(FindClass("TApplicationEvents"), nullptr);
 }
-

@@ -30,7 +30,8 @@ struct Recorder : TToolkitHooks {
 };
 
 struct Watcher : TMessageHook {
-    Watcher(std::string name, Log& log, UINT swallow = 0) : name(std::move(name)), log(log), swallow(swallow) {}
+    Watcher(std::string name, Log& log, UINT swallow = 0)
+        : name(std::move(name)), log(log), swallow(swallow) {}
     std::string name;
     Log& log;
     UINT swallow;
@@ -108,7 +109,8 @@ TEST(Hooks, MessageHooksSeeWindowAndPerformSentMessagesAroundTheControl) {
         // A notification sent with Perform.
         form.SetCaption(u"x");
         std::string tc = std::to_string(CM_TEXTCHANGED);
-        EXPECT_EQ(log, (Log{"outer before " + tc, "inner before " + tc, "inner after " + tc, "outer after " + tc}));
+        EXPECT_EQ(
+            log, (Log{"outer before " + tc, "inner before " + tc, "inner after " + tc, "outer after " + tc}));
 
         // A window message, and the showing notification the framework sends itself.
         log.clear();

@@ -26,7 +26,8 @@ TEST(Layout, AlignFillsEdgesInOrderThenTheRest) {
                  {left, {0, 10, 30, 70}},
                  {right, {160, 10, 40, 70}},
                  {client, {30, 10, 130, 70}}};
-    for (const Case& c : cases) EXPECT_EQ(str(boundsOf(*c.c)), str(c.expected));
+    for (const Case& c : cases)
+        EXPECT_EQ(str(boundsOf(*c.c)), str(c.expected));
 
     host.SetBounds(0, 0, 300, 150);
     EXPECT_EQ(str(boundsOf(*client)), str(RECT{30, 10, 230, 120}));
@@ -52,7 +53,7 @@ TEST(Layout, AnchorsFollowTheParentsSize) {
         {{akRight, akBottom}, {20, 20, 50, 30}, {120, 80, 50, 30}},
         {{akLeft, akTop, akRight}, {20, 20, 50, 30}, {20, 20, 150, 30}},
         {{akTop, akBottom}, {20, 20, 50, 30}, {43, 20, 50, 90}}, // no horizontal anchor: centred
-        {{}, {75, 35, 50, 30}, {125, 65, 50, 30}}, // the centre keeps its proportion
+        {{}, {75, 35, 50, 30}, {125, 65, 50, 30}},               // the centre keeps its proportion
     };
     for (const Case& c : cases) {
         TPanel host(nullptr);
@@ -70,7 +71,7 @@ TEST(Layout, AnchorsFollowTheParentsSize) {
 namespace {
 class TLayoutForm : public TForm {
     VELL_CLASS_INFO()
-public:
+  public:
     using TForm::TForm;
 };
 const ClassInfo& TLayoutForm::StaticClass() {

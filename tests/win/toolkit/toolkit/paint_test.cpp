@@ -48,7 +48,8 @@ TEST(Paint, PaintToDrawsTheTreeInOrderClippedAtAnOffset) {
         {10 + 52, 10 + 42, kWhite, "windowed child"},
         {10 + 57, 10 + 47, kGrey, "windowless child of the windowed child"},
     };
-    for (const Case& c : cases) EXPECT_EQ(s.at(c.x, c.y), c.expected) << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(s.at(c.x, c.y), c.expected) << c.what;
     EXPECT_EQ(red->paints, 1);
     EXPECT_EQ(hidden->paints, 0);
     EXPECT_FALSE(host.ControlState() & csPaintCopy);
@@ -104,7 +105,8 @@ TEST(Paint, InvalidationGoesThroughTheHooks) {
         int forced = 0; // window invalidations that concern the forced control
         void InvalidateWindow(TWinControl* c, const RECT* r, bool erase) override {
             rects.push_back(r ? *r : RECT{-1, -1, -1, -1});
-            if (TControl* f = ForceInvalidateControl(); f && (c->ContainsControl(f) || f->ContainsControl(c))) ++forced;
+            if (TControl* f = ForceInvalidateControl(); f && (c->ContainsControl(f) || f->ContainsControl(c)))
+                ++forced;
             TToolkitHooks::InvalidateWindow(c, r, erase);
         }
     } recorder;

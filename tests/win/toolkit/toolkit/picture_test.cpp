@@ -14,7 +14,7 @@ namespace {
 
 // A picture of one colour; streams as width, height and colour (3 x 4 bytes).
 class TSolidGraphic : public image::TGraphic {
-public:
+  public:
     int w = 0, h = 0;
     COLORREF colour = 0;
     int GetWidth() const override { return w; }
@@ -47,7 +47,7 @@ struct Registered {
 
 class TPictureForm : public TForm {
     VELL_CLASS_INFO()
-public:
+  public:
     using TForm::TForm;
 };
 const ClassInfo& TPictureForm::StaticClass() {
@@ -101,8 +101,10 @@ TEST(Picture, DataRoundTripsThroughTheFormatRegistry) {
         } catch (const std::exception& e) {
             got = e.what();
         }
-        if (std::string(k.message) == "stream") EXPECT_NE(got, "no error");
-        else EXPECT_EQ(got, k.message);
+        if (std::string(k.message) == "stream")
+            EXPECT_NE(got, "no error");
+        else
+            EXPECT_EQ(got, k.message);
     }
     EXPECT_THROW(b.LoadFromFile(u"C:\\x\\picture.unknown"), EInvalidGraphic);
 }
@@ -120,10 +122,14 @@ TEST(Picture, ImageFromADescriptionSizesAndDrawsItsPicture) {
         hex += digits[byte >> 4];
         hex += digits[byte & 15];
     }
-    std::string text = "object f: TPictureForm\n ClientWidth = 100\n ClientHeight = 60\n BorderStyle = bsNone\n"
-                       " Color = clWhite\n object img: TImage\n  Left = 10\n  Top = 10\n  AutoSize = True\n"
-                       "  Picture.Data = {" + hex + "}\n end\n object big: TImage\n  Left = 50\n  Top = 0\n"
-                       "  Width = 50\n  Height = 60\n  Stretch = True\n  Picture.Data = {" + hex + "}\n end\nend";
+    std::string text =
+        "object f: TPictureForm\n ClientWidth = 100\n ClientHeight = 60\n BorderStyle = bsNone\n"
+        " Color = clWhite\n object img: TImage\n  Left = 10\n  Top = 10\n  AutoSize = True\n"
+        "  Picture.Data = {" +
+        hex +
+        "}\n end\n object big: TImage\n  Left = 50\n  Top = 0\n"
+        "  Width = 50\n  Height = 60\n  Stretch = True\n  Picture.Data = {" +
+        hex + "}\n end\nend";
     TPictureForm form(nullptr);
     form.ReadDescription(text);
     auto* img = dynamic_cast<TImage*>(form.FindComponent("img"));

@@ -89,7 +89,9 @@ int recurse(int depth) {
     std::exit(64);
 }
 
-DWORD WINAPI threadMain(void* param) { failNow(*static_cast<std::wstring*>(param)); }
+DWORD WINAPI threadMain(void* param) {
+    failNow(*static_cast<std::wstring*>(param));
+}
 
 int fail(const std::wstring& kind, bool bridge) {
     vell::crash::Install();

@@ -39,14 +39,17 @@ int wmain(int argc, wchar_t** argv) {
 
     auto* form = new tk::TForm(tk::Application());
     std::string skinPath;
-    for (char16_t c : text::ExcludeTrailingBackslash(skin)) skinPath += char(c);
-    form->ReadDescription("object f: TForm\n object style: TRdSkinStyle\n  MainSkin = True\n  RuntimePath = '" +
-                          skinPath + "'\n  SkinRccFile = 'black.dll'\n end\nend");
+    for (char16_t c : text::ExcludeTrailingBackslash(skin))
+        skinPath += char(c);
+    form->ReadDescription(
+        "object f: TForm\n object style: TRdSkinStyle\n  MainSkin = True\n  RuntimePath = '" + skinPath +
+        "'\n  SkinRccFile = 'black.dll'\n end\nend");
     auto* style = dynamic_cast<rd::TRdSkinStyle*>(form->FindComponent("style"));
     for (int round = 0;; ++round) {
         for (int i = 0; i < 20; ++i)
             WriteLogLine(u"churn round " + text::u16(std::to_string(round)) + u" line " +
-                         text::u16(std::to_string(i)) + u": \u00e9\u4e2d\U0001F600 and some more text to fill it");
+                         text::u16(std::to_string(i)) +
+                         u": \u00e9\u4e2d\U0001F600 and some more text to fill it");
         {
             TSafeIniFile ini(folder + u"settings.ini");
             churn::WriteVersion(ini, round % 2);

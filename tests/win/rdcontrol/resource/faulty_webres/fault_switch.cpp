@@ -22,12 +22,15 @@ bool WebResFaultPoint(const char* where, int* size) {
         *nowhere = 1;
         return true;
     }
-    case 2: ::RaiseException(0xE0FA0017, 0, 0, nullptr); return true;
+    case 2:
+        ::RaiseException(0xE0FA0017, 0, 0, nullptr);
+        return true;
     case 3:
         if (!size) return false;
         *size = 0x7FFFFFF0;
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
