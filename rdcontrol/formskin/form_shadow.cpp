@@ -1,6 +1,7 @@
 // Index: construction and the window; placement (SetWindowPos); showing and hiding; the
 // layer handed to the window manager; the window's messages.
 #include "rdcontrol/formskin/form_shadow.h"
+#include "core/util/scope_exit.h"
 
 #include "rdcontrol/formskin/form_skin.h"
 #include "toolkit/application.h"
@@ -87,14 +88,14 @@ HWND TRdFormShadowBg::CreationParentWindow() {
 
 void TRdFormShadowBg::CreateWnd() {
     const bool designing = InState(tk::csDesigning);
-    SetState(tk::csDesigning);
-    try {
+    {
+        // Created as if designed, so that the framework leaves the window's look alone.
+        SetState(tk::csDesigning);
+        ScopeExit restore([this, designing] {
+            if (!designing) ClearState(tk::csDesigning);
+        });
         tk::TCustomForm::CreateWnd();
-    } catch (...) {
-        if (!designing) ClearState(tk::csDesigning);
-        throw;
     }
-    if (!designing) ClearState(tk::csDesigning);
     tk::TCreateParams p;
     CreateParams(p);
     const LONG ex = ::GetWindowLongW(FHandle, GWL_EXSTYLE);
@@ -234,20 +235,15 @@ void TRdFormShadowBg::ShowShadow() {
 
 void TRdFormShadowBg::ShowNow() {
     FShowing = true;
-    try {
-        HandleNeeded();
-        InitVisible(true);
-        CheckSize();
-        RedrawLayer();
-        if (FOwner && FOwner->OwnerControl() && FOwner->OwnerControl()->HandleAllocated())
-            ::SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
-                           SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
-        ::ShowWindow(FHandle, SW_SHOWNOACTIVATE);
-    } catch (...) {
-        FShowing = false;
-        throw;
-    }
-    FShowing = false;
+    ScopeExit shown([this] { FShowing = false; });
+    HandleNeeded();
+    InitVisible(true);
+    CheckSize();
+    RedrawLayer();
+    if (FOwner && FOwner->OwnerControl() && FOwner->OwnerControl()->HandleAllocated())
+        ::SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+    ::ShowWindow(FHandle, SW_SHOWNOACTIVATE);
 }
 
 void TRdFormShadowBg::HideNow() {

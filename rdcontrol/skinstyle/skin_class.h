@@ -13,6 +13,7 @@
 #pragma once
 #include "core/component/classes.h"
 #include "platform/image/draw_image.h"
+#include "platform/image/png_image.h"
 #include "platform/image/png_types.h"
 
 #include <windows.h>
@@ -147,9 +148,9 @@ class TRdSkinClass : public tk::TPersistent {
     void CreateDrawBuffer();
     // Both ticks 0, the dirty rectangle emptied, both buffers freed.
     void FreeDrawBuffer();
-    image::TPngImage* DrawBuffer() const { return FDrawBuffer; }
-    image::TPngImage* DrawBufferBkg() const { return FDrawBufferBkg; }
-    image::TPngImage* DrawBufferBkgBlur() const { return FDrawBufferBkgBlur; }
+    image::TPngImage* DrawBuffer() const { return FDrawBuffer.get(); }
+    image::TPngImage* DrawBufferBkg() const { return FDrawBufferBkg.get(); }
+    image::TPngImage* DrawBufferBkgBlur() const { return FDrawBufferBkgBlur.get(); }
     // Which is created on first use.
     image::TPngImage* EnsureDrawBufferBkgBlur();
     // Makes a draw buffer hold W x H; true when it was re-created (blank then). A buffer's
@@ -230,9 +231,9 @@ class TRdSkinClass : public tk::TPersistent {
     int FDrawScale = 100;
     int FDrawBkgBlur = 0;
     std::unique_ptr<TRdSkinClassDraw> FDraw;
-    image::TPngImage* FDrawBufferBkg = nullptr;
-    image::TPngImage* FDrawBufferBkgBlur = nullptr;
-    image::TPngImage* FDrawBuffer = nullptr;
+    image::PngRef FDrawBufferBkg;
+    image::PngRef FDrawBufferBkgBlur;
+    image::PngRef FDrawBuffer;
     bool FRegistered = false;
     tk::TPersistent* FOwner;
     tk::TComponent* FComponent;

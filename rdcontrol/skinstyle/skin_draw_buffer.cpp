@@ -11,14 +11,10 @@
 namespace vell::rd {
 
 namespace {
-image::TPngImage* blankBuffer() {
-    image::TPngImage* png = image::TPngImage::CreateBlank(6, 8, 1, 1, true, false, true, false);
+image::PngRef blankBuffer() {
+    image::PngRef png(image::TPngImage::CreateBlank(6, 8, 1, 1, true, false, true, false));
     png->SetAlphaPreMultiplied(true);
     return png;
-}
-void release(image::TPngImage*& png) {
-    if (png) png->ReleaseRef();
-    png = nullptr;
 }
 } // namespace
 
@@ -42,16 +38,16 @@ bool TRdSkinClass::GrowDrawBuffer(image::TPngImage& Buffer, int W, int H) {
 
 image::TPngImage* TRdSkinClass::EnsureDrawBufferBkgBlur() {
     if (!FDrawBufferBkgBlur) FDrawBufferBkgBlur = blankBuffer();
-    return FDrawBufferBkgBlur;
+    return FDrawBufferBkgBlur.get();
 }
 
 void TRdSkinClass::FreeDrawBuffer() {
     DrawBufferTk = 0;
     DrawBufferBkgTk = 0;
     DrawBufferRect = RECT{};
-    release(FDrawBuffer);
-    release(FDrawBufferBkg);
-    release(FDrawBufferBkgBlur);
+    FDrawBuffer.reset();
+    FDrawBufferBkg.reset();
+    FDrawBufferBkgBlur.reset();
 }
 
 std::uint32_t TRdSkinClass::CurrentTick() {
