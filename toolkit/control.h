@@ -336,7 +336,6 @@ class TControl : public TComponent {
 
   private:
     friend class TWinControl;
-    friend class TFrameworkHooks;
     friend class TAccessibleAccess;
     void HandleMouse(TMessage& Message);
     void HandleMouseWheel(TMessage& Message);

@@ -1,11 +1,7 @@
 #include "rdcontrol/base/graphic_control.h"
-#include "rdcontrol/paint/contrast_paint.h"
 
 #include "core/component/reader.h"
 #include "core/util/scope_exit.h"
-#include "core/image/errors.h"
-#include "platform/image/draw_image.h"
-#include "platform/image/png_image.h"
 #include "platform/text/canvas_font.h"
 #include "toolkit/forms.h"
 #include "toolkit/accessible.h"
